@@ -1,0 +1,31 @@
+#pragma once
+#include "document/blend_modes.h"
+#include "image/geometry.h"
+#include "image/image32.h"
+
+namespace tessel {
+
+class LayerList;
+
+// Display: one layer onto the composite inside rect (both images the same size,
+// rect inside both), integer arithmetic with shifts by 8 for the packed modes.
+void compositeDisplayLayer(Image32& composite, const Image32& layer, int mode, int opacity,
+                           const Rect& rect, BlendTable& table);
+// Plain per-pixel version of the above, kept as the reference the fast path must match.
+void compositeDisplayLayerScalar(Image32& composite, const Image32& layer, int mode, int opacity,
+                                 const Rect& rect, BlendTable& table);
+// Background (checkerboard or 0x00FFFFFF) then every visible layer, bottom up.
+void compositeDisplay(Image32& composite, const LayerList& layers, const Rect& rect, bool checker,
+                      Pixel checkColour1, Pixel checkColour2, BlendTable& table);
+
+// Opaque: whole layer over an opaque base; destination alpha untouched.
+void compositeOpaque(Image32& dst, const Image32& src, int mode, int opacity, BlendTable& table);
+// Alpha-aware, double precision; upper mode equal to lower mode blends as Normal.
+void compositeAlphaAware(Image32& dst, const Image32& src, int opacityUpper, int modeUpper,
+                         int opacityLower, int modeLower);
+// Plain over, opacity only.
+void compositeOver(Image32& dst, const Image32& src, int opacity);
+// Combined colour of all visible layers at one pixel (alpha byte not meaningful).
+Pixel compositePoint(const LayerList& layers, int x, int y);
+
+}  // namespace tessel

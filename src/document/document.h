@@ -1,0 +1,88 @@
+#pragma once
+#include <memory>
+
+#include "document/blend_modes.h"
+#include "document/layer_list.h"
+#include "document/undo_recorder.h"
+#include "image/image32.h"
+#include "image/progress.h"
+
+namespace tessel {
+
+constexpr int kMaxCanvasSize = 4500;
+
+enum class Visibility { AllVisible = 0, AllHidden = 1, OnlyCurrent = 2 };
+
+// The open drawing: canvas size, layer stack, current layer and the working
+// buffers painting and display need. Layer indices count from the top.
+class Document {
+ public:
+  Document();
+
+  int width() const { return width_; }
+  int height() const { return height_; }
+  Rect canvasRect() const { return {0, 0, width_, height_}; }
+  LayerList& layers() { return layers_; }
+  const LayerList& layers() const { return layers_; }
+  int layerCount() const { return layers_.count(); }
+  int currentIndex() const { return currentIndex_; }
+  Layer* currentLayer() const { return current_; }
+  BlendTable& blendTable() { return blend_; }
+
+  Image32 composite;     // visible layers over the background
+  Image32 strokeBuffer;  // a stroke in progress
+  Image32 layerBackup;   // the current layer as the operation in progress found it
+  int zoom = 100;
+
+  // Null means nothing is recorded.
+  void setRecorder(UndoRecorder* recorder) { recorder_ = recorder ? recorder : &nullRecorder_; }
+  UndoRecorder& recorder() { return *recorder_; }
+
+  // Everything is allocated before the old image is dropped, so on failure
+  // the document stays as it was.
+  bool newImage(int width, int height, bool withLayer);
+  bool resizeCanvasBuffers(int width, int height);
+  void selectLayer(int index);
+
+  bool newLayer(bool copy, bool record);
+  bool deleteLayer(bool record);
+  bool mergeDown();
+  bool mergeVisible(bool keepTransparency);
+  bool mergeIntoNewLayer();
+  bool moveUp();
+  bool moveDown();
+  bool moveTo(int index, bool record);
+  void setBlendMode(int mode);
+  void setOpacityPercent(int percent);
+  void setMaskMode(int mode);
+  void toggleVisible(int index);
+  void toggleFillReference(int index);
+  void setVisibility(Visibility mode);
+  int visibleCount() const;
+
+  // All visible layers into target at canvas size. With keepAlpha the target
+  // starts transparent black and layers go through the alpha-aware compositor;
+  // without it it starts opaque white with the opaque compositor. One progress
+  // step per layer, visible or not.
+  bool flatten(Image32& target, Progress* progress, bool keepAlpha);
+
+  // Recomposites rect of the composite buffer over the given background.
+  void recomposite(const Rect& rect, bool checker, Pixel checkColour1, Pixel checkColour2);
+  Pixel pickComposite(int x, int y) const;
+
+ private:
+  bool allocateCanvasBuffers(int width, int height, Image32& composite, Image32& stroke,
+                             Image32& backup);
+  Layer* addLayerAbove(Layer* reference);
+
+  int width_ = 0;
+  int height_ = 0;
+  LayerList layers_;
+  int currentIndex_ = 0;
+  Layer* current_ = nullptr;
+  BlendTable blend_;
+  UndoRecorder nullRecorder_;
+  UndoRecorder* recorder_ = &nullRecorder_;
+};
+
+}  // namespace tessel

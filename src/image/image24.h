@@ -1,0 +1,80 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+
+#include "image/geometry.h"
+
+namespace tessel {
+
+class Image32;
+
+// Colour value that setPixel and line take to mean "complement the pixel".
+constexpr uint32_t kInvertColour = 0x80000000u;
+
+// 24-bit buffer for panel pictures and packed resource images. Rows lie
+// bottom-up in memory, each padded to a multiple of 4 bytes; bytes B, G, R.
+// Colours are 0x00RRGGBB.
+class Image24 {
+ public:
+  Image24() = default;
+  Image24(const Image24&) = delete;
+  Image24& operator=(const Image24&) = delete;
+  Image24(Image24&& o) noexcept { swap(o); }
+  Image24& operator=(Image24&& o) noexcept {
+    Image24 t(std::move(o));
+    swap(t);
+    return *this;
+  }
+
+  bool create(int width, int height);
+  bool destroy();
+  void swap(Image24& o) noexcept;
+
+  // Packed record: u16 width, u16 height, u32 length, then a zlib stream of
+  // exactly height * pitch bytes (the pixel memory, bottom row first).
+  bool createFromPacked(std::span<const uint8_t> record);
+  bool createFromPart(const Image24& src, int sx, int sy, int w, int h);
+
+  bool valid() const { return mem_ != nullptr; }
+  int width() const { return width_; }
+  int height() const { return height_; }
+  int pitch() const { return pitch_; }
+  static int pitchFor(int width) { return (width * 3 + 3) & ~3; }
+  size_t byteSize() const { return size_t(pitch_) * size_t(height_); }
+  uint8_t* bits() { return mem_.get(); }
+  const uint8_t* bits() const { return mem_.get(); }
+  uint8_t* row(int y) { return top_ - ptrdiff_t(y) * pitch_; }
+  const uint8_t* row(int y) const { return top_ - ptrdiff_t(y) * pitch_; }
+
+  void fill(uint32_t colour);
+  uint32_t getPixel(int x, int y) const;        // 0 outside
+  void setPixel(int x, int y, uint32_t colour);  // clipped; kInvertColour inverts
+  void setPixelUnchecked(int x, int y, uint32_t colour);
+  void line(int x1, int y1, int x2, int y2, uint32_t colour);
+  void hLine(int x, int y, int length, uint32_t colour);   // unchecked
+  void vLine(int x, int y, int length, uint32_t colour);   // unchecked
+  void frameRect(int x, int y, int w, int h, uint32_t colour);
+  void frameRectUnchecked(int x, int y, int w, int h, uint32_t colour);
+  void fillRect(int x, int y, int w, int h, uint32_t colour);
+  void fillChecker(int x, int y, int w, int h, uint32_t colour0, uint32_t colour1);
+  void blit(int dx, int dy, const Image24& src, int sx, int sy, int w, int h);
+  void drawImage32Scaled(int dx, int dy, int w, int h, const Image32& src);
+  void drawBitmap1(int dx, int dy, uint32_t colour, const uint8_t* bits, int w, int h);
+  void drawDiscPreview(int radius);
+  void drawNumber(int dx, int dy, int value, const Image24& digits);
+  void replaceOtherColours(int x, int y, int w, int h, uint32_t keep, uint32_t colour);
+  // Texture: u16 width, u16 height, then width*height bytes, top row first.
+  // Returns the number of rows drawn.
+  int fillTexture(int x, int y, int w, int h, const uint8_t* texture, bool tint);
+
+ private:
+  std::unique_ptr<uint8_t[]> mem_;
+  uint8_t* top_ = nullptr;
+  int width_ = 0;
+  int height_ = 0;
+  int pitch_ = 0;
+};
+
+}  // namespace tessel

@@ -1,0 +1,92 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "image/geometry.h"
+
+namespace tessel {
+
+// Alpha-weighted accumulator: sums of B*a, G*a, R*a and of a.
+struct AlphaSums {
+  int64_t b = 0, g = 0, r = 0, a = 0;
+};
+struct AlphaSumsF {
+  double b = 0, g = 0, r = 0, a = 0;
+};
+
+// 32-bit pixel buffer. Rows lie bottom-up in memory with no padding (pitch is
+// width * 4); row 0 is the top of the picture and the last row in memory.
+// Pixels are 0xAARRGGBB words (bytes B, G, R, A), not premultiplied.
+class Image32 {
+ public:
+  Image32() = default;
+  Image32(const Image32&) = delete;
+  Image32& operator=(const Image32&) = delete;
+  Image32(Image32&& o) noexcept { swap(o); }
+  Image32& operator=(Image32&& o) noexcept {
+    Image32 t(std::move(o));
+    swap(t);
+    return *this;
+  }
+  ~Image32() = default;
+
+  // New pixels are all zero. On failure the buffer is empty and false returned.
+  bool create(int width, int height);
+  // False when there was nothing to free.
+  bool destroy();
+  void swap(Image32& o) noexcept;
+
+  bool valid() const { return mem_ != nullptr; }
+  int width() const { return width_; }
+  int height() const { return height_; }
+  Rect bounds() const { return {0, 0, width_, height_}; }
+  size_t byteSize() const { return size_t(width_) * size_t(height_) * 4; }
+
+  // First byte of pixel memory: the bottom row.
+  uint8_t* bits() { return reinterpret_cast<uint8_t*>(mem_.get()); }
+  const uint8_t* bits() const { return reinterpret_cast<const uint8_t*>(mem_.get()); }
+  // First pixel of row 0; each row further down lies width pixels earlier.
+  Pixel* top() { return top_; }
+  const Pixel* top() const { return top_; }
+  Pixel* row(int y) { return top_ - ptrdiff_t(y) * width_; }
+  const Pixel* row(int y) const { return top_ - ptrdiff_t(y) * width_; }
+  // Signed step in pixels from one row to the next one down.
+  ptrdiff_t rowStep() const { return -ptrdiff_t(width_); }
+
+  Pixel* pixelAddress(int x, int y);
+  Pixel* pixelAddressClamped(int x, int y);
+  Pixel getPixel(int x, int y) const;          // 0xFFFFFFFF outside
+  Pixel getPixelClamped(int x, int y) const;
+  Pixel at(int x, int y) const { return row(y)[x]; }   // unchecked
+  void set(int x, int y, Pixel p) { row(y)[x] = p; }   // unchecked
+  void clearPixel(int x, int y);
+
+  void fill(Pixel value);
+  void fillRect(int x, int y, int w, int h, Pixel value);                     // unchecked
+  void fillChecker(int x, int y, int w, int h, Pixel colour0, Pixel colour1);  // unchecked
+  void copyFrom(const Image32& other);   // same size
+  void blit(int dx, int dy, int w, int h, const Image32& src, int sx, int sy);
+  void setFrom(const Image32& other);
+  void setAlphaRect(int x, int y, int w, int h, uint8_t alpha);  // unchecked
+  void normaliseTransparent();
+
+  void collectColours(std::vector<uint32_t>& out, size_t max) const;
+  void luminanceHistogram(int32_t counts[256]) const;
+
+  static Pixel averageToPixel(const AlphaSums& sums, int samples);
+  static Pixel averageToPixel(const AlphaSumsF& sums, int samples);
+
+  // Bilinear sample at a 24.8 fixed-point position. Edge mode 0: outside gives
+  // false; 1: clamp; 2: wrap once, then clamp.
+  bool sampleBilinear(int fx, int fy, Pixel& out, int edgeMode) const;
+
+ private:
+  std::unique_ptr<Pixel[]> mem_;
+  Pixel* top_ = nullptr;
+  int width_ = 0;
+  int height_ = 0;
+};
+
+}  // namespace tessel
