@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <random>
 
 #include "image/geometry.h"
 
@@ -17,12 +18,13 @@ struct FilterValues {
 };
 
 // What a filter may need beyond its values: colours, the layer stack (for
-// filters that read another layer) and the random generator's seed source.
+// filters that read another layer) and the shared random generator.
 struct FilterContext {
   Pixel foreground = 0x000000;   // 0x00RRGGBB
   Pixel background = 0xFFFFFF;
   const LayerList* layers = nullptr;
   int currentLayer = 0;
+  std::mt19937* random = nullptr;   // the engine's generator; seeded in tests
 };
 
 // Every filter runs from a copy of the layer (src) into the layer (dst), only
