@@ -1,0 +1,78 @@
+// Undo encoding of a full 4500 x 4500 layer, upper half transparent, lower
+// half busy, next to a plain copy of the same bytes.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "image/image32.h"
+#include "undo/undo_rle.h"
+
+namespace tessel {
+namespace {
+
+constexpr int kSide = 4500;
+
+const Image32& mixedLayer() {
+  static Image32 image = [] {
+    Image32 im;
+    im.create(kSide, kSide);
+    im.fill(kTransparent);
+    std::mt19937 rng(5);
+    for (int y = kSide / 2; y < kSide; ++y) {
+      Pixel* row = im.row(y);
+      for (int x = 0; x < kSide; ++x) {
+        uint32_t v = rng();
+        // About one pixel in sixteen clear, the rest any colour and alpha.
+        row[x] = (v & 0xF) == 0 ? kTransparent : (v | 0x01000000u);
+      }
+    }
+    return im;
+  }();
+  return image;
+}
+
+size_t layerBytes() { return size_t(kSide) * kSide * 4; }
+
+void BM_UndoEncode(benchmark::State& state) {
+  const Image32& image = mixedLayer();
+  std::vector<uint8_t> out(layerBytes());
+  for (auto _ : state) {
+    size_t n = rleEncodedSize(image, image.bounds());
+    benchmark::DoNotOptimize(rleEncode(image, image.bounds(), out.data()) + n);
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(layerBytes()));
+}
+BENCHMARK(BM_UndoEncode)->Unit(benchmark::kMillisecond);
+
+void BM_UndoDecode(benchmark::State& state) {
+  const Image32& image = mixedLayer();
+  std::vector<uint8_t> data(rleEncodedSize(image, image.bounds()));
+  rleEncode(image, image.bounds(), data.data());
+  Image32 target;
+  target.create(kSide, kSide);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(rleDecode(data.data(), data.size(), target, target.bounds()));
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(layerBytes()));
+  state.counters["encoded_MB"] = double(data.size()) / 1e6;
+}
+BENCHMARK(BM_UndoDecode)->Unit(benchmark::kMillisecond);
+
+// The baseline: the same bytes copied once.
+void BM_UndoMemcpyBaseline(benchmark::State& state) {
+  const Image32& image = mixedLayer();
+  std::vector<uint8_t> out(layerBytes());
+  for (auto _ : state) {
+    std::memcpy(out.data(), image.bits(), layerBytes());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(layerBytes()));
+}
+BENCHMARK(BM_UndoMemcpyBaseline)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace tessel
