@@ -40,17 +40,24 @@ void BM_UndoEncode(benchmark::State& state) {
   std::vector<uint8_t> out(layerBytes());
   for (auto _ : state) {
     size_t n = rleEncodedSize(image, image.bounds());
-    benchmark::DoNotOptimize(rleEncode(image, image.bounds(), out.data()) + n);
+    benchmark::DoNotOptimize(rleEncode(image, image.bounds(), out.data(), out.size()) + n);
     benchmark::ClobberMemory();
   }
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(layerBytes()));
 }
 BENCHMARK(BM_UndoEncode)->Unit(benchmark::kMillisecond);
 
+void BM_UndoEncodedSize(benchmark::State& state) {
+  const Image32& image = mixedLayer();
+  for (auto _ : state) benchmark::DoNotOptimize(rleEncodedSize(image, image.bounds()));
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(layerBytes()));
+}
+BENCHMARK(BM_UndoEncodedSize)->Unit(benchmark::kMillisecond);
+
 void BM_UndoDecode(benchmark::State& state) {
   const Image32& image = mixedLayer();
   std::vector<uint8_t> data(rleEncodedSize(image, image.bounds()));
-  rleEncode(image, image.bounds(), data.data());
+  rleEncode(image, image.bounds(), data.data(), data.size());
   Image32 target;
   target.create(kSide, kSide);
   for (auto _ : state) {

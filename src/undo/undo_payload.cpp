@@ -77,7 +77,7 @@ void PayloadSink::putEncoded(const Image32& image, const Rect& rect, size_t n) {
       ok_ = false;
       return;
     }
-    written_ += rleEncode(image, rect, block_ + written_);
+    written_ += rleEncode(image, rect, block_ + written_, capacity_ - written_);
     return;
   }
   std::unique_ptr<uint8_t[]> scratch(new (std::nothrow) uint8_t[n ? n : 1]);
@@ -85,7 +85,7 @@ void PayloadSink::putEncoded(const Image32& image, const Rect& rect, size_t n) {
     ok_ = false;
     return;
   }
-  size_t len = rleEncode(image, rect, scratch.get());
+  size_t len = rleEncode(image, rect, scratch.get(), n);
   putBytes(scratch.get(), len);
 }
 

@@ -1,88 +1,161 @@
 #include "undo/undo_rle.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstring>
 
 #include "image/image32.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tessel {
 namespace {
 
-constexpr size_t kMaxRun = 255;
+constexpr unsigned kMaxRun = 255;
+constexpr int kChunk = 8;
+// Room a branch-free chunk may touch past the output position.
+constexpr size_t kChunkSlack = 64;
 
-inline bool opaque(Pixel p) { return (p >> 24) != 0; }
-
-// Bytes of a finished transparent stretch of length run: one 0, n pair per
-// started 255 pixels.
-inline size_t runBytes(size_t run) { return 2 * ((run + kMaxRun - 1) / kMaxRun); }
-
-inline uint8_t* writeRun(uint8_t* out, size_t run) {
-  for (; run >= kMaxRun; run -= kMaxRun) {
-    out[0] = 0;
-    out[1] = uint8_t(kMaxRun);
-    out += 2;
-  }
-  if (run) {
-    out[0] = 0;
-    out[1] = uint8_t(run);
-    out += 2;
-  }
-  return out;
+// Bit k set when pixel k of the eight is fully transparent.
+inline unsigned clearMask(const Pixel* p) {
+#if defined(__SSE2__)
+  const __m128i alpha = _mm_set1_epi32(int(0xFF000000u));
+  const __m128i zero = _mm_setzero_si128();
+  __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 4));
+  lo = _mm_cmpeq_epi32(_mm_and_si128(lo, alpha), zero);
+  hi = _mm_cmpeq_epi32(_mm_and_si128(hi, alpha), zero);
+  return unsigned(_mm_movemask_ps(_mm_castsi128_ps(lo))) |
+         unsigned(_mm_movemask_ps(_mm_castsi128_ps(hi))) << 4;
+#else
+  unsigned m = 0;
+  for (int k = 0; k < kChunk; ++k) m |= unsigned((p[k] >> 24) == 0) << k;
+  return m;
+#endif
 }
 
-// A, R, G, B is the pixel word read big-endian.
-inline uint8_t* writePixels(uint8_t* out, const Pixel* p, size_t n) {
-  for (size_t i = 0; i < n; ++i) {
-    uint32_t v = __builtin_bswap32(p[i]);
-    std::memcpy(out + 4 * i, &v, 4);
+// Bit counts of a byte; the baseline x86-64 target has no popcount instruction.
+constexpr auto kBitCount = [] {
+  std::array<uint8_t, 256> t{};
+  for (int i = 0; i < 256; ++i) t[size_t(i)] = uint8_t(std::popcount(unsigned(i)));
+  return t;
+}();
+
+// Counting walk. A 0, n pair starts at the first clear pixel of a stretch and
+// after every 255 clear pixels; r is the length of the pair being filled
+// (0 after a visible pixel).
+struct SizeWalk {
+  size_t visible = 0;
+  size_t pairs = 0;
+  unsigned r = 0;
+
+  void pixel(Pixel p) {
+    unsigned clear = (p >> 24) == 0;
+    unsigned start = clear & unsigned(r == 0 || r == kMaxRun);
+    r = clear * (start ? 1u : r + 1);
+    pairs += start;
+    visible += clear ^ 1u;
   }
-  return out + 4 * n;
-}
+  // Eight at once while no pair can fill up inside them.
+  void chunk(const Pixel* p) {
+    if (r > kMaxRun - kChunk) {
+      for (int k = 0; k < kChunk; ++k) pixel(p[k]);
+      return;
+    }
+    unsigned m = clearMask(p);
+    unsigned clearBefore = ((m << 1) | unsigned(r != 0)) & 0xFFu;
+    pairs += kBitCount[m & ~clearBefore];
+    visible += unsigned(kChunk) - kBitCount[m];
+    unsigned trailing = unsigned(std::countl_one(uint8_t(m)));
+    r = m == 0xFFu ? r + kChunk : trailing;
+  }
+};
+
+// Writing walk; r is the pending run, flushed at 255, before a visible pixel
+// and at the end.
+struct EncodeWalk {
+  uint8_t* o;
+  unsigned r = 0;
+
+  void flush() {
+    if (r) {
+      o[0] = 0;
+      o[1] = uint8_t(r);
+      o += 2;
+      r = 0;
+    }
+  }
+  void pixel(Pixel p) {
+    if ((p >> 24) == 0) {
+      if (++r == kMaxRun) flush();
+      return;
+    }
+    flush();
+    uint32_t v = __builtin_bswap32(p);   // A, R, G, B
+    std::memcpy(o, &v, 4);
+    o += 4;
+  }
+  // The same step without branches: both writes always happen and only the
+  // position decides which of them count. Needs kChunkSlack bytes of room.
+  void pixelFree(Pixel p) {
+    unsigned clear = (p >> 24) == 0;
+    unsigned next = r + 1;
+    unsigned full = clear & unsigned(next == kMaxRun);
+    unsigned flushNow = full | ((clear ^ 1u) & unsigned(r != 0));
+    o[0] = 0;
+    o[1] = uint8_t(clear ? kMaxRun : r);
+    o += 2 * flushNow;
+    uint32_t v = __builtin_bswap32(p);
+    std::memcpy(o, &v, 4);
+    o += 4 * (clear ^ 1u);
+    r = clear * (full ? 0u : next);
+  }
+  void chunk(const Pixel* p, bool roomy) {
+    unsigned m = clearMask(p);
+    if (m == 0xFFu && r < kMaxRun - kChunk) {
+      r += kChunk;
+    } else if (m == 0) {
+      flush();
+      for (int k = 0; k < kChunk; ++k) {
+        uint32_t v = __builtin_bswap32(p[k]);
+        std::memcpy(o + 4 * k, &v, 4);
+      }
+      o += 4 * kChunk;
+    } else if (roomy) {
+      for (int k = 0; k < kChunk; ++k) pixelFree(p[k]);
+    } else {
+      for (int k = 0; k < kChunk; ++k) pixel(p[k]);
+    }
+  }
+};
 
 }  // namespace
 
 size_t rleEncodedSize(const Image32& image, const Rect& rect) {
-  size_t size = 0;
-  size_t run = 0;
+  SizeWalk walk;
   for (int y = rect.y; y < rect.bottom(); ++y) {
     const Pixel* p = image.row(y) + rect.x;
-    const Pixel* end = p + rect.w;
-    while (p < end) {
-      const Pixel* start = p;
-      if (opaque(*p)) {
-        while (p < end && opaque(*p)) ++p;
-        size += runBytes(run) + 4 * size_t(p - start);
-        run = 0;
-      } else {
-        while (p < end && !opaque(*p)) ++p;
-        run += size_t(p - start);
-      }
-    }
+    int i = 0;
+    for (; i + kChunk <= rect.w; i += kChunk) walk.chunk(p + i);
+    for (; i < rect.w; ++i) walk.pixel(p[i]);
   }
-  return size + runBytes(run);
+  return 4 * walk.visible + 2 * walk.pairs;
 }
 
-size_t rleEncode(const Image32& image, const Rect& rect, uint8_t* out) {
-  uint8_t* o = out;
-  size_t run = 0;
+size_t rleEncode(const Image32& image, const Rect& rect, uint8_t* out, size_t capacity) {
+  EncodeWalk walk{out};
+  uint8_t* end = out + capacity;
   for (int y = rect.y; y < rect.bottom(); ++y) {
     const Pixel* p = image.row(y) + rect.x;
-    const Pixel* end = p + rect.w;
-    while (p < end) {
-      const Pixel* start = p;
-      if (opaque(*p)) {
-        while (p < end && opaque(*p)) ++p;
-        o = writeRun(o, run);
-        run = 0;
-        o = writePixels(o, start, size_t(p - start));
-      } else {
-        while (p < end && !opaque(*p)) ++p;
-        run += size_t(p - start);
-      }
-    }
+    int i = 0;
+    for (; i + kChunk <= rect.w; i += kChunk) walk.chunk(p + i, size_t(end - walk.o) >= kChunkSlack);
+    for (; i < rect.w; ++i) walk.pixel(p[i]);
   }
-  o = writeRun(o, run);
-  return size_t(o - out);
+  walk.flush();
+  return size_t(walk.o - out);
 }
 
 namespace {

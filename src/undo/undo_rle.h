@@ -17,9 +17,9 @@ class Image32;
 // inside the image.
 size_t rleEncodedSize(const Image32& image, const Rect& rect);
 
-// Writes the encoding into out, which holds at least rleEncodedSize bytes.
-// Returns the number of bytes written.
-size_t rleEncode(const Image32& image, const Rect& rect, uint8_t* out);
+// Writes the encoding into out, whose capacity must be at least
+// rleEncodedSize; nothing is written past capacity. Returns the bytes written.
+size_t rleEncode(const Image32& image, const Rect& rect, uint8_t* out, size_t capacity);
 
 // Decodes size bytes into rect of image; every transparent pixel becomes
 // 0x00FFFFFF. False when the data is short, malformed or longer than the

@@ -38,11 +38,10 @@ std::vector<uint8_t> referenceEncode(const Image32& image, const Rect& r) {
 }
 
 std::vector<uint8_t> encode(const Image32& image, const Rect& r) {
-  std::vector<uint8_t> out(rleEncodedSize(image, r) + 16, 0xEE);
-  size_t n = rleEncode(image, r, out.data());
-  EXPECT_EQ(n, rleEncodedSize(image, r));
-  EXPECT_EQ(out[n], 0xEE) << "wrote past the computed size";
-  out.resize(n);
+  // Exactly the computed size, so the sanitizers see any write past it.
+  size_t size = rleEncodedSize(image, r);
+  std::vector<uint8_t> out(size);
+  EXPECT_EQ(rleEncode(image, r, out.data(), out.size()), size);
   return out;
 }
 
@@ -114,6 +113,28 @@ TEST(UndoRle, RandomRectanglesMatchTheReferenceAndRoundTrip) {
         Pixel want = r.contains(x, y) ? normalised(image.at(x, y)) : 0xDEADBEEFu;
         ASSERT_EQ(back.at(x, y), want) << "round " << round << " at " << x << "," << y;
       }
+  }
+}
+
+TEST(UndoRle, StretchesAroundTheRunLimitAtEveryAlignment) {
+  // Clear stretches of awkward lengths between single visible pixels, placed
+  // at every offset within eight, so each path of the walk meets them.
+  const int lengths[] = {1, 7, 8, 9, 246, 247, 248, 253, 254, 255, 256, 257, 509, 510, 511};
+  for (int offset = 0; offset < 8; ++offset) {
+    Image32 image = makeImage(700, 6, 0xFF445566u);
+    int x = offset, y = 0;
+    for (int len : lengths) {
+      for (int k = 0; k < len; ++k) {
+        image.set(x, y, 0x00000000u);
+        if (++x == 700) x = 0, ++y;
+      }
+      if (++x >= 700) x = 0, ++y;   // one visible pixel between stretches
+    }
+    ASSERT_LT(y, 6);
+    ASSERT_EQ(encode(image, image.bounds()), referenceEncode(image, image.bounds()))
+        << "offset " << offset;
+    ASSERT_EQ(encode(image, {offset, 1, 700 - offset, 5}),
+              referenceEncode(image, {offset, 1, 700 - offset, 5}));
   }
 }
 
