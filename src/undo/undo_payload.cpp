@@ -112,13 +112,6 @@ bool PayloadSource::getInt32(int32_t& v) {
   return true;
 }
 
-bool PayloadSource::skip(size_t n) {
-  if (file_) return std::fseek(file_, long(n), SEEK_CUR) == 0;
-  if (n > size_ - pos_) return false;
-  pos_ += n;
-  return true;
-}
-
 bool PayloadSource::getEncoded(Image32& image, const Rect& rect, size_t n) {
   // No honest block is larger than four bytes a pixel; a damaged length is
   // not allowed to ask for more memory than that.

@@ -75,7 +75,6 @@ class PayloadSource {
   bool getInt16(int16_t& v);
   bool getInt32(int32_t& v);
   bool getBytes(void* data, size_t n);
-  bool skip(size_t n);
   // n encoded bytes decoded into rect of image.
   bool getEncoded(Image32& image, const Rect& rect, size_t n);
 
