@@ -3,10 +3,13 @@
 #include <benchmark/benchmark.h>
 
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <vector>
 
+#include "document/document.h"
 #include "image/image32.h"
+#include "undo/undo_history.h"
 #include "undo/undo_rle.h"
 
 namespace tessel {
@@ -80,6 +83,29 @@ void BM_UndoMemcpyBaseline(benchmark::State& state) {
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(layerBytes()));
 }
 BENCHMARK(BM_UndoMemcpyBaseline)->Unit(benchmark::kMillisecond);
+
+// A whole-layer record on the full canvas: encoded, written to its temporary
+// file, then undone (opposite captured, file read back and decoded).
+void BM_UndoRecordAndUndoWholeLayer(benchmark::State& state) {
+  std::filesystem::path dir = std::filesystem::temp_directory_path() / "tessel-undo-bench";
+  std::filesystem::create_directories(dir);
+  Document doc;
+  if (!doc.newImage(kSide, kSide, true)) {
+    state.SkipWithError("no memory for the document");
+    return;
+  }
+  doc.currentLayer()->image.copyFrom(mixedLayer());
+  UndoHistory history(doc, dir);
+  UndoRefresh refresh;
+  for (auto _ : state) {
+    history.recordCurrentLayer();
+    history.undo(refresh);
+  }
+  history.clear();
+  std::filesystem::remove_all(dir);
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(layerBytes()));
+}
+BENCHMARK(BM_UndoRecordAndUndoWholeLayer)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace tessel
