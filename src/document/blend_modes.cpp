@@ -95,11 +95,14 @@ double blendValueF(int mode, double s, double d) {
 
 namespace {
 
-constexpr size_t kTableBytes = 256 * 256;
+// The 65,536 entries plus a little slack, so that packed loops may read a whole
+// 32-bit word at any entry.
+constexpr size_t kTableBytes = 256 * 256 + kBlendTablePadding;
 
 void fillTable(uint8_t* table, int mode) {
   for (int d = 0; d < 256; ++d)
     for (int s = 0; s < 256; ++s) table[d * 256 + s] = uint8_t(blendTableValue(mode, s, d));
+  for (size_t i = 256 * 256; i < kTableBytes; ++i) table[i] = 0;
 }
 
 }  // namespace

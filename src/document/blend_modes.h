@@ -47,6 +47,9 @@ int blendTableValue(int mode, int s, int d);
 // 17-20, which blend whole pixels through blendHcl.
 double blendValueF(int mode, double s, double d);
 
+// Bytes readable after the last table entry (packed loops read 32-bit words).
+constexpr int kBlendTablePadding = 4;
+
 // 256 x 256 table, entry [d * 256 + s] = B(s, d) for the mode last built.
 // Each mode's table is built once and kept, so switching between layers of
 // different modes costs nothing after the first use.

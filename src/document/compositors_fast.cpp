@@ -5,10 +5,13 @@
 // - table modes look the three colour bytes up and blend four pixels at once;
 // - modes 17-20 compute hue, chroma and luma of four pixels at once with the
 //   same single-precision operations, in the same order, as the plain code.
+// Where the processor has AVX2, the eight-pixel loops of compositors_avx2.cpp
+// take each row first and these finish it.
 #include <algorithm>
 
 #include "document/compositors.h"
 #include "document/display_pixel.h"
+#include "document/display_wide.h"
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -261,13 +264,16 @@ void compositeDisplayLayer(Image32& composite, const Image32& layer, int mode, i
   if (rect.empty() || opacity <= 0) return;   // coverage 0 changes nothing
   RowFn fn = rowFunction(mode);
   if (!fn) table.build(mode);
+  const uint8_t* t = table.data();
+  display::WideRow wide = display::wideRow(mode);
   for (int y = rect.y; y < rect.bottom(); ++y) {
     Pixel* d = composite.row(y) + rect.x;
     const Pixel* s = layer.row(y) + rect.x;
+    int done = wide ? wide(d, s, rect.w, opacity, t) : 0;
     if (fn)
-      fn(d, s, rect.w, opacity);
+      fn(d + done, s + done, rect.w - done, opacity);
     else
-      rowTable(d, s, rect.w, opacity, table.data());
+      rowTable(d + done, s + done, rect.w - done, opacity, t);
   }
 #else
   compositeDisplayLayerScalar(composite, layer, mode, opacity, rect, table);

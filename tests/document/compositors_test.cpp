@@ -5,6 +5,7 @@
 #include <random>
 #include <vector>
 
+#include "document/display_wide.h"
 #include "document/layer_list.h"
 
 namespace tessel {
@@ -195,12 +196,22 @@ Rect randomRect(std::mt19937& rng, int w, int h) {
   }
 }
 
-TEST(DisplayCompositorFast, BitIdenticalToPlainForEveryMode) {
+// Runs a check with the eight-pixel loops (where the processor has them) and
+// with the four-pixel loops alone.
+class WideAndNarrow : public ::testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override { display::setWideRowsAllowed(GetParam()); }
+  void TearDown() override { display::setWideRowsAllowed(true); }
+};
+INSTANTIATE_TEST_SUITE_P(DisplayCompositorFast, WideAndNarrow, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Wide" : "Narrow"; });
+
+TEST_P(WideAndNarrow, BitIdenticalToPlainForEveryMode) {
   std::mt19937 rng(12345);
   BlendTable fastTable, plainTable;
   const int opacities[] = {0, 1, 64, 127, 128};
-  for (int round = 0; round < 12; ++round) {
-    int w = 1 + int(rng() % 37), h = 1 + int(rng() % 9);
+  for (int round = 0; round < 16; ++round) {
+    int w = 1 + int(rng() % 45), h = 1 + int(rng() % 9);
     Image32 base, layer;
     randomImage(base, w, h, rng);
     randomImage(layer, w, h, rng);
@@ -225,7 +236,7 @@ TEST(DisplayCompositorFast, BitIdenticalToPlainForEveryMode) {
   }
 }
 
-TEST(DisplayCompositorFast, HclModesBitIdenticalOnManyColours) {
+TEST_P(WideAndNarrow, HclModesBitIdenticalOnManyColours) {
   // At full coverage the result is the blended colour itself, so every
   // difference in the four-lane hue, chroma and luma arithmetic would show.
   std::mt19937 rng(99);
