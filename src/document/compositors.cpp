@@ -3,7 +3,7 @@
 #include "document/compositors.h"
 
 #include <algorithm>
-#include <vector>
+#include <array>
 
 #include "document/display_pixel.h"
 #include "document/layer_list.h"
@@ -52,13 +52,14 @@ void compositeDisplayLayerScalar(Image32& composite, const Image32& layer, int m
 
 void compositeDisplay(Image32& composite, const LayerList& layers, const Rect& rect, bool checker,
                       Pixel checkColour1, Pixel checkColour2, BlendTable& table) {
-  std::vector<DisplayLayer> visible;
-  visible.reserve(size_t(layers.count()));
-  for (int i = layers.count() - 1; i >= 0; --i) {
+  std::array<DisplayLayer, kMaxLayers> visible;
+  size_t n = 0;
+  for (int i = layers.count() - 1; i >= 0 && n < visible.size(); --i) {
     const Layer* layer = layers.atIndex(i);
-    if (layer->visible()) visible.push_back({&layer->image, layer->blendMode, layer->opacity});
+    if (layer->visible()) visible[n++] = {&layer->image, layer->blendMode, layer->opacity};
   }
-  compositeDisplayLayers(composite, visible, rect, checker, checkColour1, checkColour2, table);
+  compositeDisplayLayers(composite, std::span(visible.data(), n), rect, checker, checkColour1, checkColour2,
+                         table);
 }
 
 void compositeOpaque(Image32& dst, const Image32& src, int mode, int opacity, BlendTable& table) {

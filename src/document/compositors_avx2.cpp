@@ -1,10 +1,12 @@
-// Eight-pixel (AVX2) display-compositor loops. They carry out exactly the
-// arithmetic of the four-pixel loops in compositors_fast.cpp, twice as wide;
-// the blend table is read with gathers. Only compiled for x86-64 with GCC or
-// Clang, and only called when the processor reports AVX2.
+// Eight-pixel (AVX2) display-compositor loops, and the choice of loop width.
+// They carry out exactly the arithmetic of the four-pixel loops in
+// compositors_fast.cpp, twice as wide; the blend table is read with gathers.
+// Only compiled for x86-64 with GCC or Clang, and only called when the
+// processor reports AVX2.
 #include "document/display_wide.h"
 
 #include <atomic>
+#include <cstdint>
 
 #include "document/blend_modes.h"
 
@@ -23,6 +25,12 @@ namespace {
 
 WIDE inline __m256i load8(const Pixel* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
 WIDE inline void store8(Pixel* p, __m256i v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
+// The layer is read once, front to back; asking for it 8 KB ahead keeps the
+// memory busy while the current pixels are blended. The address may lie past
+// the image: prefetching never faults.
+WIDE inline void prefetchAhead(const Pixel* p) {
+  _mm_prefetch(reinterpret_cast<const char*>(reinterpret_cast<uintptr_t>(p) + 8192), _MM_HINT_T0);
+}
 WIDE inline __m256i alphaMask() { return _mm256_set1_epi32(int(0xFF000000u)); }
 WIDE inline bool noAlpha(__m256i s) { return _mm256_testz_si256(s, alphaMask()); }
 
@@ -73,6 +81,7 @@ WIDE int packedRow(Pixel* d, const Pixel* s, int n, int opacity) {
   const __m256i op16 = _mm256_set1_epi16(short(opacity));
   int i = 0;
   for (; i + 8 <= n; i += 8) {
+    if ((i & 15) == 0) prefetchAhead(s + i);
     __m256i sv = load8(s + i);
     if (noAlpha(sv)) continue;
     __m256i dv = load8(d + i), klo, khi;
@@ -100,27 +109,39 @@ WIDE int packed(Pixel* d, const Pixel* s, int n, int opacity, const uint8_t*) {
   return opacity == 128 ? packedRow<kind, true>(d, s, n, opacity) : packedRow<kind, false>(d, s, n, opacity);
 }
 
+// Byte shuffle that moves byte `from` of every pixel to byte `to` and clears
+// the pixel's other bytes.
+struct PixelShuffle {
+  alignas(32) int8_t bytes[32];
+  constexpr PixelShuffle(int from, int to) : bytes() {
+    for (int i = 0; i < 32; ++i) bytes[i] = (i & 3) == to ? int8_t((i & 12) + from) : int8_t(-128);
+  }
+};
+constexpr PixelShuffle kByteToLow[3] = {{0, 0}, {1, 0}, {2, 0}};
+constexpr PixelShuffle kByteToSecond[3] = {{0, 1}, {1, 1}, {2, 1}};
+constexpr PixelShuffle kLowToByte[3] = {{0, 0}, {0, 1}, {0, 2}};
+
+WIDE inline __m256i shuffleOf(__m256i v, const PixelShuffle& m) {
+  return _mm256_shuffle_epi8(v, _mm256_load_si256(reinterpret_cast<const __m256i*>(m.bytes)));
+}
+
 template <bool full>
 WIDE int tableRow(Pixel* d, const Pixel* s, int n, int opacity, const uint8_t* table) {
   const __m256i op16 = _mm256_set1_epi16(short(opacity));
-  const __m256i low = _mm256_set1_epi32(0xFF), second = _mm256_set1_epi32(0xFF00);
   const int* words = reinterpret_cast<const int*>(table);
   int i = 0;
   for (; i + 8 <= n; i += 8) {
+    if ((i & 15) == 0) prefetchAhead(s + i);
     __m256i sv = load8(s + i);
     if (noAlpha(sv)) continue;
     __m256i dv = load8(d + i);
-    // Entry d * 256 + s of each colour byte; a gathered word's low byte is the entry.
-    __m256i ib = _mm256_or_si256(_mm256_slli_epi32(_mm256_and_si256(dv, low), 8), _mm256_and_si256(sv, low));
-    __m256i ig = _mm256_or_si256(_mm256_and_si256(dv, second), _mm256_and_si256(_mm256_srli_epi32(sv, 8), low));
-    __m256i ir = _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi32(dv, 8), second),
-                                 _mm256_and_si256(_mm256_srli_epi32(sv, 16), low));
-    __m256i b = _mm256_and_si256(_mm256_i32gather_epi32(words, ib, 1), low);
-    __m256i g = _mm256_and_si256(_mm256_i32gather_epi32(words, ig, 1), low);
-    __m256i r = _mm256_and_si256(_mm256_i32gather_epi32(words, ir, 1), low);
     // The looked-up colour carries d's alpha, so the alpha byte stays as it was.
-    __m256i bv = _mm256_or_si256(_mm256_or_si256(b, _mm256_slli_epi32(g, 8)),
-                                 _mm256_or_si256(_mm256_slli_epi32(r, 16), _mm256_and_si256(dv, alphaMask())));
+    __m256i bv = _mm256_and_si256(dv, alphaMask());
+    for (int c = 0; c < 3; ++c) {
+      // Entry d * 256 + s of colour byte c; the low byte of the gathered word is the entry.
+      __m256i index = _mm256_or_si256(shuffleOf(sv, kByteToLow[c]), shuffleOf(dv, kByteToSecond[c]));
+      bv = _mm256_or_si256(bv, shuffleOf(_mm256_i32gather_epi32(words, index, 1), kLowToByte[c]));
+    }
     __m256i klo, khi;
     coverage<full>(sv, op16, klo, khi);
     store8(d + i, mixShift(widenLo(bv), widenHi(bv), dv, klo, khi));
@@ -239,14 +260,10 @@ bool hasAvx2() {
   return has;
 }
 
-std::atomic<bool> gAllowed{true};
+std::atomic<Width> gLimit{Width::kSixteen};
 
-}  // namespace
-
-void setWideRowsAllowed(bool allowed) { gAllowed = allowed; }
-
-WideRow wideRow(int mode) {
-  if (!gAllowed || !hasAvx2()) return nullptr;
+WideRow eightPixelRow(int mode) {
+  if (!hasAvx2()) return nullptr;
   switch (mode) {
     case kBlendNormal: return packed<kNormal>;
     case kBlendMultiply: return packed<kMultiply>;
@@ -260,9 +277,21 @@ WideRow wideRow(int mode) {
   }
 }
 
+}  // namespace
+
+void setWidthLimit(Width limit) { gLimit = limit; }
+
+WideRow wideRow(int mode) {
+  Width limit = gLimit;
+  if (limit == Width::kFour) return nullptr;
+  if (limit == Width::kSixteen)
+    if (WideRow row = sixteenPixelRow(mode)) return row;
+  return eightPixelRow(mode);
+}
+
 #else
 
-void setWideRowsAllowed(bool) {}
+void setWidthLimit(Width) {}
 WideRow wideRow(int) { return nullptr; }
 
 #endif

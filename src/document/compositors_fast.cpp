@@ -5,9 +5,11 @@
 // - table modes look the three colour bytes up and blend four pixels at once;
 // - modes 17-20 compute hue, chroma and luma of four pixels at once with the
 //   same single-precision operations, in the same order, as the plain code.
-// Where the processor has AVX2, the eight-pixel loops of compositors_avx2.cpp
-// take each row first and these finish it.
+// Where the processor has AVX2 or AVX-512, the eight- and sixteen-pixel loops
+// (compositors_avx2.cpp, compositors_avx512.cpp) take each row first and these
+// finish it. Rows are taken bottom first, which reads memory front to back.
 #include <algorithm>
+#include <cstdint>
 
 #include "document/compositors.h"
 #include "document/display_pixel.h"
@@ -27,6 +29,13 @@ int knownMode(int mode) { return mode >= 0 && mode < kBlendModeCount ? mode : kB
 
 inline __m128i load4(const Pixel* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 inline void store4(Pixel* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+
+// The layer is read once, front to back; asking for it 8 KB ahead keeps the
+// memory busy while the current pixels are blended. The address may lie past
+// the image: prefetching never faults.
+inline void prefetchAhead(const Pixel* p) {
+  _mm_prefetch(reinterpret_cast<const char*>(reinterpret_cast<uintptr_t>(p) + 8192), _MM_HINT_T0);
+}
 
 // Coverage (op * alpha) >> 7 of four pixels, one per 32-bit lane.
 inline __m128i coverage4(__m128i s, __m128i op32) {
@@ -75,6 +84,7 @@ void rowPacked(Pixel* d, const Pixel* s, int n, int opacity) {
   const __m128i op32 = _mm_set1_epi32(opacity);
   int i = 0;
   for (; i + 4 <= n; i += 4) {
+    if ((i & 15) == 0) prefetchAhead(s + i);
     __m128i sv = load4(s + i);
     __m128i k32 = coverage4(sv, op32);
     if (allZero(k32)) continue;
@@ -266,7 +276,8 @@ void compositeDisplayLayer(Image32& composite, const Image32& layer, int mode, i
   if (!fn) table.build(mode);
   const uint8_t* t = table.data();
   display::WideRow wide = display::wideRow(mode);
-  for (int y = rect.y; y < rect.bottom(); ++y) {
+  // Rows lie bottom-up in memory: going from the bottom row up reads memory forwards.
+  for (int y = rect.bottom() - 1; y >= rect.y; --y) {
     Pixel* d = composite.row(y) + rect.x;
     const Pixel* s = layer.row(y) + rect.x;
     int done = wide ? wide(d, s, rect.w, opacity, t) : 0;
@@ -283,9 +294,10 @@ void compositeDisplayLayer(Image32& composite, const Image32& layer, int mode, i
 void compositeDisplayLayers(Image32& composite, std::span<const DisplayLayer> layers, const Rect& rect,
                             bool checker, Pixel checkColour1, Pixel checkColour2, BlendTable& table) {
   if (rect.empty()) return;
-  // About 128 KB of composite per band: it stays in the second-level cache
-  // while every layer passes over it.
-  constexpr int kBandPixels = 32 * 1024;
+  // About 512 KB of composite per band: it stays in the second-level cache
+  // while every layer passes over it, and bands are still tall enough that
+  // the blend tables of layers in different modes are not fetched too often.
+  constexpr int kBandPixels = 128 * 1024;
   int bandRows = std::max(1, kBandPixels / rect.w);
   for (int top = rect.y; top < rect.bottom(); top += bandRows) {
     Rect band{rect.x, top, rect.w, std::min(bandRows, rect.bottom() - top)};

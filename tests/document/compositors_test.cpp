@@ -196,22 +196,27 @@ Rect randomRect(std::mt19937& rng, int w, int h) {
   }
 }
 
-// Runs a check with the eight-pixel loops (where the processor has them) and
-// with the four-pixel loops alone.
-class WideAndNarrow : public ::testing::TestWithParam<bool> {
+// Runs a check with the loops of each width the processor has (the
+// narrower ones also finish every row the wider ones leave).
+class EveryWidth : public ::testing::TestWithParam<display::Width> {
  protected:
-  void SetUp() override { display::setWideRowsAllowed(GetParam()); }
-  void TearDown() override { display::setWideRowsAllowed(true); }
+  void SetUp() override { display::setWidthLimit(GetParam()); }
+  void TearDown() override { display::setWidthLimit(display::Width::kSixteen); }
 };
-INSTANTIATE_TEST_SUITE_P(DisplayCompositorFast, WideAndNarrow, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "Wide" : "Narrow"; });
+INSTANTIATE_TEST_SUITE_P(DisplayCompositorFast, EveryWidth,
+                         ::testing::Values(display::Width::kFour, display::Width::kEight, display::Width::kSixteen),
+                         [](const auto& info) {
+                           return info.param == display::Width::kFour    ? "Four"
+                                  : info.param == display::Width::kEight ? "Eight"
+                                                                         : "Sixteen";
+                         });
 
-TEST_P(WideAndNarrow, BitIdenticalToPlainForEveryMode) {
+TEST_P(EveryWidth, BitIdenticalToPlainForEveryMode) {
   std::mt19937 rng(12345);
   BlendTable fastTable, plainTable;
   const int opacities[] = {0, 1, 64, 127, 128};
   for (int round = 0; round < 16; ++round) {
-    int w = 1 + int(rng() % 45), h = 1 + int(rng() % 9);
+    int w = 1 + int(rng() % 70), h = 1 + int(rng() % 9);
     Image32 base, layer;
     randomImage(base, w, h, rng);
     randomImage(layer, w, h, rng);
@@ -236,7 +241,7 @@ TEST_P(WideAndNarrow, BitIdenticalToPlainForEveryMode) {
   }
 }
 
-TEST_P(WideAndNarrow, HclModesBitIdenticalOnManyColours) {
+TEST_P(EveryWidth, HclModesBitIdenticalOnManyColours) {
   // At full coverage the result is the blended colour itself, so every
   // difference in the four-lane hue, chroma and luma arithmetic would show.
   std::mt19937 rng(99);
@@ -271,7 +276,7 @@ TEST_P(WideAndNarrow, HclModesBitIdenticalOnManyColours) {
 TEST(DisplayCompositor, LayersInBandsMatchLayerAfterLayer) {
   // Wide enough that the rectangle is split into several bands of rows.
   std::mt19937 rng(5);
-  const int w = 3000, h = 40;
+  const int w = 3000, h = 100;   // about 43 rows to a band
   std::vector<Image32> images(5);
   std::vector<DisplayLayer> layers;
   const int modes[] = {kBlendNormal, kBlendScreen, kBlendHue, kBlendSubtract, kBlendOverlay};
