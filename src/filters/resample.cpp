@@ -1,5 +1,6 @@
 #include "filters/resample.h"
 
+#include <atomic>
 #include <cmath>
 #include <memory>
 #include <new>
@@ -54,65 +55,126 @@ uint32_t clampChannel(double v) {
   return uint32_t(v);
 }
 
-// Accumulates w * A and w * (A * channel) over the taps.
-struct WeightedSums {
-  double a = 0, b = 0, g = 0, r = 0;
-
-  void add(Pixel p, double w) {
-    int alpha = int(alphaOf(p));
-    a += w * alpha;
-    b += w * (alpha * int(blueOf(p)));
-    g += w * (alpha * int(greenOf(p)));
-    r += w * (alpha * int(redOf(p)));
-  }
-  Pixel toPixel() const {
-    uint32_t alpha = clampChannel(a + 0.5);
-    if (alpha == 0) return kTransparent;
-    return makePixel(alpha, clampChannel(r / a + 0.5), clampChannel(g / a + 0.5),
-                     clampChannel(b / a + 0.5));
-  }
+// A pixel's alpha and alpha-weighted channels, as the sums take them.
+struct Weighted {
+  double a, r, g, b;
 };
 
-// One source row into one output row of the horizontal pass.
-void lanczosRow(const Pixel* in, Pixel* out, const Taps& taps, int outWidth) {
+Weighted weighted(Pixel p) {
+  int alpha = int(alphaOf(p));
+  return {double(alpha), double(alpha * int(redOf(p))), double(alpha * int(greenOf(p))),
+          double(alpha * int(blueOf(p)))};
+}
+
+// Sums of w * A and w * (A * channel) into a pixel.
+Pixel fromSums(const Weighted& s) {
+  uint32_t alpha = clampChannel(s.a + 0.5);
+  if (alpha == 0) return kTransparent;
+  return makePixel(alpha, clampChannel(s.r / s.a + 0.5), clampChannel(s.g / s.a + 0.5),
+                   clampChannel(s.b / s.a + 0.5));
+}
+
+// One source row, already split into weighted values, into one output row.
+void lanczosRow(const Weighted* in, Pixel* out, const Taps& taps, int outWidth) {
   const int count = taps.count;
   for (int x = 0; x < outWidth; ++x) {
     const int* index = &taps.index[size_t(x) * count];
     const double* weight = &taps.weight[size_t(x) * count];
-    WeightedSums sums;
-    for (int j = 0; j < count; ++j) sums.add(in[index[j]], weight[j]);
-    out[x] = sums.toPixel();
+    Weighted sum{0, 0, 0, 0};
+    for (int j = 0; j < count; ++j) {
+      const Weighted& v = in[index[j]];
+      const double w = weight[j];
+      sum.a += w * v.a, sum.r += w * v.r, sum.g += w * v.g, sum.b += w * v.b;
+    }
+    out[x] = fromSums(sum);
   }
 }
 
-bool scaleLanczos(const Image32& src, Image32& dst, int W, int H, int threads) {
-  const int w = src.width(), h = src.height();
-  Taps across, down;
-  buildLanczosTaps(w, W, across);
-  buildLanczosTaps(h, H, down);
-  // Horizontal pass into a W x h buffer, rows top first.
-  std::unique_ptr<Pixel[]> middle(new (std::nothrow) Pixel[size_t(W) * size_t(h)]);
-  if (!middle || !dst.create(W, H)) return false;
-  Pixel* mid = middle.get();
-  forEachRowBand(h, threads, [&](int y0, int y1) {
-    for (int y = y0; y < y1; ++y) lanczosRow(src.row(y), mid + size_t(y) * W, across, W);
-  });
-  forEachRowBand(H, threads, [&](int y0, int y1) {
-    const int count = down.count;
-    std::vector<const Pixel*> rows(static_cast<size_t>(count));
-    for (int y = y0; y < y1; ++y) {
-      const int* index = &down.index[size_t(y) * count];
-      const double* weight = &down.weight[size_t(y) * count];
-      for (int j = 0; j < count; ++j) rows[size_t(j)] = mid + size_t(index[j]) * W;
-      Pixel* out = dst.row(y);
-      for (int x = 0; x < W; ++x) {
-        WeightedSums sums;
-        for (int j = 0; j < count; ++j) sums.add(rows[size_t(j)][x], weight[j]);
-        out[x] = sums.toPixel();
+// Output rows of the vertical pass in chunks; the horizontal rows they read
+// are kept in a ring indexed by source row, so each is made about once and
+// the working set stays small. Every pixel sums its taps in tap order, so the
+// result is the same for any chunking or band split.
+class LanczosBand {
+ public:
+  LanczosBand(const Image32& src, const Taps& across, const Taps& down, int W)
+      : src_(src), across_(across), down_(down), width_(W) {}
+
+  bool run(Image32& dst, int y0, int y1) {
+    int capacity = 0;
+    for (int y = y0; y < y1; y += kChunk) capacity = std::max(capacity, span(y, std::min(y1, y + kChunk)));
+    ring_.reset(new (std::nothrow) Pixel[size_t(capacity) * size_t(width_)]);
+    tags_.assign(size_t(capacity), -1);
+    split_.resize(size_t(src_.width()));
+    sums_.resize(size_t(width_));
+    capacity_ = capacity;
+    if (!ring_) return false;
+    for (int y = y0; y < y1; ++y) verticalRow(dst.row(y), y);
+    return true;
+  }
+
+ private:
+  static constexpr int kChunk = 64;
+
+  // Rows of the horizontal pass that output rows [y0, y1) read.
+  int span(int y0, int y1) const {
+    const int count = down_.count;
+    int lo = down_.index[size_t(y0) * count], hi = lo;
+    for (size_t k = size_t(y0) * count; k < size_t(y1) * count; ++k) {
+      lo = std::min(lo, down_.index[k]);
+      hi = std::max(hi, down_.index[k]);
+    }
+    return hi - lo + 1;
+  }
+
+  const Pixel* horizontalRow(int row) {
+    size_t slot = size_t(row % capacity_);
+    Pixel* out = ring_.get() + slot * size_t(width_);
+    if (tags_[slot] != row) {
+      const Pixel* in = src_.row(row);
+      for (int x = 0; x < src_.width(); ++x) split_[size_t(x)] = weighted(in[x]);
+      lanczosRow(split_.data(), out, across_, width_);
+      tags_[slot] = row;
+    }
+    return out;
+  }
+
+  void verticalRow(Pixel* out, int y) {
+    const int count = down_.count;
+    std::fill(sums_.begin(), sums_.end(), Weighted{0, 0, 0, 0});
+    for (int j = 0; j < count; ++j) {
+      const Pixel* in = horizontalRow(down_.index[size_t(y) * count + j]);
+      const double w = down_.weight[size_t(y) * count + j];
+      Weighted* sum = sums_.data();
+      for (int x = 0; x < width_; ++x) {
+        Weighted v = weighted(in[x]);
+        sum[x].a += w * v.a, sum[x].r += w * v.r, sum[x].g += w * v.g, sum[x].b += w * v.b;
       }
     }
+    for (int x = 0; x < width_; ++x) out[x] = fromSums(sums_[size_t(x)]);
+  }
+
+  const Image32& src_;
+  const Taps& across_;
+  const Taps& down_;
+  const int width_;
+  int capacity_ = 1;
+  std::unique_ptr<Pixel[]> ring_;
+  std::vector<int> tags_;
+  std::vector<Weighted> split_;
+  std::vector<Weighted> sums_;
+};
+
+bool scaleLanczos(const Image32& src, Image32& dst, int W, int H, int threads) {
+  Taps across, down;
+  buildLanczosTaps(src.width(), W, across);
+  buildLanczosTaps(src.height(), H, down);
+  if (!dst.create(W, H)) return false;
+  std::atomic<bool> ok{true};
+  forEachRowBand(H, threads, [&](int y0, int y1) {
+    LanczosBand band(src, across, down, W);
+    if (!band.run(dst, y0, y1)) ok = false;
   });
-  return true;
+  return ok;
 }
 
 // Position of one output index in the source: the two neighbours and the fraction.
