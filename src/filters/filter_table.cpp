@@ -163,16 +163,22 @@ FilterParam paramOf(const TemplateControl& c, const ValueLayout& layout, size_t 
     case ControlKind::DecimalSlider: {
       const SliderLimits& s = layout.slider[p.slot.index];
       p.kind = s.decimal ? FilterParam::Decimal : FilterParam::Integer;
-      p.min = s.min, p.max = s.max;
+      p.min = s.min;
+      p.max = s.max;
       break;
     }
-    case ControlKind::Check: p.kind = FilterParam::Check, p.max = 1; break;
+    case ControlKind::Check:
+      p.kind = FilterParam::Check;
+      p.max = 1;
+      break;
     case ControlKind::List:
-      p.kind = FilterParam::List, p.max = int(c.items.size()) - 1;
+      p.kind = FilterParam::List;
+      p.max = int(c.items.size()) - 1;
       for (const std::string& item : c.items) p.items.push_back(codePage936ToUtf8(item));
       break;
     case ControlKind::LayerChooser:
-      p.kind = FilterParam::Layer, p.max = std::max(0, target.layerCount - 1);
+      p.kind = FilterParam::Layer;
+      p.max = std::max(0, target.layerCount - 1);
       break;
   }
   const FilterValues& d = layout.defaults;
