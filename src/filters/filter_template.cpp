@@ -32,7 +32,10 @@ class Reader {
   int16_t i16() { return int16_t(u16()); }
   // NUL-terminated text within the remaining bytes.
   std::string text() {
-    if (!ok_) return {};
+    if (!ok_ || pos_ == bytes_.size()) {
+      ok_ = false;
+      return {};
+    }
     const uint8_t* start = bytes_.data() + pos_;
     const void* nul = std::memchr(start, 0, bytes_.size() - pos_);
     if (!nul) {
