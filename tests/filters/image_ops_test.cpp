@@ -97,6 +97,25 @@ TEST(ImageOps, SixteenQuarterTurnsRestore) {
   EXPECT_TRUE(samePixels(b, src));
 }
 
+TEST(ImageOps, ThreadsGiveTheSamePixels) {
+  Image32 src, one, two, flipOne, flipTwo;
+  ASSERT_TRUE(src.create(301, 257));
+  fillRandom(src, 9);
+  for (bool ccw : {false, true}) {
+    ASSERT_TRUE(rotate90(src, one, ccw, 1));
+    ASSERT_TRUE(rotate90(src, two, ccw, 2));
+    EXPECT_TRUE(samePixels(one, two));
+  }
+  ASSERT_TRUE(flipOne.create(301, 257));
+  ASSERT_TRUE(flipTwo.create(301, 257));
+  flipOne.copyFrom(src);
+  flipTwo.copyFrom(src);
+  flipHorizontal(flipOne, 1);
+  flipHorizontal(flipTwo, 2);
+  EXPECT_TRUE(samePixels(flipOne, flipTwo));
+  EXPECT_EQ(flipTwo.at(300, 256), src.at(0, 256));
+}
+
 // Where the 3 x 3 source lands in a 6 x 5 canvas for each anchor: growth by
 // the odd amount 3 puts the extra column of a centred image on the right.
 TEST(ImageOps, CanvasGrowsAroundEveryAnchor) {
