@@ -58,6 +58,8 @@ class Stroke {
   End end(const StrokeSample& sample);
   bool active() const { return active_; }
   StrokeRoute route() const { return route_; }
+  // Where the sub-pixel path has got to.
+  const StrokePoint& lastSample() const { return last_; }
 
  private:
   struct IntPoint {
