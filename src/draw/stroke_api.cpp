@@ -17,9 +17,13 @@ constexpr double kCoordLimit = 1 << 20;
 
 bool finite(const StrokeSample& s) { return std::isfinite(s.x) && std::isfinite(s.y); }
 
-StrokePoint sanitised(const StrokeSample& s) {
-  float p = std::isnan(s.pressure) ? 0.0f : std::clamp(s.pressure, 0.0f, 1.0f);
-  return {std::clamp(s.x, -kCoordLimit, kCoordLimit), std::clamp(s.y, -kCoordLimit, kCoordLimit), p};
+bool withinLimit(double v) { return v >= -kCoordLimit && v <= kCoordLimit; }
+
+// How far along from a (inside the limits) towards b one may go and stay inside.
+double limitFraction(double a, double b) {
+  if (b > kCoordLimit) return (kCoordLimit - a) / (b - a);
+  if (b < -kCoordLimit) return (-kCoordLimit - a) / (b - a);
+  return 1.0;
 }
 
 bool sameSize(const Image32* a, const Image32* b) {
@@ -67,7 +71,7 @@ bool Stroke::begin(const StrokeTarget& target, int tool, const ToolSettings& too
   BrushContext& ctx = engine_.context();
   active_ = true;
   if (route_ == StrokeRoute::Buffered || route_ == StrokeRoute::Direct) {
-    StrokePoint p = sanitised(start);
+    StrokePoint p = accept(start, true);
     union_ = {};
     ring_.reset();
     ring_.push(p.x, p.y, p.pressure, false);
@@ -81,12 +85,29 @@ bool Stroke::begin(const StrokeTarget& target, int tool, const ToolSettings& too
     ctx.reference = target.layerBackup;
     return true;
   }
-  changed = beginPixel(toPixel(start));
+  changed = beginPixel(toPixel(accept(start, true)));
   return true;
 }
 
-Stroke::IntPoint Stroke::toPixel(const StrokeSample& s) const {
-  StrokePoint p = sanitised(s);
+// Pressure is held to 0..1. A sample beyond the coordinate limits is pulled
+// back along the line from the previous sample, so the direction stays true.
+StrokePoint Stroke::accept(const StrokeSample& s, bool first) {
+  StrokePoint p{s.x, s.y, std::isnan(s.pressure) ? 0.0f : std::clamp(s.pressure, 0.0f, 1.0f)};
+  if (!withinLimit(p.x) || !withinLimit(p.y)) {
+    if (first) {
+      p.x = std::clamp(p.x, -kCoordLimit, kCoordLimit);
+      p.y = std::clamp(p.y, -kCoordLimit, kCoordLimit);
+    } else {
+      double t = std::min(limitFraction(raw_.x, p.x), limitFraction(raw_.y, p.y));
+      p.x = std::clamp(raw_.x + (p.x - raw_.x) * t, -kCoordLimit, kCoordLimit);
+      p.y = std::clamp(raw_.y + (p.y - raw_.y) * t, -kCoordLimit, kCoordLimit);
+    }
+  }
+  raw_ = p;
+  return p;
+}
+
+Stroke::IntPoint Stroke::toPixel(const StrokePoint& p) const {
   if (roundPoints_) return {int(std::floor(p.x + 0.5)), int(std::floor(p.y + 0.5))};
   return {int(p.x), int(p.y)};
 }
@@ -163,7 +184,7 @@ void Stroke::commit(const Rect& r) {
 }
 
 Rect Stroke::moveSubPixel(const StrokeSample& s) {
-  StrokePoint p = sanitised(s);
+  StrokePoint p = accept(s, false);
   ring_.push(p.x, p.y, p.pressure, true);
   Rect r;
   if (!engine_.strokeTo(paintTarget(), ring_, history_, r, carry_, last_)) return {};
@@ -175,12 +196,12 @@ Rect Stroke::moveSubPixel(const StrokeSample& s) {
 Rect Stroke::move(const StrokeSample& sample) {
   if (!active_ || !finite(sample)) return {};
   if (route_ == StrokeRoute::Buffered || route_ == StrokeRoute::Direct) return moveSubPixel(sample);
-  return movePixel(toPixel(sample));
+  return movePixel(toPixel(accept(sample, false)));
 }
 
 // The buffered tail runs the smoothing out so that the path reaches the release point.
 Stroke::End Stroke::endSubPixel(const StrokeSample& s) {
-  StrokePoint p = sanitised(s);
+  StrokePoint p = accept(s, false);
   ring_.push(p.x, p.y, p.pressure, true);
   int runs = route_ == StrokeRoute::Buffered ? engine_.context().smoothing + 1 : 1;
   Rect box;
@@ -201,7 +222,7 @@ Stroke::End Stroke::end(const StrokeSample& sample) {
     result = finite(sample) ? endSubPixel(sample) : End{{}, union_};
   } else {
     // A release away from the last move draws up to it, as a last move would.
-    if (finite(sample)) result.changed = movePixel(toPixel(sample));
+    if (finite(sample)) result.changed = movePixel(toPixel(accept(sample, false)));
     Rect u = union_;
     if (route_ != StrokeRoute::OnePixelLine) {
       int lead = size_ / 2 + 1, trail = size_ - size_ / 2 + 1;

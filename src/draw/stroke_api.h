@@ -67,7 +67,8 @@ class Stroke {
     bool operator==(const IntPoint&) const = default;
   };
 
-  IntPoint toPixel(const StrokeSample& s) const;
+  StrokePoint accept(const StrokeSample& s, bool first);
+  IntPoint toPixel(const StrokePoint& p) const;
   Rect pixelRect(IntPoint a, IntPoint b) const;
   Rect beginPixel(IntPoint p);
   Rect movePixel(IntPoint p);
@@ -89,6 +90,7 @@ class Stroke {
   CurveHistory history_;
   double carry_ = 0.0;
   StrokePoint last_;
+  StrokePoint raw_;   // the last accepted sample
   // Pixel routes.
   IntPoint prev_;
   IntPoint beforeLast_;
