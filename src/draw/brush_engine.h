@@ -95,6 +95,7 @@ class BrushEngine {
   // clipped to the image; false when it lies wholly outside.
   bool strokeTo(Image32& image, const PointRing& ring, CurveHistory& history, Rect& dirty,
                 double& carry, StrokePoint& last);
+  // Stamps and dabs placed since the last reset (for measurements).
   int dabCount() const { return dabs_; }
   void resetDabCount() { dabs_ = 0; }
 

@@ -44,6 +44,7 @@ void BrushEngine::pixelLine(Image32& image, int x0, int y0, int x1, int y1, Pixe
 }
 
 void BrushEngine::stampAt(Image32& image, int x, int y, Pixel colour, StampKind kind, int op) {
+  ++dabs_;
   if (kind == StampKind::Point) {
     applyPixelOp(op, image, x, y, colour);
     return;
