@@ -51,6 +51,7 @@ bool BrushEngine::init(std::optional<uint32_t> seedValue) {
   random_.seed(seedValue ? *seedValue : tickCount());
   bspline_.fill();
   context_.shape = &shape_;
+  buildRuns();
   return true;
 }
 
@@ -126,6 +127,7 @@ void BrushEngine::updateShape(int tool, const ToolSettings& tools) {
   bool changed = tool != shapeTool_ || word != shapeWord_;
   if (!changed && tools.sizeOf(tool) == shapeSize_) return;
   rebuildBrushShape(shape_, tool, changed, tools);
+  buildRuns();
   shapeTool_ = tool;
   shapeSize_ = tools.sizeOf(tool);
   shapeWord_ = word;

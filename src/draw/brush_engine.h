@@ -34,6 +34,11 @@ constexpr int kPixelOpCount = 11;
 // What the pixel rasteriser puts at each point of a line.
 enum class StampKind { Point, Shape, Smudge };
 
+// A horizontal run of set tip bytes: row, first and last column.
+struct ShapeRun {
+  int row, first, last;
+};
+
 // Paint colour and carried colour of the watercolour, channels blue, green, red.
 struct WatercolourMix {
   double paint[3] = {};
@@ -57,7 +62,7 @@ class BrushEngine {
   BrushContext& context() { return context_; }
   const BrushContext& context() const { return context_; }
   std::mt19937& random() { return random_; }
-  BrushShape& shape() { return shape_; }
+  const BrushShape& shape() const { return shape_; }
   const BSplineTable& bspline() const { return bspline_; }
   const WatercolourMix& watercolourMix() const { return mix_; }
 
@@ -105,12 +110,15 @@ class BrushEngine {
   Pixel mixWatercolour(Pixel sample);
 
  private:
+  void buildRuns();
+  void stampShape(Image32& image, int x, int y, Pixel colour, int op);
   void stampMask(Image32& image, int left, int top, int diameter, int subShift, Pixel colour, int a,
                  bool large);
   Rect grownRect(double minX, double minY, double maxX, double maxY, const Image32& image) const;
 
   BrushContext context_;
   BrushShape shape_;
+  std::vector<ShapeRun> runs_;   // set bytes of the pixel tip
   int shapeTool_ = -1;
   int shapeSize_ = 0;
   uint32_t shapeWord_ = 0;

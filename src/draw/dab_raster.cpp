@@ -199,16 +199,18 @@ void BrushEngine::watercolourStart(const Image32& layer, double x, double y, Pix
 Pixel BrushEngine::sampleCanvasColour(const Image32& image, int x8, int y8, int d8) const {
   if (!image.valid()) return kTransparent;
   int r = std::max((d8 / 2) >> 3, 1), cx = x8 >> 3, cy = y8 >> 3;
-  int y0 = (y8 - d8 / 2) >> 3, y1 = (y8 + d8 - 1) >> 3;
-  int x0 = (x8 - d8 / 2) >> 3, x1 = (x8 + d8 - 1) >> 3;
+  // The box of the sampled rows and columns, cut to the disc that is taken.
+  int y0 = std::max((y8 - d8 / 2) >> 3, cy - r + 1), y1 = std::min((y8 + d8 - 1) >> 3, cy + r - 1);
+  int x0 = std::max((x8 - d8 / 2) >> 3, cx - r + 1), x1 = std::min((x8 + d8 - 1) >> 3, cx + r - 1);
   bool skipClear = context_.maskMode == kMaskTransparent || context_.maskMode == kMaskAlpha;
   int64_t sum[3] = {}, sumA = 0, n = 0;
   for (int y = y0; y <= y1; ++y) {
     int64_t dy = y - cy;
+    const Pixel* row = image.row(std::clamp(y, 0, image.height() - 1));
     for (int x = x0; x <= x1; ++x) {
       int64_t dx = x - cx;
       if (dx * dx + dy * dy >= int64_t(r) * r) continue;
-      Pixel q = image.getPixelClamped(x, y);
+      Pixel q = row[std::clamp(x, 0, image.width() - 1)];
       int64_t a = alphaOf(q);
       if (skipClear && a == 0) continue;
       ++n;
