@@ -109,54 +109,17 @@ TESSEL_FILTER(filterRgbAdjust) {
   });
 }
 
-namespace {
-// Integer HSV of the pixel filters: H 0-359, S and V 0-255.
-void toHsv(int r, int g, int b, int& h, int& s, int& v) {
-  v = std::max(r, std::max(g, b));
-  int d = v - std::min(r, std::min(g, b));
-  s = v == 0 ? 0 : d * 255 / v;
-  if (s == 0) {
-    h = 0;
-    return;
-  }
-  if (r == v) h = g * 60 / d - b * 60 / d;
-  else if (g == v) h = b * 60 / d - r * 60 / d + 120;
-  else h = r * 60 / d - g * 60 / d + 240;
-  if (h < 0) h += 360;
-  else if (h >= 360) h -= 360;
-}
-
-void fromHsv(int h, int s, int v, int& r, int& g, int& b) {
-  if (s == 0) {
-    r = g = b = v;
-    return;
-  }
-  int e = 6 * h, sector = e / 360, f = e % 360;
-  int p = (255 - s) * v / 255;
-  int rising = (255 - (360 - f) * s / 360) * v / 255;
-  int falling = (255 - s * f / 360) * v / 255;
-  switch (sector) {
-    case 0: r = v, g = rising, b = p; break;
-    case 1: r = falling, g = v, b = p; break;
-    case 2: r = p, g = v, b = rising; break;
-    case 3: r = p, g = falling, b = v; break;
-    case 4: r = rising, g = p, b = v; break;
-    case 5: r = v, g = p, b = falling; break;
-    default: r = g = b = p;
-  }
-}
-}  // namespace
 
 TESSEL_FILTER(filterHsvAdjust) {
   (void)context;
   int dh = values.slider[0], ds = values.slider[1], dv = values.slider[2];
   return mapPixels(dst, src, rect, progress, [&](Pixel p) {
     int h, s, v, r, g, b;
-    toHsv(redOf(p), greenOf(p), blueOf(p), h, s, v);
+    integerToHsv(redOf(p), greenOf(p), blueOf(p), h, s, v);
     h += dh;
     if (h < 0) h += 360;
     else if (h >= 360) h -= 360;
-    fromHsv(h, clamp255(s + ds), clamp255(v + dv), r, g, b);
+    integerFromHsv(h, clamp255(s + ds), clamp255(v + dv), r, g, b);
     return makePixel(alphaOf(p), r, g, b);
   });
 }
