@@ -167,7 +167,8 @@ TESSEL_FILTER(filterPosterize) {
   (void)context;
   int n = clampTo(values.slider[0], 2, 256);
   Table t;
-  for (int i = 0; i < 256; ++i) t.t[i] = 255;   // anything the rounding leaves uncovered is the top level
+  // Anything the float rounding leaves uncovered at the top belongs to the top level.
+  for (int i = 0; i < 256; ++i) t.t[i] = uint8_t(int(255.0 / (n - 1) * (n - 1)));
   for (int k = 0; k < n; ++k) {
     int from = int(256.0 / n * k), to = std::min(256, int(256.0 / n * (k + 1)));
     for (int i = from; i < to; ++i) t.t[i] = uint8_t(int(255.0 / (n - 1) * k));
