@@ -54,8 +54,9 @@ TESSEL_FILTER(filterRadialBlur) {
 }
 
 // Lens blur: a flat disc kernel of the given radius, as a camera lens
-// defocuses; bright pixels weigh more (weight 1 + highlight x (luma/255)^4)
-// so highlights bloom into discs. Alpha is the plain disc mean.
+// defocuses; bright pixels weigh more (weight 64 + 64 x highlight x
+// (luma/255)^4, in integers so flat areas stay exactly flat) so highlights
+// bloom into discs. Alpha is the plain disc mean.
 TESSEL_FILTER(filterLensBlur) {
   (void)context;
   Rect r = filterArea(dst, src, rect);
@@ -64,28 +65,27 @@ TESSEL_FILTER(filterLensBlur) {
   if (!guard.ok()) return false;
   const Image32& s = guard.get();
   int radius = clampTo(values.slider[0], 1, 64), w = s.width(), h = s.height();
-  double highlight = std::max(0, values.slider[1]);
+  int highlight = clampTo(values.slider[1], 0, 100);
   std::vector<int> ox, oy;
   for (int j = -radius; j <= radius; ++j)
     for (int i = -radius; i <= radius; ++i)
       if (i * i + j * j <= radius * radius + radius) ox.push_back(i), oy.push_back(j);
-  double weight[256];
-  for (int l = 0; l < 256; ++l) weight[l] = 1.0 + highlight * std::pow(l / 255.0, 4);
+  uint64_t weight[256];
+  for (int l = 0; l < 256; ++l) weight[l] = 64 + uint64_t(64.0 * highlight * std::pow(l / 255.0, 4));
   if (progress) progress->setRange(r.h);
   forRows(r.y, r.bottom(), r.w * long(ox.size()), progress, [&](int y) {
     Pixel* d = dst.row(y);
     for (int x = r.x; x < r.right(); ++x) {
-      double wsum = 0, sb = 0, sg = 0, sr = 0;
+      uint64_t wsum = 0, sb = 0, sg = 0, sr = 0;
       uint32_t sa = 0;
       for (size_t k = 0; k < ox.size(); ++k) {
         Pixel p = s.at(clampTo(x + ox[k], 0, w - 1), clampTo(y + oy[k], 0, h - 1));
         uint32_t a = alphaOf(p);
-        double wa = weight[lumaOf(p)] * a;
+        uint64_t wa = weight[lumaOf(p)] * a;
         sa += a, wsum += wa, sb += wa * blueOf(p), sg += wa * greenOf(p), sr += wa * redOf(p);
       }
       uint32_t alpha = sa / uint32_t(ox.size());
-      d[x] = alpha == 0 ? kTransparent
-                        : makePixel(alpha, clamp255(int(sr / wsum)), clamp255(int(sg / wsum)), clamp255(int(sb / wsum)));
+      d[x] = alpha == 0 ? kTransparent : makePixel(alpha, uint32_t(sr / wsum), uint32_t(sg / wsum), uint32_t(sb / wsum));
     }
   });
   return true;
