@@ -85,7 +85,7 @@ Pixel gaussPixel(const GaussPass& g, int x, int y) {
     sb += wa * blueOf(p), sg += wa * greenOf(p), sr += wa * redOf(p);
     sa += a;
   }
-  if (sa == 0 || wsum == 0) return kTransparent;
+  if (sa < 6 * g.radius + 1 || wsum == 0) return kTransparent;   // alpha would be 0
   return makePixel(uint32_t(sa / (6 * g.radius + 1)), uint32_t(sr / wsum), uint32_t(sg / wsum), uint32_t(sb / wsum));
 }
 

@@ -67,8 +67,9 @@ void integerFromHsv(int h, int s, int v, int& r, int& g, int& b);
 Pixel listColour(int item, const FilterContext& context);
 
 // Accumulated alpha-weighted average written as a pixel: the box-blur rule.
+// An average alpha that truncates to 0 is a transparent result too.
 inline Pixel boxAverage(uint32_t sumA, uint32_t sumB, uint32_t sumG, uint32_t sumR, uint32_t count) {
-  if (sumA == 0) return kTransparent;
+  if (sumA < count) return kTransparent;
   return makePixel(sumA / count, sumR / sumA, sumG / sumA, sumB / sumA);
 }
 

@@ -75,10 +75,12 @@ TESSEL_FILTER(filterCrystallize) {
 }
 
 // Halftone: each of R, G and B (or the luma with "grey") is printed as a
-// screen of round dots, cells of the given size on a grid turned by the
-// channel's angle (45 degrees for all with "all 45"). The dot covers as much
-// of its cell as the channel has ink (255 - value, read at the cell centre);
-// smoothness widens the dot's soft edge. Alpha is kept.
+// screen of dots, cells of the given size on a grid turned by the channel's
+// angle (45 degrees for all with "all 45"). The dot shape is the usual
+// cosine spot: ink where (1 - (cos(pi u) + cos(pi v)) / 2) / 2 is below the
+// ink amount (255 - value, read at the cell centre), u and v running -1 ... 1
+// across the cell, so dots grow round from the centre and merge into a
+// chequer at 50 %. Smoothness widens the soft edge. Alpha is kept.
 TESSEL_FILTER(filterHalftone) {
   (void)context;
   Rect r = filterArea(dst, src, rect);
@@ -86,11 +88,12 @@ TESSEL_FILTER(filterHalftone) {
   SeparateSource guard(dst, src);
   if (!guard.ok()) return false;
   const Image32& s = guard.get();
-  double size = std::max(2, values.slider[0]), soft = std::max(1, values.slider[1]) * 0.25;
+  double size = std::max(2, values.slider[0]), soft = std::max(1, values.slider[1]) * 0.02;
   bool grey = values.check[0] != 0, all45 = values.check[1] != 0;
   double angle[3];   // B, G, R
   for (int c = 0; c < 3; ++c) angle[c] = (all45 ? 45 : values.slider[2 + (2 - c)]) * 0.017453292519943295;
   if (grey) angle[0] = angle[1] = angle[2] = (all45 ? 45 : values.slider[4]) * 0.017453292519943295;
+  const double pi = 3.14159265358979323846;
   int w = s.width(), h = s.height();
   if (progress) progress->setRange(r.h);
   forRows(r.y, r.bottom(), r.w * 24, progress, [&](int y) {
@@ -104,16 +107,21 @@ TESSEL_FILTER(filterHalftone) {
       Pixel out = p & 0xFF000000u;
       for (int c = 0; c < 3; ++c) {
         double ca = std::cos(angle[c]), sa = std::sin(angle[c]);
-        double u = x * ca + y * sa, v = -x * sa + y * ca;   // screen coordinates
-        double cu = (std::floor(u / size) + 0.5) * size, cv = (std::floor(v / size) + 0.5) * size;
+        double u = (x + 0.5) * ca + (y + 0.5) * sa, v = -(x + 0.5) * sa + (y + 0.5) * ca;   // screen coordinates
+        double fu = std::floor(u / size), fv = std::floor(v / size);
+        double cu = (fu + 0.5) * size, cv = (fv + 0.5) * size;
         int px = clampTo(int(std::floor(cu * ca - cv * sa)), 0, w - 1);
         int py = clampTo(int(std::floor(cu * sa + cv * ca)), 0, h - 1);
         Pixel centre = s.at(px, py);
         int value = grey ? lumaOf(centre) : int((centre >> (8 * c)) & 255);
-        double radius = size * std::sqrt((255 - value) / 255.0 / 3.14159265358979);
-        double dist = std::hypot(u - cu, v - cv);
-        double t = (dist - radius) / soft + 0.5;   // 0 inside the dot, 1 outside
-        int level = value == 255 ? 255 : clamp255(int(255 * std::min(1.0, std::max(0.0, t)) + 0.5));
+        int level = value;
+        if (value != 0 && value != 255) {
+          double ink = (255 - value) / 255.0;
+          double su = (u / size - fu) * 2 - 1, sv = (v / size - fv) * 2 - 1;
+          double spot = (1 - (std::cos(pi * su) + std::cos(pi * sv)) / 2) / 2;
+          double t = (spot - ink) / soft + 0.5;   // below 0 inked, above 1 paper
+          level = clamp255(int(255 * std::min(1.0, std::max(0.0, t)) + 0.5));
+        }
         out |= uint32_t(level) << (8 * c);
       }
       if (grey) out = (out & 0xFF000000u) | (out & 0xFFu) * 0x010101u;

@@ -16,6 +16,18 @@ int ch(Pixel p, int c) { return int((p >> (8 * c)) & 255); }   // 0 blue, 1 gree
 Pixel px(int a, int r, int g, int b) { return a == 0 ? kTransparent : makePixel(a, r, g, b); }
 int luma(Pixel p) { return (77 * ch(p, 2) + 150 * ch(p, 1) + 29 * ch(p, 0)) >> 8; }
 
+// Mostly very faint pixels: averages whose alpha truncates to 0 must come out as 0x00FFFFFF.
+Image32 faintImage(int w, int h, uint32_t seed) {
+  Image32 img = randomImage(w, h, seed, 0);
+  std::mt19937 rng(seed);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      uint32_t a = rng() % 4;
+      img.set(x, y, a ? (img.at(x, y) & 0xFFFFFFu) | (a << 24) : kTransparent);
+    }
+  return img;
+}
+
 const Rect kRects[] = {{0, 0, 37, 29}, {0, 4, 11, 25}, {26, 0, 11, 8}, {5, 6, 20, 15}, {36, 28, 1, 1}};
 
 Image32 refConvolve(const Image32& s, const Rect& r, const int k[9], int q, int o, bool desat) {
@@ -56,9 +68,7 @@ Image32 refBox(const Image32& s, const Rect& r, int rad) {
           sa += alphaOf(p);
         }
       int count = (2 * rad + 1) * (2 * rad + 1);
-      d.set(x, y, sa == 0 ? kTransparent
-                          : makePixel(uint32_t(sa / count), uint32_t(sum[2] / sa), uint32_t(sum[1] / sa),
-                                      uint32_t(sum[0] / sa)));
+      d.set(x, y, sa == 0 ? kTransparent : px(int(sa / count), int(sum[2] / sa), int(sum[1] / sa), int(sum[0] / sa)));
     }
   return d;
 }
@@ -75,7 +85,7 @@ Pixel refGaussTap(const Image32& s, int x, int y, int r, bool horizontal) {
     sa += alphaOf(p);
   }
   if (sa == 0 || w == 0) return kTransparent;
-  return makePixel(uint32_t(sa / (6 * r + 1)), uint32_t(sum[2] / w), uint32_t(sum[1] / w), uint32_t(sum[0] / w));
+  return px(sa / (6 * r + 1), int(sum[2] / w), int(sum[1] / w), int(sum[0] / w));
 }
 
 Image32 refGauss(const Image32& s, const Rect& rc, int r) {
@@ -121,8 +131,7 @@ Image32 refMotion(const Image32& s, const Rect& r, int n, int angle) {
         sa += alphaOf(p);
       }
       d.set(x, y, sa == 0 ? kTransparent
-                          : makePixel(uint32_t(sa / (n + 1)), uint32_t(sum[2] / sa), uint32_t(sum[1] / sa),
-                                      uint32_t(sum[0] / sa)));
+                          : px(int(sa / (n + 1)), int(sum[2] / sa), int(sum[1] / sa), int(sum[0] / sa)));
     }
   return d;
 }
@@ -195,14 +204,14 @@ TEST(FilterReference, ConvolutionsMatch) {
 }
 
 TEST(FilterReference, BoxBlurMatches) {
-  Image32 img = randomImage(37, 29, 12);
+  for (const Image32& img : {randomImage(37, 29, 12), faintImage(37, 29, 2)})
   for (const Rect& r : kRects)
     for (int rad : {1, 2, 5, 16})
       EXPECT_EQ(firstDifference(real(filterBlur, sliders(rad), img, r), refBox(img, r, rad), img.bounds()), "") << rad;
 }
 
 TEST(FilterReference, GaussianMatches) {
-  Image32 img = randomImage(37, 29, 13);
+  for (const Image32& img : {randomImage(37, 29, 13), faintImage(37, 29, 3)})
   for (const Rect& r : kRects)
     for (int rad : {1, 2, 4})
       EXPECT_EQ(firstDifference(real(filterGaussianBlur, sliders(rad), img, r), refGauss(img, r, rad), img.bounds()), "")
@@ -210,7 +219,7 @@ TEST(FilterReference, GaussianMatches) {
 }
 
 TEST(FilterReference, MotionBlurMatches) {
-  Image32 img = randomImage(37, 29, 14);
+  for (const Image32& img : {randomImage(37, 29, 14), faintImage(37, 29, 4)})
   for (const Rect& r : kRects)
     for (int angle : {45, -180, 0, 90, 133})
       for (int n : {1, 3, 9})
@@ -220,7 +229,7 @@ TEST(FilterReference, MotionBlurMatches) {
 }
 
 TEST(FilterReference, MosaicMatches) {
-  Image32 img = randomImage(37, 29, 15);
+  for (const Image32& img : {randomImage(37, 29, 15), faintImage(37, 29, 5)})
   for (const Rect& r : kRects)
     for (int size : {2, 3, 7, 40})
       EXPECT_EQ(firstDifference(real(filterMosaic, sliders(size), img, r), refMosaic(img, r, size), img.bounds()), "") << size;
