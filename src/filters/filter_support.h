@@ -123,6 +123,46 @@ void forRows(int y0, int y1, long long workPerRow, Progress* progress, Body&& bo
 // Fixed-point bilinear sample at (fx, fy) in 1/256 pixel. Positions outside
 // the image are clamped to its edge, or with wrap first moved once by the
 // image size. Alpha-weighted; transparent results are 0x00FFFFFF.
-Pixel sampleFixed(const Image32& img, int fx, int fy, bool wrap);
+namespace detail {
+inline void fixedAxis(int pos, int size, bool wrap, int& i0, int& i1, int& f) {
+  int i = pos >> 8;
+  f = pos & 255;
+  if (wrap) {
+    if (i < 0) i += size;
+    else if (i >= size) i -= size;
+  }
+  if (i < 0) {
+    i = 0;
+    f = 0;
+  } else if (i >= size) {
+    i = size - 1;
+    f = 0;
+  }
+  i0 = i;
+  i1 = i + 1 < size ? i + 1 : i;
+}
+}  // namespace detail
+
+inline Pixel sampleFixed(const Image32& img, int fx, int fy, bool wrap) {
+  int x0, x1, y0, y1, tx, ty;
+  detail::fixedAxis(fx, img.width(), wrap, x0, x1, tx);
+  detail::fixedAxis(fy, img.height(), wrap, y0, y1, ty);
+  Pixel p00 = img.at(x0, y0), p01 = img.at(x1, y0), p10 = img.at(x0, y1), p11 = img.at(x1, y1);
+  int a00 = alphaOf(p00), a01 = alphaOf(p01), a10 = alphaOf(p10), a11 = alphaOf(p11);
+  int ux = 255 - tx, uy = 255 - ty;
+  int alpha = uy * (a00 * ux / 255 + a01 * tx / 255) / 255 + ty * (a10 * ux / 255 + a11 * tx / 255) / 255;
+  if (alpha == 0) return kTransparent;
+  Pixel out = uint32_t(alpha) << 24;
+  for (int shift = 0; shift <= 16; shift += 8) {
+    int c00 = (p00 >> shift) & 255, c01 = (p01 >> shift) & 255;
+    int c10 = (p10 >> shift) & 255, c11 = (p11 >> shift) & 255;
+    int top = uy * ((tx * a01 * c01 + ux * a00 * c00) / 255) / 255;
+    int bottom = ty * ((ux * a10 * c10 + tx * a11 * c11) / 255) / 255;
+    int c = (top + bottom) / alpha;
+    out |= uint32_t(c > 255 ? 255 : c) << shift;
+  }
+  return out;
+}
+
 
 }  // namespace tessel

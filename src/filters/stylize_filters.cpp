@@ -90,9 +90,10 @@ TESSEL_FILTER(filterHalftone) {
   const Image32& s = guard.get();
   double size = std::max(2, values.slider[0]), soft = std::max(1, values.slider[1]) * 0.02;
   bool grey = values.check[0] != 0, all45 = values.check[1] != 0;
-  double angle[3];   // B, G, R
+  double angle[3], cosA[3], sinA[3];   // B, G, R
   for (int c = 0; c < 3; ++c) angle[c] = (all45 ? 45 : values.slider[2 + (2 - c)]) * 0.017453292519943295;
   if (grey) angle[0] = angle[1] = angle[2] = (all45 ? 45 : values.slider[4]) * 0.017453292519943295;
+  for (int c = 0; c < 3; ++c) cosA[c] = std::cos(angle[c]), sinA[c] = std::sin(angle[c]);
   const double pi = 3.14159265358979323846;
   int w = s.width(), h = s.height();
   if (progress) progress->setRange(r.h);
@@ -106,7 +107,7 @@ TESSEL_FILTER(filterHalftone) {
       }
       Pixel out = p & 0xFF000000u;
       for (int c = 0; c < 3; ++c) {
-        double ca = std::cos(angle[c]), sa = std::sin(angle[c]);
+        double ca = cosA[c], sa = sinA[c];
         double u = (x + 0.5) * ca + (y + 0.5) * sa, v = -(x + 0.5) * sa + (y + 0.5) * ca;   // screen coordinates
         double fu = std::floor(u / size), fv = std::floor(v / size);
         double cu = (fu + 0.5) * size, cv = (fv + 0.5) * size;
