@@ -2,6 +2,7 @@
 // then makes one pass over the rectangle. Transparent pixels stay as they are.
 #include <cmath>
 
+#include "filters/colour_models.h"
 #include "filters/filter_functions.h"
 #include "filters/filter_support.h"
 
@@ -114,13 +115,12 @@ TESSEL_FILTER(filterHsvAdjust) {
   (void)context;
   int dh = values.slider[0], ds = values.slider[1], dv = values.slider[2];
   return mapPixels(dst, src, rect, progress, [&](Pixel p) {
-    int h, s, v, r, g, b;
-    integerToHsv(redOf(p), greenOf(p), blueOf(p), h, s, v);
-    h += dh;
-    if (h < 0) h += 360;
-    else if (h >= 360) h -= 360;
-    integerFromHsv(h, clamp255(s + ds), clamp255(v + dv), r, g, b);
-    return makePixel(alphaOf(p), r, g, b);
+    Hsv c = rgbToHsv({redOf(p), greenOf(p), blueOf(p)});
+    c.h += dh;
+    if (c.h < 0) c.h += 360;
+    else if (c.h >= 360) c.h -= 360;
+    Rgb out = hsvToRgb({c.h, clamp255(c.s + ds), clamp255(c.v + dv)});
+    return makePixel(alphaOf(p), uint32_t(out.r), uint32_t(out.g), uint32_t(out.b));
   });
 }
 

@@ -86,40 +86,5 @@ std::vector<uint8_t> stampMask(int n, bool brush) {
   return m;
 }
 
-// Integer HSV of the pixel filters: H 0-359, S and V 0-255.
-void integerToHsv(int r, int g, int b, int& h, int& s, int& v) {
-  v = std::max(r, std::max(g, b));
-  int d = v - std::min(r, std::min(g, b));
-  s = v == 0 ? 0 : d * 255 / v;
-  if (s == 0) {
-    h = 0;
-    return;
-  }
-  if (r == v) h = g * 60 / d - b * 60 / d;
-  else if (g == v) h = b * 60 / d - r * 60 / d + 120;
-  else h = r * 60 / d - g * 60 / d + 240;
-  if (h < 0) h += 360;
-  else if (h >= 360) h -= 360;
-}
-
-void integerFromHsv(int h, int s, int v, int& r, int& g, int& b) {
-  if (s == 0) {
-    r = g = b = v;
-    return;
-  }
-  int e = 6 * h, sector = e / 360, f = e % 360;
-  int p = (255 - s) * v / 255;
-  int rising = (255 - (360 - f) * s / 360) * v / 255;
-  int falling = (255 - s * f / 360) * v / 255;
-  switch (sector) {
-    case 0: r = v, g = rising, b = p; break;
-    case 1: r = falling, g = v, b = p; break;
-    case 2: r = p, g = v, b = rising; break;
-    case 3: r = p, g = falling, b = v; break;
-    case 4: r = rising, g = p, b = v; break;
-    case 5: r = v, g = p, b = falling; break;
-    default: r = g = b = p;
-  }
-}
 
 }  // namespace tessel

@@ -59,10 +59,6 @@ inline void progressDone(Progress* progress) {
   progress->step();
 }
 
-// Integer HSV (H 0-359, S and V 0-255) both ways, as the pixel filters use it.
-void integerToHsv(int r, int g, int b, int& h, int& s, int& v);
-void integerFromHsv(int h, int s, int v, int& r, int& g, int& b);
-
 // Drawing colour from a colour list: foreground, black or white, opaque.
 Pixel listColour(int item, const FilterContext& context);
 

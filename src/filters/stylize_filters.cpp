@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "filters/colour_models.h"
 #include "filters/filter_functions.h"
 #include "filters/filter_support.h"
 
@@ -153,9 +154,7 @@ TESSEL_FILTER(filterRandomDots) {
       Pixel colour = context.foreground;
       if (mode == 1) colour = (rng() & 1) ? 0xFFFFFFu : 0u;
       if (mode == 2) {
-        int rr, gg, bb;
-        integerFromHsv(int(rng() % 360u), 255, 255, rr, gg, bb);
-        colour = makePixel(0, rr, gg, bb);
+        colour = packRgb(hsvToRgb({int(rng() % 360u), 255, 255}));
       }
       for (int j = 0; j < n; ++j)
         for (int i = 0; i < n; ++i) {
