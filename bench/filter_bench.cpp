@@ -211,8 +211,15 @@ void registerAll() {
       {"outline", filterOutline, values({1})},
       {"glow", filterGlow, values({55, 5, 256})},
       {"fg-to-transparent", filterForegroundToTransparent, {}},
+      {"non-fg-to-transparent", filterNonForegroundToTransparent, {}},
+      {"fill-transparent-fg", filterFillTransparentForeground, {}},
+      {"fg-to-bg", filterForegroundToBackground, {}},
       {"light-to-transparent", filterLightToTransparent, {}},
+      {"dark-to-transparent", filterDarkToTransparent, {}},
+      {"grey-from-alpha", filterGreyFromAlpha, {}},
       {"remove-transparency", filterRemoveTransparency, {}},
+      {"clouds-bw", filterCloudsBlackWhite, {}},
+      {"clouds-fg-bg", filterCloudsForegroundBackground, {}},
       {"clouds-difference", filterCloudsDifference, {}},
   };
   for (const Entry& e : filters)

@@ -43,6 +43,7 @@ void boxBand(Image32& dst, const Image32& src, const Rect& rc, int radius, int f
     Pixel* d = dst.row(y);
     for (int x = rc.x; x < rc.right(); ++x) {
       d[x] = win.average(count);
+      if (x + 1 == rc.right()) break;
       win.sub(col[size_t(clampTo(x - radius, 0, w - 1) - c0)]);
       win.add(col[size_t(clampTo(x + radius + 1, 0, w - 1) - c0)]);
     }

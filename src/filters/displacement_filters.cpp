@@ -20,7 +20,7 @@ TESSEL_FILTER(filterMosaic) {
   SeparateSource guard(dst, src);
   if (!guard.ok()) return false;
   const Image32& s = guard.get();
-  int size = std::max(1, values.slider[0]), w = s.width(), h = s.height();
+  int size = clampTo(values.slider[0], 1, 256), w = s.width(), h = s.height();   // sums stay in 32 bits
   int blockRows = (r.h + size - 1) / size;
   if (progress) progress->setRange((r.h + size / 2 + 1) / size);
   forRows(0, blockRows, r.w * size, progress, [&](int by) {
@@ -67,8 +67,8 @@ TESSEL_FILTER(filterNoise) {
   Rect r = filterArea(dst, src, rect);
   if (r.empty()) return false;
   std::mt19937& rng = filterRandom(context);
-  uint32_t span = uint32_t(2 * std::max(0, values.slider[0]) + 1);
-  int a = std::max(0, values.slider[0]);
+  int a = clampTo(values.slider[0], 0, 65535);
+  uint32_t span = uint32_t(2 * a + 1);
   bool colour = values.check[0] != 0;
   if (progress) progress->setRange(r.h);
   for (int y = r.y; y < r.bottom(); ++y) {

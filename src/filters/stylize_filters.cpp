@@ -212,30 +212,37 @@ TESSEL_FILTER(filterGlow) {
   const Image32& s = guard.get();
   int threshold = 255 - clampTo(values.slider[0], 1, 255), radius = clampTo(values.slider[1], 1, 64);
   int strength = clampTo(values.slider[2], 0, 256);
-  Image32 bright;
   Rect area = Rect{r.x - radius, r.y - radius, r.w + 2 * radius, r.h + 2 * radius}.intersected(s.bounds());
-  if (!bright.create(area.w, area.h)) return false;
-  for (int y = 0; y < area.h; ++y)
+  // Row sums of the bright parts over each pixel's horizontal window (B, G, R).
+  std::vector<uint32_t> rowSums(size_t(area.w) * size_t(area.h) * 3);
+  forRows(0, area.h, area.w * 4, nullptr, [&](int y) {
+    std::vector<uint32_t> bright(size_t(area.w) * 3);
     for (int x = 0; x < area.w; ++x) {
       Pixel p = s.at(area.x + x, area.y + y);
       int l = lumaOf(p), keep = alphaOf(p) && l > threshold ? (l - threshold) * 255 / (255 - threshold) : 0;
-      bright.set(x, y, makePixel(255, redOf(p) * keep / 255, greenOf(p) * keep / 255, blueOf(p) * keep / 255));
+      for (int c = 0; c < 3; ++c) bright[size_t(x) * 3 + size_t(c)] = uint32_t(int((p >> (8 * c)) & 255) * keep / 255);
     }
+    uint32_t* out = &rowSums[size_t(y) * size_t(area.w) * 3];
+    for (int x = 0; x < area.w; ++x)
+      for (int i = std::max(0, x - radius); i <= std::min(area.w - 1, x + radius); ++i)
+        for (int c = 0; c < 3; ++c) out[size_t(x) * 3 + size_t(c)] += bright[size_t(i) * 3 + size_t(c)];
+  });
   if (progress) progress->setRange(r.h);
-  forRows(r.y, r.bottom(), r.w * 4, progress, [&](int y) {
+  forRows(r.y, r.bottom(), r.w * 4 * radius, progress, [&](int y) {
     Pixel* d = dst.row(y);
+    int y0 = std::max(area.y, y - radius), y1 = std::min(area.bottom() - 1, y + radius);
     for (int x = r.x; x < r.right(); ++x) {
       Pixel p = s.at(x, y);
       if (!alphaOf(p)) {
         d[x] = p;
         continue;
       }
-      uint32_t sum[3] = {0, 0, 0}, count = 0;
-      for (int j = std::max(area.y, y - radius); j <= std::min(area.bottom() - 1, y + radius); ++j)
-        for (int i = std::max(area.x, x - radius); i <= std::min(area.right() - 1, x + radius); ++i) {
-          Pixel g = bright.at(i - area.x, j - area.y);
-          sum[0] += blueOf(g), sum[1] += greenOf(g), sum[2] += redOf(g), ++count;
-        }
+      int x0 = std::max(area.x, x - radius), x1 = std::min(area.right() - 1, x + radius);
+      uint32_t count = uint32_t((x1 - x0 + 1) * (y1 - y0 + 1)), sum[3] = {0, 0, 0};
+      for (int j = y0; j <= y1; ++j) {
+        const uint32_t* row = &rowSums[(size_t(j - area.y) * size_t(area.w) + size_t(x - area.x)) * 3];
+        sum[0] += row[0], sum[1] += row[1], sum[2] += row[2];
+      }
       Pixel out = p & 0xFF000000u;
       for (int c = 0; c < 3; ++c) {
         int v = int((p >> (8 * c)) & 255), g = int(sum[c] / count) * strength / 256;
