@@ -44,9 +44,12 @@ TESSEL_FILTER(filterMedian) {
         }
       int last = std::min(pick, n - 2);
       for (int m = 0; m <= last; ++m) {
-        int best = m;
-        for (int i = m + 1; i < n; ++i)
-          if (key[i] > key[best]) best = i;
+        int best = m, bestKey = key[m];
+        for (int i = m + 1; i < n; ++i) {   // written to compile without branches
+          bool greater = key[i] > bestKey;
+          best = greater ? i : best;
+          bestKey = greater ? key[i] : bestKey;
+        }
         std::swap(key[m], key[best]);
         std::swap(pix[m], pix[best]);
       }

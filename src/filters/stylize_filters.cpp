@@ -9,6 +9,27 @@
 
 namespace tessel {
 
+namespace {
+// Alpha-weighted mean colour of every crystal (the box rule over its pixels).
+std::vector<Pixel> cellAverages(const Image32& s, const Rect& r, const std::vector<int>& owner, size_t cells) {
+  std::vector<uint64_t> sums(cells * 5, 0);
+  for (int y = 0; y < r.h; ++y)
+    for (int x = 0; x < r.w; ++x) {
+      Pixel p = s.at(r.x + x, r.y + y);
+      uint64_t* a = &sums[size_t(owner[size_t(y) * size_t(r.w) + size_t(x)]) * 5];
+      uint64_t al = alphaOf(p);
+      a[0] += al, a[1] += al * blueOf(p), a[2] += al * greenOf(p), a[3] += al * redOf(p), a[4] += 1;
+    }
+  std::vector<Pixel> colour(cells, kTransparent);
+  for (size_t k = 0; k < cells; ++k) {
+    const uint64_t* a = &sums[k * 5];
+    if (a[4] && a[0] / a[4])
+      colour[k] = makePixel(uint32_t(a[0] / a[4]), uint32_t(a[3] / a[0]), uint32_t(a[2] / a[0]), uint32_t(a[1] / a[0]));
+  }
+  return colour;
+}
+}  // namespace
+
 // Crystallize: the rectangle is covered by a grid of size x size cells, each
 // with one seed at a random point inside it (two draws per cell, row by row).
 // Every pixel joins its nearest seed (Voronoi cells); a cell takes the source
@@ -47,25 +68,9 @@ TESSEL_FILTER(filterCrystallize) {
       owner[size_t(y) * size_t(r.w) + size_t(x)] = best;
     }
   });
-  std::vector<Pixel> colour(sx.size());
-  if (average) {
-    std::vector<uint64_t> sums(sx.size() * 5, 0);
-    for (int y = 0; y < r.h; ++y)
-      for (int x = 0; x < r.w; ++x) {
-        Pixel p = s.at(r.x + x, r.y + y);
-        uint64_t* a = &sums[size_t(owner[size_t(y) * size_t(r.w) + size_t(x)]) * 5];
-        uint64_t al = alphaOf(p);
-        a[0] += al, a[1] += al * blueOf(p), a[2] += al * greenOf(p), a[3] += al * redOf(p), a[4] += 1;
-      }
-    for (size_t k = 0; k < colour.size(); ++k) {
-      const uint64_t* a = &sums[k * 5];
-      colour[k] = a[0] == 0 || a[4] == 0 ? kTransparent
-                                         : makePixel(uint32_t(a[0] / a[4]), uint32_t(a[3] / a[0]),
-                                                     uint32_t(a[2] / a[0]), uint32_t(a[1] / a[0]));
-    }
-  } else {
+  std::vector<Pixel> colour = average ? cellAverages(s, r, owner, sx.size()) : std::vector<Pixel>(sx.size());
+  if (!average)
     for (size_t k = 0; k < colour.size(); ++k) colour[k] = s.at(sx[k], sy[k]);
-  }
   if (progress) progress->setRange(r.h);
   for (int y = 0; y < r.h; ++y) {
     Pixel* d = dst.row(r.y + y) + r.x;
