@@ -100,7 +100,14 @@ TESSEL_FILTER(filterHalftone) {
   for (int c = 0; c < 3; ++c) angle[c] = (all45 ? 45 : values.slider[2 + (2 - c)]) * 0.017453292519943295;
   if (grey) angle[0] = angle[1] = angle[2] = (all45 ? 45 : values.slider[4]) * 0.017453292519943295;
   for (int c = 0; c < 3; ++c) cosA[c] = std::cos(angle[c]), sinA[c] = std::sin(angle[c]);
-  const double pi = 3.14159265358979323846;
+  // cos(pi u) for u in -1 ... 1 in 1/512 steps; the spot needs no more.
+  static const std::vector<double> cosTable = [] {
+    std::vector<double> t(1025);
+    for (int i = 0; i <= 1024; ++i) t[size_t(i)] = std::cos(3.14159265358979323846 * (i / 512.0 - 1));
+    return t;
+  }();
+  auto cosPi = [&](double u) { return cosTable[size_t(clampTo(int((u + 1) * 512 + 0.5), 0, 1024))]; };
+  int channels = grey ? 1 : 3;
   int w = s.width(), h = s.height();
   if (progress) progress->setRange(r.h);
   forRows(r.y, r.bottom(), r.w * 24, progress, [&](int y) {
@@ -112,7 +119,7 @@ TESSEL_FILTER(filterHalftone) {
         continue;
       }
       Pixel out = p & 0xFF000000u;
-      for (int c = 0; c < 3; ++c) {
+      for (int c = 0; c < channels; ++c) {
         double ca = cosA[c], sa = sinA[c];
         double u = (x + 0.5) * ca + (y + 0.5) * sa, v = -(x + 0.5) * sa + (y + 0.5) * ca;   // screen coordinates
         double fu = std::floor(u / size), fv = std::floor(v / size);
@@ -125,7 +132,7 @@ TESSEL_FILTER(filterHalftone) {
         if (value != 0 && value != 255) {
           double ink = (255 - value) / 255.0;
           double su = (u / size - fu) * 2 - 1, sv = (v / size - fv) * 2 - 1;
-          double spot = (1 - (std::cos(pi * su) + std::cos(pi * sv)) / 2) / 2;
+          double spot = (1 - (cosPi(su) + cosPi(sv)) / 2) / 2;
           double t = (spot - ink) / soft + 0.5;   // below 0 inked, above 1 paper
           level = clamp255(int(255 * std::min(1.0, std::max(0.0, t)) + 0.5));
         }
