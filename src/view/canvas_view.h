@@ -132,6 +132,8 @@ class CanvasView {
   void afterViewChange();
   void renderZoomedIn(const Rect& r);
   void renderZoomedOut(const Rect& r);
+  void sumColumns(int iy0, int iy1, int lowest, int highest);
+  void prepareReciprocals(int64_t a);
   void drawGrids(const Rect& r);
   void drawNormalGrid(const Rect& r);
   void drawHighZoomGrid(const Rect& r);
@@ -153,7 +155,8 @@ class CanvasView {
   Point cursor_;
   std::optional<Point> dragSize_;
   std::vector<int> columns_;     // per screen column of the rendered rectangle
-  std::vector<uint32_t> sums_;   // per image column: blue, green, red
+  std::vector<uint16_t> sums_;        // per image column: blue, green, red, alpha sums
+  std::vector<uint64_t> reciprocals_; // exact division by a box's pixel count
 };
 
 // The info bar formats, with the cursor clamped to -9999..9999.

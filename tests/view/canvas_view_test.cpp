@@ -318,3 +318,71 @@ TEST_F(ViewTest, InfoBarTexts) {
 
 }  // namespace
 }  // namespace tessel
+
+namespace tessel {
+namespace {
+
+// The box filter by its definition, one pixel at a time, for comparison.
+Pixel referenceBox(const Image32& comp, int zoom, bool mirror, Point o, int x, int y, Pixel bg) {
+  const int64_t a = int64_t(100 << 18) / zoom;
+  int64_t vx = int64_t(x - o.x) * a, vy = int64_t(y - o.y) * a;
+  if (vx < 0 || vy < 0) return bg;
+  int x0 = int(vx >> 18), y0 = int(vy >> 18);
+  if (x0 >= comp.width() || y0 >= comp.height()) return bg;
+  int x1 = int(std::min<int64_t>(comp.width(), (vx + a) >> 18));
+  int y1 = int(std::min<int64_t>(comp.height(), (vy + a) >> 18));
+  if (mirror) {
+    int m0 = comp.width() - x1;
+    x1 = comp.width() - x0;
+    x0 = m0;
+  }
+  uint32_t b = 0, g = 0, r = 0, n = 0;
+  for (int iy = y0; iy < y1; ++iy) {
+    for (int ix = x0; ix < x1; ++ix) {
+      Pixel p = comp.at(ix, iy);
+      b += blueOf(p), g += greenOf(p), r += redOf(p), ++n;
+    }
+  }
+  return makePixel(0, r / n, g / n, b / n);
+}
+
+TEST_F(ViewTest, BoxFilterMatchesTheDefinitionOnRandomPixels) {
+  makeView(157, 93);
+  uint32_t seed = 99;
+  for (int y = 0; y < 93; ++y) {
+    for (int x = 0; x < 157; ++x) {
+      seed = seed * 1664525u + 1013904223u;
+      doc.composite.set(x, y, seed);
+    }
+  }
+  for (bool mirror : {false, true}) {
+    if (view.mirrored() != mirror) view.toggleMirror();
+    for (int zoom : {10, 11, 33, 50, 67, 75, 99}) {
+      view.setZoom(zoom);
+      view.setScroll(zoom * 3 / 4, zoom / 3);
+      Point o = view.origin();
+      for (int y = 0; y < 80; ++y) {
+        for (int x = 0; x < 100; ++x) {
+          ASSERT_EQ(at(x, y), referenceBox(doc.composite, zoom, mirror, o, x, y, kBg))
+              << "zoom " << zoom << " mirror " << mirror << " at " << x << "," << y;
+        }
+      }
+    }
+  }
+}
+
+TEST_F(ViewTest, WholeRowCopyAtHundredMatchesTheMapping) {
+  makeView(30, 20);
+  view.setScroll(12, 3);
+  Point o = view.origin();
+  for (int y = 0; y < 80; ++y) {
+    for (int x = 0; x < 100; ++x) {
+      int ix = x - o.x, iy = y - o.y;
+      Pixel want = ix >= 0 && iy >= 0 && ix < 30 && iy < 20 ? pattern(ix, iy) : kBg;
+      ASSERT_EQ(at(x, y), want) << x << "," << y;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tessel
