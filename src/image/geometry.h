@@ -10,6 +10,12 @@ using Pixel = uint32_t;
 constexpr Pixel kTransparent = 0x00FFFFFFu;   // how every fully transparent pixel is stored
 constexpr Pixel kOpaqueWhite = 0xFFFFFFFFu;
 
+// Largest pixel count Image32::create and Image24::create accept (1 GiB of
+// 32-bit pixels, far above the 4500 x 4500 canvas limit). Larger requests fail
+// like an allocation failure, so no size computation can overflow and an int
+// pixel index always fits.
+constexpr int64_t kMaxImagePixels = int64_t(1) << 28;
+
 constexpr uint8_t alphaOf(Pixel p) { return uint8_t(p >> 24); }
 constexpr uint8_t redOf(Pixel p) { return uint8_t(p >> 16); }
 constexpr uint8_t greenOf(Pixel p) { return uint8_t(p >> 8); }

@@ -28,13 +28,19 @@ class Image24 {
     return *this;
   }
 
+  // New pixels (and padding) are zero. On failure (width or height <= 0, more
+  // than kMaxImagePixels pixels, out of memory) the buffer is empty.
   bool create(int width, int height);
-  bool destroy();
+  bool destroy();   // false when there was nothing to free
   void swap(Image24& o) noexcept;
 
   // Packed record: u16 width, u16 height, u32 length, then a zlib stream of
-  // exactly height * pitch bytes (the pixel memory, bottom row first).
+  // exactly height * pitch bytes (the pixel memory, bottom row first). Bytes
+  // after the declared length are ignored. Any malformed record (short header,
+  // length beyond the record, zero size, a stream that is corrupt or inflates
+  // to another size) gives false and an empty buffer.
   bool createFromPacked(std::span<const uint8_t> record);
+  // False (and empty) unless the rectangle lies inside src; src may be this.
   bool createFromPart(const Image24& src, int sx, int sy, int w, int h);
 
   bool valid() const { return mem_ != nullptr; }
@@ -57,16 +63,24 @@ class Image24 {
   void vLine(int x, int y, int length, uint32_t colour);   // unchecked
   void frameRect(int x, int y, int w, int h, uint32_t colour);
   void frameRectUnchecked(int x, int y, int w, int h, uint32_t colour);
+  // Cut to the buffer on all four sides.
   void fillRect(int x, int y, int w, int h, uint32_t colour);
-  void fillChecker(int x, int y, int w, int h, uint32_t colour0, uint32_t colour1);
+  void fillChecker(int x, int y, int w, int h, uint32_t colour0, uint32_t colour1);  // unchecked
+  // Unchecked; src may be this buffer, the areas may overlap.
   void blit(int dx, int dy, const Image24& src, int sx, int sy, int w, int h);
+  // Clipped to this buffer; rows whose source position lies below src (h too
+  // large for src's aspect ratio) are left as they are.
   void drawImage32Scaled(int dx, int dy, int w, int h, const Image32& src);
+  // 1-bit image, top row first, rows padded to whole bytes, most significant
+  // bit first; set bits go through setPixel (clipped, kInvertColour inverts).
   void drawBitmap1(int dx, int dy, uint32_t colour, const uint8_t* bits, int w, int h);
   void drawDiscPreview(int radius);
+  // value is clamped to 0..999; cells are clipped to this buffer.
   void drawNumber(int dx, int dy, int value, const Image24& digits);
-  void replaceOtherColours(int x, int y, int w, int h, uint32_t keep, uint32_t colour);
-  // Texture: u16 width, u16 height, then width*height bytes, top row first.
-  // Returns the number of rows drawn.
+  void replaceOtherColours(int x, int y, int w, int h, uint32_t keep, uint32_t colour);  // unchecked
+  // Texture: u16 width, u16 height (little-endian), then width*height bytes,
+  // top row first, tiled from (x, y). Cut to the buffer on all sides; a texture of zero width or height draws nothing.
+  // Returns the number of rows drawn (rows of the rectangle inside the buffer).
   int fillTexture(int x, int y, int w, int h, const uint8_t* texture, bool tint);
 
  private:

@@ -32,7 +32,9 @@ class Image32 {
   }
   ~Image32() = default;
 
-  // New pixels are all zero. On failure the buffer is empty and false returned.
+  // New pixels are all zero. On failure (width or height <= 0, more than
+  // kMaxImagePixels pixels, out of memory) the buffer is empty and false
+  // returned, also when it held an image before.
   bool create(int width, int height);
   // False when there was nothing to free.
   bool destroy();
@@ -55,10 +57,10 @@ class Image32 {
   // Signed step in pixels from one row to the next one down.
   ptrdiff_t rowStep() const { return -ptrdiff_t(width_); }
 
-  Pixel* pixelAddress(int x, int y);
-  Pixel* pixelAddressClamped(int x, int y);
+  Pixel* pixelAddress(int x, int y);          // null outside
+  Pixel* pixelAddressClamped(int x, int y);   // null only for an empty buffer
   Pixel getPixel(int x, int y) const;          // 0xFFFFFFFF outside
-  Pixel getPixelClamped(int x, int y) const;
+  Pixel getPixelClamped(int x, int y) const;   // 0xFFFFFFFF for an empty buffer
   Pixel at(int x, int y) const { return row(y)[x]; }   // unchecked
   void set(int x, int y, Pixel p) { row(y)[x] = p; }   // unchecked
   void clearPixel(int x, int y);
@@ -66,12 +68,17 @@ class Image32 {
   void fill(Pixel value);
   void fillRect(int x, int y, int w, int h, Pixel value);                     // unchecked
   void fillChecker(int x, int y, int w, int h, Pixel colour0, Pixel colour1);  // unchecked
-  void copyFrom(const Image32& other);   // same size
+  void copyFrom(const Image32& other);   // same size; does nothing otherwise
+  // Clipped copy of src's w x h rectangle at (sx, sy) to (dx, dy) (five clipping
+  // steps). src may be this buffer, the areas may overlap.
   void blit(int dx, int dy, int w, int h, const Image32& src, int sx, int sy);
+  // fill(kTransparent), then other blitted to (0, 0). Does nothing for itself.
   void setFrom(const Image32& other);
   void setAlphaRect(int x, int y, int w, int h, uint8_t alpha);  // unchecked
   void normaliseTransparent();
 
+  // Appends the 24-bit colours not yet in out, in memory order (bottom row
+  // first), until out holds max colours.
   void collectColours(std::vector<uint32_t>& out, size_t max) const;
   void luminanceHistogram(int32_t counts[256]) const;
 
@@ -79,7 +86,8 @@ class Image32 {
   static Pixel averageToPixel(const AlphaSumsF& sums, int samples);
 
   // Bilinear sample at a 24.8 fixed-point position. Edge mode 0: outside gives
-  // false; 1: clamp; 2: wrap once, then clamp.
+  // false; 1: clamp; 2: wrap once, then clamp. An empty buffer gives false.
+  // out is untouched whenever false is returned.
   bool sampleBilinear(int fx, int fy, Pixel& out, int edgeMode) const;
 
  private:
