@@ -120,6 +120,7 @@ bool inflateFromFile(File& file, uint8_t* destination, size_t destinationSize, u
     if (r == Z_STREAM_END) break;
     if (r != Z_OK && r != Z_BUF_ERROR) return false;
   }
+  if (full && z.avail_out == 0) return false;   // a byte beyond the destination came out
   // Leave the file just after what the stream used.
   return z.avail_in == 0 || file.seekBy(-int64_t(z.avail_in));
 }
