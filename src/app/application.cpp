@@ -1,15 +1,14 @@
 #include "app/application.h"
 
 #include "app/startup.h"
+#include "config/settings_file.h"
 
 namespace tessel {
 
 Application::Application() : view(document, screen, settings.view) {}
 
 bool Application::createDefaultDocument() {
-  if (!document.newImage(settings.defImgW, settings.defImgH, true)) return false;
-  documentPath.clear();
-  return true;
+  return document.newImage(settings.defImgW, settings.defImgH, true);
 }
 
 bool Application::unpackIcons() {
@@ -22,7 +21,23 @@ bool Application::createScreenBuffer(int maxWidth, int maxHeight) {
   return screen.create(maxWidth, maxHeight);
 }
 
-std::string Application::title() const { return windowTitle(documentPath, settings.optFlag); }
+std::string Application::title() const {
+  return files ? files->windowTitle() : windowTitle(std::string(), settings.optFlag);
+}
+
+void Application::attachShell(Shell& shell) {
+  files = std::make_unique<OpenSaveFlow>(document, config, shell, history);
+}
+
+void Application::loadSettings(const std::string& folder) {
+  tessel::loadSettings(folder, config, placement, keys);
+  shellSettingsFrom(config, placement, settings);
+}
+
+bool Application::saveSettings(const std::string& folder) {
+  storeShellSettings(settings, config, placement);
+  return tessel::saveSettings(folder, config, placement, keys);
+}
 
 void Application::setPanelVisible(int panel, bool visible) {
   if (panel < 0 || panel >= kPanelCount) return;

@@ -1,9 +1,13 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 
+#include "app/open_save.h"
 #include "app/shell_settings.h"
+#include "config/key_table.h"
+#include "config/settings.h"
 #include "document/document.h"
 #include "image/image24.h"
 #include "image/image32.h"
@@ -40,18 +44,34 @@ inline Rect toolIcon(int tool) {
 // The packed icon record the build makes from the icon art.
 std::span<const uint8_t> packedIconStrip();
 
+// The modified flag, until the undo history keeps it.
+class ModifiedFlag : public EditHistory {
+ public:
+  bool modified() const override { return modified_; }
+  void clear() override { modified_ = false; }
+  void markSaved() override { modified_ = false; }
+  void set() { modified_ = true; }
+
+ private:
+  bool modified_ = false;
+};
+
 // What the program holds for the whole session: settings, the document, the
 // screen buffer and the canvas view. Qt-free; the window shell drives it.
 class Application {
  public:
   Application();
 
-  ShellSettings settings;
+  Settings config;             // everything config.ini holds
+  WindowPlacement placement;
+  KeyTable keys;
+  ShellSettings settings;      // the part the windows and the view work with
+  ModifiedFlag history;
+  std::unique_ptr<OpenSaveFlow> files;   // once a Shell is attached
   Document document;
   Image32 screen;
   Image24 icons;
   CanvasView view;
-  std::string documentPath;
   std::string tempFolder;
 
   // Start-up steps that belong to the core; each false ends start-up.
@@ -59,6 +79,10 @@ class Application {
   bool unpackIcons();
   bool createScreenBuffer(int maxWidth, int maxHeight);
   std::string title() const;
+  void attachShell(Shell& shell);
+  // config.ini and key.dat: read before any window exists, written at exit.
+  void loadSettings(const std::string& folder);
+  bool saveSettings(const std::string& folder);
 
   // Panel visibility as WinViewFlag.
   bool panelVisible(int panel) const { return (settings.winViewFlag >> panel) & 1; }

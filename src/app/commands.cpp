@@ -21,9 +21,24 @@ CommandRange commandRange(int id) {
 }
 
 bool commandAvailable(int id) {
-  if (commandRange(id) == CommandRange::ZoomPreset) return true;
+  switch (commandRange(id)) {
+    case CommandRange::ZoomPreset:
+    case CommandRange::RecentFile:
+    case CommandRange::RecentFolder:
+      return true;
+    case CommandRange::QuickSave:
+      return id <= 3254;   // formats 1-5
+    default:
+      break;
+  }
   if (id >= cmd::kPanelFirst && id <= cmd::kPanelLast) return true;
   switch (id) {
+    case 40001:   // new, open, open from clipboard, save, save as, preferred save
+    case 40002:
+    case 40003:
+    case 40004:
+    case 40005:
+    case 40012:
     case cmd::kExit:
     case cmd::kHideAllPanels:
     case cmd::kFullScreen:

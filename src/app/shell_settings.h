@@ -1,12 +1,12 @@
 #pragma once
 #include <cstdint>
 
+#include "config/settings.h"
 #include "image/geometry.h"
 #include "view/canvas_view.h"
 
 namespace tessel {
 
-constexpr int kNeverPlaced = -10000;
 constexpr int kPanelCount = 8;
 
 // Panel numbers: the bit of each panel in WinViewFlag.
@@ -26,9 +26,8 @@ struct StoredRect {
   int left = kNeverPlaced, top = kNeverPlaced, right = 0, bottom = 0;
 };
 
-// The window and view settings the shell reads at start-up and writes at exit,
-// with the defaults of a missing config.ini. Kept apart from the settings
-// file reader so that one can fill it in.
+// The window and view settings the shell works with, in the shapes the view
+// and the windows use; filled from Settings at start-up and written back at exit.
 struct ShellSettings {
   // [Window]
   StoredRect main{kNeverPlaced, 0, 500, 400};
@@ -49,5 +48,8 @@ struct ShellSettings {
   int infoBarPos = 1;
   ViewOptions view;   // ExViewFlag, colours, grid, zoom steps
 };
+
+void shellSettingsFrom(const Settings& settings, const WindowPlacement& placement, ShellSettings& out);
+void storeShellSettings(const ShellSettings& in, Settings& settings, WindowPlacement& placement);
 
 }  // namespace tessel

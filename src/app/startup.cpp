@@ -10,11 +10,6 @@
 
 namespace tessel {
 
-std::string settingsFolder(const std::string& programFolder, const char* tesselHome) {
-  if (tesselHome && *tesselHome) return tesselHome;
-  return programFolder;
-}
-
 std::string chooseTempFolder(const std::string& base, bool otherInstanceRunning,
                              const std::function<bool(const std::string&)>& exists) {
   if (!otherInstanceRunning) return base;

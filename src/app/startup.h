@@ -8,9 +8,6 @@
 
 namespace tessel {
 
-// Settings folder: TESSEL_HOME when set and not empty, else the program's folder.
-std::string settingsFolder(const std::string& programFolder, const char* tesselHome);
-
 // The private temporary folder: base when no other instance runs (even if a
 // folder of that name is left over), else base1, base2 ... the first name
 // that does not exist.

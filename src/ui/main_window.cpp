@@ -46,6 +46,7 @@ MainWindow::MainWindow(Application& app) : app_(app) {
   placeInfoBar();
   buildPanels();
   syncChecks();
+  rebuildRecentMenu();
   refreshTitle();
   connect(canvas_, &CanvasWidget::viewChanged, this, &MainWindow::refreshInfoBar);
   connect(canvas_, &CanvasWidget::cursorMoved, this, &MainWindow::refreshInfoBar);
@@ -80,6 +81,7 @@ void MainWindow::buildMenus() {
         QString label = QString::fromUtf8(e.label);
         QMenu* m = stack.empty() ? menuBar()->addMenu(label) : stack.back()->addMenu(label);
         stack.push_back(m);
+        if (label == QStringLiteral("近期打开文件")) recentMenu_ = m;
         break;
       }
       case MenuKind::End:
@@ -89,7 +91,9 @@ void MainWindow::buildMenus() {
         if (!stack.empty()) stack.back()->addSeparator();
         break;
       case MenuKind::Item:
-        if (!stack.empty()) stack.back()->addAction(makeAction(e.id, QString::fromUtf8(e.label)));
+        if (!stack.empty() && e.id != cmd::kRecentPlaceholder) {
+          stack.back()->addAction(makeAction(e.id, QString::fromUtf8(e.label)));
+        }
         break;
     }
   }
@@ -226,6 +230,44 @@ void MainWindow::bringToFront() {
   for (PanelWindow* p : panels_) {
     if (p->isVisible()) p->raise();
   }
+}
+
+void MainWindow::rebuildRecentMenu() {
+  if (!recentMenu_) return;
+  recentMenu_->clear();
+  for (int n = 0; n < kRecentFileCount; ++n) {
+    const std::string& path = app_.config.recentFiles[size_t(n)];
+    if (path.empty()) continue;
+    QAction* a = recentMenu_->addAction(QString::fromStdString(path));
+    const int id = 3100 + n;
+    connect(a, &QAction::triggered, this, [this, id] { command(id); });
+  }
+  recentMenu_->setEnabled(!recentMenu_->isEmpty());
+}
+
+void MainWindow::storePlacement() {
+  ShellSettings& s = app_.settings;
+  QRect g = normalGeometry().isValid() ? normalGeometry() : geometry();
+  if (app_.settings.view.flags & view_flag::kFullScreen) g = normalGeometry_;
+  s.main = {g.left(), g.top(), g.right() + 1, g.bottom() + 1};
+  s.mainShowCmd = isMaximized() ? 3 : isMinimized() ? 2 : 1;
+  auto corner = [&](int n) {
+    QRect r = panels_[size_t(n)]->geometry();
+    return Point{r.x(), r.y()};
+  };
+  auto corners = [&](int n) {
+    QRect r = panels_[size_t(n)]->geometry();
+    return StoredRect{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
+  };
+  s.toolPos = corner(kToolsPanel);
+  s.ctlPos = corner(kToolOptionsPanel);
+  s.layerPos = corner(kLayerPanel);
+  s.layerHeight = panels_[kLayerPanel]->height();
+  s.exPalPos = corner(kExtendedPalettePanel);
+  s.texture = corners(kTexturePanel);
+  s.palette = corners(kPalettePanel);
+  s.navigator = corners(kNavigatorPanel);
+  s.imageViewer = corners(kImageViewerPanel);
 }
 
 void MainWindow::syncChecks() {

@@ -28,11 +28,16 @@ class MainWindow : public QMainWindow {
   // Runs a command; false when the identifier is ignored (outside every
   // range, or its action is not built).
   bool command(int id);
+  bool fileCommand(int id);
   // Places the panels (stored places, or the defaults from the client area)
   // and shows those set in WinViewFlag.
   void placeAndShowPanels();
   void refreshTitle();
   void bringToFront();
+  // The recent-file submenu from the recent list.
+  void rebuildRecentMenu();
+  // Window and panel places into the settings, for writing at exit.
+  void storePlacement();
   void refreshInfoBar();
 
   CanvasWidget* canvas() const { return canvas_; }
@@ -66,6 +71,7 @@ class MainWindow : public QMainWindow {
   InfoBar* infoBar_ = nullptr;
   QToolBar* toolBar_ = nullptr;
   QMenu* zoomMenu_ = nullptr;
+  QMenu* recentMenu_ = nullptr;
   std::array<PanelWindow*, kPanelCount> panels_{};
   std::map<int, QAction*> actions_;
   QRect normalGeometry_;

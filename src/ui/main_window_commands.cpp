@@ -24,8 +24,29 @@
 
 namespace tessel {
 
+bool MainWindow::fileCommand(int id) {
+  OpenSaveFlow* files = app_.files.get();
+  if (!files) return false;
+  switch (commandRange(id)) {
+    case CommandRange::RecentFile: files->openRecentFile(id - 3100); return true;
+    case CommandRange::RecentFolder: files->openFromRecentFolder(id - 3200); return true;
+    case CommandRange::QuickSave: files->quickSave(id - 3249); return true;
+    default: break;
+  }
+  switch (id) {
+    case 40001: files->newImage(); return true;
+    case 40002: files->open(); return true;
+    case 40003: files->openFromClipboard(); return true;
+    case 40004: files->save(); return true;
+    case 40005: files->saveAs(); return true;
+    case 40012: files->savePreferred(); return true;
+    default: return false;
+  }
+}
+
 bool MainWindow::command(int id) {
   if (!commandAvailable(id)) return false;
+  if (fileCommand(id)) return true;
   if (commandRange(id) == CommandRange::ZoomPreset) {
     app_.view.setZoom(zoomPresets()[size_t(id - cmd::kZoomPresetFirst)]);
     return true;
@@ -149,7 +170,10 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
   }
   FixedKeyAction a = fixedKeyAction(key, event->modifiers() & Qt::ControlModifier);
   if (a.kind == FixedKeyAction::ShiftLayer) {
-    if (shiftCurrentLayer(app_.document, a.dx, a.dy)) app_.view.refreshAll();
+    if (shiftCurrentLayer(app_.document, a.dx, a.dy)) {
+      app_.history.set();
+      app_.view.refreshAll();
+    }
     return;
   }
   if (a.kind == FixedKeyAction::Command) {
@@ -160,6 +184,11 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  if (app_.files && !app_.files->confirmExit()) {
+    event->ignore();
+    return;
+  }
+  storePlacement();
   for (PanelWindow* p : panels_) p->hide();
   event->accept();
 }

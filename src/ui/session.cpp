@@ -9,13 +9,14 @@
 #include <cstdlib>
 
 #include "app/startup.h"
+#include "config/settings_file.h"
 #include "resources/strings.h"
 #include "ui/canvas_widget.h"
 #include "ui/main_window.h"
 
 namespace tessel {
 
-Session::Session() : app_(std::make_unique<Application>()) {}
+Session::Session() : app_(std::make_unique<Application>()), shell_(*app_) {}
 
 Session::~Session() { shutdown(); }
 
@@ -26,7 +27,10 @@ bool Session::start(const QString& commandLine) {
     box.exec();
     return false;
   }
-  QDir::setCurrent(QString::fromStdString(settingsFolder(programFolder(), std::getenv("TESSEL_HOME"))));
+  settingsFolder_ = settingsFolder();
+  QDir::setCurrent(QString::fromStdString(settingsFolder_));
+  app_->loadSettings(settingsFolder_);
+  app_->attachShell(shell_);
 
   const std::string temp = systemTempPath();
   if (!lock_.acquire(temp + "/*Tessel*")) return false;
@@ -45,8 +49,8 @@ bool Session::start(const QString& commandLine) {
   app_->icons.destroy();   // the windows hold their own button images now
   placeAndShow();
 
-  // The open flow does not exist yet; the path is only prepared.
-  (void)commandLinePath(commandLine.toStdString());
+  const std::string path = commandLinePath(commandLine.toStdString());
+  if (!path.empty()) app_->files->openFile(path);
 
   tempCreated_ = createFolder(app_->tempFolder);
   return true;
@@ -54,6 +58,7 @@ bool Session::start(const QString& commandLine) {
 
 bool Session::createWindows() {
   window_ = std::make_unique<MainWindow>(*app_);
+  shell_.setWindow(window_.get());
   window_->canvas()->onFirstPaint = onFirstPaint;
   return window_ != nullptr;
 }
@@ -78,7 +83,12 @@ void Session::placeAndShow() {
 }
 
 void Session::shutdown() {
-  window_.reset();
+  if (window_) {
+    QDir::setCurrent(QString::fromStdString(settingsFolder_));
+    app_->saveSettings(settingsFolder_);
+    shell_.setWindow(nullptr);
+    window_.reset();
+  }
   if (tempCreated_) {
     removeTempFolder(app_->tempFolder);
     tempCreated_ = false;

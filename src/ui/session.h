@@ -5,6 +5,7 @@
 
 #include "app/application.h"
 #include "platform/instance.h"
+#include "ui/qt_shell.h"
 
 namespace tessel {
 
@@ -20,7 +21,7 @@ class Session {
 
   // False when the program must end (exit code 0).
   bool start(const QString& commandLine);
-  // After the event loop: the temporary folder goes.
+  // After the event loop: settings are written and the temporary folder goes.
   void shutdown();
 
   // Called once, at the canvas's first paint.
@@ -34,6 +35,8 @@ class Session {
   void placeAndShow();
 
   std::unique_ptr<Application> app_;
+  QtShell shell_;
+  std::string settingsFolder_;
   InstanceLock lock_;
   std::unique_ptr<MainWindow> window_;
   bool tempCreated_ = false;

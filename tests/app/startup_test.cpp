@@ -7,12 +7,6 @@
 namespace tessel {
 namespace {
 
-TEST(StartupTest, SettingsFolderPrefersTesselHome) {
-  EXPECT_EQ(settingsFolder("/opt/tessel", nullptr), "/opt/tessel");
-  EXPECT_EQ(settingsFolder("/opt/tessel", ""), "/opt/tessel");
-  EXPECT_EQ(settingsFolder("/opt/tessel", "/home/u/t"), "/home/u/t");
-}
-
 TEST(StartupTest, SecondInstanceTakesTheFirstFreeNumber) {
   std::set<std::string> present = {"/tmp/~tessel", "/tmp/~tessel1", "/tmp/~tessel3"};
   auto exists = [&](const std::string& p) { return present.count(p) != 0; };

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -11,6 +12,7 @@
 
 #include "app/application.h"
 #include "app/commands.h"
+#include "formats/native_document.h"
 #include "ui/canvas_widget.h"
 #include "ui/info_bar.h"
 #include "ui/main_window.h"
@@ -65,9 +67,10 @@ TEST_F(MainWindowTest, StartsWithTitleMenusAndDefaultPanels) {
   EXPECT_EQ(session.app().document.width(), 300);
   EXPECT_FALSE(session.app().icons.valid());   // freed once the windows hold their images
   // Later features are shown disabled and do nothing.
-  ASSERT_NE(w->action(40001), nullptr);
-  EXPECT_FALSE(w->action(40001)->isEnabled());
-  EXPECT_FALSE(w->command(40001));
+  ASSERT_NE(w->action(40006), nullptr);
+  EXPECT_FALSE(w->action(40006)->isEnabled());
+  EXPECT_FALSE(w->command(40006));
+  EXPECT_TRUE(w->action(40001)->isEnabled());
   EXPECT_FALSE(w->command(41051));
   EXPECT_FALSE(w->command(12345));
   w->close();
@@ -133,10 +136,14 @@ TEST_F(MainWindowTest, PanelTogglesAndHideAll) {
 }
 
 TEST_F(MainWindowTest, NoPanelsAndNormalStateFromTheSettings) {
+  QFile ini(home.path() + "/config.ini");
+  ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+  ini.write("[Window]\r\nMainShowCmd=2\r\n[Env]\r\nWinViewFlag=0\r\nExViewFlag=13\r\n");
+  ini.close();
   Session session;
-  session.app().settings.winViewFlag = 0;
-  session.app().settings.mainShowCmd = 2;
   ASSERT_TRUE(session.start(QString()));
+  // Mirroring and full screen never survive a restart; the grid does.
+  EXPECT_EQ(session.app().settings.view.flags, 8u);
   MainWindow* w = session.window();
   for (int n = 0; n < kPanelCount; ++n) EXPECT_FALSE(w->panel(n)->isVisible()) << n;
   EXPECT_FALSE(w->isMinimized());
@@ -167,6 +174,42 @@ TEST_F(MainWindowTest, ViewCommandsFlipTheirFlags) {
   QTest::keyClick(w, Qt::Key_Tab);
   EXPECT_FALSE(w->panel(kToolsPanel)->isVisible());
   w->close();
+}
+
+TEST_F(MainWindowTest, SettingsAreWrittenAtShutdown) {
+  {
+    Session session;
+    ASSERT_TRUE(session.start(QString()));
+    session.window()->command(40157);   // image viewer on
+    session.window()->command(cmd::kGrid);
+    session.window()->close();
+    session.shutdown();
+  }
+  QFile ini(home.path() + "/config.ini");
+  ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+  QByteArray text = ini.readAll();
+  EXPECT_TRUE(text.contains("WinViewFlag=159\r\n")) << text.constData();
+  EXPECT_TRUE(text.contains("ExViewFlag=152\r\n"));
+  Session again;
+  ASSERT_TRUE(again.start(QString()));
+  EXPECT_TRUE(again.window()->panel(kImageViewerPanel)->isVisible());
+  EXPECT_TRUE(again.app().settings.view.flags & view_flag::kGrid);
+}
+
+TEST_F(MainWindowTest, CommandLineFileIsOpened) {
+  QString path = home.path() + "/small pic.tsd";
+  {
+    Document doc;
+    ASSERT_TRUE(doc.newImage(40, 30, true));
+    ASSERT_TRUE(writeDocument(path.toStdString(), doc, nullptr));
+  }
+  Session session;
+  ASSERT_TRUE(session.start(QLatin1Char('"') + path + QLatin1Char('"')));
+  EXPECT_EQ(session.app().document.width(), 40);
+  EXPECT_EQ(session.app().document.height(), 30);
+  EXPECT_EQ(session.window()->windowTitle(), "Tessel2 - " + path);
+  EXPECT_EQ(session.window()->infoBar()->text().size, "  40x  30");
+  session.window()->close();
 }
 
 TEST_F(MainWindowTest, SecondSessionUsesTheNextFolder) {
