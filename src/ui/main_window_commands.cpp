@@ -2,6 +2,9 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileInfo>
@@ -181,6 +184,21 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QMainWindow::keyPressEvent(event);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+// Files dropped on the window: the open flow takes the first one.
+void MainWindow::dropEvent(QDropEvent* event) {
+  std::vector<std::string> paths;
+  for (const QUrl& url : event->mimeData()->urls()) {
+    if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
+  }
+  if (paths.empty() || !app_.files) return;
+  event->acceptProposedAction();
+  app_.files->openDropped(paths);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
