@@ -60,6 +60,8 @@ bool MainWindow::command(int id) {
   }
   switch (id) {
     case cmd::kExit: close(); break;
+    case cmd::kUndo: app_.undoStep(false); break;
+    case cmd::kRedo: app_.undoStep(true); break;
     case cmd::kHideAllPanels: hideOrRestorePanels(); break;
     case cmd::kFullScreen: toggleFullScreen(); break;
     case cmd::kChecker: toggleViewFlag(view_flag::kChecker, true); break;
@@ -173,10 +175,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
   }
   FixedKeyAction a = fixedKeyAction(key, event->modifiers() & Qt::ControlModifier);
   if (a.kind == FixedKeyAction::ShiftLayer) {
-    if (shiftCurrentLayer(app_.document, a.dx, a.dy)) {
-      app_.history.set();
-      app_.view.refreshAll();
-    }
+    if (shiftCurrentLayer(app_.document, a.dx, a.dy)) app_.view.refreshAll();
     return;
   }
   if (a.kind == FixedKeyAction::Command) {
