@@ -1,6 +1,7 @@
 #include "view/canvas_view.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <cstring>
 
@@ -12,6 +13,13 @@ namespace tessel {
 namespace {
 
 constexpr int kFixedBits = 18;
+
+// Blue, green, red and alpha sums of one column as one little-endian word.
+inline uint64_t lanes(const uint16_t* s) {
+  uint64_t v;
+  std::memcpy(&v, s, sizeof v);
+  return v;
+}
 
 // Screen offsets to image coordinates, 18 fractional bits.
 int64_t fixedStep(int zoom) { return int64_t(100 << kFixedBits) / zoom; }
@@ -285,7 +293,7 @@ void CanvasView::renderZoomedOut(const Rect& r) {
     int iy1 = int(std::min<int64_t>(h, (v + a) >> kFixedBits));
     sumColumns(iy0, iy1, lowest, highest);
     const int rows = iy1 - iy0;
-    int lastWidth = 0;
+    int lastWidth = 0, shift = -1;
     uint64_t m = 0;
     for (int i = 0; i < r.w; ++i) {
       int first = columns_[size_t(i) * 2], end = columns_[size_t(i) * 2 + 1];
@@ -293,19 +301,26 @@ void CanvasView::renderZoomedOut(const Rect& r) {
         dst[i] = bg;
         continue;
       }
+      // The four 16-bit sums of a column read as one word add lane by lane:
+      // a box holds at most 121 pixels, so no lane carries into the next.
       const int width = end - first;
       const uint16_t* s = &sums_[size_t(first - lowest) * 4];
-      uint32_t b = s[0], g = s[1], red = s[2];
-      for (int c = 1; c < width; ++c) {
-        b += s[c * 4];
-        g += s[c * 4 + 1];
-        red += s[c * 4 + 2];
-      }
+      uint64_t sum = 0;
+      for (int c = 0; c < width; ++c) sum += lanes(s + c * 4);
       if (width != lastWidth) {
         lastWidth = width;
-        m = reciprocals_[size_t(rows * width)];
+        const int count = rows * width;
+        m = reciprocals_[size_t(count)];
+        shift = (count & (count - 1)) == 0 ? std::countr_zero(unsigned(count)) : -1;
       }
-      dst[i] = makePixel(0, uint32_t((red * m) >> 40), uint32_t((g * m) >> 40), uint32_t((b * m) >> 40));
+      if (shift >= 0) {
+        // Averages fit in 8 bits, so bits shifted in from the next lane are masked off.
+        uint64_t q = (sum >> shift) & 0x000000FF00FF00FFull;
+        dst[i] = Pixel((q & 0xFF) | ((q >> 8) & 0xFF00) | ((q >> 16) & 0xFF0000));
+      } else {
+        const uint64_t b = sum & 0xFFFF, g = (sum >> 16) & 0xFFFF, red = (sum >> 32) & 0xFFFF;
+        dst[i] = makePixel(0, uint32_t((red * m) >> 40), uint32_t((g * m) >> 40), uint32_t((b * m) >> 40));
+      }
     }
   }
 }
