@@ -22,14 +22,7 @@
 namespace tessel {
 namespace {
 
-QApplication& qtApp() {
-  static int argc = 1;
-  static char name[] = "tessel_shell_tests";
-  static char* argv[] = {name, nullptr};
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication app(argc, argv);
-  return app;
-}
+QApplication& qtApp() { return *qobject_cast<QApplication*>(QCoreApplication::instance()); }
 
 // Each test runs with its own settings folder and temporary path.
 class MainWindowTest : public ::testing::Test {
