@@ -1,15 +1,41 @@
 #include <cstdio>
 #include <cstring>
 
+#include "cli/commands.h"
+
 namespace {
 
 const char kUsage[] =
     "usage: tessel-cli <command> [arguments]\n"
     "\n"
-    "Batch work on Tessel documents and images.\n"
+    "Batch work on Tessel documents and images. Files are opened and saved through\n"
+    "the same readers and writers as the program's Open and Save, chosen by the\n"
+    "file's extension (tsd: the native layered document).\n"
     "\n"
     "commands:\n"
-    "  --help        show this text\n";
+    "  info FILE\n"
+    "      Prints one JSON object: width, height, current (index of the current\n"
+    "      layer), nameCounter, and layers from the top (index 0 first), each with\n"
+    "      name (UTF-8), blend (0-20), opacity (0-128), mask (0-3), visible and\n"
+    "      fillReference.\n"
+    "  convert IN OUT [--alpha] [--png-level N] [--jpeg-quality N] [--jpeg-subsample]\n"
+    "                 [--gif-transparent RRGGBB] [--png-transparent RRGGBB]\n"
+    "      Opens IN as Open does and saves OUT as Save does. Single-image formats\n"
+    "      get the visible layers flattened onto white, or onto transparency for a\n"
+    "      PNG with --alpha (also the default when IN was a 32-bit PNG with alpha).\n"
+    "      --png-level 0-9 (default 6), --jpeg-quality 1-100 (default 85),\n"
+    "      --jpeg-subsample turns 2 x 2 chroma subsampling on, the transparent\n"
+    "      colours are six hexadecimal digits without prefix.\n"
+    "  new W H OUT\n"
+    "      Writes a new document of W x H pixels (each 1-4500) with one transparent\n"
+    "      layer named Layer0.\n"
+    "  --help\n"
+    "      Shows this text.\n"
+    "\n"
+    "Exit status: 0 on success; 1 on failure, with the program's own message on\n"
+    "stderr (for example \"文件格式错误\"); 2 for a usage error. A file whose layer\n"
+    "data fails to decompress prints \"压缩展开失败，数据已损坏\" and is still used\n"
+    "(status 0). A progress bar is drawn on stderr when it is a terminal.\n";
 
 }  // namespace
 
@@ -18,6 +44,9 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, argc < 2 ? stderr : stdout);
     return argc < 2 ? 2 : 0;
   }
+  if (std::strcmp(argv[1], "info") == 0) return tessel::runInfo(argc, argv);
+  if (std::strcmp(argv[1], "convert") == 0) return tessel::runConvert(argc, argv);
+  if (std::strcmp(argv[1], "new") == 0) return tessel::runNew(argc, argv);
   std::fprintf(stderr, "tessel-cli: unknown command '%s'\n", argv[1]);
   return 2;
 }

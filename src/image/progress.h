@@ -9,6 +9,8 @@ class Progress {
   virtual ~Progress() = default;
   virtual void setRange(int steps) = 0;
   virtual void step() = 0;
+  // Jumps to a position inside the range; bars that only count steps ignore it.
+  virtual void setPosition(int /*position*/) {}
 };
 
 }  // namespace tessel

@@ -1,0 +1,41 @@
+// libFuzzer harness for the native document reader.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include "document/document.h"
+#include "formats/native_document.h"
+#include "fuzz_file.h"
+
+namespace {
+
+uint16_t le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
+
+// A valid 4500 x 4500 header with 100 empty layers asks for gigabytes; keep
+// inputs whose pixel memory stays within what the fuzzer allows.
+bool withinMemoryBudget(const uint8_t* data, size_t size) {
+  if (size < 22) return true;
+  uint64_t area = uint64_t(le16(data + 12)) * le16(data + 14);
+  uint64_t layers = std::min<uint64_t>(le16(data + 16), 101);
+  return area * 4 * (layers + 3) <= (uint64_t(512) << 20);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (!withinMemoryBudget(data, size)) return 0;
+  std::string path = writeFuzzInput(data, size, ".tsd");
+  tessel::Document document;
+  if (!document.newImage(3, 2, true)) return 0;
+  int result = tessel::readDocument(path, document, nullptr);
+  // Whatever the file, the document keeps a current layer of canvas size.
+  if (document.layerCount() < 1 || !document.currentLayer() ||
+      document.currentLayer()->image.width() != document.width())
+    std::abort();
+  if (result == tessel::kReadOk || result == tessel::kReadDecompressFailed) {
+    tessel::Image32 flat;
+    document.flatten(flat, nullptr, false);
+  }
+  std::remove(path.c_str());
+  return 0;
+}

@@ -1,0 +1,12 @@
+#pragma once
+#include <string>
+
+namespace tessel {
+
+class Document;
+
+// One JSON object: width, height, current, nameCounter and the layers from
+// the top, each with name (UTF-8), blend, opacity, mask, visible, fillReference.
+std::string documentInfoJson(const Document& document);
+
+}  // namespace tessel

@@ -1,0 +1,94 @@
+#include "app/document_io.h"
+
+#include <cstdio>
+
+#include "app/messages.h"
+#include "document/document.h"
+#include "formats/file.h"
+#include "formats/native_document.h"
+
+namespace tessel {
+
+const char* saveFormatExtension(int index) {
+  static const char* const kExtensions[kSaveFormatCount] = {"tsd", "psd", "bmp", "png", "jpg", "gif", "vrw"};
+  return (index >= 0 && index < kSaveFormatCount) ? kExtensions[index] : kExtensions[0];
+}
+
+const FormatRegistry& builtinFormats() {
+  static const FormatRegistry formats{
+      {{"tsd", readDocument}},
+      {{"tsd", writeDocument}},
+      {},
+      {},
+  };
+  return formats;
+}
+
+namespace {
+
+template <class Entry>
+const Entry* findByExtension(const std::vector<Entry>& entries, const std::string& extension) {
+  for (const Entry& entry : entries)
+    if (equalsIgnoreCase(entry.extension, extension)) return &entry;
+  return nullptr;
+}
+
+int loadImage(const FormatRegistry& formats, const std::string& path, Document& document, Progress& progress,
+              LoadOutcome& outcome) {
+  const auto* decoder = findByExtension(formats.imageDecoders, fileExtension(path));
+  if (!decoder) return kReadFailed;
+  Image32 image;
+  bool pngAlpha = false;
+  if (!decoder->decode(path, image, pngAlpha) || !image.valid()) return kReadFailed;
+  if (image.width() > kMaxCanvasSize || image.height() > kMaxCanvasSize) return kReadTooLarge;
+  if (!document.newImage(image.width(), image.height(), true)) return kReadOutOfMemory;
+  document.currentLayer()->image.copyFrom(image);
+  outcome.pngAlpha = pngAlpha;
+  progress.step();
+  return kReadOk;
+}
+
+}  // namespace
+
+int loadFile(const FormatRegistry& formats, const std::string& path, Document& document, Progress& progress,
+             LoadOutcome& outcome) {
+  outcome = {};
+  if (const auto* reader = findByExtension(formats.documentReaders, fileExtension(path)))
+    return reader->read(path, document, &progress);
+  return loadImage(formats, path, document, progress, outcome);
+}
+
+bool saveFile(const FormatRegistry& formats, const std::string& path, Document& document, Progress& progress,
+              const ImageSaveOptions& options) {
+  progress.setRange(document.layerCount() + 1);
+  std::string extension = fileExtension(path);
+  if (const auto* writer = findByExtension(formats.documentWriters, extension))
+    return writer->write(path, document, &progress);
+  const auto* writer = findByExtension(formats.imageWriters, extension);
+  if (!writer) return false;
+  Image32 flat;
+  if (!document.flatten(flat, &progress, writer->flattensWithAlpha && options.pngAlpha)) return false;
+  return writer->write(path, flat, options);
+}
+
+std::string sizeLimitMessage() {
+  char text[128];
+  std::snprintf(text, sizeof text, kMsgSizeLimitFormat, kMaxCanvasSize);
+  return text;
+}
+
+std::string loadResultMessage(int code) {
+  switch (code) {
+    case kReadOk: return {};
+    case kReadTooLarge: return sizeLimitMessage();
+    case kReadCannotOpen: return kMsgOpenFileFailed;
+    case kReadFormatError: return kMsgFormatError;
+    case kReadOutOfMemory: return kMsgMemoryError;
+    case kReadDecompressFailed: return kMsgDecompressFailed;
+    case kReadPsdLayout: return kMsgPsdLayout;
+    case kReadPsdNot8BitRgb: return kMsgPsdNot8BitRgb;
+    default: return kMsgOpenImageFailed;
+  }
+}
+
+}  // namespace tessel

@@ -1,0 +1,82 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "image/geometry.h"
+#include "image/progress.h"
+
+namespace tessel {
+
+class Image32;
+
+enum class Answer { Yes, No, Cancel };
+enum class MessageIcon { Information, Warning, Error, Question };
+
+// Long work (load, save, scale, filters). It runs on one worker thread while
+// the user interface waits in the modal progress dialog; it may touch the
+// document and the Progress it is given, nothing else. Returns a result code.
+using ProgressTask = std::function<int(Progress&)>;
+
+// Options a single-image writer takes; the option dialogs edit them.
+struct ImageSaveOptions {
+  bool pngAlpha = false;      // 32-bit PNG with alpha instead of 24-bit
+  int pngLevel = 6;           // PNGComp
+  int jpegQuality = 85;       // low byte of JPEGComp
+  bool jpegSubsample = false; // bit 15 of JPEGComp: 2 x 2 chroma subsampling
+  uint32_t gifOption = 0;     // what the GIF options dialog passes to the GIF writer
+  int32_t gifTransparent = -1;  // 0x00RRGGBB made transparent, -1 none
+  int32_t pngTransparent = -1;  // 0x00RRGGBB made transparent, -1 none
+};
+
+// What the core asks of the user interface. The Qt program implements it
+// with windows; tests implement it with a scripted fake. Every call comes
+// from the user-interface thread.
+class Shell {
+ public:
+  virtual ~Shell() = default;
+
+  // Message box with an OK button; an empty caption means the program's name.
+  virtual void showMessage(const std::string& text, const std::string& caption, MessageIcon icon) = 0;
+  // Yes/No/Cancel with the question icon and Cancel as the default button.
+  virtual Answer askYesNoCancel(const std::string& text, const std::string& caption) = 0;
+  virtual bool askYesNo(const std::string& text, const std::string& caption, MessageIcon icon) = 0;
+
+  // The New dialog: width and height come in preset to the last size and go
+  // out as chosen (each 1-4500; the dialog itself refuses larger values with
+  // "图像宽度或高度过大"). recentSizes are width << 16 | height, most recent
+  // first, shown as "%dx%d". False when cancelled.
+  virtual bool askNewImageSize(int& width, int& height, const std::vector<uint32_t>& recentSizes) = 0;
+  // Open dialog (native format as the default extension). False when cancelled.
+  virtual bool chooseOpenFile(const std::string& initialFolder, std::string& path) = 0;
+  // Save dialog: formatIndex comes in preselected (0 tsd, 1 psd, 2 bmp,
+  // 3 png, 4 jpg, 5 gif, 6 vrw) and goes out as chosen; fileName is the name
+  // field's start (no folder, no extension). False when cancelled.
+  virtual bool chooseSaveFile(const std::string& initialFolder, const std::string& fileName,
+                              int& formatIndex, std::string& path) = 0;
+  // Per-format option dialogs; false when cancelled.
+  virtual bool askPngOptions(ImageSaveOptions& options) = 0;
+  virtual bool askGifOptions(ImageSaveOptions& options) = 0;
+  // The clipboard's bitmap as an opaque image; false when there is none.
+  virtual bool readClipboardImage(Image32& image) = 0;
+
+  // Runs task behind the modal progress dialog "处理中..." on one worker
+  // thread and returns its result once the dialog has closed; the main
+  // window comes to the foreground afterwards.
+  virtual int runWithProgress(const ProgressTask& task) = 0;
+
+  // Refresh notifications.
+  virtual void setTitle(const std::string& title) = 0;
+  // A new or newly opened document: canvas, scroll bars, navigator and layer
+  // panel are rebuilt and the selection is reset.
+  virtual void documentReplaced() = 0;
+  virtual void refreshCanvas(const Rect& imageRect) = 0;
+  virtual void refreshLayerPanel(int row) = 0;   // -1: every row
+  virtual void refreshNavigator() = 0;
+  // The recent-file and recent-folder lists changed: rebuild their menus.
+  virtual void recentListsChanged() = 0;
+  virtual void bringToFront() = 0;
+};
+
+}  // namespace tessel

@@ -1,0 +1,127 @@
+#include "cli/commands.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "app/document_info.h"
+#include "app/document_io.h"
+#include "app/messages.h"
+#include "app/progress_worker.h"
+#include "cli/terminal_progress.h"
+#include "config/settings.h"
+#include "document/document.h"
+#include "formats/native_document.h"
+
+namespace tessel {
+
+namespace {
+
+int usageError(const char* text) {
+  std::fprintf(stderr, "tessel-cli: %s (see tessel-cli --help)\n", text);
+  return 2;
+}
+
+int fail(const std::string& message) {
+  std::fprintf(stderr, "%s\n", message.c_str());
+  return 1;
+}
+
+// Opens as the program's Open does. False when the open flow would refuse the file.
+bool load(const char* path, Document& document, LoadOutcome& outcome) {
+  TerminalProgress progress(stderr);
+  int code = runOnWorkerThread(
+      [&](Progress& p) { return loadFile(builtinFormats(), path, document, p, outcome); }, progress);
+  if (code == kReadOk) return true;
+  std::fprintf(stderr, "%s\n", loadResultMessage(code).c_str());
+  return code == kReadDecompressFailed;   // accepted with its message
+}
+
+bool save(const char* path, Document& document, const ImageSaveOptions& options) {
+  TerminalProgress progress(stderr);
+  return runOnWorkerThread(
+             [&](Progress& p) { return saveFile(builtinFormats(), path, document, p, options) ? 1 : 0; },
+             progress) == 1;
+}
+
+bool parseInt(const char* text, int low, int high, int& out) {
+  char* end = nullptr;
+  long v = std::strtol(text, &end, 10);
+  if (!*text || *end || v < low || v > high) return false;
+  out = int(v);
+  return true;
+}
+
+bool parseColour(const char* text, int32_t& out) {
+  if (std::strlen(text) != 6) return false;
+  char* end = nullptr;
+  unsigned long v = std::strtoul(text, &end, 16);
+  if (*end) return false;
+  out = int32_t(v);
+  return true;
+}
+
+// Options of convert after IN and OUT; false on an unknown or malformed one.
+bool parseSaveOptions(int argc, char** argv, int first, ImageSaveOptions& options) {
+  for (int i = first; i < argc; ++i) {
+    std::string arg = argv[i];
+    bool hasValue = i + 1 < argc;
+    if (arg == "--alpha") {
+      options.pngAlpha = true;
+    } else if (arg == "--jpeg-subsample") {
+      options.jpegSubsample = true;
+    } else if (arg == "--png-level" && hasValue) {
+      if (!parseInt(argv[++i], 0, 9, options.pngLevel)) return false;
+    } else if (arg == "--jpeg-quality" && hasValue) {
+      if (!parseInt(argv[++i], 1, 100, options.jpegQuality)) return false;
+    } else if (arg == "--gif-transparent" && hasValue) {
+      if (!parseColour(argv[++i], options.gifTransparent)) return false;
+    } else if (arg == "--png-transparent" && hasValue) {
+      if (!parseColour(argv[++i], options.pngTransparent)) return false;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+int runInfo(int argc, char** argv) {
+  if (argc != 3) return usageError("info takes one file");
+  Document document;
+  LoadOutcome outcome;
+  if (!load(argv[2], document, outcome)) return 1;
+  std::printf("%s\n", documentInfoJson(document).c_str());
+  return 0;
+}
+
+int runConvert(int argc, char** argv) {
+  if (argc < 4) return usageError("convert takes IN and OUT");
+  // The option values the program's Save starts from (config.ini defaults).
+  Settings defaults;
+  ImageSaveOptions options;
+  options.pngLevel = defaults.pngComp;
+  options.jpegQuality = defaults.jpegComp & 0xFF;
+  options.jpegSubsample = (defaults.jpegComp & 0x8000) != 0;
+  if (!parseSaveOptions(argc, argv, 4, options)) return usageError("bad convert option");
+  Document document;
+  LoadOutcome outcome;
+  if (!load(argv[2], document, outcome)) return 1;
+  options.pngAlpha = options.pngAlpha || outcome.pngAlpha;
+  return save(argv[3], document, options) ? 0 : fail(kMsgSaveFailed);
+}
+
+int runNew(int argc, char** argv) {
+  if (argc != 5) return usageError("new takes W H OUT");
+  int width = 0, height = 0;
+  if (!parseInt(argv[2], 1, 1 << 30, width) || !parseInt(argv[3], 1, 1 << 30, height))
+    return usageError("W and H are positive numbers");
+  if (width > kMaxCanvasSize || height > kMaxCanvasSize) return fail(kMsgImageTooLarge);
+  Document document;
+  if (!document.newImage(width, height, true)) return fail(kMsgNewImageFailed);
+  return save(argv[4], document, ImageSaveOptions{}) ? 0 : fail(kMsgSaveFailed);
+}
+
+}  // namespace tessel

@@ -1,0 +1,84 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace tessel {
+
+constexpr int kToolCount = 19;
+constexpr int kRecentFileCount = 10;
+constexpr int kRecentDirCount = 8;
+constexpr int kNewSizeRecentCount = 5;
+constexpr int32_t kNeverPlaced = -10000;
+
+// OptFlag bits.
+constexpr int32_t kOptConfirmOverwrite = 1 << 0;
+constexpr int32_t kOptAskSaveOnExit = 1 << 1;
+constexpr int32_t kOptTitleFileNameOnly = 1 << 2;
+constexpr int32_t kOptActivateMainWindow = 1 << 3;
+constexpr int32_t kOptTransparentPickErases = 1 << 4;
+constexpr int32_t kOptRealBrushShape = 1 << 5;
+constexpr int32_t kOptEraserFillIgnoresReference = 1 << 6;
+
+// Where the windows were ([Window] in config.ini); kNeverPlaced asks for the default place.
+struct WindowPlacement {
+  int32_t mainLeft = kNeverPlaced, mainTop = 0, mainRight = 500, mainBottom = 400, mainShowCmd = 3;
+  int32_t toolX = kNeverPlaced, toolY = kNeverPlaced;
+  int32_t ctlX = kNeverPlaced, ctlY = kNeverPlaced;
+  int32_t layerX = kNeverPlaced, layerY = kNeverPlaced, layerH = 290;
+  int32_t texLeft = kNeverPlaced, texTop = kNeverPlaced, texRight = 0, texBottom = 0;
+  int32_t palLeft = kNeverPlaced, palTop = kNeverPlaced, palRight = 0, palBottom = 0;
+  int32_t exPalX = kNeverPlaced, exPalY = kNeverPlaced;
+  int32_t prevLeft = kNeverPlaced, prevTop = kNeverPlaced, prevRight = 0, prevBottom = 0;
+  int32_t imgVLeft = kNeverPlaced, imgVTop = kNeverPlaced, imgVRight = 0, imgVBottom = 0;
+};
+
+// Every setting the program keeps between runs, with its default. The
+// application owns one and passes it down; values whose users are not built
+// yet are carried from reading to writing unchanged.
+struct Settings {
+  // [Env]
+  int32_t winViewFlag = 31, exViewFlag = 144, viewBkFlag = 1, optFlag = 58;
+  int32_t imgVFlag = 0, prevFlag = 0, tabletFlag = 1;
+  int32_t defImgW = 300, defImgH = 300, lastImgW = 300, lastImgH = 300;
+  int32_t scaleDAdd = 25, scaleUAdd = 100, undoCnt = 30;
+  int32_t gridW = 100, gridH = 100, gridPixelPer = 5;
+  int32_t colBarType = 1, texViewSize = 1, palViewW = 12, palViewH = 12, palRBtt = 0, palDefTab = 0;
+  int32_t exPalType = 0, prevScale = 100, imgVScale = 100, infoBarPos = 1;
+  int32_t pngComp = 6, jpegComp = 85, scaleType = 2, rotateAngle = 65536;
+  int32_t defErase = 0, brushCirSize = 10, taleTool = 7, tabSide1 = 0, tabSide2 = 0, eraseBkTool = 0;
+  int32_t fixSaveOpt = 0;
+  int32_t canvBkCol = 0xB4B4B4, checkCol1 = 0xD8D8D8, checkCol2 = 0xF8F8F8;
+  int32_t gridCol = 0x80FF, centerGridCol = 0xFF00FF, gradMapCol1 = 0xFFFFFF, gradMapCol2 = 0;
+  std::string openDir, saveDir, imgVDir, fixSaveDir;
+
+  // [ToolEnv]: the tools' option words.
+  int32_t pencil = 0, pen = 0xA004, pen2 = 0, brush = 0x3C00, erasePen = 0x1E64, eraseBrush = 0x3C00;
+  int32_t splay = 0x1E00, dodge = 0x3C3C, burn = 0x3C3C, water = 0x11400, paint = 1, grad = 0;
+
+  // [Text]
+  int32_t textWinX = -1, textWinY = -1;
+  std::string fontName = "NSimSun";   // at most 31 bytes
+  int32_t charSet = 1, fontSize = 12, charSpace = 0, lineSpace = 0, textFlag = 256;
+
+  // [Draw]
+  int32_t toolNo = 0, curColNo = 0, drawCol1 = 0, drawCol2 = 0xFFFFFF;
+  int32_t colMaskType = 0;   // written only; off after every start
+  int32_t colMaskCnt = 1, textureOn = 0, textureSel = 0;
+  std::array<uint8_t, kToolCount> drawType{};
+  std::array<uint8_t, kToolCount> brushSize{1, 1, 8, 30, 30, 30, 10, 1, 30, 30, 20, 20, 30, 30, 1, 1, 1, 1, 1};
+  std::array<uint8_t, kToolCount> brushAlpha{255, 255, 255, 255, 255, 100, 255, 255, 255, 64,
+                                              64,  64,  64,  64,  255, 255, 255, 255, 255};
+  std::array<uint32_t, 5> maskCol{};
+
+  // Numbered sections.
+  std::array<uint32_t, kNewSizeRecentCount> newSizeRecent{};   // width << 16 | height
+  std::array<std::array<uint16_t, 7>, kToolCount> brushSave{};  // size * 256 + opacity
+  std::array<uint32_t, 8> maskColRecent{};
+  std::array<std::string, kRecentFileCount> recentFiles;
+  std::array<std::string, kRecentDirCount> recentDirs;
+
+  Settings();
+};
+
+}  // namespace tessel

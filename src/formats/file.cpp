@@ -1,0 +1,202 @@
+#include "formats/file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <strings.h>
+
+namespace tessel {
+
+File::File(File&& o) noexcept : fd_(o.fd_), writeBudget_(o.writeBudget_) { o.fd_ = -1; }
+
+File& File::operator=(File&& o) noexcept {
+  if (this != &o) {
+    close();
+    fd_ = o.fd_;
+    writeBudget_ = o.writeBudget_;
+    o.fd_ = -1;
+  }
+  return *this;
+}
+
+bool File::openRead(const std::string& path) {
+  close();
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd_ < 0) return false;
+  struct stat st {};
+  if (fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close();
+    return false;
+  }
+  return true;
+}
+
+bool File::create(const std::string& path) {
+  close();
+  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  writeBudget_ = -1;
+  return fd_ >= 0;
+}
+
+void File::close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+size_t File::read(void* buffer, size_t count) {
+  if (fd_ < 0) return 0;
+  auto* p = static_cast<uint8_t*>(buffer);
+  size_t done = 0;
+  while (done < count) {
+    ssize_t n = ::read(fd_, p + done, count - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += size_t(n);
+  }
+  return done;
+}
+
+size_t File::write(const void* data, size_t count) {
+  if (fd_ < 0) return 0;
+  if (writeBudget_ >= 0 && int64_t(count) > writeBudget_) count = size_t(writeBudget_);
+  const auto* p = static_cast<const uint8_t*>(data);
+  size_t done = 0;
+  while (done < count) {
+    ssize_t n = ::write(fd_, p + done, count - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += size_t(n);
+  }
+  if (writeBudget_ >= 0) writeBudget_ -= int64_t(done);
+  return done;
+}
+
+bool File::seek(int64_t position) {
+  return fd_ >= 0 && position >= 0 && lseek(fd_, off_t(position), SEEK_SET) == off_t(position);
+}
+
+bool File::seekBy(int64_t offset) {
+  int64_t now = position();
+  return now >= 0 && seek(now + offset);
+}
+
+bool File::seekToEnd() { return fd_ >= 0 && lseek(fd_, 0, SEEK_END) >= 0; }
+
+int64_t File::position() const { return fd_ < 0 ? -1 : int64_t(lseek(fd_, 0, SEEK_CUR)); }
+
+int64_t File::size() const {
+  struct stat st {};
+  if (fd_ < 0 || fstat(fd_, &st) != 0) return -1;
+  return int64_t(st.st_size);
+}
+
+bool File::skip(int64_t count) {
+  int64_t now = position(), total = size();
+  if (now < 0 || total < 0 || count < 0 || count > total - now) return false;
+  return seek(now + count);
+}
+
+bool File::sync() { return fd_ >= 0 && fsync(fd_) == 0; }
+
+bool File::readU8(uint8_t& v) { return readAll(&v, 1); }
+
+bool File::readU16LE(uint16_t& v) {
+  uint8_t b[2];
+  if (!readAll(b, 2)) return false;
+  v = uint16_t(b[0] | b[1] << 8);
+  return true;
+}
+
+bool File::readU32LE(uint32_t& v) {
+  uint8_t b[4];
+  if (!readAll(b, 4)) return false;
+  v = uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+  return true;
+}
+
+bool File::readU16BE(uint16_t& v) {
+  uint8_t b[2];
+  if (!readAll(b, 2)) return false;
+  v = uint16_t(b[0] << 8 | b[1]);
+  return true;
+}
+
+bool File::readU32BE(uint32_t& v) {
+  uint8_t b[4];
+  if (!readAll(b, 4)) return false;
+  v = uint32_t(b[0]) << 24 | uint32_t(b[1]) << 16 | uint32_t(b[2]) << 8 | uint32_t(b[3]);
+  return true;
+}
+
+bool File::writeU8(uint8_t v) { return writeAll(&v, 1); }
+
+bool File::writeU16LE(uint16_t v) {
+  const uint8_t b[2] = {uint8_t(v), uint8_t(v >> 8)};
+  return writeAll(b, 2);
+}
+
+bool File::writeU32LE(uint32_t v) {
+  const uint8_t b[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+  return writeAll(b, 4);
+}
+
+bool File::writeU16BE(uint16_t v) {
+  const uint8_t b[2] = {uint8_t(v >> 8), uint8_t(v)};
+  return writeAll(b, 2);
+}
+
+bool File::writeU32BE(uint32_t v) {
+  const uint8_t b[4] = {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
+  return writeAll(b, 4);
+}
+
+bool saveReplacing(const std::string& path, const std::function<bool(File&)>& write) {
+  static std::atomic<unsigned> serial{0};
+  std::string folder = folderOf(path);
+  std::string temp = (folder.empty() ? std::string() : folder + "/") + ".~" + fileNameOf(path) + "." +
+                     std::to_string(getpid()) + "." + std::to_string(serial++) + ".tmp";
+  File file;
+  if (!file.create(temp)) return false;
+  bool ok = write(file) && file.sync();
+  file.close();
+  if (ok) ok = std::rename(temp.c_str(), path.c_str()) == 0;
+  if (!ok) std::remove(temp.c_str());
+  return ok;
+}
+
+bool fileExists(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string fileExtension(const std::string& path) {
+  std::string name = fileNameOf(path);
+  size_t dot = name.rfind('.');
+  return dot == std::string::npos ? std::string() : name.substr(dot + 1);
+}
+
+std::string folderOf(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash == 0 ? 1 : slash);
+}
+
+std::string fileNameOf(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string baseNameOf(const std::string& path) {
+  std::string name = fileNameOf(path);
+  size_t dot = name.rfind('.');
+  return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+bool equalsIgnoreCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && strncasecmp(a.c_str(), b.c_str(), a.size()) == 0;
+}
+
+}  // namespace tessel

@@ -1,0 +1,140 @@
+#include "formats/zlib_stream.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <climits>
+
+namespace tessel {
+
+namespace {
+
+// zlib counts in 32-bit units; larger buffers are fed in pieces.
+constexpr size_t kMaxZlibRun = size_t(1) << 30;
+
+class Deflater {
+ public:
+  explicit Deflater(int level) {
+    ok_ = deflateInit2(&z_, level, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) == Z_OK;
+  }
+  ~Deflater() {
+    if (ok_) deflateEnd(&z_);
+  }
+  bool ok() const { return ok_; }
+  z_stream& stream() { return z_; }
+
+ private:
+  z_stream z_{};
+  bool ok_ = false;
+};
+
+class Inflater {
+ public:
+  Inflater() { ok_ = inflateInit2(&z_, 15) == Z_OK; }
+  ~Inflater() {
+    if (ok_) inflateEnd(&z_);
+  }
+  bool ok() const { return ok_; }
+  z_stream& stream() { return z_; }
+
+ private:
+  z_stream z_{};
+  bool ok_ = false;
+};
+
+}  // namespace
+
+uint32_t deflateToFile(File& file, const uint8_t* source, size_t count, int level, Progress* progress) {
+  Deflater deflater(level);
+  if (!deflater.ok()) return 0;
+  z_stream& z = deflater.stream();
+  uint8_t buffer[kZlibChunk];
+  z.next_out = buffer;
+  z.avail_out = kZlibChunk;
+  size_t consumed = 0;
+  uint64_t written = 0;
+  if (progress) progress->setRange(int(std::min<size_t>(count, INT_MAX)));
+  for (;;) {
+    if (z.avail_in == 0 && consumed < count) {
+      size_t run = std::min(count - consumed, kMaxZlibRun);
+      z.next_in = const_cast<uint8_t*>(source + consumed);
+      z.avail_in = uInt(run);
+      consumed += run;
+    }
+    size_t fed = consumed - z.avail_in;
+    if (progress) progress->setPosition(int(std::min<size_t>(fed, INT_MAX)));
+    int flush = (z.avail_in == 0 && consumed == count) ? Z_FINISH : Z_NO_FLUSH;
+    int r = deflate(&z, flush);
+    if (r == Z_STREAM_ERROR || (r != Z_OK && r != Z_STREAM_END && r != Z_BUF_ERROR)) return 0;
+    if (z.avail_out == 0) {
+      if (!file.writeAll(buffer, kZlibChunk)) return 0;
+      written += kZlibChunk;
+      z.next_out = buffer;
+      z.avail_out = kZlibChunk;
+    }
+    if (r == Z_STREAM_END) break;
+  }
+  size_t rest = kZlibChunk - z.avail_out;
+  if (rest && !file.writeAll(buffer, rest)) return 0;
+  written += rest;
+  if (progress) progress->setPosition(int(std::min<size_t>(count, INT_MAX)));
+  if (written > UINT32_MAX) return 0;
+  return uint32_t(written);
+}
+
+bool inflateFromFile(File& file, uint8_t* destination, size_t destinationSize, uint32_t compressedSize) {
+  Inflater inflater;
+  if (!inflater.ok()) return false;
+  z_stream& z = inflater.stream();
+  uint8_t buffer[kZlibChunk];
+  uint32_t remaining = compressedSize;
+  size_t produced = 0;
+  bool full = false;
+  uint8_t probe = 0;
+  z.next_out = destination;
+  z.avail_out = 0;
+  for (;;) {
+    if (z.avail_in == 0) {
+      if (remaining == 0) return false;   // input ran out before the stream ended
+      size_t got = file.read(buffer, std::min<size_t>(remaining, kZlibChunk));
+      if (got == 0) return false;
+      remaining -= uint32_t(got);
+      z.next_in = buffer;
+      z.avail_in = uInt(got);
+    }
+    if (z.avail_out == 0) {
+      if (full) return false;   // the stream holds more than the destination
+      if (produced == destinationSize) {
+        // Destination full: only the end of the stream may still come.
+        full = true;
+        z.next_out = &probe;
+        z.avail_out = 1;
+      } else {
+        size_t run = std::min(destinationSize - produced, kMaxZlibRun);
+        z.next_out = destination + produced;
+        z.avail_out = uInt(run);
+        produced += run;
+      }
+    }
+    int r = inflate(&z, Z_NO_FLUSH);
+    if (r == Z_STREAM_END) break;
+    if (r != Z_OK && r != Z_BUF_ERROR) return false;
+  }
+  if (full && z.avail_out == 0) return false;   // a byte beyond the destination came out
+  // Leave the file just after what the stream used.
+  return z.avail_in == 0 || file.seekBy(-int64_t(z.avail_in));
+}
+
+bool inflateMemory(const uint8_t* source, size_t sourceSize, uint8_t* destination, size_t destinationSize) {
+  if (sourceSize > kMaxZlibRun || destinationSize > kMaxZlibRun) return false;
+  Inflater inflater;
+  if (!inflater.ok()) return false;
+  z_stream& z = inflater.stream();
+  z.next_in = const_cast<uint8_t*>(source);
+  z.avail_in = uInt(sourceSize);
+  z.next_out = destination;
+  z.avail_out = uInt(destinationSize);
+  return inflate(&z, Z_FINISH) == Z_STREAM_END;
+}
+
+}  // namespace tessel

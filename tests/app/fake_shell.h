@@ -1,0 +1,127 @@
+#pragma once
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "app/open_save.h"
+#include "app/progress_worker.h"
+#include "app/shell.h"
+#include "image/image32.h"
+
+namespace tessel::testing {
+
+// A scripted user: answers come from queues; a question with no answer queued
+// fails the test through `unexpected`.
+class FakeShell : public Shell {
+ public:
+  struct SaveCall {
+    std::string folder, fileName;
+    int formatIndex;
+  };
+
+  std::deque<Answer> yesNoCancel;
+  std::deque<bool> yesNo;
+  std::deque<std::pair<int, int>> newSizes;   // {0, 0}: cancel
+  std::deque<std::string> openChoices;        // empty: cancel
+  std::deque<std::pair<std::string, int>> saveChoices;   // empty path: cancel
+  std::deque<bool> pngOptions;
+  bool pngAlphaChoice = false;
+  Image32 clipboard;
+
+  std::vector<std::string> messages, questions, titles, openFolders;
+  std::vector<SaveCall> saveCalls;
+  std::vector<uint32_t> lastRecentSizes;
+  int replaced = 0, recentChanged = 0, fronted = 0, progressRuns = 0, unexpected = 0;
+  int lastRange = -1, lastSteps = 0;
+
+  void showMessage(const std::string& text, const std::string&, MessageIcon) override { messages.push_back(text); }
+  Answer askYesNoCancel(const std::string& text, const std::string&) override {
+    questions.push_back(text);
+    return take(yesNoCancel, Answer::Cancel);
+  }
+  bool askYesNo(const std::string& text, const std::string& caption, MessageIcon) override {
+    questions.push_back(caption + "|" + text);
+    return take(yesNo, false);
+  }
+  bool askNewImageSize(int& width, int& height, const std::vector<uint32_t>& recent) override {
+    lastRecentSizes = recent;
+    questions.push_back("new " + std::to_string(width) + "x" + std::to_string(height));
+    auto size = take(newSizes, std::make_pair(0, 0));
+    if (size.first == 0) return false;
+    width = size.first;
+    height = size.second;
+    return true;
+  }
+  bool chooseOpenFile(const std::string& folder, std::string& path) override {
+    openFolders.push_back(folder);
+    path = take(openChoices, std::string());
+    return !path.empty();
+  }
+  bool chooseSaveFile(const std::string& folder, const std::string& fileName, int& formatIndex,
+                      std::string& path) override {
+    saveCalls.push_back({folder, fileName, formatIndex});
+    auto choice = take(saveChoices, std::make_pair(std::string(), 0));
+    path = choice.first;
+    formatIndex = choice.second;
+    return !path.empty();
+  }
+  bool askPngOptions(ImageSaveOptions& options) override {
+    options.pngAlpha = pngAlphaChoice;
+    return take(pngOptions, false);
+  }
+  bool askGifOptions(ImageSaveOptions&) override { return true; }
+  bool readClipboardImage(Image32& image) override {
+    if (!clipboard.valid()) return false;
+    if (!image.create(clipboard.width(), clipboard.height())) return false;
+    image.copyFrom(clipboard);
+    return true;
+  }
+  int runWithProgress(const ProgressTask& task) override {
+    ++progressRuns;
+    struct Counter : Progress {
+      int range = -1, steps = 0;
+      void setRange(int n) override { range = n; }
+      void step() override { ++steps; }
+    } counter;
+    int r = runOnWorkerThread(task, counter);
+    lastRange = counter.range;
+    lastSteps = counter.steps;
+    return r;
+  }
+  void setTitle(const std::string& title) override { titles.push_back(title); }
+  void documentReplaced() override { ++replaced; }
+  void refreshCanvas(const Rect&) override {}
+  void refreshLayerPanel(int) override {}
+  void refreshNavigator() override {}
+  void recentListsChanged() override { ++recentChanged; }
+  void bringToFront() override { ++fronted; }
+
+ private:
+  template <class T>
+  T take(std::deque<T>& queue, T fallback) {
+    if (queue.empty()) {
+      ++unexpected;
+      return fallback;
+    }
+    T v = queue.front();
+    queue.pop_front();
+    return v;
+  }
+};
+
+class FakeHistory : public EditHistory {
+ public:
+  bool isModified = false;
+  int clears = 0, saves = 0;
+  bool modified() const override { return isModified; }
+  void clear() override {
+    isModified = false;
+    ++clears;
+  }
+  void markSaved() override {
+    isModified = false;
+    ++saves;
+  }
+};
+
+}  // namespace tessel::testing
