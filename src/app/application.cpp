@@ -11,6 +11,24 @@ bool Application::createDefaultDocument() {
   return document.newImage(settings.defImgW, settings.defImgH, true);
 }
 
+void Application::createUndoHistory() {
+  undo = std::make_unique<UndoHistory>(document, tempFolder, config.undoCnt);
+  document.setRecorder(undo.get());
+}
+
+bool Application::undoStep(bool redo) {
+  if (!undo) return false;
+  UndoRefresh refresh;
+  if (!(redo ? undo->redo(refresh) : undo->undo(refresh))) return false;
+  switch (refresh.kind) {
+    case UndoRefresh::Kind::Area: view.refreshRect(refresh.rect); break;
+    case UndoRefresh::Kind::CanvasSize: view.centreImage(); view.refreshAll(); break;
+    case UndoRefresh::Kind::Full: view.refreshAll(); break;
+    case UndoRefresh::Kind::None: break;
+  }
+  return true;
+}
+
 bool Application::unpackIcons() {
   return icons.createFromPacked(packedIconStrip()) && icons.width() == icon_strip::kWidth &&
          icons.height() == icon_strip::kHeight;

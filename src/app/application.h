@@ -11,6 +11,7 @@
 #include "document/document.h"
 #include "image/image24.h"
 #include "image/image32.h"
+#include "undo/undo_history.h"
 #include "view/canvas_view.h"
 
 namespace tessel {
@@ -44,16 +45,21 @@ inline Rect toolIcon(int tool) {
 // The packed icon record the build makes from the icon art.
 std::span<const uint8_t> packedIconStrip();
 
-// The modified flag, until the undo history keeps it.
-class ModifiedFlag : public EditHistory {
+// What the open/save flow asks of the undo history, which keeps the
+// modified flag; without a history nothing is modified.
+class HistoryFlags : public EditHistory {
  public:
-  bool modified() const override { return modified_; }
-  void clear() override { modified_ = false; }
-  void markSaved() override { modified_ = false; }
-  void set() { modified_ = true; }
+  explicit HistoryFlags(std::unique_ptr<UndoHistory>& history) : history_(history) {}
+  bool modified() const override { return history_ && history_->modified(); }
+  void clear() override {
+    if (history_) history_->clear();
+  }
+  void markSaved() override {
+    if (history_) history_->clearModified();
+  }
 
  private:
-  bool modified_ = false;
+  std::unique_ptr<UndoHistory>& history_;
 };
 
 // What the program holds for the whole session: settings, the document, the
@@ -66,7 +72,8 @@ class Application {
   WindowPlacement placement;
   KeyTable keys;
   ShellSettings settings;      // the part the windows and the view work with
-  ModifiedFlag history;
+  std::unique_ptr<UndoHistory> undo;   // records go to the temporary folder
+  HistoryFlags history{undo};
   std::unique_ptr<OpenSaveFlow> files;   // once a Shell is attached
   Document document;
   Image32 screen;
@@ -76,6 +83,10 @@ class Application {
 
   // Start-up steps that belong to the core; each false ends start-up.
   bool createDefaultDocument();
+  // The undo history over the document, spilling into the temporary folder.
+  void createUndoHistory();
+  // Undo or redo one step and redraw what it changed.
+  bool undoStep(bool redo);
   bool unpackIcons();
   bool createScreenBuffer(int maxWidth, int maxHeight);
   std::string title() const;

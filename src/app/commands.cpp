@@ -40,6 +40,8 @@ bool commandAvailable(int id) {
     case 40005:
     case 40012:
     case cmd::kExit:
+    case cmd::kUndo:
+    case cmd::kRedo:
     case cmd::kHideAllPanels:
     case cmd::kFullScreen:
     case cmd::kChecker:

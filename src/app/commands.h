@@ -7,6 +7,8 @@ namespace tessel {
 namespace cmd {
 constexpr int kExit = 40010;
 constexpr int kRecentPlaceholder = 40011;
+constexpr int kUndo = 40050;
+constexpr int kRedo = 40051;
 constexpr int kFillSelection = 40106;
 constexpr int kEraseSelection = 40107;
 constexpr int kPanelFirst = 40150;   // + panel bit, 8 panels

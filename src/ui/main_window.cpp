@@ -38,6 +38,7 @@ bool isToggle(int id) {
 
 MainWindow::MainWindow(Application& app) : app_(app) {
   setObjectName(QStringLiteral("mainWindow"));
+  setAcceptDrops(true);
   canvas_ = new CanvasWidget(app_, this);
   setCentralWidget(canvas_);
   buildMenus();

@@ -2,6 +2,9 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileInfo>
@@ -57,6 +60,8 @@ bool MainWindow::command(int id) {
   }
   switch (id) {
     case cmd::kExit: close(); break;
+    case cmd::kUndo: app_.undoStep(false); break;
+    case cmd::kRedo: app_.undoStep(true); break;
     case cmd::kHideAllPanels: hideOrRestorePanels(); break;
     case cmd::kFullScreen: toggleFullScreen(); break;
     case cmd::kChecker: toggleViewFlag(view_flag::kChecker, true); break;
@@ -170,10 +175,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
   }
   FixedKeyAction a = fixedKeyAction(key, event->modifiers() & Qt::ControlModifier);
   if (a.kind == FixedKeyAction::ShiftLayer) {
-    if (shiftCurrentLayer(app_.document, a.dx, a.dy)) {
-      app_.history.set();
-      app_.view.refreshAll();
-    }
+    if (shiftCurrentLayer(app_.document, a.dx, a.dy)) app_.view.refreshAll();
     return;
   }
   if (a.kind == FixedKeyAction::Command) {
@@ -181,6 +183,21 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QMainWindow::keyPressEvent(event);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+// Files dropped on the window: the open flow takes the first one.
+void MainWindow::dropEvent(QDropEvent* event) {
+  std::vector<std::string> paths;
+  for (const QUrl& url : event->mimeData()->urls()) {
+    if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
+  }
+  if (paths.empty() || !app_.files) return;
+  event->acceptProposedAction();
+  app_.files->openDropped(paths);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -44,6 +44,7 @@ bool Session::start(const QString& commandLine) {
   app_->view.setZoom(100);
   if (!app_->createScreenBuffer(maxW, maxH)) return false;
   if (!app_->createDefaultDocument()) return false;
+  app_->createUndoHistory();
   if (!app_->unpackIcons()) return false;
   if (!createWindows()) return false;
   app_->icons.destroy();   // the windows hold their own button images now
@@ -88,6 +89,11 @@ void Session::shutdown() {
     app_->saveSettings(settingsFolder_);
     shell_.setWindow(nullptr);
     window_.reset();
+  }
+  if (app_->undo) {   // its temporary files go before the folder
+    app_->undo->clear();
+    app_->document.setRecorder(nullptr);
+    app_->undo.reset();
   }
   if (tempCreated_) {
     removeTempFolder(app_->tempFolder);

@@ -39,6 +39,9 @@ TEST(CommandsTest, OnlyBuiltActionsAreAvailable) {
   EXPECT_TRUE(commandAvailable(40157));
   EXPECT_TRUE(commandAvailable(40163));
   EXPECT_TRUE(commandAvailable(40010));
+  EXPECT_TRUE(commandAvailable(40050));
+  EXPECT_TRUE(commandAvailable(3254));
+  EXPECT_FALSE(commandAvailable(3255));   // quick save has five formats
   EXPECT_FALSE(commandAvailable(40158));
   EXPECT_FALSE(commandAvailable(40201));   // no homepage address
   EXPECT_FALSE(commandAvailable(41000));

@@ -173,6 +173,15 @@ TEST_F(MainWindowTest, ViewCommandsFlipTheirFlags) {
   EXPECT_TRUE(v.flags & view_flag::kMirror);
   QTest::keyClick(w, Qt::Key_Tab);
   EXPECT_FALSE(w->panel(kToolsPanel)->isVisible());
+  QTest::keyClick(w, Qt::Key_Tab);
+  EXPECT_TRUE(w->panel(kToolsPanel)->isVisible());
+  // Full screen and back.
+  EXPECT_TRUE(w->command(cmd::kFullScreen));
+  EXPECT_TRUE(v.flags & view_flag::kFullScreen);
+  EXPECT_TRUE(w->isFullScreen());
+  EXPECT_TRUE(w->command(cmd::kFullScreen));
+  EXPECT_FALSE(v.flags & view_flag::kFullScreen);
+  EXPECT_FALSE(w->isFullScreen());
   w->close();
 }
 
@@ -210,6 +219,28 @@ TEST_F(MainWindowTest, CommandLineFileIsOpened) {
   EXPECT_EQ(session.window()->windowTitle(), "Tessel2 - " + path);
   EXPECT_EQ(session.window()->infoBar()->text().size, "  40x  30");
   session.window()->close();
+}
+
+TEST_F(MainWindowTest, CtrlArrowShiftsTheLayerAndMarksTheDocument) {
+  Session session;
+  ASSERT_TRUE(session.start(QString()));
+  MainWindow* w = session.window();
+  Image32& layer = session.app().document.currentLayer()->image;
+  layer.set(0, 0, 0xFF112233);
+  layer.set(1, 0, kTransparent);
+  EXPECT_FALSE(session.app().history.modified());
+  QTest::keyClick(w, Qt::Key_Right, Qt::ControlModifier);
+  EXPECT_EQ(layer.at(1, 0), 0xFF112233u);
+  EXPECT_EQ(layer.at(0, 0), kTransparent);
+  EXPECT_TRUE(session.app().history.modified());
+  QTest::keyClick(w, Qt::Key_Right);   // no Ctrl: nothing moves
+  EXPECT_EQ(layer.at(1, 0), 0xFF112233u);
+  QTest::keyClick(w, Qt::Key_Z, Qt::ControlModifier);   // undo
+  EXPECT_EQ(session.app().document.currentLayer()->image.at(0, 0), 0xFF112233u);
+  EXPECT_TRUE(w->command(cmd::kRedo));
+  EXPECT_EQ(session.app().document.currentLayer()->image.at(1, 0), 0xFF112233u);
+  session.app().history.clear();   // no unsaved-changes question on close
+  w->close();
 }
 
 TEST_F(MainWindowTest, SecondSessionUsesTheNextFolder) {
