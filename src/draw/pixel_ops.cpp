@@ -116,6 +116,7 @@ void opBlur(BrushEngine& e, Image32& img, int x, int y, Pixel v) {
   }
   if (n == 0) return;
   int newA = int(double(sumA) / n + 0.5);
+  if (newA == 0 && c.maskMode == kMaskAlpha) return;   // no colour to take; alpha stays
   Pixel out = 0xFFFFFFu;
   if (newA != 0) {
     out = 0;

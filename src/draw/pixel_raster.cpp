@@ -114,6 +114,11 @@ void BrushEngine::stampSmudge(Image32& image, int x, int y) {
       float d = float(alphaOf(*p)) * kInv255, e = float(ka) * kInv255;
       float area = d + (e - d) * fa;
       int alpha = rnd(255.0f * area);
+      // Nothing with colour met here; under the alpha mask the pixel keeps its own.
+      if (alpha == 0 && ctx.maskMode == kMaskAlpha) {
+        k = *p;
+        continue;
+      }
       Pixel out = 0xFFFFFFu;
       if (alpha != 0) {
         out = 0;

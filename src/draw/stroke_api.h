@@ -35,11 +35,19 @@ struct StrokeTarget {
 // The current layer and the document's stroke and backup buffers.
 StrokeTarget strokeTargetOf(Document& doc);
 
-// One freehand stroke of a painting tool, from press to release. Before begin
-// the caller refreshes the engine's context (BrushEngine::refreshContext). Each
-// call returns the rectangle it changed in the layer (empty for none), for the
-// view to recomposite; end also returns the union rectangle that undo records
-// from the layer backup.
+// One freehand stroke of a painting tool, from press to release. Each call
+// returns the rectangle it changed in the layer (empty for none), for the view
+// to recomposite; end also returns the union rectangle that undo records from
+// the layer backup (empty: nothing to record). Typical use:
+//
+//   engine.refreshContext(layer.image, layer.maskMode, draw, tools, &textures);
+//   Stroke stroke(engine);
+//   Rect changed;
+//   if (stroke.begin(strokeTargetOf(doc), tool, tools, press, changed)) {
+//     ... changed = stroke.move(sample) for every move ...
+//     Stroke::End e = stroke.end(release);
+//     if (!e.undo.empty()) doc.recorder().recordPixelRectOf(doc.layerBackup, e.undo);
+//   }
 class Stroke {
  public:
   struct End {

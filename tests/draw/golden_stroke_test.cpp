@@ -209,7 +209,7 @@ const GoldenCase kCases[] = {
     {"finger_64", kToolFinger, 64, 128, Path::Wave,
      0xfc13725cf09e2ec3ull},
     {"finger_7_mask3", kToolFinger, 7, 255, Path::Loop,
-     0x1ea7df87805dbc2bull, kMaskAlpha},
+     0x4daeaed9601ac783ull, kMaskAlpha},
     {"dodge_7", kToolDodge, 7, 255, Path::Wave,
      0x031640cdb87c5ebfull},
     {"dodge_64", kToolDodge, 64, 128, Path::Loop,

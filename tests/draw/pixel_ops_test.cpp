@@ -174,6 +174,15 @@ TEST_F(PixelOpTest, BlurAveragesByAlpha) {
   b.set(0, 0, 0xFF000000u);
   engine.applyPixelOp(kPixelBlur, b, 0, 0, 0xFF000000u);
   EXPECT_EQ(b.at(0, 0), 0xFF8E8E8Eu);   // rnd(5 * 255 / 9) = 142
+  // A nearly clear pixel among clear ones: no colour to take under the alpha mask.
+  b.fill(kTransparent);
+  b.set(1, 1, 0x010000FFu);
+  engine.context().maskMode = kMaskAlpha;
+  engine.applyPixelOp(kPixelBlur, b, 1, 1, 0xFF000000u);
+  EXPECT_EQ(b.at(1, 1), 0x010000FFu);
+  engine.context().maskMode = kMaskNone;
+  engine.applyPixelOp(kPixelBlur, b, 1, 1, 0xFF000000u);
+  EXPECT_EQ(b.at(1, 1), kTransparent);
   // Under the alpha mask the alpha stays.
   b.fill(0xFFFF0000u);
   b.set(1, 1, 0x40FF0000u);

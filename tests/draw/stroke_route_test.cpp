@@ -162,6 +162,25 @@ TEST(FingerTest, SmudgeIntoNothingAndFromOutside) {
   EXPECT_EQ(c.layer.at(0, 0), 0xFFFFFFFFu);
 }
 
+TEST(FingerTest, TransparencyUnderTheAlphaMaskLeavesColour) {
+  // Full strength from a transparent pixel onto an opaque one: the alpha mask
+  // keeps the alpha, and with no colour carried the pixel keeps its own.
+  StrokeBench b(4, 1);
+  b.layer.set(1, 0, 0xFF0000FFu);
+  b.maskMode = kMaskAlpha;
+  b.tools.setSize(kToolFinger, 1);
+  b.tools.setAlpha(kToolFinger, 255);
+  b.run(kToolFinger, {{0, 0}, {1, 0}, {1, 0}});
+  EXPECT_EQ(b.layer.at(1, 0), 0xFF0000FFu);
+  // Without the mask the transparency is smudged in.
+  StrokeBench c(4, 1);
+  c.layer.set(1, 0, 0xFF0000FFu);
+  c.tools.setSize(kToolFinger, 1);
+  c.tools.setAlpha(kToolFinger, 255);
+  c.run(kToolFinger, {{0, 0}, {1, 0}, {1, 0}});
+  EXPECT_EQ(c.layer.at(1, 0), kTransparent);
+}
+
 TEST(WatercolourTest, SamplingAndMixing) {
   BrushEngine e;
   ASSERT_TRUE(e.init(1u));

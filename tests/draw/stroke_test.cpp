@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "document/document.h"
+#include "document/layer.h"
 #include "stroke_fixture.h"
 
 namespace tessel {
@@ -216,6 +218,42 @@ TEST(StrokeTest, ToolSetUpReadsOptionWords) {
   EXPECT_EQ(c.pixelOp, kPixelSpray);
 }
 
+
+struct RectRecorder : UndoRecorder {
+  std::vector<Rect> rects;
+  const Image32* source = nullptr;
+  void recordPixelRectOf(const Image32& img, const Rect& r) override {
+    source = &img;
+    rects.push_back(r);
+  }
+};
+
+TEST(StrokeTest, DrivenThroughTheDocument) {
+  Document doc;
+  ASSERT_TRUE(doc.newImage(40, 30, true));
+  RectRecorder recorder;
+  doc.setRecorder(&recorder);
+  BrushEngine engine;
+  ASSERT_TRUE(engine.init());
+  ToolSettings tools;
+  DrawSettings draw;
+  draw.toolNo = kToolPen;
+  Layer& layer = *doc.currentLayer();
+  engine.refreshContext(layer.image, layer.maskMode, draw, tools, nullptr);
+  Stroke stroke(engine);
+  Rect changed;
+  ASSERT_TRUE(stroke.begin(strokeTargetOf(doc), kToolPen, tools, {5, 5}, changed));
+  EXPECT_TRUE(changed.empty());
+  EXPECT_FALSE(stroke.move({20, 15}).empty());
+  Stroke::End e = stroke.end({20, 15});
+  if (!e.undo.empty()) doc.recorder().recordPixelRectOf(doc.layerBackup, e.undo);
+  ASSERT_EQ(recorder.rects.size(), 1u);
+  EXPECT_EQ(recorder.source, &doc.layerBackup);
+  EXPECT_EQ(recorder.rects[0], e.undo);
+  EXPECT_EQ(doc.layerBackup.at(10, 8), kTransparent);   // the layer as it was
+  EXPECT_NE(alphaOf(layer.image.at(10, 8)), 0);
+  EXPECT_EQ(doc.currentLayer()->image.bounds().intersected(e.undo), e.undo);
+}
 
 }  // namespace
 }  // namespace tessel
