@@ -50,6 +50,7 @@ struct Scene {
     doc.selectLayer(kLayers / 2);
     if (!painting.engine.init(1234)) return;
     view.setClientSize(kClientW, kClientH);
+    view.scrollTo({kCanvas / 2, kCanvas / 2});
     view.refreshAll();
     ok = true;
   }
@@ -89,12 +90,13 @@ void BM_PointerMove(benchmark::State& state) {
       auto b = std::chrono::steady_clock::now();
       times.push_back(std::chrono::duration<double, std::milli>(b - a).count());
     }
+    state.counters["stroke_width_px"] = s.painting.input.strokeUnion().w;
     s.painting.input.release(kButtonLeft, kSourceMouse, in);
   }
   std::sort(times.begin(), times.end());
-  state.counters["median_ms"] = times[times.size() / 2];
-  state.counters["p90_ms"] = times[times.size() * 9 / 10];
-  state.counters["max_ms"] = times.back();
+  state.counters["median_us"] = 1000 * times[times.size() / 2];
+  state.counters["p90_us"] = 1000 * times[times.size() * 9 / 10];
+  state.counters["max_us"] = 1000 * times.back();
   state.SetLabel(tool == kToolPen ? "pen" : tool == kToolBrush ? "brush" : "airbrush");
 }
 

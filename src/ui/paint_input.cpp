@@ -1,0 +1,174 @@
+#include "ui/paint_input.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTabletEvent>
+#include <QWidget>
+
+#include "config/key_table.h"
+#include "draw/canvas_input_setup.h"
+
+namespace tessel {
+
+namespace {
+
+constexpr int kHeldKeyGroup = 3;
+
+int buttonOf(Qt::MouseButton b) {
+  switch (b) {
+    case Qt::LeftButton: return kButtonLeft;
+    case Qt::RightButton: return kButtonRight;
+    case Qt::MiddleButton: return kButtonMiddle;
+    default: return -1;
+  }
+}
+
+}  // namespace
+
+int virtualKeyOf(int k) {
+  if (k >= Qt::Key_A && k <= Qt::Key_Z) return 0x41 + (k - Qt::Key_A);
+  if (k >= Qt::Key_0 && k <= Qt::Key_9) return 0x30 + (k - Qt::Key_0);
+  if (k >= Qt::Key_F1 && k <= Qt::Key_F12) return 0x70 + (k - Qt::Key_F1);
+  switch (k) {
+    case Qt::Key_Backspace: return 0x08;
+    case Qt::Key_Tab: return 0x09;
+    case Qt::Key_Return: case Qt::Key_Enter: return 0x0D;
+    case Qt::Key_Shift: return 0x10;
+    case Qt::Key_Control: return 0x11;
+    case Qt::Key_Alt: return 0x12;
+    case Qt::Key_Escape: return 0x1B;
+    case Qt::Key_Space: return 0x20;
+    case Qt::Key_Comma: return 0xBC;
+    case Qt::Key_Period: return 0xBE;
+    case Qt::Key_Minus: return 0xBD;
+    case Qt::Key_Plus: case Qt::Key_Equal: return 0xBB;
+    default: return 0;
+  }
+}
+
+PaintInput::PaintInput(PaintingTools& painting, const KeyTable& keys, QWidget* viewport)
+    : QObject(viewport), p_(painting), keys_(keys), viewport_(viewport) {
+  clock_.start();
+  viewport_->installEventFilter(this);
+  viewport_->setAttribute(Qt::WA_TabletTracking);
+  qApp->installEventFilter(this);
+  p_.input.hooks.capture = [this](bool take) {
+    if (take)
+      viewport_->grabMouse();
+    else
+      viewport_->releaseMouse();
+  };
+}
+
+PaintInput::~PaintInput() { qApp->removeEventFilter(this); }
+
+bool PaintInput::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::KeyPress: case QEvent::KeyRelease: key(event); break;
+    case QEvent::ApplicationDeactivate:
+      // Keys released in another program never reach us.
+      in_ = InputState{};
+      p_.input.cancel();
+      break;
+    default: break;
+  }
+  if (watched != viewport_) return false;
+  switch (event->type()) {
+    case QEvent::MouseButtonPress: case QEvent::MouseButtonRelease: case QEvent::MouseMove:
+      return mouse(event);
+    case QEvent::TabletPress: case QEvent::TabletRelease: case QEvent::TabletMove:
+      return tablet(event);
+    default: return false;
+  }
+}
+
+bool PaintInput::mouse(QEvent* event) {
+  auto* e = static_cast<QMouseEvent*>(event);
+  in_.clientX = e->position().x();
+  in_.clientY = e->position().y();
+  in_.pressure = 1.0f;
+  in_.overClient = viewport_->rect().contains(e->position().toPoint());
+  in_.timeMs = uint64_t(clock_.elapsed());
+  in_.ctrl = e->modifiers() & Qt::ControlModifier;
+  in_.shift = e->modifiers() & Qt::ShiftModifier;
+  in_.alt = e->modifiers() & Qt::AltModifier;
+  const int button = buttonOf(e->button());
+  if (event->type() == QEvent::MouseMove) {
+    p_.input.move(kSourceMouse, in_);
+  } else if (button >= 0 && event->type() == QEvent::MouseButtonPress) {
+    p_.input.press(button, kSourceMouse, in_);
+  } else if (button >= 0) {
+    p_.input.release(button, kSourceMouse, in_);
+    if (afterInput) afterInput();
+  }
+  updateCursor();
+  return false;   // the canvas still shows the position
+}
+
+bool PaintInput::tablet(QEvent* event) {
+  auto* e = static_cast<QTabletEvent*>(event);
+  in_.clientX = e->position().x();
+  in_.clientY = e->position().y();
+  in_.pressure = float(e->pressure());
+  in_.overClient = viewport_->rect().contains(e->position().toPoint());
+  in_.timeMs = uint64_t(clock_.elapsed());
+  in_.ctrl = e->modifiers() & Qt::ControlModifier;
+  in_.shift = e->modifiers() & Qt::ShiftModifier;
+  in_.alt = e->modifiers() & Qt::AltModifier;
+  if (event->type() == QEvent::TabletMove) {
+    p_.input.move(kSourceTablet, in_);
+  } else if (event->type() == QEvent::TabletPress && e->button() == Qt::LeftButton) {
+    p_.input.press(kButtonLeft, kSourceTablet, in_);
+  } else if (event->type() == QEvent::TabletRelease && e->button() == Qt::LeftButton) {
+    p_.input.release(kButtonLeft, kSourceTablet, in_);
+    if (afterInput) afterInput();
+  } else {
+    return false;   // side buttons arrive as mouse buttons
+  }
+  event->accept();
+  updateCursor();
+  return true;
+}
+
+bool PaintInput::key(QEvent* event) {
+  auto* e = static_cast<QKeyEvent*>(event);
+  if (e->isAutoRepeat() || (event == lastKey_ && e->timestamp() == lastKeyTime_)) return false;
+  lastKey_ = event;
+  lastKeyTime_ = e->timestamp();
+  const bool down = event->type() == QEvent::KeyPress;
+  switch (e->key()) {
+    case Qt::Key_Space: in_.space = down; break;
+    case Qt::Key_Backspace: in_.backspace = down; break;
+    case Qt::Key_Return: case Qt::Key_Enter: in_.enter = down; break;
+    default: break;
+  }
+  const int vk = virtualKeyOf(e->key());
+  for (int a = 0; a < kKeyActionCount && vk != 0; ++a)
+    if (keys_.keyFor(kHeldKeyGroup, a) == vk) in_.keyAction[a] = down;
+  if (down && p_.input.dragging()) {
+    if (e->key() == Qt::Key_Escape || e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
+      p_.input.finishKey(false);
+    else if (e->key() == Qt::Key_Backspace)
+      p_.input.finishKey(true);
+  }
+  return false;
+}
+
+void PaintInput::updateCursor() {
+  Qt::CursorShape shape = Qt::CrossCursor;
+  switch (p_.input.state()) {
+    case DragState::Pan: shape = Qt::ClosedHandCursor; break;
+    case DragState::LayerMove: shape = Qt::SizeAllCursor; break;
+    case DragState::SizeDrag: shape = Qt::SizeHorCursor; break;
+    default:
+      if (in_.space) shape = Qt::OpenHandCursor;
+      else if (p_.draw.toolNo == kToolMove) shape = Qt::SizeAllCursor;
+      else if (p_.draw.toolNo == kToolText) shape = Qt::IBeamCursor;
+      else if (p_.draw.toolNo == kToolSelection) shape = Qt::ArrowCursor;
+      break;
+  }
+  viewport_->setCursor(shape);
+}
+
+}  // namespace tessel
