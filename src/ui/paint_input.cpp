@@ -1,13 +1,23 @@
 #include "ui/paint_input.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QCursor>
+#include <QMenu>
+#include <QMenuBar>
+#include <QVBoxLayout>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTabletEvent>
 #include <QWidget>
 
 #include "config/key_table.h"
+#include "app/application.h"
 #include "draw/canvas_input_setup.h"
+#include "ui/colour_panel.h"
+#include "ui/main_window.h"
+#include "ui/tool_options_panel.h"
+#include "ui/tools_panel.h"
 
 namespace tessel {
 
@@ -169,6 +179,47 @@ void PaintInput::updateCursor() {
       break;
   }
   viewport_->setCursor(shape);
+}
+
+}  // namespace tessel
+
+namespace tessel {
+
+void installPainting(MainWindow& window, Application& app, QWidget* toolsWindow,
+                     QWidget* optionsWindow, QWidget* canvasViewport, const char* const* toolNames) {
+  PaintingTools& p = app.painting;
+  auto* toolsLayout = new QVBoxLayout(toolsWindow);
+  toolsLayout->setContentsMargins(0, 0, 0, 0);
+  auto* tools = new ToolsPanel(app.icons, toolNames, toolsWindow);
+  toolsLayout->addWidget(tools);
+  auto* optionsLayout = new QVBoxLayout(optionsWindow);
+  optionsLayout->setContentsMargins(0, 0, 0, 0);
+  auto* options = new ToolOptionsPanel(p, optionsWindow);
+  auto* colours = new ColourPanel(p.draw, optionsWindow);
+  optionsLayout->addWidget(colours);
+  optionsLayout->addWidget(options);
+  auto* input = new PaintInput(p, app.keys, canvasViewport);
+
+  tools->setCurrent(p.draw.toolNo);
+  QObject::connect(tools, &ToolsPanel::toolPicked, tools, [&p](int tool) { p.input.selectTool(tool); });
+  p.input.hooks.toolChanged = [tools, options](int tool) {
+    tools->setCurrent(tool);
+    options->refresh();
+  };
+  p.input.hooks.colourChanged = [colours, options] {
+    colours->refresh();
+    options->refresh();
+  };
+  QObject::connect(colours, &ColourPanel::changed, options, &ToolOptionsPanel::refresh);
+  p.input.hooks.layerChanged = [&window] { window.refreshTitle(); };
+  p.input.hooks.selectMenu = [&window](double, double) {
+    const QList<QAction*> menus = window.menuBar()->actions();
+    if (menus.size() > 2 && menus[2]->menu()) menus[2]->menu()->popup(QCursor::pos());
+  };
+  input->afterInput = [options, &window] {
+    options->refresh();
+    window.refreshTitle();
+  };
 }
 
 }  // namespace tessel

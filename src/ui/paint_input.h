@@ -49,3 +49,16 @@ class PaintInput : public QObject {
 int virtualKeyOf(int qtKey);
 
 }  // namespace tessel
+
+namespace tessel {
+
+class Application;
+class MainWindow;
+
+// Puts the tool buttons into the tools panel window, the tool options and
+// the colour sliders into the options panel window, and connects them and
+// the canvas to the painting tools.
+void installPainting(MainWindow& window, Application& app, QWidget* toolsWindow,
+                     QWidget* optionsWindow, QWidget* canvasViewport, const char* const* toolNames);
+
+}  // namespace tessel

@@ -54,7 +54,7 @@ uint32_t* optionWordOf(ToolEnv& env, int tool) {
 ToolOptionsPanel::ToolOptionsPanel(PaintingTools& painting, QWidget* parent)
     : QWidget(parent), p_(painting) {
   setObjectName(QStringLiteral("toolOptionsPanel"));
-  auto* form = new QFormLayout(this);
+  auto* form = form_ = new QFormLayout(this);
   form->setContentsMargins(4, 4, 4, 4);
   form->addRow(QStringLiteral("直径"), size_ = spin(QStringLiteral("size"), 1, 100));
   form->addRow(QStringLiteral("浓度"), alpha_ = spin(QStringLiteral("opacity"), 1, 255));
@@ -144,8 +144,22 @@ void ToolOptionsPanel::edited() {
   emit changed();
 }
 
+// Only the switches the current tool has are shown.
+void ToolOptionsPanel::showRows(int tool) {
+  form_->setRowVisible(drawType_, isPaintingTool(tool));
+  form_->setRowVisible(smoothing_, tool == kToolPen);
+  for (QCheckBox* c : penBits_) form_->setRowVisible(c, tool == kToolPen);
+  form_->setRowVisible(tipShape_, tool == kToolPencil);
+  form_->setRowVisible(accumulate_, tool == kToolPencil);
+  form_->setRowVisible(minSize_, hasPercentages(tool));
+  form_->setRowVisible(minAlpha_, hasPercentages(tool));
+  form_->setRowVisible(water_, tool == kToolWatercolour);
+  adjustSize();
+}
+
 void ToolOptionsPanel::refresh() {
   filling_ = true;
+  showRows(p_.draw.toolNo);
   const int tool = p_.draw.toolNo;
   const uint32_t* w = optionWordOf(p_.tools.env, tool);
   const uint32_t word = w ? *w : 0;

@@ -5,6 +5,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QFormLayout;
 class QLabel;
 class QSpinBox;
 class QPushButton;
@@ -31,8 +32,10 @@ class ToolOptionsPanel : public QWidget {
   QCheckBox* check(const QString& label, uint32_t bit);
   void setWordBits(uint32_t mask, int shift, int value);
   void edited();
+  void showRows(int tool);
 
   PaintingTools& p_;
+  QFormLayout* form_ = nullptr;
   bool filling_ = false;
   QSpinBox* size_ = nullptr;
   QSpinBox* alpha_ = nullptr;
