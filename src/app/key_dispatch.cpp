@@ -28,6 +28,23 @@ FixedKeyAction fixedKeyAction(Key key, bool ctrl) {
   return a;
 }
 
+std::optional<KeyBinding> findKeyBinding(std::span<const uint16_t> table, uint8_t virtualKey) {
+  if (virtualKey == 0) return std::nullopt;
+  for (uint16_t entry : table) {
+    if ((entry & 0xFF) == virtualKey) return KeyBinding{entry >> 13, (entry >> 8) & 0x1F};
+  }
+  return std::nullopt;
+}
+
+int commandForBinding(const KeyBinding& binding) {
+  // undo, redo, zoom in, zoom out, 100 %, mirrored canvas, hide or show all panels
+  static constexpr int kViewCommands[] = {cmd::kUndo, cmd::kRedo, cmd::kZoomIn, cmd::kZoomOut,
+                                          cmd::kZoomPresetFirst + 3, cmd::kMirror, cmd::kHideAllPanels};
+  if (binding.category == 2 && binding.index >= 0 && binding.index < 7) return kViewCommands[binding.index];
+  if (binding.category == 5 && binding.index >= 0 && binding.index < 8) return cmd::kPanelFirst + binding.index;
+  return 0;
+}
+
 bool shiftCurrentLayer(Document& document, int dx, int dy) {
   Layer* layer = document.currentLayer();
   if (!layer || !layer->image.valid() || (dx == 0 && dy == 0)) return false;

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <vector>
 
@@ -20,9 +21,11 @@ bool InstanceLock::acquire(const std::string& path) {
   if (fd_ < 0) return false;
   other_ = flock(fd_, LOCK_EX | LOCK_NB) != 0;
   // Hold it shared from now on so that later instances see this one.
-  while (flock(fd_, LOCK_SH) != 0) {
-  }
-  return true;
+  int rc;
+  do {
+    rc = flock(fd_, LOCK_SH);
+  } while (rc != 0 && errno == EINTR);
+  return rc == 0;
 }
 
 std::string systemTempPath() {

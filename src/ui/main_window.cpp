@@ -198,7 +198,9 @@ void MainWindow::refreshInfoBar() { infoBar_->setText(app_.view.infoBar()); }
 
 void MainWindow::placeAndShowPanels() {
   const ShellSettings& s = app_.settings;
+  // The client area starts below the menu bar, as the defaults expect.
   QRect g = geometry();
+  g.setTop(g.top() + menuBar()->height());
   PanelDefaults d = defaultPanelRects({g.x(), g.y(), g.width(), g.height()}, s.layerHeight);
   auto storedPoint = [](Point p, Rect& r) {
     if (p.x != kNeverPlaced) r.x = p.x, r.y = p.y;

@@ -24,6 +24,7 @@
 #include "resources/strings.h"
 #include "ui/main_window.h"
 #include "ui/panel_window.h"
+#include "ui/virtual_keys.h"
 
 namespace tessel {
 
@@ -181,6 +182,14 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
   if (a.kind == FixedKeyAction::Command) {
     command(a.command);
     return;
+  }
+  // Then the key-binding table from key.dat.
+  const uint8_t vk = virtualKeyFor(event->key(), event->modifiers() & Qt::KeypadModifier);
+  if (auto binding = findKeyBinding(app_.keys.entries(), vk)) {
+    if (int id = commandForBinding(*binding)) {
+      command(id);
+      return;
+    }
   }
   QMainWindow::keyPressEvent(event);
 }

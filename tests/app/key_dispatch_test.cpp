@@ -77,3 +77,43 @@ TEST_F(ShiftTest, BadStepsChangeNothing) {
 
 }  // namespace
 }  // namespace tessel
+
+namespace tessel {
+namespace {
+
+TEST(KeyBindingTest, FirstEntryWithTheKeyWins) {
+  // Entries are id << 8 | key with id = group * 32 + item.
+  const uint16_t table[] = {
+      uint16_t((0 * 32 + 3) << 8 | 0),      // tool 3, unbound
+      uint16_t((2 * 32 + 2) << 8 | 0x5A),   // zoom in on Z
+      uint16_t((5 * 32 + 6) << 8 | 0x4E),   // navigator on N
+      uint16_t((2 * 32 + 3) << 8 | 0x5A),   // zoom out on Z as well: never reached
+      uint16_t((4 * 32 + 1) << 8 | 0x58),   // swap colours on X
+  };
+  auto z = findKeyBinding(table, 0x5A);
+  ASSERT_TRUE(z.has_value());
+  EXPECT_EQ(z->category, 2);
+  EXPECT_EQ(z->index, 2);
+  EXPECT_EQ(commandForBinding(*z), cmd::kZoomIn);
+  auto n = findKeyBinding(table, 0x4E);
+  ASSERT_TRUE(n.has_value());
+  EXPECT_EQ(commandForBinding(*n), 40156);
+  auto x = findKeyBinding(table, 0x58);
+  ASSERT_TRUE(x.has_value());
+  EXPECT_EQ(x->category, 4);
+  EXPECT_EQ(commandForBinding(*x), 0);   // a tool action
+  EXPECT_FALSE(findKeyBinding(table, 0x41).has_value());
+  EXPECT_FALSE(findKeyBinding(table, 0).has_value());   // unbound entries never match
+}
+
+TEST(KeyBindingTest, ViewCommandsInTheirOrder) {
+  const int expected[] = {40050, 40051, 40167, 40168, 3003, 40163, 40160};
+  for (int d = 0; d < 7; ++d) EXPECT_EQ(commandForBinding({2, d}), expected[d]) << d;
+  EXPECT_EQ(commandForBinding({2, 7}), 0);
+  EXPECT_EQ(commandForBinding({5, 0}), 40150);
+  EXPECT_EQ(commandForBinding({5, 8}), 0);
+  EXPECT_EQ(commandForBinding({0, 1}), 0);
+}
+
+}  // namespace
+}  // namespace tessel

@@ -243,6 +243,25 @@ TEST_F(MainWindowTest, CtrlArrowShiftsTheLayerAndMarksTheDocument) {
   w->close();
 }
 
+TEST_F(MainWindowTest, KeysFromKeyDatRunViewCommandsAndPanelToggles) {
+  // key.dat: two entries, zoom in (group 2, item 2) on Z, navigator (group 5, item 6) on F5.
+  QFile dat(home.path() + "/key.dat");
+  ASSERT_TRUE(dat.open(QIODevice::WriteOnly));
+  const unsigned char bytes[] = {2, 0, 0x5A, 2 * 32 + 2, 0x74, 5 * 32 + 6};
+  dat.write(reinterpret_cast<const char*>(bytes), sizeof bytes);
+  dat.close();
+  Session session;
+  ASSERT_TRUE(session.start(QString()));
+  MainWindow* w = session.window();
+  QTest::keyClick(w, Qt::Key_Z);
+  EXPECT_EQ(session.app().view.zoom(), 200);
+  QTest::keyClick(w, Qt::Key_F5);
+  EXPECT_TRUE(w->panel(kNavigatorPanel)->isVisible());
+  QTest::keyClick(w, Qt::Key_A);   // not bound
+  EXPECT_EQ(session.app().view.zoom(), 200);
+  w->close();
+}
+
 TEST_F(MainWindowTest, SecondSessionUsesTheNextFolder) {
   Session first;
   ASSERT_TRUE(first.start(QString()));

@@ -142,7 +142,14 @@ void bucket(Canvas& c) {
   c.disc(17, 19, 2, kBlue);
 }
 
+void retouchTool(Canvas& c, int id);
+
+// Painting tools 0-9.
 void tool(Canvas& c, int id) {
+  if (id >= 10) {
+    retouchTool(c, id);
+    return;
+  }
   switch (id) {
     case 0: pencil(c, 4, 19, 13); break;
     case 1: c.line(3, 20, 20, 3, kBlack); c.dot(3, 20, kRed), c.dot(20, 3, kRed); break;
@@ -167,6 +174,13 @@ void tool(Canvas& c, int id) {
     case 7: eraserBlock(c); break;
     case 8: eraserBlock(c); nib(c, 14, 22); break;
     case 9: eraserBlock(c); c.disc(18, 19, 3, kGrey); break;
+    default: break;
+  }
+}
+
+// Retouching, fill, text, move and selection tools 10-18.
+void retouchTool(Canvas& c, int id) {
+  switch (id) {
     case 10:   // blur: soft dot
       c.disc(12, 12, 8, kLight);
       c.disc(12, 12, 5, kGrey);
