@@ -18,6 +18,7 @@
 #include "ui/main_window.h"
 #include "ui/tool_options_panel.h"
 #include "ui/tools_panel.h"
+#include "ui/virtual_keys.h"
 
 namespace tessel {
 
@@ -35,27 +36,6 @@ int buttonOf(Qt::MouseButton b) {
 }
 
 }  // namespace
-
-int virtualKeyOf(int k) {
-  if (k >= Qt::Key_A && k <= Qt::Key_Z) return 0x41 + (k - Qt::Key_A);
-  if (k >= Qt::Key_0 && k <= Qt::Key_9) return 0x30 + (k - Qt::Key_0);
-  if (k >= Qt::Key_F1 && k <= Qt::Key_F12) return 0x70 + (k - Qt::Key_F1);
-  switch (k) {
-    case Qt::Key_Backspace: return 0x08;
-    case Qt::Key_Tab: return 0x09;
-    case Qt::Key_Return: case Qt::Key_Enter: return 0x0D;
-    case Qt::Key_Shift: return 0x10;
-    case Qt::Key_Control: return 0x11;
-    case Qt::Key_Alt: return 0x12;
-    case Qt::Key_Escape: return 0x1B;
-    case Qt::Key_Space: return 0x20;
-    case Qt::Key_Comma: return 0xBC;
-    case Qt::Key_Period: return 0xBE;
-    case Qt::Key_Minus: return 0xBD;
-    case Qt::Key_Plus: case Qt::Key_Equal: return 0xBB;
-    default: return 0;
-  }
-}
 
 PaintInput::PaintInput(PaintingTools& painting, const KeyTable& keys, QWidget* viewport)
     : QObject(viewport), p_(painting), keys_(keys), viewport_(viewport) {
@@ -153,7 +133,7 @@ bool PaintInput::key(QEvent* event) {
     case Qt::Key_Return: case Qt::Key_Enter: in_.enter = down; break;
     default: break;
   }
-  const int vk = virtualKeyOf(e->key());
+  const int vk = virtualKeyFor(e->key(), e->modifiers() & Qt::KeypadModifier);
   for (int a = 0; a < kKeyActionCount && vk != 0; ++a)
     if (keys_.keyFor(kHeldKeyGroup, a) == vk) in_.keyAction[a] = down;
   if (down && p_.input.dragging()) {

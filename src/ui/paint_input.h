@@ -45,9 +45,6 @@ class PaintInput : public QObject {
   unsigned long lastKeyTime_ = 0;
 };
 
-// The Windows virtual-key code of a Qt key, 0 when there is none.
-int virtualKeyOf(int qtKey);
-
 }  // namespace tessel
 
 namespace tessel {
