@@ -50,10 +50,12 @@ void Application::attachShell(Shell& shell) {
 void Application::loadSettings(const std::string& folder) {
   tessel::loadSettings(folder, config, placement, keys);
   shellSettingsFrom(config, placement, settings);
+  painting.load(config);
 }
 
 bool Application::saveSettings(const std::string& folder) {
   storeShellSettings(settings, config, placement);
+  painting.store(config);
   return tessel::saveSettings(folder, config, placement, keys);
 }
 

@@ -9,6 +9,7 @@
 #include "config/key_table.h"
 #include "config/settings.h"
 #include "document/document.h"
+#include "draw/canvas_input_setup.h"
 #include "image/image24.h"
 #include "image/image32.h"
 #include "undo/undo_history.h"
@@ -79,6 +80,7 @@ class Application {
   Image32 screen;
   Image24 icons;
   CanvasView view;
+  PaintingTools painting{document, view, screen};   // engine, tool settings, canvas input
   std::string tempFolder;
 
   // Start-up steps that belong to the core; each false ends start-up.

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 
+#include "config/settings.h"   // kToolCount
 #include "image/geometry.h"
 
 namespace tessel {
@@ -27,7 +28,6 @@ enum ToolId : int {
   kToolMove = 17,
   kToolSelection = 18,
 };
-constexpr int kToolCount = 19;
 
 constexpr bool isPaintingTool(int tool) { return tool >= 0 && tool <= kToolBurn; }
 // Every painting tool but the pencil, the 1-pixel line, the hard eraser and the finger.

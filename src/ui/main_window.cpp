@@ -17,6 +17,7 @@
 #include "ui/canvas_widget.h"
 #include "ui/icons.h"
 #include "ui/info_bar.h"
+#include "ui/paint_input.h"
 #include "ui/panel_window.h"
 
 namespace tessel {
@@ -154,19 +155,7 @@ void MainWindow::buildPanels() {
 }
 
 void MainWindow::buildToolsPanel(PanelWindow* panel) {
-  auto* grid = new QGridLayout(panel);
-  grid->setContentsMargins(4, 4, 4, 4);
-  grid->setSpacing(2);
-  for (int tool = 0; tool < icon_strip::kToolSlots; ++tool) {
-    auto* b = new QToolButton(panel);
-    b->setIcon(stripIcon(app_.icons, icon_strip::toolIcon(tool)));
-    b->setIconSize(QSize(icon_strip::kToolSize, icon_strip::kToolSize));
-    b->setToolTip(QString::fromUtf8(kToolNames[tool]));
-    b->setAutoRaise(true);
-    // Choosing a tool waits for the drawing engine; the buttons show the set.
-    b->setEnabled(false);
-    grid->addWidget(b, tool / 6, tool % 6);
-  }
+  installPainting(*this, app_, panel, panels_[kToolOptionsPanel], canvas_->viewport(), kToolNames);
 }
 
 void MainWindow::placeInfoBar() {

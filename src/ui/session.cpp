@@ -45,6 +45,8 @@ bool Session::start(const QString& commandLine) {
   if (!app_->createScreenBuffer(maxW, maxH)) return false;
   if (!app_->createDefaultDocument()) return false;
   app_->createUndoHistory();
+  if (!app_->painting.init()) return false;
+  app_->painting.input.hooks.undo = [app = app_.get()] { app->undoStep(false); };
   if (!app_->unpackIcons()) return false;
   if (!createWindows()) return false;
   app_->icons.destroy();   // the windows hold their own button images now

@@ -1,0 +1,29 @@
+#pragma once
+#include "config/settings.h"
+#include "draw/brush_engine.h"
+#include "draw/canvas_input.h"
+#include "draw/input_state.h"
+#include "draw/tool_settings.h"
+
+namespace tessel {
+
+// The painting side of the program: the engine, the tool and drawing
+// settings and the canvas input that uses them. Created with the view and
+// the screen buffer, filled from the settings at start and written back at exit.
+struct PaintingTools {
+  PaintingTools(Document& doc, CanvasView& view, Image32& screen)
+      : input(doc, view, screen, engine, tools, draw, options) {}
+
+  BrushEngine engine;
+  ToolSettings tools;
+  DrawSettings draw;
+  InputOptions options;
+  CanvasInput input;
+
+  // False when the engine's tables cannot be allocated.
+  bool init() { return engine.init(); }
+  void load(const Settings& s);
+  void store(Settings& s) const;
+};
+
+}  // namespace tessel

@@ -1,0 +1,205 @@
+#include "ui/paint_input.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCursor>
+#include <QMenu>
+#include <QMenuBar>
+#include <QVBoxLayout>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTabletEvent>
+#include <QWidget>
+
+#include "config/key_table.h"
+#include "app/application.h"
+#include "draw/canvas_input_setup.h"
+#include "ui/colour_panel.h"
+#include "ui/main_window.h"
+#include "ui/tool_options_panel.h"
+#include "ui/tools_panel.h"
+#include "ui/virtual_keys.h"
+
+namespace tessel {
+
+namespace {
+
+constexpr int kHeldKeyGroup = 3;
+
+int buttonOf(Qt::MouseButton b) {
+  switch (b) {
+    case Qt::LeftButton: return kButtonLeft;
+    case Qt::RightButton: return kButtonRight;
+    case Qt::MiddleButton: return kButtonMiddle;
+    default: return -1;
+  }
+}
+
+}  // namespace
+
+PaintInput::PaintInput(PaintingTools& painting, const KeyTable& keys, QWidget* viewport)
+    : QObject(viewport), p_(painting), keys_(keys), viewport_(viewport) {
+  clock_.start();
+  viewport_->installEventFilter(this);
+  viewport_->setAttribute(Qt::WA_TabletTracking);
+  qApp->installEventFilter(this);
+  p_.input.hooks.capture = [this](bool take) {
+    if (take)
+      viewport_->grabMouse();
+    else
+      viewport_->releaseMouse();
+  };
+}
+
+PaintInput::~PaintInput() { qApp->removeEventFilter(this); }
+
+bool PaintInput::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::KeyPress: case QEvent::KeyRelease: key(event); break;
+    case QEvent::ApplicationDeactivate:
+      // Keys released in another program never reach us.
+      in_ = InputState{};
+      p_.input.cancel();
+      break;
+    default: break;
+  }
+  if (watched != viewport_) return false;
+  switch (event->type()) {
+    case QEvent::MouseButtonPress: case QEvent::MouseButtonRelease: case QEvent::MouseMove:
+      return mouse(event);
+    case QEvent::TabletPress: case QEvent::TabletRelease: case QEvent::TabletMove:
+      return tablet(event);
+    default: return false;
+  }
+}
+
+bool PaintInput::mouse(QEvent* event) {
+  auto* e = static_cast<QMouseEvent*>(event);
+  in_.clientX = e->position().x();
+  in_.clientY = e->position().y();
+  in_.pressure = 1.0f;
+  in_.overClient = viewport_->rect().contains(e->position().toPoint());
+  in_.timeMs = uint64_t(clock_.elapsed());
+  in_.ctrl = e->modifiers() & Qt::ControlModifier;
+  in_.shift = e->modifiers() & Qt::ShiftModifier;
+  in_.alt = e->modifiers() & Qt::AltModifier;
+  const int button = buttonOf(e->button());
+  if (event->type() == QEvent::MouseMove) {
+    p_.input.move(kSourceMouse, in_);
+  } else if (button >= 0 && event->type() == QEvent::MouseButtonPress) {
+    p_.input.press(button, kSourceMouse, in_);
+  } else if (button >= 0) {
+    p_.input.release(button, kSourceMouse, in_);
+    if (afterInput) afterInput();
+  }
+  updateCursor();
+  return false;   // the canvas still shows the position
+}
+
+bool PaintInput::tablet(QEvent* event) {
+  auto* e = static_cast<QTabletEvent*>(event);
+  in_.clientX = e->position().x();
+  in_.clientY = e->position().y();
+  in_.pressure = float(e->pressure());
+  in_.overClient = viewport_->rect().contains(e->position().toPoint());
+  in_.timeMs = uint64_t(clock_.elapsed());
+  in_.ctrl = e->modifiers() & Qt::ControlModifier;
+  in_.shift = e->modifiers() & Qt::ShiftModifier;
+  in_.alt = e->modifiers() & Qt::AltModifier;
+  if (event->type() == QEvent::TabletMove) {
+    p_.input.move(kSourceTablet, in_);
+  } else if (event->type() == QEvent::TabletPress && e->button() == Qt::LeftButton) {
+    p_.input.press(kButtonLeft, kSourceTablet, in_);
+  } else if (event->type() == QEvent::TabletRelease && e->button() == Qt::LeftButton) {
+    p_.input.release(kButtonLeft, kSourceTablet, in_);
+    if (afterInput) afterInput();
+  } else {
+    return false;   // side buttons arrive as mouse buttons
+  }
+  event->accept();
+  updateCursor();
+  return true;
+}
+
+bool PaintInput::key(QEvent* event) {
+  auto* e = static_cast<QKeyEvent*>(event);
+  if (e->isAutoRepeat() || (event == lastKey_ && e->timestamp() == lastKeyTime_)) return false;
+  lastKey_ = event;
+  lastKeyTime_ = e->timestamp();
+  const bool down = event->type() == QEvent::KeyPress;
+  switch (e->key()) {
+    case Qt::Key_Space: in_.space = down; break;
+    case Qt::Key_Backspace: in_.backspace = down; break;
+    case Qt::Key_Return: case Qt::Key_Enter: in_.enter = down; break;
+    default: break;
+  }
+  const int vk = virtualKeyFor(e->key(), e->modifiers() & Qt::KeypadModifier);
+  for (int a = 0; a < kKeyActionCount && vk != 0; ++a)
+    if (keys_.keyFor(kHeldKeyGroup, a) == vk) in_.keyAction[a] = down;
+  if (down && p_.input.dragging()) {
+    if (e->key() == Qt::Key_Escape || e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
+      p_.input.finishKey(false);
+    else if (e->key() == Qt::Key_Backspace)
+      p_.input.finishKey(true);
+  }
+  return false;
+}
+
+void PaintInput::updateCursor() {
+  Qt::CursorShape shape = Qt::CrossCursor;
+  switch (p_.input.state()) {
+    case DragState::Pan: shape = Qt::ClosedHandCursor; break;
+    case DragState::LayerMove: shape = Qt::SizeAllCursor; break;
+    case DragState::SizeDrag: shape = Qt::SizeHorCursor; break;
+    default:
+      if (in_.space) shape = Qt::OpenHandCursor;
+      else if (p_.draw.toolNo == kToolMove) shape = Qt::SizeAllCursor;
+      else if (p_.draw.toolNo == kToolText) shape = Qt::IBeamCursor;
+      else if (p_.draw.toolNo == kToolSelection) shape = Qt::ArrowCursor;
+      break;
+  }
+  viewport_->setCursor(shape);
+}
+
+}  // namespace tessel
+
+namespace tessel {
+
+void installPainting(MainWindow& window, Application& app, QWidget* toolsWindow,
+                     QWidget* optionsWindow, QWidget* canvasViewport, const char* const* toolNames) {
+  PaintingTools& p = app.painting;
+  auto* toolsLayout = new QVBoxLayout(toolsWindow);
+  toolsLayout->setContentsMargins(0, 0, 0, 0);
+  auto* tools = new ToolsPanel(app.icons, toolNames, toolsWindow);
+  toolsLayout->addWidget(tools);
+  auto* optionsLayout = new QVBoxLayout(optionsWindow);
+  optionsLayout->setContentsMargins(0, 0, 0, 0);
+  auto* options = new ToolOptionsPanel(p, optionsWindow);
+  auto* colours = new ColourPanel(p.draw, optionsWindow);
+  optionsLayout->addWidget(colours);
+  optionsLayout->addWidget(options);
+  auto* input = new PaintInput(p, app.keys, canvasViewport);
+
+  tools->setCurrent(p.draw.toolNo);
+  QObject::connect(tools, &ToolsPanel::toolPicked, tools, [&p](int tool) { p.input.selectTool(tool); });
+  p.input.hooks.toolChanged = [tools, options](int tool) {
+    tools->setCurrent(tool);
+    options->refresh();
+  };
+  p.input.hooks.colourChanged = [colours, options] {
+    colours->refresh();
+    options->refresh();
+  };
+  QObject::connect(colours, &ColourPanel::changed, options, &ToolOptionsPanel::refresh);
+  p.input.hooks.layerChanged = [&window] { window.refreshTitle(); };
+  p.input.hooks.selectMenu = [&window](double, double) {
+    const QList<QAction*> menus = window.menuBar()->actions();
+    if (menus.size() > 2 && menus[2]->menu()) menus[2]->menu()->popup(QCursor::pos());
+  };
+  input->afterInput = [options, &window] {
+    options->refresh();
+    window.refreshTitle();
+  };
+}
+
+}  // namespace tessel

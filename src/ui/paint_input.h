@@ -1,0 +1,61 @@
+#pragma once
+#include <QElapsedTimer>
+#include <QObject>
+#include <functional>
+
+#include "draw/input_state.h"
+
+class QWidget;
+
+namespace tessel {
+
+class KeyTable;
+struct PaintingTools;
+
+// Feeds the canvas input from Qt: mouse and tablet events of the canvas's
+// viewport, and the held keys seen anywhere in the program (Qt has no
+// asynchronous key state, so presses and releases are followed). Takes the
+// mouse for the length of a drag and sets the cursor per state.
+class PaintInput : public QObject {
+  Q_OBJECT
+ public:
+  PaintInput(PaintingTools& painting, const KeyTable& keys, QWidget* viewport);
+  ~PaintInput() override;
+
+  // After a drag or a click changed something the panels show.
+  std::function<void()> afterInput;
+  const InputState& state() const { return in_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  bool mouse(QEvent* event);
+  bool tablet(QEvent* event);
+  bool key(QEvent* event);
+  void updateCursor();
+
+  PaintingTools& p_;
+  const KeyTable& keys_;
+  QWidget* viewport_;
+  InputState in_;
+  QElapsedTimer clock_;
+  // A key event travels up the parents and passes the filter at each one.
+  const QEvent* lastKey_ = nullptr;
+  unsigned long lastKeyTime_ = 0;
+};
+
+}  // namespace tessel
+
+namespace tessel {
+
+class Application;
+class MainWindow;
+
+// Puts the tool buttons into the tools panel window, the tool options and
+// the colour sliders into the options panel window, and connects them and
+// the canvas to the painting tools.
+void installPainting(MainWindow& window, Application& app, QWidget* toolsWindow,
+                     QWidget* optionsWindow, QWidget* canvasViewport, const char* const* toolNames);
+
+}  // namespace tessel

@@ -1,0 +1,60 @@
+#pragma once
+#include <QWidget>
+#include <array>
+#include <cstdint>
+
+class QCheckBox;
+class QComboBox;
+class QFormLayout;
+class QLabel;
+class QSpinBox;
+class QPushButton;
+
+namespace tessel {
+
+struct PaintingTools;
+struct ToolEnv;
+
+// The current tool's size, opacity and draw type and the switches of its
+// option word, then texture and colour-mask settings. Edits go straight into
+// the painting tools; refresh() shows the current tool again.
+class ToolOptionsPanel : public QWidget {
+  Q_OBJECT
+ public:
+  ToolOptionsPanel(PaintingTools& painting, QWidget* parent);
+  void refresh();
+
+ signals:
+  void changed();
+
+ private:
+  QSpinBox* spin(const QString& name, int low, int high);
+  QCheckBox* check(const QString& label, uint32_t bit);
+  void setWordBits(uint32_t mask, int shift, int value);
+  void edited();
+  void showRows(int tool);
+
+  PaintingTools& p_;
+  QFormLayout* form_ = nullptr;
+  bool filling_ = false;
+  QSpinBox* size_ = nullptr;
+  QSpinBox* alpha_ = nullptr;
+  QComboBox* drawType_ = nullptr;
+  QSpinBox* smoothing_ = nullptr;
+  std::array<QCheckBox*, 5> penBits_{};
+  QSpinBox* tipShape_ = nullptr;
+  QCheckBox* accumulate_ = nullptr;
+  QSpinBox* minSize_ = nullptr;
+  QSpinBox* minAlpha_ = nullptr;
+  QComboBox* water_ = nullptr;
+  QCheckBox* texture_ = nullptr;
+  QSpinBox* textureSel_ = nullptr;
+  QComboBox* maskMode_ = nullptr;
+  QSpinBox* maskCount_ = nullptr;
+  std::array<QPushButton*, 5> maskColours_{};
+};
+
+// The option word a tool's switches live in; null for tools without one.
+uint32_t* optionWordOf(ToolEnv& env, int tool);
+
+}  // namespace tessel

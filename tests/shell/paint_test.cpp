@@ -1,0 +1,158 @@
+// Painting through the real windows under the offscreen platform.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/application.h"
+#include "ui/canvas_widget.h"
+#include "ui/colour_panel.h"
+#include "ui/main_window.h"
+#include "ui/session.h"
+#include "ui/tool_options_panel.h"
+#include "ui/tools_panel.h"
+
+namespace tessel {
+namespace {
+
+QApplication& paintApp() {
+  if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) return *app;
+  static int argc = 1;
+  static char name[] = "tessel_shell_tests";
+  static char* argv[] = {name, nullptr};
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  static QApplication app(argc, argv);
+  return app;
+}
+
+class PaintTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    paintApp();
+    ASSERT_TRUE(home.isValid());
+    ASSERT_TRUE(temp.isValid());
+    qputenv("TESSEL_HOME", home.path().toUtf8());
+    qputenv("TMPDIR", temp.path().toUtf8());
+  }
+  void TearDown() override {
+    qunsetenv("TESSEL_HOME");
+    qunsetenv("TMPDIR");
+  }
+  QTemporaryDir home;
+  QTemporaryDir temp;
+};
+
+std::vector<Pixel> pixelsOf(const Image32& img) {
+  std::vector<Pixel> out;
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x) out.push_back(img.at(x, y));
+  return out;
+}
+
+TEST_F(PaintTest, PenDragPaintsAndCtrlZRestores) {
+  Session session;
+  ASSERT_TRUE(session.start(QString()));
+  MainWindow* w = session.window();
+  Application& app = session.app();
+  w->activateWindow();
+  auto* tools = w->findChild<ToolsPanel*>(QStringLiteral("toolsPanel"));
+  ASSERT_NE(tools, nullptr);
+  auto* penButton = qobject_cast<QAbstractButton*>(tools->button(kToolPen));
+  ASSERT_NE(penButton, nullptr);
+  QTest::mouseClick(penButton, Qt::LeftButton);
+  EXPECT_EQ(app.painting.draw.toolNo, kToolPen);
+  EXPECT_TRUE(penButton->isChecked());
+
+  app.painting.draw.drawCol1 = 0x102030;
+  app.painting.draw.curColNo = 0;
+  const Image32& layer = app.document.currentLayer()->image;
+  const std::vector<Pixel> before = pixelsOf(layer);
+  QWidget* viewport = w->canvas()->viewport();
+  // From image (40, 100) to (160, 100) in twelve moves.
+  Point a = app.view.viewFromImage(40, 100), b = app.view.viewFromImage(160, 100);
+  QTest::mousePress(viewport, Qt::LeftButton, {}, QPoint(a.x, a.y));
+  for (int i = 1; i <= 12; ++i)
+    QTest::mouseMove(viewport, QPoint(a.x + (b.x - a.x) * i / 12, a.y));
+  QTest::mouseRelease(viewport, Qt::LeftButton, {}, QPoint(b.x, b.y));
+
+  EXPECT_EQ(layer.at(100, 100), 0xFF102030u);
+  EXPECT_EQ(layer.at(100, 140), kTransparent);
+  EXPECT_EQ(app.undo->undoCount(), 1);
+  EXPECT_TRUE(app.undo->modified());
+  const std::vector<Pixel> painted = pixelsOf(layer);
+
+  QTest::keyClick(w, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(pixelsOf(layer), before);
+  QTest::keyClick(w, Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(pixelsOf(layer), painted);
+  session.shutdown();
+}
+
+TEST_F(PaintTest, SpaceDragOnTheCanvasPansWithoutPainting) {
+  Session session;
+  ASSERT_TRUE(session.start(QString()));
+  MainWindow* w = session.window();
+  Application& app = session.app();
+  app.painting.input.selectTool(kToolPen);
+  app.view.setZoom(800);
+  int sx = app.view.scrollX();
+  const std::vector<Pixel> before = pixelsOf(app.document.currentLayer()->image);
+  QWidget* viewport = w->canvas()->viewport();
+  QTest::keyPress(w, Qt::Key_Space);
+  QTest::mousePress(viewport, Qt::LeftButton, {}, QPoint(100, 100));
+  QTest::mouseMove(viewport, QPoint(60, 100));
+  QTest::mouseRelease(viewport, Qt::LeftButton, {}, QPoint(60, 100));
+  QTest::keyRelease(w, Qt::Key_Space);
+  EXPECT_EQ(app.view.scrollX(), sx + 40);
+  EXPECT_EQ(pixelsOf(app.document.currentLayer()->image), before);
+  EXPECT_EQ(app.undo->undoCount(), 0);
+  session.shutdown();
+}
+
+TEST_F(PaintTest, OptionsAndColourPanelsEditTheCurrentTool) {
+  Session session;
+  ASSERT_TRUE(session.start(QString()));
+  MainWindow* w = session.window();
+  PaintingTools& p = session.app().painting;
+  p.input.selectTool(kToolPen);
+  auto* options = w->findChild<ToolOptionsPanel*>(QStringLiteral("toolOptionsPanel"));
+  ASSERT_NE(options, nullptr);
+  options->refresh();
+  auto* size = options->findChild<QSpinBox*>(QStringLiteral("size"));
+  ASSERT_NE(size, nullptr);
+  EXPECT_EQ(size->value(), p.tools.sizeOf(kToolPen));
+  size->setValue(250);   // held to 100
+  EXPECT_EQ(p.tools.sizeOf(kToolPen), 100);
+  auto* drawType = options->findChild<QComboBox*>(QStringLiteral("drawType"));
+  ASSERT_NE(drawType, nullptr);
+  drawType->setCurrentIndex(4);
+  EXPECT_EQ(p.tools.drawType[kToolPen], 4);
+  auto* smoothing = options->findChild<QSpinBox*>(QStringLiteral("smoothing"));
+  smoothing->setValue(9);
+  EXPECT_EQ(p.tools.env.pen, 0xA009u);   // the switches keep their bits
+
+  auto* colours = w->findChild<ColourPanel*>(QStringLiteral("colourPanel"));
+  ASSERT_NE(colours, nullptr);
+  p.draw.curColNo = 1;
+  colours->setModel(ColourPanel::kHsv);
+  colours->setValue(0, 120);
+  colours->setValue(1, 255);
+  colours->setValue(2, 255);
+  EXPECT_EQ(p.draw.drawCol2, 0x00FF00u);
+  colours->setModel(ColourPanel::kRgb);
+  EXPECT_EQ(colours->values(), (std::array<int, 3>{0, 255, 0}));
+  colours->setModel(ColourPanel::kHls);
+  colours->setValue(0, 0);
+  colours->setValue(1, 50);
+  colours->setValue(2, 100);
+  EXPECT_EQ(p.draw.drawCol2, 0xFF0000u);
+  EXPECT_EQ(p.draw.drawCol1 & 0xFFFFFFu, 0u);   // the other colour stays
+  session.shutdown();
+}
+
+}  // namespace
+}  // namespace tessel
