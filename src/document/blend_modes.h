@@ -40,25 +40,38 @@ constexpr bool isTableMode(int mode) {
 }
 
 // Integer blend result B(s, d) of a table mode, as the table holds it.
+// Modes that have no table form (Add, Subtract, 17-20, out of range) give s.
 int blendTableValue(int mode, int s, int d);
 // The same formula in double precision, for the alpha-aware and point compositors.
-// Add and Subtract give s (their compositors treat them specially).
+// Add and Subtract give s (their compositors treat them specially); so do modes
+// 17-20, which blend whole pixels through blendHcl.
 double blendValueF(int mode, double s, double d);
 
+// Bytes readable after the last table entry (packed loops read 32-bit words).
+constexpr int kBlendTablePadding = 4;
+
 // 256 x 256 table, entry [d * 256 + s] = B(s, d) for the mode last built.
+// Each mode's table is built once and kept, so switching between layers of
+// different modes costs nothing after the first use.
 class BlendTable {
  public:
-  BlendTable();
-  bool valid() const { return table_ != nullptr; }
+  BlendTable();   // allocates the working table; valid() reports failure
+  bool valid() const { return current_ != nullptr; }
   void build(int mode);   // no-op when already built for mode
   int mode() const { return mode_; }
-  const uint8_t* data() const { return table_.get(); }
-  uint8_t operator()(int s, int d) const { return table_[d * 256 + s]; }
+  const uint8_t* data() const { return current_; }
+  uint8_t operator()(int s, int d) const { return current_[d * 256 + s]; }
 
  private:
-  std::unique_ptr<uint8_t[]> table_;
+  std::unique_ptr<uint8_t[]> spare_;   // used when a cached table cannot be allocated
+  std::unique_ptr<uint8_t[]> cache_[kBlendModeCount];
+  const uint8_t* current_ = nullptr;
   int mode_ = -1;
+  int spareMode_ = -1;
 };
+
+// The single-precision constant by which byte values become fractions.
+constexpr float kInv255 = 1.0f / 255.0f;
 
 // Hue (0..1), chroma and luma (0..1) of a colour, single precision.
 struct Hcl {

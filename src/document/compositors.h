@@ -1,4 +1,6 @@
 #pragma once
+#include <span>
+
 #include "document/blend_modes.h"
 #include "image/geometry.h"
 #include "image/image32.h"
@@ -17,6 +19,18 @@ void compositeDisplayLayerScalar(Image32& composite, const Image32& layer, int m
 // Background (checkerboard or 0x00FFFFFF) then every visible layer, bottom up.
 void compositeDisplay(Image32& composite, const LayerList& layers, const Rect& rect, bool checker,
                       Pixel checkColour1, Pixel checkColour2, BlendTable& table);
+
+// One layer as the display compositor sees it.
+struct DisplayLayer {
+  const Image32* image = nullptr;
+  int mode = kBlendNormal;
+  int opacity = 128;
+};
+// Background then the given layers (bottom first) inside rect. Works through the
+// rectangle in bands of rows so that the composite stays in cache while every
+// layer is combined into it; the result is the same as layer after layer.
+void compositeDisplayLayers(Image32& composite, std::span<const DisplayLayer> layers, const Rect& rect,
+                            bool checker, Pixel checkColour1, Pixel checkColour2, BlendTable& table);
 
 // Opaque: whole layer over an opaque base; destination alpha untouched.
 void compositeOpaque(Image32& dst, const Image32& src, int mode, int opacity, BlendTable& table);
