@@ -1,4 +1,5 @@
 // libFuzzer harness for the native document reader.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>

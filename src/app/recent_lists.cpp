@@ -38,6 +38,12 @@ void pushRecentSize(std::array<uint32_t, kNewSizeRecentCount>& sizes, uint32_t s
   sizes[0] = size;
 }
 
+std::string recentSizeText(uint32_t size) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%dx%d", int(size >> 16), int(size & 0xFFFF));
+  return text;
+}
+
 namespace {
 
 template <size_t N>

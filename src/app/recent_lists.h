@@ -28,6 +28,8 @@ void removeRecent(std::array<std::string, N>& list, int index) {
 }
 // New-dialog sizes (width << 16 | height): a size used again moves to the front.
 void pushRecentSize(std::array<uint32_t, kNewSizeRecentCount>& sizes, uint32_t size);
+// How the New dialog's size menu shows one: "%dx%d".
+std::string recentSizeText(uint32_t size);
 
 struct MenuEntry {
   int command = 0;     // 0: separator

@@ -9,6 +9,7 @@
 #include "app/document_io.h"
 #include "app/messages.h"
 #include "app/progress_worker.h"
+#include "app/scripted_stroke.h"
 #include "cli/terminal_progress.h"
 #include "config/settings.h"
 #include "document/document.h"
@@ -110,6 +111,70 @@ int runConvert(int argc, char** argv) {
   LoadOutcome outcome;
   if (!load(argv[2], document, outcome)) return 1;
   options.pngAlpha = options.pngAlpha || outcome.pngAlpha;
+  return save(argv[3], document, options) ? 0 : fail(kMsgSaveFailed);
+}
+
+namespace {
+
+bool parseHex(const char* text, uint32_t& out) {
+  size_t n = std::strlen(text);
+  if (n == 0 || n > 8 || std::strspn(text, "0123456789abcdefABCDEF") != n) return false;
+  out = uint32_t(std::strtoul(text, nullptr, 16));
+  return true;
+}
+
+// The options of stroke after IN and OUT; false on an unknown or malformed one.
+bool parseStrokeOptions(int argc, char** argv, ScriptedStroke& s, bool& haveTool) {
+  for (int i = 4; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (i + 1 >= argc) return false;
+    const char* value = argv[++i];
+    int n = 0;
+    uint32_t word = 0;
+    int32_t colour = 0;
+    if (arg == "--tool" && parseInt(value, 0, kToolBurn, n)) {
+      s.tool = n;
+      haveTool = true;
+    } else if (arg == "--samples" && parseStrokeSamples(value, s.samples)) {
+    } else if (arg == "--size" && parseInt(value, 1, 100, n)) {
+      s.size = n;
+    } else if (arg == "--opacity" && parseInt(value, 1, 255, n)) {
+      s.opacity = n;
+    } else if (arg == "--colour" && parseColour(value, colour)) {
+      s.colour = uint32_t(colour);
+    } else if (arg == "--option" && parseHex(value, word)) {
+      s.option = word;
+    } else if (arg == "--mask-mode" && parseInt(value, 0, 3, n)) {
+      s.maskMode = n;
+    } else if (arg == "--layer" && parseInt(value, 0, 99, n)) {
+      s.layer = n;
+    } else if (arg == "--seed" && parseInt(value, 0, 2147483647, n)) {
+      s.seed = uint32_t(n);
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+int runStroke(int argc, char** argv) {
+  if (argc < 4) return usageError("stroke takes IN and OUT");
+  ScriptedStroke stroke;
+  bool haveTool = false;
+  if (!parseStrokeOptions(argc, argv, stroke, haveTool) || !haveTool || stroke.samples.empty())
+    return usageError("stroke needs --tool 0-13 and --samples, and takes the options --help lists");
+  Document document;
+  LoadOutcome outcome;
+  if (!load(argv[2], document, outcome)) return 1;
+  if (stroke.layer && *stroke.layer >= document.layerCount()) return fail("tessel-cli: no such layer");
+  ToolSettings probe;
+  if (stroke.option && !setToolOptionWord(probe, stroke.tool, *stroke.option))
+    return usageError("this tool has no option word");
+  if (!runScriptedStroke(document, stroke)) return fail("tessel-cli: the stroke could not be drawn");
+  ImageSaveOptions options;
+  options.pngAlpha = outcome.pngAlpha;
   return save(argv[3], document, options) ? 0 : fail(kMsgSaveFailed);
 }
 

@@ -29,6 +29,18 @@ const char kUsage[] =
     "  new W H OUT\n"
     "      Writes a new document of W x H pixels (each 1-4500) with one transparent\n"
     "      layer named Layer0.\n"
+    "  stroke IN OUT --tool N --samples \"x,y[,p];x,y[,p];...\" [--size S] [--opacity A]\n"
+    "               [--colour RRGGBB] [--option HEX] [--mask-mode M] [--layer I] [--seed N]\n"
+    "      Runs one freehand stroke of painting tool N (0-13: pencil, 1-pixel line,\n"
+    "      pen, pen 2, brush, watercolour, airbrush, hard eraser, pen eraser, brush\n"
+    "      eraser, blur, finger, dodge, burn) on layer I (index from the top; default\n"
+    "      the current layer) and saves OUT. Press at the first sample, a move for\n"
+    "      each further one, release at the last; pressure p is 0-1, 1 when left out.\n"
+    "      The tool's settings are its defaults unless given: --size 1-100,\n"
+    "      --opacity 1-255, --colour the drawing colour, --option the tool's option\n"
+    "      word in hexadecimal digits without prefix. --mask-mode 0-3 sets the\n"
+    "      layer's mask mode first, as the layer panel would, and OUT keeps it.\n"
+    "      --seed fixes the random generator (decimal).\n"
     "  --help\n"
     "      Shows this text.\n"
     "\n"
@@ -47,6 +59,7 @@ int main(int argc, char** argv) {
   if (std::strcmp(argv[1], "info") == 0) return tessel::runInfo(argc, argv);
   if (std::strcmp(argv[1], "convert") == 0) return tessel::runConvert(argc, argv);
   if (std::strcmp(argv[1], "new") == 0) return tessel::runNew(argc, argv);
+  if (std::strcmp(argv[1], "stroke") == 0) return tessel::runStroke(argc, argv);
   std::fprintf(stderr, "tessel-cli: unknown command '%s'\n", argv[1]);
   return 2;
 }

@@ -5,7 +5,7 @@
 
 namespace tessel {
 
-constexpr int kToolCount = 19;
+constexpr int kSettingsToolCount = 19;   // tools in the order of the tool names
 constexpr int kRecentFileCount = 10;
 constexpr int kRecentDirCount = 8;
 constexpr int kNewSizeRecentCount = 5;
@@ -65,15 +65,15 @@ struct Settings {
   int32_t toolNo = 0, curColNo = 0, drawCol1 = 0, drawCol2 = 0xFFFFFF;
   int32_t colMaskType = 0;   // written only; off after every start
   int32_t colMaskCnt = 1, textureOn = 0, textureSel = 0;
-  std::array<uint8_t, kToolCount> drawType{};
-  std::array<uint8_t, kToolCount> brushSize{1, 1, 8, 30, 30, 30, 10, 1, 30, 30, 20, 20, 30, 30, 1, 1, 1, 1, 1};
-  std::array<uint8_t, kToolCount> brushAlpha{255, 255, 255, 255, 255, 100, 255, 255, 255, 64,
+  std::array<uint8_t, kSettingsToolCount> drawType{};
+  std::array<uint8_t, kSettingsToolCount> brushSize{1, 1, 8, 30, 30, 30, 10, 1, 30, 30, 20, 20, 30, 30, 1, 1, 1, 1, 1};
+  std::array<uint8_t, kSettingsToolCount> brushAlpha{255, 255, 255, 255, 255, 100, 255, 255, 255, 64,
                                               64,  64,  64,  64,  255, 255, 255, 255, 255};
   std::array<uint32_t, 5> maskCol{};
 
   // Numbered sections.
   std::array<uint32_t, kNewSizeRecentCount> newSizeRecent{};   // width << 16 | height
-  std::array<std::array<uint16_t, 7>, kToolCount> brushSave{};  // size * 256 + opacity
+  std::array<std::array<uint16_t, 7>, kSettingsToolCount> brushSave{};  // size * 256 + opacity
   std::array<uint32_t, 8> maskColRecent{};
   std::array<std::string, kRecentFileCount> recentFiles;
   std::array<std::string, kRecentDirCount> recentDirs;

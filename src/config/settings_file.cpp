@@ -127,9 +127,9 @@ void readDraw(IniReader& ini, Settings& s) {
   int32_t colMaskType = s.colMaskType;
   readInts(ini, kDrawKeys, s);
   s.colMaskType = colMaskType;   // the colour mask is off after every start
-  ini.readList("DrawType", s.drawType.data(), kToolCount, 1);
-  ini.readList("BrushSize", s.brushSize.data(), kToolCount, 1);
-  ini.readList("BrushAlpha", s.brushAlpha.data(), kToolCount, 1);
+  ini.readList("DrawType", s.drawType.data(), kSettingsToolCount, 1);
+  ini.readList("BrushSize", s.brushSize.data(), kSettingsToolCount, 1);
+  ini.readList("BrushAlpha", s.brushAlpha.data(), kSettingsToolCount, 1);
   ini.readList("MaskCol", s.maskCol.data(), int(s.maskCol.size()), 4);
 }
 
@@ -138,7 +138,7 @@ void readNumbered(IniReader& ini, Settings& s) {
     for (int n = 0; n < kNewSizeRecentCount; ++n)
       s.newSizeRecent[size_t(n)] = uint32_t(ini.readIntByNumber(n, int(s.newSizeRecent[size_t(n)])));
   if (ini.selectSection("BrushSave"))
-    for (int n = 0; n < kToolCount; ++n) ini.readList(std::to_string(n), s.brushSave[size_t(n)].data(), 7, 2);
+    for (int n = 0; n < kSettingsToolCount; ++n) ini.readList(std::to_string(n), s.brushSave[size_t(n)].data(), 7, 2);
   if (ini.selectSection("MaskColRecent"))
     for (int n = 0; n < int(s.maskColRecent.size()); ++n)
       s.maskColRecent[size_t(n)] = ini.readHexByNumber(n, s.maskColRecent[size_t(n)]);

@@ -443,6 +443,8 @@ TEST(RecentLists, SizesAndMenus) {
   EXPECT_EQ(sizes, (std::array<uint32_t, 5>{3, 1, 2, 4, 5}));
   pushRecentSize(sizes, 9);
   EXPECT_EQ(sizes, (std::array<uint32_t, 5>{9, 3, 1, 2, 4}));
+  EXPECT_EQ(recentSizeText(400u << 16 | 300u), "400x300");
+  EXPECT_EQ(recentSizeText(4500u << 16 | 1u), "4500x1");
 
   Settings s;
   s.recentDirs[0] = "/a";

@@ -14,6 +14,7 @@ struct NativeLayerSpec {
   uint8_t blend = 0, opacity = 128, flags = 1;
   std::vector<uint32_t> pixels;   // width * height, memory order (bottom row first)
   std::vector<uint8_t> stream;    // used instead of compressing pixels when not empty
+  int sizeDelta = 0;              // added to the compressed size field
 };
 
 struct NativeFileSpec {
@@ -85,7 +86,7 @@ inline std::vector<uint8_t> buildNative(const NativeFileSpec& s) {
       if (pixels.empty()) pixels.assign(size_t(s.width) * s.height, 0x00FFFFFFu);
       stream = zlibCompress(pixels.data(), pixels.size() * 4);
     }
-    out.u32(uint32_t(stream.size()));
+    out.u32(uint32_t(int64_t(stream.size()) + layer.sizeDelta));
     out.raw(stream.data(), stream.size());
   }
   return out.b;

@@ -314,6 +314,65 @@ TEST_F(NativeDocumentTest, CorruptThirdLayerKeepsTwoWholeLayersAndPartOfTheThird
   EXPECT_EQ(partial.at(0, 0), kTransparent);
 }
 
+// The next record begins right after the bytes the inflater used.
+TEST_F(NativeDocumentTest, NextRecordStartsWhereTheStreamEndedNotWhereItsSizeSaid) {
+  NativeFileSpec spec;
+  NativeLayerSpec a, b, c;
+  a.pixels.assign(12, 0xFF000001);
+  a.sizeDelta = 5;   // overstated: the stream still ends first
+  b.pixels.assign(12, 0xFF000002);
+  b.sizeDelta = 1;
+  c.pixels.assign(12, 0xFF000003);
+  spec.layers = {a, b, c};
+  StepCounter progress;
+  ASSERT_EQ(readDocument(writeSpec(spec), doc, &progress), kReadOk);
+  ASSERT_EQ(doc.layerCount(), 3);
+  EXPECT_EQ(doc.layers().atIndex(2)->image.at(0, 0), 0xFF000001u);
+  EXPECT_EQ(doc.layers().atIndex(1)->image.at(1, 1), 0xFF000002u);
+  EXPECT_EQ(doc.layers().atIndex(0)->image.at(3, 2), 0xFF000003u);
+  EXPECT_EQ(progress.steps, 3);
+}
+
+TEST_F(NativeDocumentTest, UnderstatedSizeFailsThatLayer) {
+  NativeFileSpec spec;
+  NativeLayerSpec a, b, c;
+  a.pixels.assign(12, 0xFF000001);
+  b.pixels.assign(12, 0xFF000002);
+  b.sizeDelta = -3;   // the stream runs out before its end
+  spec.layers = {a, b, c};
+  StepCounter progress;
+  EXPECT_EQ(readDocument(writeSpec(spec), doc, &progress), kReadDecompressFailed);
+  EXPECT_EQ(doc.layerCount(), 2);
+  EXPECT_EQ(progress.steps, 1);
+  EXPECT_EQ(doc.layers().atIndex(1)->image.at(0, 0), 0xFF000001u);
+  ASSERT_NE(doc.currentLayer(), nullptr);
+}
+
+TEST_F(NativeDocumentTest, ManyLayersReadInOrder) {
+  NativeFileSpec spec;
+  spec.width = 16;
+  spec.height = 16;
+  for (uint32_t i = 0; i < 40; ++i) {
+    NativeLayerSpec layer;
+    layer.name = "n";
+    layer.name += std::to_string(i);
+    layer.pixels.assign(256, 0xFF000000u | i * 0x010203u);
+    layer.sizeDelta = (i % 7 == 3) ? 2 : 0;
+    spec.layers.push_back(layer);
+  }
+  spec.current = 39;
+  ASSERT_EQ(readDocument(writeSpec(spec), doc, nullptr), kReadOk);
+  ASSERT_EQ(doc.layerCount(), 40);
+  for (int i = 0; i < 40; ++i) {
+    const Layer& layer = *doc.layers().atIndex(39 - i);
+    std::string expected = "n";
+    expected += std::to_string(i);
+    EXPECT_EQ(std::string(layer.name), expected);
+    EXPECT_EQ(layer.image.at(15, 15), 0xFF000000u | uint32_t(i) * 0x010203u) << i;
+  }
+  EXPECT_EQ(doc.currentIndex(), 39);
+}
+
 TEST_F(NativeDocumentTest, CurrentIndexOutOfRangeSelectsTheTopLayer) {
   NativeFileSpec spec;
   spec.current = 5;
