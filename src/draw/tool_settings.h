@@ -1,10 +1,12 @@
 #pragma once
 #include <cstdint>
 
-#include "config/settings.h"   // kToolCount
+#include "config/settings.h"
 #include "image/geometry.h"
 
 namespace tessel {
+
+constexpr int kToolCount = kSettingsToolCount;
 
 // Tool numbers in the order of the tool-name strings.
 enum ToolId : int {
