@@ -1,0 +1,273 @@
+// Replaying a record onto the document. Layer operations run through the
+// document's own functions with recording switched off.
+#include <cstring>
+
+#include "document/document.h"
+#include "undo/undo_history.h"
+#include "undo/undo_transforms.h"
+
+namespace tessel {
+namespace {
+
+// Replays must not record: the history is mid-step.
+class RecorderMute {
+ public:
+  explicit RecorderMute(Document& doc) : doc_(doc), saved_(&doc.recorder()) { doc.setRecorder(nullptr); }
+  ~RecorderMute() { doc_.setRecorder(saved_); }
+  RecorderMute(const RecorderMute&) = delete;
+  RecorderMute& operator=(const RecorderMute&) = delete;
+
+ private:
+  Document& doc_;
+  UndoRecorder* saved_;
+};
+
+// Layers re-created by a replay take their names from the record, so the
+// name counter is left as the user's own operations set it.
+class NameCounterKeep {
+ public:
+  explicit NameCounterKeep(LayerList& list) : list_(list), saved_(list.nameCounter()) {}
+  ~NameCounterKeep() { list_.setNameCounter(saved_); }
+  NameCounterKeep(const NameCounterKeep&) = delete;
+  NameCounterKeep& operator=(const NameCounterKeep&) = delete;
+
+ private:
+  LayerList& list_;
+  int saved_;
+};
+
+struct LayerHeader {
+  int16_t position = 0;
+  int32_t size = 0;
+  char name[kLayerNameBytes] = {};
+  uint8_t attributes[4] = {};
+};
+
+bool readHeader(PayloadSource& in, LayerHeader& h) {
+  return in.getInt16(h.position) && in.getInt32(h.size) && h.size >= 0 &&
+         in.getBytes(h.name, sizeof h.name) && in.getBytes(h.attributes, sizeof h.attributes);
+}
+
+void assignHeader(Layer& layer, const LayerHeader& h) {
+  std::memcpy(layer.name, h.name, sizeof layer.name);
+  layer.name[kLayerNameBytes - 1] = '\0';
+  layer.blendMode = h.attributes[0];
+  layer.opacity = h.attributes[1];
+  layer.maskMode = h.attributes[2];
+  layer.flags = h.attributes[3];
+}
+
+// Header and pixels into the layer at the current index.
+void restoreCurrent(Document& doc, PayloadSource& in, const LayerHeader& h) {
+  Layer* layer = doc.currentLayer();
+  assignHeader(*layer, h);
+  in.getEncoded(layer->image, layer->image.bounds(), size_t(h.size));
+}
+
+// A new empty layer directly above the layer at index; it takes that index.
+bool insertAbove(Document& doc, int index) {
+  doc.selectLayer(index);
+  return doc.currentIndex() == index && doc.newLayer(false, false);
+}
+
+}  // namespace
+
+bool UndoHistory::openSource(const UndoRecord& r, FilePtr& file,
+                             std::unique_ptr<PayloadSource>& source) {
+  if (r.memory) {
+    source = std::make_unique<PayloadSource>(r.memory.get(), r.memorySize);
+    return true;
+  }
+  if (r.tempFileNumber < 0) return false;
+  file = files_.openForReading(r.tempFileNumber);
+  if (!file) return false;
+  source = std::make_unique<PayloadSource>(file.get());
+  return true;
+}
+
+void UndoHistory::apply(const UndoRecord& r, UndoRefresh& refresh) {
+  RecorderMute mute(doc_);
+  NameCounterKeep keep(doc_.layers());
+  refresh = {};
+  switch (r.kind) {
+    case UndoKind::FlipHorizontal:
+    case UndoKind::FlipVertical:
+    case UndoKind::RotateLeft:
+    case UndoKind::RotateRight:
+      applyTransform(r, refresh);
+      return;
+    case UndoKind::LayerAdded:
+    case UndoKind::LayerMovedDown:
+    case UndoKind::LayerMovedUp:
+    case UndoKind::LayerMovedTo:
+      applyLayerMove(r);
+      refresh.kind = UndoRefresh::Kind::Full;
+      return;
+    default:
+      break;
+  }
+  // Everything else carries a payload; a lost one changes nothing.
+  FilePtr file;
+  std::unique_ptr<PayloadSource> in;
+  if (!openSource(r, file, in)) return;
+  switch (r.kind) {
+    case UndoKind::PixelRect:
+      applyPixelRect(r, *in, refresh);
+      return;
+    case UndoKind::AllLayers:
+      applyAllLayers(r, *in, refresh);
+      return;
+    case UndoKind::LayerDeleted:
+      applyLayerDeleted(*in);
+      break;
+    case UndoKind::LayersMerged:
+      applyLayersMerged(r, *in);
+      break;
+    case UndoKind::LayersUnmerged:
+      applyLayersUnmerged(r, *in);
+      break;
+    default:
+      return;
+  }
+  refresh.kind = UndoRefresh::Kind::Full;
+}
+
+void UndoHistory::applyPixelRect(const UndoRecord& r, PayloadSource& in, UndoRefresh& refresh) {
+  Layer* layer = doc_.layers().atIndex(r.layerIndex);
+  if (!layer || layer->image.bounds().intersected(r.rect) != r.rect) return;
+  int32_t n = 0;
+  if (!in.getInt32(n) || n < 0) return;
+  in.getEncoded(layer->image, r.rect, size_t(n));
+  refresh = {UndoRefresh::Kind::Area, r.rect, r.layerIndex};
+}
+
+// A size change takes new images for every layer first, so a failure leaves
+// the document whole rather than half resized.
+void UndoHistory::applyAllLayers(const UndoRecord& r, PayloadSource& in, UndoRefresh& refresh) {
+  LayerList& layers = doc_.layers();
+  int w = r.rect.w, h = r.rect.h;
+  bool resize = w != doc_.width() || h != doc_.height();
+  if (resize) {
+    if (w < 1 || h < 1 || w > kMaxCanvasSize || h > kMaxCanvasSize) return;
+    if (layers.count() != r.layerIndex) return;
+    std::vector<Image32> fresh(size_t(layers.count()));
+    for (Image32& image : fresh) {
+      if (!image.create(w, h)) return;
+      image.fill(kTransparent);
+    }
+    if (!doc_.resizeCanvasBuffers(w, h)) return;
+    for (int i = 0; i < layers.count(); ++i) layers.atIndex(i)->image.swap(fresh[size_t(i)]);
+  }
+  int count = std::min(layers.count(), int(r.layerIndex));
+  for (int i = 0; i < count; ++i) {
+    int32_t n = 0;
+    Image32& image = layers.atIndex(i)->image;
+    if (!in.getInt32(n) || n < 0 || !in.getEncoded(image, image.bounds(), size_t(n))) break;
+  }
+  if (resize)
+    refresh = {UndoRefresh::Kind::CanvasSize, {0, 0, w, h}, -1};
+  else
+    refresh.kind = UndoRefresh::Kind::Full;
+}
+
+void UndoHistory::applyTransform(const UndoRecord& r, UndoRefresh& refresh) {
+  LayerList& layers = doc_.layers();
+  if (r.kind == UndoKind::FlipHorizontal || r.kind == UndoKind::FlipVertical) {
+    for (int i = 0; i < layers.count(); ++i) {
+      Image32& image = layers.atIndex(i)->image;
+      if (r.kind == UndoKind::FlipHorizontal)
+        mirrorLeftRight(image);
+      else
+        mirrorTopBottom(image);
+    }
+    refresh.kind = UndoRefresh::Kind::Full;
+    return;
+  }
+  std::vector<Image32> turned(size_t(layers.count()));
+  for (int i = 0; i < layers.count(); ++i) {
+    const Image32& image = layers.atIndex(i)->image;
+    bool ok = r.kind == UndoKind::RotateLeft ? rotatedCounterClockwise(image, turned[size_t(i)])
+                                             : rotatedClockwise(image, turned[size_t(i)]);
+    if (!ok) return;
+  }
+  if (!doc_.resizeCanvasBuffers(doc_.height(), doc_.width())) return;
+  for (int i = 0; i < layers.count(); ++i) layers.atIndex(i)->image.swap(turned[size_t(i)]);
+  const Layer* current = doc_.currentLayer();
+  int w = current ? current->image.width() : doc_.width();
+  int h = current ? current->image.height() : doc_.height();
+  refresh = {UndoRefresh::Kind::CanvasSize, {0, 0, w, h}, -1};
+}
+
+// The header is read before the layer is made, so a lost payload adds nothing.
+void UndoHistory::applyLayerDeleted(PayloadSource& in) {
+  LayerHeader h;
+  if (!readHeader(in, h)) return;
+  int count = doc_.layerCount();
+  if (h.position < 0 || h.position > count) return;
+  if (h.position < count) {
+    if (!insertAbove(doc_, h.position)) return;
+  } else {
+    // It was the bottom layer: insert above the present bottom, then step down.
+    if (!insertAbove(doc_, h.position - 1)) return;
+    doc_.moveDown();
+  }
+  restoreCurrent(doc_, in, h);
+}
+
+void UndoHistory::applyLayersMerged(const UndoRecord& r, PayloadSource& in) {
+  LayerHeader h;
+  if (!readHeader(in, h) || !doc_.layers().atIndex(h.position)) return;
+  doc_.selectLayer(h.position);
+  restoreCurrent(doc_, in, h);
+  int index = h.position;
+  for (int k = 1; k < r.layerIndex; ++k) {
+    if (!readHeader(in, h)) return;
+    int target = index - h.position;   // gap layers further up
+    if (h.position < 0 || target < 0 || !insertAbove(doc_, target)) return;
+    restoreCurrent(doc_, in, h);
+    index = target;
+  }
+}
+
+void UndoHistory::applyLayersUnmerged(const UndoRecord& r, PayloadSource& in) {
+  LayerHeader h;
+  if (!readHeader(in, h) || !doc_.layers().atIndex(h.position)) return;
+  doc_.selectLayer(h.position);
+  Layer* survivor = doc_.currentLayer();
+  restoreCurrent(doc_, in, h);
+  int index = h.position;
+  for (int k = 1; k < r.layerIndex; ++k) {
+    int16_t gap = 0;
+    if (!in.getInt16(gap)) break;
+    int target = index - gap - 1;
+    if (gap < 0 || target < 0) break;
+    doc_.selectLayer(target);
+    if (doc_.currentIndex() != target || !doc_.deleteLayer(false)) break;
+    index = target;
+  }
+  // The merged layer is current, as it was after the merge itself.
+  doc_.selectLayer(doc_.layers().indexOf(survivor));
+}
+
+void UndoHistory::applyLayerMove(const UndoRecord& r) {
+  if (r.layerIndex < 0 || r.layerIndex >= doc_.layerCount()) return;
+  doc_.selectLayer(r.layerIndex);
+  switch (r.kind) {
+    case UndoKind::LayerAdded:
+      doc_.deleteLayer(false);
+      break;
+    case UndoKind::LayerMovedDown:
+      doc_.moveUp();
+      break;
+    case UndoKind::LayerMovedUp:
+      doc_.moveDown();
+      break;
+    case UndoKind::LayerMovedTo:
+      doc_.moveTo(r.rect.x, false);
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace tessel

@@ -1,0 +1,187 @@
+// Building records: payload capture from the document and the opposite of a
+// record, written into the neighbouring slot before the record is applied.
+#include <cstring>
+#include <new>
+
+#include "document/document.h"
+#include "undo/undo_history.h"
+#include "undo/undo_rle.h"
+
+namespace tessel {
+
+void UndoHistory::storePayload(UndoRecord& r, size_t estimate,
+                               const std::function<void(PayloadSink&)>& write) {
+  dropPayload(r);
+  bool fileFirst = estimate > fileThreshold_ || r.kind == UndoKind::AllLayers;
+  if (fileFirst) {
+    if (!storeInFile(r, write)) storeInMemory(r, estimate, write);
+  } else {
+    if (!storeInMemory(r, estimate, write)) storeInFile(r, write);
+  }
+}
+
+bool UndoHistory::storeInFile(UndoRecord& r, const std::function<void(PayloadSink&)>& write) {
+  FilePtr file;
+  int number = files_.create(file);
+  if (number < 0) return false;
+  PayloadSink sink(file.get());
+  write(sink);
+  file.reset();
+  if (!sink.ok()) {
+    files_.remove(number);
+    return false;
+  }
+  r.tempFileNumber = int16_t(number);
+  return true;
+}
+
+bool UndoHistory::storeInMemory(UndoRecord& r, size_t estimate,
+                                const std::function<void(PayloadSink&)>& write) {
+  std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[estimate ? estimate : 1]);
+  if (!block) return false;
+  PayloadSink sink(block.get(), estimate);
+  write(sink);
+  if (!sink.ok()) return false;
+  r.memory = std::move(block);
+  r.memorySize = sink.written();
+  return true;
+}
+
+void UndoHistory::capturePixels(UndoRecord& r, const Image32& source) {
+  size_t n = rleEncodedSize(source, r.rect);
+  storePayload(r, n + 4, [&](PayloadSink& out) {
+    out.putInt32(int32_t(n));
+    out.putEncoded(source, r.rect, n);
+  });
+}
+
+void UndoHistory::captureAllLayers(UndoRecord& r) {
+  const LayerList& layers = doc_.layers();
+  size_t perLayer = (size_t(r.rect.w) * size_t(r.rect.h) + 1) * 4;
+  storePayload(r, perLayer * size_t(layers.count()), [&](PayloadSink& out) {
+    for (int i = 0; i < layers.count(); ++i) {
+      const Image32& image = layers.atIndex(i)->image;
+      size_t n = rleEncodedSize(image, image.bounds());
+      out.putInt32(int32_t(n));
+      out.putEncoded(image, image.bounds(), n);
+    }
+  });
+}
+
+// Blocks of a 42-byte header (position field, size, name, attributes) and the
+// whole layer encoded, then the trailing gaps of an unmerge.
+void UndoHistory::captureLayerBlocks(UndoRecord& r, const std::vector<int>& layers,
+                                     const std::vector<int16_t>& fields,
+                                     const std::vector<int16_t>& gaps) {
+  std::vector<const Layer*> sources;
+  std::vector<size_t> sizes;
+  size_t estimate = 2 * gaps.size();
+  for (int index : layers) {
+    const Layer* layer = doc_.layers().atIndex(index);
+    if (!layer) return;
+    sources.push_back(layer);
+    sizes.push_back(rleEncodedSize(layer->image, layer->image.bounds()));
+    estimate += sizes.back() + kLayerBlockHeader;
+  }
+  storePayload(r, estimate, [&](PayloadSink& out) {
+    for (size_t i = 0; i < sources.size(); ++i) {
+      const Layer& layer = *sources[i];
+      uint8_t attributes[4] = {layer.blendMode, layer.opacity, layer.maskMode, layer.flags};
+      out.putInt16(fields[i]);
+      out.putInt32(int32_t(sizes[i]));
+      out.putBytes(layer.name, kLayerNameBytes);
+      out.putBytes(attributes, sizeof attributes);
+      out.putEncoded(layer.image, layer.image.bounds(), sizes[i]);
+    }
+    for (int16_t gap : gaps) out.putInt16(gap);
+  });
+}
+
+// The layers as they are before a merge: the bottom one, then each further one
+// gap + 1 places above the previous. The first position field is the index
+// the survivor has after the merge.
+void UndoHistory::captureMerged(UndoRecord& r, int bottomIndex, const std::vector<int16_t>& gaps) {
+  int n = int(gaps.size()) + 1;
+  std::vector<int> layers{bottomIndex};
+  std::vector<int16_t> fields{int16_t(bottomIndex - n + 1)};
+  for (int16_t gap : gaps) {
+    layers.push_back(layers.back() - gap - 1);
+    fields.push_back(gap);
+  }
+  r.positions = fields;
+  captureLayerBlocks(r, layers, fields, {});
+}
+
+// The merged survivor at survivorIndex, stored with the index it has once
+// the other layers are back.
+void UndoHistory::captureUnmerged(UndoRecord& r, int survivorIndex,
+                                  const std::vector<int16_t>& gaps) {
+  int n = int(gaps.size()) + 1;
+  int16_t position = int16_t(survivorIndex + n - 1);
+  r.positions = {position};
+  r.positions.insert(r.positions.end(), gaps.begin(), gaps.end());
+  captureLayerBlocks(r, {survivorIndex}, {position}, gaps);
+}
+
+void UndoHistory::buildOpposite(const UndoRecord& from, UndoRecord& to) {
+  dropPayload(to);
+  to.kind = from.kind;
+  to.layerIndex = from.layerIndex;
+  to.rect = from.rect;
+  to.positions.clear();
+  std::vector<int16_t> gaps;
+  if (from.positions.size() > 1) gaps.assign(from.positions.begin() + 1, from.positions.end());
+  switch (from.kind) {
+    case UndoKind::PixelRect:
+      if (const Layer* layer = doc_.layers().atIndex(from.layerIndex)) {
+        if (layer->image.bounds().intersected(from.rect) == from.rect) capturePixels(to, layer->image);
+      }
+      break;
+    case UndoKind::AllLayers:
+      to.rect = doc_.canvasRect();
+      to.layerIndex = int16_t(doc_.layerCount());
+      captureAllLayers(to);
+      break;
+    case UndoKind::FlipHorizontal:
+    case UndoKind::FlipVertical:
+      to.rect = doc_.canvasRect();
+      break;
+    case UndoKind::RotateLeft:
+    case UndoKind::RotateRight:
+      to.kind = from.kind == UndoKind::RotateLeft ? UndoKind::RotateRight : UndoKind::RotateLeft;
+      to.rect = doc_.canvasRect();
+      break;
+    case UndoKind::LayerDeleted:
+      to.kind = UndoKind::LayerAdded;
+      break;
+    case UndoKind::LayerAdded:
+      to.kind = UndoKind::LayerDeleted;
+      to.rect = doc_.canvasRect();
+      captureLayerBlocks(to, {from.layerIndex}, {from.layerIndex}, {});
+      break;
+    case UndoKind::LayerMovedDown:
+      to.kind = UndoKind::LayerMovedUp;
+      to.layerIndex = int16_t(from.layerIndex - 1);
+      break;
+    case UndoKind::LayerMovedUp:
+      to.kind = UndoKind::LayerMovedDown;
+      to.layerIndex = int16_t(from.layerIndex + 1);
+      break;
+    case UndoKind::LayersMerged:
+      to.kind = UndoKind::LayersUnmerged;
+      if (!from.positions.empty()) captureUnmerged(to, from.positions[0], gaps);
+      break;
+    case UndoKind::LayersUnmerged:
+      to.kind = UndoKind::LayersMerged;
+      if (!from.positions.empty()) captureMerged(to, from.positions[0], gaps);
+      break;
+    case UndoKind::LayerMovedTo: {
+      int a = from.layerIndex, b = from.rect.x;
+      to.layerIndex = int16_t(b - (b >= a ? 1 : 0));
+      to.rect = {a + (b < a ? 1 : 0), 0, 0, 0};
+      break;
+    }
+  }
+}
+
+}  // namespace tessel
