@@ -324,7 +324,7 @@ TEST_F(OpenSaveTest, GenericLoaderChecksTheSizeAndRemembersPngAlpha) {
   int width = 4501;
   formats.imageDecoders.push_back({"png", [&](const std::string&, Image32& image, bool& alpha) {
                                      alpha = true;
-                                     return image.create(width, 3);
+                                     return image.create(width, 3) ? kReadOk : kReadFailed;
                                    }});
   OpenSaveFlow withPng(doc, settings, shell, history, formats);
   withPng.setPauses(0, 0);
