@@ -110,43 +110,69 @@ bool readPalette(File& file, PngState& png) {
   return file.skip(int64_t(length) - int64_t(entries) * 3 + 4);
 }
 
-struct InflateGuard {
-  z_stream* z;
-  ~InflateGuard() { inflateEnd(z); }
-};
-
-// Inflates the IDAT chunks into out. Running out of chunks (or of file)
-// before the stream ends keeps what arrived.
-bool inflateIdat(File& file, PngState& png, uint8_t* out, size_t outSize) {
-  uint32_t length = 0;
-  if (!findChunk(file, "IDAT", png, length)) return false;
-  z_stream z{};
-  if (inflateInit(&z) != Z_OK) return false;
-  InflateGuard guard{&z};
-  z.next_out = out;
-  z.avail_out = uInt(outSize);
-  std::unique_ptr<uint8_t[]> input(new (std::nothrow) uint8_t[kInputChunk]);
-  size_t capacity = kInputChunk;
-  if (!input) return false;
-  for (;;) {
-    if (length > capacity) {
-      input.reset(new (std::nothrow) uint8_t[length]);
-      if (!input) return false;
-      capacity = length;
-    }
-    if (!file.readAll(input.get(), length)) return true;
-    z.next_in = input.get();
-    z.avail_in = length;
-    while (z.avail_in > 0 && z.avail_out > 0) {
-      const int r = inflate(&z, Z_NO_FLUSH);
-      if (r == Z_STREAM_END) return true;
-      if (r != Z_OK) return false;
-    }
-    // The image is complete; whatever follows is not needed.
-    if (z.avail_out == 0) return true;
-    if (!file.skip(4) || !findChunk(file, "IDAT", png, length)) return true;
+// The zlib stream across the IDAT chunks, handed out row by row so that
+// inflating, unfiltering and converting stay in the cache. Once the stream or
+// the chunks end, the rest reads as zeros.
+class IdatReader {
+ public:
+  IdatReader(File& file, PngState& png) : file_(file), png_(png) {}
+  IdatReader(const IdatReader&) = delete;
+  IdatReader& operator=(const IdatReader&) = delete;
+  ~IdatReader() {
+    if (started_) inflateEnd(&z_);
   }
-}
+
+  bool start() {
+    if (!findChunk(file_, "IDAT", png_, length_)) return false;
+    input_.reset(new (std::nothrow) uint8_t[kInputChunk]);
+    capacity_ = kInputChunk;
+    if (!input_ || inflateInit(&z_) != Z_OK) return false;
+    started_ = true;
+    return loadChunk();
+  }
+
+  // False only on a zlib error.
+  bool read(uint8_t* out, size_t count) {
+    z_.next_out = out;
+    z_.avail_out = uInt(count);
+    while (!ended_ && z_.avail_out > 0) {
+      if (z_.avail_in == 0 && !nextChunk()) break;
+      const int r = inflate(&z_, Z_NO_FLUSH);
+      if (r == Z_STREAM_END) ended_ = true;
+      else if (r != Z_OK && r != Z_BUF_ERROR) return false;
+    }
+    if (z_.avail_out > 0) std::memset(z_.next_out, 0, z_.avail_out);
+    return true;
+  }
+
+ private:
+  // Reads the current chunk's data (the input buffer grows to its size).
+  bool loadChunk() {
+    if (length_ > capacity_) {
+      input_.reset(new (std::nothrow) uint8_t[length_]);
+      capacity_ = input_ ? length_ : 0;
+      if (!input_) return false;
+    }
+    if (!file_.readAll(input_.get(), length_)) return false;
+    z_.next_in = input_.get();
+    z_.avail_in = length_;
+    return true;
+  }
+  bool nextChunk() {
+    if (!file_.skip(4) || !findChunk(file_, "IDAT", png_, length_) || !loadChunk()) {
+      ended_ = true;   // out of chunks: what arrived stays
+      return false;
+    }
+    return true;
+  }
+
+  File& file_;
+  PngState& png_;
+  z_stream z_{};
+  std::unique_ptr<uint8_t[]> input_;
+  uint32_t capacity_ = 0, length_ = 0;
+  bool started_ = false, ended_ = false;
+};
 
 inline uint8_t paeth(int a, int b, int c) {
   const int p = a + b - c;
@@ -215,17 +241,22 @@ bool readPng(const std::string& path, Image32& image, ImageReadInfo& info) {
   if (!file.openRead(path)) return false;
   PngState png;
   if (!readHeader(file, png, info) || !readPalette(file, png)) return false;
-  const size_t total = png.rowSize * png.height;
-  std::unique_ptr<uint8_t[]> data(new (std::nothrow) uint8_t[total]());
-  if (!data || !inflateIdat(file, png, data.get(), total)) return false;
-  if (!image.create(int(png.width), int(png.height))) return false;
+  IdatReader idat(file, png);
+  if (!idat.start()) return false;
+  std::unique_ptr<uint8_t[]> rows(new (std::nothrow) uint8_t[png.rowSize * 2]);
+  if (!rows || !image.create(int(png.width), int(png.height))) return false;
   const size_t bpp = png.bitsPerPixel < 8 ? 1 : size_t(png.bitsPerPixel) / 8;
-  const uint8_t* prior = nullptr;
+  uint8_t* row = rows.get();
+  uint8_t* prior = nullptr;
   for (uint32_t y = 0; y < png.height; ++y) {
-    uint8_t* row = data.get() + size_t(y) * png.rowSize;
+    if (!idat.read(row, png.rowSize)) {
+      image.destroy();
+      return false;
+    }
     unfilterRow(row, prior, png.rowSize - 1, bpp);
     convertRow(row + 1, image.row(int(y)), png);
     prior = row;
+    row = row == rows.get() ? rows.get() + png.rowSize : rows.get();
   }
   if (png.bitsPerPixel == 32) {
     image.normaliseTransparent();
