@@ -8,5 +8,6 @@ int runInfo(int argc, char** argv);
 int runConvert(int argc, char** argv);
 int runNew(int argc, char** argv);
 int runStroke(int argc, char** argv);
+int runExportLayer(int argc, char** argv);
 
 }  // namespace tessel
