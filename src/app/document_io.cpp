@@ -6,6 +6,8 @@
 #include "document/document.h"
 #include "formats/file.h"
 #include "formats/native_document.h"
+#include "formats/psd_document.h"
+#include "formats/sibling_document.h"
 
 namespace tessel {
 
@@ -16,8 +18,8 @@ const char* saveFormatExtension(int index) {
 
 const FormatRegistry& builtinFormats() {
   static const FormatRegistry formats{
-      {{"tsd", readDocument}},
-      {{"tsd", writeDocument}},
+      {{"tsd", readDocument}, {"vrw", readSibling}, {"psd", readPsdLayers}},
+      {{"tsd", writeDocument}, {"vrw", writeSibling}, {"psd", writePsd}},
       {},
       {},
   };
