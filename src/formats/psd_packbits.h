@@ -6,8 +6,9 @@
 
 namespace tessel {
 
-// Worst-case PackBits size of a row of n bytes.
-constexpr size_t packBitsBound(size_t n) { return n + (n + 127) / 128; }
+// Worst-case packed size of a row of n bytes: since two equal bytes start a
+// repeat run, "a b b" takes four bytes, so rows can grow by a third.
+constexpr size_t packBitsBound(size_t n) { return n + (n + 2) / 3 + 1; }
 
 // Packs one row: literal and repeat runs of at most 128 bytes, where two
 // equal bytes start a repeat run. out holds packBitsBound(n) bytes. Returns

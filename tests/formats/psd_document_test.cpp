@@ -105,6 +105,13 @@ TEST(PsdPackBits, RowsPackIntoLiteralAndRepeatRuns) {
   EXPECT_EQ(packed({9, 4, 4, 4, 4}), (std::vector<uint8_t>{0, 9, 0xFD, 4}));
   std::vector<uint8_t> same(300, 6);
   EXPECT_EQ(packed(same), (std::vector<uint8_t>{0x81, 6, 0x81, 6, 0xD5, 6}));
+  // The worst case: a lone byte before each pair.
+  std::vector<uint8_t> worst;
+  for (int i = 0; i < 30; ++i) worst.insert(worst.end(), {uint8_t(i), 200, 200});
+  std::vector<uint8_t> w = packed(worst);
+  EXPECT_EQ(w.size(), 120u);
+  EXPECT_LE(w.size(), packBitsBound(worst.size()));
+  EXPECT_EQ((std::vector<uint8_t>(w.begin(), w.begin() + 4)), (std::vector<uint8_t>{0, 0, 0xFF, 200}));
   std::vector<uint8_t> ramp(130);
   for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = uint8_t(i);
   std::vector<uint8_t> p = packed(ramp);
