@@ -25,6 +25,7 @@ struct FilterContext {
   const LayerList* layers = nullptr;
   int currentLayer = 0;
   std::mt19937* random = nullptr;   // the engine's generator; seeded in tests
+  uint8_t brushAlpha = 255;          // the current tool's opacity, for the border
 };
 
 // Every filter runs from a copy of the layer (src) into the layer (dst), only
