@@ -5,7 +5,12 @@
 #include "app/messages.h"
 #include "document/document.h"
 #include "formats/file.h"
+#include "formats/bmp_codec.h"
+#include "formats/gif_writer.h"
+#include "formats/image_loader.h"
+#include "formats/jpeg_writer.h"
 #include "formats/native_document.h"
+#include "formats/png_codec.h"
 #include "formats/psd_document.h"
 #include "formats/sibling_document.h"
 
@@ -16,12 +21,44 @@ const char* saveFormatExtension(int index) {
   return (index >= 0 && index < kSaveFormatCount) ? kExtensions[index] : kExtensions[0];
 }
 
+namespace {
+
+// The generic loader for one extension; an image above the size limit comes
+// back as a flag, without pixels.
+FormatRegistry::ImageDecoder imageDecoder(const char* extension) {
+  return {extension, [](const std::string& path, Image32& image, bool& pngAlpha) {
+            ImageReadInfo info;
+            const bool ok = loadImage(path, image, info);
+            pngAlpha = info.hadAlpha;
+            if (info.tooLarge) return kReadTooLarge;
+            return ok ? kReadOk : kReadFailed;
+          }};
+}
+
+// The options hold colours as 0x00RRGGBB; the writers take 0x00BBGGRR.
+int32_t writerColour(int32_t rgb) { return rgb < 0 ? -1 : int32_t(swapRedBlue(uint32_t(rgb))); }
+
+}  // namespace
+
 const FormatRegistry& builtinFormats() {
   static const FormatRegistry formats{
       {{"tsd", readDocument}, {"vrw", readSibling}, {"psd", readPsdLayers}},
       {{"tsd", writeDocument}, {"vrw", writeSibling}, {"psd", writePsd}},
-      {},
-      {},
+      {imageDecoder("bmp"), imageDecoder("png"), imageDecoder("jpg"), imageDecoder("jpeg"), imageDecoder("gif")},
+      {{"png",
+        [](const std::string& path, const Image32& image, const ImageSaveOptions& o) {
+          return writePng(image, path, o.pngLevel, o.pngAlpha, o.pngAlpha ? -1 : writerColour(o.pngTransparent));
+        },
+        true},
+       {"bmp", [](const std::string& path, const Image32& image,
+                  const ImageSaveOptions&) { return writeBmp(image, path); }},
+       {"jpg",
+        [](const std::string& path, const Image32& image, const ImageSaveOptions& o) {
+          return writeJpeg(image, path, o.jpegQuality, o.jpegSubsample);
+        }},
+       {"gif", [](const std::string& path, const Image32& image, const ImageSaveOptions& o) {
+          return writeGif(image, path, writerColour(o.gifTransparent));
+        }}},
   };
   return formats;
 }
@@ -41,7 +78,9 @@ int loadImage(const FormatRegistry& formats, const std::string& path, Document& 
   if (!decoder) return kReadFailed;
   Image32 image;
   bool pngAlpha = false;
-  if (!decoder->decode(path, image, pngAlpha) || !image.valid()) return kReadFailed;
+  const int decoded = decoder->decode(path, image, pngAlpha);
+  if (decoded != kReadOk) return decoded == kReadTooLarge ? kReadTooLarge : kReadFailed;
+  if (!image.valid()) return kReadFailed;
   if (image.width() > kMaxCanvasSize || image.height() > kMaxCanvasSize) return kReadTooLarge;
   if (!document.newImage(image.width(), image.height(), true)) return kReadOutOfMemory;
   document.currentLayer()->image.copyFrom(image);

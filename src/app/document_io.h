@@ -29,8 +29,9 @@ struct FormatRegistry {
   // Single images for the generic loader (bmp, png, jpg, jpeg, gif).
   struct ImageDecoder {
     std::string extension;
-    // pngAlpha: the image was a 32-bit PNG with alpha.
-    std::function<bool(const std::string&, Image32&, bool& pngAlpha)> decode;
+    // A ReadResult code (kReadOk, kReadTooLarge or kReadFailed); pngAlpha:
+    // the image was a 32-bit PNG with alpha.
+    std::function<int(const std::string&, Image32&, bool& pngAlpha)> decode;
   };
   // Writers of the flattened image (png, bmp, jpg, gif).
   struct ImageWriter {

@@ -13,6 +13,7 @@
 #include "config/settings.h"
 #include "document/document.h"
 #include "formats/native_document.h"
+#include "formats/png_codec.h"
 
 namespace tessel {
 
@@ -111,6 +112,19 @@ int runConvert(int argc, char** argv) {
   if (!load(argv[2], document, outcome)) return 1;
   options.pngAlpha = options.pngAlpha || outcome.pngAlpha;
   return save(argv[3], document, options) ? 0 : fail(kMsgSaveFailed);
+}
+
+int runExportLayer(int argc, char** argv) {
+  if (argc != 5) return usageError("export-layer takes FILE INDEX OUT.png");
+  int index = 0;
+  if (!parseInt(argv[3], 0, 99, index)) return usageError("INDEX is a layer index from the top, 0-99");
+  Document document;
+  LoadOutcome outcome;
+  if (!load(argv[2], document, outcome)) return 1;
+  const Layer* layer = document.layers().atIndex(index);
+  if (!layer) return usageError("no layer with that index");
+  // The layer alone, as a 32-bit PNG with alpha at level 6.
+  return writePng(layer->image, argv[4], 6, true, -1) ? 0 : fail(kMsgSaveFailed);
 }
 
 int runNew(int argc, char** argv) {

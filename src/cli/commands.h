@@ -7,5 +7,6 @@ namespace tessel {
 int runInfo(int argc, char** argv);
 int runConvert(int argc, char** argv);
 int runNew(int argc, char** argv);
+int runExportLayer(int argc, char** argv);
 
 }  // namespace tessel

@@ -10,7 +10,8 @@ const char kUsage[] =
     "\n"
     "Batch work on Tessel documents and images. Files are opened and saved through\n"
     "the same readers and writers as the program's Open and Save, chosen by the\n"
-    "file's extension (tsd: the native layered document).\n"
+    "file's extension (tsd: the native layered document; png, bmp, jpg, jpeg and\n"
+    "gif open as one layer; png, bmp, jpg and gif save the flattened image).\n"
     "\n"
     "commands:\n"
     "  info FILE\n"
@@ -29,6 +30,9 @@ const char kUsage[] =
     "  new W H OUT\n"
     "      Writes a new document of W x H pixels (each 1-4500) with one transparent\n"
     "      layer named Layer0.\n"
+    "  export-layer FILE INDEX OUT.png\n"
+    "      Saves one layer (INDEX counts from the top, 0 first) alone as a 32-bit\n"
+    "      PNG with alpha at compression level 6, as the layer panel's export does.\n"
     "  --help\n"
     "      Shows this text.\n"
     "\n"
@@ -47,6 +51,7 @@ int main(int argc, char** argv) {
   if (std::strcmp(argv[1], "info") == 0) return tessel::runInfo(argc, argv);
   if (std::strcmp(argv[1], "convert") == 0) return tessel::runConvert(argc, argv);
   if (std::strcmp(argv[1], "new") == 0) return tessel::runNew(argc, argv);
+  if (std::strcmp(argv[1], "export-layer") == 0) return tessel::runExportLayer(argc, argv);
   std::fprintf(stderr, "tessel-cli: unknown command '%s'\n", argv[1]);
   return 2;
 }

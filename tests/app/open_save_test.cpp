@@ -267,22 +267,28 @@ TEST_F(OpenSaveTest, JpegExtensionIsRefusedAndUnknownFormatsFail) {
   shell.saveChoices = {{dir.file("x.jpeg"), 4}, {dir.file("x.jpg"), 4}};
   EXPECT_FALSE(flow.saveAs());
   EXPECT_EQ(shell.messages.back(), kMsgSaveFailed);
-  // No JPEG writer is built in yet, so .jpg fails the same way for now.
-  EXPECT_FALSE(flow.saveAs());
-  EXPECT_EQ(shell.messages.back(), kMsgSaveFailed);
   EXPECT_TRUE(dir.files().empty());
   EXPECT_EQ(flow.currentPath(), "");
+  // The built-in JPEG writer takes .jpg.
+  EXPECT_TRUE(flow.saveAs());
+  const std::vector<uint8_t> jpeg = readBytes(dir.file("x.jpg"));
+  ASSERT_GT(jpeg.size(), 4u);
+  EXPECT_EQ(jpeg[0], 0xFF);
+  EXPECT_EQ(jpeg[1], 0xD8);
+  EXPECT_EQ(flow.currentPath(), dir.file("x.jpg"));
 }
 
-TEST_F(OpenSaveTest, JpgIsAcceptedOnceAJpegWriterIsRegistered) {
+TEST_F(OpenSaveTest, JpgWriterGetsQualityAndSubsamplingFromJpegComp) {
   FormatRegistry formats = builtinFormats();
   int written = 0;
   uint32_t corner = 0;
-  formats.imageWriters.push_back({"jpg", [&](const std::string&, const Image32& image, const ImageSaveOptions& o) {
-                                    ++written;
-                                    corner = image.at(0, 0);
-                                    return o.jpegQuality == 85 && o.jpegSubsample;
-                                  }});
+  for (auto& writer : formats.imageWriters)
+    if (writer.extension == "jpg")
+      writer.write = [&](const std::string&, const Image32& image, const ImageSaveOptions& o) {
+        ++written;
+        corner = image.at(0, 0);
+        return o.jpegQuality == 85 && o.jpegSubsample;
+      };
   settings.jpegComp = 0x8000 | 85;
   OpenSaveFlow withJpeg(doc, settings, shell, history, formats);
   withJpeg.setPauses(0, 0);
@@ -322,10 +328,12 @@ TEST_F(OpenSaveTest, PngOptionsDialogCancelStopsAndAlphaFlattensOntoTransparency
 TEST_F(OpenSaveTest, GenericLoaderChecksTheSizeAndRemembersPngAlpha) {
   FormatRegistry formats = builtinFormats();
   int width = 4501;
-  formats.imageDecoders.push_back({"png", [&](const std::string&, Image32& image, bool& alpha) {
-                                     alpha = true;
-                                     return image.create(width, 3);
-                                   }});
+  for (auto& decoder : formats.imageDecoders)
+    if (decoder.extension == "png")
+      decoder.decode = [&](const std::string&, Image32& image, bool& alpha) {
+        alpha = true;
+        return image.create(width, 3) ? kReadOk : kReadFailed;
+      };
   OpenSaveFlow withPng(doc, settings, shell, history, formats);
   withPng.setPauses(0, 0);
   writeBytes(dir.file("i.png"), {0});

@@ -1,0 +1,264 @@
+#include "formats/bmp_codec.h"
+
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "formats/file.h"
+
+namespace tessel {
+
+namespace {
+
+struct BmpHeader {
+  uint32_t dataOffset = 0;
+  uint32_t headerSize = 0;
+  int32_t width = 0, height = 0;
+  bool topDown = false;
+  uint16_t bitCount = 0;
+  uint32_t compression = 0;
+  uint32_t coloursUsed = 0;
+  uint32_t masks[4] = {};   // red, green, blue, alpha
+};
+
+uint32_t le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+uint16_t le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
+
+enum : uint32_t { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6 };
+
+bool readHeader(File& file, BmpHeader& h, ImageReadInfo& info) {
+  uint8_t fh[14];
+  if (!file.readAll(fh, 14) || fh[0] != 'B' || fh[1] != 'M') return false;
+  h.dataOffset = le32(fh + 10);
+  uint8_t ih[124] = {};
+  if (!file.readAll(ih, 4)) return false;
+  h.headerSize = le32(ih);
+  if (h.headerSize != 12 && (h.headerSize < 40 || h.headerSize > 124)) return false;
+  if (!file.readAll(ih + 4, h.headerSize - 4)) return false;
+  int64_t width, height;
+  if (h.headerSize == 12) {
+    width = le16(ih + 4);
+    height = le16(ih + 6);
+    h.bitCount = le16(ih + 10);
+  } else {
+    width = int32_t(le32(ih + 4));
+    height = int32_t(le32(ih + 8));
+    h.bitCount = le16(ih + 14);
+    h.compression = le32(ih + 16);
+    h.coloursUsed = le32(ih + 32);
+    if (h.headerSize >= 52) for (int i = 0; i < 3; ++i) h.masks[i] = le32(ih + 40 + 4 * i);
+    if (h.headerSize >= 56) h.masks[3] = le32(ih + 52);
+  }
+  h.topDown = height < 0;
+  if (height < 0) height = -height;
+  if (width <= 0 || height <= 0) return false;
+  if (width > kMaxReadSide || height > kMaxReadSide) {
+    info.tooLarge = true;
+    return false;
+  }
+  h.width = int32_t(width);
+  h.height = int32_t(height);
+  const uint16_t b = h.bitCount;
+  if (b != 1 && b != 4 && b != 8 && b != 16 && b != 24 && b != 32) return false;
+  if (h.compression == kRle8 && b != 8) return false;
+  if (h.compression == kRle4 && b != 4) return false;
+  if ((h.compression == kBitFields || h.compression == kAlphaBitFields) && b != 16 && b != 32) return false;
+  if (h.compression > kBitFields && h.compression != kAlphaBitFields) return false;
+  // An info header keeps its masks after itself.
+  if (h.headerSize == 40 && (h.compression == kBitFields || h.compression == kAlphaBitFields)) {
+    uint8_t m[12];
+    if (!file.readAll(m, 12)) return false;
+    for (int i = 0; i < 3; ++i) h.masks[i] = le32(m + 4 * i);
+  }
+  if (h.compression == kRgb && b == 16) {
+    h.masks[0] = 0x7C00; h.masks[1] = 0x03E0; h.masks[2] = 0x001F;
+  } else if (h.compression == kRgb && b == 32) {
+    h.masks[0] = 0xFF0000; h.masks[1] = 0xFF00; h.masks[2] = 0xFF;
+  }
+  return true;
+}
+
+bool readColourTable(File& file, const BmpHeader& h, uint32_t palette[256]) {
+  if (h.bitCount > 8) return true;
+  const uint32_t maxEntries = 1u << h.bitCount;
+  uint32_t entries = h.coloursUsed == 0 || h.coloursUsed > maxEntries ? maxEntries : h.coloursUsed;
+  const uint32_t entrySize = h.headerSize == 12 ? 3 : 4;
+  uint8_t table[256 * 4];
+  // A table cut short by the pixel data keeps the entries that fit.
+  const int64_t room = int64_t(h.dataOffset) - file.position();
+  if (room >= 0 && int64_t(entries * entrySize) > room) entries = uint32_t(room / entrySize);
+  if (!file.readAll(table, entries * entrySize)) return false;
+  for (uint32_t i = 0; i < entries; ++i) {
+    const uint8_t* e = table + i * entrySize;
+    palette[i] = uint32_t(e[2]) << 16 | uint32_t(e[1]) << 8 | e[0];
+  }
+  return true;
+}
+
+// Bit-field extraction scaled to 8 bits.
+struct Channel {
+  int shift = 0, bits = 0;
+  explicit Channel(uint32_t mask) {
+    if (!mask) return;
+    while (!(mask & 1)) { mask >>= 1; ++shift; }
+    while (mask & 1) { mask >>= 1; ++bits; }
+  }
+  uint32_t operator()(uint32_t v) const {
+    if (bits == 0) return 0;
+    v = (v >> shift) & ((bits >= 32 ? 0xFFFFFFFFu : (1u << bits) - 1));
+    if (bits >= 8) return v >> (bits - 8);
+    // Repeat the bits so that full scale maps to 255.
+    uint32_t out = 0;
+    for (int have = 0; have < 8; have += bits) out = (out << bits) | v;
+    const int total = ((8 + bits - 1) / bits) * bits;
+    return (out >> (total - 8)) & 0xFF;
+  }
+};
+
+Pixel* rowOf(Image32& image, const BmpHeader& h, int fileRow) {
+  return image.row(h.topDown ? fileRow : h.height - 1 - fileRow);
+}
+
+bool readUncompressed(File& file, const BmpHeader& h, const uint32_t palette[256], Image32& image) {
+  const size_t stride = ((size_t(h.width) * h.bitCount + 31) / 32) * 4;
+  std::unique_ptr<uint8_t[]> row(new (std::nothrow) uint8_t[stride]);
+  if (!row) return false;
+  const Channel red(h.masks[0]), green(h.masks[1]), blue(h.masks[2]);
+  const int bits = h.bitCount;
+  for (int y = 0; y < h.height; ++y) {
+    if (!file.readAll(row.get(), stride)) return false;
+    Pixel* out = rowOf(image, h, y);
+    const uint8_t* s = row.get();
+    for (int x = 0; x < h.width; ++x) {
+      uint32_t c;
+      if (bits <= 8) {
+        const size_t bit = size_t(x) * bits;
+        c = palette[(s[bit >> 3] >> (8 - bits - int(bit & 7))) & ((1 << bits) - 1)];
+      } else if (bits == 24) {
+        c = uint32_t(s[x * 3 + 2]) << 16 | uint32_t(s[x * 3 + 1]) << 8 | s[x * 3];
+      } else {
+        const uint32_t v = bits == 16 ? le16(s + x * 2) : le32(s + x * 4);
+        c = red(v) << 16 | green(v) << 8 | blue(v);
+      }
+      out[x] = 0xFF000000u | c;
+    }
+  }
+  return true;
+}
+
+// RLE4 and RLE8. Decoding stops at the end of the data, at end-of-bitmap or
+// at the last row; codes that would write outside the image are clipped.
+void readRle(const uint8_t* d, size_t n, const BmpHeader& h, const uint32_t palette[256], Image32& image) {
+  const bool four = h.compression == kRle4;
+  int x = 0, y = 0;
+  auto put = [&](int index) {
+    if (x < h.width && y < h.height) rowOf(image, h, y)[x] = 0xFF000000u | palette[index];
+    ++x;
+  };
+  size_t i = 0;
+  while (i + 1 < n && y < h.height) {
+    const uint8_t count = d[i], value = d[i + 1];
+    i += 2;
+    if (count > 0) {
+      for (int k = 0; k < count; ++k) put(four ? ((k & 1) ? value & 15 : value >> 4) : value);
+      continue;
+    }
+    if (value == 0) { x = 0; ++y; continue; }
+    if (value == 1) return;
+    if (value == 2) {
+      if (i + 1 >= n) return;
+      x += d[i];
+      y += d[i + 1];
+      i += 2;
+      continue;
+    }
+    // Absolute run of value pixels, padded to a 16-bit boundary.
+    const size_t bytes = four ? (size_t(value) + 1) / 2 : value;
+    if (i + bytes > n) return;
+    for (int k = 0; k < value; ++k) put(four ? ((k & 1) ? d[i + k / 2] & 15 : d[i + k / 2] >> 4) : d[i + k]);
+    i += (bytes + 1) & ~size_t(1);
+  }
+}
+
+}  // namespace
+
+bool readBmp(const std::string& path, Image32& image, ImageReadInfo& info) {
+  File file;
+  if (!file.openRead(path)) return false;
+  BmpHeader h;
+  uint32_t palette[256] = {};
+  if (!readHeader(file, h, info) || !readColourTable(file, h, palette)) return false;
+  if (int64_t(h.dataOffset) > file.size() || !file.seek(h.dataOffset)) return false;
+  if (!image.create(h.width, h.height)) return false;
+  if (h.compression == kRle4 || h.compression == kRle8) {
+    const size_t n = size_t(file.size() - file.position());
+    std::unique_ptr<uint8_t[]> data(new (std::nothrow) uint8_t[n + 1]);
+    if (!data || !file.readAll(data.get(), n)) return false;
+    image.fill(0xFF000000u);
+    readRle(data.get(), n, h, palette, image);
+    return true;
+  }
+  if (!readUncompressed(file, h, palette, image)) {
+    image.destroy();
+    return false;
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+
+namespace {
+
+bool writeBmpTo(File& file, const Image32& image, const std::vector<uint32_t>& palette, bool indexed) {
+  const int w = image.width(), h = image.height();
+  const size_t stride = ((size_t(w) * (indexed ? 8 : 24) + 31) / 32) * 4;
+  const uint32_t colours = uint32_t(palette.size());
+  const uint32_t offset = 54 + 4 * colours;
+  uint8_t head[54] = {};
+  auto put32 = [&](int at, uint32_t v) { for (int i = 0; i < 4; ++i) head[at + i] = uint8_t(v >> (8 * i)); };
+  head[0] = 'B';
+  head[1] = 'M';
+  put32(2, uint32_t(offset + stride * size_t(h)));
+  put32(10, offset);
+  put32(14, 40);
+  put32(18, uint32_t(w));
+  put32(22, uint32_t(h));
+  head[26] = 1;
+  head[28] = indexed ? 8 : 24;
+  put32(38, 3780);
+  put32(42, 3780);
+  put32(46, colours);
+  if (!file.writeAll(head, 54)) return false;
+  for (uint32_t c : palette) {
+    const uint8_t quad[4] = {uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16), 0};
+    if (!file.writeAll(quad, 4)) return false;
+  }
+  std::vector<uint8_t> row(stride, 0);
+  const ColourIndex index(palette);
+  for (int y = h - 1; y >= 0; --y) {
+    const Pixel* p = image.row(y);
+    for (int x = 0; x < w; ++x) {
+      if (indexed) {
+        row[size_t(x)] = index(p[x]);
+      } else {
+        row[size_t(x) * 3] = blueOf(p[x]);
+        row[size_t(x) * 3 + 1] = greenOf(p[x]);
+        row[size_t(x) * 3 + 2] = redOf(p[x]);
+      }
+    }
+    if (!file.writeAll(row.data(), stride)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool writeBmp(const Image32& image, const std::string& path) {
+  if (!image.valid()) return false;
+  std::vector<uint32_t> palette;
+  const bool indexed = collectPalette(image, palette);
+  return saveReplacing(path, [&](File& file) { return writeBmpTo(file, image, palette, indexed); });
+}
+
+}  // namespace tessel

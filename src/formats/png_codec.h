@@ -1,0 +1,26 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "formats/image_loader.h"
+#include "image/image32.h"
+
+namespace tessel {
+
+constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+constexpr uint32_t kPngIendCrc = 0xAE426082u;
+
+// Reads a non-interlaced PNG of bit depth 1-8 (grey, palette, RGB, RGBA).
+// tRNS is parsed but never applied. A 32-bit source keeps its alpha (alpha-0
+// pixels become transparent white) and sets info.hadAlpha; every other source
+// loads fully opaque.
+bool readPng(const std::string& path, Image32& image, ImageReadInfo& info);
+
+// Writes RGBA (withAlpha), an 8-bit palette image (at most 256 colours) or
+// RGB, one IDAT chunk compressed at level 0-9. transparentColour is -1 or
+// 0x00BBGGRR; it is ignored for RGBA output. An earlier file of that name
+// survives a failed write.
+bool writePng(const Image32& image, const std::string& path, int level, bool withAlpha,
+              int32_t transparentColour);
+
+}  // namespace tessel

@@ -1,0 +1,178 @@
+#include "platform/image_decoders.h"
+
+#include <gif_lib.h>
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include <jpeglib.h>
+
+namespace tessel {
+
+namespace {
+
+bool allocate(DecodedImage& out, int width, int height, uint32_t fill) {
+  const size_t n = size_t(width) * size_t(height);
+  out.pixels.reset(new (std::nothrow) uint32_t[n]);
+  if (!out.pixels) return false;
+  out.width = width;
+  out.height = height;
+  for (size_t i = 0; i < n; ++i) out.pixels[i] = fill;
+  return true;
+}
+
+struct JpegError {
+  jpeg_error_mgr manager;
+  std::jmp_buf jump;
+};
+
+[[noreturn]] void jpegFail(j_common_ptr info) { std::longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1); }
+void jpegQuiet(j_common_ptr) {}
+
+// No object with a destructor lives in this frame: the library leaves it
+// with a long jump on any error.
+DecodeStatus decodeJpegFrame(jpeg_decompress_struct& info, JpegError& error, const uint8_t* data, size_t size,
+                             int maxSide, DecodedImage& out) {
+  if (setjmp(error.jump)) return DecodeStatus::kFailed;
+  jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
+  jpeg_read_header(&info, TRUE);
+  if (info.image_width == 0 || info.image_height == 0) return DecodeStatus::kFailed;
+  if (info.image_width > unsigned(maxSide) || info.image_height > unsigned(maxSide)) return DecodeStatus::kTooLarge;
+  info.out_color_space = JCS_EXT_BGRA;
+  jpeg_start_decompress(&info);
+  if (info.output_width != info.image_width || info.output_height != info.image_height ||
+      !allocate(out, int(info.output_width), int(info.output_height), 0xFF000000u))
+    return DecodeStatus::kFailed;
+  while (info.output_scanline < info.output_height) {
+    JSAMPROW row = reinterpret_cast<JSAMPROW>(out.pixels.get() + size_t(info.output_scanline) * out.width);
+    jpeg_read_scanlines(&info, &row, 1);
+  }
+  jpeg_finish_decompress(&info);
+  return DecodeStatus::kOk;
+}
+
+}  // namespace
+
+DecodeStatus decodeJpeg(const uint8_t* data, size_t size, int maxSide, DecodedImage& out) {
+  out = DecodedImage{};
+  if (!data || size < 4 || size > 0x7FFFFFFFu) return DecodeStatus::kFailed;
+  jpeg_decompress_struct info{};
+  JpegError error{};
+  info.err = jpeg_std_error(&error.manager);
+  error.manager.error_exit = jpegFail;
+  error.manager.output_message = jpegQuiet;
+  jpeg_create_decompress(&info);
+  const DecodeStatus status = decodeJpegFrame(info, error, data, size, maxSide, out);
+  jpeg_destroy_decompress(&info);
+  if (status != DecodeStatus::kOk) out = DecodedImage{};
+  return status;
+}
+
+// ---------------------------------------------------------------------------
+
+namespace {
+
+struct MemoryReader {
+  const uint8_t* data;
+  size_t size;
+  size_t at;
+};
+
+int readGifBytes(GifFileType* gif, GifByteType* buffer, int count) {
+  auto* reader = static_cast<MemoryReader*>(gif->UserData);
+  size_t n = count < 0 ? 0 : size_t(count);
+  if (n > reader->size - reader->at) n = reader->size - reader->at;
+  std::memcpy(buffer, reader->data + reader->at, n);
+  reader->at += n;
+  return int(n);
+}
+
+struct GifCloser {
+  void operator()(GifFileType* gif) const {
+    int error = 0;
+    DGifCloseFile(gif, &error);
+  }
+};
+
+struct Transparency {
+  bool seenControl = false;
+  int index = -1;
+};
+
+bool skipExtension(GifFileType* gif, Transparency& t) {
+  int code = 0;
+  GifByteType* block = nullptr;
+  if (DGifGetExtension(gif, &code, &block) != GIF_OK) return false;
+  if (code == GRAPHICS_EXT_FUNC_CODE && !t.seenControl && block && block[0] >= 4) {
+    t.seenControl = true;
+    if (block[1] & 1) t.index = block[4];
+  }
+  while (block) {
+    if (DGifGetExtensionNext(gif, &block) != GIF_OK) return false;
+  }
+  return true;
+}
+
+uint32_t colourAt(const ColorMapObject* map, int index, uint32_t otherwise) {
+  if (!map || index < 0 || index >= map->ColorCount) return otherwise;
+  const GifColorType& c = map->Colors[index];
+  return 0xFF000000u | uint32_t(c.Red) << 16 | uint32_t(c.Green) << 8 | c.Blue;
+}
+
+// Draws the image's rows onto the screen; rows that do not arrive stay as
+// the screen was.
+void drawFrame(GifFileType* gif, const ColorMapObject* map, int transparent, DecodedImage& out) {
+  const GifImageDesc& d = gif->Image;
+  if (d.Width <= 0 || d.Height <= 0) return;
+  std::unique_ptr<GifPixelType[]> row(new (std::nothrow) GifPixelType[size_t(d.Width)]);
+  if (!row) return;
+  static const int kStart[4] = {0, 4, 2, 1}, kStep[4] = {8, 8, 4, 2};
+  const int passes = d.Interlace ? 4 : 1;
+  for (int pass = 0; pass < passes; ++pass) {
+    const int start = d.Interlace ? kStart[pass] : 0, step = d.Interlace ? kStep[pass] : 1;
+    for (int y = start; y < d.Height; y += step) {
+      if (DGifGetLine(gif, row.get(), d.Width) != GIF_OK) return;
+      const int sy = d.Top + y;
+      if (sy < 0 || sy >= out.height) continue;
+      uint32_t* dst = out.pixels.get() + size_t(sy) * out.width;
+      for (int x = 0; x < d.Width; ++x) {
+        const int sx = d.Left + x;
+        if (sx >= out.width || row[x] == transparent) continue;
+        dst[sx] = colourAt(map, row[x], 0xFF000000u);
+      }
+    }
+  }
+}
+
+}  // namespace
+
+DecodeStatus decodeGif(const uint8_t* data, size_t size, int maxSide, DecodedImage& out) {
+  out = DecodedImage{};
+  if (!data || size < 13) return DecodeStatus::kFailed;
+  MemoryReader reader{data, size, 0};
+  int error = 0;
+  std::unique_ptr<GifFileType, GifCloser> gif(DGifOpen(&reader, readGifBytes, &error));
+  if (!gif) return DecodeStatus::kFailed;
+  if (gif->SWidth <= 0 || gif->SHeight <= 0) return DecodeStatus::kFailed;
+  if (gif->SWidth > maxSide || gif->SHeight > maxSide) return DecodeStatus::kTooLarge;
+  Transparency transparency;
+  for (;;) {
+    GifRecordType type = UNDEFINED_RECORD_TYPE;
+    if (DGifGetRecordType(gif.get(), &type) != GIF_OK || type == TERMINATE_RECORD_TYPE) return DecodeStatus::kFailed;
+    if (type == EXTENSION_RECORD_TYPE) {
+      if (!skipExtension(gif.get(), transparency)) return DecodeStatus::kFailed;
+      continue;
+    }
+    if (type != IMAGE_DESC_RECORD_TYPE || DGifGetImageDesc(gif.get()) != GIF_OK) return DecodeStatus::kFailed;
+    break;
+  }
+  const ColorMapObject* map = gif->Image.ColorMap ? gif->Image.ColorMap : gif->SColorMap;
+  const uint32_t fill = colourAt(map, transparency.index, 0xFF000000u);
+  if (!allocate(out, gif->SWidth, gif->SHeight, fill)) return DecodeStatus::kFailed;
+  drawFrame(gif.get(), map, transparency.index, out);
+  return DecodeStatus::kOk;
+}
+
+}  // namespace tessel
