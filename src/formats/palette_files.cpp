@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "formats/file.h"
+#include "formats/image_loader.h"
 
 namespace tessel {
 
@@ -144,6 +145,12 @@ bool paletteFromImage(const Image32& image, PaletteSet& set, int tab) {
   set.tabCount = std::max(set.tabCount, tab + 1);
   set.changed = true;
   return true;
+}
+
+bool paletteFromImage(const std::string& path, PaletteSet& set, int tab) {
+  Image32 image;
+  ImageReadInfo info;
+  return tab >= 0 && tab < kPaletteTabs && loadImage(path, image, info) && paletteFromImage(image, set, tab);
 }
 
 }  // namespace tessel

@@ -35,5 +35,7 @@ bool importPaletteFile(const std::string& path, PaletteSet& set, int tab);
 bool exportPaletteFile(const std::string& path, const PaletteSet& set, int tab);
 // The image's distinct colours, at most 1024, into one tab.
 bool paletteFromImage(const Image32& image, PaletteSet& set, int tab);
+// The same from an image file through the generic image loader.
+bool paletteFromImage(const std::string& path, PaletteSet& set, int tab);
 
 }  // namespace tessel

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "formats/file.h"
+#include "formats/image_loader.h"
 #include "formats/zlib_stream.h"
 
 namespace tessel {
@@ -143,6 +144,13 @@ bool TextureLibrary::addTexture(const Image32& image, int position) {
   size_ += bytes;
   modified_ = true;
   return index(size_, count() + 1);
+}
+
+bool TextureLibrary::addTexture(const std::string& path, int position) {
+  if (count() >= kMaxTextures) return false;
+  Image32 image;
+  ImageReadInfo info;
+  return loadImage(path, image, info) && addTexture(image, position);
 }
 
 void TextureLibrary::removeTexture(int index) {

@@ -44,6 +44,8 @@ class TextureLibrary {
   // The image's top-left 512 x 512 at most, before position (at the end when
   // position is -1 or not below the count). Refused at 500 textures.
   bool addTexture(const Image32& image, int position);
+  // The same from an image file through the generic image loader.
+  bool addTexture(const std::string& path, int position);
   void removeTexture(int index);
   void clear();
 

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "formats/bmp_codec.h"
 #include "formats/temp_dir.h"
 
 namespace tessel {
@@ -148,6 +149,22 @@ TEST_F(PaletteTest, PaletteFromImageTakesDistinctColoursUpTo1024) {
   ASSERT_TRUE(paletteFromImage(image, *set, 3));
   EXPECT_EQ(set->colours[3][0], 0x102030u);
   EXPECT_EQ(set->colours[3][1], kPaletteEmpty);
+}
+
+TEST_F(PaletteTest, PaletteFromAnImageFileGoesThroughTheImageLoader) {
+  Image32 image;
+  ASSERT_TRUE(image.create(3, 2));
+  image.fill(0xFF0000FFu);
+  image.set(2, 1, 0xFF123456u);
+  ASSERT_TRUE(writeBmp(image, dir.file("two.bmp")));
+  ASSERT_TRUE(paletteFromImage(dir.file("two.bmp"), *set, 6));
+  EXPECT_EQ(set->colours[6][2], kPaletteEmpty);
+  EXPECT_TRUE((set->colours[6][0] == 0x0000FFu && set->colours[6][1] == 0x123456u) ||
+              (set->colours[6][1] == 0x0000FFu && set->colours[6][0] == 0x123456u));
+  set->colours[7][0] = 5;
+  EXPECT_FALSE(paletteFromImage(dir.file("none.bmp"), *set, 7));
+  EXPECT_FALSE(paletteFromImage(dir.file("two.xyz"), *set, 7));
+  EXPECT_EQ(set->colours[7][0], 5u);
 }
 
 }  // namespace

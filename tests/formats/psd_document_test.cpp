@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "document/document.h"
+#include "formats/image_loader.h"
 #include "formats/native_document.h"
 #include "formats/psd_builder.h"
 #include "formats/psd_packbits.h"
@@ -225,6 +226,11 @@ TEST_F(PsdTest, MergedImageIsTheDocumentFlattenedOnWhite) {
   Image32 merged, flat;
   ASSERT_TRUE(readPsdComposite(dir.file("m.psd"), merged));
   ASSERT_TRUE(doc.flatten(flat, nullptr, false));
+  // The generic image loader takes the merged image too.
+  Image32 loaded;
+  ImageReadInfo info;
+  ASSERT_TRUE(loadImage(dir.file("m.psd"), loaded, info));
+  EXPECT_EQ(std::memcmp(loaded.bits(), flat.bits(), flat.byteSize()), 0);
   ASSERT_EQ(merged.width(), 6);
   ASSERT_EQ(merged.height(), 4);
   EXPECT_EQ(std::memcmp(merged.bits(), flat.bits(), flat.byteSize()), 0);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include "formats/bmp_codec.h"
 #include "formats/temp_dir.h"
 
 namespace tessel {
@@ -132,6 +133,19 @@ TEST(TextureLibrary, AddCutsTo512AndInsertsBeforeAPosition) {
   lib.removeTexture(5);
   EXPECT_EQ(lib.count(), 2);
   EXPECT_EQ(lib.at(2).pixels, nullptr);
+}
+
+TEST(TextureLibrary, AddFromAnImageFileCutsTo512) {
+  TempDir dir;
+  ASSERT_TRUE(writeBmp(picture(600, 300), dir.file("wide.bmp")));
+  TextureLibrary lib;
+  ASSERT_TRUE(lib.addTexture(dir.file("wide.bmp"), -1));
+  ASSERT_EQ(lib.count(), 1);
+  EXPECT_EQ(lib.at(0).width, 512);
+  EXPECT_EQ(lib.at(0).height, 300);
+  EXPECT_EQ(lib.at(0).pixels[512 * 299 + 511], textureByte(makePixel(255, 511 & 0xFF, 299 & 0xFF, 0)));
+  EXPECT_FALSE(lib.addTexture(dir.file("missing.bmp"), -1));
+  EXPECT_EQ(lib.count(), 1);
 }
 
 TEST(TextureLibrary, AtMost500Textures) {
