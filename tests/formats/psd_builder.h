@@ -24,31 +24,31 @@ inline uint32_t be32(const std::vector<uint8_t>& b, size_t at) {
 }
 inline uint16_t be16(const std::vector<uint8_t>& b, size_t at) { return uint16_t(b[at] << 8 | b[at + 1]); }
 
-struct PsdChannelSpec {
+struct PsdChannelDesc {
   int16_t id = 0;
   uint16_t compression = 0;
   std::vector<uint8_t> data;   // after the compression word (row counts included for RLE)
 };
 
-struct PsdLayerSpec {
+struct PsdLayerDesc {
   int32_t top = 0, left = 0, bottom = 0, right = 0;
-  std::vector<PsdChannelSpec> channels;
+  std::vector<PsdChannelDesc> channels;
   std::string key = "norm";
   uint8_t opacity = 255, flags = 0;
   std::string name = "L";
   bool extra = true;
 };
 
-struct PsdSpec {
+struct PsdFileDesc {
   uint16_t version = 1, channels = 3, depth = 8, mode = 3;
   uint32_t width = 2, height = 2;
-  std::vector<PsdLayerSpec> layers;
+  std::vector<PsdLayerDesc> layers;
   bool layerSection = true;
   // Merged image: compression word and the rest as given.
   std::vector<uint8_t> merged;
 };
 
-inline std::vector<uint8_t> buildPsd(const PsdSpec& s) {
+inline std::vector<uint8_t> buildPsd(const PsdFileDesc& s) {
   BeBytes f;
   f.text("8BPS").u16(s.version).u32(0).u16(0).u16(s.channels).u32(s.height).u32(s.width).u16(s.depth).u16(s.mode);
   f.u32(0).u32(0);   // colour mode data, image resources
@@ -57,10 +57,10 @@ inline std::vector<uint8_t> buildPsd(const PsdSpec& s) {
   } else {
     size_t section = f.size();
     f.u32(0).u32(0).u16(uint16_t(s.layers.size()));
-    for (const PsdLayerSpec& l : s.layers) {
+    for (const PsdLayerDesc& l : s.layers) {
       f.u32(uint32_t(l.top)).u32(uint32_t(l.left)).u32(uint32_t(l.bottom)).u32(uint32_t(l.right));
       f.u16(uint16_t(l.channels.size()));
-      for (const PsdChannelSpec& c : l.channels) f.u16(uint16_t(c.id)).u32(uint32_t(c.data.size() + 2));
+      for (const PsdChannelDesc& c : l.channels) f.u16(uint16_t(c.id)).u32(uint32_t(c.data.size() + 2));
       f.text("8BIM").text(l.key).u8(l.opacity).u8(0).u8(l.flags).u8(0);
       if (!l.extra) {
         f.u32(0);
@@ -70,8 +70,8 @@ inline std::vector<uint8_t> buildPsd(const PsdSpec& s) {
       f.u32(uint32_t(8 + padded)).u32(0).u32(0).u8(uint32_t(l.name.size())).text(l.name);
       for (size_t i = l.name.size() + 1; i < padded; ++i) f.u8(0);
     }
-    for (const PsdLayerSpec& l : s.layers)
-      for (const PsdChannelSpec& c : l.channels) f.u16(c.compression).raw(c.data);
+    for (const PsdLayerDesc& l : s.layers)
+      for (const PsdChannelDesc& c : l.channels) f.u16(c.compression).raw(c.data);
     uint32_t info = uint32_t(f.size() - section - 8);
     if (info & 1) f.u8(0), ++info;
     f.patch32(section, info + 4);

@@ -17,9 +17,9 @@ namespace {
 using testing::be16;
 using testing::be32;
 using testing::buildPsd;
-using testing::PsdChannelSpec;
-using testing::PsdLayerSpec;
-using testing::PsdSpec;
+using testing::PsdChannelDesc;
+using testing::PsdLayerDesc;
+using testing::PsdFileDesc;
 using testing::readBytes;
 using testing::TempDir;
 using testing::writeBytes;
@@ -38,13 +38,13 @@ std::vector<uint8_t> packed(const std::vector<uint8_t>& row) {
 }
 
 // A raw channel of a w x h rectangle where every byte is value.
-PsdChannelSpec rawChannel(int16_t id, size_t bytes, uint8_t value) {
+PsdChannelDesc rawChannel(int16_t id, size_t bytes, uint8_t value) {
   return {id, 0, std::vector<uint8_t>(bytes, value)};
 }
 
 // Red, green, blue and alpha channels of a w x h rectangle, raw.
-PsdLayerSpec solidLayer(int32_t w, int32_t h, uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
-  PsdLayerSpec l;
+PsdLayerDesc solidLayer(int32_t w, int32_t h, uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
+  PsdLayerDesc l;
   l.bottom = h, l.right = w;
   size_t n = size_t(w) * size_t(h);
   l.channels = {rawChannel(0, n, r), rawChannel(1, n, g), rawChannel(2, n, b), rawChannel(-1, n, a)};
@@ -53,8 +53,8 @@ PsdLayerSpec solidLayer(int32_t w, int32_t h, uint8_t r, uint8_t g, uint8_t b, u
 
 class PsdTest : public ::testing::Test {
  protected:
-  std::string writeSpec(const PsdSpec& spec, const char* name = "made.psd") {
-    writeBytes(dir.file(name), buildPsd(spec));
+  std::string writeMade(const PsdFileDesc& desc, const char* name = "made.psd") {
+    writeBytes(dir.file(name), buildPsd(desc));
     return dir.file(name);
   }
   void makeDocument(int w, int h, int layers) {
@@ -239,18 +239,18 @@ TEST_F(PsdTest, MergedImageIsTheDocumentFlattenedOnWhite) {
 TEST_F(PsdTest, HeaderFaultsGiveTheirCodesAndLeaveTheDocument) {
   makeDocument(4, 4, 1);
   doc.currentLayer()->setNameBytes("Open");
-  PsdSpec s;
+  PsdFileDesc s;
   s.layers = {solidLayer(2, 2, 1, 2, 3, 4)};
   s.depth = 16;
-  EXPECT_EQ(readPsdLayers(writeSpec(s), doc, nullptr), kReadPsdNot8BitRgb);
+  EXPECT_EQ(readPsdLayers(writeMade(s), doc, nullptr), kReadPsdNot8BitRgb);
   s.depth = 8, s.mode = 4;   // CMYK
-  EXPECT_EQ(readPsdLayers(writeSpec(s), doc, nullptr), kReadPsdNot8BitRgb);
+  EXPECT_EQ(readPsdLayers(writeMade(s), doc, nullptr), kReadPsdNot8BitRgb);
   s.mode = 3, s.version = 2;
-  EXPECT_EQ(readPsdLayers(writeSpec(s), doc, nullptr), kReadPsdLayout);
+  EXPECT_EQ(readPsdLayers(writeMade(s), doc, nullptr), kReadPsdLayout);
   s.version = 1, s.width = 4501;
-  EXPECT_EQ(readPsdLayers(writeSpec(s), doc, nullptr), kReadTooLarge);
+  EXPECT_EQ(readPsdLayers(writeMade(s), doc, nullptr), kReadTooLarge);
   EXPECT_EQ(readPsdLayers(dir.file("missing.psd"), doc, nullptr), kReadFailed);
-  std::vector<uint8_t> cut = buildPsd(PsdSpec{});
+  std::vector<uint8_t> cut = buildPsd(PsdFileDesc{});
   cut.resize(20);
   writeBytes(dir.file("cut.psd"), cut);
   EXPECT_EQ(readPsdLayers(dir.file("cut.psd"), doc, nullptr), kReadPsdLayout);
@@ -260,21 +260,21 @@ TEST_F(PsdTest, HeaderFaultsGiveTheirCodesAndLeaveTheDocument) {
 }
 
 TEST_F(PsdTest, LayoutFaultsGiveMinus2AndABlankDocument) {
-  PsdSpec s;
+  PsdFileDesc s;
   s.layers = {solidLayer(2, 2, 1, 2, 3, 4)};
   s.layers[0].channels.push_back(rawChannel(-2, 4, 0));
   s.layers[0].channels.push_back(rawChannel(3, 4, 0));   // six channels
-  EXPECT_EQ(readPsdLayers(writeSpec(s), doc, nullptr), kReadPsdLayout);
+  EXPECT_EQ(readPsdLayers(writeMade(s), doc, nullptr), kReadPsdLayout);
   EXPECT_EQ(doc.width(), 400);
   ASSERT_EQ(doc.layerCount(), 1);
   EXPECT_NE(doc.currentLayer(), nullptr);
 
   s.layers = {solidLayer(2, 2, 1, 2, 3, 4)};
   s.layers[0].channels[1].compression = 2;   // ZIP
-  EXPECT_EQ(readPsdLayers(writeSpec(s), doc, nullptr), kReadPsdLayout);
+  EXPECT_EQ(readPsdLayers(writeMade(s), doc, nullptr), kReadPsdLayout);
   EXPECT_EQ(doc.layerCount(), 1);
 
-  std::vector<uint8_t> bad = buildPsd(PsdSpec{2, 3, 8, 3, 2, 2, {solidLayer(2, 2, 1, 2, 3, 4)}, true, {}});
+  std::vector<uint8_t> bad = buildPsd(PsdFileDesc{2, 3, 8, 3, 2, 2, {solidLayer(2, 2, 1, 2, 3, 4)}, true, {}});
   // The record's "8BIM" lies after the rectangle, the count and four channel entries.
   size_t sig = 26 + 8 + 4 + 4 + 2 + 16 + 2 + 24;
   ASSERT_EQ(bad[sig], '8');
@@ -285,7 +285,7 @@ TEST_F(PsdTest, LayoutFaultsGiveMinus2AndABlankDocument) {
 }
 
 TEST_F(PsdTest, ChannelLengthsBeyondTheFileAreRefused) {
-  PsdSpec s;
+  PsdFileDesc s;
   s.layers = {solidLayer(2, 2, 1, 2, 3, 4)};
   std::vector<uint8_t> f = buildPsd(s);
   size_t lengthField = 26 + 8 + 4 + 4 + 2 + 16 + 2 + 2;
@@ -297,15 +297,15 @@ TEST_F(PsdTest, ChannelLengthsBeyondTheFileAreRefused) {
 }
 
 TEST_F(PsdTest, LayerRectanglePartlyOutsideIsClipped) {
-  PsdSpec s;
+  PsdFileDesc s;
   s.width = 3, s.height = 3;
-  PsdLayerSpec l;
+  PsdLayerDesc l;
   l.top = -1, l.left = 1, l.bottom = 2, l.right = 5;   // 4 x 3, right and top parts outside
   std::vector<uint8_t> red(12);
   for (size_t i = 0; i < red.size(); ++i) red[i] = uint8_t(10 * (i + 1));
   l.channels = {{0, 0, red}, rawChannel(-1, 12, 200)};
   s.layers = {l};
-  ASSERT_EQ(readPsdLayers(writeSpec(s), doc, nullptr), kReadOk);
+  ASSERT_EQ(readPsdLayers(writeMade(s), doc, nullptr), kReadOk);
   const Image32& img = doc.currentLayer()->image;
   // Row 0 of the rectangle is above the canvas; its rows 1 and 2 are canvas rows 0 and 1.
   EXPECT_EQ(img.at(1, 0), makePixel(200, 50, 0, 0));
@@ -317,11 +317,11 @@ TEST_F(PsdTest, LayerRectanglePartlyOutsideIsClipped) {
 }
 
 TEST_F(PsdTest, LayerWithoutAlphaChannelLoadsTransparentAndRleRowsEndingInMinus128Read) {
-  PsdSpec s;
+  PsdFileDesc s;
   s.width = 4, s.height = 1;
-  PsdLayerSpec noAlpha = solidLayer(4, 1, 9, 9, 9, 0);
+  PsdLayerDesc noAlpha = solidLayer(4, 1, 9, 9, 9, 0);
   noAlpha.channels.pop_back();
-  PsdLayerSpec rle;
+  PsdLayerDesc rle;
   rle.bottom = 1, rle.right = 4;
   // Row count, then a repeat of 4 and the -128 that some writers end rows with.
   std::vector<uint8_t> row = {0, 3, 0xFD, 77, 0x80};
@@ -329,7 +329,7 @@ TEST_F(PsdTest, LayerWithoutAlphaChannelLoadsTransparentAndRleRowsEndingInMinus1
   rle.name = "second";
   s.layers = {noAlpha, rle};
   StepCounter p;
-  ASSERT_EQ(readPsdLayers(writeSpec(s), doc, &p), kReadOk);
+  ASSERT_EQ(readPsdLayers(writeMade(s), doc, &p), kReadOk);
   ASSERT_EQ(doc.layerCount(), 2);
   EXPECT_STREQ(doc.layers().atIndex(0)->name, "second");
   for (int x = 0; x < 4; ++x) {
@@ -339,22 +339,22 @@ TEST_F(PsdTest, LayerWithoutAlphaChannelLoadsTransparentAndRleRowsEndingInMinus1
 }
 
 TEST_F(PsdTest, NamesAreCutAt31BytesNeverInsideADoubleByteCharacter) {
-  PsdSpec s;
+  PsdFileDesc s;
   s.layers = {solidLayer(2, 2, 0, 0, 0, 255), solidLayer(2, 2, 0, 0, 0, 255)};
   s.layers[0].name = std::string(30, 'a') + "\xC4\xE3" + "zz";   // the character would end at byte 32
   s.layers[1].name = std::string(29, 'b') + "\xC4\xE3" + "zz";   // this one ends at byte 31
-  ASSERT_EQ(readPsdLayers(writeSpec(s), doc, nullptr), kReadOk);
+  ASSERT_EQ(readPsdLayers(writeMade(s), doc, nullptr), kReadOk);
   EXPECT_EQ(std::string(doc.layers().atIndex(1)->name), std::string(30, 'a'));
   EXPECT_EQ(std::string(doc.layers().atIndex(0)->name), std::string(29, 'b') + "\xC4\xE3");
 }
 
 TEST_F(PsdTest, FileWithoutLayerRecordsOpensAsOneLayerHoldingItsMergedImage) {
-  PsdSpec s;
+  PsdFileDesc s;
   s.width = 2, s.height = 1, s.channels = 4;
   s.layerSection = false;
   // Raw planes: red, green, blue, then a fourth channel laid over white.
   s.merged = {0, 0, 10, 200, 20, 100, 30, 0, 255, 128};
-  ASSERT_EQ(readPsdLayers(writeSpec(s), doc, nullptr), kReadOk);
+  ASSERT_EQ(readPsdLayers(writeMade(s), doc, nullptr), kReadOk);
   ASSERT_EQ(doc.layerCount(), 1);
   const Image32& img = doc.currentLayer()->image;
   // 255 + round(a (c - 255) / 255): a = 255 keeps the colour, a = 128 halves toward white.
@@ -366,16 +366,16 @@ TEST_F(PsdTest, FileWithoutLayerRecordsOpensAsOneLayerHoldingItsMergedImage) {
 }
 
 TEST_F(PsdTest, CompositeReaderRefusesWhatItCannotRead) {
-  PsdSpec s;
+  PsdFileDesc s;
   s.channels = 2;
   s.merged = {0, 0, 1, 2, 3, 4, 5, 6, 7, 8};
   Image32 image;
-  EXPECT_FALSE(readPsdComposite(writeSpec(s), image));
+  EXPECT_FALSE(readPsdComposite(writeMade(s), image));
   s.channels = 3;
   s.merged = {0, 2};
-  EXPECT_FALSE(readPsdComposite(writeSpec(s), image));
+  EXPECT_FALSE(readPsdComposite(writeMade(s), image));
   s.merged = {0, 0, 1, 2};   // raw data cut short
-  EXPECT_FALSE(readPsdComposite(writeSpec(s), image));
+  EXPECT_FALSE(readPsdComposite(writeMade(s), image));
   EXPECT_FALSE(image.valid());
 }
 
