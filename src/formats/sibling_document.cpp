@@ -58,6 +58,19 @@ void coverageToLayer(const uint8_t* coverage, uint32_t colour, Image32& image) {
   }
 }
 
+// A name without a terminator is cut to 31 bytes, never inside a double-byte character.
+void takeName(const uint8_t* field, char* name) {
+  std::memcpy(name, field, kLayerNameBytes);
+  if (std::memchr(name, 0, kLayerNameBytes)) return;
+  int end = 0;
+  while (end < kLayerNameBytes - 1) {
+    int len = field[end] >= 0x81 ? 2 : 1;
+    if (end + len > kLayerNameBytes - 1) break;
+    end += len;
+  }
+  std::memset(name + end, 0, size_t(kLayerNameBytes - end));
+}
+
 bool readRecord(File& file, Layer& layer, uint8_t* coverage, size_t coverageSize) {
   uint8_t name[kLayerNameBytes];
   uint8_t opacity = 0, flags = 0;
@@ -65,8 +78,7 @@ bool readRecord(File& file, Layer& layer, uint8_t* coverage, size_t coverageSize
   if (!file.readAll(name, sizeof name) || !file.readU8(opacity) || !file.readU8(flags) ||
       !file.readU32LE(colour) || !file.readU32LE(compressed))
     return false;
-  name[kLayerNameBytes - 1] = 0;   // a name without its terminator is cut
-  std::memcpy(layer.name, name, sizeof name);
+  takeName(name, layer.name);
   layer.opacity = std::min<uint8_t>(opacity, kFullOpacity);
   layer.flags = (flags & 1) ? kLayerVisible : 0;
   layer.blendMode = 0;

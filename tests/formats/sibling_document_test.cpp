@@ -132,6 +132,14 @@ TEST_F(SiblingTest, LayerColourWithCoverageGivesThatColourWithThatAlpha) {
   EXPECT_EQ(img.at(1, 1), 0x80FF0000u);
   EXPECT_STREQ(doc.currentLayer()->name, "Ink");
   EXPECT_EQ(doc.currentLayer()->opacity, 100);
+  // A full name field without terminator loses the character that would cross byte 31.
+  std::vector<uint8_t> f = siblingFile(3, 2, coverage, 0);
+  const size_t name = 23 + le32(f, 19);
+  for (size_t i = 0; i < 30; ++i) f[name + i] = 'n';
+  f[name + 30] = 0xC4, f[name + 31] = 0xE3;
+  writeBytes(dir.file("n.vrw"), f);
+  ASSERT_EQ(readSibling(dir.file("n.vrw"), doc, nullptr), kReadOk);
+  EXPECT_EQ(std::string(doc.currentLayer()->name), std::string(30, 'n'));
   EXPECT_EQ(doc.layers().nameCounter(), 7);
 }
 
