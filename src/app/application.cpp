@@ -1,0 +1,69 @@
+#include "app/application.h"
+
+#include "app/startup.h"
+#include "config/settings_file.h"
+
+namespace tessel {
+
+Application::Application() : view(document, screen, settings.view) {}
+
+bool Application::createDefaultDocument() {
+  return document.newImage(settings.defImgW, settings.defImgH, true);
+}
+
+void Application::createUndoHistory() {
+  undo = std::make_unique<UndoHistory>(document, tempFolder, config.undoCnt);
+  document.setRecorder(undo.get());
+}
+
+bool Application::undoStep(bool redo) {
+  if (!undo) return false;
+  UndoRefresh refresh;
+  if (!(redo ? undo->redo(refresh) : undo->undo(refresh))) return false;
+  switch (refresh.kind) {
+    case UndoRefresh::Kind::Area: view.refreshRect(refresh.rect); break;
+    case UndoRefresh::Kind::CanvasSize: view.centreImage(); view.refreshAll(); break;
+    case UndoRefresh::Kind::Full: view.refreshAll(); break;
+    case UndoRefresh::Kind::None: break;
+  }
+  return true;
+}
+
+bool Application::unpackIcons() {
+  return icons.createFromPacked(packedIconStrip()) && icons.width() == icon_strip::kWidth &&
+         icons.height() == icon_strip::kHeight;
+}
+
+bool Application::createScreenBuffer(int maxWidth, int maxHeight) {
+  if (maxWidth < 1 || maxHeight < 1) return false;
+  return screen.create(maxWidth, maxHeight);
+}
+
+std::string Application::title() const {
+  return files ? files->windowTitle() : windowTitle(std::string(), settings.optFlag);
+}
+
+void Application::attachShell(Shell& shell) {
+  files = std::make_unique<OpenSaveFlow>(document, config, shell, history);
+}
+
+void Application::loadSettings(const std::string& folder) {
+  tessel::loadSettings(folder, config, placement, keys);
+  shellSettingsFrom(config, placement, settings);
+}
+
+bool Application::saveSettings(const std::string& folder) {
+  storeShellSettings(settings, config, placement);
+  return tessel::saveSettings(folder, config, placement, keys);
+}
+
+void Application::setPanelVisible(int panel, bool visible) {
+  if (panel < 0 || panel >= kPanelCount) return;
+  if (visible) {
+    settings.winViewFlag |= 1u << panel;
+  } else {
+    settings.winViewFlag &= ~(1u << panel);
+  }
+}
+
+}  // namespace tessel

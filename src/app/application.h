@@ -1,0 +1,103 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "app/open_save.h"
+#include "app/shell_settings.h"
+#include "config/key_table.h"
+#include "config/settings.h"
+#include "document/document.h"
+#include "image/image24.h"
+#include "image/image32.h"
+#include "undo/undo_history.h"
+#include "view/canvas_view.h"
+
+namespace tessel {
+
+// Icon strip layout (288 x 77): the main tool bar's 16 x 16 buttons in the
+// top row, the tools panel's 24 x 24 buttons in two rows below, and 13 x 13
+// small buttons in the last row. Pure green is transparent.
+namespace icon_strip {
+constexpr int kWidth = 288;
+constexpr int kHeight = 77;
+constexpr uint32_t kTransparent = 0x00FF00;
+constexpr int kBarSize = 16, kBarTop = 0;
+constexpr int kToolSize = 24, kToolTop = 16, kToolsPerRow = 12;
+constexpr int kSmallSize = 13, kSmallTop = 64;
+// Tool bar slots.
+enum Bar : int {
+  kNew, kOpen, kSave, kUndo, kRedo, kZoomPopup, kZoomIn, kZoomOut,
+  kPanelTools, kPanelOptions, kPanelLayers, kPanelPalette, kPanelExPalette,
+  kPanelTexture, kPanelNavigator, kPanelViewer, kGrid, kMirror,
+};
+constexpr int kBarSlots = 18;
+constexpr int kToolSlots = 19;
+// The rectangle of a tool bar slot and of a tool's button.
+inline Rect barIcon(int slot) { return {slot * kBarSize, kBarTop, kBarSize, kBarSize}; }
+inline Rect toolIcon(int tool) {
+  return {(tool % kToolsPerRow) * kToolSize, kToolTop + (tool / kToolsPerRow) * kToolSize, kToolSize,
+          kToolSize};
+}
+}  // namespace icon_strip
+
+// The packed icon record the build makes from the icon art.
+std::span<const uint8_t> packedIconStrip();
+
+// What the open/save flow asks of the undo history, which keeps the
+// modified flag; without a history nothing is modified.
+class HistoryFlags : public EditHistory {
+ public:
+  explicit HistoryFlags(std::unique_ptr<UndoHistory>& history) : history_(history) {}
+  bool modified() const override { return history_ && history_->modified(); }
+  void clear() override {
+    if (history_) history_->clear();
+  }
+  void markSaved() override {
+    if (history_) history_->clearModified();
+  }
+
+ private:
+  std::unique_ptr<UndoHistory>& history_;
+};
+
+// What the program holds for the whole session: settings, the document, the
+// screen buffer and the canvas view. Qt-free; the window shell drives it.
+class Application {
+ public:
+  Application();
+
+  Settings config;             // everything config.ini holds
+  WindowPlacement placement;
+  KeyTable keys;
+  ShellSettings settings;      // the part the windows and the view work with
+  std::unique_ptr<UndoHistory> undo;   // records go to the temporary folder
+  HistoryFlags history{undo};
+  std::unique_ptr<OpenSaveFlow> files;   // once a Shell is attached
+  Document document;
+  Image32 screen;
+  Image24 icons;
+  CanvasView view;
+  std::string tempFolder;
+
+  // Start-up steps that belong to the core; each false ends start-up.
+  bool createDefaultDocument();
+  // The undo history over the document, spilling into the temporary folder.
+  void createUndoHistory();
+  // Undo or redo one step and redraw what it changed.
+  bool undoStep(bool redo);
+  bool unpackIcons();
+  bool createScreenBuffer(int maxWidth, int maxHeight);
+  std::string title() const;
+  void attachShell(Shell& shell);
+  // config.ini and key.dat: read before any window exists, written at exit.
+  void loadSettings(const std::string& folder);
+  bool saveSettings(const std::string& folder);
+
+  // Panel visibility as WinViewFlag.
+  bool panelVisible(int panel) const { return (settings.winViewFlag >> panel) & 1; }
+  void setPanelVisible(int panel, bool visible);
+};
+
+}  // namespace tessel

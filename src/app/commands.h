@@ -1,0 +1,53 @@
+#pragma once
+#include <cstdint>
+
+namespace tessel {
+
+// Command identifiers the main window handles itself.
+namespace cmd {
+constexpr int kExit = 40010;
+constexpr int kRecentPlaceholder = 40011;
+constexpr int kUndo = 40050;
+constexpr int kRedo = 40051;
+constexpr int kFillSelection = 40106;
+constexpr int kEraseSelection = 40107;
+constexpr int kPanelFirst = 40150;   // + panel bit, 8 panels
+constexpr int kPanelLast = 40157;
+constexpr int kHideAllPanels = 40160;
+constexpr int kFullScreen = 40161;
+constexpr int kChecker = 40162;
+constexpr int kMirror = 40163;
+constexpr int kGrid = 40164;
+constexpr int kGridSettings = 40165;
+constexpr int kZoomPopup = 40166;
+constexpr int kZoomIn = 40167;
+constexpr int kZoomOut = 40168;
+constexpr int kHelp = 40200;
+constexpr int kHomepage = 40201;
+constexpr int kAbout = 40202;
+constexpr int kZoomPresetFirst = 3000;
+constexpr int kZoomPresetLast = 3013;
+}  // namespace cmd
+
+// The identifier ranges of the main window's command handler.
+enum class CommandRange {
+  None,          // outside every range: ignored
+  ZoomPreset,    // 3000-3013
+  RecentFile,    // 3100-3109
+  RecentFolder,  // 3200-3207
+  QuickSave,     // 3250-3259
+  MainMenu,      // 40001-40202
+  Filter,        // 41000-41051
+  ReplaceColour, // 41800-41803
+  AlphaOperation,// 41810-41813
+  Cloud,         // 41820-41822
+  LayerPanel,    // 42300-42312
+};
+
+CommandRange commandRange(int id);
+
+// Whether the command has an action in this build. Commands whose features
+// are not built are shown disabled and do nothing.
+bool commandAvailable(int id);
+
+}  // namespace tessel

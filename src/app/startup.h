@@ -1,0 +1,52 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "app/shell_settings.h"
+
+namespace tessel {
+
+// The private temporary folder: base when no other instance runs (even if a
+// folder of that name is left over), else base1, base2 ... the first name
+// that does not exist.
+std::string chooseTempFolder(const std::string& base, bool otherInstanceRunning,
+                             const std::function<bool(const std::string&)>& exists);
+
+// A command line of at least three characters that begins with a double
+// quote loses its first and last character.
+std::string commandLinePath(const std::string& commandLine);
+
+// Minimised (2) starts as normal (1); everything else is kept.
+int startShowCommand(int stored);
+
+// The window title for a document path.
+std::string windowTitle(const std::string& path, uint32_t optFlag);
+
+// Default rectangles (position and size) of never-placed panels, from the
+// main window's client rectangle on screen. Sizes of panels that only store a
+// position are the panels' own; here they are given as -1.
+struct PanelDefaults {
+  std::array<Rect, kPanelCount> rects;
+};
+PanelDefaults defaultPanelRects(const Rect& client, int layerHeight);
+
+// Main window rectangle at start-up: centred in the work area when never
+// placed, else the stored normal rectangle moved into the work area.
+Rect mainWindowRect(const StoredRect& stored, const Rect& workArea);
+// Moves r so that it lies inside area where it can (left/top win when too big).
+Rect moveIntoArea(const Rect& r, const Rect& area);
+
+// Hide or restore all panels (Tab): which panels to toggle and the new flags.
+struct HideAllResult {
+  uint32_t toggleMask = 0;
+  uint32_t viewBkFlag = 0;
+  uint32_t exViewFlag = 0;
+};
+HideAllResult hideOrRestoreAll(uint32_t winViewFlag, uint32_t viewBkFlag, uint32_t exViewFlag);
+
+// Processor check: false only on an x86 processor without MMX.
+bool processorSupported();
+
+}  // namespace tessel

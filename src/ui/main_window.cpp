@@ -1,0 +1,288 @@
+#include "ui/main_window.h"
+
+#include <QGridLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QToolBar>
+#include <QToolButton>
+#include <vector>
+
+#include "app/application.h"
+#include "app/commands.h"
+#include "app/startup.h"
+#include "resources/accelerators.h"
+#include "resources/menus.h"
+#include "resources/strings.h"
+#include "ui/canvas_widget.h"
+#include "ui/icons.h"
+#include "ui/info_bar.h"
+#include "ui/panel_window.h"
+
+namespace tessel {
+
+namespace {
+
+// Names of the tools, in ToolId order.
+const char* const kToolNames[19] = {
+    "铅笔", "1px细线", "笔", "笔2", "画笔", "水彩", "喷枪", "橡皮擦(硬)", "橡皮擦(笔)", "橡皮擦(画笔)",
+    "模糊", "手指", "减淡", "加深", "填充", "渐变", "文字", "移动", "选区",
+};
+
+bool isToggle(int id) {
+  return (id >= cmd::kPanelFirst && id <= cmd::kPanelLast) || id == cmd::kFullScreen ||
+         id == cmd::kChecker || id == cmd::kMirror || id == cmd::kGrid || id == 40101;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Application& app) : app_(app) {
+  setObjectName(QStringLiteral("mainWindow"));
+  setAcceptDrops(true);
+  canvas_ = new CanvasWidget(app_, this);
+  setCentralWidget(canvas_);
+  buildMenus();
+  buildToolBar();
+  infoBar_ = new InfoBar(this);
+  placeInfoBar();
+  buildPanels();
+  syncChecks();
+  rebuildRecentMenu();
+  refreshTitle();
+  connect(canvas_, &CanvasWidget::viewChanged, this, &MainWindow::refreshInfoBar);
+  connect(canvas_, &CanvasWidget::cursorMoved, this, &MainWindow::refreshInfoBar);
+  refreshInfoBar();
+}
+
+QAction* MainWindow::action(int id) const {
+  auto it = actions_.find(id);
+  return it == actions_.end() ? nullptr : it->second;
+}
+
+QAction* MainWindow::makeAction(int id, const QString& label) {
+  if (QAction* existing = action(id)) return existing;
+  auto* a = new QAction(label, this);
+  a->setData(id);
+  a->setEnabled(commandAvailable(id));
+  a->setCheckable(isToggle(id));
+  if (const char* keys = acceleratorFor(uint16_t(id))) {
+    a->setShortcut(QKeySequence::fromString(QString::fromLatin1(keys), QKeySequence::PortableText));
+    a->setShortcutContext(Qt::WindowShortcut);
+  }
+  connect(a, &QAction::triggered, this, [this, id] { command(id); });
+  actions_[id] = a;
+  return a;
+}
+
+void MainWindow::buildMenus() {
+  std::vector<QMenu*> stack;
+  for (const MenuEntry& e : mainMenu()) {
+    switch (e.kind) {
+      case MenuKind::Popup: {
+        QString label = QString::fromUtf8(e.label);
+        QMenu* m = stack.empty() ? menuBar()->addMenu(label) : stack.back()->addMenu(label);
+        stack.push_back(m);
+        if (label == QStringLiteral("近期打开文件")) recentMenu_ = m;
+        break;
+      }
+      case MenuKind::End:
+        if (!stack.empty()) stack.pop_back();
+        break;
+      case MenuKind::Separator:
+        if (!stack.empty()) stack.back()->addSeparator();
+        break;
+      case MenuKind::Item:
+        if (!stack.empty() && e.id != cmd::kRecentPlaceholder) {
+          stack.back()->addAction(makeAction(e.id, QString::fromUtf8(e.label)));
+        }
+        break;
+    }
+  }
+  // Accelerators of commands that have no menu item (the layer panel's).
+  for (const MenuEntry& e : layerPanelMenu()) {
+    if (e.kind == MenuKind::Item && acceleratorFor(e.id)) addAction(makeAction(e.id, QString::fromUtf8(e.label)));
+  }
+}
+
+void MainWindow::buildToolBar() {
+  namespace is = icon_strip;
+  toolBar_ = addToolBar(QStringLiteral("tools"));
+  toolBar_->setObjectName(QStringLiteral("toolBar"));
+  toolBar_->setMovable(false);
+  toolBar_->setIconSize(QSize(is::kBarSize, is::kBarSize));
+  auto button = [&](int id, int slot, const QString& tip) {
+    QAction* a = makeAction(id, tip);
+    a->setIcon(stripIcon(app_.icons, is::barIcon(slot)));
+    toolBar_->addAction(a);
+    return a;
+  };
+  button(40001, is::kNew, QStringLiteral("新建"));
+  button(40002, is::kOpen, QStringLiteral("打开"));
+  button(40004, is::kSave, QStringLiteral("保存"));
+  toolBar_->addSeparator();
+  button(40050, is::kUndo, QStringLiteral("撤销"));
+  button(40051, is::kRedo, QStringLiteral("重做"));
+  toolBar_->addSeparator();
+  zoomMenu_ = new QMenu(this);
+  for (size_t i = 0; i < zoomPresets().size(); ++i) {
+    QString label = QString::asprintf(text::kZoomLabel, zoomPresets()[i]);
+    zoomMenu_->addAction(makeAction(cmd::kZoomPresetFirst + int(i), label));
+  }
+  QAction* zoom = button(cmd::kZoomPopup, is::kZoomPopup, QString::fromUtf8(text::kZoomPopup));
+  if (auto* b = qobject_cast<QToolButton*>(toolBar_->widgetForAction(zoom))) {
+    b->setMenu(zoomMenu_);
+    b->setPopupMode(QToolButton::InstantPopup);
+  }
+  button(cmd::kZoomIn, is::kZoomIn, QString::fromUtf8(text::kZoomIn));
+  button(cmd::kZoomOut, is::kZoomOut, QString::fromUtf8(text::kZoomOut));
+  toolBar_->addSeparator();
+  for (int n = 0; n < kPanelCount; ++n) {
+    button(cmd::kPanelFirst + n, is::kPanelTools + n, QString::fromUtf8(text::kPanelTitles[n]));
+  }
+  toolBar_->addSeparator();
+  button(cmd::kGrid, is::kGrid, QStringLiteral("显示网格"));
+  button(cmd::kMirror, is::kMirror, QStringLiteral("水平翻转画布"));
+}
+
+void MainWindow::buildPanels() {
+  for (int n = 0; n < kPanelCount; ++n) {
+    auto* p = new PanelWindow(n, QString::fromUtf8(text::kPanelTitles[n]), this);
+    connect(p, &PanelWindow::closedByUser, this, [this](int panel) { togglePanel(panel); });
+    panels_[size_t(n)] = p;
+  }
+  buildToolsPanel(panels_[kToolsPanel]);
+}
+
+void MainWindow::buildToolsPanel(PanelWindow* panel) {
+  auto* grid = new QGridLayout(panel);
+  grid->setContentsMargins(4, 4, 4, 4);
+  grid->setSpacing(2);
+  for (int tool = 0; tool < icon_strip::kToolSlots; ++tool) {
+    auto* b = new QToolButton(panel);
+    b->setIcon(stripIcon(app_.icons, icon_strip::toolIcon(tool)));
+    b->setIconSize(QSize(icon_strip::kToolSize, icon_strip::kToolSize));
+    b->setToolTip(QString::fromUtf8(kToolNames[tool]));
+    b->setAutoRaise(true);
+    // Choosing a tool waits for the drawing engine; the buttons show the set.
+    b->setEnabled(false);
+    grid->addWidget(b, tool / 6, tool % 6);
+  }
+}
+
+void MainWindow::placeInfoBar() {
+  const int pos = app_.settings.infoBarPos;
+  infoBar_->setVisible(pos != 0);
+  if (pos == 1) {
+    auto* spacer = new QWidget(toolBar_);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    toolBar_->addWidget(spacer);
+    toolBar_->addWidget(infoBar_);
+    return;
+  }
+  infoBar_->setParent(canvas_->viewport());
+  infoBar_->setVisible(pos != 0);
+  QSize vs = canvas_->viewport()->size(), s = infoBar_->size();
+  int x = (pos == 3 || pos == 5) ? vs.width() - s.width() : 0;
+  int y = (pos == 4 || pos == 5) ? vs.height() - s.height() : 0;
+  infoBar_->move(x, y);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  if (app_.settings.infoBarPos >= 2) placeInfoBar();
+}
+
+void MainWindow::refreshTitle() { setWindowTitle(QString::fromStdString(app_.title())); }
+
+void MainWindow::refreshInfoBar() { infoBar_->setText(app_.view.infoBar()); }
+
+void MainWindow::placeAndShowPanels() {
+  const ShellSettings& s = app_.settings;
+  // The client area starts below the menu bar, as the defaults expect.
+  QRect g = geometry();
+  g.setTop(g.top() + menuBar()->height());
+  PanelDefaults d = defaultPanelRects({g.x(), g.y(), g.width(), g.height()}, s.layerHeight);
+  auto storedPoint = [](Point p, Rect& r) {
+    if (p.x != kNeverPlaced) r.x = p.x, r.y = p.y;
+  };
+  auto storedRect = [](const StoredRect& sr, Rect& r) {
+    if (sr.left != kNeverPlaced) r = {sr.left, sr.top, sr.right - sr.left, sr.bottom - sr.top};
+  };
+  storedPoint(s.toolPos, d.rects[kToolsPanel]);
+  storedPoint(s.ctlPos, d.rects[kToolOptionsPanel]);
+  storedPoint(s.layerPos, d.rects[kLayerPanel]);
+  storedPoint(s.exPalPos, d.rects[kExtendedPalettePanel]);
+  storedRect(s.texture, d.rects[kTexturePanel]);
+  storedRect(s.palette, d.rects[kPalettePanel]);
+  storedRect(s.navigator, d.rects[kNavigatorPanel]);
+  storedRect(s.imageViewer, d.rects[kImageViewerPanel]);
+  QScreen* scr = screen();
+  QRect work = scr ? scr->availableGeometry() : QRect(0, 0, 1024, 768);
+  for (int n = 0; n < kPanelCount; ++n) {
+    Rect r = moveIntoArea(d.rects[size_t(n)], {work.x(), work.y(), work.width(), work.height()});
+    panels_[size_t(n)]->setGeometry(r.x, r.y, r.w, r.h);
+    panels_[size_t(n)]->setVisible(app_.panelVisible(n));
+  }
+  syncChecks();
+}
+
+// Tool windows are kept above the main window even without a window manager.
+void MainWindow::bringToFront() {
+  activateWindow();
+  raise();
+  for (PanelWindow* p : panels_) {
+    if (p->isVisible()) p->raise();
+  }
+}
+
+void MainWindow::rebuildRecentMenu() {
+  if (!recentMenu_) return;
+  recentMenu_->clear();
+  for (int n = 0; n < kRecentFileCount; ++n) {
+    const std::string& path = app_.config.recentFiles[size_t(n)];
+    if (path.empty()) continue;
+    QAction* a = recentMenu_->addAction(QString::fromStdString(path));
+    const int id = 3100 + n;
+    connect(a, &QAction::triggered, this, [this, id] { command(id); });
+  }
+  recentMenu_->setEnabled(!recentMenu_->isEmpty());
+}
+
+void MainWindow::storePlacement() {
+  ShellSettings& s = app_.settings;
+  QRect g = normalGeometry().isValid() ? normalGeometry() : geometry();
+  if (app_.settings.view.flags & view_flag::kFullScreen) g = normalGeometry_;
+  s.main = {g.left(), g.top(), g.right() + 1, g.bottom() + 1};
+  s.mainShowCmd = isMaximized() ? 3 : isMinimized() ? 2 : 1;
+  auto corner = [&](int n) {
+    QRect r = panels_[size_t(n)]->geometry();
+    return Point{r.x(), r.y()};
+  };
+  auto corners = [&](int n) {
+    QRect r = panels_[size_t(n)]->geometry();
+    return StoredRect{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
+  };
+  s.toolPos = corner(kToolsPanel);
+  s.ctlPos = corner(kToolOptionsPanel);
+  s.layerPos = corner(kLayerPanel);
+  s.layerHeight = panels_[kLayerPanel]->height();
+  s.exPalPos = corner(kExtendedPalettePanel);
+  s.texture = corners(kTexturePanel);
+  s.palette = corners(kPalettePanel);
+  s.navigator = corners(kNavigatorPanel);
+  s.imageViewer = corners(kImageViewerPanel);
+}
+
+void MainWindow::syncChecks() {
+  const uint32_t flags = app_.settings.view.flags;
+  for (int n = 0; n < kPanelCount; ++n) {
+    if (QAction* a = action(cmd::kPanelFirst + n)) a->setChecked(app_.panelVisible(n));
+  }
+  if (QAction* a = action(cmd::kChecker)) a->setChecked(flags & view_flag::kChecker);
+  if (QAction* a = action(cmd::kMirror)) a->setChecked(flags & view_flag::kMirror);
+  if (QAction* a = action(cmd::kGrid)) a->setChecked(flags & view_flag::kGrid);
+  if (QAction* a = action(cmd::kFullScreen)) a->setChecked(flags & view_flag::kFullScreen);
+  if (QAction* a = action(40101)) a->setChecked(flags & view_flag::kMergedPaste);
+}
+
+}  // namespace tessel

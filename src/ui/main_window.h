@@ -1,0 +1,82 @@
+#pragma once
+#include <QMainWindow>
+#include <QRect>
+#include <array>
+#include <map>
+
+#include "app/shell_settings.h"
+
+class QAction;
+class QToolBar;
+class QMenu;
+
+namespace tessel {
+
+class Application;
+class CanvasWidget;
+class InfoBar;
+class PanelWindow;
+
+// The main window: menu bar and tool bar from the resource tables, the canvas,
+// the info bar and the floating panels. Every command identifier arrives at
+// command().
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+ public:
+  explicit MainWindow(Application& app);
+
+  // Runs a command; false when the identifier is ignored (outside every
+  // range, or its action is not built).
+  bool command(int id);
+  bool fileCommand(int id);
+  // Places the panels (stored places, or the defaults from the client area)
+  // and shows those set in WinViewFlag.
+  void placeAndShowPanels();
+  void refreshTitle();
+  void bringToFront();
+  // The recent-file submenu from the recent list.
+  void rebuildRecentMenu();
+  // Window and panel places into the settings, for writing at exit.
+  void storePlacement();
+  void refreshInfoBar();
+
+  CanvasWidget* canvas() const { return canvas_; }
+  InfoBar* infoBar() const { return infoBar_; }
+  PanelWindow* panel(int n) const { return panels_[size_t(n)]; }
+  QAction* action(int id) const;
+  QMenu* zoomMenu() const { return zoomMenu_; }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  void buildMenus();
+  void buildToolBar();
+  void buildPanels();
+  void buildToolsPanel(PanelWindow* panel);
+  QAction* makeAction(int id, const QString& label);
+  void placeInfoBar();
+  void togglePanel(int panel);
+  void hideOrRestorePanels();
+  void toggleFullScreen();
+  void toggleViewFlag(uint32_t flag, bool recomposite);
+  void gridSettings();
+  void openHelp();
+  void syncChecks();
+
+  Application& app_;
+  CanvasWidget* canvas_ = nullptr;
+  InfoBar* infoBar_ = nullptr;
+  QToolBar* toolBar_ = nullptr;
+  QMenu* zoomMenu_ = nullptr;
+  QMenu* recentMenu_ = nullptr;
+  std::array<PanelWindow*, kPanelCount> panels_{};
+  std::map<int, QAction*> actions_;
+  QRect normalGeometry_;
+};
+
+}  // namespace tessel

@@ -1,0 +1,226 @@
+#include "ui/qt_shell.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QImage>
+#include <QMessageBox>
+#include <QPointer>
+#include <QProgressDialog>
+#include <QSpinBox>
+#include <atomic>
+#include <thread>
+
+#include "app/application.h"
+#include "app/document_io.h"
+#include "app/messages.h"
+#include "ui/main_window.h"
+
+namespace tessel {
+
+namespace {
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+QMessageBox::Icon boxIcon(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::Information: return QMessageBox::Information;
+    case MessageIcon::Warning: return QMessageBox::Warning;
+    case MessageIcon::Error: return QMessageBox::Critical;
+    case MessageIcon::Question: return QMessageBox::Question;
+  }
+  return QMessageBox::NoIcon;
+}
+
+QString captionOr(const std::string& caption) {
+  return caption.empty() ? QStringLiteral("Tessel2") : q(caption);
+}
+
+const char* const kFormatNames[kSaveFormatCount] = {
+    "Tessel 文档 (*.tsd)", "Photoshop (*.psd)", "位图 (*.bmp)", "PNG (*.png)",
+    "JPEG (*.jpg)", "GIF (*.gif)", "Vornel (*.vrw)",
+};
+
+// Progress steps come from the worker thread; the dialog takes them on its own.
+class DialogProgress : public Progress {
+ public:
+  explicit DialogProgress(QProgressDialog* dialog) : dialog_(dialog) {}
+  void setRange(int steps) override {
+    QMetaObject::invokeMethod(dialog_, [d = dialog_, steps] {
+      if (d) d->setRange(0, steps);
+    }, Qt::QueuedConnection);
+  }
+  void step() override {
+    int done = ++steps_;
+    QMetaObject::invokeMethod(dialog_, [d = dialog_, done] {
+      if (d) d->setValue(done);
+    }, Qt::QueuedConnection);
+  }
+
+ private:
+  QPointer<QProgressDialog> dialog_;
+  std::atomic<int> steps_{0};
+};
+
+}  // namespace
+
+void QtShell::showMessage(const std::string& text, const std::string& caption, MessageIcon icon) {
+  QMessageBox box(boxIcon(icon), captionOr(caption), q(text), QMessageBox::Ok, window_);
+  box.exec();
+}
+
+Answer QtShell::askYesNoCancel(const std::string& text, const std::string& caption) {
+  QMessageBox box(QMessageBox::Question, captionOr(caption), q(text),
+                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, window_);
+  box.setDefaultButton(QMessageBox::Cancel);
+  int answer = box.exec();
+  return answer == QMessageBox::Yes ? Answer::Yes : answer == QMessageBox::No ? Answer::No : Answer::Cancel;
+}
+
+bool QtShell::askYesNo(const std::string& text, const std::string& caption, MessageIcon icon) {
+  QMessageBox box(boxIcon(icon), captionOr(caption), q(text), QMessageBox::Yes | QMessageBox::No, window_);
+  return box.exec() == QMessageBox::Yes;
+}
+
+bool QtShell::askNewImageSize(int& width, int& height, const std::vector<uint32_t>& recentSizes) {
+  QDialog dialog(window_);
+  dialog.setWindowTitle(QStringLiteral("新建"));
+  auto* form = new QFormLayout(&dialog);
+  auto* recent = new QComboBox(&dialog);
+  for (uint32_t size : recentSizes) {
+    if (size) recent->addItem(QString::asprintf("%dx%d", int(size >> 16), int(size & 0xFFFF)), size);
+  }
+  auto* w = new QSpinBox(&dialog);
+  auto* h = new QSpinBox(&dialog);
+  w->setRange(1, kMaxCanvasSize);
+  h->setRange(1, kMaxCanvasSize);
+  w->setValue(width);
+  h->setValue(height);
+  QObject::connect(recent, &QComboBox::activated, &dialog, [=](int i) {
+    uint32_t size = recent->itemData(i).toUInt();
+    w->setValue(int(size >> 16));
+    h->setValue(int(size & 0xFFFF));
+  });
+  form->addRow(QStringLiteral("最近"), recent);
+  form->addRow(QStringLiteral("宽度"), w);
+  form->addRow(QStringLiteral("高度"), h);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  form->addRow(buttons);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  width = w->value();
+  height = h->value();
+  return true;
+}
+
+bool QtShell::chooseOpenFile(const std::string& initialFolder, std::string& path) {
+  QString filter = QStringLiteral("图像文件 (*.tsd *.psd *.bmp *.png *.jpg *.jpeg *.gif *.vrw);;所有文件 (*)");
+  QString chosen = QFileDialog::getOpenFileName(window_, QStringLiteral("打开"), q(initialFolder), filter);
+  if (chosen.isEmpty()) return false;
+  path = chosen.toStdString();
+  return true;
+}
+
+bool QtShell::chooseSaveFile(const std::string& initialFolder, const std::string& fileName, int& formatIndex,
+                             std::string& path) {
+  QStringList filters;
+  for (const char* name : kFormatNames) filters << QString::fromUtf8(name);
+  QFileDialog dialog(window_, QStringLiteral("另存为"), q(initialFolder));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setNameFilters(filters);
+  if (formatIndex >= 0 && formatIndex < kSaveFormatCount) dialog.selectNameFilter(filters[formatIndex]);
+  dialog.selectFile(q(fileName));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+  formatIndex = int(filters.indexOf(dialog.selectedNameFilter()));
+  if (formatIndex < 0) formatIndex = kSaveTsd;
+  QString chosen = dialog.selectedFiles().first();
+  QString extension = QLatin1Char('.') + QLatin1String(saveFormatExtension(formatIndex));
+  if (!chosen.endsWith(extension, Qt::CaseInsensitive)) chosen += extension;
+  path = chosen.toStdString();
+  return true;
+}
+
+bool QtShell::askPngOptions(ImageSaveOptions& options) {
+  QDialog dialog(window_);
+  dialog.setWindowTitle(QStringLiteral("PNG"));
+  auto* form = new QFormLayout(&dialog);
+  auto* alpha = new QCheckBox(QStringLiteral("保存Alpha通道"), &dialog);
+  alpha->setChecked(options.pngAlpha);
+  form->addRow(alpha);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  form->addRow(buttons);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  options.pngAlpha = alpha->isChecked();
+  return true;
+}
+
+// The GIF writer has no options of its own yet; there is nothing to ask.
+bool QtShell::askGifOptions(ImageSaveOptions&) { return true; }
+
+bool QtShell::readClipboardImage(Image32& image) {
+  QImage clip = QApplication::clipboard()->image();
+  if (clip.isNull()) return false;
+  clip = clip.convertToFormat(QImage::Format_RGB32);
+  if (!image.create(clip.width(), clip.height())) return false;
+  for (int y = 0; y < clip.height(); ++y) {
+    const auto* src = reinterpret_cast<const uint32_t*>(clip.constScanLine(y));
+    Pixel* dst = image.row(y);
+    for (int x = 0; x < clip.width(); ++x) dst[x] = src[x] | 0xFF000000u;
+  }
+  return true;
+}
+
+int QtShell::runWithProgress(const ProgressTask& task) {
+  QProgressDialog dialog(QString(), QString(), 0, 1, window_);
+  dialog.setWindowTitle(QString::fromUtf8(kProgressTitle));
+  dialog.setWindowModality(Qt::ApplicationModal);
+  dialog.setMinimumDuration(0);
+  dialog.show();
+  DialogProgress progress(&dialog);
+  QEventLoop loop;
+  std::atomic<int> result{0};
+  std::thread worker([&] {
+    result = task(progress);
+    QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+  });
+  loop.exec();
+  worker.join();
+  dialog.close();
+  bringToFront();
+  return result;
+}
+
+void QtShell::setTitle(const std::string& title) {
+  if (window_) window_->setWindowTitle(q(title));
+}
+
+void QtShell::documentReplaced() {
+  app_.view.centreImage();
+  app_.view.refreshAll();
+  if (window_) window_->refreshInfoBar();
+}
+
+void QtShell::refreshCanvas(const Rect& imageRect) { app_.view.refreshRect(imageRect); }
+
+// The layer panel and the navigator show nothing of the document yet.
+void QtShell::refreshLayerPanel(int) {}
+void QtShell::refreshNavigator() {}
+
+void QtShell::recentListsChanged() {
+  if (window_) window_->rebuildRecentMenu();
+}
+
+void QtShell::bringToFront() {
+  if (window_) window_->bringToFront();
+}
+
+}  // namespace tessel

@@ -1,0 +1,39 @@
+#pragma once
+#include "app/shell.h"
+
+namespace tessel {
+
+class Application;
+class MainWindow;
+
+// The Shell the core talks to, answered with Qt dialogs and the main window.
+class QtShell : public Shell {
+ public:
+  explicit QtShell(Application& app) : app_(app) {}
+  void setWindow(MainWindow* window) { window_ = window; }
+
+  void showMessage(const std::string& text, const std::string& caption, MessageIcon icon) override;
+  Answer askYesNoCancel(const std::string& text, const std::string& caption) override;
+  bool askYesNo(const std::string& text, const std::string& caption, MessageIcon icon) override;
+  bool askNewImageSize(int& width, int& height, const std::vector<uint32_t>& recentSizes) override;
+  bool chooseOpenFile(const std::string& initialFolder, std::string& path) override;
+  bool chooseSaveFile(const std::string& initialFolder, const std::string& fileName, int& formatIndex,
+                      std::string& path) override;
+  bool askPngOptions(ImageSaveOptions& options) override;
+  bool askGifOptions(ImageSaveOptions& options) override;
+  bool readClipboardImage(Image32& image) override;
+  int runWithProgress(const ProgressTask& task) override;
+  void setTitle(const std::string& title) override;
+  void documentReplaced() override;
+  void refreshCanvas(const Rect& imageRect) override;
+  void refreshLayerPanel(int row) override;
+  void refreshNavigator() override;
+  void recentListsChanged() override;
+  void bringToFront() override;
+
+ private:
+  Application& app_;
+  MainWindow* window_ = nullptr;
+};
+
+}  // namespace tessel

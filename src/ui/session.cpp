@@ -1,0 +1,104 @@
+#include "ui/session.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <algorithm>
+#include <cstdlib>
+
+#include "app/startup.h"
+#include "config/settings_file.h"
+#include "resources/strings.h"
+#include "ui/canvas_widget.h"
+#include "ui/main_window.h"
+
+namespace tessel {
+
+Session::Session() : app_(std::make_unique<Application>()), shell_(*app_) {}
+
+Session::~Session() { shutdown(); }
+
+bool Session::start(const QString& commandLine) {
+  if (!processorSupported()) {
+    QMessageBox box(QMessageBox::Warning, QString(), QString::fromUtf8(text::kNoMmx));
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    box.exec();
+    return false;
+  }
+  settingsFolder_ = settingsFolder();
+  QDir::setCurrent(QString::fromStdString(settingsFolder_));
+  app_->loadSettings(settingsFolder_);
+  app_->attachShell(shell_);
+
+  const std::string temp = systemTempPath();
+  if (!lock_.acquire(temp + "/*Tessel*")) return false;
+  app_->tempFolder = chooseTempFolder(temp + "/~tessel", lock_.otherInstanceRunning(), pathExists);
+
+  int maxW = 0, maxH = 0;
+  for (QScreen* s : QGuiApplication::screens()) {
+    maxW = std::max(maxW, s->geometry().width());
+    maxH = std::max(maxH, s->geometry().height());
+  }
+  app_->view.setZoom(100);
+  if (!app_->createScreenBuffer(maxW, maxH)) return false;
+  if (!app_->createDefaultDocument()) return false;
+  app_->createUndoHistory();
+  if (!app_->unpackIcons()) return false;
+  if (!createWindows()) return false;
+  app_->icons.destroy();   // the windows hold their own button images now
+  placeAndShow();
+
+  const std::string path = commandLinePath(commandLine.toStdString());
+  if (!path.empty()) app_->files->openFile(path);
+
+  tempCreated_ = createFolder(app_->tempFolder);
+  return true;
+}
+
+bool Session::createWindows() {
+  window_ = std::make_unique<MainWindow>(*app_);
+  shell_.setWindow(window_.get());
+  window_->canvas()->onFirstPaint = onFirstPaint;
+  return window_ != nullptr;
+}
+
+void Session::placeAndShow() {
+  ShellSettings& s = app_->settings;
+  QScreen* screen = QGuiApplication::primaryScreen();
+  QRect work = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+  Rect r = mainWindowRect(s.main, {work.x(), work.y(), work.width(), work.height()});
+  window_->setGeometry(r.x, r.y, r.w, r.h);
+  const int show = startShowCommand(s.mainShowCmd);
+  if (show == 3) {
+    window_->showMaximized();
+  } else {
+    window_->showNormal();
+  }
+  QCoreApplication::processEvents();
+  window_->placeAndShowPanels();
+  app_->view.centreImage();
+  app_->view.refreshAll();
+  window_->bringToFront();
+}
+
+void Session::shutdown() {
+  if (window_) {
+    QDir::setCurrent(QString::fromStdString(settingsFolder_));
+    app_->saveSettings(settingsFolder_);
+    shell_.setWindow(nullptr);
+    window_.reset();
+  }
+  if (app_->undo) {   // its temporary files go before the folder
+    app_->undo->clear();
+    app_->document.setRecorder(nullptr);
+    app_->undo.reset();
+  }
+  if (tempCreated_) {
+    removeTempFolder(app_->tempFolder);
+    tempCreated_ = false;
+  }
+}
+
+}  // namespace tessel
