@@ -51,12 +51,17 @@ void Application::loadSettings(const std::string& folder) {
   tessel::loadSettings(folder, config, placement, keys);
   shellSettingsFrom(config, placement, settings);
   painting.load(config);
+  loadPaletteSet(folder + "/palette.dat", palettes);
+  textures.load(folder + "/texture.tst", false);
 }
 
 bool Application::saveSettings(const std::string& folder) {
   storeShellSettings(settings, config, placement);
   painting.store(config);
-  return tessel::saveSettings(folder, config, placement, keys);
+  const bool settingsSaved = tessel::saveSettings(folder, config, placement, keys);
+  const bool palettesSaved = savePaletteSet(folder + "/palette.dat", palettes);
+  const bool texturesSaved = textures.save(folder + "/texture.tst", true);
+  return settingsSaved && palettesSaved && texturesSaved;
 }
 
 void Application::setPanelVisible(int panel, bool visible) {

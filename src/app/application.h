@@ -10,6 +10,8 @@
 #include "config/settings.h"
 #include "document/document.h"
 #include "draw/canvas_input_setup.h"
+#include "formats/palette_files.h"
+#include "formats/texture_library.h"
 #include "image/image24.h"
 #include "image/image32.h"
 #include "undo/undo_history.h"
@@ -73,6 +75,8 @@ class Application {
   WindowPlacement placement;
   KeyTable keys;
   ShellSettings settings;      // the part the windows and the view work with
+  PaletteSet palettes;         // "palette.dat"
+  TextureLibrary textures;     // "texture.tst"
   std::unique_ptr<UndoHistory> undo;   // records go to the temporary folder
   HistoryFlags history{undo};
   std::unique_ptr<OpenSaveFlow> files;   // once a Shell is attached
@@ -94,7 +98,10 @@ class Application {
   std::string title() const;
   void attachShell(Shell& shell);
   // config.ini and key.dat: read before any window exists, written at exit.
+  // Settings, key assignments, then the palettes and the texture library
+  // (missing or damaged files leave them empty).
   void loadSettings(const std::string& folder);
+  // The same order; the palettes and textures are written only when changed.
   bool saveSettings(const std::string& folder);
 
   // Panel visibility as WinViewFlag.

@@ -11,6 +11,8 @@
 #include "formats/jpeg_writer.h"
 #include "formats/native_document.h"
 #include "formats/png_codec.h"
+#include "formats/psd_document.h"
+#include "formats/sibling_document.h"
 
 namespace tessel {
 
@@ -40,8 +42,8 @@ int32_t writerColour(int32_t rgb) { return rgb < 0 ? -1 : int32_t(swapRedBlue(ui
 
 const FormatRegistry& builtinFormats() {
   static const FormatRegistry formats{
-      {{"tsd", readDocument}},
-      {{"tsd", writeDocument}},
+      {{"tsd", readDocument}, {"vrw", readSibling}, {"psd", readPsdLayers}},
+      {{"tsd", writeDocument}, {"vrw", writeSibling}, {"psd", writePsd}},
       {imageDecoder("bmp"), imageDecoder("png"), imageDecoder("jpg"), imageDecoder("jpeg"), imageDecoder("gif")},
       {{"png",
         [](const std::string& path, const Image32& image, const ImageSaveOptions& o) {

@@ -8,6 +8,8 @@
 #include "formats/file.h"
 #include "formats/native_document.h"
 #include "formats/png_codec.h"
+#include "formats/psd_document.h"
+#include "formats/sibling_document.h"
 #include "platform/image_decoders.h"
 
 namespace tessel {
@@ -51,6 +53,8 @@ bool loadImage(const std::string& path, Image32& image, ImageReadInfo& info) {
   if (equalsIgnoreCase(ext, "jpg") || equalsIgnoreCase(ext, "jpeg")) return loadDecoded(path, false, image, info);
   if (equalsIgnoreCase(ext, "gif")) return loadDecoded(path, true, image, info);
   if (equalsIgnoreCase(ext, "tsd")) return readPreview(path, image);
+  if (equalsIgnoreCase(ext, "psd")) return readPsdComposite(path, image);
+  if (equalsIgnoreCase(ext, "vrw")) return readSiblingComposite(path, image);
   return false;
 }
 

@@ -18,7 +18,8 @@ struct ImageReadInfo {
 };
 
 // Picks the reader by the text after the last "." (without case): bmp, png,
-// jpg / jpeg / gif, tsd (the preview of a native file). Anything else fails.
+// jpg / jpeg / gif, tsd (the preview of a native file), psd (the merged
+// image), vrw (the stored composite). Anything else fails.
 // info is cleared first; only the PNG reader sets hadAlpha.
 bool loadImage(const std::string& path, Image32& image, ImageReadInfo& info);
 

@@ -8,6 +8,7 @@
 #include "document/document.h"
 #include "formats/native_builder.h"
 #include "formats/native_document.h"
+#include "formats/sibling_document.h"
 #include "formats/temp_dir.h"
 
 namespace tessel {
@@ -351,25 +352,39 @@ TEST_F(OpenSaveTest, GenericLoaderChecksTheSizeAndRemembersPngAlpha) {
 }
 
 TEST_F(OpenSaveTest, VrwDocumentAsksBeforeChangingFormat) {
-  std::string a = nativeFile("a.tsd", 1);
-  ASSERT_TRUE(flow.openFile(a));
-  // Pretend the open file was a vrw document: saving in place has no writer yet.
-  FormatRegistry formats = builtinFormats();
-  formats.documentReaders.push_back({"vrw", readDocument});
-  OpenSaveFlow vrw(doc, settings, shell, history, formats);
-  vrw.setPauses(0, 0);
-  writeBytes(dir.file("v.vrw"), readBytes(a));
-  ASSERT_TRUE(vrw.openFile(dir.file("v.vrw")));
+  ASSERT_TRUE(flow.openFile(nativeFile("a.tsd", 1)));
+  ASSERT_TRUE(writeSibling(dir.file("v.vrw"), doc, nullptr));
+  ASSERT_TRUE(flow.openFile(dir.file("v.vrw")));
+  // No: saved in place in the sibling format, without the Save dialog.
   shell.yesNo = {false};
-  EXPECT_FALSE(vrw.save());
+  EXPECT_TRUE(flow.save());
   EXPECT_EQ(shell.questions.back(), std::string(kCaptionVrw) + "|" + kMsgVrwFormat);
-  EXPECT_EQ(shell.messages.back(), kMsgSaveFailed);
   EXPECT_TRUE(shell.saveCalls.empty());
+  EXPECT_EQ(flow.currentPath(), dir.file("v.vrw"));
+  EXPECT_EQ(readBytes(dir.file("v.vrw"))[0], 'V');
+  // Yes: the Save dialog chooses another format.
   shell.yesNo = {true};
   shell.saveChoices = {{dir.file("v.tsd"), 0}};
-  EXPECT_TRUE(vrw.save());
+  EXPECT_TRUE(flow.save());
   EXPECT_EQ(shell.saveCalls.size(), 1u);
-  EXPECT_EQ(vrw.currentPath(), dir.file("v.tsd"));
+  EXPECT_EQ(flow.currentPath(), dir.file("v.tsd"));
+}
+
+TEST_F(OpenSaveTest, PsdOpensAndSavesThroughTheFlow) {
+  ASSERT_TRUE(flow.openFile(nativeFile("a.tsd", 0xFF123456)));
+  ASSERT_TRUE(doc.newLayer(false, false));
+  shell.saveChoices = {{dir.file("p.psd"), 1}};
+  ASSERT_TRUE(flow.saveAs());
+  ASSERT_TRUE(flow.openFile(dir.file("p.psd")));
+  EXPECT_EQ(doc.layerCount(), 2);
+  EXPECT_EQ(doc.layers().atIndex(1)->image.at(0, 0), 0xFF123456u);
+  EXPECT_EQ(flow.currentPath(), dir.file("p.psd"));
+  writeBytes(dir.file("deep.psd"), {'8', 'B', 'P', 'S', 0, 1, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 1, 0, 0, 0, 1, 0, 16, 0, 3});
+  EXPECT_FALSE(flow.openFile(dir.file("deep.psd")));
+  EXPECT_EQ(shell.messages.back(), kMsgPsdNot8BitRgb);
+  writeBytes(dir.file("big.psd"), {'8', 'B', 'P', 'S', 0, 2, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 1, 0, 0, 0, 1, 0, 8, 0, 3});
+  EXPECT_FALSE(flow.openFile(dir.file("big.psd")));
+  EXPECT_EQ(shell.messages.back(), kMsgPsdLayout);
 }
 
 TEST_F(OpenSaveTest, SaveRoutesPassFolderAndFormat) {

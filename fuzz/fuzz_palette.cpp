@@ -1,0 +1,23 @@
+// libFuzzer harness for palette.dat, palette files and swatch files.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "formats/palette_files.h"
+#include "fuzz_file.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  auto set = std::make_unique<tessel::PaletteSet>();
+  std::string dat = writeFuzzInput(data, size, ".dat");
+  if (tessel::loadPaletteSet(dat, *set) && (set->tabCount > tessel::kPaletteTabs)) std::abort();
+  for (const char* suffix : {".tpl", ".aco"}) {
+    std::string path = writeFuzzInput(data, size, suffix);
+    tessel::importPaletteFile(path, *set, 9);
+    for (uint32_t c : set->colours[9])
+      if (c > 0xFFFFFF) std::abort();
+    std::remove(path.c_str());
+  }
+  std::remove(dat.c_str());
+  return 0;
+}

@@ -1,0 +1,39 @@
+// libFuzzer harness for both sibling-document readers.
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include "document/document.h"
+#include "formats/native_document.h"
+#include "formats/sibling_document.h"
+#include "fuzz_file.h"
+
+namespace {
+
+uint16_t le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
+
+bool withinMemoryBudget(const uint8_t* data, size_t size) {
+  if (size < 14) return true;
+  uint64_t area = uint64_t(le16(data + 8)) * le16(data + 10);
+  uint64_t layers = std::min<uint64_t>(le16(data + 12), 101);
+  return area * 4 * (layers + 4) <= (uint64_t(512) << 20);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (!withinMemoryBudget(data, size)) return 0;
+  std::string path = writeFuzzInput(data, size, ".vrw");
+  tessel::Document document;
+  if (!document.newImage(3, 2, true)) return 0;
+  tessel::readSibling(path, document, nullptr);
+  if (document.layerCount() < 1 || !document.currentLayer() ||
+      document.currentLayer()->image.width() != document.width())
+    std::abort();
+  tessel::Image32 image;
+  if (tessel::readSiblingComposite(path, image) && (image.width() < 1 || image.width() > tessel::kMaxCanvasSize))
+    std::abort();
+  std::remove(path.c_str());
+  return 0;
+}

@@ -1,0 +1,27 @@
+// libFuzzer harness for the texture library reader.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include "formats/texture_library.h"
+#include "fuzz_file.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::string path = writeFuzzInput(data, size, ".tst");
+  tessel::TextureLibrary library;
+  if (library.load(path, false)) {
+    // Every texture the index names lies inside the block and within 512 x 512.
+    size_t total = 0;
+    for (int i = 0; i < library.count(); ++i) {
+      tessel::TextureLibrary::Texture t = library.at(i);
+      if (t.width < 1 || t.height < 1 || t.width > 512 || t.height > 512) std::abort();
+      total += 4 + size_t(t.width) * size_t(t.height);
+      volatile uint8_t last = t.pixels[size_t(t.width) * size_t(t.height) - 1];
+      (void)last;
+    }
+    if (total != library.dataSize()) std::abort();
+    library.removeTexture(0);
+  }
+  std::remove(path.c_str());
+  return 0;
+}

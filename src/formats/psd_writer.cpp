@@ -1,0 +1,166 @@
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "document/document.h"
+#include "formats/file.h"
+#include "formats/psd_document.h"
+#include "formats/psd_packbits.h"
+
+namespace tessel {
+
+namespace {
+
+constexpr size_t kOutputBuffer = 16384;
+
+// Packed rows go to the file through one 16 KiB buffer.
+class BufferedOutput {
+ public:
+  explicit BufferedOutput(File& file) : file_(file) {}
+  bool write(const uint8_t* data, size_t n) {
+    if (used_ + n > kOutputBuffer && !flush()) return false;
+    if (n > kOutputBuffer) return file_.writeAll(data, n);
+    std::memcpy(buffer_ + used_, data, n);
+    used_ += n;
+    return true;
+  }
+  bool flush() {
+    bool ok = used_ == 0 || file_.writeAll(buffer_, used_);
+    used_ = 0;
+    return ok;
+  }
+
+ private:
+  File& file_;
+  uint8_t buffer_[kOutputBuffer];
+  size_t used_ = 0;
+};
+
+bool writeU32At(File& file, int64_t at, uint32_t v) {
+  return file.seek(at) && file.writeU32BE(v) && file.seekToEnd();
+}
+
+// Packs one plane (byte byteIndex of every pixel) row by row after a table
+// of row counts that is filled in once the rows are known. Adds the packed
+// size (table included) to bytes.
+class PlaneEncoder {
+ public:
+  bool init(int width) {
+    row_.reset(new (std::nothrow) uint8_t[size_t(width)]);
+    packed_.reset(new (std::nothrow) uint8_t[packBitsBound(size_t(width))]);
+    return row_ && packed_;
+  }
+  // The row counts of all planes come first, then their rows.
+  bool write(File& file, const Image32& image, const int* byteIndices, int planes, uint64_t* bytes) {
+    const int w = image.width(), h = image.height();
+    std::vector<uint16_t> counts(size_t(h) * size_t(planes));
+    int64_t table = file.position();
+    if (table < 0) return false;
+    std::vector<uint8_t> zeros(counts.size() * 2, 0);
+    if (!file.writeAll(zeros.data(), zeros.size())) return false;
+    BufferedOutput out(file);
+    for (int p = 0; p < planes; ++p) {
+      uint64_t total = uint64_t(h) * 2;
+      for (int y = 0; y < h; ++y) {
+        const uint8_t* src = reinterpret_cast<const uint8_t*>(image.row(y)) + byteIndices[p];
+        for (int x = 0; x < w; ++x) row_[size_t(x)] = src[size_t(x) * 4];
+        size_t n = packBitsRow(row_.get(), size_t(w), packed_.get());
+        counts[size_t(p) * size_t(h) + size_t(y)] = uint16_t(n);
+        total += n;
+        if (!out.write(packed_.get(), n)) return false;
+      }
+      if (bytes) bytes[p] = total;
+    }
+    if (!out.flush()) return false;
+    for (size_t i = 0; i < counts.size(); ++i) {
+      zeros[i * 2] = uint8_t(counts[i] >> 8);
+      zeros[i * 2 + 1] = uint8_t(counts[i]);
+    }
+    return file.seek(table) && file.writeAll(zeros.data(), zeros.size()) && file.seekToEnd();
+  }
+
+ private:
+  std::unique_ptr<uint8_t[]> row_, packed_;
+};
+
+bool writeHeader(File& file, const Document& document) {
+  static const uint8_t kResolution[38] = {
+      '8', 'B', 'I', 'M', 0x03, 0xED, 10, 'R', 'e', 's', 'o', 'l', 'u', 't', 'i', 'o', 'n', 0, 0, 0, 0, 16,
+      0x02, 0x58, 0, 0, 0, 1, 0, 2, 0x02, 0x58, 0, 0, 0, 1, 0, 2};
+  static const uint8_t kReserved[6] = {};
+  return file.writeAll("8BPS", 4) && file.writeU16BE(1) && file.writeAll(kReserved, 6) && file.writeU16BE(3) &&
+         file.writeU32BE(uint32_t(document.height())) && file.writeU32BE(uint32_t(document.width())) &&
+         file.writeU16BE(8) && file.writeU16BE(3) && file.writeU32BE(0) && file.writeU32BE(38) &&
+         file.writeAll(kResolution, sizeof kResolution);
+}
+
+// One full-canvas record; lengthFields gets where the four channel lengths go.
+bool writeRecord(File& file, const Document& document, const Layer& layer, int64_t* lengthFields) {
+  static const int16_t kIds[4] = {0, 1, 2, -1};
+  if (!file.writeU32BE(0) || !file.writeU32BE(0) || !file.writeU32BE(uint32_t(document.height())) ||
+      !file.writeU32BE(uint32_t(document.width())) || !file.writeU16BE(4))
+    return false;
+  for (int c = 0; c < 4; ++c) {
+    lengthFields[c] = file.position() + 2;
+    if (!file.writeU16BE(uint16_t(kIds[c])) || !file.writeU32BE(0)) return false;
+  }
+  size_t nameLength = strnlen(layer.name, kLayerNameBytes - 1);
+  size_t padded = (nameLength + 4) & ~size_t(3);
+  uint8_t name[kLayerNameBytes + 4] = {};
+  name[0] = uint8_t(nameLength);
+  std::memcpy(name + 1, layer.name, nameLength);
+  return file.writeAll("8BIM", 4) && file.writeAll(psdKeyFromBlendMode(layer.blendMode), 4) &&
+         file.writeU8(psdOpacityFromLayer(layer.opacity)) && file.writeU8(0) &&
+         file.writeU8(layer.visible() ? 0 : 2) && file.writeU8(0) && file.writeU32BE(uint32_t(8 + padded)) &&
+         file.writeU32BE(0) && file.writeU32BE(0) && file.writeAll(name, padded);
+}
+
+bool writeLayerSection(File& file, Document& document, Progress* progress, PlaneEncoder& encoder) {
+  const int count = document.layerCount();
+  const int64_t sectionField = file.position();
+  if (sectionField < 0 || !file.writeU32BE(0) || !file.writeU32BE(0) || !file.writeU16BE(uint16_t(count)))
+    return false;
+  std::vector<int64_t> lengthFields(size_t(count) * 4);
+  for (int i = count - 1, n = 0; i >= 0; --i, ++n)
+    if (!writeRecord(file, document, *document.layers().atIndex(i), &lengthFields[size_t(n) * 4])) return false;
+  static const int kBytes[4] = {2, 1, 0, 3};
+  for (int i = count - 1, n = 0; i >= 0; --i, ++n) {
+    const Image32& image = document.layers().atIndex(i)->image;
+    for (int c = 0; c < 4; ++c) {
+      uint64_t bytes = 0;
+      if (!file.writeU16BE(1) || !encoder.write(file, image, &kBytes[c], 1, &bytes) ||
+          !writeU32At(file, lengthFields[size_t(n) * 4 + size_t(c)], uint32_t(bytes + 2)))
+        return false;
+    }
+    if (progress) progress->step();
+  }
+  uint64_t infoLength = uint64_t(file.position() - sectionField - 8);
+  // The pad byte belongs to the layer info, so the merged image follows both lengths.
+  if ((infoLength & 1) != 0) {
+    if (!file.writeU8(0)) return false;
+    ++infoLength;
+  }
+  return writeU32At(file, sectionField, uint32_t(infoLength + 4)) &&
+         writeU32At(file, sectionField + 4, uint32_t(infoLength));
+}
+
+bool writePsdTo(File& file, Document& document, Progress* progress) {
+  Image32 flat;
+  PlaneEncoder encoder;
+  if (document.layerCount() < 1 || !document.flatten(flat, nullptr, false) || !encoder.init(document.width()))
+    return false;
+  if (!writeHeader(file, document) || !writeLayerSection(file, document, progress, encoder)) return false;
+  static const int kRgb[3] = {2, 1, 0};
+  if (!file.writeU16BE(1) || !encoder.write(file, flat, kRgb, 3, nullptr)) return false;
+  if (progress) progress->step();
+  return true;
+}
+
+}  // namespace
+
+bool writePsd(const std::string& path, Document& document, Progress* progress) {
+  return saveReplacing(path, [&](File& file) { return writePsdTo(file, document, progress); });
+}
+
+}  // namespace tessel
