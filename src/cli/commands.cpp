@@ -18,8 +18,6 @@
 
 namespace tessel {
 
-namespace {
-
 int usageError(const char* text) {
   std::fprintf(stderr, "tessel-cli: %s (see tessel-cli --help)\n", text);
   return 2;
@@ -63,6 +61,8 @@ bool parseColour(const char* text, int32_t& out) {
   out = int32_t(v);
   return true;
 }
+
+namespace {
 
 // Options of convert after IN and OUT; false on an unknown or malformed one.
 bool parseSaveOptions(int argc, char** argv, int first, ImageSaveOptions& options) {

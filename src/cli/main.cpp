@@ -47,6 +47,24 @@ const char kUsage[] =
     "  export-layer FILE INDEX OUT.png\n"
     "      Saves one layer (INDEX counts from the top, 0 first) alone as a 32-bit\n"
     "      PNG with alpha at compression level 6, as the layer panel's export does.\n"
+    "  filter NAME [PARAM=VALUE ...] IN OUT [--layer I] [--rect X,Y,W,H] [--seed N]\n"
+    "         [--fg RRGGBB] [--bg RRGGBB]\n"
+    "      Applies one filter to layer I (default the current layer) within the\n"
+    "      rectangle (default the whole canvas) and saves OUT. Parameters take the\n"
+    "      dialog's raw units (gamma 100 means 1.00; a list its item index; a check\n"
+    "      box 0 or 1; a layer chooser the layer index; colours RRGGBB) and default\n"
+    "      to the dialog's defaults. Colours default to 000000 and FFFFFF.\n"
+    "  filters\n"
+    "      Lists the filter names with their parameters, ranges and defaults.\n"
+    "  resize IN OUT W H [--method nearest|bilinear|lanczos3]\n"
+    "      Scales every layer to W x H (default Lanczos3).\n"
+    "  canvas-size IN OUT W H [--anchor 0..8] [--fill transparent|white|fg] [--fg RRGGBB]\n"
+    "      Changes the canvas size; anchor k: k mod 3 is left/centre/right, k div 3\n"
+    "      top/centre/bottom (default 4, the centre).\n"
+    "  flip-h IN OUT, flip-v IN OUT, rotate-cw IN OUT, rotate-ccw IN OUT\n"
+    "      Flips or turns the whole image by 90 degrees.\n"
+    "  crop IN OUT X,Y,W,H\n"
+    "      Cuts every layer to the rectangle.\n"
     "  --help\n"
     "      Shows this text.\n"
     "\n"
@@ -67,6 +85,13 @@ int main(int argc, char** argv) {
   if (std::strcmp(argv[1], "new") == 0) return tessel::runNew(argc, argv);
   if (std::strcmp(argv[1], "stroke") == 0) return tessel::runStroke(argc, argv);
   if (std::strcmp(argv[1], "export-layer") == 0) return tessel::runExportLayer(argc, argv);
+  if (std::strcmp(argv[1], "filter") == 0) return tessel::runFilter(argc, argv);
+  if (std::strcmp(argv[1], "filters") == 0) return tessel::runListFilters(argc, argv);
+  if (std::strcmp(argv[1], "resize") == 0) return tessel::runResize(argc, argv);
+  if (std::strcmp(argv[1], "canvas-size") == 0) return tessel::runCanvasSize(argc, argv);
+  if (std::strcmp(argv[1], "crop") == 0) return tessel::runCrop(argc, argv);
+  for (const char* t : {"flip-h", "flip-v", "rotate-cw", "rotate-ccw"})
+    if (std::strcmp(argv[1], t) == 0) return tessel::runTransform(argc, argv);
   std::fprintf(stderr, "tessel-cli: unknown command '%s'\n", argv[1]);
   return 2;
 }

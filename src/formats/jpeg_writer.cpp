@@ -61,13 +61,13 @@ class BitWriter {
 struct HuffmanCodes {
   uint16_t code[256] = {};
   uint8_t length[256] = {};
-  explicit HuffmanCodes(const JpegHuffmanSpec& spec) {
+  explicit HuffmanCodes(const JpegHuffmanSpec& huffman) {
     uint32_t next = 0;
     int k = 0;
     for (int len = 1; len <= 16; ++len) {
-      for (int i = 0; i < spec.bits[len - 1]; ++i, ++k) {
-        code[spec.values[k]] = uint16_t(next++);
-        length[spec.values[k]] = uint8_t(len);
+      for (int i = 0; i < huffman.bits[len - 1]; ++i, ++k) {
+        code[huffman.values[k]] = uint16_t(next++);
+        length[huffman.values[k]] = uint8_t(len);
       }
       next <<= 1;
     }
@@ -218,11 +218,11 @@ bool writeHeaders(File& file, int width, int height, const uint8_t luma[64], con
   putMarker(p, 0xC4, 418);
   static const uint8_t kClass[4] = {0x00, 0x10, 0x01, 0x11};
   for (int t = 0; t < 4; ++t) {
-    const JpegHuffmanSpec spec = jpegStandardHuffman(t);
+    const JpegHuffmanSpec huffman = jpegStandardHuffman(t);
     *p++ = kClass[t];
     int count = 0;
-    for (int i = 0; i < 16; ++i) count += (*p++ = spec.bits[i]);
-    std::memcpy(p, spec.values, size_t(count));
+    for (int i = 0; i < 16; ++i) count += (*p++ = huffman.bits[i]);
+    std::memcpy(p, huffman.values, size_t(count));
     p += count;
   }
   putMarker(p, 0xDA, 12);

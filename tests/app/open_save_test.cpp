@@ -190,11 +190,11 @@ TEST_F(OpenSaveTest, ResultCodesBecomeTheirMessages) {
 }
 
 TEST_F(OpenSaveTest, DamagedPixelDataShowsTheMessageAndStillOpens) {
-  testing::NativeFileSpec spec;
+  testing::NativeFileSpec fileLayout;
   testing::NativeLayerSpec layer;
   layer.stream = {0x78, 0x01, 0x07};   // invalid block type
-  spec.layers = {layer};
-  writeBytes(dir.file("damaged.tsd"), testing::buildNative(spec));
+  fileLayout.layers = {layer};
+  writeBytes(dir.file("damaged.tsd"), testing::buildNative(fileLayout));
   EXPECT_TRUE(flow.openFile(dir.file("damaged.tsd")));
   EXPECT_EQ(shell.messages.back(), kMsgDecompressFailed);
   EXPECT_EQ(flow.currentPath(), dir.file("damaged.tsd"));
@@ -205,11 +205,11 @@ TEST_F(OpenSaveTest, DamagedPixelDataShowsTheMessageAndStillOpens) {
 TEST_F(OpenSaveTest, OutOfMemoryLeavesAnUntitledBlankDocument) {
   std::string a = nativeFile("a.tsd", 1);
   ASSERT_TRUE(flow.openFile(a));
-  testing::NativeFileSpec spec;
-  spec.width = 1;
-  spec.height = 1;
-  spec.layers.resize(101);
-  writeBytes(dir.file("many.tsd"), testing::buildNative(spec));
+  testing::NativeFileSpec fileLayout;
+  fileLayout.width = 1;
+  fileLayout.height = 1;
+  fileLayout.layers.resize(101);
+  writeBytes(dir.file("many.tsd"), testing::buildNative(fileLayout));
   EXPECT_FALSE(flow.openFile(dir.file("many.tsd")));
   EXPECT_EQ(shell.messages.back(), kMsgMemoryError);
   EXPECT_EQ(doc.width(), 400);

@@ -43,8 +43,8 @@ bool samePixels(const Image32& a, const Image32& b) {
 class NativeDocumentTest : public ::testing::Test {
  protected:
   std::string file(const char* name) { return dir.file(name); }
-  std::string writeSpec(const NativeFileSpec& spec, const char* name = "made.tsd") {
-    writeBytes(file(name), buildNative(spec));
+  std::string writeSpec(const NativeFileSpec& fileLayout, const char* name = "made.tsd") {
+    writeBytes(file(name), buildNative(fileLayout));
     return file(name);
   }
   // The document every refused file must leave untouched.
@@ -207,11 +207,11 @@ TEST(NativeFlags, MaskModeThreeUsesBitThreeOnly) {
 }
 
 TEST_F(NativeDocumentTest, BlendByteAbove20ReadsAsNormalAndExtraHeaderBytesAreSkipped) {
-  NativeFileSpec spec;
-  spec.headerBody = 14;
-  spec.recordHeader = 40;
-  spec.nameCounter = 9;
-  spec.current = 1;
+  NativeFileSpec fileLayout;
+  fileLayout.headerBody = 14;
+  fileLayout.recordHeader = 40;
+  fileLayout.nameCounter = 9;
+  fileLayout.current = 1;
   NativeLayerSpec a, b;
   a.name = "bottom";
   a.blend = 21;
@@ -221,8 +221,8 @@ TEST_F(NativeDocumentTest, BlendByteAbove20ReadsAsNormalAndExtraHeaderBytesAreSk
   b.opacity = 100;
   b.flags = 0x0B;
   b.pixels.assign(12, 0x80445566);
-  spec.layers = {a, b};
-  ASSERT_EQ(readDocument(writeSpec(spec), doc, nullptr), kReadOk);
+  fileLayout.layers = {a, b};
+  ASSERT_EQ(readDocument(writeSpec(fileLayout), doc, nullptr), kReadOk);
   ASSERT_EQ(doc.layerCount(), 2);
   EXPECT_EQ(doc.currentIndex(), 1);
   EXPECT_EQ(doc.layers().nameCounter(), 9);
@@ -240,43 +240,43 @@ TEST_F(NativeDocumentTest, BlendByteAbove20ReadsAsNormalAndExtraHeaderBytesAreSk
 
 TEST_F(NativeDocumentTest, RefusedHeadersLeaveTheOpenDocument) {
   prepareOpenDocument();
-  NativeFileSpec spec;
-  spec.layers = {NativeLayerSpec{}};
-  spec.width = 4501;
-  EXPECT_EQ(readDocument(writeSpec(spec), doc, nullptr), kReadTooLarge);
+  NativeFileSpec fileLayout;
+  fileLayout.layers = {NativeLayerSpec{}};
+  fileLayout.width = 4501;
+  EXPECT_EQ(readDocument(writeSpec(fileLayout), doc, nullptr), kReadTooLarge);
   expectOpenDocumentUnchanged();
-  spec.width = 4;
-  spec.height = 4501;
-  EXPECT_EQ(readDocument(writeSpec(spec), doc, nullptr), kReadTooLarge);
-  spec.height = 3;
-  spec.magic = "TSLDATB";
-  EXPECT_EQ(readDocument(writeSpec(spec), doc, nullptr), kReadFormatError);
-  spec.magic = "TSLDATA";
-  spec.version = 1;
-  EXPECT_EQ(readDocument(writeSpec(spec), doc, nullptr), kReadFormatError);
-  spec.version = 0;
-  spec.headerBody = 9;   // would overlap the preview
-  EXPECT_EQ(readDocument(writeSpec(spec), doc, nullptr), kReadFormatError);
-  spec.headerBody = 10;
-  spec.recordHeader = 34;
-  EXPECT_EQ(readDocument(writeSpec(spec), doc, nullptr), kReadFormatError);
-  spec.recordHeader = 35;
-  spec.layerCount = 0;
-  EXPECT_EQ(readDocument(writeSpec(spec), doc, nullptr), kReadFormatError);
-  spec.layerCount = -1;
-  spec.width = 0;
-  EXPECT_EQ(readDocument(writeSpec(spec), doc, nullptr), kReadFormatError);
+  fileLayout.width = 4;
+  fileLayout.height = 4501;
+  EXPECT_EQ(readDocument(writeSpec(fileLayout), doc, nullptr), kReadTooLarge);
+  fileLayout.height = 3;
+  fileLayout.magic = "TSLDATB";
+  EXPECT_EQ(readDocument(writeSpec(fileLayout), doc, nullptr), kReadFormatError);
+  fileLayout.magic = "TSLDATA";
+  fileLayout.version = 1;
+  EXPECT_EQ(readDocument(writeSpec(fileLayout), doc, nullptr), kReadFormatError);
+  fileLayout.version = 0;
+  fileLayout.headerBody = 9;   // would overlap the preview
+  EXPECT_EQ(readDocument(writeSpec(fileLayout), doc, nullptr), kReadFormatError);
+  fileLayout.headerBody = 10;
+  fileLayout.recordHeader = 34;
+  EXPECT_EQ(readDocument(writeSpec(fileLayout), doc, nullptr), kReadFormatError);
+  fileLayout.recordHeader = 35;
+  fileLayout.layerCount = 0;
+  EXPECT_EQ(readDocument(writeSpec(fileLayout), doc, nullptr), kReadFormatError);
+  fileLayout.layerCount = -1;
+  fileLayout.width = 0;
+  EXPECT_EQ(readDocument(writeSpec(fileLayout), doc, nullptr), kReadFormatError);
   EXPECT_EQ(readDocument(file("missing.tsd"), doc, nullptr), kReadCannotOpen);
   expectOpenDocumentUnchanged();
 }
 
 TEST_F(NativeDocumentTest, A101stRecordGivesOutOfMemoryAndABlank400Image) {
   prepareOpenDocument();
-  NativeFileSpec spec;
-  spec.width = 2;
-  spec.height = 2;
-  spec.layers.assign(101, NativeLayerSpec{});
-  EXPECT_EQ(readDocument(writeSpec(spec), doc, nullptr), kReadOutOfMemory);
+  NativeFileSpec fileLayout;
+  fileLayout.width = 2;
+  fileLayout.height = 2;
+  fileLayout.layers.assign(101, NativeLayerSpec{});
+  EXPECT_EQ(readDocument(writeSpec(fileLayout), doc, nullptr), kReadOutOfMemory);
   EXPECT_EQ(doc.width(), 400);
   EXPECT_EQ(doc.height(), 400);
   ASSERT_EQ(doc.layerCount(), 1);
@@ -285,10 +285,10 @@ TEST_F(NativeDocumentTest, A101stRecordGivesOutOfMemoryAndABlank400Image) {
 }
 
 TEST_F(NativeDocumentTest, CorruptThirdLayerKeepsTwoWholeLayersAndPartOfTheThird) {
-  NativeFileSpec spec;
-  spec.width = 40;
-  spec.height = 30;
-  spec.current = 0;
+  NativeFileSpec fileLayout;
+  fileLayout.width = 40;
+  fileLayout.height = 30;
+  fileLayout.current = 0;
   NativeLayerSpec good;
   good.pixels.assign(1200, 0xFF0000FF);
   // Stored block of 1000 bytes (250 pixels), then a block whose lengths disagree.
@@ -297,9 +297,9 @@ TEST_F(NativeDocumentTest, CorruptThirdLayerKeepsTwoWholeLayersAndPartOfTheThird
   stream.insert(stream.end(), {0x00, 0x10, 0x00, 0x10, 0x00});
   NativeLayerSpec broken;
   broken.stream = stream;
-  spec.layers = {good, good, broken, good};
+  fileLayout.layers = {good, good, broken, good};
   StepCounter progress;
-  EXPECT_EQ(readDocument(writeSpec(spec), doc, &progress), kReadDecompressFailed);
+  EXPECT_EQ(readDocument(writeSpec(fileLayout), doc, &progress), kReadDecompressFailed);
   EXPECT_EQ(progress.range, 4);
   EXPECT_EQ(progress.steps, 2);
   ASSERT_EQ(doc.layerCount(), 3);
@@ -316,16 +316,16 @@ TEST_F(NativeDocumentTest, CorruptThirdLayerKeepsTwoWholeLayersAndPartOfTheThird
 
 // The next record begins right after the bytes the inflater used.
 TEST_F(NativeDocumentTest, NextRecordStartsWhereTheStreamEndedNotWhereItsSizeSaid) {
-  NativeFileSpec spec;
+  NativeFileSpec fileLayout;
   NativeLayerSpec a, b, c;
   a.pixels.assign(12, 0xFF000001);
   a.sizeDelta = 5;   // overstated: the stream still ends first
   b.pixels.assign(12, 0xFF000002);
   b.sizeDelta = 1;
   c.pixels.assign(12, 0xFF000003);
-  spec.layers = {a, b, c};
+  fileLayout.layers = {a, b, c};
   StepCounter progress;
-  ASSERT_EQ(readDocument(writeSpec(spec), doc, &progress), kReadOk);
+  ASSERT_EQ(readDocument(writeSpec(fileLayout), doc, &progress), kReadOk);
   ASSERT_EQ(doc.layerCount(), 3);
   EXPECT_EQ(doc.layers().atIndex(2)->image.at(0, 0), 0xFF000001u);
   EXPECT_EQ(doc.layers().atIndex(1)->image.at(1, 1), 0xFF000002u);
@@ -334,14 +334,14 @@ TEST_F(NativeDocumentTest, NextRecordStartsWhereTheStreamEndedNotWhereItsSizeSai
 }
 
 TEST_F(NativeDocumentTest, UnderstatedSizeFailsThatLayer) {
-  NativeFileSpec spec;
+  NativeFileSpec fileLayout;
   NativeLayerSpec a, b, c;
   a.pixels.assign(12, 0xFF000001);
   b.pixels.assign(12, 0xFF000002);
   b.sizeDelta = -3;   // the stream runs out before its end
-  spec.layers = {a, b, c};
+  fileLayout.layers = {a, b, c};
   StepCounter progress;
-  EXPECT_EQ(readDocument(writeSpec(spec), doc, &progress), kReadDecompressFailed);
+  EXPECT_EQ(readDocument(writeSpec(fileLayout), doc, &progress), kReadDecompressFailed);
   EXPECT_EQ(doc.layerCount(), 2);
   EXPECT_EQ(progress.steps, 1);
   EXPECT_EQ(doc.layers().atIndex(1)->image.at(0, 0), 0xFF000001u);
@@ -349,19 +349,19 @@ TEST_F(NativeDocumentTest, UnderstatedSizeFailsThatLayer) {
 }
 
 TEST_F(NativeDocumentTest, ManyLayersReadInOrder) {
-  NativeFileSpec spec;
-  spec.width = 16;
-  spec.height = 16;
+  NativeFileSpec fileLayout;
+  fileLayout.width = 16;
+  fileLayout.height = 16;
   for (uint32_t i = 0; i < 40; ++i) {
     NativeLayerSpec layer;
     layer.name = "n";
     layer.name += std::to_string(i);
     layer.pixels.assign(256, 0xFF000000u | i * 0x010203u);
     layer.sizeDelta = (i % 7 == 3) ? 2 : 0;
-    spec.layers.push_back(layer);
+    fileLayout.layers.push_back(layer);
   }
-  spec.current = 39;
-  ASSERT_EQ(readDocument(writeSpec(spec), doc, nullptr), kReadOk);
+  fileLayout.current = 39;
+  ASSERT_EQ(readDocument(writeSpec(fileLayout), doc, nullptr), kReadOk);
   ASSERT_EQ(doc.layerCount(), 40);
   for (int i = 0; i < 40; ++i) {
     const Layer& layer = *doc.layers().atIndex(39 - i);
@@ -374,42 +374,42 @@ TEST_F(NativeDocumentTest, ManyLayersReadInOrder) {
 }
 
 TEST_F(NativeDocumentTest, CurrentIndexOutOfRangeSelectsTheTopLayer) {
-  NativeFileSpec spec;
-  spec.current = 5;
-  spec.layers.assign(2, NativeLayerSpec{});
-  ASSERT_EQ(readDocument(writeSpec(spec), doc, nullptr), kReadOk);
+  NativeFileSpec fileLayout;
+  fileLayout.current = 5;
+  fileLayout.layers.assign(2, NativeLayerSpec{});
+  ASSERT_EQ(readDocument(writeSpec(fileLayout), doc, nullptr), kReadOk);
   EXPECT_EQ(doc.currentIndex(), 0);
   EXPECT_EQ(doc.currentLayer(), doc.layers().atIndex(0));
 }
 
 TEST_F(NativeDocumentTest, UnterminatedNameIsCutTo31BytesOnACharacterBoundary) {
-  NativeFileSpec spec;
+  NativeFileSpec fileLayout;
   NativeLayerSpec a;
   a.name = std::string(30, 'a') + "\xB0\xA1";   // a double-byte character across byte 31
   NativeLayerSpec b;
   b.name = std::string(32, 'b');
-  spec.layers = {a, b};
-  ASSERT_EQ(readDocument(writeSpec(spec), doc, nullptr), kReadOk);
+  fileLayout.layers = {a, b};
+  ASSERT_EQ(readDocument(writeSpec(fileLayout), doc, nullptr), kReadOk);
   EXPECT_EQ(std::string(doc.layers().atIndex(1)->name), std::string(30, 'a'));
   EXPECT_EQ(std::string(doc.layers().atIndex(0)->name), std::string(31, 'b'));
 }
 
 TEST_F(NativeDocumentTest, OpacityAbove128IsClamped) {
-  NativeFileSpec spec;
+  NativeFileSpec fileLayout;
   NativeLayerSpec a;
   a.opacity = 200;
-  spec.layers = {a};
-  ASSERT_EQ(readDocument(writeSpec(spec), doc, nullptr), kReadOk);
+  fileLayout.layers = {a};
+  ASSERT_EQ(readDocument(writeSpec(fileLayout), doc, nullptr), kReadOk);
   EXPECT_EQ(doc.currentLayer()->opacity, 128);
 }
 
 TEST_F(NativeDocumentTest, EveryTruncationEndsInADefinedResultWithACurrentLayer) {
-  NativeFileSpec spec;
+  NativeFileSpec fileLayout;
   NativeLayerSpec a, b;
   a.pixels.assign(12, 0xFF445566);
   b.pixels.assign(12, 0xFF778899);
-  spec.layers = {a, b};
-  std::vector<uint8_t> whole = buildNative(spec);
+  fileLayout.layers = {a, b};
+  std::vector<uint8_t> whole = buildNative(fileLayout);
   size_t firstRecord = 30 + 4 + 4;   // header, 1 x 1 preview, L
   for (size_t n = 0; n < whole.size(); ++n) {
     prepareOpenDocument();
@@ -457,27 +457,27 @@ TEST_F(NativeDocumentTest, SaveIntoAMissingFolderFails) {
 }
 
 TEST_F(NativeDocumentTest, PreviewReaderRefusesWhatItCannotTrust) {
-  NativeFileSpec spec;
-  spec.layers = {NativeLayerSpec{}};
-  spec.previewW = 3;
-  spec.previewH = 2;
+  NativeFileSpec fileLayout;
+  fileLayout.layers = {NativeLayerSpec{}};
+  fileLayout.previewW = 3;
+  fileLayout.previewH = 2;
   Image32 preview;
-  ASSERT_TRUE(readPreview(writeSpec(spec), preview));
+  ASSERT_TRUE(readPreview(writeSpec(fileLayout), preview));
   EXPECT_EQ(preview.width(), 3);
   EXPECT_EQ(preview.height(), 2);
   EXPECT_EQ(preview.bits()[5], 5);   // bytes copied in memory order
 
   Image32 untouched;
-  spec.previewBytes = 3 * 2 * 4 + 4;   // more than the image holds
-  EXPECT_FALSE(readPreview(writeSpec(spec), untouched));
-  spec.previewBytes = 3 * 2 * 4 - 4;
-  EXPECT_FALSE(readPreview(writeSpec(spec), untouched));
-  spec.previewBytes = -1;
-  spec.previewW = 0;
-  EXPECT_FALSE(readPreview(writeSpec(spec), untouched));
-  spec.previewW = 3;
-  spec.version = 1;
-  EXPECT_FALSE(readPreview(writeSpec(spec), untouched));
+  fileLayout.previewBytes = 3 * 2 * 4 + 4;   // more than the image holds
+  EXPECT_FALSE(readPreview(writeSpec(fileLayout), untouched));
+  fileLayout.previewBytes = 3 * 2 * 4 - 4;
+  EXPECT_FALSE(readPreview(writeSpec(fileLayout), untouched));
+  fileLayout.previewBytes = -1;
+  fileLayout.previewW = 0;
+  EXPECT_FALSE(readPreview(writeSpec(fileLayout), untouched));
+  fileLayout.previewW = 3;
+  fileLayout.version = 1;
+  EXPECT_FALSE(readPreview(writeSpec(fileLayout), untouched));
   EXPECT_FALSE(untouched.valid());
   std::vector<uint8_t> cut = buildNative(NativeFileSpec{});
   cut.resize(30);

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Drives tessel-cli end to end: every command once, sizes checked through info,
+# and the exit status of bad calls.
+set -u
+cli="$1"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+failures=0
+check() {   # description, expected, actual
+  if [ "$2" != "$3" ]; then echo "FAIL: $1: expected '$2', got '$3'"; failures=$((failures + 1)); fi
+}
+size() { "$cli" info "$1" | sed -E 's/.*"width":([0-9]+),"height":([0-9]+).*/\1x\2/'; }
+
+"$cli" new 40 30 a.tsd;                                         check "new" 0 $?
+check "new size" 40x30 "$(size a.tsd)"
+"$cli" stroke a.tsd b.tsd --tool 4 --samples "5,5;30,20" --colour FF0000; check "stroke" 0 $?
+"$cli" filter gaussian-blur strength=3 b.tsd c.tsd --rect 0,0,20,30;  check "filter" 0 $?
+"$cli" filter invert b.tsd d.png;                               check "filter to png" 0 $?
+check "png size" 40x30 "$(size d.png)"
+"$cli" resize c.tsd e.tsd 80 60 --method bilinear;              check "resize" 0 $?
+check "resized" 80x60 "$(size e.tsd)"
+"$cli" canvas-size e.tsd f.tsd 100 70 --anchor 8 --fill white;  check "canvas-size" 0 $?
+check "canvas" 100x70 "$(size f.tsd)"
+"$cli" rotate-cw f.tsd g.tsd;                                   check "rotate" 0 $?
+check "rotated" 70x100 "$(size g.tsd)"
+"$cli" flip-h g.tsd g2.tsd;                                     check "flip" 0 $?
+"$cli" crop g2.tsd h.tsd 5,5,20,10;                             check "crop" 0 $?
+check "cropped" 20x10 "$(size h.tsd)"
+"$cli" export-layer b.tsd 0 layer.png;                          check "export-layer" 0 $?
+"$cli" convert b.tsd b.psd && "$cli" convert b.psd b2.tsd;      check "psd round trip" 0 $?
+"$cli" filters | grep -q '^gaussian-blur';                      check "filters lists" 0 $?
+"$cli" filter no-such-filter a.tsd x.tsd 2>/dev/null;           check "unknown filter" 2 $?
+"$cli" filter gamma gamma=x a.tsd x.tsd 2>/dev/null;            check "bad parameter" 2 $?
+"$cli" info missing.tsd 2>/dev/null;                            check "missing file" 1 $?
+"$cli" new 4501 10 big.tsd 2>/dev/null;                         check "too large" 1 $?
+
+if [ "$failures" -eq 0 ]; then echo "tessel-cli: all commands behaved"; fi
+exit "$failures"
