@@ -1,6 +1,5 @@
 #include "ui/qt_shell.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
