@@ -89,16 +89,27 @@ bool OpenSaveFlow::newImage() {
 
 bool OpenSaveFlow::openFromClipboard() {
   if (!confirmUnsavedChanges()) return false;
-  Image32 image;
-  if (!shell_.readClipboardImage(image) || !image.valid()) {
+  int width = 0, height = 0;
+  if (!shell_.clipboardImageSize(width, height) || width < 1 || height < 1) {
     shell_.showMessage(kMsgClipboardEmpty, "", MessageIcon::Warning);
     return false;
   }
-  if (image.width() > kMaxCanvasSize || image.height() > kMaxCanvasSize) {
+  if (width > kMaxCanvasSize || height > kMaxCanvasSize) {
     shell_.showMessage(sizeLimitMessage(), "", MessageIcon::Warning);
     return false;
   }
-  if (!document_.newImage(image.width(), image.height(), true)) {
+  // Read before the document is replaced: a clipboard that changed or
+  // emptied meanwhile leaves the open document alone.
+  Image32 image;
+  if (!image.create(width, height)) {
+    shell_.showMessage(kMsgNewImageFailed, "", MessageIcon::Error);
+    return false;
+  }
+  if (!shell_.readClipboardImage(image)) {
+    shell_.showMessage(kMsgClipboardEmpty, "", MessageIcon::Warning);
+    return false;
+  }
+  if (!document_.newImage(width, height, true)) {
     shell_.showMessage(kMsgNewImageFailed, "", MessageIcon::Error);
     return false;
   }

@@ -58,7 +58,12 @@ class Shell {
   // Per-format option dialogs; false when cancelled.
   virtual bool askPngOptions(ImageSaveOptions& options) = 0;
   virtual bool askGifOptions(ImageSaveOptions& options) = 0;
-  // The clipboard's bitmap as an opaque image; false when there is none.
+  // Size of the clipboard's bitmap (height as its absolute value); false
+  // when there is none.
+  virtual bool clipboardImageSize(int& width, int& height) = 0;
+  // The clipboard's bitmap into image, created beforehand: transparent
+  // white, the bitmap at the top-left, then alpha 255 all over. False when
+  // there is none.
   virtual bool readClipboardImage(Image32& image) = 0;
 
   // Runs task behind the modal progress dialog "处理中..." on one worker

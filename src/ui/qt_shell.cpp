@@ -1,15 +1,12 @@
 #include "ui/qt_shell.h"
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QClipboard>
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFormLayout>
-#include <QImage>
 #include <QMessageBox>
 #include <QPointer>
 #include <QProgressDialog>
@@ -20,6 +17,8 @@
 #include "app/application.h"
 #include "app/document_io.h"
 #include "app/messages.h"
+#include "platform/clipboard_qt.h"
+#include "ui/gif_options_dialog.h"
 #include "ui/main_window.h"
 
 namespace tessel {
@@ -163,21 +162,16 @@ bool QtShell::askPngOptions(ImageSaveOptions& options) {
   return true;
 }
 
-// The GIF writer has no options of its own yet; there is nothing to ask.
-bool QtShell::askGifOptions(ImageSaveOptions&) { return true; }
-
-bool QtShell::readClipboardImage(Image32& image) {
-  QImage clip = QApplication::clipboard()->image();
-  if (clip.isNull()) return false;
-  clip = clip.convertToFormat(QImage::Format_RGB32);
-  if (!image.create(clip.width(), clip.height())) return false;
-  for (int y = 0; y < clip.height(); ++y) {
-    const auto* src = reinterpret_cast<const uint32_t*>(clip.constScanLine(y));
-    Pixel* dst = image.row(y);
-    for (int x = 0; x < clip.width(); ++x) dst[x] = src[x] | 0xFF000000u;
-  }
+bool QtShell::askGifOptions(ImageSaveOptions& options) {
+  GifOptionsDialog dialog(options.gifTransparent, window_);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  options.gifTransparent = dialog.transparentColour();
   return true;
 }
+
+bool QtShell::clipboardImageSize(int& width, int& height) { return clipboard::bitmapSize(width, height); }
+
+bool QtShell::readClipboardImage(Image32& image) { return clipboard::pasteBitmap(image); }
 
 int QtShell::runWithProgress(const ProgressTask& task) {
   QProgressDialog dialog(QString(), QString(), 0, 1, window_);

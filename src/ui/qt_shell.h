@@ -21,6 +21,7 @@ class QtShell : public Shell {
                       std::string& path) override;
   bool askPngOptions(ImageSaveOptions& options) override;
   bool askGifOptions(ImageSaveOptions& options) override;
+  bool clipboardImageSize(int& width, int& height) override;
   bool readClipboardImage(Image32& image) override;
   int runWithProgress(const ProgressTask& task) override;
   void setTitle(const std::string& title) override;

@@ -70,10 +70,15 @@ class FakeShell : public Shell {
     return take(pngOptions, false);
   }
   bool askGifOptions(ImageSaveOptions&) override { return true; }
+  bool clipboardImageSize(int& width, int& height) override {
+    width = clipboard.width();
+    height = clipboard.height();
+    return clipboard.valid();
+  }
   bool readClipboardImage(Image32& image) override {
-    if (!clipboard.valid()) return false;
-    if (!image.create(clipboard.width(), clipboard.height())) return false;
-    image.copyFrom(clipboard);
+    if (!clipboard.valid() || !image.valid()) return false;
+    image.setFrom(clipboard);
+    image.setAlphaRect(0, 0, image.width(), image.height(), 255);
     return true;
   }
   int runWithProgress(const ProgressTask& task) override {
