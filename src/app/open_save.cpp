@@ -201,6 +201,8 @@ ImageSaveOptions OpenSaveFlow::optionsFromSettings() const {
   options.pngLevel = settings_.pngComp;
   options.jpegQuality = settings_.jpegComp & 0xFF;
   options.jpegSubsample = (settings_.jpegComp & 0x8000) != 0;
+  options.pngTransparent = pngTransparent_;
+  options.gifTransparent = gifTransparent_;
   return options;
 }
 
@@ -210,8 +212,10 @@ bool OpenSaveFlow::askFormatOptions(const std::string& path, ImageSaveOptions& o
     if (!shell_.askPngOptions(options)) return false;
     pngSaveAlpha_ = options.pngAlpha;
     settings_.pngComp = options.pngLevel;
+    pngTransparent_ = options.pngTransparent;
   } else if (equalsIgnoreCase(extension, "gif")) {
     if (!shell_.askGifOptions(options)) return false;
+    gifTransparent_ = options.gifTransparent;
   }
   return true;
 }

@@ -72,6 +72,9 @@ class OpenSaveFlow {
   const FormatRegistry& formats_;
   std::string path_;
   bool pngSaveAlpha_ = false;
+  // The transparent colours last chosen in the option dialogs (this session only).
+  int32_t pngTransparent_ = -1;
+  int32_t gifTransparent_ = -1;
   int loadPauseMs_ = 50;
   int savePauseMs_ = 100;
 };

@@ -1,10 +1,8 @@
 #pragma once
-#include <QColor>
 #include <QDialog>
 #include <cstdint>
 
-class QCheckBox;
-class QPushButton;
+#include "ui/transparent_colour_picker.h"
 
 namespace tessel {
 
@@ -15,17 +13,13 @@ class GifOptionsDialog : public QDialog {
   explicit GifOptionsDialog(int32_t transparent, QWidget* parent = nullptr);
 
   // 0x00RRGGBB when "指定透明色" is ticked, else -1.
-  int32_t transparentColour() const;
-  void setColour(const QColor& colour);
-  QCheckBox* transparentBox() const { return box_; }
-  QPushButton* colourButton() const { return button_; }
+  int32_t transparentColour() const { return picker_->transparentColour(); }
+  void setColour(const QColor& colour) { picker_->setColour(colour); }
+  QCheckBox* transparentBox() const { return picker_->box(); }
+  QPushButton* colourButton() const { return picker_->button(); }
 
  private:
-  void chooseColour();
-
-  QCheckBox* box_ = nullptr;
-  QPushButton* button_ = nullptr;
-  QColor colour_;
+  TransparentColourPicker* picker_ = nullptr;
 };
 
 }  // namespace tessel

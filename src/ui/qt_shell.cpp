@@ -19,6 +19,7 @@
 #include "app/messages.h"
 #include "platform/clipboard_qt.h"
 #include "ui/gif_options_dialog.h"
+#include "ui/png_options_dialog.h"
 #include "ui/main_window.h"
 
 namespace tessel {
@@ -147,18 +148,9 @@ bool QtShell::chooseSaveFile(const std::string& initialFolder, const std::string
 }
 
 bool QtShell::askPngOptions(ImageSaveOptions& options) {
-  QDialog dialog(window_);
-  dialog.setWindowTitle(QStringLiteral("PNG"));
-  auto* form = new QFormLayout(&dialog);
-  auto* alpha = new QCheckBox(QStringLiteral("保存Alpha通道"), &dialog);
-  alpha->setChecked(options.pngAlpha);
-  form->addRow(alpha);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-  form->addRow(buttons);
-  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  PngOptionsDialog dialog(options, window_);
   if (dialog.exec() != QDialog::Accepted) return false;
-  options.pngAlpha = alpha->isChecked();
+  dialog.apply(options);
   return true;
 }
 

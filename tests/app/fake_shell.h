@@ -26,6 +26,9 @@ class FakeShell : public Shell {
   std::deque<std::pair<std::string, int>> saveChoices;   // empty path: cancel
   std::deque<bool> pngOptions;
   bool pngAlphaChoice = false;
+  // GIF dialog: the colour it was offered each time, and the one it answers with.
+  std::vector<int32_t> gifOffered;
+  int32_t gifChoice = -1;
   Image32 clipboard;
 
   std::vector<std::string> messages, questions, titles, openFolders;
@@ -69,7 +72,11 @@ class FakeShell : public Shell {
     options.pngAlpha = pngAlphaChoice;
     return take(pngOptions, false);
   }
-  bool askGifOptions(ImageSaveOptions&) override { return true; }
+  bool askGifOptions(ImageSaveOptions& options) override {
+    gifOffered.push_back(options.gifTransparent);
+    options.gifTransparent = gifChoice;
+    return true;
+  }
   bool clipboardImageSize(int& width, int& height) override {
     width = clipboard.width();
     height = clipboard.height();

@@ -326,6 +326,27 @@ TEST_F(OpenSaveTest, PngOptionsDialogCancelStopsAndAlphaFlattensOntoTransparency
   EXPECT_EQ(alphaOf(corner), 0);
 }
 
+TEST_F(OpenSaveTest, GifDialogIsOfferedTheColourChosenLastAndTheWriterGetsIt) {
+  FormatRegistry formats = builtinFormats();
+  int32_t written = 0;
+  for (auto& writer : formats.imageWriters)
+    if (writer.extension == "gif")
+      writer.write = [&](const std::string&, const Image32&, const ImageSaveOptions& options) {
+        written = options.gifTransparent;
+        return true;
+      };
+  OpenSaveFlow withGif(doc, settings, shell, history, formats);
+  withGif.setPauses(0, 0);
+  shell.saveChoices = {{dir.file("a.gif"), 5}, {dir.file("b.gif"), 5}};
+  shell.gifChoice = 0x123456;
+  EXPECT_TRUE(withGif.saveAs());
+  EXPECT_EQ(written, 0x123456);
+  shell.gifChoice = -1;
+  EXPECT_TRUE(withGif.saveAs());
+  EXPECT_EQ(written, -1);
+  EXPECT_EQ(shell.gifOffered, (std::vector<int32_t>{-1, 0x123456}));
+}
+
 TEST_F(OpenSaveTest, GenericLoaderChecksTheSizeAndRemembersPngAlpha) {
   FormatRegistry formats = builtinFormats();
   int width = 4501;

@@ -1,4 +1,4 @@
-// Clipboard bitmaps and the GIF options dialog under the offscreen platform.
+// Clipboard bitmaps and the PNG and GIF options dialogs under the offscreen platform.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -11,6 +11,8 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
@@ -22,6 +24,7 @@
 #include "formats/clipboard_dib.h"
 #include "platform/clipboard_qt.h"
 #include "ui/gif_options_dialog.h"
+#include "ui/png_options_dialog.h"
 #include "ui/main_window.h"
 #include "ui/qt_shell.h"
 #include "ui/session.h"
@@ -262,6 +265,67 @@ TEST_F(ClipboardShellTest, GifOptionsThroughTheShellAndIntoTheFile) {
   ASSERT_GE(gif.size(), 27);
   EXPECT_EQ(gif.mid(13, 6), QByteArray("\xFF\xFF\xFF\x00\x00\xFF", 6));
   EXPECT_EQ(gif.mid(19, 8), QByteArray("\x21\xF9\x04\x01\x00\x00\x01\x00", 8));
+  session.window()->close();
+  session.shutdown();
+}
+
+TEST_F(ClipboardShellTest, PngDialogTransparentColourOnlyWithoutAlpha) {
+  ImageSaveOptions in;
+  in.pngLevel = 6;
+  in.pngTransparent = 0xFF0000;
+  PngOptionsDialog dialog(in);
+  EXPECT_TRUE(dialog.opaqueButton()->isChecked());
+  EXPECT_EQ(dialog.levelBox()->value(), 6);
+  EXPECT_TRUE(dialog.picker()->box()->isChecked());
+  EXPECT_TRUE(dialog.picker()->isEnabled());
+
+  dialog.alphaButton()->setChecked(true);
+  EXPECT_FALSE(dialog.picker()->isEnabled());
+  ImageSaveOptions out;
+  dialog.apply(out);
+  EXPECT_TRUE(out.pngAlpha);
+  EXPECT_EQ(out.pngTransparent, -1);
+
+  dialog.opaqueButton()->setChecked(true);
+  dialog.levelBox()->setValue(9);
+  dialog.apply(out);
+  EXPECT_FALSE(out.pngAlpha);
+  EXPECT_EQ(out.pngLevel, 9);
+  EXPECT_EQ(out.pngTransparent, 0xFF0000);
+}
+
+TEST_F(ClipboardShellTest, PngOptionsThroughTheShellAndIntoTheFile) {
+  Session session;
+  ASSERT_TRUE(session.start(QString()));
+  QtShell shell(session.app());
+  ImageSaveOptions options;
+  whenModal([](QWidget* w) {
+    auto* png = static_cast<PngOptionsDialog*>(w);
+    png->picker()->box()->setChecked(true);
+    png->picker()->setColour(QColor(255, 0, 0));
+    png->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+  });
+  ASSERT_TRUE(shell.askPngOptions(options));
+  EXPECT_FALSE(options.pngAlpha);
+  EXPECT_EQ(options.pngTransparent, 0xFF0000);
+
+  // White then red in the palette: red is the entry the tRNS chunk clears.
+  Document& doc = session.app().document;
+  ASSERT_TRUE(doc.newImage(2, 1, true));
+  doc.currentLayer()->image.set(0, 0, 0xFFFFFFFF);
+  doc.currentLayer()->image.set(1, 0, 0xFFFF0000);
+  struct : Progress {
+    void setRange(int) override {}
+    void step() override {}
+  } progress;
+  const QString path = temp.path() + QStringLiteral("/t.png");
+  ASSERT_TRUE(saveFile(builtinFormats(), path.toStdString(), doc, progress, options));
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray png = file.readAll();
+  const qsizetype at = png.indexOf("tRNS");
+  ASSERT_GT(at, 4);
+  EXPECT_EQ(png.mid(at - 4, 10), QByteArray("\x00\x00\x00\x02tRNS\xFF\x00", 10));
   session.window()->close();
   session.shutdown();
 }
