@@ -164,6 +164,8 @@ void MainWindow::openHelp() {
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
+  // During a drag the keys belong to it (the canvas input follows them).
+  if (app_.painting.input.dragging()) return QMainWindow::keyPressEvent(event);
   Key key = Key::Other;
   switch (event->key()) {
     case Qt::Key_Left: key = Key::Left; break;
@@ -190,6 +192,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
       command(id);
       return;
     }
+    if (app_.painting.input.boundKey(binding->category, binding->index)) return;
   }
   QMainWindow::keyPressEvent(event);
 }
