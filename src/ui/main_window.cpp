@@ -225,8 +225,9 @@ void MainWindow::placeAndShowPanels() {
 void MainWindow::bringToFront() {
   activateWindow();
   raise();
-  for (PanelWindow* p : panels_) {
-    if (p->isVisible()) p->raise();
+  // The tools and their options end on top where panels overlap.
+  for (auto p = panels_.rbegin(); p != panels_.rend(); ++p) {
+    if ((*p)->isVisible()) (*p)->raise();
   }
 }
 

@@ -11,6 +11,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTabletEvent>
+#include <QTimer>
 #include <QWidget>
 
 #include "config/key_table.h"
@@ -203,8 +204,13 @@ void installPainting(MainWindow& window, Application& app, QWidget* toolsWindow,
   contentLayout->addWidget(options);
   scroll->setWidget(content);
   optionsLayout->addWidget(scroll);
-  QObject::connect(options, &ToolOptionsPanel::rowsChanged, optionsWindow,
-                   [optionsWindow] { fitHeightToContents(optionsWindow); });
+  // Once the hidden rows have left the layouts.
+  QObject::connect(options, &ToolOptionsPanel::rowsChanged, optionsWindow, [optionsWindow, scroll] {
+    QTimer::singleShot(0, optionsWindow, [optionsWindow, scroll] {
+      scroll->updateGeometry();   // its size hint follows the contents
+      fitHeightToContents(optionsWindow);
+    });
+  });
   auto* input = new PaintInput(p, app.keys, canvasViewport);
 
   tools->setCurrent(p.draw.toolNo);

@@ -156,7 +156,6 @@ void ToolOptionsPanel::showRows(int tool) {
   form_->setRowVisible(minSize_, hasPercentages(tool));
   form_->setRowVisible(minAlpha_, hasPercentages(tool));
   form_->setRowVisible(water_, tool == kToolWatercolour);
-  adjustSize();
   emit rowsChanged();
 }
 

@@ -4,6 +4,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -233,6 +235,36 @@ TEST_F(PaintTest, MovingOverTheCanvasActivatesTheMainWindowFromAPanel) {
   QTest::mouseMove(viewport, QPoint(60, 60));
   QApplication::processEvents();
   EXPECT_EQ(QApplication::activeWindow(), options);
+  session.shutdown();
+}
+
+TEST_F(PaintTest, PanelsKeepClearOfTheScrollBarAndOptionsFitTheirRows) {
+  Session session;
+  ASSERT_TRUE(session.start(QString()));
+  MainWindow* w = session.window();
+  QScrollBar* bar = w->canvas()->verticalScrollBar();
+  const QRect barRect(bar->mapToGlobal(QPoint(0, 0)), bar->size());
+  for (int n = 0; n < kPanelCount; ++n) {
+    if (w->panel(n)->isVisible()) {
+      EXPECT_FALSE(w->panel(n)->geometry().intersects(barRect)) << n;
+    }
+  }
+  // The pen shows the most rows; the panel grows to them unless the screen ends first.
+  session.app().painting.input.selectTool(kToolPen);
+  QApplication::processEvents();
+  PanelWindow* options = w->panel(kToolOptionsPanel);
+  auto* panel = w->findChild<ToolOptionsPanel*>(QStringLiteral("toolOptionsPanel"));
+  ASSERT_NE(panel, nullptr);
+  const QRect work = options->screen()->availableGeometry();
+  const int penHeight = options->height();
+  EXPECT_GT(penHeight, 250);   // taller than the default place
+  EXPECT_EQ(penHeight, std::min(options->sizeHint().height(), work.bottom() + 1 - options->y()));
+  if (penHeight == options->sizeHint().height()) {
+    EXPECT_GE(panel->height(), panel->sizeHint().height());
+  }
+  session.app().painting.input.selectTool(kToolFill);
+  QApplication::processEvents();
+  EXPECT_LT(options->height(), penHeight);   // and shrinks for fewer rows
   session.shutdown();
 }
 
