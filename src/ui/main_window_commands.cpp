@@ -178,7 +178,10 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
   }
   FixedKeyAction a = fixedKeyAction(key, event->modifiers() & Qt::ControlModifier);
   if (a.kind == FixedKeyAction::ShiftLayer) {
-    if (shiftCurrentLayer(app_.document, a.dx, a.dy)) app_.view.refreshAll();
+    if (shiftCurrentLayer(app_.document, a.dx, a.dy)) {
+      app_.view.refreshAll();
+      app_.layerPixelsChanged();
+    }
     return;
   }
   if (a.kind == FixedKeyAction::Command) {
