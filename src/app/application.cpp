@@ -26,6 +26,11 @@ bool Application::undoStep(bool redo) {
     case UndoRefresh::Kind::Full: view.refreshAll(); break;
     case UndoRefresh::Kind::None: break;
   }
+  if (shell_) {
+    // An area names its layer; anything larger rebuilds every row.
+    shell_->refreshLayerPanel(refresh.kind == UndoRefresh::Kind::Area ? refresh.layerIndex : -1);
+    shell_->refreshNavigator();
+  }
   return true;
 }
 
@@ -44,7 +49,15 @@ std::string Application::title() const {
 }
 
 void Application::attachShell(Shell& shell) {
+  shell_ = &shell;
   files = std::make_unique<OpenSaveFlow>(document, config, shell, history);
+  painting.input.hooks.layerChanged = [this] { layerPixelsChanged(); };
+}
+
+void Application::layerPixelsChanged() {
+  if (!shell_) return;
+  shell_->refreshLayerPanel(document.currentIndex());
+  shell_->refreshNavigator();
 }
 
 void Application::loadSettings(const std::string& folder) {

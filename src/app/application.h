@@ -96,7 +96,12 @@ class Application {
   bool unpackIcons();
   bool createScreenBuffer(int maxWidth, int maxHeight);
   std::string title() const;
+  // The open/save flow and the refresh notifications go to the shell from
+  // here on; a stroke's end reaches it through the canvas input's hook.
   void attachShell(Shell& shell);
+  // After a stroke or a layer move changed the current layer: its row in the
+  // layer panel and the navigator.
+  void layerPixelsChanged();
   // config.ini and key.dat: read before any window exists, written at exit.
   // Settings, key assignments, then the palettes and the texture library
   // (missing or damaged files leave them empty).
@@ -107,6 +112,9 @@ class Application {
   // Panel visibility as WinViewFlag.
   bool panelVisible(int panel) const { return (settings.winViewFlag >> panel) & 1; }
   void setPanelVisible(int panel, bool visible);
+
+ private:
+  Shell* shell_ = nullptr;
 };
 
 }  // namespace tessel

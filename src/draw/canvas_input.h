@@ -85,6 +85,10 @@ class CanvasInput {
   void selectTool(int tool);
   void eraserSwitch();
   void swapColours() { draw_.curColNo = draw_.curColNo == 1 ? 0 : 1; notifyColour(); }
+  // A key-binding entry of the tool categories: 0 selects tool `index`, 1
+  // sets the current tool's draw type, 4 runs tool action `index` (see
+  // ToolKeyAction). Only while idle; false when nothing was done.
+  bool boundKey(int category, int index);
 
   DragState state() const { return state_; }
   int subMode() const { return subMode_; }
@@ -133,6 +137,9 @@ class CanvasInput {
   void addMaskColour(Pixel colour);
   void notifyColour();
 
+  // Key bindings (canvas_input_keys.cpp).
+  bool toolKeyAction(int action);
+
   // XOR feedback (canvas_input_xor.cpp).
   void showXor(const XorShape& shape);
   void hideXor();
@@ -163,6 +170,22 @@ class CanvasInput {
   bool penLifted_ = false;
   std::optional<Pixel> mixPick_;
   uint64_t mixPickMs_ = 0;
+};
+
+// Categories of the key-binding table that act on the tools.
+constexpr int kBindTool = 0;
+constexpr int kBindDrawType = 1;
+constexpr int kBindToolAction = 4;
+
+// Tool actions of the key-binding table, in table order.
+enum ToolKeyAction : int {
+  kKeyEraserSwitch = 0,
+  kKeySwapColours = 1,
+  kKeySizeUp = 2,
+  kKeySizeDown = 3,
+  kKeySizeOne = 4,
+  kKeyTexture = 5,
+  kKeyWaterA = 6,   // to kKeyWaterA + 3: watercolour amount A-D
 };
 
 // Any painting tool takes every draw type; the others have none.

@@ -1,5 +1,6 @@
 #include "ui/canvas_widget.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPaintEvent>
@@ -9,8 +10,13 @@
 #include <cstring>
 
 #include "app/application.h"
+#include "draw/input_state.h"
 
 namespace tessel {
+
+bool frontOnCanvasMove(uint32_t optFlag, bool modal, const QWidget* active, const QWidget* mainWindow) {
+  return (optFlag & kOptFlagFrontOnMove) && !modal && active && active != mainWindow;
+}
 
 CanvasWidget::CanvasWidget(Application& app, QWidget* parent)
     : QAbstractScrollArea(parent), app_(app) {
@@ -86,6 +92,9 @@ void CanvasWidget::wheelEvent(QWheelEvent* event) {
 }
 
 void CanvasWidget::mouseMoveEvent(QMouseEvent* event) {
+  if (bringMainToFront && frontOnCanvasMove(app_.settings.optFlag, QApplication::activeModalWidget() != nullptr,
+                                            QApplication::activeWindow(), window()))
+    bringMainToFront();
   QPoint p = event->position().toPoint();
   app_.view.setCursorImagePoint(app_.view.imageFromView(p.x(), p.y()));
   emit cursorMoved();

@@ -1,11 +1,18 @@
 #pragma once
 #include <QAbstractScrollArea>
 #include <QImage>
+#include <cstdint>
 #include <functional>
 
 namespace tessel {
 
 class Application;
+
+// Whether a mouse move over the canvas brings the main window to the front:
+// OptFlag bit 0x08 is set, no modal window runs, and another window of the
+// program is active (`active` is the application's active window, null
+// while another program has the focus).
+bool frontOnCanvasMove(uint32_t optFlag, bool modal, const QWidget* active, const QWidget* mainWindow);
 
 // The canvas window: forwards sizes, scrolls, the wheel and the cursor to the
 // CanvasView and paints by copying the invalid rectangle out of the screen
@@ -20,6 +27,8 @@ class CanvasWidget : public QAbstractScrollArea {
   // The last painted pixels (for tests and screenshots).
   const QImage& frame() const { return frame_; }
   std::function<void()> onFirstPaint;
+  // Brings the main window to the front (see frontOnCanvasMove).
+  std::function<void()> bringMainToFront;
 
  signals:
   void viewChanged();

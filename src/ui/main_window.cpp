@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 #include <vector>
 
 #include "app/application.h"
@@ -42,6 +43,7 @@ MainWindow::MainWindow(Application& app) : app_(app) {
   setAcceptDrops(true);
   canvas_ = new CanvasWidget(app_, this);
   setCentralWidget(canvas_);
+  canvas_->bringMainToFront = [this] { bringToFront(); };
   buildMenus();
   buildToolBar();
   infoBar_ = new InfoBar(this);
@@ -187,9 +189,12 @@ void MainWindow::refreshInfoBar() { infoBar_->setText(app_.view.infoBar()); }
 
 void MainWindow::placeAndShowPanels() {
   const ShellSettings& s = app_.settings;
-  // The client area starts below the menu bar, as the defaults expect.
+  // The client area starts below the menu bar, as the defaults expect, and
+  // ends left of the canvas's vertical scroll bar, which the panels would hide.
   QRect g = geometry();
   g.setTop(g.top() + menuBar()->height());
+  const QWidget* viewport = canvas_->viewport();
+  g.setRight(std::min(g.right(), viewport->mapToGlobal(QPoint(viewport->width() - 1, 0)).x()));
   PanelDefaults d = defaultPanelRects({g.x(), g.y(), g.width(), g.height()}, s.layerHeight);
   auto storedPoint = [](Point p, Rect& r) {
     if (p.x != kNeverPlaced) r.x = p.x, r.y = p.y;
@@ -212,6 +217,7 @@ void MainWindow::placeAndShowPanels() {
     panels_[size_t(n)]->setGeometry(r.x, r.y, r.w, r.h);
     panels_[size_t(n)]->setVisible(app_.panelVisible(n));
   }
+  fitHeightToContents(panels_[kToolOptionsPanel]);
   syncChecks();
 }
 
@@ -219,8 +225,9 @@ void MainWindow::placeAndShowPanels() {
 void MainWindow::bringToFront() {
   activateWindow();
   raise();
-  for (PanelWindow* p : panels_) {
-    if (p->isVisible()) p->raise();
+  // The tools and their options end on top where panels overlap.
+  for (auto p = panels_.rbegin(); p != panels_.rend(); ++p) {
+    if ((*p)->isVisible()) (*p)->raise();
   }
 }
 

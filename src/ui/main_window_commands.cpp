@@ -164,6 +164,8 @@ void MainWindow::openHelp() {
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
+  // During a drag the keys belong to it (the canvas input follows them).
+  if (app_.painting.input.dragging()) return QMainWindow::keyPressEvent(event);
   Key key = Key::Other;
   switch (event->key()) {
     case Qt::Key_Left: key = Key::Left; break;
@@ -176,7 +178,10 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
   }
   FixedKeyAction a = fixedKeyAction(key, event->modifiers() & Qt::ControlModifier);
   if (a.kind == FixedKeyAction::ShiftLayer) {
-    if (shiftCurrentLayer(app_.document, a.dx, a.dy)) app_.view.refreshAll();
+    if (shiftCurrentLayer(app_.document, a.dx, a.dy)) {
+      app_.view.refreshAll();
+      app_.layerPixelsChanged();
+    }
     return;
   }
   if (a.kind == FixedKeyAction::Command) {
@@ -190,6 +195,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
       command(id);
       return;
     }
+    if (app_.painting.input.boundKey(binding->category, binding->index)) return;
   }
   QMainWindow::keyPressEvent(event);
 }

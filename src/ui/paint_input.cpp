@@ -8,7 +8,10 @@
 #include <QVBoxLayout>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabletEvent>
+#include <QTimer>
 #include <QWidget>
 
 #include "config/key_table.h"
@@ -16,6 +19,7 @@
 #include "draw/canvas_input_setup.h"
 #include "ui/colour_panel.h"
 #include "ui/main_window.h"
+#include "ui/panel_window.h"
 #include "ui/tool_options_panel.h"
 #include "ui/tools_panel.h"
 #include "ui/virtual_keys.h"
@@ -25,6 +29,22 @@ namespace tessel {
 namespace {
 
 constexpr int kHeldKeyGroup = 3;
+
+// Asks for the whole height of its contents, so the panel around it can be
+// sized to them; scrolls when the screen is too short.
+class ContentsScrollArea : public QScrollArea {
+ public:
+  explicit ContentsScrollArea(QWidget* parent) : QScrollArea(parent) {
+    setWidgetResizable(true);
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  }
+  QSize sizeHint() const override {
+    if (!widget()) return QScrollArea::sizeHint();
+    QSize s = widget()->sizeHint();
+    return {s.width() + verticalScrollBar()->sizeHint().width(), s.height()};
+  }
+};
 
 int buttonOf(Qt::MouseButton b) {
   switch (b) {
@@ -174,10 +194,23 @@ void installPainting(MainWindow& window, Application& app, QWidget* toolsWindow,
   toolsLayout->addWidget(tools);
   auto* optionsLayout = new QVBoxLayout(optionsWindow);
   optionsLayout->setContentsMargins(0, 0, 0, 0);
-  auto* options = new ToolOptionsPanel(p, optionsWindow);
-  auto* colours = new ColourPanel(p.draw, optionsWindow);
-  optionsLayout->addWidget(colours);
-  optionsLayout->addWidget(options);
+  auto* scroll = new ContentsScrollArea(optionsWindow);
+  auto* content = new QWidget(scroll);
+  auto* contentLayout = new QVBoxLayout(content);
+  contentLayout->setContentsMargins(0, 0, 0, 0);
+  auto* options = new ToolOptionsPanel(p, content);
+  auto* colours = new ColourPanel(p.draw, content);
+  contentLayout->addWidget(colours);
+  contentLayout->addWidget(options);
+  scroll->setWidget(content);
+  optionsLayout->addWidget(scroll);
+  // Once the hidden rows have left the layouts.
+  QObject::connect(options, &ToolOptionsPanel::rowsChanged, optionsWindow, [optionsWindow, scroll] {
+    QTimer::singleShot(0, optionsWindow, [optionsWindow, scroll] {
+      scroll->updateGeometry();   // its size hint follows the contents
+      fitHeightToContents(optionsWindow);
+    });
+  });
   auto* input = new PaintInput(p, app.keys, canvasViewport);
 
   tools->setCurrent(p.draw.toolNo);
@@ -191,7 +224,7 @@ void installPainting(MainWindow& window, Application& app, QWidget* toolsWindow,
     options->refresh();
   };
   QObject::connect(colours, &ColourPanel::changed, options, &ToolOptionsPanel::refresh);
-  p.input.hooks.layerChanged = [&window] { window.refreshTitle(); };
+  p.input.hooks.bringToFront = [&window] { window.bringToFront(); };
   p.input.hooks.selectMenu = [&window](double, double) {
     const QList<QAction*> menus = window.menuBar()->actions();
     if (menus.size() > 2 && menus[2]->menu()) menus[2]->menu()->popup(QCursor::pos());

@@ -1,6 +1,8 @@
 #include "ui/panel_window.h"
 
 #include <QCloseEvent>
+#include <QScreen>
+#include <algorithm>
 
 namespace tessel {
 
@@ -13,6 +15,20 @@ PanelWindow::PanelWindow(int panel, const QString& title, QWidget* owner)
 void PanelWindow::closeEvent(QCloseEvent* event) {
   event->ignore();
   emit closedByUser(panel_);
+}
+
+}  // namespace tessel
+
+namespace tessel {
+
+void fitHeightToContents(QWidget* panel) {
+  constexpr int kLowest = 60;
+  int h = panel->sizeHint().height();
+  if (QScreen* screen = panel->screen()) {
+    const QRect work = screen->availableGeometry();
+    h = std::min(h, work.bottom() + 1 - std::max(panel->y(), work.top()));
+  }
+  panel->resize(std::max(panel->width(), panel->sizeHint().width()), std::max(h, kLowest));
 }
 
 }  // namespace tessel

@@ -146,6 +146,8 @@ void ToolOptionsPanel::edited() {
 
 // Only the switches the current tool has are shown.
 void ToolOptionsPanel::showRows(int tool) {
+  if (tool == rowsTool_) return;
+  rowsTool_ = tool;
   form_->setRowVisible(drawType_, isPaintingTool(tool));
   form_->setRowVisible(smoothing_, tool == kToolPen);
   for (QCheckBox* c : penBits_) form_->setRowVisible(c, tool == kToolPen);
@@ -154,7 +156,7 @@ void ToolOptionsPanel::showRows(int tool) {
   form_->setRowVisible(minSize_, hasPercentages(tool));
   form_->setRowVisible(minAlpha_, hasPercentages(tool));
   form_->setRowVisible(water_, tool == kToolWatercolour);
-  adjustSize();
+  emit rowsChanged();
 }
 
 void ToolOptionsPanel::refresh() {

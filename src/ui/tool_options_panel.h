@@ -26,6 +26,8 @@ class ToolOptionsPanel : public QWidget {
 
  signals:
   void changed();
+  // The rows shown for the current tool changed.
+  void rowsChanged();
 
  private:
   QSpinBox* spin(const QString& name, int low, int high);
@@ -37,6 +39,7 @@ class ToolOptionsPanel : public QWidget {
   PaintingTools& p_;
   QFormLayout* form_ = nullptr;
   bool filling_ = false;
+  int rowsTool_ = -1;   // the tool whose rows are shown
   QSpinBox* size_ = nullptr;
   QSpinBox* alpha_ = nullptr;
   QComboBox* drawType_ = nullptr;

@@ -34,6 +34,8 @@ class FakeShell : public Shell {
   std::vector<std::string> messages, questions, titles, openFolders;
   std::vector<SaveCall> saveCalls;
   std::vector<uint32_t> lastRecentSizes;
+  std::vector<int> layerRows;   // refreshLayerPanel calls, -1 for every row
+  int navigatorRefreshes = 0;
   int replaced = 0, recentChanged = 0, fronted = 0, progressRuns = 0, unexpected = 0;
   int lastRange = -1, lastSteps = 0;
 
@@ -103,8 +105,8 @@ class FakeShell : public Shell {
   void setTitle(const std::string& title) override { titles.push_back(title); }
   void documentReplaced() override { ++replaced; }
   void refreshCanvas(const Rect&) override {}
-  void refreshLayerPanel(int) override {}
-  void refreshNavigator() override {}
+  void refreshLayerPanel(int row) override { layerRows.push_back(row); }
+  void refreshNavigator() override { ++navigatorRefreshes; }
   void recentListsChanged() override { ++recentChanged; }
   void bringToFront() override { ++fronted; }
 

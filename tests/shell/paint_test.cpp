@@ -4,6 +4,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -12,6 +14,7 @@
 #include "ui/canvas_widget.h"
 #include "ui/colour_panel.h"
 #include "ui/main_window.h"
+#include "ui/panel_window.h"
 #include "ui/session.h"
 #include "ui/tool_options_panel.h"
 #include "ui/tools_panel.h"
@@ -151,6 +154,117 @@ TEST_F(PaintTest, OptionsAndColourPanelsEditTheCurrentTool) {
   colours->setValue(2, 100);
   EXPECT_EQ(p.draw.drawCol2, 0xFF0000u);
   EXPECT_EQ(p.draw.drawCol1 & 0xFFFFFFu, 0u);   // the other colour stays
+  session.shutdown();
+}
+
+TEST_F(PaintTest, BoundKeysSelectToolsResizeAndSwapColoursAndThePanelsFollow) {
+  Session session;
+  ASSERT_TRUE(session.start(QString()));
+  MainWindow* w = session.window();
+  Application& app = session.app();
+  PaintingTools& p = app.painting;
+  ASSERT_TRUE(app.keys.assign(0, kToolBrush, 0x42));   // B selects the brush
+  ASSERT_TRUE(app.keys.assign(1, 2, 0x52));            // R: rectangle draw type
+  ASSERT_TRUE(app.keys.assign(4, 2, 0x58));            // X: size + 1
+  ASSERT_TRUE(app.keys.assign(4, 1, 0x43));            // C: the other colour
+  auto* tools = w->findChild<ToolsPanel*>(QStringLiteral("toolsPanel"));
+  auto* options = w->findChild<ToolOptionsPanel*>(QStringLiteral("toolOptionsPanel"));
+  auto* colours = w->findChild<ColourPanel*>(QStringLiteral("colourPanel"));
+  ASSERT_TRUE(tools && options && colours);
+  auto* size = options->findChild<QSpinBox*>(QStringLiteral("size"));
+  auto* drawType = options->findChild<QComboBox*>(QStringLiteral("drawType"));
+  ASSERT_TRUE(size && drawType);
+
+  QTest::keyClick(w, Qt::Key_B);
+  EXPECT_EQ(p.draw.toolNo, kToolBrush);
+  EXPECT_TRUE(qobject_cast<QAbstractButton*>(tools->button(kToolBrush))->isChecked());
+  EXPECT_EQ(size->value(), 30);
+  QTest::keyClick(w, Qt::Key_X);
+  EXPECT_EQ(p.tools.sizeOf(kToolBrush), 31);
+  EXPECT_EQ(size->value(), 31);
+  QTest::keyClick(w, Qt::Key_R);
+  EXPECT_EQ(p.tools.drawType[kToolBrush], 2);
+  EXPECT_EQ(drawType->currentIndex(), 2);
+  colours->setModel(ColourPanel::kRgb);
+  p.draw.drawCol1 = 0x000000;
+  p.draw.drawCol2 = 0x40C080;
+  QTest::keyClick(w, Qt::Key_C);
+  EXPECT_EQ(p.draw.curColNo, 1);
+  EXPECT_EQ(colours->values(), (std::array<int, 3>{0x40, 0xC0, 0x80}));
+
+  // During a drag the keys are the drag's.
+  QWidget* viewport = w->canvas()->viewport();
+  p.tools.drawType[kToolBrush] = 0;
+  Point a = app.view.viewFromImage(50, 50);
+  QTest::mousePress(viewport, Qt::LeftButton, {}, QPoint(a.x, a.y));
+  ASSERT_TRUE(p.input.dragging());
+  QTest::keyClick(w, Qt::Key_X);
+  EXPECT_EQ(p.tools.sizeOf(kToolBrush), 31);
+  QTest::mouseRelease(viewport, Qt::LeftButton, {}, QPoint(a.x, a.y));
+  session.shutdown();
+}
+
+TEST(FrontOnCanvasMove, OnlyFromAnotherWindowOfOursWithTheOptionAndNoModal) {
+  paintApp();
+  QWidget main, panel;
+  const uint32_t on = 0x08, off = 58 & ~0x08u;
+  EXPECT_TRUE(frontOnCanvasMove(on, false, &panel, &main));
+  EXPECT_FALSE(frontOnCanvasMove(off, false, &panel, &main));
+  EXPECT_FALSE(frontOnCanvasMove(on, true, &panel, &main));     // a modal window runs
+  EXPECT_FALSE(frontOnCanvasMove(on, false, &main, &main));     // already in front
+  EXPECT_FALSE(frontOnCanvasMove(on, false, nullptr, &main));   // another program is active
+}
+
+TEST_F(PaintTest, MovingOverTheCanvasActivatesTheMainWindowFromAPanel) {
+  Session session;
+  ASSERT_TRUE(session.start(QString()));
+  MainWindow* w = session.window();
+  PanelWindow* options = w->panel(kToolOptionsPanel);
+  QWidget* viewport = w->canvas()->viewport();
+  session.app().settings.optFlag |= 0x08;
+  options->activateWindow();
+  QApplication::processEvents();
+  ASSERT_EQ(QApplication::activeWindow(), options);
+  QTest::mouseMove(viewport, QPoint(50, 50));
+  QApplication::processEvents();
+  EXPECT_EQ(QApplication::activeWindow(), w);
+
+  session.app().settings.optFlag &= ~0x08u;
+  options->activateWindow();
+  QApplication::processEvents();
+  QTest::mouseMove(viewport, QPoint(60, 60));
+  QApplication::processEvents();
+  EXPECT_EQ(QApplication::activeWindow(), options);
+  session.shutdown();
+}
+
+TEST_F(PaintTest, PanelsKeepClearOfTheScrollBarAndOptionsFitTheirRows) {
+  Session session;
+  ASSERT_TRUE(session.start(QString()));
+  MainWindow* w = session.window();
+  QScrollBar* bar = w->canvas()->verticalScrollBar();
+  const QRect barRect(bar->mapToGlobal(QPoint(0, 0)), bar->size());
+  for (int n = 0; n < kPanelCount; ++n) {
+    if (w->panel(n)->isVisible()) {
+      EXPECT_FALSE(w->panel(n)->geometry().intersects(barRect)) << n;
+    }
+  }
+  // The pen shows the most rows; the panel grows to them unless the screen ends first.
+  session.app().painting.input.selectTool(kToolPen);
+  QApplication::processEvents();
+  PanelWindow* options = w->panel(kToolOptionsPanel);
+  auto* panel = w->findChild<ToolOptionsPanel*>(QStringLiteral("toolOptionsPanel"));
+  ASSERT_NE(panel, nullptr);
+  const QRect work = options->screen()->availableGeometry();
+  const int penHeight = options->height();
+  EXPECT_GT(penHeight, 250);   // taller than the default place
+  EXPECT_EQ(penHeight, std::min(options->sizeHint().height(), work.bottom() + 1 - options->y()));
+  if (penHeight == options->sizeHint().height()) {
+    EXPECT_GE(panel->height(), panel->sizeHint().height());
+  }
+  session.app().painting.input.selectTool(kToolFill);
+  QApplication::processEvents();
+  EXPECT_LT(options->height(), penHeight);   // and shrinks for fewer rows
   session.shutdown();
 }
 
