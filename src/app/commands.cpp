@@ -20,6 +20,8 @@ CommandRange commandRange(int id) {
   return CommandRange::None;
 }
 
+bool panelBuilt(int panel) { return panel == 0 || panel == 1; }   // tools, tool options
+
 bool commandAvailable(int id) {
   switch (commandRange(id)) {
     case CommandRange::ZoomPreset:
@@ -31,7 +33,7 @@ bool commandAvailable(int id) {
     default:
       break;
   }
-  if (id >= cmd::kPanelFirst && id <= cmd::kPanelLast) return true;
+  if (id >= cmd::kPanelFirst && id <= cmd::kPanelLast) return panelBuilt(id - cmd::kPanelFirst);
   switch (id) {
     case 40001:   // new, open, open from clipboard, save, save as, preferred save
     case 40002:

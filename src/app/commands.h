@@ -29,6 +29,10 @@ constexpr int kZoomPresetFirst = 3000;
 constexpr int kZoomPresetLast = 3013;
 }  // namespace cmd
 
+// Panels whose contents exist; the others keep their bit in WinViewFlag but
+// show no window, and their toggle commands stay disabled until they are built.
+bool panelBuilt(int panel);
+
 // The identifier ranges of the main window's command handler.
 enum class CommandRange {
   None,          // outside every range: ignored

@@ -215,7 +215,7 @@ void MainWindow::placeAndShowPanels() {
   for (int n = 0; n < kPanelCount; ++n) {
     Rect r = moveIntoArea(d.rects[size_t(n)], {work.x(), work.y(), work.width(), work.height()});
     panels_[size_t(n)]->setGeometry(r.x, r.y, r.w, r.h);
-    panels_[size_t(n)]->setVisible(app_.panelVisible(n));
+    panels_[size_t(n)]->setVisible(app_.panelVisible(n) && panelBuilt(n));
   }
   fitHeightToContents(panels_[kToolOptionsPanel]);
   syncChecks();

@@ -87,7 +87,7 @@ bool MainWindow::command(int id) {
 void MainWindow::togglePanel(int n) {
   bool show = !app_.panelVisible(n);
   app_.setPanelVisible(n, show);
-  panels_[size_t(n)]->setVisible(show);
+  panels_[size_t(n)]->setVisible(show && panelBuilt(n));
   syncChecks();
 }
 

@@ -36,7 +36,9 @@ TEST(CommandsTest, RangesAndTheirEdges) {
 TEST(CommandsTest, OnlyBuiltActionsAreAvailable) {
   EXPECT_TRUE(commandAvailable(3005));
   EXPECT_TRUE(commandAvailable(40150));
-  EXPECT_TRUE(commandAvailable(40157));
+  EXPECT_TRUE(commandAvailable(40151));
+  EXPECT_FALSE(commandAvailable(40152));   // panels without contents yet
+  EXPECT_FALSE(commandAvailable(40157));
   EXPECT_TRUE(commandAvailable(40163));
   EXPECT_TRUE(commandAvailable(40010));
   EXPECT_TRUE(commandAvailable(40050));

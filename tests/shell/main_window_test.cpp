@@ -54,8 +54,9 @@ TEST_F(MainWindowTest, StartsWithTitleMenusAndDefaultPanels) {
   EXPECT_EQ(labels, (QStringList{"文件", "编辑", "选区", "滤镜", "视图", "帮助"}));
   EXPECT_TRUE(QDir(tempFolder()).exists());
   for (int n = 0; n < kPanelCount; ++n) {
-    EXPECT_EQ(w->panel(n)->isVisible(), n < 5) << n;
+    EXPECT_EQ(w->panel(n)->isVisible(), n < 2) << n;   // the other three have no contents yet
   }
+  EXPECT_EQ(session.app().settings.winViewFlag, 31u);
   EXPECT_EQ(w->panel(kLayerPanel)->windowTitle(), QStringLiteral("图层"));
   EXPECT_EQ(session.app().document.width(), 300);
   EXPECT_FALSE(session.app().icons.valid());   // freed once the windows hold their images
@@ -109,21 +110,28 @@ TEST_F(MainWindowTest, PanelTogglesAndHideAll) {
   ASSERT_TRUE(session.start(QString()));
   MainWindow* w = session.window();
   ShellSettings& s = session.app().settings;
-  w->action(40156)->trigger();   // navigator
-  EXPECT_TRUE(w->panel(kNavigatorPanel)->isVisible());
-  EXPECT_EQ(s.winViewFlag, 31u | 64u);
-  EXPECT_TRUE(w->action(40156)->isChecked());
-  w->panel(kNavigatorPanel)->close();   // the title bar's close is the toggle
-  EXPECT_FALSE(w->panel(kNavigatorPanel)->isVisible());
+  w->action(40151)->trigger();   // tool options off
+  EXPECT_FALSE(w->panel(kToolOptionsPanel)->isVisible());
+  EXPECT_EQ(s.winViewFlag, 31u & ~2u);
+  EXPECT_FALSE(w->action(40151)->isChecked());
+  w->action(40151)->trigger();
+  EXPECT_TRUE(w->panel(kToolOptionsPanel)->isVisible());
+  w->panel(kToolOptionsPanel)->close();   // the title bar's close is the toggle
+  EXPECT_FALSE(w->panel(kToolOptionsPanel)->isVisible());
+  EXPECT_EQ(s.winViewFlag, 31u & ~2u);
+  w->action(40151)->trigger();
+  // Panels without contents keep their bit but show no empty window.
+  EXPECT_FALSE(w->action(40156)->isEnabled());
+  EXPECT_FALSE(w->panel(kLayerPanel)->isVisible());
   EXPECT_EQ(s.winViewFlag, 31u);
-  EXPECT_FALSE(w->action(40156)->isChecked());
 
   EXPECT_TRUE(w->command(cmd::kHideAllPanels));
   for (int n = 0; n < kPanelCount; ++n) EXPECT_FALSE(w->panel(n)->isVisible()) << n;
   EXPECT_EQ(s.viewBkFlag, 31u);
   EXPECT_TRUE(s.view.flags & view_flag::kPanelsHidden);
   EXPECT_TRUE(w->command(cmd::kHideAllPanels));
-  for (int n = 0; n < kPanelCount; ++n) EXPECT_EQ(w->panel(n)->isVisible(), n < 5) << n;
+  for (int n = 0; n < kPanelCount; ++n) EXPECT_EQ(w->panel(n)->isVisible(), n < 2) << n;
+  EXPECT_EQ(s.winViewFlag, 31u);
   EXPECT_FALSE(s.view.flags & view_flag::kPanelsHidden);
   w->close();
 }
@@ -182,7 +190,7 @@ TEST_F(MainWindowTest, SettingsAreWrittenAtShutdown) {
   {
     Session session;
     ASSERT_TRUE(session.start(QString()));
-    session.window()->command(40157);   // image viewer on
+    session.window()->command(40151);   // tool options off
     session.window()->command(cmd::kGrid);
     session.window()->close();
     session.shutdown();
@@ -190,11 +198,12 @@ TEST_F(MainWindowTest, SettingsAreWrittenAtShutdown) {
   QFile ini(home.path() + "/config.ini");
   ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
   QByteArray text = ini.readAll();
-  EXPECT_TRUE(text.contains("WinViewFlag=159\r\n")) << text.constData();
+  EXPECT_TRUE(text.contains("WinViewFlag=29\r\n")) << text.constData();
   EXPECT_TRUE(text.contains("ExViewFlag=152\r\n"));
   Session again;
   ASSERT_TRUE(again.start(QString()));
-  EXPECT_TRUE(again.window()->panel(kImageViewerPanel)->isVisible());
+  EXPECT_FALSE(again.window()->panel(kToolOptionsPanel)->isVisible());
+  EXPECT_TRUE(again.window()->panel(kToolsPanel)->isVisible());
   EXPECT_TRUE(again.app().settings.view.flags & view_flag::kGrid);
 }
 
@@ -237,10 +246,10 @@ TEST_F(MainWindowTest, CtrlArrowShiftsTheLayerAndMarksTheDocument) {
 }
 
 TEST_F(MainWindowTest, KeysFromKeyDatRunViewCommandsAndPanelToggles) {
-  // key.dat: two entries, zoom in (group 2, item 2) on Z, navigator (group 5, item 6) on F5.
+  // key.dat: two entries, zoom in (group 2, item 2) on Z, tool options (group 5, item 1) on F5.
   QFile dat(home.path() + "/key.dat");
   ASSERT_TRUE(dat.open(QIODevice::WriteOnly));
-  const unsigned char bytes[] = {2, 0, 0x5A, 2 * 32 + 2, 0x74, 5 * 32 + 6};
+  const unsigned char bytes[] = {2, 0, 0x5A, 2 * 32 + 2, 0x74, 5 * 32 + 1};
   dat.write(reinterpret_cast<const char*>(bytes), sizeof bytes);
   dat.close();
   Session session;
@@ -249,7 +258,7 @@ TEST_F(MainWindowTest, KeysFromKeyDatRunViewCommandsAndPanelToggles) {
   QTest::keyClick(w, Qt::Key_Z);
   EXPECT_EQ(session.app().view.zoom(), 200);
   QTest::keyClick(w, Qt::Key_F5);
-  EXPECT_TRUE(w->panel(kNavigatorPanel)->isVisible());
+  EXPECT_FALSE(w->panel(kToolOptionsPanel)->isVisible());
   QTest::keyClick(w, Qt::Key_A);   // not bound
   EXPECT_EQ(session.app().view.zoom(), 200);
   w->close();
