@@ -45,6 +45,12 @@ class Inflater {
 }  // namespace
 
 uint32_t deflateToFile(File& file, const uint8_t* source, size_t count, int level, Progress* progress) {
+  return deflateToSink(source, count, level, progress,
+                       [&](const uint8_t* bytes, size_t n) { return file.writeAll(bytes, n); });
+}
+
+uint32_t deflateToSink(const uint8_t* source, size_t count, int level, Progress* progress,
+                       const std::function<bool(const uint8_t*, size_t)>& sink) {
   Deflater deflater(level);
   if (!deflater.ok()) return 0;
   z_stream& z = deflater.stream();
@@ -67,7 +73,7 @@ uint32_t deflateToFile(File& file, const uint8_t* source, size_t count, int leve
     int r = deflate(&z, flush);
     if (r == Z_STREAM_ERROR || (r != Z_OK && r != Z_STREAM_END && r != Z_BUF_ERROR)) return 0;
     if (z.avail_out == 0) {
-      if (!file.writeAll(buffer, kZlibChunk)) return 0;
+      if (!sink(buffer, kZlibChunk)) return 0;
       written += kZlibChunk;
       z.next_out = buffer;
       z.avail_out = kZlibChunk;
@@ -75,7 +81,7 @@ uint32_t deflateToFile(File& file, const uint8_t* source, size_t count, int leve
     if (r == Z_STREAM_END) break;
   }
   size_t rest = kZlibChunk - z.avail_out;
-  if (rest && !file.writeAll(buffer, rest)) return 0;
+  if (rest && !sink(buffer, rest)) return 0;
   written += rest;
   if (progress) progress->setPosition(int(std::min<size_t>(count, INT_MAX)));
   if (written > UINT32_MAX) return 0;
@@ -123,6 +129,50 @@ bool inflateFromFile(File& file, uint8_t* destination, size_t destinationSize, u
   if (full && z.avail_out == 0) return false;   // a byte beyond the destination came out
   // Leave the file just after what the stream used.
   return z.avail_in == 0 || file.seekBy(-int64_t(z.avail_in));
+}
+
+bool inflateSpan(const uint8_t* source, size_t sourceSize, uint8_t* destination, size_t destinationSize,
+                 InflateSpanResult& result) {
+  result = {};
+  Inflater inflater;
+  if (!inflater.ok()) return false;
+  z_stream& z = inflater.stream();
+  size_t fed = 0, produced = 0;
+  bool full = false, ended = false;
+  uint8_t probe = 0;
+  z.next_out = destination;
+  z.avail_out = 0;
+  for (;;) {
+    if (z.avail_in == 0) {
+      if (fed == sourceSize) break;   // input ran out before the stream ended
+      size_t run = std::min(sourceSize - fed, kMaxZlibRun);
+      z.next_in = const_cast<uint8_t*>(source + fed);
+      z.avail_in = uInt(run);
+      fed += run;
+    }
+    if (z.avail_out == 0) {
+      if (full) break;   // the stream holds more than the destination
+      if (produced == destinationSize) {
+        full = true;
+        z.next_out = &probe;
+        z.avail_out = 1;
+      } else {
+        size_t run = std::min(destinationSize - produced, kMaxZlibRun);
+        z.next_out = destination + produced;
+        z.avail_out = uInt(run);
+        produced += run;
+      }
+    }
+    int r = inflate(&z, Z_NO_FLUSH);
+    if (r == Z_STREAM_END) {
+      ended = true;
+      break;
+    }
+    if (r != Z_OK && r != Z_BUF_ERROR) break;
+  }
+  result.consumed = fed - z.avail_in;
+  result.produced = full ? destinationSize : produced - z.avail_out;
+  return ended && !(full && z.avail_out == 0);
 }
 
 bool inflateMemory(const uint8_t* source, size_t sourceSize, uint8_t* destination, size_t destinationSize) {
