@@ -115,25 +115,24 @@ void fillTransparentFrom(Image32& image, size_t from) {
 
 std::atomic<bool> gTwoLanes{true};
 
-// The compressed bytes of one record, read by the calling thread, and the
-// layer image a lane inflates them into.
+// Where one record's stream lies, found by the calling thread, and the layer
+// image a lane inflates it into.
 struct LoadSlot {
-  int64_t recordStart = 0, dataStart = 0;
+  int64_t dataStart = 0;
   uint8_t record[kNativeRecordHeader] = {};
   bool recordRead = false, sizeRead = false;   // how far the record header arrived
   uint32_t compressed = 0;
-  std::unique_ptr<uint8_t[]> data;
-  size_t capacity = 0, dataSize = 0;
   Image32 image;   // empty when it could not be made
   bool inflated = false;
-  InflateSpanResult span;
+  InflateResult span;
 };
 
-// Reads the records ahead on the calling thread while both lanes inflate
-// them into new images, then adds the layers in file order with exactly the
-// results of readLayersFrom. Records are read where the previous record's size
-// field says they start; when a stream turns out shorter than that, the
-// records read after it are dropped and read again from where it ended.
+// Reads the record headers ahead on the calling thread while both lanes
+// inflate the streams with positional reads into new images, then adds the
+// layers in file order with exactly the results of readLayersFrom. A record
+// is looked for where the previous record's size field says it starts; when
+// a stream turns out shorter than that, the records found after it are
+// dropped and looked for again from where it ended.
 class LayerLoader {
  public:
   LayerLoader(File& file, Document& document, const NativeHeader& h, uint32_t recordHeader, Progress* progress)
@@ -144,13 +143,11 @@ class LayerLoader {
   int run();
 
  private:
-  enum Prepared { kPrepared, kHeaderCut, kNoBuffer };
   static constexpr int kNext = -100;   // consume(): go on with the next record
 
   LoadSlot& slot(int job) { return slots_[size_t(job % JobLanes::kSlots)]; }
   bool mayRead() const { return reading_ && read_ < h_.layerCount && read_ < consumed_ + JobLanes::kSlots; }
   void readNext();
-  Prepared prepare(LoadSlot& s);
   void inflateJob(LoadSlot& s);
   int consume(LoadSlot& s);
 
@@ -161,25 +158,18 @@ class LayerLoader {
   Progress* const progress_;
   int read_ = 0, consumed_ = 0;
   bool reading_ = true;
-  int sequentialFrom_ = -1;   // a record whose bytes found no memory
   std::array<LoadSlot, JobLanes::kSlots> slots_;
   JobLanes lanes_;   // declared last: its helper stops before the slots go
 };
 
 int LayerLoader::run() {
-  // The helper starts on the first records while this thread makes the canvas.
+  // The helper starts on the first layers while this thread makes the canvas.
   while (mayRead() && read_ < JobLanes::kSlots) readNext();
   if (!document_.newImage(h_.width, h_.height, false)) return kReadOutOfMemory;
   while (consumed_ < h_.layerCount) {
     if (lanes_.isDone(consumed_)) {
       if (int r = consume(slot(consumed_)); r != kNext) return r;
-      continue;
-    }
-    if (consumed_ == sequentialFrom_) {
-      if (!file_.seek(slot(consumed_).recordStart)) return finishRead(document_, h_, kReadDecompressFailed);
-      return readLayersFrom(file_, document_, h_, recordHeader_, consumed_, progress_);
-    }
-    if (mayRead()) {
+    } else if (mayRead()) {
       readNext();
     } else if (!lanes_.runOne()) {
       lanes_.waitFor(consumed_);
@@ -189,43 +179,28 @@ int LayerLoader::run() {
 }
 
 void LayerLoader::readNext() {
-  Prepared p = prepare(slot(read_));
-  if (p == kNoBuffer) {
-    reading_ = false;
-    sequentialFrom_ = read_;
-    return;
-  }
-  lanes_.publish(read_++);
-  if (p == kHeaderCut) reading_ = false;   // nothing after it can be found
-}
-
-LayerLoader::Prepared LayerLoader::prepare(LoadSlot& s) {
+  LoadSlot& s = slot(read_);
   s.recordRead = s.sizeRead = s.inflated = false;
   s.span = {};
-  s.dataSize = 0;
   s.image.destroy();
-  s.recordStart = file_.position();
-  if (!file_.readAll(s.record, sizeof s.record)) return kHeaderCut;
-  s.recordRead = true;
-  if (!file_.skip(recordHeader_ - kNativeRecordHeader) || !file_.readU32LE(s.compressed)) return kHeaderCut;
-  s.dataStart = file_.position();
-  // Never more than the file still holds.
-  size_t want = size_t(std::clamp<int64_t>(file_.size() - s.dataStart, 0, s.compressed));
-  if (want > s.capacity) {
-    s.data.reset(new (std::nothrow) uint8_t[want]);
-    s.capacity = s.data ? want : 0;
-    if (!s.data) return file_.seek(s.recordStart) ? kNoBuffer : kHeaderCut;
+  if (file_.readAll(s.record, sizeof s.record)) {
+    s.recordRead = true;
+    if (file_.skip(recordHeader_ - kNativeRecordHeader) && file_.readU32LE(s.compressed)) {
+      s.dataStart = file_.position();
+      // Past the end is fine: the next header read then fails, as it would.
+      s.sizeRead = s.dataStart >= 0 && file_.seek(s.dataStart + s.compressed);
+    }
   }
-  s.dataSize = want ? file_.read(s.data.get(), want) : 0;
-  s.sizeRead = true;
-  return kPrepared;
+  if (!s.sizeRead) reading_ = false;   // nothing after a cut header can be found
+  lanes_.publish(read_++);
 }
 
-// Runs on either lane: touches only its slot. The new image's pages are
-// first written here, so both lanes share that cost too.
+// Runs on either lane: touches only its slot and reads the file by position.
+// The new image's pages are first written here, so both lanes share that cost.
 void LayerLoader::inflateJob(LoadSlot& s) {
   if (!s.image.create(h_.width, h_.height)) return;
-  if (s.sizeRead) s.inflated = inflateSpan(s.data.get(), s.dataSize, s.image.bits(), s.image.byteSize(), s.span);
+  if (s.sizeRead)
+    s.inflated = inflateFromFileAt(file_, s.dataStart, s.compressed, s.image.bits(), s.image.byteSize(), s.span);
   // What the stream did not fill stays transparent, as in a freshly added layer.
   fillTransparentFrom(s.image, s.span.produced);
 }
@@ -233,6 +208,7 @@ void LayerLoader::inflateJob(LoadSlot& s) {
 int LayerLoader::consume(LoadSlot& s) {
   Layer* layer = s.image.valid() ? document_.layers().add(1, 1, false) : nullptr;
   if (!layer) {
+    lanes_.rewind(consumed_);   // no lane reads the file any more
     file_.close();
     fallBackToBlank(document_);
     return kReadOutOfMemory;
@@ -242,13 +218,11 @@ int LayerLoader::consume(LoadSlot& s) {
   if (!s.sizeRead || !s.inflated) return finishRead(document_, h_, kReadDecompressFailed);
   ++consumed_;
   if (s.span.consumed != s.compressed) {
-    // The next record begins where this stream ended: drop what was read after it.
-    if (!file_.seek(s.dataStart + int64_t(s.span.consumed)))
-      return finishRead(document_, h_, kReadDecompressFailed);
+    // The next record begins where this stream ended: drop what was found after it.
     lanes_.rewind(consumed_);
     read_ = consumed_;
     reading_ = true;
-    sequentialFrom_ = -1;
+    if (!file_.seek(s.dataStart + int64_t(s.span.consumed))) return finishRead(document_, h_, kReadDecompressFailed);
   }
   if (progress_) progress_->step();
   return kNext;

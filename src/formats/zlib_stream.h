@@ -29,14 +29,15 @@ uint32_t deflateToSink(const uint8_t* source, size_t count, int level, Progress*
 // destination as it was. The file is left just after the bytes zlib consumed.
 bool inflateFromFile(File& file, uint8_t* destination, size_t destinationSize, uint32_t compressedSize);
 
-// inflateFromFile over bytes already read: the same success and failure rules,
-// and it reports how many source bytes the stream used and how many bytes
-// reached the destination (also on failure).
-struct InflateSpanResult {
-  size_t consumed = 0, produced = 0;
+// The same from offset on with positional reads, which leave the file's
+// position alone, so another thread may use the file meanwhile. Also reports
+// how many bytes the stream used and how many reached the destination (on
+// failure too).
+struct InflateResult {
+  size_t consumed = 0, produced = 0, unused = 0;   // unused: read past the stream's end
 };
-bool inflateSpan(const uint8_t* source, size_t sourceSize, uint8_t* destination, size_t destinationSize,
-                 InflateSpanResult& result);
+bool inflateFromFileAt(const File& file, int64_t offset, uint32_t compressedSize, uint8_t* destination,
+                       size_t destinationSize, InflateResult& result);
 
 // The same in memory.
 bool inflateMemory(const uint8_t* source, size_t sourceSize, uint8_t* destination, size_t destinationSize);

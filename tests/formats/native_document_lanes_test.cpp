@@ -210,29 +210,37 @@ TEST_F(NativeLanesTest, TwoLaneLoadOf101RecordsGivesTheBlankImage) {
   EXPECT_EQ(progress.steps, 100);
 }
 
-TEST(InflateSpan, ReportsConsumedAndProducedBytes) {
+TEST(InflateFromFileAt, ReadsByPositionAndReportsWhatTheStreamUsed) {
+  TempDir dir;
   std::vector<uint8_t> raw(20000);
   for (size_t i = 0; i < raw.size(); ++i) raw[i] = uint8_t(i * 7 / 3);
   std::vector<uint8_t> stream = zlibCompress(raw.data(), raw.size());
-  std::vector<uint8_t> padded = stream;
-  padded.insert(padded.end(), {1, 2, 3});
+  // Three bytes, the stream from offset 3, three trailing bytes.
+  std::vector<uint8_t> bytes(stream.size() + 6, 9);
+  std::memcpy(bytes.data() + 3, stream.data(), stream.size());
+  writeBytes(dir.file("s.bin"), bytes);
+  File f;
+  ASSERT_TRUE(f.openRead(dir.file("s.bin")));
   std::vector<uint8_t> out(raw.size() + 10, 0xEE);
-  InflateSpanResult r;
-  // Trailing bytes are left unused; a larger destination keeps its tail.
-  ASSERT_TRUE(inflateSpan(padded.data(), padded.size(), out.data(), out.size(), r));
+  InflateResult r;
+  // An overstated size: the trailing bytes are read but not used.
+  ASSERT_TRUE(inflateFromFileAt(f, 3, uint32_t(stream.size() + 3), out.data(), out.size(), r));
   EXPECT_EQ(r.consumed, stream.size());
+  EXPECT_EQ(r.unused, 3u);
   EXPECT_EQ(r.produced, raw.size());
   EXPECT_TRUE(std::equal(raw.begin(), raw.end(), out.begin()));
-  EXPECT_EQ(out[raw.size()], 0xEE);
-  // Too small a destination: full, and failure.
-  EXPECT_FALSE(inflateSpan(stream.data(), stream.size(), out.data(), raw.size() - 1, r));
+  EXPECT_EQ(out[raw.size()], 0xEE);   // a larger destination keeps its tail
+  EXPECT_EQ(f.position(), 0);         // positional reads leave the position alone
+  // Too small a destination: filled, and failure.
+  EXPECT_FALSE(inflateFromFileAt(f, 3, uint32_t(stream.size()), out.data(), raw.size() - 1, r));
   EXPECT_EQ(r.produced, raw.size() - 1);
-  // Exactly the destination size succeeds.
-  EXPECT_TRUE(inflateSpan(stream.data(), stream.size(), out.data(), raw.size(), r));
-  // Input that runs out first.
-  EXPECT_FALSE(inflateSpan(stream.data(), stream.size() - 1, out.data(), out.size(), r));
-  EXPECT_FALSE(inflateSpan(stream.data(), 0, out.data(), out.size(), r));
+  EXPECT_TRUE(inflateFromFileAt(f, 3, uint32_t(stream.size()), out.data(), raw.size(), r));
+  // Input that runs out first: an understated size, the end of the file, no bytes at all.
+  EXPECT_FALSE(inflateFromFileAt(f, 3, uint32_t(stream.size() - 1), out.data(), out.size(), r));
+  EXPECT_FALSE(inflateFromFileAt(f, int64_t(bytes.size()) - 20, 1000000, out.data(), out.size(), r));
+  EXPECT_FALSE(inflateFromFileAt(f, 3, 0, out.data(), out.size(), r));
   EXPECT_EQ(r.produced, 0u);
+  EXPECT_FALSE(inflateFromFileAt(f, 0, uint32_t(bytes.size()), out.data(), out.size(), r));   // not a stream
 }
 
 TEST(DeflateToSink, GivesTheBytesDeflateToFileWrites) {
