@@ -99,9 +99,11 @@ std::vector<uint8_t> deflateLevel6(const uint8_t* data, size_t size) {
   return result;
 }
 
+// The argument is 1 for the two-thread writer and reader, 0 for one thread.
 void BM_SaveNextToDeflate(benchmark::State& state) {
   Workload& w = workload();
   if (!w.ready) return state.SkipWithError("no memory for the document");
+  setNativeDocumentLanes(state.range(0) != 0);
   double baseline = 0, save = 0, saveCpu = 0;
   for (auto _ : state) {
     auto t0 = Clock::now();
@@ -126,11 +128,18 @@ void BM_SaveNextToDeflate(benchmark::State& state) {
   state.counters["save_cpu_s"] = saveCpu / double(state.iterations());
   state.counters["compressed_MB"] = double(compressed) / 1e6;
 }
-BENCHMARK(BM_SaveNextToDeflate)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_SaveNextToDeflate)
+    ->ArgName("lanes")
+    ->Arg(1)
+    ->Arg(0)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 void BM_LoadNextToInflate(benchmark::State& state) {
   Workload& w = workload();
   if (!w.ready) return state.SkipWithError("no memory for the document");
+  setNativeDocumentLanes(state.range(0) != 0);
   if (w.streams.empty() && !writeDocument(w.path, w.document, nullptr)) return state.SkipWithError("save failed");
   if (w.streams.empty())
     for (int i = kLayers - 1; i >= 0; --i) {
@@ -174,7 +183,13 @@ void BM_LoadNextToInflate(benchmark::State& state) {
   state.counters["inflate_fresh_s"] = baselineFresh / double(state.iterations());
   state.counters["ratio_fresh"] = load / baselineFresh;
 }
-BENCHMARK(BM_LoadNextToInflate)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_LoadNextToInflate)
+    ->ArgName("lanes")
+    ->Arg(1)
+    ->Arg(0)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 }  // namespace
 }  // namespace tessel

@@ -149,6 +149,7 @@ class LayerLoader {
   bool mayRead() const { return reading_ && read_ < h_.layerCount && read_ < consumed_ + JobLanes::kSlots; }
   void readNext();
   void inflateJob(LoadSlot& s);
+  void retryAlone(LoadSlot& s);
   int consume(LoadSlot& s);
 
   File& file_;
@@ -205,7 +206,20 @@ void LayerLoader::inflateJob(LoadSlot& s) {
   fillTransparentFrom(s.image, s.span.produced);
 }
 
+// A layer that found no memory while the layers after it were being made
+// gets a second try with those dropped, as the one-thread reader would give it.
+void LayerLoader::retryAlone(LoadSlot& s) {
+  lanes_.rewind(consumed_ + 1);
+  for (LoadSlot& other : slots_)
+    if (&other != &s) other.image.destroy();
+  inflateJob(s);
+  read_ = consumed_ + 1;
+  reading_ = true;
+  if (s.sizeRead) file_.seek(s.dataStart + s.compressed);
+}
+
 int LayerLoader::consume(LoadSlot& s) {
+  if (!s.image.valid()) retryAlone(s);
   Layer* layer = s.image.valid() ? document_.layers().add(1, 1, false) : nullptr;
   if (!layer) {
     lanes_.rewind(consumed_);   // no lane reads the file any more
