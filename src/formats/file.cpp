@@ -60,6 +60,19 @@ size_t File::read(void* buffer, size_t count) {
   return done;
 }
 
+size_t File::readAt(int64_t offset, void* buffer, size_t count) const {
+  if (fd_ < 0 || offset < 0) return 0;
+  auto* p = static_cast<uint8_t*>(buffer);
+  size_t done = 0;
+  while (done < count) {
+    ssize_t n = ::pread(fd_, p + done, count - done, off_t(offset + int64_t(done)));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += size_t(n);
+  }
+  return done;
+}
+
 size_t File::write(const void* data, size_t count) {
   if (fd_ < 0) return 0;
   if (writeBudget_ >= 0 && int64_t(count) > writeBudget_) count = size_t(writeBudget_);

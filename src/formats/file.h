@@ -27,6 +27,9 @@ class File {
 
   size_t read(void* buffer, size_t count);
   size_t write(const void* data, size_t count);
+  // Reads at offset without moving the position; safe alongside the other
+  // calls on another thread as long as the file stays open.
+  size_t readAt(int64_t offset, void* buffer, size_t count) const;
   bool readAll(void* buffer, size_t count) { return read(buffer, count) == count; }
   bool writeAll(const void* data, size_t count) { return write(data, count) == count; }
 

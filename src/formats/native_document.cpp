@@ -1,10 +1,17 @@
 #include "formats/native_document.h"
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <vector>
 
+#include <zlib.h>
+
 #include "document/document.h"
+#include "formats/native_document_lanes.h"
 #include "formats/zlib_stream.h"
 
 namespace tessel {
@@ -64,17 +71,275 @@ int finishRead(Document& document, const NativeHeader& h, int result) {
   return result;
 }
 
-// One layer record into a freshly added layer.
-bool readLayerRecord(File& file, uint32_t recordHeader, Layer& layer) {
-  uint8_t record[kNativeRecordHeader];
-  if (!file.readAll(record, sizeof record)) return false;
+// The fixed fields of a layer record: name, blend mode, opacity and flags.
+void applyRecordFields(const uint8_t* record, Layer& layer) {
   takeLayerName(record, layer.name);
   layer.blendMode = record[32] <= 20 ? record[32] : 0;
   layer.opacity = std::min<uint8_t>(record[33], kFullOpacity);
   unpackLayerFlags(record[34], layer.flags, layer.maskMode);
+}
+
+// One layer record into a freshly added layer.
+bool readLayerRecord(File& file, uint32_t recordHeader, Layer& layer) {
+  uint8_t record[kNativeRecordHeader];
+  if (!file.readAll(record, sizeof record)) return false;
+  applyRecordFields(record, layer);
   uint32_t compressed = 0;
   if (!file.skip(recordHeader - kNativeRecordHeader) || !file.readU32LE(compressed)) return false;
   return inflateFromFile(file, layer.image.bits(), layer.image.byteSize(), compressed);
+}
+
+// Records first .. N-1, one at a time, into the document newImage made.
+int readLayersFrom(File& file, Document& document, const NativeHeader& h, uint32_t recordHeader, int first,
+                   Progress* progress) {
+  for (int i = first; i < h.layerCount; ++i) {
+    Layer* layer = document.layers().add(h.width, h.height, false);
+    if (!layer) {
+      file.close();
+      fallBackToBlank(document);
+      return kReadOutOfMemory;
+    }
+    if (!readLayerRecord(file, recordHeader, *layer)) return finishRead(document, h, kReadDecompressFailed);
+    if (progress) progress->step();
+  }
+  return finishRead(document, h, kReadOk);
+}
+
+// Bytes from `from` on as a transparent layer stores them (B, G, R = 0xFF, A = 0).
+void fillTransparentFrom(Image32& image, size_t from) {
+  uint8_t* bytes = image.bits();
+  const size_t size = image.byteSize();
+  for (; from < size && from % 4 != 0; ++from) bytes[from] = (from % 4 == 3) ? 0x00 : 0xFF;
+  if (from < size) std::fill_n(reinterpret_cast<Pixel*>(bytes + from), (size - from) / 4, kTransparent);
+}
+
+std::atomic<bool> gTwoLanes{true};
+
+// Where one record's stream lies, found by the calling thread, and the layer
+// image a lane inflates it into.
+struct LoadSlot {
+  int64_t dataStart = 0;
+  uint8_t record[kNativeRecordHeader] = {};
+  bool recordRead = false, sizeRead = false;   // how far the record header arrived
+  uint32_t compressed = 0;
+  Image32 image;   // empty when it could not be made
+  bool inflated = false;
+  InflateResult span;
+};
+
+// Reads the record headers ahead on the calling thread while both lanes
+// inflate the streams with positional reads into new images, then adds the
+// layers in file order with exactly the results of readLayersFrom. A record
+// is looked for where the previous record's size field says it starts; when
+// a stream turns out shorter than that, the records found after it are
+// dropped and looked for again from where it ended.
+class LayerLoader {
+ public:
+  LayerLoader(File& file, Document& document, const NativeHeader& h, uint32_t recordHeader, Progress* progress)
+      : file_(file), document_(document), h_(h), recordHeader_(recordHeader), progress_(progress),
+        lanes_([this](int job) { inflateJob(slot(job)); }) {}
+
+  bool start() { return lanes_.start(); }
+  int run();
+
+ private:
+  static constexpr int kNext = -100;   // consume(): go on with the next record
+
+  LoadSlot& slot(int job) { return slots_[size_t(job % JobLanes::kSlots)]; }
+  bool mayRead() const { return reading_ && read_ < h_.layerCount && read_ < consumed_ + JobLanes::kSlots; }
+  void readNext();
+  void inflateJob(LoadSlot& s);
+  void retryAlone(LoadSlot& s);
+  int consume(LoadSlot& s);
+
+  File& file_;
+  Document& document_;
+  const NativeHeader& h_;
+  const uint32_t recordHeader_;
+  Progress* const progress_;
+  int read_ = 0, consumed_ = 0;
+  bool reading_ = true;
+  std::array<LoadSlot, JobLanes::kSlots> slots_;
+  JobLanes lanes_;   // declared last: its helper stops before the slots go
+};
+
+int LayerLoader::run() {
+  // The helper starts on the first layers while this thread makes the canvas.
+  while (mayRead() && read_ < JobLanes::kSlots) readNext();
+  if (!document_.newImage(h_.width, h_.height, false)) return kReadOutOfMemory;
+  while (consumed_ < h_.layerCount) {
+    if (lanes_.isDone(consumed_)) {
+      if (int r = consume(slot(consumed_)); r != kNext) return r;
+    } else if (mayRead()) {
+      readNext();
+    } else if (!lanes_.runOne()) {
+      lanes_.waitFor(consumed_);
+    }
+  }
+  return finishRead(document_, h_, kReadOk);
+}
+
+void LayerLoader::readNext() {
+  LoadSlot& s = slot(read_);
+  s.recordRead = s.sizeRead = s.inflated = false;
+  s.span = {};
+  s.image.destroy();
+  if (file_.readAll(s.record, sizeof s.record)) {
+    s.recordRead = true;
+    if (file_.skip(recordHeader_ - kNativeRecordHeader) && file_.readU32LE(s.compressed)) {
+      s.dataStart = file_.position();
+      // Past the end is fine: the next header read then fails, as it would.
+      s.sizeRead = s.dataStart >= 0 && file_.seek(s.dataStart + s.compressed);
+    }
+  }
+  if (!s.sizeRead) reading_ = false;   // nothing after a cut header can be found
+  lanes_.publish(read_++);
+}
+
+// Runs on either lane: touches only its slot and reads the file by position.
+// The new image's pages are first written here, so both lanes share that cost.
+void LayerLoader::inflateJob(LoadSlot& s) {
+  if (!s.image.create(h_.width, h_.height)) return;
+  if (s.sizeRead)
+    s.inflated = inflateFromFileAt(file_, s.dataStart, s.compressed, s.image.bits(), s.image.byteSize(), s.span);
+  // What the stream did not fill stays transparent, as in a freshly added layer.
+  fillTransparentFrom(s.image, s.span.produced);
+}
+
+// A layer that found no memory while the layers after it were being made
+// gets a second try with those dropped, as the one-thread reader would give it.
+void LayerLoader::retryAlone(LoadSlot& s) {
+  lanes_.rewind(consumed_ + 1);
+  for (LoadSlot& other : slots_)
+    if (&other != &s) other.image.destroy();
+  inflateJob(s);
+  read_ = consumed_ + 1;
+  reading_ = true;
+  if (s.sizeRead) file_.seek(s.dataStart + s.compressed);
+}
+
+int LayerLoader::consume(LoadSlot& s) {
+  if (!s.image.valid()) retryAlone(s);
+  Layer* layer = s.image.valid() ? document_.layers().add(1, 1, false) : nullptr;
+  if (!layer) {
+    lanes_.rewind(consumed_);   // no lane reads the file any more
+    file_.close();
+    fallBackToBlank(document_);
+    return kReadOutOfMemory;
+  }
+  layer->image = std::move(s.image);
+  if (s.recordRead) applyRecordFields(s.record, *layer);
+  if (!s.sizeRead || !s.inflated) return finishRead(document_, h_, kReadDecompressFailed);
+  ++consumed_;
+  if (s.span.consumed != s.compressed) {
+    // The next record begins where this stream ended: drop what was found after it.
+    lanes_.rewind(consumed_);
+    read_ = consumed_;
+    reading_ = true;
+    if (!file_.seek(s.dataStart + int64_t(s.span.consumed))) return finishRead(document_, h_, kReadDecompressFailed);
+  }
+  if (progress_) progress_->step();
+  return kNext;
+}
+
+// One layer deflated into memory by a lane, for the calling thread to write.
+struct SaveSlot {
+  const Layer* layer = nullptr;
+  std::unique_ptr<uint8_t[]> data;   // null: the calling thread streams this layer itself
+  size_t capacity = 0, size = 0;
+  uint32_t compressed = 0;           // 0: deflate failed
+  bool overflow = false;             // the buffer was too small: streamed instead
+};
+
+// Deflates the layers on both lanes, bottom first, and writes the records in
+// order. The bytes are those of the one-thread writer: the same deflate call
+// sequence, only collected in memory before they go to the file.
+class LayerSaver {
+ public:
+  explicit LayerSaver(Document& document)
+      : document_(document), lanes_([this](int job) { deflateJob(slot(job)); }) {}
+
+  bool start() { return lanes_.start(); }
+  // Lets the lanes begin while the calling thread writes the header and preview.
+  void publishAhead() {
+    while (published_ < document_.layerCount() && published_ < written_ + JobLanes::kSlots) publishNext();
+  }
+  bool writeRecords(File& file, Progress* progress);
+
+ private:
+  SaveSlot& slot(int job) { return slots_[size_t(job % JobLanes::kSlots)]; }
+  void publishNext();
+  void deflateJob(SaveSlot& s);
+
+  Document& document_;
+  int published_ = 0, written_ = 0;
+  std::array<SaveSlot, JobLanes::kSlots> slots_;
+  JobLanes lanes_;   // declared last: its helper stops before the slots go
+};
+
+void LayerSaver::publishNext() {
+  SaveSlot& s = slot(published_);
+  s.layer = document_.layers().atIndex(document_.layerCount() - 1 - published_);
+  s.size = 0;
+  s.compressed = 0;
+  s.overflow = false;
+  // A stream may come out slightly larger than its input.
+  size_t bound = compressBound(uLong(s.layer->image.byteSize()));
+  if (bound > s.capacity) {
+    s.data.reset(new (std::nothrow) uint8_t[bound]);
+    s.capacity = s.data ? bound : 0;
+  }
+  lanes_.publish(published_++);
+}
+
+void LayerSaver::deflateJob(SaveSlot& s) {
+  if (!s.data) return;
+  const Image32& image = s.layer->image;
+  s.compressed = deflateToSink(image.bits(), image.byteSize(), kLayerLevel, nullptr,
+                               [&](const uint8_t* bytes, size_t n) {
+                                 if (n > s.capacity - s.size) {
+                                   s.overflow = true;
+                                   return false;
+                                 }
+                                 std::memcpy(s.data.get() + s.size, bytes, n);
+                                 s.size += n;
+                                 return true;
+                               });
+}
+
+bool writeRecordHead(File& file, const Layer& layer) {
+  return file.writeAll(layer.name, kLayerNameBytes) && file.writeU8(layer.blendMode) &&
+         file.writeU8(layer.opacity) && file.writeU8(packLayerFlags(layer.flags, layer.maskMode));
+}
+
+// Deflates straight into the file and patches the size field afterwards.
+bool streamLayer(File& file, const Layer& layer) {
+  int64_t sizeField = file.position();
+  if (sizeField < 0 || !file.writeU32LE(0)) return false;
+  uint32_t compressed = deflateToFile(file, layer.image.bits(), layer.image.byteSize(), kLayerLevel, nullptr);
+  return compressed != 0 && file.seek(sizeField) && file.writeU32LE(compressed) && file.seekToEnd();
+}
+
+bool LayerSaver::writeRecords(File& file, Progress* progress) {
+  const int count = document_.layerCount();
+  while (written_ < count) {
+    if (lanes_.isDone(written_)) {
+      SaveSlot& s = slot(written_);
+      if (!writeRecordHead(file, *s.layer)) return false;
+      // A layer whose memory buffer was missing or too small is deflated here instead.
+      bool ok = (!s.data || s.overflow)
+                    ? streamLayer(file, *s.layer)
+                    : s.compressed != 0 && file.writeU32LE(s.compressed) && file.writeAll(s.data.get(), s.size);
+      if (!ok) return false;
+      ++written_;
+      if (progress) progress->step();
+    } else if (published_ < count && published_ < written_ + JobLanes::kSlots) {
+      publishNext();
+    } else if (!lanes_.runOne()) {
+      lanes_.waitFor(written_);
+    }
+  }
+  return true;
 }
 
 }  // namespace
@@ -153,27 +418,19 @@ int readDocument(const std::string& path, Document& document, Progress* progress
   if (progress) progress->setRange(h.layerCount);
   // A record header below 35 bytes would make fields overlap.
   if (!file.readU32LE(recordHeader) || recordHeader < kNativeRecordHeader) return kReadFormatError;
-  if (!document.newImage(h.width, h.height, false)) return kReadOutOfMemory;
-
-  for (int i = 0; i < h.layerCount; ++i) {
-    Layer* layer = document.layers().add(h.width, h.height, false);
-    if (!layer) {
-      file.close();
-      fallBackToBlank(document);
-      return kReadOutOfMemory;
-    }
-    if (!readLayerRecord(file, recordHeader, *layer)) return finishRead(document, h, kReadDecompressFailed);
-    if (progress) progress->step();
+  if (gTwoLanes && h.layerCount >= 2) {
+    LayerLoader loader(file, document, h, recordHeader, progress);
+    if (loader.start()) return loader.run();
   }
-  return finishRead(document, h, kReadOk);
+  if (!document.newImage(h.width, h.height, false)) return kReadOutOfMemory;
+  return readLayersFrom(file, document, h, recordHeader, 0, progress);
 }
 
-bool writeDocumentTo(File& file, Document& document, Progress* progress) {
-  const int count = document.layerCount();
-  if (count < 1) return false;
+// Header, preview and the record header size.
+static bool writeHeadAndPreview(File& file, Document& document, Progress* progress) {
   bool ok = file.writeAll(kNativeMagic, sizeof kNativeMagic) && file.writeU8(0) &&
             file.writeU32LE(kNativeHeaderBody) && file.writeU16LE(uint16_t(document.width())) &&
-            file.writeU16LE(uint16_t(document.height())) && file.writeU16LE(uint16_t(count)) &&
+            file.writeU16LE(uint16_t(document.height())) && file.writeU16LE(uint16_t(document.layerCount())) &&
             file.writeU16LE(uint16_t(document.layers().nameCounter())) &&
             file.writeU16LE(uint16_t(document.currentIndex()));
   if (!ok) return false;
@@ -188,21 +445,27 @@ bool writeDocumentTo(File& file, Document& document, Progress* progress) {
       return false;
   }
   if (progress) progress->step();
-  if (!file.writeU32LE(kNativeRecordHeader)) return false;
+  return file.writeU32LE(kNativeRecordHeader);
+}
+
+bool writeDocumentTo(File& file, Document& document, Progress* progress) {
+  const int count = document.layerCount();
+  if (count < 1) return false;
+  // The lanes only read layer pixels, as the flattening for the preview does.
+  LayerSaver saver(document);
+  const bool lanes = gTwoLanes && count >= 2 && saver.start();
+  if (lanes) saver.publishAhead();
+  if (!writeHeadAndPreview(file, document, progress)) return false;
+  if (lanes) return saver.writeRecords(file, progress);
   for (int i = count - 1; i >= 0; --i) {
-    Layer& layer = *document.layers().atIndex(i);
-    if (!file.writeAll(layer.name, kLayerNameBytes) || !file.writeU8(layer.blendMode) ||
-        !file.writeU8(layer.opacity) || !file.writeU8(packLayerFlags(layer.flags, layer.maskMode)))
-      return false;
-    int64_t sizeField = file.position();
-    if (sizeField < 0 || !file.writeU32LE(0)) return false;
-    uint32_t compressed = deflateToFile(file, layer.image.bits(), layer.image.byteSize(), kLayerLevel, nullptr);
-    if (compressed == 0 || !file.seek(sizeField) || !file.writeU32LE(compressed) || !file.seekToEnd())
-      return false;
+    const Layer& layer = *document.layers().atIndex(i);
+    if (!writeRecordHead(file, layer) || !streamLayer(file, layer)) return false;
     if (progress) progress->step();
   }
   return true;
 }
+
+void setNativeDocumentLanes(bool enabled) { gTwoLanes = enabled; }
 
 bool writeDocument(const std::string& path, Document& document, Progress* progress) {
   return saveReplacing(path, [&](File& file) { return writeDocumentTo(file, document, progress); });

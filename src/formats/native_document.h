@@ -49,6 +49,10 @@ int readDocument(const std::string& path, Document& document, Progress* progress
 bool writeDocument(const std::string& path, Document& document, Progress* progress);
 // The same into an open file at its position (the save path wraps it).
 bool writeDocumentTo(File& file, Document& document, Progress* progress);
+// Documents of two or more layers are read and written on two threads (the
+// caller's and one helper) with the same bytes and results as on one; tests
+// switch that off to compare.
+void setNativeDocumentLanes(bool enabled);
 // The preview image only; false unless the file is native with a non-empty preview.
 bool readPreview(const std::string& path, Image32& image);
 

@@ -45,6 +45,12 @@ class Inflater {
 }  // namespace
 
 uint32_t deflateToFile(File& file, const uint8_t* source, size_t count, int level, Progress* progress) {
+  return deflateToSink(source, count, level, progress,
+                       [&](const uint8_t* bytes, size_t n) { return file.writeAll(bytes, n); });
+}
+
+uint32_t deflateToSink(const uint8_t* source, size_t count, int level, Progress* progress,
+                       const std::function<bool(const uint8_t*, size_t)>& sink) {
   Deflater deflater(level);
   if (!deflater.ok()) return 0;
   z_stream& z = deflater.stream();
@@ -67,7 +73,7 @@ uint32_t deflateToFile(File& file, const uint8_t* source, size_t count, int leve
     int r = deflate(&z, flush);
     if (r == Z_STREAM_ERROR || (r != Z_OK && r != Z_STREAM_END && r != Z_BUF_ERROR)) return 0;
     if (z.avail_out == 0) {
-      if (!file.writeAll(buffer, kZlibChunk)) return 0;
+      if (!sink(buffer, kZlibChunk)) return 0;
       written += kZlibChunk;
       z.next_out = buffer;
       z.avail_out = kZlibChunk;
@@ -75,35 +81,41 @@ uint32_t deflateToFile(File& file, const uint8_t* source, size_t count, int leve
     if (r == Z_STREAM_END) break;
   }
   size_t rest = kZlibChunk - z.avail_out;
-  if (rest && !file.writeAll(buffer, rest)) return 0;
+  if (rest && !sink(buffer, rest)) return 0;
   written += rest;
   if (progress) progress->setPosition(int(std::min<size_t>(count, INT_MAX)));
   if (written > UINT32_MAX) return 0;
   return uint32_t(written);
 }
 
-bool inflateFromFile(File& file, uint8_t* destination, size_t destinationSize, uint32_t compressedSize) {
+namespace {
+
+// inflateFromFile's loop over any source of compressed bytes.
+bool inflateFrom(const std::function<size_t(uint8_t*, size_t)>& read, uint32_t compressedSize,
+                 uint8_t* destination, size_t destinationSize, InflateResult& result) {
+  result = {};
   Inflater inflater;
   if (!inflater.ok()) return false;
   z_stream& z = inflater.stream();
   uint8_t buffer[kZlibChunk];
   uint32_t remaining = compressedSize;
-  size_t produced = 0;
-  bool full = false;
+  size_t fed = 0, produced = 0;
+  bool full = false, ended = false;
   uint8_t probe = 0;
   z.next_out = destination;
   z.avail_out = 0;
   for (;;) {
     if (z.avail_in == 0) {
-      if (remaining == 0) return false;   // input ran out before the stream ended
-      size_t got = file.read(buffer, std::min<size_t>(remaining, kZlibChunk));
-      if (got == 0) return false;
+      if (remaining == 0) break;   // input ran out before the stream ended
+      size_t got = read(buffer, std::min<size_t>(remaining, kZlibChunk));
+      if (got == 0) break;
       remaining -= uint32_t(got);
+      fed += got;
       z.next_in = buffer;
       z.avail_in = uInt(got);
     }
     if (z.avail_out == 0) {
-      if (full) return false;   // the stream holds more than the destination
+      if (full) break;   // the stream holds more than the destination
       if (produced == destinationSize) {
         // Destination full: only the end of the stream may still come.
         full = true;
@@ -117,12 +129,39 @@ bool inflateFromFile(File& file, uint8_t* destination, size_t destinationSize, u
       }
     }
     int r = inflate(&z, Z_NO_FLUSH);
-    if (r == Z_STREAM_END) break;
-    if (r != Z_OK && r != Z_BUF_ERROR) return false;
+    if (r == Z_STREAM_END) {
+      ended = true;
+      break;
+    }
+    if (r != Z_OK && r != Z_BUF_ERROR) break;
   }
-  if (full && z.avail_out == 0) return false;   // a byte beyond the destination came out
+  result.consumed = fed - z.avail_in;
+  result.produced = full ? destinationSize : produced - z.avail_out;
+  result.unused = z.avail_in;
+  // A byte beyond the destination came out when the probe filled.
+  return ended && !(full && z.avail_out == 0);
+}
+
+}  // namespace
+
+bool inflateFromFile(File& file, uint8_t* destination, size_t destinationSize, uint32_t compressedSize) {
+  InflateResult result;
+  if (!inflateFrom([&](uint8_t* buffer, size_t n) { return file.read(buffer, n); }, compressedSize, destination,
+                   destinationSize, result))
+    return false;
   // Leave the file just after what the stream used.
-  return z.avail_in == 0 || file.seekBy(-int64_t(z.avail_in));
+  return result.unused == 0 || file.seekBy(-int64_t(result.unused));
+}
+
+bool inflateFromFileAt(const File& file, int64_t offset, uint32_t compressedSize, uint8_t* destination,
+                       size_t destinationSize, InflateResult& result) {
+  return inflateFrom(
+      [&](uint8_t* buffer, size_t n) {
+        size_t got = file.readAt(offset, buffer, n);
+        offset += int64_t(got);
+        return got;
+      },
+      compressedSize, destination, destinationSize, result);
 }
 
 bool inflateMemory(const uint8_t* source, size_t sourceSize, uint8_t* destination, size_t destinationSize) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 #include "formats/file.h"
 #include "image/progress.h"
@@ -16,11 +17,27 @@ constexpr size_t kZlibChunk = 8192;
 // the range 0..count and the consumed byte count before each zlib call.
 uint32_t deflateToFile(File& file, const uint8_t* source, size_t count, int level, Progress* progress);
 
+// The same call sequence with each filled buffer handed to sink instead of a
+// file, so the bytes are exactly those deflateToFile writes; sink returns
+// false to stop.
+uint32_t deflateToSink(const uint8_t* source, size_t count, int level, Progress* progress,
+                       const std::function<bool(const uint8_t*, size_t)>& sink);
+
 // Reads at most compressedSize bytes and inflates them into destination.
 // True only when the stream ends; false on any zlib error, a destination too
 // small and input that runs out first. A short stream leaves the rest of the
 // destination as it was. The file is left just after the bytes zlib consumed.
 bool inflateFromFile(File& file, uint8_t* destination, size_t destinationSize, uint32_t compressedSize);
+
+// The same from offset on with positional reads, which leave the file's
+// position alone, so another thread may use the file meanwhile. Also reports
+// how many bytes the stream used and how many reached the destination (on
+// failure too).
+struct InflateResult {
+  size_t consumed = 0, produced = 0, unused = 0;   // unused: read past the stream's end
+};
+bool inflateFromFileAt(const File& file, int64_t offset, uint32_t compressedSize, uint8_t* destination,
+                       size_t destinationSize, InflateResult& result);
 
 // The same in memory.
 bool inflateMemory(const uint8_t* source, size_t sourceSize, uint8_t* destination, size_t destinationSize);
