@@ -172,7 +172,7 @@ TEST_F(OpenSaveTest, ResultCodesBecomeTheirMessages) {
   writeBytes(dir.file("bad.tsd"), {'N', 'O', 'P', 'E', 0, 0, 0, 0, 0});
   EXPECT_FALSE(flow.openFile(dir.file("bad.tsd")));
   EXPECT_EQ(shell.messages.back(), kMsgFormatError);
-  testing::NativeFileSpec wide;
+  testing::NativeFileLayout wide;
   wide.width = 4501;
   wide.layers.resize(1);
   writeBytes(dir.file("wide.tsd"), testing::buildNative(wide));
@@ -190,7 +190,7 @@ TEST_F(OpenSaveTest, ResultCodesBecomeTheirMessages) {
 }
 
 TEST_F(OpenSaveTest, DamagedPixelDataShowsTheMessageAndStillOpens) {
-  testing::NativeFileSpec fileLayout;
+  testing::NativeFileLayout fileLayout;
   testing::NativeLayerSpec layer;
   layer.stream = {0x78, 0x01, 0x07};   // invalid block type
   fileLayout.layers = {layer};
@@ -205,7 +205,7 @@ TEST_F(OpenSaveTest, DamagedPixelDataShowsTheMessageAndStillOpens) {
 TEST_F(OpenSaveTest, OutOfMemoryLeavesAnUntitledBlankDocument) {
   std::string a = nativeFile("a.tsd", 1);
   ASSERT_TRUE(flow.openFile(a));
-  testing::NativeFileSpec fileLayout;
+  testing::NativeFileLayout fileLayout;
   fileLayout.width = 1;
   fileLayout.height = 1;
   fileLayout.layers.resize(101);

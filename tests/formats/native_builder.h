@@ -17,7 +17,7 @@ struct NativeLayerSpec {
   int sizeDelta = 0;              // added to the compressed size field
 };
 
-struct NativeFileSpec {
+struct NativeFileLayout {
   std::string magic = "TSLDATA";
   uint8_t version = 0;
   uint32_t headerBody = 10;
@@ -55,7 +55,7 @@ inline std::vector<uint8_t> zlibCompress(const void* data, size_t n) {
   return out;
 }
 
-inline std::vector<uint8_t> buildNative(const NativeFileSpec& s) {
+inline std::vector<uint8_t> buildNative(const NativeFileLayout& s) {
   Bytes out;
   out.raw(s.magic.data(), 7);
   out.u8(s.version);

@@ -20,7 +20,7 @@ namespace tessel {
 namespace {
 
 using testing::buildNative;
-using testing::NativeFileSpec;
+using testing::NativeFileLayout;
 using testing::NativeLayerSpec;
 using testing::readBytes;
 using testing::TempDir;
@@ -130,12 +130,12 @@ void expectSameLoad(const std::string& path, const std::string& what, int expect
   expectSameDocument(one, two, what);
 }
 
-NativeFileSpec sevenLayers() {
-  NativeFileSpec spec;
-  spec.width = 40;
-  spec.height = 30;
-  spec.current = 2;
-  spec.nameCounter = 9;
+NativeFileLayout sevenLayers() {
+  NativeFileLayout layout;
+  layout.width = 40;
+  layout.height = 30;
+  layout.current = 2;
+  layout.nameCounter = 9;
   for (uint32_t i = 0; i < 7; ++i) {
     Image32 image;
     image.create(40, 30);
@@ -147,30 +147,30 @@ NativeFileSpec sevenLayers() {
     layer.flags = uint8_t(i & 1 ? 0x09 : 0x13);
     layer.pixels.assign(reinterpret_cast<const uint32_t*>(image.bits()),
                         reinterpret_cast<const uint32_t*>(image.bits()) + 40 * 30);
-    spec.layers.push_back(layer);
+    layout.layers.push_back(layer);
   }
-  return spec;
+  return layout;
 }
 
 TEST_F(NativeLanesTest, TwoLaneLoadMatchesOneThreadOnWholeAndDamagedFiles) {
-  NativeFileSpec spec = sevenLayers();
-  writeBytes(dir.file("whole.tsd"), buildNative(spec));
+  NativeFileLayout layout = sevenLayers();
+  writeBytes(dir.file("whole.tsd"), buildNative(layout));
   expectSameLoad(dir.file("whole.tsd"), "whole", kReadOk);
 
   // Overstated sizes: later records start where each stream really ended.
-  NativeFileSpec over = spec;
+  NativeFileLayout over = layout;
   over.layers[1].sizeDelta = 7;
   over.layers[4].sizeDelta = 2;
   writeBytes(dir.file("over.tsd"), buildNative(over));
   expectSameLoad(dir.file("over.tsd"), "overstated", kReadOk);
 
-  NativeFileSpec under = spec;
+  NativeFileLayout under = layout;
   under.layers[3].sizeDelta = -4;
   writeBytes(dir.file("under.tsd"), buildNative(under));
   expectSameLoad(dir.file("under.tsd"), "understated", kReadDecompressFailed);
 
   // Damage inside the fourth stream: three whole layers and part of the fourth.
-  NativeFileSpec corrupt = spec;
+  NativeFileLayout corrupt = layout;
   std::vector<uint8_t> stream = zlibCompress(corrupt.layers[3].pixels.data(), 40 * 30 * 4);
   for (size_t i = stream.size() / 2; i < stream.size() / 2 + 8; ++i) stream[i] ^= 0x5A;
   corrupt.layers[3].stream = stream;
@@ -178,7 +178,7 @@ TEST_F(NativeLanesTest, TwoLaneLoadMatchesOneThreadOnWholeAndDamagedFiles) {
   expectSameLoad(dir.file("corrupt.tsd"), "corrupt", kReadDecompressFailed);
 
   // A stream with more pixels than the canvas holds.
-  NativeFileSpec big = spec;
+  NativeFileLayout big = layout;
   std::vector<uint32_t> more(40 * 30 + 1, 0xFF123456u);
   big.layers[5].stream = zlibCompress(more.data(), more.size() * 4);
   writeBytes(dir.file("big.tsd"), buildNative(big));
@@ -186,9 +186,9 @@ TEST_F(NativeLanesTest, TwoLaneLoadMatchesOneThreadOnWholeAndDamagedFiles) {
 }
 
 TEST_F(NativeLanesTest, TwoLaneLoadMatchesOneThreadAtEveryTruncation) {
-  NativeFileSpec spec = sevenLayers();
-  spec.layers[2].sizeDelta = 3;   // one record found only after a rewind
-  std::vector<uint8_t> whole = buildNative(spec);
+  NativeFileLayout layout = sevenLayers();
+  layout.layers[2].sizeDelta = 3;   // one record found only after a rewind
+  std::vector<uint8_t> whole = buildNative(layout);
   for (size_t n = 30; n < whole.size(); n += 1 + n % 5) {
     writeBytes(dir.file("cut.tsd"), std::vector<uint8_t>(whole.begin(), whole.begin() + long(n)));
     expectSameLoad(dir.file("cut.tsd"), "cut at " + std::to_string(n));
@@ -197,11 +197,11 @@ TEST_F(NativeLanesTest, TwoLaneLoadMatchesOneThreadAtEveryTruncation) {
 }
 
 TEST_F(NativeLanesTest, TwoLaneLoadOf101RecordsGivesTheBlankImage) {
-  NativeFileSpec spec;
-  spec.width = 6;
-  spec.height = 5;
-  spec.layers.resize(101);
-  writeBytes(dir.file("many.tsd"), buildNative(spec));
+  NativeFileLayout layout;
+  layout.width = 6;
+  layout.height = 5;
+  layout.layers.resize(101);
+  writeBytes(dir.file("many.tsd"), buildNative(layout));
   Document doc;
   StepCounter progress;
   EXPECT_EQ(readDocument(dir.file("many.tsd"), doc, &progress), kReadOutOfMemory);

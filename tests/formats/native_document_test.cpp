@@ -14,7 +14,7 @@ namespace {
 using testing::buildNative;
 using testing::le16;
 using testing::le32;
-using testing::NativeFileSpec;
+using testing::NativeFileLayout;
 using testing::NativeLayerSpec;
 using testing::readBytes;
 using testing::TempDir;
@@ -43,7 +43,7 @@ bool samePixels(const Image32& a, const Image32& b) {
 class NativeDocumentTest : public ::testing::Test {
  protected:
   std::string file(const char* name) { return dir.file(name); }
-  std::string writeSpec(const NativeFileSpec& fileLayout, const char* name = "made.tsd") {
+  std::string writeSpec(const NativeFileLayout& fileLayout, const char* name = "made.tsd") {
     writeBytes(file(name), buildNative(fileLayout));
     return file(name);
   }
@@ -207,7 +207,7 @@ TEST(NativeFlags, MaskModeThreeUsesBitThreeOnly) {
 }
 
 TEST_F(NativeDocumentTest, BlendByteAbove20ReadsAsNormalAndExtraHeaderBytesAreSkipped) {
-  NativeFileSpec fileLayout;
+  NativeFileLayout fileLayout;
   fileLayout.headerBody = 14;
   fileLayout.recordHeader = 40;
   fileLayout.nameCounter = 9;
@@ -240,7 +240,7 @@ TEST_F(NativeDocumentTest, BlendByteAbove20ReadsAsNormalAndExtraHeaderBytesAreSk
 
 TEST_F(NativeDocumentTest, RefusedHeadersLeaveTheOpenDocument) {
   prepareOpenDocument();
-  NativeFileSpec fileLayout;
+  NativeFileLayout fileLayout;
   fileLayout.layers = {NativeLayerSpec{}};
   fileLayout.width = 4501;
   EXPECT_EQ(readDocument(writeSpec(fileLayout), doc, nullptr), kReadTooLarge);
@@ -272,7 +272,7 @@ TEST_F(NativeDocumentTest, RefusedHeadersLeaveTheOpenDocument) {
 
 TEST_F(NativeDocumentTest, A101stRecordGivesOutOfMemoryAndABlank400Image) {
   prepareOpenDocument();
-  NativeFileSpec fileLayout;
+  NativeFileLayout fileLayout;
   fileLayout.width = 2;
   fileLayout.height = 2;
   fileLayout.layers.assign(101, NativeLayerSpec{});
@@ -285,7 +285,7 @@ TEST_F(NativeDocumentTest, A101stRecordGivesOutOfMemoryAndABlank400Image) {
 }
 
 TEST_F(NativeDocumentTest, CorruptThirdLayerKeepsTwoWholeLayersAndPartOfTheThird) {
-  NativeFileSpec fileLayout;
+  NativeFileLayout fileLayout;
   fileLayout.width = 40;
   fileLayout.height = 30;
   fileLayout.current = 0;
@@ -316,7 +316,7 @@ TEST_F(NativeDocumentTest, CorruptThirdLayerKeepsTwoWholeLayersAndPartOfTheThird
 
 // The next record begins right after the bytes the inflater used.
 TEST_F(NativeDocumentTest, NextRecordStartsWhereTheStreamEndedNotWhereItsSizeSaid) {
-  NativeFileSpec fileLayout;
+  NativeFileLayout fileLayout;
   NativeLayerSpec a, b, c;
   a.pixels.assign(12, 0xFF000001);
   a.sizeDelta = 5;   // overstated: the stream still ends first
@@ -334,7 +334,7 @@ TEST_F(NativeDocumentTest, NextRecordStartsWhereTheStreamEndedNotWhereItsSizeSai
 }
 
 TEST_F(NativeDocumentTest, UnderstatedSizeFailsThatLayer) {
-  NativeFileSpec fileLayout;
+  NativeFileLayout fileLayout;
   NativeLayerSpec a, b, c;
   a.pixels.assign(12, 0xFF000001);
   b.pixels.assign(12, 0xFF000002);
@@ -349,7 +349,7 @@ TEST_F(NativeDocumentTest, UnderstatedSizeFailsThatLayer) {
 }
 
 TEST_F(NativeDocumentTest, ManyLayersReadInOrder) {
-  NativeFileSpec fileLayout;
+  NativeFileLayout fileLayout;
   fileLayout.width = 16;
   fileLayout.height = 16;
   for (uint32_t i = 0; i < 40; ++i) {
@@ -374,7 +374,7 @@ TEST_F(NativeDocumentTest, ManyLayersReadInOrder) {
 }
 
 TEST_F(NativeDocumentTest, CurrentIndexOutOfRangeSelectsTheTopLayer) {
-  NativeFileSpec fileLayout;
+  NativeFileLayout fileLayout;
   fileLayout.current = 5;
   fileLayout.layers.assign(2, NativeLayerSpec{});
   ASSERT_EQ(readDocument(writeSpec(fileLayout), doc, nullptr), kReadOk);
@@ -383,7 +383,7 @@ TEST_F(NativeDocumentTest, CurrentIndexOutOfRangeSelectsTheTopLayer) {
 }
 
 TEST_F(NativeDocumentTest, UnterminatedNameIsCutTo31BytesOnACharacterBoundary) {
-  NativeFileSpec fileLayout;
+  NativeFileLayout fileLayout;
   NativeLayerSpec a;
   a.name = std::string(30, 'a') + "\xB0\xA1";   // a double-byte character across byte 31
   NativeLayerSpec b;
@@ -395,7 +395,7 @@ TEST_F(NativeDocumentTest, UnterminatedNameIsCutTo31BytesOnACharacterBoundary) {
 }
 
 TEST_F(NativeDocumentTest, OpacityAbove128IsClamped) {
-  NativeFileSpec fileLayout;
+  NativeFileLayout fileLayout;
   NativeLayerSpec a;
   a.opacity = 200;
   fileLayout.layers = {a};
@@ -404,7 +404,7 @@ TEST_F(NativeDocumentTest, OpacityAbove128IsClamped) {
 }
 
 TEST_F(NativeDocumentTest, EveryTruncationEndsInADefinedResultWithACurrentLayer) {
-  NativeFileSpec fileLayout;
+  NativeFileLayout fileLayout;
   NativeLayerSpec a, b;
   a.pixels.assign(12, 0xFF445566);
   b.pixels.assign(12, 0xFF778899);
@@ -457,7 +457,7 @@ TEST_F(NativeDocumentTest, SaveIntoAMissingFolderFails) {
 }
 
 TEST_F(NativeDocumentTest, PreviewReaderRefusesWhatItCannotTrust) {
-  NativeFileSpec fileLayout;
+  NativeFileLayout fileLayout;
   fileLayout.layers = {NativeLayerSpec{}};
   fileLayout.previewW = 3;
   fileLayout.previewH = 2;
@@ -479,7 +479,7 @@ TEST_F(NativeDocumentTest, PreviewReaderRefusesWhatItCannotTrust) {
   fileLayout.version = 1;
   EXPECT_FALSE(readPreview(writeSpec(fileLayout), untouched));
   EXPECT_FALSE(untouched.valid());
-  std::vector<uint8_t> cut = buildNative(NativeFileSpec{});
+  std::vector<uint8_t> cut = buildNative(NativeFileLayout{});
   cut.resize(30);
   writeBytes(file("cut.tsd"), cut);
   EXPECT_FALSE(readPreview(file("cut.tsd"), untouched));
