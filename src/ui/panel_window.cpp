@@ -17,10 +17,6 @@ void PanelWindow::closeEvent(QCloseEvent* event) {
   emit closedByUser(panel_);
 }
 
-}  // namespace tessel
-
-namespace tessel {
-
 void fitHeightToContents(QWidget* panel) {
   constexpr int kLowest = 60;
   int h = panel->sizeHint().height();

@@ -21,7 +21,7 @@ class PanelWindow : public QWidget {
   int panel_;
 };
 
-// Sets the panel's height to what its contents ask, but no lower than the
+// Sets the panel's height to what its contents ask, but never past the
 // bottom of its screen's work area (the contents scroll there).
 void fitHeightToContents(QWidget* panel);
 
