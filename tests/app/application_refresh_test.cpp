@@ -74,7 +74,7 @@ TEST_F(ApplicationRefresh, StrokeUndoAndRedoRefreshTheLayerRowAndTheNavigator) {
 TEST_F(ApplicationRefresh, LayerOperationsRebuildEveryRowAndEmptyStepsNothing) {
   EXPECT_FALSE(app->undoStep(false));   // nothing to undo
   EXPECT_TRUE(shell.layerRows.empty());
-  ASSERT_TRUE(app->document.newLayer(false, true));
+  ASSERT_TRUE(app->document.newLayer(false));
   ASSERT_EQ(app->document.layerCount(), 2);
   // A stroke on the new top layer names its row.
   penStroke(40, 80, 40);
