@@ -6,10 +6,9 @@
 #include "document/undo_recorder.h"
 #include "image/image32.h"
 #include "image/progress.h"
+#include "image/size_limits.h"
 
 namespace tessel {
-
-constexpr int kMaxCanvasSize = 4500;
 
 enum class Visibility { AllVisible = 0, AllHidden = 1, OnlyCurrent = 2 };
 
