@@ -1,0 +1,11 @@
+#include "draw/drag_text.h"
+
+namespace tessel {
+
+bool TextPlaceDrag::press(const DragPoint& p, int& source) {
+  (void)source;
+  anchor_ = p;
+  return true;
+}
+
+}  // namespace tessel
