@@ -96,10 +96,11 @@ class Drag {
 
   // A further left press from the drag's source while it lasts; it may
   // change the source the drag listens to. True when taken.
-  virtual bool press(const DragPoint& p, int& source);
-  virtual void move(const DragPoint& p, const InputState& in);
-  // The release of the button that began the drag. True when the drag continues.
-  virtual bool release(int button, const DragPoint& p) = 0;
+  virtual bool press(const DragPoint&, int&) { return false; }
+  virtual void move(const DragPoint&, const InputState&) {}
+  // The release of the button that began the drag. True when the drag
+  // continues; most drags end here.
+  virtual bool release(int, const DragPoint&) { return false; }
   // The right button's (and Esc's, Enter's) finishing step. True when the
   // drag has one; the drag is then over.
   virtual bool finish() { return false; }

@@ -6,8 +6,7 @@ void BezierDrag::move(const DragPoint& p, const InputState& in) {
   if (!editing_) ends_.move(p, in);
 }
 
-bool BezierDrag::release(int button, const DragPoint& p) {
-  (void)button;
+bool BezierDrag::release(int, const DragPoint& p) {
   if (!editing_) {
     // Both control points start at the ends until they are placed.
     ctx_.feedback.hide();

@@ -36,9 +36,7 @@ void LayerMoveDrag::move(const DragPoint& p, const InputState& in) {
   view.refreshAll();
 }
 
-bool LayerMoveDrag::release(int button, const DragPoint& p) {
-  (void)button;
-  (void)p;
+bool LayerMoveDrag::release(int, const DragPoint&) {
   commit();
   return false;
 }

@@ -4,8 +4,7 @@
 
 namespace tessel {
 
-void PanDrag::move(const DragPoint& p, const InputState& in) {
-  (void)in;
+void PanDrag::move(const DragPoint& p, const InputState&) {
   int dx = int(std::lround(p.cx - prev_.cx)), dy = int(std::lround(p.cy - prev_.cy));
   if (dx == 0 && dy == 0) return;   // the fraction counts with the next move
   // Scrolling moves the image under the pointer: the client point stays.

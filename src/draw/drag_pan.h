@@ -10,7 +10,6 @@ class PanDrag : public Drag {
 
   DragState state() const override { return DragState::Pan; }
   void move(const DragPoint& p, const InputState& in) override;
-  bool release(int, const DragPoint&) override { return false; }
 
  private:
   const DragContext& ctx_;

@@ -18,8 +18,7 @@ XorShape SizeDrag::circle() const {
   return {XorShape::Kind::Circle, x, y, x + d, y + d};
 }
 
-void SizeDrag::move(const DragPoint& p, const InputState& in) {
-  (void)in;
+void SizeDrag::move(const DragPoint& p, const InputState&) {
   int dx = int(p.cx) - int(prev_.cx);
   prev_ = p;
   if (dx == 0) return;
@@ -29,13 +28,6 @@ void SizeDrag::move(const DragPoint& p, const InputState& in) {
   ctx_.engine.updateShape(tool, ctx_.tools);
   ctx_.feedback.show(circle());
   if (ctx_.hooks.toolChanged) ctx_.hooks.toolChanged(tool);
-}
-
-bool SizeDrag::release(int button, const DragPoint& p) {
-  (void)button;
-  (void)p;
-  ctx_.feedback.hide();
-  return false;
 }
 
 }  // namespace tessel

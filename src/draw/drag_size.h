@@ -4,14 +4,13 @@
 namespace tessel {
 
 // Changing the tool size by dragging sideways, with the size circle at the
-// press point.
+// press point until the release ends the drag.
 class SizeDrag : public Drag {
  public:
   SizeDrag(const DragContext& ctx, const DragPoint& start);
 
   DragState state() const override { return DragState::SizeDrag; }
   void move(const DragPoint& p, const InputState& in) override;
-  bool release(int button, const DragPoint& p) override;
 
  private:
   XorShape circle() const;

@@ -27,16 +27,14 @@ DragState StrokeDrag::state() const {
   return DragState::BufferedStroke;
 }
 
-void StrokeDrag::move(const DragPoint& p, const InputState& in) {
-  (void)in;
+void StrokeDrag::move(const DragPoint& p, const InputState&) {
   last_ = p;
   Rect r = stroke_.move({p.ix, p.iy, p.pressure});
   union_ = union_.united(r);
   if (!r.empty()) ctx_.view.refreshRect(r);
 }
 
-bool StrokeDrag::release(int button, const DragPoint& p) {
-  (void)button;
+bool StrokeDrag::release(int, const DragPoint& p) {
   end(p);
   return false;
 }

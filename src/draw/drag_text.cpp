@@ -2,8 +2,7 @@
 
 namespace tessel {
 
-bool TextPlaceDrag::press(const DragPoint& p, int& source) {
-  (void)source;
+bool TextPlaceDrag::press(const DragPoint& p, int&) {
   anchor_ = p;
   return true;
 }

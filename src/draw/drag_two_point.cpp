@@ -67,9 +67,7 @@ void TwoPointDrag::move(const DragPoint& p, const InputState& in) {
 }
 
 // Every shape ends here; the painting of each arrives with its tool.
-bool TwoPointDrag::release(int button, const DragPoint& p) {
-  (void)button;
-  (void)p;
+bool TwoPointDrag::release(int, const DragPoint&) {
   ctx_.feedback.hide();
   switch (shape_) {
     case TwoPointShape::Line:
