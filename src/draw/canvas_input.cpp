@@ -35,15 +35,7 @@ CanvasInput::CanvasInput(Document& doc, CanvasView& view, Image32& screen, Brush
       context_{doc, view, engine, tools, draw, options, hooks, feedback_} {}
 
 DragPoint CanvasInput::sampleOf(const InputState& in) const {
-  DragPoint s;
-  s.cx = in.clientX;
-  s.cy = in.clientY;
-  double f = 100.0 / view_.zoom();
-  s.ix = f * (view_.scrollX() - view_.centreX() + in.clientX);
-  s.iy = f * (view_.scrollY() - view_.centreY() + in.clientY);
-  if (view_.mirrored()) s.ix = doc_.width() - s.ix;
-  s.pressure = in.pressure;
-  return s;
+  return context_.pointAt(in.clientX, in.clientY, in.pressure);
 }
 
 DragState CanvasInput::state() const {

@@ -24,6 +24,9 @@ class CanvasInput {
  public:
   CanvasInput(Document& doc, CanvasView& view, Image32& screen, BrushEngine& engine,
               ToolSettings& tools, DrawSettings& draw, InputOptions& options);
+  // The drags hold on to its context and feedback.
+  CanvasInput(const CanvasInput&) = delete;
+  CanvasInput& operator=(const CanvasInput&) = delete;
 
   InputHooks hooks;
   const std::vector<Texture>* textures = nullptr;

@@ -2,7 +2,21 @@
 
 #include <cmath>
 
+#include "document/document.h"
+
 namespace tessel {
+
+DragPoint DragContext::pointAt(double cx, double cy, float pressure) const {
+  DragPoint s;
+  s.cx = cx;
+  s.cy = cy;
+  double f = 100.0 / view.zoom();
+  s.ix = f * (view.scrollX() - view.centreX() + cx);
+  s.iy = f * (view.scrollY() - view.centreY() + cy);
+  if (view.mirrored()) s.ix = doc.width() - s.ix;
+  s.pressure = pressure;
+  return s;
+}
 
 void DragContext::showSize(double dx, double dy) const {
   double f = 100.0 / view.zoom();

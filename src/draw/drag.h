@@ -73,6 +73,8 @@ struct DragContext {
   const InputHooks& hooks;
   XorFeedback& feedback;
 
+  // A client point in image coordinates through the view's scroll, zoom and mirror.
+  DragPoint pointAt(double cx, double cy, float pressure = 1.0f) const;
   void layerChanged() const {
     if (hooks.layerChanged) hooks.layerChanged();
   }
