@@ -38,15 +38,25 @@ void walkLine(int x0, int y0, int x1, int y1, bool skipFirst, Visit&& visit) {
   const int major = xMajor ? dx : dy, minor = xMajor ? dy : dx;
   int err = 2 * minor - major;
   int x = x0, y = y0;
-  for (int i = 0; i <= major; ++i) {
-    if (i > 0 || !skipFirst) visit(x, y);
+  auto step = [&] {
     if (xMajor) x += sx; else y += sy;
     if (err >= 0) {
       if (xMajor) y += sy; else x += sx;
       err -= 2 * major;
     }
     err += 2 * minor;
+  };
+  int i = 0;
+  if (skipFirst) {
+    if (major == 0) return;
+    step();
+    i = 1;
   }
+  for (; i < major; ++i) {
+    visit(x, y);
+    step();
+  }
+  visit(x1, y1);   // where the walk has arrived
 }
 
 // The points of walkLine, both ends included, in walking order.
