@@ -72,6 +72,12 @@ TEST(CanvasInputDrags, XorBandsAreTheShapeGeometry) {
     EXPECT_EQ(rig.inverted(), ellipseOutline(Box{64, 57, 76, 63}));
     EXPECT_EQ(rig.view.infoBar().size, formatSize(13, 7));
   }
+  DragRig rig;   // the size circle: diameter 30 about the press point
+  rig.input.selectTool(kToolBrush);
+  rig.options.optFlag |= kOptFlagSizeCircle;
+  rig.in.shift = true;
+  rig.pressAt(100, 80);
+  EXPECT_EQ(rig.inverted(), ellipseOutline(Box{85, 65, 115, 95}));
 }
 
 TEST(CanvasInputDrags, BoxConstraintsPerShape) {
