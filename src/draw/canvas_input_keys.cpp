@@ -11,7 +11,7 @@ constexpr int kWaterAmountShift = 16;
 }  // namespace
 
 bool CanvasInput::boundKey(int category, int index) {
-  if (state_ != DragState::Idle) return false;
+  if (state() != DragState::Idle) return false;
   switch (category) {
     case kBindTool:
       if (index < 0 || index >= kToolCount) return false;
