@@ -32,7 +32,7 @@ struct Scene {
   Scene() {
     if (!doc.newImage(kCanvas, kCanvas, true) || !screen.create(kClientW, kClientH)) return;
     for (int i = 1; i < kLayers; ++i)
-      if (!doc.newLayer(false, false)) return;
+      if (!doc.newLayer(false)) return;
     // Mixed content: opaque bands, half-transparent stripes and empty areas.
     for (int i = 0; i < kLayers; ++i) {
       Image32& img = doc.layers().atIndex(i)->image;

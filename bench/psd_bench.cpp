@@ -40,7 +40,7 @@ struct Workload {
   Workload() {
     if (!document.newImage(kSide, kSide, true)) return;
     for (int i = 1; i < kLayers; ++i)
-      if (!document.newLayer(false, false)) return;
+      if (!document.newLayer(false)) return;
     std::mt19937 rng(2024);
     for (int i = 0; i < kLayers; ++i) {
       Image32& image = document.layers().atIndex(i)->image;

@@ -56,11 +56,12 @@ bool PixelEdit::areaChanged() const {
   return false;
 }
 
-bool PixelEdit::commit() {
+bool PixelEdit::commit(Unchanged unchanged) {
   if (!ok_ || ended_ || area_.empty()) return false;
   ended_ = true;
   // The step names the current layer; an edit of another one cannot be recorded.
-  if (doc_.currentLayer() != layer_ || !areaChanged()) return false;
+  if (doc_.currentLayer() != layer_) return false;
+  if (unchanged == Unchanged::Skip && !areaChanged()) return false;
   if (left_ == 0 && top_ == 0)
     doc_.recorder().recordPixelRectOf(*backup_, area_);
   else
@@ -73,6 +74,12 @@ void PixelEdit::cancel() {
   ended_ = true;
   if (area_.empty() || doc_.currentLayer() != layer_) return;
   layer_->image.blit(area_.x, area_.y, area_.w, area_.h, *backup_, area_.x - left_, area_.y - top_);
+}
+
+bool commitFromBackup(Document& doc, const Image32& layerBackup, const Rect& area) {
+  PixelEdit edit(doc, layerBackup);
+  edit.extend(area);
+  return edit.commit(PixelEdit::Unchanged::Record);
 }
 
 }  // namespace tessel

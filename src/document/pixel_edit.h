@@ -30,9 +30,13 @@ class PixelEdit {
   // backup copies the new part from the layer, so call it before changing
   // those pixels.
   void extend(const Rect& r);
+  // Gestures whose release always leaves a step (a stroke, a layer move) keep
+  // it even when no pixel changed; other edits skip an unchanged area.
+  enum class Unchanged { Skip, Record };
   // Records the step; false, recording nothing, when the area is empty, no
-  // pixel in it changed, the backup is missing or the edit has ended.
-  bool commit();
+  // pixel in it changed (unless asked to record anyway), the backup is
+  // missing or the edit has ended.
+  bool commit(Unchanged unchanged = Unchanged::Skip);
   // Puts the backup of the area back into the layer; records nothing.
   void cancel();
 
@@ -49,5 +53,9 @@ class PixelEdit {
   bool ok_ = false;
   bool ended_ = false;
 };
+
+// The edit of a gesture that kept its own whole-layer backup: records the
+// area's step, changed or not. True when a step was recorded.
+bool commitFromBackup(Document& doc, const Image32& layerBackup, const Rect& area);
 
 }  // namespace tessel

@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "document/document.h"
+#include "document/pixel_edit.h"
 #include "draw/canvas_input.h"
 
 namespace tessel {
@@ -115,7 +116,8 @@ void CanvasInput::colourReplace(const InputState& in) {
   const Pixel v = img.getPixel(x, y);
   const Pixel c = draw_.drawingColour();
   if (in.shift && transparent(v)) return;
-  doc_.recorder().recordCurrentLayer();
+  PixelEdit edit(doc_, doc_.canvasRect());
+  if (!edit.ok()) return;
   for (int row = 0; row < img.height(); ++row) {
     Pixel* p = img.row(row);
     for (int col = 0; col < img.width(); ++col) {
@@ -129,6 +131,7 @@ void CanvasInput::colourReplace(const InputState& in) {
       }
     }
   }
+  edit.commit(PixelEdit::Unchanged::Record);
   view_.refreshAll();
   if (hooks.layerChanged) hooks.layerChanged();
 }

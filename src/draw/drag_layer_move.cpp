@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "document/document.h"
+#include "document/pixel_edit.h"
 
 namespace tessel {
 
@@ -43,7 +44,7 @@ bool LayerMoveDrag::release(int, const DragPoint&) {
 
 // The whole layer is recorded from the copy taken at the press.
 void LayerMoveDrag::commit() {
-  ctx_.doc.recorder().recordPixelRectOf(work_, ctx_.doc.canvasRect());
+  commitFromBackup(ctx_.doc, work_, ctx_.doc.canvasRect());
   work_.destroy();
   ctx_.view.refreshAll();
   ctx_.layerChanged();

@@ -1,6 +1,7 @@
 #include "draw/drag_polyline.h"
 
 #include "document/document.h"
+#include "document/pixel_edit.h"
 #include "draw/shape_geometry.h"
 
 namespace tessel {
@@ -33,10 +34,7 @@ void PolylineDrag::move(const DragPoint& p, const InputState& in) {
 
 bool PolylineDrag::finish() {
   ctx_.feedback.hide();
-  if (!union_.empty()) {
-    ctx_.doc.recorder().recordPixelRectOf(ctx_.doc.layerBackup, union_);
-    ctx_.layerChanged();
-  }
+  if (commitFromBackup(ctx_.doc, ctx_.doc.layerBackup, union_)) ctx_.layerChanged();
   return true;
 }
 

@@ -1,6 +1,7 @@
 #include "draw/drag_stroke.h"
 
 #include "document/document.h"
+#include "document/pixel_edit.h"
 
 namespace tessel {
 
@@ -43,10 +44,7 @@ void StrokeDrag::end(const DragPoint& p) {
   Stroke::End e = stroke_.end({p.ix, p.iy, p.pressure});
   union_ = union_.united(e.changed);
   if (!e.changed.empty()) ctx_.view.refreshRect(e.changed);
-  if (!e.undo.empty()) {
-    ctx_.doc.recorder().recordPixelRectOf(ctx_.doc.layerBackup, e.undo);
-    ctx_.layerChanged();
-  }
+  if (commitFromBackup(ctx_.doc, ctx_.doc.layerBackup, e.undo)) ctx_.layerChanged();
 }
 
 }  // namespace tessel

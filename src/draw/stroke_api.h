@@ -46,7 +46,7 @@ StrokeTarget strokeTargetOf(Document& doc);
 //   if (stroke.begin(strokeTargetOf(doc), tool, tools, press, changed)) {
 //     ... changed = stroke.move(sample) for every move ...
 //     Stroke::End e = stroke.end(release);
-//     if (!e.undo.empty()) doc.recorder().recordPixelRectOf(doc.layerBackup, e.undo);
+//     commitFromBackup(doc, doc.layerBackup, e.undo);   // document/pixel_edit.h
 //   }
 class Stroke {
  public:
