@@ -157,7 +157,7 @@ void MainWindow::gridSettings() {
 }
 
 void MainWindow::openHelp() {
-  QString path = QString::fromStdString(programFolder()) + QLatin1Char('/') + QLatin1String(text::kHelpFile);
+  QString path = QString::fromStdString(dataFolderForThisProgram() + "/" + text::kHelpFile);
   if (!QFileInfo::exists(path) || !QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
     QMessageBox::warning(this, QString(), QString::fromUtf8(text::kHelpMissing));
   }

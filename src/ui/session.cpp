@@ -27,7 +27,7 @@ bool Session::start(const QString& commandLine) {
     box.exec();
     return false;
   }
-  settingsFolder_ = settingsFolder();
+  settingsFolder_ = settingsFolderForThisProgram();
   QDir::setCurrent(QString::fromStdString(settingsFolder_));
   app_->loadSettings(settingsFolder_);
   app_->attachShell(shell_);
