@@ -30,6 +30,11 @@ std::string commandLinePath(const std::string& commandLine) {
   return commandLine;
 }
 
+std::string pathFromFolder(const std::string& path, const std::string& startFolder) {
+  if (path.empty() || path.front() == '/' || startFolder.empty()) return path;
+  return startFolder.back() == '/' ? startFolder + path : startFolder + "/" + path;
+}
+
 int startShowCommand(int stored) { return stored == 2 ? 1 : stored; }
 
 std::string windowTitle(const std::string& path, uint32_t optFlag) {

@@ -36,6 +36,14 @@ TEST(SettingsFolderTest, DataFolderLiesBesideBinOrInTheBuild) {
   EXPECT_EQ(chooseDataFolder("/work/build/src", true), "/work/build/src");
 }
 
+TEST(SettingsFolderTest, RelativeCommandLinePathsStartFromTheStartFolder) {
+  EXPECT_EQ(pathFromFolder("doc.tsd", "/home/ann/pics"), "/home/ann/pics/doc.tsd");
+  EXPECT_EQ(pathFromFolder("sub/doc.tsd", "/"), "/sub/doc.tsd");
+  EXPECT_EQ(pathFromFolder("/abs/doc.tsd", "/home/ann"), "/abs/doc.tsd");
+  EXPECT_EQ(pathFromFolder("", "/home/ann"), "");
+  EXPECT_EQ(pathFromFolder(commandLinePath("\"my doc.tsd\""), "/w"), "/w/my doc.tsd");
+}
+
 TEST(SettingsFolderTest, CreatesMissingParentsPrivately) {
   char base[] = "/tmp/tessel-folders-XXXXXX";
   ASSERT_NE(mkdtemp(base), nullptr);
