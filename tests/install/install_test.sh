@@ -38,10 +38,11 @@ done
 # Both manual pages render; the hand-written one names every environment
 # variable and settings file the program reads.
 for page in tessel tessel-cli; do
-  MANWIDTH=80 man -l "$P/share/man/man1/$page.1" >"$work/$page.txt" 2>"$work/$page.err" || fail "man -l $page"
+  LANG=C.UTF-8 MANWIDTH=80 man -l "$P/share/man/man1/$page.1" >"$work/$page.txt" 2>"$work/$page.err" || fail "man -l $page"
   [ -s "$work/$page.err" ] && fail "man -l $page warns: $(head -n 3 "$work/$page.err")"
 done
 grep -q 'thumbnail IN OUT.png SIZE' "$work/tessel-cli.txt" || fail "tessel-cli(1) lacks thumbnail"
+grep -q '文件格式错误' "$work/tessel-cli.txt" || fail "tessel-cli(1) lost its Chinese messages"
 for v in $(grep -rhoE 'getenv\("[A-Z_]+"\)' "$source/src" | sed -E 's/.*"(.*)".*/\1/' | sort -u); do
   grep -q "^\.B $v\$" "$P/share/man/man1/tessel.1" || fail "tessel(1) does not describe $v"
 done
