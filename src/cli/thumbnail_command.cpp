@@ -67,7 +67,8 @@ int runThumbnail(int argc, char** argv) {
   const ThumbnailSize fit = fitThumbnail(picture.width(), picture.height(), size);
   if (fit.width != picture.width() || fit.height != picture.height()) {
     Image32 scaled;
-    if (!scaleImage(picture, scaled, fit.width, fit.height, ScaleMethod::Lanczos3)) return fail(kMsgMemoryError);
+    if (!scaleImage(picture, scaled, fit.width, fit.height, ScaleMethod::Lanczos3))
+      return fail(kMsgMemoryError);
     picture.swap(scaled);
   }
   return writePng(picture, argv[3], 6, withAlpha, -1) ? 0 : fail(kMsgSaveFailed);

@@ -78,7 +78,9 @@ thumbnail junk.tsd junk.png 128 2>/dev/null; check "junk status" 1 $?
 "$cli" thumbnail doc.tsd x.png 0 2>/dev/null; check "size 0" 2 $?
 
 # An installed program keeps its settings in the user's configuration folder.
-run_once() { env "$@" QT_QPA_PLATFORM=offscreen TESSEL_STARTUP_TIMING=1 "$P/bin/tessel" >/dev/null 2>&1; }
+run_once() {
+  env "$@" QT_QPA_PLATFORM=offscreen TESSEL_STARTUP_TIMING=1 "$P/bin/tessel" >/dev/null 2>&1
+}
 run_once -u TESSEL_HOME XDG_CONFIG_HOME="$work/xdg" HOME="$work/home"
 [ -s "$work/xdg/tessel/config.ini" ] || fail "no config.ini in \$XDG_CONFIG_HOME/tessel"
 run_once -u TESSEL_HOME -u XDG_CONFIG_HOME HOME="$work/home"
