@@ -1,6 +1,11 @@
 #include "app/startup.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdlib>
+#include <vector>
 
 #include "resources/strings.h"
 
@@ -23,6 +28,11 @@ std::string commandLinePath(const std::string& commandLine) {
     return commandLine.substr(1, commandLine.size() - 2);
   }
   return commandLine;
+}
+
+std::string pathFromFolder(const std::string& path, const std::string& startFolder) {
+  if (path.empty() || path.front() == '/' || startFolder.empty()) return path;
+  return startFolder.back() == '/' ? startFolder + path : startFolder + "/" + path;
 }
 
 int startShowCommand(int stored) { return stored == 2 ? 1 : stored; }
@@ -107,6 +117,70 @@ bool processorSupported() {
 #else
   return true;
 #endif
+}
+
+std::string chooseSettingsFolder(const SettingsPlaces& p) {
+  if (!p.tesselHome.empty()) return p.tesselHome;
+  if (p.runFromBuildFolder) return p.programFolder;
+  if (!p.xdgConfigHome.empty() && p.xdgConfigHome.front() == '/') return p.xdgConfigHome + "/tessel";
+  if (!p.home.empty()) return p.home + "/.config/tessel";
+  return p.programFolder;   // no home at all: the old rule is all that is left
+}
+
+std::string chooseDataFolder(const std::string& programFolder, bool runFromBuildFolder) {
+  if (runFromBuildFolder) return programFolder;
+  size_t slash = programFolder.find_last_of('/');
+  std::string prefix = slash == std::string::npos || slash == 0 ? "" : programFolder.substr(0, slash);
+  return prefix + "/share/tessel";
+}
+
+namespace {
+
+std::string textOf(const char* value) { return value ? value : ""; }
+
+std::string thisProgramFolder() {
+  std::vector<char> buffer(4096);
+  ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+  if (n <= 0) return ".";
+  std::string path(buffer.data(), size_t(n));
+  size_t slash = path.find_last_of('/');
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool isFolder(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool builtHere(const std::string& folder) {
+  return access((folder + "/" + kBuildFolderMarker).c_str(), F_OK) == 0;
+}
+
+}  // namespace
+
+bool createFolders(const std::string& path) {
+  if (path.empty()) return false;
+  for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
+    mkdir(path.substr(0, slash).c_str(), 0700);   // existing parents fail harmlessly
+  mkdir(path.c_str(), 0700);
+  return isFolder(path);
+}
+
+std::string settingsFolderForThisProgram() {
+  SettingsPlaces places;
+  places.tesselHome = textOf(std::getenv("TESSEL_HOME"));
+  places.xdgConfigHome = textOf(std::getenv("XDG_CONFIG_HOME"));
+  places.home = textOf(std::getenv("HOME"));
+  places.programFolder = thisProgramFolder();
+  places.runFromBuildFolder = builtHere(places.programFolder);
+  std::string folder = chooseSettingsFolder(places);
+  if (folder != places.programFolder) createFolders(folder);
+  return folder;
+}
+
+std::string dataFolderForThisProgram() {
+  std::string program = thisProgramFolder();
+  return chooseDataFolder(program, builtHere(program));
 }
 
 }  // namespace tessel

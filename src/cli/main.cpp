@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "cli/commands.h"
+#include "cli/thumbnail_command.h"
 
 namespace {
 
@@ -65,6 +66,11 @@ const char kUsage[] =
     "      Flips or turns the whole image by 90 degrees.\n"
     "  crop IN OUT X,Y,W,H\n"
     "      Cuts every layer to the rectangle.\n"
+    "  thumbnail IN OUT.png SIZE\n"
+    "      Writes the picture a file manager shows for IN as a PNG that fits in\n"
+    "      SIZE x SIZE pixels (1-4500), never enlarged: a native document's stored\n"
+    "      preview (at most 90 x 90), any other file flattened as convert to PNG\n"
+    "      would; a larger picture is scaled down with Lanczos3.\n"
     "  --help\n"
     "      Shows this text.\n"
     "\n"
@@ -90,6 +96,7 @@ int main(int argc, char** argv) {
   if (std::strcmp(argv[1], "resize") == 0) return tessel::runResize(argc, argv);
   if (std::strcmp(argv[1], "canvas-size") == 0) return tessel::runCanvasSize(argc, argv);
   if (std::strcmp(argv[1], "crop") == 0) return tessel::runCrop(argc, argv);
+  if (std::strcmp(argv[1], "thumbnail") == 0) return tessel::runThumbnail(argc, argv);
   for (const char* t : {"flip-h", "flip-v", "rotate-cw", "rotate-ccw"})
     if (std::strcmp(argv[1], t) == 0) return tessel::runTransform(argc, argv);
   std::fprintf(stderr, "tessel-cli: unknown command '%s'\n", argv[1]);

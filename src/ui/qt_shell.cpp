@@ -20,8 +20,8 @@
 #include "app/application.h"
 #include "app/document_io.h"
 #include "app/messages.h"
+#include "app/startup.h"
 #include "platform/clipboard_qt.h"
-#include "platform/instance.h"
 #include "resources/strings.h"
 #include "ui/gif_options_dialog.h"
 #include "ui/png_options_dialog.h"
@@ -217,7 +217,7 @@ bool QtShell::askGridSettings(GridSettings& grid) {
 }
 
 bool QtShell::openProgramFile(const std::string& name) {
-  QString path = q(programFolder()) + QLatin1Char('/') + q(name);
+  QString path = q(dataFolderForThisProgram()) + QLatin1Char('/') + q(name);
   return QFileInfo::exists(path) && QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 

@@ -27,7 +27,8 @@ bool Session::start(const QString& commandLine) {
     box.exec();
     return false;
   }
-  settingsFolder_ = settingsFolder();
+  const std::string startFolder = QDir::currentPath().toStdString();
+  settingsFolder_ = settingsFolderForThisProgram();
   QDir::setCurrent(QString::fromStdString(settingsFolder_));
   app_->loadSettings(settingsFolder_);
   app_->attachShell(shell_);
@@ -52,7 +53,7 @@ bool Session::start(const QString& commandLine) {
   app_->icons.destroy();   // the windows hold their own button images now
   placeAndShow();
 
-  const std::string path = commandLinePath(commandLine.toStdString());
+  const std::string path = pathFromFolder(commandLinePath(commandLine.toStdString()), startFolder);
   if (!path.empty()) app_->files->openFile(path);
 
   tempCreated_ = createFolder(app_->tempFolder);

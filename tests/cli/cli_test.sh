@@ -28,6 +28,9 @@ check "rotated" 70x100 "$(size g.tsd)"
 "$cli" crop g2.tsd h.tsd 5,5,20,10;                             check "crop" 0 $?
 check "cropped" 20x10 "$(size h.tsd)"
 "$cli" export-layer b.tsd 0 layer.png;                          check "export-layer" 0 $?
+"$cli" thumbnail b.tsd thumb.png 20;                           check "thumbnail" 0 $?
+check "thumbnail fits" 20x15 "$(size thumb.png)"
+"$cli" thumbnail b.tsd thumb.png 0 2>/dev/null;                 check "thumbnail size 0" 2 $?
 "$cli" convert b.tsd b.psd && "$cli" convert b.psd b2.tsd;      check "psd round trip" 0 $?
 "$cli" filters | grep -q '^gaussian-blur';                      check "filters lists" 0 $?
 "$cli" filter no-such-filter a.tsd x.tsd 2>/dev/null;           check "unknown filter" 2 $?
