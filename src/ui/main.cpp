@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
@@ -37,6 +38,9 @@ int main(int argc, char** argv) {
   const auto mainEntered = std::chrono::steady_clock::now();
   QApplication qt(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tessel2"));
+  // Lets the desktop match the window to tessel.desktop and its icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("tessel"));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tessel")));
   const char* timing = std::getenv("TESSEL_STARTUP_TIMING");
   const bool measure = timing && std::strcmp(timing, "1") == 0;
 
