@@ -1,5 +1,7 @@
 #include "app/commands.h"
 
+#include "app/command_table.h"
+
 namespace tessel {
 
 CommandRange commandRange(int id) {
@@ -22,43 +24,12 @@ CommandRange commandRange(int id) {
 
 bool panelBuilt(int panel) { return panel == 0 || panel == 1; }   // tools, tool options
 
-bool commandAvailable(int id) {
-  switch (commandRange(id)) {
-    case CommandRange::ZoomPreset:
-    case CommandRange::RecentFile:
-    case CommandRange::RecentFolder:
-      return true;
-    case CommandRange::QuickSave:
-      return id <= 3254;   // formats 1-5
-    default:
-      break;
-  }
+bool windowOnlyCommand(int id) {
   if (id >= cmd::kPanelFirst && id <= cmd::kPanelLast) return panelBuilt(id - cmd::kPanelFirst);
-  switch (id) {
-    case 40001:   // new, open, open from clipboard, save, save as, preferred save
-    case 40002:
-    case 40003:
-    case 40004:
-    case 40005:
-    case 40012:
-    case cmd::kExit:
-    case cmd::kUndo:
-    case cmd::kRedo:
-    case cmd::kHideAllPanels:
-    case cmd::kFullScreen:
-    case cmd::kChecker:
-    case cmd::kMirror:
-    case cmd::kGrid:
-    case cmd::kGridSettings:
-    case cmd::kZoomPopup:
-    case cmd::kZoomIn:
-    case cmd::kZoomOut:
-    case cmd::kHelp:
-    case cmd::kAbout:
-      return true;
-    default:
-      return false;
-  }
+  return id == cmd::kHideAllPanels || id == cmd::kFullScreen || id == cmd::kZoomPopup ||
+         id == cmd::kAbout;
 }
+
+bool commandAvailable(int id) { return findCommand(id) != nullptr || windowOnlyCommand(id); }
 
 }  // namespace tessel

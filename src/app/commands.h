@@ -5,6 +5,12 @@ namespace tessel {
 
 // Command identifiers the main window handles itself.
 namespace cmd {
+constexpr int kNew = 40001;
+constexpr int kOpen = 40002;
+constexpr int kOpenFromClipboard = 40003;
+constexpr int kSave = 40004;
+constexpr int kSaveAs = 40005;
+constexpr int kSavePreferred = 40012;
 constexpr int kExit = 40010;
 constexpr int kRecentPlaceholder = 40011;
 constexpr int kUndo = 40050;
@@ -27,6 +33,12 @@ constexpr int kHomepage = 40201;
 constexpr int kAbout = 40202;
 constexpr int kZoomPresetFirst = 3000;
 constexpr int kZoomPresetLast = 3013;
+constexpr int kRecentFileFirst = 3100;
+constexpr int kRecentFileLast = 3109;
+constexpr int kRecentFolderFirst = 3200;
+constexpr int kRecentFolderLast = 3207;
+constexpr int kQuickSaveFirst = 3250;   // format index id - 3249
+constexpr int kQuickSaveLast = 3254;    // formats 1-5 are built
 }  // namespace cmd
 
 // Panels whose contents exist; the others keep their bit in WinViewFlag but
@@ -50,8 +62,13 @@ enum class CommandRange {
 
 CommandRange commandRange(int id);
 
-// Whether the command has an action in this build. Commands whose features
-// are not built are shown disabled and do nothing.
+// Commands the main window runs itself because they act on windows: panel
+// toggles, hide or restore all panels, full screen, the zoom pop-up and the
+// about box. True for those of them that are built.
+bool windowOnlyCommand(int id);
+
+// Whether the command has an action in this build: a row of the command
+// table or a window-only command. The others are shown disabled and do nothing.
 bool commandAvailable(int id);
 
 }  // namespace tessel

@@ -5,6 +5,7 @@
 
 #include "app/commands.h"
 #include "document/document.h"
+#include "document/pixel_edit.h"
 
 namespace tessel {
 
@@ -49,7 +50,9 @@ bool shiftCurrentLayer(Document& document, int dx, int dy) {
   Layer* layer = document.currentLayer();
   if (!layer || !layer->image.valid() || (dx == 0 && dy == 0)) return false;
   if (dx < -1 || dx > 1 || dy < -1 || dy > 1) return false;
-  document.recorder().recordCurrentLayer();
+  // Without a backup there would be no undo step: the layer stays put.
+  PixelEdit edit(document, document.canvasRect());
+  if (!edit.ok()) return false;
   Image32& img = layer->image;
   const int w = img.width(), h = img.height();
   if (dx != 0) {
@@ -71,6 +74,7 @@ bool shiftCurrentLayer(Document& document, int dx, int dy) {
     for (int y = 0; y < h - 1; ++y) std::memcpy(img.row(y), img.row(y + 1), size_t(w) * sizeof(Pixel));
     std::fill(img.row(h - 1), img.row(h - 1) + w, kTransparent);
   }
+  edit.commit();
   return true;
 }
 

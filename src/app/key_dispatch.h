@@ -34,7 +34,8 @@ std::optional<KeyBinding> findKeyBinding(std::span<const uint16_t> table, uint8_
 int commandForBinding(const KeyBinding& binding);
 
 // Shifts the whole current layer one pixel; the uncovered column or row
-// becomes transparent. One whole-layer undo record comes first.
+// becomes transparent. One whole-layer undo step when a pixel changed; false,
+// with the layer untouched, when no backup for it can be had.
 bool shiftCurrentLayer(Document& document, int dx, int dy);
 
 }  // namespace tessel

@@ -30,6 +30,13 @@ struct ImageSaveOptions {
   int32_t pngTransparent = -1;  // 0x00RRGGBB made transparent, -1 none
 };
 
+// The grid settings dialog's fields.
+struct GridSettings {
+  int width = 100, height = 100;   // grid cell, 1-4500
+  int pixelPer = 5;                // the pixel grid shows from this many hundred percent, 2-20
+  bool centreCross = false;
+};
+
 // What the core asks of the user interface. The Qt program implements it
 // with windows; tests implement it with a scripted fake. Every call comes
 // from the user-interface thread.
@@ -70,6 +77,15 @@ class Shell {
   // thread and returns its result once the dialog has closed; the main
   // window comes to the foreground afterwards.
   virtual int runWithProgress(const ProgressTask& task) = 0;
+
+  // The grid settings dialog; false when cancelled.
+  virtual bool askGridSettings(GridSettings& grid) = 0;
+  // Opens a file of the program's folder with the system's default
+  // application; false when it is missing or nothing opened it.
+  virtual bool openProgramFile(const std::string& name) = 0;
+  // The main window is to close as if its close box was pressed; it asks
+  // about unsaved changes itself.
+  virtual void requestClose() = 0;
 
   // Refresh notifications.
   virtual void setTitle(const std::string& title) = 0;

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "formats/file.h"
+#include "image/byte_order.h"
 
 namespace tessel {
 
@@ -33,11 +34,11 @@ bool KeyTable::assign(int group, int item, uint8_t virtualKey) {
 
 void KeyTable::parse(const uint8_t* data, size_t size) {
   if (size < 2) return;
-  size_t count = size_t(data[0] | data[1] << 8);
+  size_t count = readLE16(data);
   // A count larger than the file holds takes the entries that are there.
   if (count > (size - 2) / 2) count = (size - 2) / 2;
   for (size_t e = 0; e < count; ++e) {
-    uint16_t value = uint16_t(data[2 + e * 2] | data[3 + e * 2] << 8);
+    uint16_t value = readLE16(data + 2 + e * 2);
     for (uint16_t& entry : entries_) {
       if ((entry >> 8) == (value >> 8)) {
         entry = value;

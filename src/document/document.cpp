@@ -59,7 +59,7 @@ Layer* Document::addLayerAbove(Layer* reference) {
   return layer;
 }
 
-bool Document::newLayer(bool copy, bool record) {
+bool Document::newLayer(bool copy) {
   Layer* source = current_;
   Layer* layer = addLayerAbove(source);
   if (!layer) return false;
@@ -68,13 +68,13 @@ bool Document::newLayer(bool copy, bool record) {
     layer->copyAttributesFrom(*source);
   }
   selectLayer(currentIndex_);
-  if (record) recorder_->recordLayerAdded();
+  recorder_->recordLayerAdded();
   return true;
 }
 
-bool Document::deleteLayer(bool record) {
+bool Document::deleteLayer() {
   if (layers_.count() <= 1 || !current_) return false;
-  if (record) recorder_->recordLayerDeleted();
+  recorder_->recordLayerDeleted();
   layers_.remove(current_);
   selectLayer(std::min(currentIndex_, layers_.count() - 1));
   return true;
@@ -176,7 +176,7 @@ bool Document::moveDown() {
   return true;
 }
 
-bool Document::moveTo(int index, bool record) {
+bool Document::moveTo(int index) {
   int old = currentIndex_;
   if (index == old || !current_) return false;
   Layer* layer = current_;
@@ -192,7 +192,7 @@ bool Document::moveTo(int index, bool record) {
   int now = layers_.indexOf(layer);
   selectLayer(now);
   if (now == old) return false;
-  if (record) recorder_->recordLayerMovedTo(old);
+  recorder_->recordLayerMovedTo(old);
   return true;
 }
 

@@ -6,10 +6,9 @@
 #include "document/undo_recorder.h"
 #include "image/image32.h"
 #include "image/progress.h"
+#include "image/size_limits.h"
 
 namespace tessel {
-
-constexpr int kMaxCanvasSize = 4500;
 
 enum class Visibility { AllVisible = 0, AllHidden = 1, OnlyCurrent = 2 };
 
@@ -44,14 +43,15 @@ class Document {
   bool resizeCanvasBuffers(int width, int height);
   void selectLayer(int index);
 
-  bool newLayer(bool copy, bool record);
-  bool deleteLayer(bool record);
+  // Layer operations record their undo step; a RecorderMute silences them.
+  bool newLayer(bool copy);
+  bool deleteLayer();
   bool mergeDown();
   bool mergeVisible(bool keepTransparency);
   bool mergeIntoNewLayer();
   bool moveUp();
   bool moveDown();
-  bool moveTo(int index, bool record);
+  bool moveTo(int index);
   void setBlendMode(int mode);
   void setOpacityPercent(int percent);
   void setMaskMode(int mode);
@@ -83,6 +83,20 @@ class Document {
   BlendTable blend_;
   UndoRecorder nullRecorder_;
   UndoRecorder* recorder_ = &nullRecorder_;
+};
+
+// Silences the document's undo recorder while it lives: replays of the undo
+// history and set-up work that is not a user's step.
+class RecorderMute {
+ public:
+  explicit RecorderMute(Document& doc) : doc_(doc), saved_(&doc.recorder()) { doc.setRecorder(nullptr); }
+  ~RecorderMute() { doc_.setRecorder(saved_); }
+  RecorderMute(const RecorderMute&) = delete;
+  RecorderMute& operator=(const RecorderMute&) = delete;
+
+ private:
+  Document& doc_;
+  UndoRecorder* saved_;
 };
 
 }  // namespace tessel

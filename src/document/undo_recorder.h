@@ -16,6 +16,10 @@ class UndoRecorder {
   virtual ~UndoRecorder() = default;
   virtual void recordPixelRect(const Rect&) {}
   virtual void recordPixelRectOf(const Image32&, const Rect&) {}
+  // The same, from a backup holding only part of the canvas: its top-left
+  // pixel lies at (left, top) of the canvas.
+  virtual void recordPixelRectFrom(const Image32& /*pixels*/, int /*left*/, int /*top*/,
+                                   const Rect& /*rect*/) {}
   virtual void recordCurrentLayer() {}
   virtual void recordAllLayers() {}
   virtual void recordFlip(bool /*vertical*/) {}

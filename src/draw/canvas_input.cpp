@@ -4,6 +4,16 @@
 #include <cmath>
 
 #include "document/document.h"
+#include "draw/drag_bezier.h"
+#include "draw/drag_guide_centre.h"
+#include "draw/drag_layer_move.h"
+#include "draw/drag_pan.h"
+#include "draw/drag_polyline.h"
+#include "draw/drag_size.h"
+#include "draw/drag_spline.h"
+#include "draw/drag_stroke.h"
+#include "draw/drag_text.h"
+#include "draw/drag_two_point.h"
 
 namespace tessel {
 
@@ -11,55 +21,59 @@ namespace {
 
 constexpr uint64_t kPenClickGuardMs = 500;
 
-DragState strokeStateFor(StrokeRoute route) {
-  switch (route) {
-    case StrokeRoute::PixelFreehand: return DragState::PixelStroke;
-    case StrokeRoute::OnePixelLine: return DragState::OnePixelStroke;
-    case StrokeRoute::Direct: return DragState::DirectStroke;
-    case StrokeRoute::Finger: return DragState::FingerStroke;
-    case StrokeRoute::Buffered: break;
-  }
-  return DragState::BufferedStroke;
-}
-
-bool isStrokeState(DragState s) {
-  return s == DragState::PixelStroke || s == DragState::OnePixelStroke ||
-         s == DragState::BufferedStroke || s == DragState::DirectStroke ||
-         s == DragState::FingerStroke;
-}
-
 }  // namespace
 
 CanvasInput::CanvasInput(Document& doc, CanvasView& view, Image32& screen, BrushEngine& engine,
                          ToolSettings& tools, DrawSettings& draw, InputOptions& options)
     : doc_(doc),
       view_(view),
-      screen_(screen),
       engine_(engine),
       tools_(tools),
       draw_(draw),
       options_(options),
-      stroke_(engine) {}
+      feedback_(screen, view),
+      context_{doc, view, engine, tools, draw, options, hooks, feedback_} {}
 
-CanvasInput::Sample CanvasInput::sampleOf(const InputState& in) const {
-  Sample s;
-  s.cx = in.clientX;
-  s.cy = in.clientY;
-  double f = 100.0 / view_.zoom();
-  s.ix = f * (view_.scrollX() - view_.centreX() + in.clientX);
-  s.iy = f * (view_.scrollY() - view_.centreY() + in.clientY);
-  if (view_.mirrored()) s.ix = doc_.width() - s.ix;
-  s.pressure = in.pressure;
-  return s;
+DragPoint CanvasInput::sampleOf(const InputState& in) const {
+  return context_.pointAt(in.clientX, in.clientY, in.pressure);
 }
 
-void CanvasInput::setState(DragState s, int sub) {
-  state_ = s;
-  subMode_ = sub;
+DragState CanvasInput::state() const {
+  if (drag_) return drag_->state();
+  return consumed_ ? DragState::Consumed : DragState::Idle;
+}
+
+const std::vector<Point>& CanvasInput::points() const {
+  static const std::vector<Point> none;
+  return drag_ ? drag_->points() : none;
+}
+
+void CanvasInput::consume() {
+  drag_.reset();
+  consumed_ = true;
+}
+
+// A drag that could not start leaves the press consumed.
+void CanvasInput::begin(std::unique_ptr<Drag> drag) {
+  if (!drag) return;
+  drag_ = std::move(drag);
+  consumed_ = false;
+}
+
+void CanvasInput::endDrag() {
+  feedback_.hide();
+  drag_.reset();
+  consumed_ = false;
+  view_.setDragSize(std::nullopt);
+  if (hooks.capture) hooks.capture(false);
 }
 
 bool CanvasInput::press(int button, int source, const InputState& in) {
-  if (state_ != DragState::Idle) return pressWhileDragging(button, source, in);
+  if (dragging()) {
+    // Only a polyline or a waiting text takes another left press.
+    if (button != kButtonLeft || source != source_ || !drag_) return false;
+    return drag_->press(sampleOf(in), source_);
+  }
   if (!in.overClient || button < kButtonLeft || button > kButtonSide2) return false;
   // The system follows a tablet stroke with a click of its own.
   if (button == kButtonLeft && source == kSourceMouse && penLifted_ &&
@@ -67,32 +81,14 @@ bool CanvasInput::press(int button, int source, const InputState& in) {
     return false;
   if (button >= kButtonSide1 && options_.tabSide[button - kButtonSide1] == kActionNone) return false;
   if (hooks.bringToFront) hooks.bringToFront();
-  cur_ = prev_ = start_ = sampleOf(in);
+  cur_ = sampleOf(in);
   if (Layer* layer = doc_.currentLayer())
     engine_.refreshContext(layer->image, layer->maskMode, draw_, tools_, textures);
   button_ = button;
   source_ = source;
-  union_ = {};
   buttonPress(button, in);
-  if (state_ != DragState::Idle && hooks.capture) hooks.capture(true);
-  return state_ != DragState::Idle;
-}
-
-bool CanvasInput::pressWhileDragging(int button, int source, const InputState& in) {
-  if (button != kButtonLeft || source != source_) return false;
-  if (state_ == DragState::PolylineDrag) {
-    hideXor();
-    cur_ = prev_ = sampleOf(in);
-    points_.push_back({int(cur_.ix), int(cur_.iy)});
-    source_ = kSourceMouse;
-    showXor({XorShape::Kind::Line, int(cur_.cx), int(cur_.cy), int(cur_.cx), int(cur_.cy)});
-    return true;
-  }
-  if (state_ == DragState::TextPlace) {
-    start_ = cur_ = prev_ = sampleOf(in);
-    return true;
-  }
-  return false;
+  if (dragging() && hooks.capture) hooks.capture(true);
+  return dragging();
 }
 
 bool CanvasInput::buttonPress(int button, const InputState& in) {
@@ -101,7 +97,7 @@ bool CanvasInput::buttonPress(int button, const InputState& in) {
       toolPress(in);
       return true;
     case kButtonRight:
-      setState(DragState::Consumed);
+      consume();
       if (draw_.toolNo == kToolSelection) {
         if (hooks.selectMenu) hooks.selectMenu(in.clientX, in.clientY);
       } else {
@@ -109,7 +105,7 @@ bool CanvasInput::buttonPress(int button, const InputState& in) {
       }
       return true;
     case kButtonMiddle:
-      setState(DragState::Pan);
+      begin(std::make_unique<PanDrag>(context_, cur_));
       return true;
     default:
       return sideButton(options_.tabSide[button - kButtonSide1], in);
@@ -117,10 +113,10 @@ bool CanvasInput::buttonPress(int button, const InputState& in) {
 }
 
 bool CanvasInput::sideButton(int action, const InputState& in) {
-  setState(DragState::Consumed);
+  consume();
   switch (action) {
     case kActionEyedropper: eyedropper(in); break;
-    case kActionPan: setState(DragState::Pan); break;
+    case kActionPan: begin(std::make_unique<PanDrag>(context_, cur_)); break;
     case kActionEraserSwitch: eraserSwitch(); break;
     case kActionUndo:
       if (hooks.undo) hooks.undo();
@@ -131,11 +127,11 @@ bool CanvasInput::sideButton(int action, const InputState& in) {
 }
 
 void CanvasInput::toolPress(const InputState& in) {
-  setState(DragState::Consumed);
+  consume();
   const bool floating = false;   // no floating selection exists yet
   if (in.backspace) return colourMix(in);
   if (in.enter && !floating) return colourReplace(in);
-  if (in.space) return setState(DragState::Pan);
+  if (in.space) return begin(std::make_unique<PanDrag>(context_, cur_));
   const int held = in.heldKeyAction();
   const int tool = draw_.toolNo;
   if (held >= kKeyActionEyedropper && !floating) {
@@ -147,17 +143,16 @@ void CanvasInput::toolPress(const InputState& in) {
     case kToolFill:
       if (hooks.fill) hooks.fill();
       return;
-    case kToolGradient: return startRubberBand(DragState::LineDrag, 2);
-    case kToolText: return setState(DragState::TextPlace);
+    case kToolGradient:
+      return begin(std::make_unique<TwoPointDrag>(context_, TwoPointShape::Gradient, cur_));
+    case kToolText: return begin(std::make_unique<TextPlaceDrag>(cur_));
     case kToolMove: {
-      Layer* layer = doc_.currentLayer();
-      if (!layer || !work_.create(layer->image.width(), layer->image.height())) return;
-      work_.copyFrom(layer->image);
-      moveClientX_ = moveClientY_ = 0.0;
-      moveOffset_ = {};
-      return setState(DragState::LayerMove);
+      auto move = std::make_unique<LayerMoveDrag>(context_, cur_);
+      if (move->begin()) begin(std::move(move));
+      return;
     }
-    case kToolSelection: return startRubberBand(DragState::SelectionDrag, 0);
+    case kToolSelection:
+      return begin(std::make_unique<TwoPointDrag>(context_, TwoPointShape::Selection, cur_));
     default: break;
   }
   if (isPaintingTool(tool)) paintingPress(in);
@@ -168,158 +163,55 @@ bool CanvasInput::paintingPress(const InputState& in) {
   int type = tools_.drawType[tool];
   const int held = in.heldKeyAction();
   if (held >= 0 && held <= 8 && drawTypeAllowed(tool, held + 1)) type = held + 1;
+  auto twoPoint = [this](TwoPointShape shape) {
+    begin(std::make_unique<TwoPointDrag>(context_, shape, cur_));
+  };
   switch (type) {
-    case 0: break;
-    case 1: startRubberBand(DragState::LineDrag, 0); return true;
-    case 2: case 3: startRubberBand(DragState::RectDrag, type - 2); return true;
-    case 4: case 5: startRubberBand(DragState::EllipseDrag, type - 4); return true;
-    case 6: case 7:
-      if (Layer* layer = doc_.currentLayer()) doc_.layerBackup.copyFrom(layer->image);
-      points_.assign(1, {int(start_.ix), int(start_.iy)});
-      startRubberBand(DragState::PolylineDrag, type - 6);
-      return true;
-    case 8: startRubberBand(DragState::LineDrag, 1); return true;
-    case 9:
-      points_.assign(1, {int(start_.ix), int(start_.iy)});
-      setState(DragState::SplineCollect);
-      return true;
+    case 0: return freehandPress(in);
+    case 1: twoPoint(TwoPointShape::Line); break;
+    case 2: twoPoint(TwoPointShape::Rectangle); break;
+    case 3: twoPoint(TwoPointShape::FilledRectangle); break;
+    case 4: twoPoint(TwoPointShape::Ellipse); break;
+    case 5: twoPoint(TwoPointShape::FilledEllipse); break;
+    case 6: begin(std::make_unique<PolylineDrag>(context_, PolylineKind::Polyline, cur_)); break;
+    case 7:
+      begin(std::make_unique<PolylineDrag>(context_, PolylineKind::ConcentratedLines, cur_));
+      break;
+    case 8: begin(std::make_unique<BezierDrag>(context_, cur_)); break;
+    case 9: begin(std::make_unique<SplineDrag>(cur_)); break;
     default: return false;
   }
+  return true;
+}
+
+// Shift sizes the tool; Alt with a guide sets the guide up; else a stroke.
+bool CanvasInput::freehandPress(const InputState& in) {
   if (in.shift) {
-    setState(DragState::SizeDrag);
-    showXor(sizeCircle(start_.cx, start_.cy));
+    begin(std::make_unique<SizeDrag>(context_, cur_));
     return true;
   }
   if (options_.guide != GuideKind::None && in.alt) {
     switch (options_.guide) {
-      case GuideKind::Parallel: case GuideKind::Grid: startRubberBand(DragState::LineDrag, 3); break;
-      case GuideKind::Ellipse: startRubberBand(DragState::EllipseDrag, 2); break;
-      default:
-        setState(DragState::GuideCentre);
-        showXor({XorShape::Kind::Cross, int(start_.cx), int(start_.cy), 0, 0});
+      case GuideKind::Parallel: case GuideKind::Grid:
+        begin(std::make_unique<TwoPointDrag>(context_, TwoPointShape::GuideAngle, cur_));
         break;
+      case GuideKind::Ellipse:
+        begin(std::make_unique<TwoPointDrag>(context_, TwoPointShape::EllipseGuide, cur_));
+        break;
+      default: begin(std::make_unique<GuideCentreDrag>(context_, cur_)); break;
     }
     return true;
   }
-  return startStroke(in);
-}
-
-void CanvasInput::startRubberBand(DragState s, int sub) {
-  setState(s, sub);
-  XorShape::Kind kind = XorShape::Kind::Line;
-  if (s == DragState::RectDrag || s == DragState::SelectionDrag) kind = XorShape::Kind::Rect;
-  if (s == DragState::EllipseDrag) kind = XorShape::Kind::Ellipse;
-  int x = int(start_.cx), y = int(start_.cy);
-  showXor({kind, x, y, x, y});
-  view_.setDragSize(Point{1, 1});
-}
-
-bool CanvasInput::startStroke(const InputState& in) {
-  (void)in;
-  Rect changed;
-  StrokeSample s{start_.ix, start_.iy, start_.pressure};
-  if (!stroke_.begin(strokeTargetOf(doc_), draw_.toolNo, tools_, s, changed,
-                     options_.guide != GuideKind::None))
-    return false;
-  setState(strokeStateFor(stroke_.route()));
-  union_ = changed;
-  if (!changed.empty()) view_.refreshRect(changed);
+  auto stroke = std::make_unique<StrokeDrag>(context_);
+  if (!stroke->begin(cur_)) return false;
+  begin(std::move(stroke));
   return true;
 }
 
 void CanvasInput::move(int source, const InputState& in) {
-  Sample s = sampleOf(in);
+  DragPoint s = sampleOf(in);
   view_.setCursorImagePoint({int(std::floor(s.ix)), int(std::floor(s.iy))});
-  if (state_ == DragState::Idle || state_ == DragState::Consumed || source != source_) return;
-  cur_ = s;
-  if (isStrokeState(state_)) {
-    moveStroke();
-  } else {
-    switch (state_) {
-      case DragState::Pan: movePan(); break;
-      case DragState::SizeDrag: moveSize(in); break;
-      case DragState::LayerMove: moveLayer(in); break;
-      case DragState::LineDrag: case DragState::PolylineDrag: case DragState::RectDrag:
-      case DragState::EllipseDrag: case DragState::SelectionDrag:
-        moveRubberBand(in);
-        break;
-      default: break;   // the control point and selection drags arrive with their tools
-    }
-  }
-  prev_ = cur_;
-}
-
-void CanvasInput::moveStroke() {
-  Rect r = stroke_.move({cur_.ix, cur_.iy, cur_.pressure});
-  union_ = union_.united(r);
-  if (!r.empty()) view_.refreshRect(r);
-}
-
-void CanvasInput::endStroke() {
-  Stroke::End e = stroke_.end({cur_.ix, cur_.iy, cur_.pressure});
-  union_ = union_.united(e.changed);
-  if (!e.changed.empty()) view_.refreshRect(e.changed);
-  if (!e.undo.empty()) {
-    doc_.recorder().recordPixelRectOf(doc_.layerBackup, e.undo);
-    if (hooks.layerChanged) hooks.layerChanged();
-  }
-}
-
-void CanvasInput::movePan() {
-  int dx = int(std::lround(cur_.cx - prev_.cx)), dy = int(std::lround(cur_.cy - prev_.cy));
-  if (dx == 0 && dy == 0) {
-    cur_ = prev_;   // keep the fraction for the next move
-    return;
-  }
-  // Scrolling moves the image under the pointer: the client point stays.
-  cur_.cx = prev_.cx + dx;
-  cur_.cy = prev_.cy + dy;
-  view_.setScroll(view_.scrollX() - dx, view_.scrollY() - dy);
-  view_.renderAll();
-}
-
-void CanvasInput::moveSize(const InputState& in) {
-  (void)in;
-  int dx = int(cur_.cx) - int(prev_.cx);
-  if (dx == 0) return;
-  hideXor();
-  tools_.setSize(draw_.toolNo, std::clamp(tools_.sizeOf(draw_.toolNo) + dx, 1, 100));
-  engine_.updateShape(draw_.toolNo, tools_);
-  showXor(sizeCircle(start_.cx, start_.cy));
-  if (hooks.toolChanged) hooks.toolChanged(draw_.toolNo);
-}
-
-void CanvasInput::moveLayer(const InputState& in) {
-  Layer* layer = doc_.currentLayer();
-  if (!layer || !work_.valid()) return;
-  if (!in.ctrl) moveClientX_ += cur_.cx - prev_.cx;
-  if (!in.shift) moveClientY_ += cur_.cy - prev_.cy;
-  // The whole distance is converted at once, so slow moves at high zoom add up.
-  Point offset{int(moveClientX_ * 100.0 / view_.zoom()), int(moveClientY_ * 100.0 / view_.zoom())};
-  if (view_.mirrored()) offset.x = -offset.x;
-  if (offset == moveOffset_) return;
-  moveOffset_ = offset;
-  layer->image.fill(kTransparent);
-  int w = work_.width(), h = work_.height();
-  int sx = std::max(0, -offset.x), sy = std::max(0, -offset.y);
-  int dx = std::max(0, offset.x), dy = std::max(0, offset.y);
-  if (std::abs(offset.x) < w && std::abs(offset.y) < h)
-    layer->image.blit(dx, dy, w - std::abs(offset.x), h - std::abs(offset.y), work_, sx, sy);
-  view_.refreshAll();
-}
-
-void CanvasInput::moveRubberBand(const InputState& in) {
-  (void)in;
-  XorShape shape = xor_;
-  shape.x1 = int(cur_.cx);
-  shape.y1 = int(cur_.cy);
-  if (shape == xor_) return;
-  hideXor();
-  showXor(shape);
-  if (state_ == DragState::PolylineDrag) return;
-  double f = 100.0 / view_.zoom();
-  view_.setDragSize(Point{int(std::fabs(cur_.cx - start_.cx) * f) + 1,
-                          int(std::fabs(cur_.cy - start_.cy) * f) + 1});
+  if (drag_ && source == source_) drag_->move(s, in);
 }
 
 void CanvasInput::release(int button, int source, const InputState& in) {
@@ -327,95 +219,34 @@ void CanvasInput::release(int button, int source, const InputState& in) {
     penLifted_ = true;
     penLiftMs_ = in.timeMs;
   }
-  if (state_ == DragState::Idle || source != source_) return;
-  if (button == kButtonRight && finishingStep()) return;
+  if (!dragging() || source != source_) return;
+  if (button == kButtonRight && drag_ && drag_->finish()) return endDrag();
   if (button != button_) return;
-  cur_ = sampleOf(in);
-  finishRelease(button);
-}
-
-void CanvasInput::finishRelease(int button) {
-  bool continues = false;
-  if (isStrokeState(state_)) {
-    endStroke();
-  } else {
-    switch (state_) {
-      case DragState::LineDrag:
-        hideXor();
-        if (subMode_ == 1) {   // the control points are edited next
-          points_.assign(2, {int(start_.ix), int(start_.iy)});
-          points_.push_back({int(cur_.ix), int(cur_.iy)});
-          points_.push_back(points_.back());
-          setState(DragState::BezierEdit, 0);
-          continues = true;
-        }
-        break;
-      case DragState::PolylineDrag: case DragState::TextPlace: continues = true; break;
-      case DragState::BezierEdit:
-        continues = subMode_ == 0;   // the first release fixes the first control point
-        subMode_ = 1;
-        break;
-      case DragState::SplineCollect:
-        if (button == kButtonLeft) points_.push_back({int(cur_.ix), int(cur_.iy)});
-        continues = true;
-        break;
-      case DragState::LayerMove:
-        doc_.recorder().recordPixelRectOf(work_, doc_.canvasRect());
-        work_.destroy();
-        view_.refreshAll();
-        if (hooks.layerChanged) hooks.layerChanged();
-        break;
-      default: hideXor(); break;
-    }
-  }
-  if (continues) return;
-  view_.setDragSize(std::nullopt);
-  setState(DragState::Idle);
-  points_.clear();
-  if (hooks.capture) hooks.capture(false);
-}
-
-bool CanvasInput::finishingStep() {
-  if (state_ == DragState::PolylineDrag) {
-    hideXor();
-    if (!union_.empty()) {
-      doc_.recorder().recordPixelRectOf(doc_.layerBackup, union_);
-      if (hooks.layerChanged) hooks.layerChanged();
-    }
-  } else if (state_ != DragState::BezierEdit && state_ != DragState::SplineCollect) {
-    return false;
-  }
-  view_.setDragSize(std::nullopt);
-  setState(DragState::Idle);
-  points_.clear();
-  if (hooks.capture) hooks.capture(false);
-  return true;
+  if (drag_ && drag_->release(button, sampleOf(in))) return;   // the drag continues
+  endDrag();
 }
 
 bool CanvasInput::finishKey(bool backspace) {
+  if (!drag_) return false;
   if (backspace) {
-    if (state_ != DragState::SplineCollect) return false;
-    if (!points_.empty()) points_.pop_back();
-    if (points_.size() < 2) finishingStep();
-    return true;
+    KeyResult r = drag_->backspace();
+    if (r == KeyResult::Ends) endDrag();
+    return r != KeyResult::Ignored;
   }
-  return finishingStep();
+  if (!drag_->finish()) return false;
+  endDrag();
+  return true;
 }
 
 void CanvasInput::cancel() {
-  if (state_ == DragState::Idle) return;
-  if (isStrokeState(state_) || state_ == DragState::LayerMove) return finishRelease(button_);
-  hideXor();
-  work_.destroy();
-  view_.setDragSize(std::nullopt);
-  setState(DragState::Idle);
-  points_.clear();
-  if (hooks.capture) hooks.capture(false);
+  if (!dragging()) return;
+  if (drag_) drag_->cancel();
+  endDrag();
 }
 
 void CanvasInput::selectTool(int tool) {
   if (tool < 0 || tool >= kToolCount) return;
-  if (state_ != DragState::Idle && state_ != DragState::Consumed) return;
+  if (drag_) return;   // only while idle or after a press handled at once
   int old = draw_.toolNo;
   if (old != tool && old < kToolGradient && !isEraserTool(old)) options_.eraseBkTool = old;
   draw_.toolNo = tool;

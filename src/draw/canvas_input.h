@@ -1,10 +1,12 @@
 #pragma once
 #include <cstdint>
-#include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "draw/brush_engine.h"
+#include "draw/canvas_input_xor.h"
+#include "draw/drag.h"
 #include "draw/input_state.h"
 #include "draw/stroke_api.h"
 #include "draw/tool_settings.h"
@@ -15,58 +17,16 @@ namespace tessel {
 
 class Document;
 
-enum class DragState : int32_t {
-  Idle = 0,
-  Pan = 1,
-  PixelStroke = 2,
-  LineDrag = 3,         // sub-mode 0 line, 1 first Bezier segment, 2 gradient, 3 guide angle
-  RectDrag = 4,         // 0 outline, 1 filled
-  EllipseDrag = 5,      // 0 outline, 1 filled, 2 ellipse guide
-  PolylineDrag = 6,     // 0 polyline, 1 concentrated lines
-  BezierEdit = 7,
-  SplineCollect = 8,
-  SizeDrag = 9,
-  OnePixelStroke = 10,
-  BufferedStroke = 11,
-  DirectStroke = 12,
-  FingerStroke = 13,
-  LayerMove = 14,
-  TextPlace = 15,
-  SelectionDrag = 16,
-  SelectionMove = 17,
-  SelectionResize = 18,
-  GuideCentre = 19,
-  Consumed = 100,
-};
-
-// What the canvas input asks of the window around it. Every hook may be left
-// empty.
-struct InputHooks {
-  std::function<void()> bringToFront;
-  std::function<void(bool)> capture;            // take (true) or release the mouse
-  std::function<void()> undo;                   // a button bound to undo
-  std::function<void(double, double)> selectMenu;  // the selection tool's right click
-  std::function<void(int)> toolChanged;
-  std::function<void()> colourChanged;
-  std::function<void()> layerChanged;           // thumbnails, navigator, title
-  std::function<void()> fill;                   // the fill tool, once it exists
-};
-
-// Feedback kept on the screen buffer: each shape is drawn
-// by inverting its pixels and erased by inverting them again.
-struct XorShape {
-  enum class Kind { None, Line, Rect, Ellipse, Circle, Cross };
-  Kind kind = Kind::None;
-  int x0 = 0, y0 = 0, x1 = 0, y1 = 0;   // client coordinates
-  bool operator==(const XorShape&) const = default;
-};
-
 // Turns presses, moves and releases on the canvas into tool operations on
-// the document's current layer.
+// the document's current layer. A press chooses what the drag means and
+// creates its Drag; moves, releases and keys go to that drag until it ends.
 class CanvasInput {
  public:
   CanvasInput(Document& doc, CanvasView& view, Image32& screen, BrushEngine& engine,
               ToolSettings& tools, DrawSettings& draw, InputOptions& options);
+  // The drags hold on to its context and feedback.
+  CanvasInput(const CanvasInput&) = delete;
+  CanvasInput& operator=(const CanvasInput&) = delete;
 
   InputHooks hooks;
   const std::vector<Texture>* textures = nullptr;
@@ -90,43 +50,29 @@ class CanvasInput {
   // ToolKeyAction). Only while idle; false when nothing was done.
   bool boundKey(int category, int index);
 
-  DragState state() const { return state_; }
-  int subMode() const { return subMode_; }
-  bool dragging() const { return state_ != DragState::Idle; }
+  DragState state() const;
+  int subMode() const { return drag_ ? drag_->subMode() : 0; }
+  bool dragging() const { return drag_ || consumed_; }
   int dragButton() const { return button_; }
   int dragSource() const { return source_; }
-  // The rectangle the current stroke has changed (empty for none).
-  const Rect& strokeUnion() const { return union_; }
-  const std::vector<Point>& points() const { return points_; }
-  const XorShape& feedback() const { return xor_; }
-  Point layerOffset() const { return moveOffset_; }
+  // The rectangle the current drag has changed (empty for none).
+  Rect strokeUnion() const { return drag_ ? drag_->changed() : Rect{}; }
+  const std::vector<Point>& points() const;
+  const XorShape& feedback() const { return feedback_.shape(); }
   // A stored colour-mixing pick, if any.
   std::optional<Pixel> mixPick() const { return mixPick_; }
 
  private:
-  struct Sample {
-    double cx = 0, cy = 0;   // client
-    double ix = 0, iy = 0;   // image, with fractions
-    float pressure = 1.0f;
-  };
-
-  Sample sampleOf(const InputState& in) const;
-  void setState(DragState s, int sub = 0);
-  bool pressWhileDragging(int button, int source, const InputState& in);
+  DragPoint sampleOf(const InputState& in) const;
+  // The press was handled at once: its moves and release do nothing.
+  void consume();
+  void begin(std::unique_ptr<Drag> drag);
+  void endDrag();
   bool buttonPress(int button, const InputState& in);
   bool sideButton(int action, const InputState& in);
   void toolPress(const InputState& in);
   bool paintingPress(const InputState& in);
-  void startRubberBand(DragState s, int sub);
-  bool startStroke(const InputState& in);
-  void moveStroke();
-  void endStroke();
-  void movePan();
-  void moveSize(const InputState& in);
-  void moveLayer(const InputState& in);
-  void moveRubberBand(const InputState& in);
-  bool finishingStep();
-  void finishRelease(int button);
+  bool freehandPress(const InputState& in);
 
   // Picks (canvas_input_picks.cpp).
   void eyedropper(const InputState& in);
@@ -140,32 +86,20 @@ class CanvasInput {
   // Key bindings (canvas_input_keys.cpp).
   bool toolKeyAction(int action);
 
-  // XOR feedback (canvas_input_xor.cpp).
-  void showXor(const XorShape& shape);
-  void hideXor();
-  void invertShape(const XorShape& shape);
-  XorShape sizeCircle(double cx, double cy) const;
-
   Document& doc_;
   CanvasView& view_;
-  Image32& screen_;
   BrushEngine& engine_;
   ToolSettings& tools_;
   DrawSettings& draw_;
   InputOptions& options_;
-  Stroke stroke_;
+  XorFeedback feedback_;
+  DragContext context_;
 
-  DragState state_ = DragState::Idle;
-  int subMode_ = 0;
+  std::unique_ptr<Drag> drag_;
+  bool consumed_ = false;
   int button_ = 0;
   int source_ = kSourceMouse;
-  Sample cur_, prev_, start_;
-  Rect union_;
-  std::vector<Point> points_;
-  XorShape xor_;
-  Image32 work_;             // the layer before a move
-  double moveClientX_ = 0, moveClientY_ = 0;
-  Point moveOffset_;
+  DragPoint cur_;            // the press point
   uint64_t penLiftMs_ = 0;
   bool penLifted_ = false;
   std::optional<Pixel> mixPick_;

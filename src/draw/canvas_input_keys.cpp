@@ -4,7 +4,7 @@
 namespace tessel {
 
 bool CanvasInput::boundKey(int category, int index) {
-  if (state_ != DragState::Idle) return false;
+  if (state() != DragState::Idle) return false;
   switch (category) {
     case kBindTool:
       if (index < 0 || index >= kToolCount) return false;

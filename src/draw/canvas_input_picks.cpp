@@ -62,7 +62,7 @@ void CanvasInput::addMaskColour(Pixel colour) {
 }
 
 void CanvasInput::eyedropper(const InputState& in) {
-  setState(DragState::Consumed);
+  consume();
   int x = 0, y = 0;
   if (!imagePoint(x, y)) return;
   Pixel picked = covered(doc_, x, y) ? doc_.pickComposite(x, y) | 0xFF000000u : kTransparent;

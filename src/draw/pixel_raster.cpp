@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "draw/brush_engine.h"
+#include "draw/shape_geometry.h"
 #include "image/image32.h"
 #include "image/pixel.h"
 
@@ -10,31 +11,7 @@ namespace tessel {
 
 void BrushEngine::pixelLine(Image32& image, int x0, int y0, int x1, int y1, Pixel colour,
                             bool skipFirst, StampKind kind, int op) {
-  int dx = std::abs(x1 - x0), dy = std::abs(y1 - y0);
-  int sx = x1 >= x0 ? 1 : -1, sy = y1 >= y0 ? 1 : -1;
-  bool xMajor = dx >= dy;
-  int major = xMajor ? dx : dy, minor = xMajor ? dy : dx;
-  int err = 2 * minor - major;
-  int x = x0, y = y0;
-  auto step = [&] {
-    if (xMajor) x += sx; else y += sy;
-    if (err >= 0) {
-      if (xMajor) y += sy; else x += sx;
-      err -= 2 * major;
-    }
-    err += 2 * minor;
-  };
-  int i = 0;
-  if (skipFirst) {
-    if (major == 0) return;
-    step();
-    i = 1;
-  }
-  for (; i < major; ++i) {
-    stampAt(image, x, y, colour, kind, op);
-    step();
-  }
-  stampAt(image, x1, y1, colour, kind, op);
+  walkLine(x0, y0, x1, y1, skipFirst, [&](int x, int y) { stampAt(image, x, y, colour, kind, op); });
 }
 
 void BrushEngine::buildRuns() {

@@ -1,6 +1,7 @@
 #include "filters/apply_filter.h"
 
 #include "document/document.h"
+#include "document/pixel_edit.h"
 #include "filters/filter_functions.h"
 
 namespace tessel {
@@ -20,15 +21,20 @@ bool applyFilter(Document& doc, const FilterEntry& entry, const FilterValues& va
   Rect area = entry.wholeLayer ? doc.canvasRect() : rect.intersected(doc.canvasRect());
   if (area.empty()) return false;
 
+  // The filter reads the layer as it was; the same copy is the undo backup.
   Image32 source;
   if (!source.create(doc.width(), doc.height())) return false;
   source.copyFrom(layer->image);
   context.layers = &doc.layers();
   context.currentLayer = doc.currentIndex();
 
-  doc.recorder().recordPixelRect(area);
-  if (function(values, context, layer->image, source, area, progress)) return true;
-  layer->image.blit(area.x, area.y, area.w, area.h, source, area.x, area.y);
+  PixelEdit edit(doc, source);
+  edit.extend(area);
+  if (function(values, context, layer->image, source, area, progress)) {
+    edit.commit();
+    return true;
+  }
+  edit.cancel();
   return false;
 }
 

@@ -11,8 +11,8 @@ FilterFunction filterFunctionOf(const FilterEntry& entry);
 
 // Runs one filter command on the current layer: the rectangle (cut to the
 // canvas; the whole canvas for commands that work on the whole layer) is
-// recorded for undo, then the filter runs from a copy of the layer into the
-// layer. A filter that fails leaves the layer as it was. The context's layer
+// filtered from a copy of the layer into the layer and recorded for undo when
+// a pixel changed. A filter that fails leaves the layer as it was. The context's layer
 // stack and current layer are filled in from the document.
 bool applyFilter(Document& doc, const FilterEntry& entry, const FilterValues& values,
                  FilterContext context, const Rect& rect, Progress* progress);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "formats/file.h"
+#include "image/byte_order.h"
 
 namespace tessel {
 
@@ -22,33 +23,30 @@ struct BmpHeader {
   uint32_t masks[4] = {};   // red, green, blue, alpha
 };
 
-uint32_t le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
-uint16_t le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-
 enum : uint32_t { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6 };
 
 bool readHeader(File& file, BmpHeader& h, ImageReadInfo& info) {
   uint8_t fh[14];
   if (!file.readAll(fh, 14) || fh[0] != 'B' || fh[1] != 'M') return false;
-  h.dataOffset = le32(fh + 10);
+  h.dataOffset = readLE32(fh + 10);
   uint8_t ih[124] = {};
   if (!file.readAll(ih, 4)) return false;
-  h.headerSize = le32(ih);
+  h.headerSize = readLE32(ih);
   if (h.headerSize != 12 && (h.headerSize < 40 || h.headerSize > 124)) return false;
   if (!file.readAll(ih + 4, h.headerSize - 4)) return false;
   int64_t width, height;
   if (h.headerSize == 12) {
-    width = le16(ih + 4);
-    height = le16(ih + 6);
-    h.bitCount = le16(ih + 10);
+    width = readLE16(ih + 4);
+    height = readLE16(ih + 6);
+    h.bitCount = readLE16(ih + 10);
   } else {
-    width = int32_t(le32(ih + 4));
-    height = int32_t(le32(ih + 8));
-    h.bitCount = le16(ih + 14);
-    h.compression = le32(ih + 16);
-    h.coloursUsed = le32(ih + 32);
-    if (h.headerSize >= 52) for (int i = 0; i < 3; ++i) h.masks[i] = le32(ih + 40 + 4 * i);
-    if (h.headerSize >= 56) h.masks[3] = le32(ih + 52);
+    width = int32_t(readLE32(ih + 4));
+    height = int32_t(readLE32(ih + 8));
+    h.bitCount = readLE16(ih + 14);
+    h.compression = readLE32(ih + 16);
+    h.coloursUsed = readLE32(ih + 32);
+    if (h.headerSize >= 52) for (int i = 0; i < 3; ++i) h.masks[i] = readLE32(ih + 40 + 4 * i);
+    if (h.headerSize >= 56) h.masks[3] = readLE32(ih + 52);
   }
   h.topDown = height < 0;
   if (height < 0) height = -height;
@@ -69,7 +67,7 @@ bool readHeader(File& file, BmpHeader& h, ImageReadInfo& info) {
   if (h.headerSize == 40 && (h.compression == kBitFields || h.compression == kAlphaBitFields)) {
     uint8_t m[12];
     if (!file.readAll(m, 12)) return false;
-    for (int i = 0; i < 3; ++i) h.masks[i] = le32(m + 4 * i);
+    for (int i = 0; i < 3; ++i) h.masks[i] = readLE32(m + 4 * i);
   }
   if (h.compression == kRgb && b == 16) {
     h.masks[0] = 0x7C00; h.masks[1] = 0x03E0; h.masks[2] = 0x001F;
@@ -138,7 +136,7 @@ bool readUncompressed(File& file, const BmpHeader& h, const uint32_t palette[256
       } else if (bits == 24) {
         c = uint32_t(s[x * 3 + 2]) << 16 | uint32_t(s[x * 3 + 1]) << 8 | s[x * 3];
       } else {
-        const uint32_t v = bits == 16 ? le16(s + x * 2) : le32(s + x * 4);
+        const uint32_t v = bits == 16 ? readLE16(s + x * 2) : readLE32(s + x * 4);
         c = red(v) << 16 | green(v) << 8 | blue(v);
       }
       out[x] = 0xFF000000u | c;

@@ -4,21 +4,13 @@
 #include <climits>
 #include <cstring>
 
+#include "image/byte_order.h"
+
 namespace tessel {
 
 namespace {
 
 constexpr uint32_t kBitFieldMasksSize = 12;   // red, green and blue masks after a 40-byte header
-
-uint32_t le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
-uint16_t le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-
-void put32(uint8_t* p, uint32_t v) {
-  p[0] = uint8_t(v);
-  p[1] = uint8_t(v >> 8);
-  p[2] = uint8_t(v >> 16);
-  p[3] = uint8_t(v >> 24);
-}
 
 bool knownHeaderSize(uint32_t size) {
   return size == 40 || size == 52 || size == 56 || size == 108 || size == 124;
@@ -74,17 +66,17 @@ void copyPicture(const DibHeader& header, const DibRows& rows, Image32& target) 
 
 bool readDibHeader(const uint8_t* data, size_t size, DibHeader& header) {
   if (!data || size < kDibInfoHeaderSize) return false;
-  const uint32_t headerSize = le32(data);
+  const uint32_t headerSize = readLE32(data);
   if (!knownHeaderSize(headerSize) || headerSize > size) return false;
-  const int32_t width = int32_t(le32(data + 4));
-  const int32_t height = int32_t(le32(data + 8));
+  const int32_t width = int32_t(readLE32(data + 4));
+  const int32_t height = int32_t(readLE32(data + 8));
   if (width <= 0 || height == 0 || height == INT32_MIN) return false;
   header.headerSize = headerSize;
   header.width = width;
   header.height = height < 0 ? -height : height;
   header.topDown = height < 0;
-  header.bitCount = le16(data + 14);
-  header.compression = le32(data + 16);
+  header.bitCount = readLE16(data + 14);
+  header.compression = readLE32(data + 16);
   return true;
 }
 
@@ -103,9 +95,9 @@ size_t dibByteSize(const Image32& image, int bitCount) {
 
 void writeDibHeader(uint8_t* out, int width, int height, int bitCount) {
   std::memset(out, 0, kDibInfoHeaderSize);
-  put32(out, uint32_t(kDibInfoHeaderSize));
-  put32(out + 4, uint32_t(width));
-  put32(out + 8, uint32_t(height));
+  writeLE32(out, uint32_t(kDibInfoHeaderSize));
+  writeLE32(out + 4, uint32_t(width));
+  writeLE32(out + 8, uint32_t(height));
   out[12] = 1;   // planes
   out[14] = uint8_t(bitCount);
 }

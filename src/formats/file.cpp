@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <strings.h>
 
+#include "image/byte_order.h"
+
 namespace tessel {
 
 File::File(File&& o) noexcept : fd_(o.fd_), writeBudget_(o.writeBudget_) { o.fd_ = -1; }
@@ -120,50 +122,54 @@ bool File::readU8(uint8_t& v) { return readAll(&v, 1); }
 bool File::readU16LE(uint16_t& v) {
   uint8_t b[2];
   if (!readAll(b, 2)) return false;
-  v = uint16_t(b[0] | b[1] << 8);
+  v = readLE16(b);
   return true;
 }
 
 bool File::readU32LE(uint32_t& v) {
   uint8_t b[4];
   if (!readAll(b, 4)) return false;
-  v = uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+  v = readLE32(b);
   return true;
 }
 
 bool File::readU16BE(uint16_t& v) {
   uint8_t b[2];
   if (!readAll(b, 2)) return false;
-  v = uint16_t(b[0] << 8 | b[1]);
+  v = readBE16(b);
   return true;
 }
 
 bool File::readU32BE(uint32_t& v) {
   uint8_t b[4];
   if (!readAll(b, 4)) return false;
-  v = uint32_t(b[0]) << 24 | uint32_t(b[1]) << 16 | uint32_t(b[2]) << 8 | uint32_t(b[3]);
+  v = readBE32(b);
   return true;
 }
 
 bool File::writeU8(uint8_t v) { return writeAll(&v, 1); }
 
 bool File::writeU16LE(uint16_t v) {
-  const uint8_t b[2] = {uint8_t(v), uint8_t(v >> 8)};
+  uint8_t b[2];
+  writeLE16(b, v);
   return writeAll(b, 2);
 }
 
 bool File::writeU32LE(uint32_t v) {
-  const uint8_t b[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+  uint8_t b[4];
+  writeLE32(b, v);
   return writeAll(b, 4);
 }
 
 bool File::writeU16BE(uint16_t v) {
-  const uint8_t b[2] = {uint8_t(v >> 8), uint8_t(v)};
+  uint8_t b[2];
+  writeBE16(b, v);
   return writeAll(b, 2);
 }
 
 bool File::writeU32BE(uint32_t v) {
-  const uint8_t b[4] = {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
+  uint8_t b[4];
+  writeBE32(b, v);
   return writeAll(b, 4);
 }
 

@@ -4,12 +4,9 @@
 #include <vector>
 
 #include "image/image32.h"
+#include "image/size_limits.h"
 
 namespace tessel {
-
-// The largest picture side the flat-image readers accept; larger headers are
-// refused before any pixel memory is taken.
-constexpr int kMaxReadSide = 4500;
 
 // What a flat-image reader reports besides its pixels.
 struct ImageReadInfo {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "formats/file.h"
+#include "image/byte_order.h"
 
 namespace tessel {
 
@@ -64,8 +65,8 @@ bool readHeader(File& file, PngState& png, ImageReadInfo& info) {
   if (!findChunk(file, "IHDR", png, length) || length < 13) return false;
   uint8_t d[13];
   if (!file.readAll(d, 13)) return false;
-  png.width = uint32_t(d[0]) << 24 | uint32_t(d[1]) << 16 | uint32_t(d[2]) << 8 | d[3];
-  png.height = uint32_t(d[4]) << 24 | uint32_t(d[5]) << 16 | uint32_t(d[6]) << 8 | d[7];
+  png.width = readBE32(d);
+  png.height = readBE32(d + 4);
   png.depth = d[8];
   png.colourType = d[9];
   if (png.depth != 1 && png.depth != 2 && png.depth != 4 && png.depth != 8) return false;

@@ -11,6 +11,8 @@
 #include "formats/native_document.h"
 #include "formats/psd_document.h"
 #include "formats/psd_packbits.h"
+#include "image/byte_order.h"
+#include "image/size_limits.h"
 
 namespace tessel {
 
@@ -205,7 +207,7 @@ bool readImageData(File& file, const PsdHeader& h, Image32& image) {
     for (int c = 0; c < used; ++c) {
       uint32_t sum = 0;
       for (size_t y = 0, at = size_t(c) * h.height * 2; y < h.height; ++y, at += 2) 
-        sum += uint32_t(t[at] << 8 | t[at + 1]);
+        sum += readBE16(t + at);
       sizes[size_t(c)] = sum;
     }
     // The planes of further channels are not needed.
@@ -319,7 +321,7 @@ bool readPsdComposite(const std::string& path, Image32& image) {
   File file;
   PsdHeader h;
   if (!file.openRead(path) || readHeader(file, h) != kReadOk || h.width == 0 || h.height == 0 ||
-      h.width > 30000 || h.height > 30000 || !skipSection(file))
+      h.width > uint32_t(kMaxPsdSide) || h.height > uint32_t(kMaxPsdSide) || !skipSection(file))
     return false;
   Image32 merged;
   if (!readImageData(file, h, merged)) return false;

@@ -7,6 +7,7 @@
 #include "formats/file.h"
 #include "formats/image_loader.h"
 #include "formats/zlib_stream.h"
+#include "image/byte_order.h"
 
 namespace tessel {
 
@@ -15,14 +16,12 @@ namespace {
 // The largest block a library of 500 textures of 512 x 512 can need.
 constexpr uint64_t kMaxLibraryBytes = uint64_t(kMaxTextures) * (4 + kMaxTextureSide * kMaxTextureSide);
 
-uint16_t le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-
 }  // namespace
 
 TextureLibrary::Texture TextureLibrary::at(int index) const {
   if (index < 0 || index >= count()) return {};
   const uint8_t* p = data_.get() + offsets_[size_t(index)];
-  return {le16(p), le16(p + 2), p + 4};
+  return {readLE16(p), readLE16(p + 2), p + 4};
 }
 
 void TextureLibrary::clear() {
@@ -47,7 +46,7 @@ bool TextureLibrary::index(size_t size, int count) {
   size_t at = 0;
   for (int i = 0; i < count; ++i) {
     if (size - at < 4) return false;
-    int w = le16(data_.get() + at), h = le16(data_.get() + at + 2);
+    int w = readLE16(data_.get() + at), h = readLE16(data_.get() + at + 2);
     if (w < 1 || h < 1 || w > kMaxTextureSide || h > kMaxTextureSide) return false;
     if (size - at - 4 < size_t(w) * size_t(h)) return false;
     offsets_.push_back(at);
@@ -136,7 +135,8 @@ bool TextureLibrary::addTexture(const Image32& image, int position) {
   const size_t at = position < count() ? offsets_[size_t(position)] : size_;
   std::memmove(data_.get() + at + bytes, data_.get() + at, size_ - at);
   uint8_t* p = data_.get() + at;
-  p[0] = uint8_t(w), p[1] = uint8_t(w >> 8), p[2] = uint8_t(h), p[3] = uint8_t(h >> 8);
+  writeLE16(p, uint16_t(w));
+  writeLE16(p + 2, uint16_t(h));
   for (int y = 0; y < h; ++y) {
     const Pixel* src = image.row(y);
     for (int x = 0; x < w; ++x) p[4 + size_t(y) * size_t(w) + size_t(x)] = textureByte(src[x]);

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "image/byte_order.h"
 #include "image/image32.h"
 #include "image/zlib_inflate.h"
 
@@ -20,11 +21,6 @@ inline void putBGR(uint8_t* p, uint32_t colour) {
 
 inline uint32_t getBGR(const uint8_t* p) {
   return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16);
-}
-
-inline uint16_t readU16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
-inline uint32_t readU32(const uint8_t* p) {
-  return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
 }
 
 }  // namespace
@@ -70,9 +66,9 @@ void Image24::swap(Image24& o) noexcept {
 bool Image24::createFromPacked(std::span<const uint8_t> record) {
   destroy();
   if (record.size() < 8) return false;
-  const int w = readU16(record.data());
-  const int h = readU16(record.data() + 2);
-  const uint32_t len = readU32(record.data() + 4);
+  const int w = readLE16(record.data());
+  const int h = readLE16(record.data() + 2);
+  const uint32_t len = readLE32(record.data() + 4);
   if (len > record.size() - 8) return false;
   if (w == 0 || h == 0) return false;
   // Refuse before allocating when the stream could not possibly inflate to
@@ -358,7 +354,7 @@ int Image24::fillTexture(int x, int y, int w, int h, const uint8_t* texture, boo
   // top (the tiling stays anchored at (x, y)); a texture with zero width or
   // height draws nothing. Returns the number of rows drawn.
   if (!texture || !mem_ || w <= 0 || h <= 0) return 0;
-  const int tw = readU16(texture), th = readU16(texture + 2);
+  const int tw = readLE16(texture), th = readLE16(texture + 2);
   if (tw == 0 || th == 0) return 0;
   const uint8_t* data = texture + 4;
   const int64_t l = std::max<int64_t>(x, 0), t = std::max<int64_t>(y, 0);

@@ -66,7 +66,7 @@ QAction* MainWindow::makeAction(int id, const QString& label) {
   if (QAction* existing = action(id)) return existing;
   auto* a = new QAction(label, this);
   a->setData(id);
-  a->setEnabled(commandAvailable(id));
+  a->setEnabled(commandEnabled(id));
   a->setCheckable(isToggle(id));
   if (const char* keys = acceleratorFor(uint16_t(id))) {
     a->setShortcut(QKeySequence::fromString(QString::fromLatin1(keys), QKeySequence::PortableText));
@@ -84,6 +84,8 @@ void MainWindow::buildMenus() {
       case MenuKind::Popup: {
         QString label = QString::fromUtf8(e.label);
         QMenu* m = stack.empty() ? menuBar()->addMenu(label) : stack.back()->addMenu(label);
+        // A row's enabled state may depend on the document: asked again each time.
+        if (stack.empty()) connect(m, &QMenu::aboutToShow, this, &MainWindow::refreshEnabled);
         stack.push_back(m);
         if (label == QStringLiteral("近期打开文件")) recentMenu_ = m;
         break;
@@ -267,6 +269,10 @@ void MainWindow::storePlacement() {
   s.palette = corners(kPalettePanel);
   s.navigator = corners(kNavigatorPanel);
   s.imageViewer = corners(kImageViewerPanel);
+}
+
+void MainWindow::refreshEnabled() {
+  for (auto& [id, a] : actions_) a->setEnabled(commandEnabled(id));
 }
 
 void MainWindow::syncChecks() {

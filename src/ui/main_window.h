@@ -26,9 +26,9 @@ class MainWindow : public QMainWindow {
   explicit MainWindow(Application& app);
 
   // Runs a command; false when the identifier is ignored (outside every
-  // range, or its action is not built).
+  // range, or its action is not built or disabled).
   bool command(int id);
-  bool fileCommand(int id);
+  bool commandEnabled(int id) const;
   // Places the panels (stored places, or the defaults from the client area)
   // and shows those set in WinViewFlag.
   void placeAndShowPanels();
@@ -63,10 +63,8 @@ class MainWindow : public QMainWindow {
   void togglePanel(int panel);
   void hideOrRestorePanels();
   void toggleFullScreen();
-  void toggleViewFlag(uint32_t flag, bool recomposite);
-  void gridSettings();
-  void openHelp();
   void syncChecks();
+  void refreshEnabled();
 
   Application& app_;
   CanvasWidget* canvas_ = nullptr;

@@ -1,26 +1,18 @@
 // The main window's command handler and the small actions that live in it.
-#include <QCheckBox>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
-#include <QDialog>
-#include <QDialogButtonBox>
-#include <QFileInfo>
-#include <QFormLayout>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
-#include <QSpinBox>
 #include <QUrl>
 
 #include "app/application.h"
+#include "app/command_table.h"
 #include "app/commands.h"
 #include "app/key_dispatch.h"
 #include "app/startup.h"
-#include "platform/instance.h"
-#include "resources/menus.h"
 #include "resources/strings.h"
 #include "ui/main_window.h"
 #include "ui/panel_window.h"
@@ -28,54 +20,27 @@
 
 namespace tessel {
 
-bool MainWindow::fileCommand(int id) {
-  OpenSaveFlow* files = app_.files.get();
-  if (!files) return false;
-  switch (commandRange(id)) {
-    case CommandRange::RecentFile: files->openRecentFile(id - 3100); return true;
-    case CommandRange::RecentFolder: files->openFromRecentFolder(id - 3200); return true;
-    case CommandRange::QuickSave: files->quickSave(id - 3249); return true;
-    default: break;
-  }
-  switch (id) {
-    case 40001: files->newImage(); return true;
-    case 40002: files->open(); return true;
-    case 40003: files->openFromClipboard(); return true;
-    case 40004: files->save(); return true;
-    case 40005: files->saveAs(); return true;
-    case 40012: files->savePreferred(); return true;
-    default: return false;
-  }
+bool MainWindow::commandEnabled(int id) const {
+  return findCommand(id) ? tessel::commandEnabled(app_, id) : windowOnlyCommand(id);
 }
 
+// Rows of the command table run in the core; the rest act on windows.
 bool MainWindow::command(int id) {
-  if (!commandAvailable(id)) return false;
-  if (fileCommand(id)) return true;
-  if (commandRange(id) == CommandRange::ZoomPreset) {
-    app_.view.setZoom(zoomPresets()[size_t(id - cmd::kZoomPresetFirst)]);
+  if (findCommand(id)) {
+    Shell* shell = app_.shell();
+    if (!shell || !runCommand(app_, *shell, id)) return false;
+    syncChecks();
     return true;
   }
+  if (!windowOnlyCommand(id)) return false;
   if (id >= cmd::kPanelFirst && id <= cmd::kPanelLast) {
     togglePanel(id - cmd::kPanelFirst);
     return true;
   }
   switch (id) {
-    case cmd::kExit: close(); break;
-    case cmd::kUndo: app_.undoStep(false); break;
-    case cmd::kRedo: app_.undoStep(true); break;
     case cmd::kHideAllPanels: hideOrRestorePanels(); break;
     case cmd::kFullScreen: toggleFullScreen(); break;
-    case cmd::kChecker: toggleViewFlag(view_flag::kChecker, true); break;
-    case cmd::kMirror:
-      app_.view.toggleMirror();
-      syncChecks();
-      break;
-    case cmd::kGrid: toggleViewFlag(view_flag::kGrid, false); break;
-    case cmd::kGridSettings: gridSettings(); break;
     case cmd::kZoomPopup: zoomMenu_->popup(QCursor::pos()); break;
-    case cmd::kZoomIn: app_.view.zoomStep(true); break;
-    case cmd::kZoomOut: app_.view.zoomStep(false); break;
-    case cmd::kHelp: openHelp(); break;
     case cmd::kAbout:
       QMessageBox::about(this, QString::fromUtf8(text::kAboutTitle), QString::fromUtf8(text::kAboutText));
       break;
@@ -114,53 +79,6 @@ void MainWindow::toggleFullScreen() {
     setGeometry(normalGeometry_);
   }
   syncChecks();
-}
-
-void MainWindow::toggleViewFlag(uint32_t flag, bool recomposite) {
-  app_.settings.view.flags ^= flag;
-  if (recomposite) {
-    app_.view.refreshAll();
-  } else {
-    app_.view.renderOnly();
-  }
-  syncChecks();
-}
-
-void MainWindow::gridSettings() {
-  ViewOptions& v = app_.settings.view;
-  QDialog dialog(this);
-  dialog.setWindowTitle(QString::fromUtf8(text::kGridTitle));
-  auto* form = new QFormLayout(&dialog);
-  auto spin = [&](int value, int low, int high, const char* label) {
-    auto* s = new QSpinBox(&dialog);
-    s->setRange(low, high);
-    s->setValue(value);
-    form->addRow(QString::fromUtf8(label), s);
-    return s;
-  };
-  QSpinBox* w = spin(v.gridW, 1, kMaxCanvasSize, text::kGridWidth);
-  QSpinBox* h = spin(v.gridH, 1, kMaxCanvasSize, text::kGridHeight);
-  QSpinBox* per = spin(v.gridPixelPer, 2, 20, text::kGridPixel);
-  auto* cross = new QCheckBox(QString::fromUtf8(text::kCentreCross), &dialog);
-  cross->setChecked(v.centreGridColour & 0x80000000u);
-  form->addRow(cross);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-  form->addRow(buttons);
-  connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-  if (dialog.exec() != QDialog::Accepted) return;
-  v.gridW = w->value();
-  v.gridH = h->value();
-  v.gridPixelPer = per->value();
-  v.centreGridColour = (v.centreGridColour & 0xFFFFFF) | (cross->isChecked() ? 0x80000000u : 0u);
-  if ((v.flags & view_flag::kGrid) || app_.view.zoom() >= v.gridPixelPer * 100) app_.view.renderOnly();
-}
-
-void MainWindow::openHelp() {
-  QString path = QString::fromStdString(programFolder()) + QLatin1Char('/') + QLatin1String(text::kHelpFile);
-  if (!QFileInfo::exists(path) || !QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
-    QMessageBox::warning(this, QString(), QString::fromUtf8(text::kHelpMissing));
-  }
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {

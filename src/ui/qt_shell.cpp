@@ -2,15 +2,18 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QMessageBox>
 #include <QPointer>
 #include <QProgressDialog>
 #include <QSpinBox>
+#include <QUrl>
 #include <atomic>
 #include <thread>
 
@@ -18,6 +21,8 @@
 #include "app/document_io.h"
 #include "app/messages.h"
 #include "platform/clipboard_qt.h"
+#include "platform/instance.h"
+#include "resources/strings.h"
 #include "ui/gif_options_dialog.h"
 #include "ui/png_options_dialog.h"
 #include "ui/main_window.h"
@@ -183,6 +188,41 @@ int QtShell::runWithProgress(const ProgressTask& task) {
   dialog.close();
   bringToFront();
   return result;
+}
+
+bool QtShell::askGridSettings(GridSettings& grid) {
+  QDialog dialog(window_);
+  dialog.setWindowTitle(QString::fromUtf8(text::kGridTitle));
+  auto* form = new QFormLayout(&dialog);
+  auto spin = [&](int value, int low, int high, const char* label) {
+    auto* s = new QSpinBox(&dialog);
+    s->setRange(low, high);
+    s->setValue(value);
+    form->addRow(QString::fromUtf8(label), s);
+    return s;
+  };
+  QSpinBox* w = spin(grid.width, 1, kMaxCanvasSize, text::kGridWidth);
+  QSpinBox* h = spin(grid.height, 1, kMaxCanvasSize, text::kGridHeight);
+  QSpinBox* per = spin(grid.pixelPer, 2, 20, text::kGridPixel);
+  auto* cross = new QCheckBox(QString::fromUtf8(text::kCentreCross), &dialog);
+  cross->setChecked(grid.centreCross);
+  form->addRow(cross);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  form->addRow(buttons);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  grid = {w->value(), h->value(), per->value(), cross->isChecked()};
+  return true;
+}
+
+bool QtShell::openProgramFile(const std::string& name) {
+  QString path = q(programFolder()) + QLatin1Char('/') + q(name);
+  return QFileInfo::exists(path) && QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void QtShell::requestClose() {
+  if (window_) window_->close();
 }
 
 void QtShell::setTitle(const std::string& title) {

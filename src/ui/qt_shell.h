@@ -24,6 +24,9 @@ class QtShell : public Shell {
   bool clipboardImageSize(int& width, int& height) override;
   bool readClipboardImage(Image32& image) override;
   int runWithProgress(const ProgressTask& task) override;
+  bool askGridSettings(GridSettings& grid) override;
+  bool openProgramFile(const std::string& name) override;
+  void requestClose() override;
   void setTitle(const std::string& title) override;
   void documentReplaced() override;
   void refreshCanvas(const Rect& imageRect) override;

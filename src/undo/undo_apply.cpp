@@ -9,19 +9,6 @@
 namespace tessel {
 namespace {
 
-// Replays must not record: the history is mid-step.
-class RecorderMute {
- public:
-  explicit RecorderMute(Document& doc) : doc_(doc), saved_(&doc.recorder()) { doc.setRecorder(nullptr); }
-  ~RecorderMute() { doc_.setRecorder(saved_); }
-  RecorderMute(const RecorderMute&) = delete;
-  RecorderMute& operator=(const RecorderMute&) = delete;
-
- private:
-  Document& doc_;
-  UndoRecorder* saved_;
-};
-
 // Layers re-created by a replay take their names from the record, so the
 // name counter is left as the user's own operations set it.
 class NameCounterKeep {
@@ -67,7 +54,7 @@ void restoreCurrent(Document& doc, PayloadSource& in, const LayerHeader& h) {
 // A new empty layer directly above the layer at index; it takes that index.
 bool insertAbove(Document& doc, int index) {
   doc.selectLayer(index);
-  return doc.currentIndex() == index && doc.newLayer(false, false);
+  return doc.currentIndex() == index && doc.newLayer(false);
 }
 
 }  // namespace
@@ -242,7 +229,7 @@ void UndoHistory::applyLayersUnmerged(const UndoRecord& r, PayloadSource& in) {
     int target = index - gap - 1;
     if (gap < 0 || target < 0) break;
     doc_.selectLayer(target);
-    if (doc_.currentIndex() != target || !doc_.deleteLayer(false)) break;
+    if (doc_.currentIndex() != target || !doc_.deleteLayer()) break;
     index = target;
   }
   // The merged layer is current, as it was after the merge itself.
@@ -254,7 +241,7 @@ void UndoHistory::applyLayerMove(const UndoRecord& r) {
   doc_.selectLayer(r.layerIndex);
   switch (r.kind) {
     case UndoKind::LayerAdded:
-      doc_.deleteLayer(false);
+      doc_.deleteLayer();
       break;
     case UndoKind::LayerMovedDown:
       doc_.moveUp();
@@ -263,7 +250,7 @@ void UndoHistory::applyLayerMove(const UndoRecord& r) {
       doc_.moveDown();
       break;
     case UndoKind::LayerMovedTo:
-      doc_.moveTo(r.rect.x, false);
+      doc_.moveTo(r.rect.x);
       break;
     default:
       break;

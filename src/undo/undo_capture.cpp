@@ -47,11 +47,12 @@ bool UndoHistory::storeInMemory(UndoRecord& r, size_t estimate,
   return true;
 }
 
-void UndoHistory::capturePixels(UndoRecord& r, const Image32& source) {
-  size_t n = rleEncodedSize(source, r.rect);
+void UndoHistory::capturePixels(UndoRecord& r, const Image32& source, int left, int top) {
+  const Rect from{r.rect.x - left, r.rect.y - top, r.rect.w, r.rect.h};
+  size_t n = rleEncodedSize(source, from);
   storePayload(r, n + 4, [&](PayloadSink& out) {
     out.putInt32(int32_t(n));
-    out.putEncoded(source, r.rect, n);
+    out.putEncoded(source, from, n);
   });
 }
 

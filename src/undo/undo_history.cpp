@@ -87,15 +87,20 @@ void UndoHistory::recordPixelRect(const Rect& rect) {
 }
 
 void UndoHistory::recordPixelRectOf(const Image32& image, const Rect& rect) {
+  recordPixelRectFrom(image, 0, 0, rect);
+}
+
+void UndoHistory::recordPixelRectFrom(const Image32& pixels, int left, int top, const Rect& rect) {
   // Only what lies on the canvas can change; nothing on it, nothing to keep.
-  Rect r = rect.intersected(image.bounds()).intersected(doc_.canvasRect());
+  const Rect held{left, top, pixels.width(), pixels.height()};
+  Rect r = rect.intersected(held).intersected(doc_.canvasRect());
   if (r.empty() || !doc_.currentLayer()) return;
   UndoRecord* rec = append(true);
   if (!rec) return;
   rec->kind = UndoKind::PixelRect;
   rec->layerIndex = int16_t(doc_.currentIndex());
   rec->rect = r;
-  capturePixels(*rec, image);
+  capturePixels(*rec, pixels, left, top);
 }
 
 void UndoHistory::recordCurrentLayer() { recordPixelRect(doc_.canvasRect()); }

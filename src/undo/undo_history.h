@@ -80,6 +80,7 @@ class UndoHistory : public UndoRecorder {
 
   void recordPixelRect(const Rect& rect) override;
   void recordPixelRectOf(const Image32& image, const Rect& rect) override;
+  void recordPixelRectFrom(const Image32& pixels, int left, int top, const Rect& rect) override;
   void recordCurrentLayer() override;
   void recordAllLayers() override;
   void recordFlip(bool vertical) override;
@@ -116,7 +117,8 @@ class UndoHistory : public UndoRecorder {
   void dropRecordAt(size_t position);
 
   // Capturing payloads from the document (undo_capture.cpp).
-  void capturePixels(UndoRecord& r, const Image32& source);
+  // rect's pixels from source, whose top-left pixel lies at (left, top) of the canvas.
+  void capturePixels(UndoRecord& r, const Image32& source, int left = 0, int top = 0);
   void captureAllLayers(UndoRecord& r);
   void captureLayerBlocks(UndoRecord& r, const std::vector<int>& layers,
                           const std::vector<int16_t>& fields, const std::vector<int16_t>& gaps);

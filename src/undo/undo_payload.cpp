@@ -4,6 +4,7 @@
 #include <new>
 #include <system_error>
 
+#include "image/byte_order.h"
 #include "image/image32.h"
 #include "undo/undo_rle.h"
 
@@ -60,13 +61,14 @@ void PayloadSink::putBytes(const void* data, size_t n) {
 }
 
 void PayloadSink::putInt16(int16_t v) {
-  uint8_t b[2] = {uint8_t(v), uint8_t(uint16_t(v) >> 8)};
+  uint8_t b[2];
+  writeLE16(b, uint16_t(v));
   putBytes(b, 2);
 }
 
 void PayloadSink::putInt32(int32_t v) {
-  uint32_t u = uint32_t(v);
-  uint8_t b[4] = {uint8_t(u), uint8_t(u >> 8), uint8_t(u >> 16), uint8_t(u >> 24)};
+  uint8_t b[4];
+  writeLE32(b, uint32_t(v));
   putBytes(b, 4);
 }
 
@@ -100,15 +102,14 @@ bool PayloadSource::getBytes(void* data, size_t n) {
 bool PayloadSource::getInt16(int16_t& v) {
   uint8_t b[2];
   if (!getBytes(b, 2)) return false;
-  v = int16_t(uint16_t(b[0] | (b[1] << 8)));
+  v = int16_t(readLE16(b));
   return true;
 }
 
 bool PayloadSource::getInt32(int32_t& v) {
   uint8_t b[4];
   if (!getBytes(b, 4)) return false;
-  v = int32_t(uint32_t(b[0]) | (uint32_t(b[1]) << 8) | (uint32_t(b[2]) << 16) |
-              (uint32_t(b[3]) << 24));
+  v = int32_t(readLE32(b));
   return true;
 }
 

@@ -1,37 +1,15 @@
 // The refresh notifications the shell gets after strokes, undo and redo.
 #include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <filesystem>
 
 #include "app/application.h"
-#include "fake_shell.h"
+#include "app_fixture.h"
 
 namespace tessel {
 namespace {
 
-class ApplicationRefresh : public ::testing::Test {
+class ApplicationRefresh : public testing::AppFixture {
  protected:
-  void SetUp() override {
-    temp = std::filesystem::temp_directory_path() / ("tessel-refresh-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(temp);
-    app = std::make_unique<Application>();
-    app->tempFolder = temp.string();
-    ASSERT_TRUE(app->createScreenBuffer(240, 200));
-    ASSERT_TRUE(app->createDefaultDocument());
-    app->createUndoHistory();
-    ASSERT_TRUE(app->painting.init());
-    app->attachShell(shell);
-    app->view.setClientSize(240, 200);
-    app->view.centreImage();
-    app->view.refreshAll();
-  }
-  void TearDown() override {
-    app->document.setRecorder(nullptr);
-    app.reset();
-    std::error_code ignored;
-    std::filesystem::remove_all(temp, ignored);
-  }
+  ApplicationRefresh() : AppFixture("tessel-refresh") {}
   // A pen stroke from image (x0, y) to (x1, y), the way the canvas sends it.
   void penStroke(int x0, int x1, int y) {
     CanvasInput& input = app->painting.input;
@@ -50,10 +28,6 @@ class ApplicationRefresh : public ::testing::Test {
     }
     input.release(kButtonLeft, kSourceMouse, in);
   }
-
-  std::filesystem::path temp;
-  testing::FakeShell shell;
-  std::unique_ptr<Application> app;
 };
 
 TEST_F(ApplicationRefresh, StrokeUndoAndRedoRefreshTheLayerRowAndTheNavigator) {
@@ -74,7 +48,7 @@ TEST_F(ApplicationRefresh, StrokeUndoAndRedoRefreshTheLayerRowAndTheNavigator) {
 TEST_F(ApplicationRefresh, LayerOperationsRebuildEveryRowAndEmptyStepsNothing) {
   EXPECT_FALSE(app->undoStep(false));   // nothing to undo
   EXPECT_TRUE(shell.layerRows.empty());
-  ASSERT_TRUE(app->document.newLayer(false, true));
+  ASSERT_TRUE(app->document.newLayer(false));
   ASSERT_EQ(app->document.layerCount(), 2);
   // A stroke on the new top layer names its row.
   penStroke(40, 80, 40);

@@ -10,7 +10,7 @@ namespace {
 TEST(DocumentInfo, ListsLayersFromTheTopWithUtf8Names) {
   Document doc;
   ASSERT_TRUE(doc.newImage(20, 10, true));
-  ASSERT_TRUE(doc.newLayer(false, false));
+  ASSERT_TRUE(doc.newLayer(false));
   Layer& top = *doc.layers().atIndex(0);
   top.setNameBytes("\xCD\xBC\xB2\xE3\"\\\x01");   // GBK "图层", a quote, a backslash, a control byte
   top.blendMode = 14;

@@ -30,8 +30,12 @@ class FakeShell : public Shell {
   std::vector<int32_t> gifOffered;
   int32_t gifChoice = -1;
   Image32 clipboard;
+  std::deque<GridSettings> gridAnswers;   // none queued: cancel
+  bool programFilesOpen = true;
 
-  std::vector<std::string> messages, questions, titles, openFolders;
+  std::vector<std::string> messages, questions, titles, openFolders, programFiles;
+  std::vector<GridSettings> gridOffered;
+  int closeRequests = 0;
   std::vector<SaveCall> saveCalls;
   std::vector<uint32_t> lastRecentSizes;
   std::vector<int> layerRows;   // refreshLayerPanel calls, -1 for every row
@@ -102,6 +106,18 @@ class FakeShell : public Shell {
     lastSteps = counter.steps;
     return r;
   }
+  bool askGridSettings(GridSettings& grid) override {
+    gridOffered.push_back(grid);
+    if (gridAnswers.empty()) return false;
+    grid = gridAnswers.front();
+    gridAnswers.pop_front();
+    return true;
+  }
+  bool openProgramFile(const std::string& name) override {
+    programFiles.push_back(name);
+    return programFilesOpen;
+  }
+  void requestClose() override { ++closeRequests; }
   void setTitle(const std::string& title) override { titles.push_back(title); }
   void documentReplaced() override { ++replaced; }
   void refreshCanvas(const Rect&) override {}

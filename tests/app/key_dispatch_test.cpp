@@ -11,7 +11,9 @@ namespace {
 class CountingRecorder : public UndoRecorder {
  public:
   int wholeLayer = 0;
-  void recordCurrentLayer() override { ++wholeLayer; }
+  void recordPixelRectOf(const Image32& backup, const Rect& r) override {
+    if (r == backup.bounds()) ++wholeLayer;
+  }
 };
 
 TEST(KeyDispatchTest, FixedKeys) {

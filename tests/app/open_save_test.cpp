@@ -393,7 +393,7 @@ TEST_F(OpenSaveTest, VrwDocumentAsksBeforeChangingFormat) {
 
 TEST_F(OpenSaveTest, PsdOpensAndSavesThroughTheFlow) {
   ASSERT_TRUE(flow.openFile(nativeFile("a.tsd", 0xFF123456)));
-  ASSERT_TRUE(doc.newLayer(false, false));
+  ASSERT_TRUE(doc.newLayer(false));
   shell.saveChoices = {{dir.file("p.psd"), 1}};
   ASSERT_TRUE(flow.saveAs());
   ASSERT_TRUE(flow.openFile(dir.file("p.psd")));

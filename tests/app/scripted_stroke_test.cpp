@@ -38,7 +38,7 @@ TEST(ScriptedStrokeOptions, OnlyToolsWithAnOptionWordTakeOne) {
 TEST(ScriptedStroke, PencilLinePaintsItsPixelsOnTheChosenLayer) {
   Document doc;
   ASSERT_TRUE(doc.newImage(10, 8, true));
-  ASSERT_TRUE(doc.newLayer(false, false));   // index 0 now; the first layer is index 1
+  ASSERT_TRUE(doc.newLayer(false));   // index 0 now; the first layer is index 1
   ScriptedStroke s;
   s.tool = kToolPencil;
   s.size = 1;

@@ -51,7 +51,7 @@ std::vector<std::string> names(const Document& doc) {
 Document makeDoc(int n, int w = 8, int h = 6) {
   Document doc;
   EXPECT_TRUE(doc.newImage(w, h, true));
-  for (int i = 1; i < n; ++i) EXPECT_TRUE(doc.newLayer(false, false));
+  for (int i = 1; i < n; ++i) EXPECT_TRUE(doc.newLayer(false));
   return doc;
 }
 
@@ -59,26 +59,26 @@ TEST(DocumentLayers, NamesCountFromZeroAndCloneAdvancesTheCounter) {
   Document doc;
   ASSERT_TRUE(doc.newImage(10, 10, true));
   EXPECT_EQ(names(doc), std::vector<std::string>({"Layer0"}));
-  ASSERT_TRUE(doc.newLayer(false, false));
+  ASSERT_TRUE(doc.newLayer(false));
   EXPECT_EQ(names(doc), std::vector<std::string>({"Layer1", "Layer0"}));
   doc.currentLayer()->image.set(2, 3, 0xFF123456);
   doc.currentLayer()->blendMode = kBlendScreen;
   doc.currentLayer()->opacity = 77;
-  ASSERT_TRUE(doc.newLayer(true, false));
+  ASSERT_TRUE(doc.newLayer(true));
   EXPECT_EQ(names(doc), std::vector<std::string>({"Layer1", "Layer1", "Layer0"}));
   EXPECT_EQ(doc.layers().nameCounter(), 3);
   EXPECT_EQ(doc.currentIndex(), 0);
   EXPECT_EQ(doc.currentLayer()->image.at(2, 3), 0xFF123456u);
   EXPECT_EQ(doc.currentLayer()->blendMode, kBlendScreen);
   EXPECT_EQ(doc.currentLayer()->opacity, 77);
-  ASSERT_TRUE(doc.newLayer(false, false));
+  ASSERT_TRUE(doc.newLayer(false));
   EXPECT_STREQ(doc.currentLayer()->name, "Layer3");
 }
 
 TEST(DocumentLayers, NewLayerGoesDirectlyAboveTheCurrentOneAndTakesItsIndex) {
   Document doc = makeDoc(3);
   doc.selectLayer(2);   // Layer0, the bottom
-  ASSERT_TRUE(doc.newLayer(false, false));
+  ASSERT_TRUE(doc.newLayer(false));
   EXPECT_EQ(names(doc), std::vector<std::string>({"Layer2", "Layer1", "Layer3", "Layer0"}));
   EXPECT_EQ(doc.currentIndex(), 2);
   EXPECT_STREQ(doc.currentLayer()->name, "Layer3");
@@ -93,8 +93,8 @@ TEST(DocumentLayers, TheHundredAndFirstLayerIsRefusedSilently) {
   EXPECT_EQ(doc.layerCount(), 100);
   FakeRecorder rec(doc);
   doc.setRecorder(&rec);
-  EXPECT_FALSE(doc.newLayer(false, true));
-  EXPECT_FALSE(doc.newLayer(true, true));
+  EXPECT_FALSE(doc.newLayer(false));
+  EXPECT_FALSE(doc.newLayer(true));
   EXPECT_EQ(doc.layerCount(), 100);
   EXPECT_TRUE(rec.calls.empty());
 }
@@ -103,7 +103,7 @@ TEST(DocumentLayers, DeletingTheLastLayerIsRefusedAndRecordsNothing) {
   Document doc = makeDoc(1);
   FakeRecorder rec(doc);
   doc.setRecorder(&rec);
-  EXPECT_FALSE(doc.deleteLayer(true));
+  EXPECT_FALSE(doc.deleteLayer());
   EXPECT_EQ(doc.layerCount(), 1);
   EXPECT_TRUE(rec.calls.empty());
 }
@@ -113,7 +113,7 @@ TEST(DocumentLayers, DeleteRecordsFirstAndClampsTheIndex) {
   FakeRecorder rec(doc);
   doc.setRecorder(&rec);
   doc.selectLayer(2);
-  ASSERT_TRUE(doc.deleteLayer(true));
+  ASSERT_TRUE(doc.deleteLayer());
   ASSERT_EQ(rec.calls.size(), 1u);
   EXPECT_EQ(rec.calls[0].what, "deleted");
   EXPECT_EQ(rec.calls[0].count, 3);   // recorded while the layer still existed
@@ -125,7 +125,7 @@ TEST(DocumentLayers, AddedIsRecordedAfterTheLayerExists) {
   Document doc = makeDoc(2);
   FakeRecorder rec(doc);
   doc.setRecorder(&rec);
-  ASSERT_TRUE(doc.newLayer(false, true));
+  ASSERT_TRUE(doc.newLayer(false));
   ASSERT_EQ(rec.calls.size(), 1u);
   EXPECT_EQ(rec.calls[0].what, "added");
   EXPECT_EQ(rec.calls[0].count, 3);
@@ -156,19 +156,19 @@ TEST(DocumentLayers, MoveToTheEndsAndBetween) {
   Document doc = makeDoc(4);   // Layer3, Layer2, Layer1, Layer0
   FakeRecorder rec(doc);
   doc.setRecorder(&rec);
-  EXPECT_FALSE(doc.moveTo(0, true));   // top layer to the top: nothing
-  ASSERT_TRUE(doc.moveTo(4, true));    // count: to the bottom
+  EXPECT_FALSE(doc.moveTo(0));   // top layer to the top: nothing
+  ASSERT_TRUE(doc.moveTo(4));    // count: to the bottom
   EXPECT_EQ(names(doc), std::vector<std::string>({"Layer2", "Layer1", "Layer0", "Layer3"}));
   EXPECT_EQ(doc.currentIndex(), 3);
-  EXPECT_FALSE(doc.moveTo(9, true));   // already the bottom
-  ASSERT_TRUE(doc.moveTo(-2, true));   // below zero: to the top
+  EXPECT_FALSE(doc.moveTo(9));   // already the bottom
+  ASSERT_TRUE(doc.moveTo(-2));   // below zero: to the top
   EXPECT_EQ(names(doc), std::vector<std::string>({"Layer3", "Layer2", "Layer1", "Layer0"}));
-  ASSERT_TRUE(doc.moveTo(2, true));    // directly above the layer at index 2 (Layer1)
+  ASSERT_TRUE(doc.moveTo(2));    // directly above the layer at index 2 (Layer1)
   EXPECT_EQ(names(doc), std::vector<std::string>({"Layer2", "Layer3", "Layer1", "Layer0"}));
   EXPECT_EQ(doc.currentIndex(), 1);
-  EXPECT_FALSE(doc.moveTo(2, true));   // already directly above it
+  EXPECT_FALSE(doc.moveTo(2));   // already directly above it
   doc.selectLayer(3);
-  ASSERT_TRUE(doc.moveTo(1, true));    // upwards, above Layer3
+  ASSERT_TRUE(doc.moveTo(1));    // upwards, above Layer3
   EXPECT_EQ(names(doc), std::vector<std::string>({"Layer2", "Layer0", "Layer3", "Layer1"}));
   EXPECT_EQ(doc.currentIndex(), 1);
   ASSERT_EQ(rec.calls.size(), 4u);

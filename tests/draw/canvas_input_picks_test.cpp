@@ -12,7 +12,7 @@ struct PickRig : InputRig {
   int colourEvents = 0;
   PickRig() {
     layer().fill(0xFF0000FFu);
-    EXPECT_TRUE(doc.newLayer(false, false));
+    EXPECT_TRUE(doc.newLayer(false));
     doc.layers().atIndex(0)->image.set(5, 5, 0xFFFF0000u);
     doc.selectLayer(1);
     view.refreshAll();

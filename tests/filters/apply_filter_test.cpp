@@ -9,7 +9,7 @@ namespace {
 
 struct RectRecorder : UndoRecorder {
   std::vector<Rect> rects;
-  void recordPixelRect(const Rect& r) override { rects.push_back(r); }
+  void recordPixelRectOf(const Image32&, const Rect& r) override { rects.push_back(r); }
 };
 
 TEST(ApplyFilter, InvertsOnlyTheRectangleCutToTheCanvasAndRecordsIt) {

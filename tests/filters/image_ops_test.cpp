@@ -199,8 +199,8 @@ class DocumentOps : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(doc.newImage(8, 5, true));
-    ASSERT_TRUE(doc.newLayer(false, false));
-    ASSERT_TRUE(doc.newLayer(false, false));
+    ASSERT_TRUE(doc.newLayer(false));
+    ASSERT_TRUE(doc.newLayer(false));
     for (int i = 0; i < 3; ++i) fillRandom(doc.layers().atIndex(i)->image, 40 + i);
     doc.setRecorder(&recorder);
   }

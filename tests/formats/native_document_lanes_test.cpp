@@ -60,7 +60,7 @@ TEST_F(NativeLanesTest, TwoLaneSaveWritesTheOneThreadBytes) {
   for (int layers : {1, 2, 3, 7}) {
     Document doc;
     ASSERT_TRUE(doc.newImage(300, 200, true));
-    for (int i = 1; i < layers; ++i) ASSERT_TRUE(doc.newLayer(false, false));
+    for (int i = 1; i < layers; ++i) ASSERT_TRUE(doc.newLayer(false));
     for (int i = 0; i < layers; ++i) paintBlobs(doc.layers().atIndex(i)->image, uint32_t(i + 1));
     doc.layers().atIndex(0)->setNameBytes("Top");
     StepCounter one, two;
@@ -79,7 +79,7 @@ TEST_F(NativeLanesTest, TwoLaneSaveWritesTheOneThreadBytes) {
 TEST_F(NativeLanesTest, TwoLaneSaveThatFailsHalfwayReportsFailure) {
   Document doc;
   ASSERT_TRUE(doc.newImage(120, 90, true));
-  for (int i = 1; i < 6; ++i) ASSERT_TRUE(doc.newLayer(false, false));
+  for (int i = 1; i < 6; ++i) ASSERT_TRUE(doc.newLayer(false));
   for (int i = 0; i < 6; ++i) paintBlobs(doc.layers().atIndex(i)->image, uint32_t(40 + i));
   ASSERT_TRUE(writeDocument(dir.file("whole.tsd"), doc, nullptr));
   const int64_t whole = int64_t(readBytes(dir.file("whole.tsd")).size());

@@ -117,8 +117,8 @@ TEST_F(NativeDocumentTest, OneLayer400RoundTripWithHeaderFieldsAndPreview) {
 
 TEST_F(NativeDocumentTest, LayerOrderAndCurrentIndexSurvive) {
   ASSERT_TRUE(doc.newImage(30, 20, true));
-  ASSERT_TRUE(doc.newLayer(false, false));
-  ASSERT_TRUE(doc.newLayer(false, false));
+  ASSERT_TRUE(doc.newLayer(false));
+  ASSERT_TRUE(doc.newLayer(false));
   for (int i = 0; i < 3; ++i) paint(doc.layers().atIndex(i)->image, uint32_t(i * 50));
   doc.selectLayer(2);
   doc.layers().atIndex(1)->flags = 0;

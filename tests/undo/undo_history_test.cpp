@@ -22,7 +22,7 @@ struct Fixture {
   explicit Fixture(int w = 40, int h = 30, int layers = 1, int undoCnt = kDefaultUndoCnt)
       : history(doc, dir.path(), undoCnt) {
     EXPECT_TRUE(doc.newImage(w, h, true));
-    for (int i = 1; i < layers; ++i) EXPECT_TRUE(doc.newLayer(false, false));
+    for (int i = 1; i < layers; ++i) EXPECT_TRUE(doc.newLayer(false));
     doc.setRecorder(&history);
   }
   // A recorded stroke: the rectangle is recorded, then painted with colour.
@@ -131,7 +131,7 @@ TEST(UndoHistory, RecordingAfterUndoingEverythingDeletesAllRecordsAndFiles) {
 
 TEST(UndoHistory, DeletingTheOnlyLayerRecordsNothing) {
   Fixture f;
-  EXPECT_FALSE(f.doc.deleteLayer(true));
+  EXPECT_FALSE(f.doc.deleteLayer());
   f.history.recordLayerDeleted();
   EXPECT_EQ(f.history.recordCount(), 0);
   EXPECT_FALSE(f.history.modified());

@@ -66,7 +66,7 @@ class UndoLayers : public ::testing::TestWithParam<bool> {
  protected:
   void SetUp() override {
     ASSERT_TRUE(doc.newImage(23, 17, true));
-    for (int i = 1; i < 5; ++i) ASSERT_TRUE(doc.newLayer(false, false));
+    for (int i = 1; i < 5; ++i) ASSERT_TRUE(doc.newLayer(false));
     std::mt19937 rng(99);
     for (int i = 0; i < doc.layerCount(); ++i) {
       Layer& l = *doc.layers().atIndex(i);
@@ -118,8 +118,8 @@ TEST_P(UndoLayers, WholeCurrentLayer) {
   });
 }
 
-TEST_P(UndoLayers, NewLayer) { roundTrip([&] { ASSERT_TRUE(doc.newLayer(false, true)); }); }
-TEST_P(UndoLayers, CloneLayer) { roundTrip([&] { ASSERT_TRUE(doc.newLayer(true, true)); }); }
+TEST_P(UndoLayers, NewLayer) { roundTrip([&] { ASSERT_TRUE(doc.newLayer(false)); }); }
+TEST_P(UndoLayers, CloneLayer) { roundTrip([&] { ASSERT_TRUE(doc.newLayer(true)); }); }
 
 TEST_P(UndoLayers, MergeIntoNewLayer) {
   roundTrip([&] { ASSERT_TRUE(doc.mergeIntoNewLayer()); }, false);
@@ -128,7 +128,7 @@ TEST_P(UndoLayers, MergeIntoNewLayer) {
 TEST_P(UndoLayers, DeleteTopMiddleAndBottom) {
   for (int index : {0, 2, 4, 3}) {
     doc.selectLayer(std::min(index, doc.layerCount() - 1));
-    roundTrip([&] { ASSERT_TRUE(doc.deleteLayer(true)); });
+    roundTrip([&] { ASSERT_TRUE(doc.deleteLayer()); });
   }
 }
 
@@ -148,7 +148,7 @@ TEST_P(UndoLayers, MoveToEveryPlace) {
   for (Case c : {Case{2, 0}, Case{2, 5}, Case{0, 3}, Case{4, 1}, Case{1, 4}, Case{3, -2},
                  Case{0, 9}, Case{4, 0}}) {
     doc.selectLayer(c.from);
-    roundTrip([&] { ASSERT_TRUE(doc.moveTo(c.to, true)); });
+    roundTrip([&] { ASSERT_TRUE(doc.moveTo(c.to)); });
   }
 }
 
@@ -225,11 +225,11 @@ TEST_P(UndoLayers, LongMixedSequenceUndoneAndRedoneStepByStep) {
     bool current = true;
     switch (rng() % 9) {
       case 0: stroke(doc, {int(rng() % 20), int(rng() % 14), 3, 3}, 0xFF000000u | rng()); break;
-      case 1: doc.newLayer(rng() % 2 == 0, true); break;
-      case 2: doc.deleteLayer(true); break;
+      case 1: doc.newLayer(rng() % 2 == 0); break;
+      case 2: doc.deleteLayer(); break;
       case 3: doc.moveUp(); break;
       case 4: doc.moveDown(); break;
-      case 5: doc.moveTo(int(rng() % 7) - 1, true); break;
+      case 5: doc.moveTo(int(rng() % 7) - 1); break;
       case 6: doc.mergeDown(); break;
       case 7: current = false; doc.mergeVisible(rng() % 2 == 0); break;
       case 8: rotateAll(doc, rng() % 2 == 0); break;

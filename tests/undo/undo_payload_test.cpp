@@ -33,7 +33,7 @@ struct OnDisk {
   UndoHistory history{doc, dir.path()};
   OnDisk(int w, int h, int layers) {
     EXPECT_TRUE(doc.newImage(w, h, true));
-    for (int i = 1; i < layers; ++i) EXPECT_TRUE(doc.newLayer(false, false));
+    for (int i = 1; i < layers; ++i) EXPECT_TRUE(doc.newLayer(false));
     history.setFileThreshold(0);
     doc.setRecorder(&history);
   }
@@ -65,7 +65,7 @@ TEST(UndoPayload, DeletedLayerBlockHoldsPositionNameAndAttributes) {
   l.maskMode = 2;
   l.flags = 3;
   l.image.fill(0xFF0000FFu);
-  ASSERT_TRUE(d.doc.deleteLayer(true));
+  ASSERT_TRUE(d.doc.deleteLayer());
   std::vector<uint8_t> b = d.payload(0);
   ASSERT_EQ(b.size(), kLayerBlockHeader + 48);
   EXPECT_EQ(int16At(b, 0), 1);

@@ -1,0 +1,7 @@
+#include "app/command_table.h"
+
+namespace tessel {
+
+std::span<const Command> layerCommands() { return {}; }
+
+}  // namespace tessel

@@ -1,0 +1,31 @@
+#include "draw/drag.h"
+
+#include <cmath>
+
+#include "document/document.h"
+
+namespace tessel {
+
+DragPoint DragContext::pointAt(double cx, double cy, float pressure) const {
+  DragPoint s;
+  s.cx = cx;
+  s.cy = cy;
+  double f = 100.0 / view.zoom();
+  s.ix = f * (view.scrollX() - view.centreX() + cx);
+  s.iy = f * (view.scrollY() - view.centreY() + cy);
+  if (view.mirrored()) s.ix = doc.width() - s.ix;
+  s.pressure = pressure;
+  return s;
+}
+
+void DragContext::showSize(double dx, double dy) const {
+  double f = 100.0 / view.zoom();
+  view.setDragSize(Point{int(std::fabs(dx) * f) + 1, int(std::fabs(dy) * f) + 1});
+}
+
+const std::vector<Point>& Drag::points() const {
+  static const std::vector<Point> none;
+  return none;
+}
+
+}  // namespace tessel

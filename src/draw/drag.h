@@ -1,0 +1,120 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "draw/brush_engine.h"
+#include "draw/canvas_input_xor.h"
+#include "draw/input_state.h"
+#include "draw/tool_settings.h"
+#include "image/geometry.h"
+#include "view/canvas_view.h"
+
+namespace tessel {
+
+class Document;
+
+// What a drag means, as the window and the feedback see it.
+enum class DragState : int32_t {
+  Idle = 0,
+  Pan = 1,
+  PixelStroke = 2,
+  LineDrag = 3,         // sub-mode 0 line, 1 first Bezier segment, 2 gradient, 3 guide angle
+  RectDrag = 4,         // 0 outline, 1 filled
+  EllipseDrag = 5,      // 0 outline, 1 filled, 2 ellipse guide
+  PolylineDrag = 6,     // 0 polyline, 1 concentrated lines
+  BezierEdit = 7,       // which control point follows the pointer
+  SplineCollect = 8,
+  SizeDrag = 9,
+  OnePixelStroke = 10,
+  BufferedStroke = 11,
+  DirectStroke = 12,
+  FingerStroke = 13,
+  LayerMove = 14,
+  TextPlace = 15,
+  SelectionDrag = 16,
+  SelectionMove = 17,
+  SelectionResize = 18,
+  GuideCentre = 19,
+  Consumed = 100,
+};
+
+// What the canvas input asks of the window around it. Every hook may be left
+// empty.
+struct InputHooks {
+  std::function<void()> bringToFront;
+  std::function<void(bool)> capture;            // take (true) or release the mouse
+  std::function<void()> undo;                   // a button bound to undo
+  std::function<void(double, double)> selectMenu;  // the selection tool's right click
+  std::function<void(int)> toolChanged;
+  std::function<void()> colourChanged;
+  std::function<void()> layerChanged;           // thumbnails, navigator, title
+  std::function<void()> fill;                   // the fill tool, once it exists
+};
+
+// One pointer sample of a drag.
+struct DragPoint {
+  double cx = 0, cy = 0;   // client
+  double ix = 0, iy = 0;   // image, with fractions
+  float pressure = 1.0f;
+
+  Point client() const { return {int(cx), int(cy)}; }
+  Point image() const { return {int(ix), int(iy)}; }
+};
+
+// Everything a drag works on, owned by the canvas input.
+struct DragContext {
+  Document& doc;
+  CanvasView& view;
+  BrushEngine& engine;
+  ToolSettings& tools;
+  DrawSettings& draw;
+  const InputOptions& options;
+  const InputHooks& hooks;
+  XorFeedback& feedback;
+
+  // A client point in image coordinates through the view's scroll, zoom and mirror.
+  DragPoint pointAt(double cx, double cy, float pressure = 1.0f) const;
+  void layerChanged() const {
+    if (hooks.layerChanged) hooks.layerChanged();
+  }
+  // The status bar's size of a drag spanning (dx, dy) client pixels.
+  void showSize(double dx, double dy) const;
+};
+
+// How a Backspace during a drag was taken.
+enum class KeyResult { Ignored, Continues, Ends };
+
+// One gesture on the canvas, from the press that began it (the canvas input
+// routes presses and creates the drag) to the release or finishing step that
+// ends it. The canvas input erases any feedback left when a drag ends.
+class Drag {
+ public:
+  virtual ~Drag() = default;
+
+  virtual DragState state() const = 0;
+  // The state's sub-mode, where it has one.
+  virtual int subMode() const { return 0; }
+
+  // A further left press from the drag's source while it lasts; it may
+  // change the source the drag listens to. True when taken.
+  virtual bool press(const DragPoint&, int&) { return false; }
+  virtual void move(const DragPoint&, const InputState&) {}
+  // The release of the button that began the drag. True when the drag
+  // continues; most drags end here.
+  virtual bool release(int, const DragPoint&) { return false; }
+  // The right button's (and Esc's, Enter's) finishing step. True when the
+  // drag has one; the drag is then over.
+  virtual bool finish() { return false; }
+  virtual KeyResult backspace() { return KeyResult::Ignored; }
+  // Ends the drag at once (a lost capture, the text dialog's end). By
+  // default nothing is kept.
+  virtual void cancel() {}
+
+  // The points a polyline, Bezier or spline has collected.
+  virtual const std::vector<Point>& points() const;
+  // The rectangle of the layer the drag has changed so far.
+  virtual Rect changed() const { return {}; }
+};
+
+}  // namespace tessel

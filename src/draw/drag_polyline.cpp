@@ -1,0 +1,43 @@
+#include "draw/drag_polyline.h"
+
+#include "document/document.h"
+#include "draw/shape_geometry.h"
+
+namespace tessel {
+
+// The layer is kept as it was, for the one undo step at the end.
+PolylineDrag::PolylineDrag(const DragContext& ctx, PolylineKind kind, const DragPoint& start)
+    : ctx_(ctx), kind_(kind), anchor_(start.client()), points_{start.image()} {
+  if (Layer* layer = ctx_.doc.currentLayer()) ctx_.doc.layerBackup.copyFrom(layer->image);
+  ctx_.feedback.show({XorShape::Kind::Line, anchor_.x, anchor_.y, anchor_.x, anchor_.y});
+  ctx_.view.setDragSize(Point{1, 1});
+}
+
+// A polyline goes on from the new point; concentrated lines all start at the
+// first. The drag follows the mouse from here on.
+bool PolylineDrag::press(const DragPoint& p, int& source) {
+  ctx_.feedback.hide();
+  points_.push_back(p.image());
+  source = kSourceMouse;
+  if (kind_ == PolylineKind::Polyline) anchor_ = p.client();
+  const Point c = p.client();
+  ctx_.feedback.show({XorShape::Kind::Line, anchor_.x, anchor_.y, c.x, c.y});
+  return true;
+}
+
+void PolylineDrag::move(const DragPoint& p, const InputState& in) {
+  Point end = p.client();
+  if (in.ctrl) end = snapLineEnd(anchor_, end);
+  ctx_.feedback.show({XorShape::Kind::Line, anchor_.x, anchor_.y, end.x, end.y});
+}
+
+bool PolylineDrag::finish() {
+  ctx_.feedback.hide();
+  if (!union_.empty()) {
+    ctx_.doc.recorder().recordPixelRectOf(ctx_.doc.layerBackup, union_);
+    ctx_.layerChanged();
+  }
+  return true;
+}
+
+}  // namespace tessel

@@ -1,0 +1,30 @@
+#pragma once
+#include "draw/drag.h"
+#include "draw/stroke_api.h"
+
+namespace tessel {
+
+// A freehand stroke of a painting tool along its route.
+class StrokeDrag : public Drag {
+ public:
+  explicit StrokeDrag(const DragContext& ctx) : ctx_(ctx), stroke_(ctx.engine) {}
+  // Starts the current tool's stroke at p; false when it cannot start.
+  bool begin(const DragPoint& p);
+
+  DragState state() const override;
+  void move(const DragPoint& p, const InputState& in) override;
+  bool release(int button, const DragPoint& p) override;
+  // Ends the stroke where the pointer was last seen.
+  void cancel() override { end(last_); }
+  Rect changed() const override { return union_; }
+
+ private:
+  void end(const DragPoint& p);
+
+  const DragContext& ctx_;
+  Stroke stroke_;
+  Rect union_;
+  DragPoint last_;
+};
+
+}  // namespace tessel

@@ -1,0 +1,87 @@
+#include "draw/drag_two_point.h"
+
+namespace tessel {
+
+TwoPointDrag::TwoPointDrag(const DragContext& ctx, TwoPointShape shape, const DragPoint& start)
+    : ctx_(ctx), shape_(shape), start_(start) {
+  const Point s = start.client();
+  band_ = {bandKind(), s.x, s.y, s.x, s.y};
+  ctx_.feedback.show(band_);
+  ctx_.view.setDragSize(Point{1, 1});
+}
+
+DragState TwoPointDrag::state() const {
+  switch (shape_) {
+    case TwoPointShape::Line: case TwoPointShape::Gradient: case TwoPointShape::GuideAngle:
+      return DragState::LineDrag;
+    case TwoPointShape::Rectangle: case TwoPointShape::FilledRectangle: return DragState::RectDrag;
+    case TwoPointShape::Ellipse: case TwoPointShape::FilledEllipse: case TwoPointShape::EllipseGuide:
+      return DragState::EllipseDrag;
+    case TwoPointShape::Selection: break;
+  }
+  return DragState::SelectionDrag;
+}
+
+int TwoPointDrag::subMode() const {
+  switch (shape_) {
+    case TwoPointShape::FilledRectangle: case TwoPointShape::FilledEllipse: return 1;
+    case TwoPointShape::Gradient: case TwoPointShape::EllipseGuide: return 2;
+    case TwoPointShape::GuideAngle: return 3;
+    default: return 0;
+  }
+}
+
+bool TwoPointDrag::isLine() const { return state() == DragState::LineDrag; }
+
+XorShape::Kind TwoPointDrag::bandKind() const {
+  if (isLine()) return XorShape::Kind::Line;
+  return state() == DragState::EllipseDrag ? XorShape::Kind::Ellipse : XorShape::Kind::Rect;
+}
+
+// Lines snap with Ctrl; boxes are centred with Shift (always for the ellipse
+// guide; never for the selection) and square with Ctrl.
+XorShape TwoPointDrag::bandTo(Point end, const InputState& in, bool& constrained) const {
+  const Point s = start_.client();
+  if (isLine()) {
+    constrained = in.ctrl;
+    if (constrained) end = snapLineEnd(s, end);
+    return {XorShape::Kind::Line, s.x, s.y, end.x, end.y};
+  }
+  const bool centred =
+      shape_ == TwoPointShape::EllipseGuide || (in.shift && shape_ != TwoPointShape::Selection);
+  constrained = centred || in.ctrl;
+  Box b = dragBox(s, end, centred, in.ctrl);
+  return {bandKind(), b.left, b.top, b.right, b.bottom};
+}
+
+void TwoPointDrag::move(const DragPoint& p, const InputState& in) {
+  bool constrained = false;
+  XorShape band = bandTo(p.client(), in, constrained);
+  if (band == band_) return;
+  band_ = band;
+  ctx_.feedback.show(band);
+  if (constrained)
+    ctx_.showSize(band.x1 - band.x0, band.y1 - band.y0);
+  else
+    ctx_.showSize(p.cx - start_.cx, p.cy - start_.cy);
+}
+
+// Every shape ends here; the painting of each arrives with its tool.
+bool TwoPointDrag::release(int, const DragPoint&) {
+  ctx_.feedback.hide();
+  switch (shape_) {
+    case TwoPointShape::Line:
+    case TwoPointShape::Rectangle:
+    case TwoPointShape::FilledRectangle:
+    case TwoPointShape::Ellipse:
+    case TwoPointShape::FilledEllipse:   // painted by the shape tools
+    case TwoPointShape::Gradient:        // drawn by the gradient tool
+    case TwoPointShape::Selection:       // becomes the selection
+    case TwoPointShape::GuideAngle:
+    case TwoPointShape::EllipseGuide:    // set up the guides
+      break;
+  }
+  return false;
+}
+
+}  // namespace tessel
