@@ -49,20 +49,10 @@ bool parseStrokeSamples(const std::string& text, std::vector<StrokeSample>& samp
 }
 
 bool setToolOptionWord(ToolSettings& tools, int tool, uint32_t value) {
-  ToolEnv& env = tools.env;
-  switch (tool) {
-    case kToolPencil: env.pencil = value; return true;
-    case kToolPen: env.pen = value; return true;
-    case kToolPen2: env.pen2 = value; return true;
-    case kToolBrush: env.brush = value; return true;
-    case kToolWatercolour: env.water = value; return true;
-    case kToolAirbrush: env.splay = value; return true;
-    case kToolErasePen: env.erasePen = value; return true;
-    case kToolEraseBrush: env.eraseBrush = value; return true;
-    case kToolDodge: env.dodge = value; return true;
-    case kToolBurn: env.burn = value; return true;
-    default: return false;
-  }
+  const ToolTraits& row = toolTraits(tool);
+  if (!row.painting() || !row.envWord) return false;
+  tools.env.*row.envWord = value;
+  return true;
 }
 
 bool runScriptedStroke(Document& document, const ScriptedStroke& s) {

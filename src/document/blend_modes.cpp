@@ -151,7 +151,7 @@ Hcl hclFromRgb(int r8, int g8, int b8) {
 namespace {
 
 uint32_t fractionToByte(float v) {
-  int i = int(v * 255.0f + 0.5f);
+  int i = roundAddHalf(v * 255.0f);
   return uint32_t(std::clamp(i, 0, 255));
 }
 

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "image/geometry.h"
+#include "image/pixel.h"
 
 namespace tessel {
 
@@ -69,9 +70,6 @@ class BlendTable {
   int mode_ = -1;
   int spareMode_ = -1;
 };
-
-// The single-precision constant by which byte values become fractions.
-constexpr float kInv255 = 1.0f / 255.0f;
 
 // Hue (0..1), chroma and luma (0..1) of a colour, single precision.
 struct Hcl {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "image/image32.h"
+#include "image/pixel.h"
 
 namespace tessel {
 
@@ -30,9 +31,9 @@ struct Layer {
 
 // Opacity shown as a percentage and back.
 constexpr uint8_t opacityFromPercent(int percent) {
-  return uint8_t(int(float(percent) * 1.28f + 0.5f));
+  return uint8_t(roundAddHalf(float(percent) * 1.28f));
 }
-constexpr int percentFromOpacity(int opacity) { return int(float(opacity) * 0.78125f + 0.5f); }
+constexpr int percentFromOpacity(int opacity) { return roundAddHalf(float(opacity) * 0.78125f); }
 
 // Layer names live as code page 936 bytes; the user interface speaks UTF-8.
 std::string layerNameToUtf8(const char* gbk);

@@ -16,33 +16,16 @@ uint32_t tickCount() {
   return uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
-struct ToolRates {
-  double spacing;
-  int op;
-};
-
-ToolRates ratesFor(int tool, int opacity) {
-  switch (tool) {
-    case kToolPen: return {0.1, kPixelMax};
-    case kToolPen2: return {0.06, kPixelOver};
-    case kToolWatercolour: return {0.05, kPixelOverKeepAlpha};
-    case kToolAirbrush: return {0.15, kPixelSpray};
-    case kToolErasePen: return {0.1, kPixelOver};
-    case kToolBlur: return {double(255 - opacity) / 255.0 + 0.01, kPixelBlur};
-    case kToolDodge: return {0.2, kPixelDodge};
-    case kToolBurn: return {0.2, kPixelBurn};
-    default: return {0.15, kPixelOver};
-  }
+// What besides the tool picks the tip: the pen's soft bit, the pencil's shape index.
+uint32_t tipWordOf(int tool, const ToolSettings& tools) {
+  const ToolTraits& row = toolTraits(tool);
+  if (row.tip == TipKind::PenDisc) return decodePen(row.wordIn(tools.env)).softTip ? 1 : 0;
+  if (row.tip == TipKind::PencilShape)
+    return uint32_t(decodePencil(row.wordIn(tools.env)).tipShape) << 16;
+  return 0;
 }
 
 }  // namespace
-
-bool BrushContext::isMaskColour(Pixel colour) const {
-  int n = std::clamp(colourMaskCount, 0, 5);
-  for (int i = 0; i < n; ++i)
-    if ((maskColours[i] & 0xFFFFFFu) == (colour & 0xFFFFFFu)) return true;
-  return false;
-}
 
 bool BrushEngine::init(std::optional<uint32_t> seedValue) {
   smudgeCarry_.reset(new (std::nothrow) Pixel[kMaskBytes]);
@@ -72,17 +55,12 @@ void BrushEngine::refreshContext(const Image32& layer, uint32_t layerMaskMode,
 }
 
 void BrushEngine::setupTool(int tool, bool filled, const ToolSettings& tools, Pixel colour) {
-  stampKind = StampKind::Shape;
-  stampOp = kPixelReplace;
-  eraser = false;
-  if (tool == kToolPencil && (tools.env.pencil & kPencilAccumulate) && !filled) stampOp = kPixelOver;
-  if (tool == kToolLine) stampKind = StampKind::Point;
-  if (tool == kToolAirbrush) stampOp = kPixelSpray;
-  if (tool >= kToolEraseHard && tool <= kToolEraseBrush) eraser = true;
-  if (tool == kToolBlur) stampOp = kPixelBlur;
-  if (tool == kToolFinger) stampKind = StampKind::Smudge;
-  if (tool == kToolDodge) stampOp = kPixelDodge;
-  if (tool == kToolBurn) stampOp = kPixelBurn;
+  const ToolTraits& row = toolTraits(tool);
+  stampKind = row.stamp;
+  stampOp = row.stampOp;
+  eraser = row.eraser;
+  if (row.layout == OptionLayout::Pencil && decodePencil(row.wordIn(tools.env)).accumulate && !filled)
+    stampOp = kPixelOver;
 
   BrushContext& c = context_;
   int size = tools.sizeOf(tool), opacity = tools.alphaOf(tool);
@@ -93,26 +71,26 @@ void BrushEngine::setupTool(int tool, bool filled, const ToolSettings& tools, Pi
   c.antiAlias = 1;
   c.curve = 0;
   c.watercolour = 0;
-  ToolRates rates = ratesFor(tool, opacity);
-  c.spacing = rates.spacing;
-  c.pixelOp = rates.op;
-  uint32_t word = usesSubPixel(tool) ? tools.optionWord(tool) : 0;
-  if (tool == kToolPen) {
-    c.minSize = (word & kPenPressureSize) ? 0 : size;
-    c.minOpacity = (word & kPenPressureOpacity) ? 0 : opacity;
+  c.spacing = row.spacingAt(opacity);
+  c.pixelOp = row.subPixelOp;
+  uint32_t word = tools.optionWord(tool);
+  if (row.layout == OptionLayout::Pen) {
+    PenOptions pen = decodePen(word);
+    c.minSize = pen.pressureSize ? 0 : size;
+    c.minOpacity = pen.pressureOpacity ? 0 : opacity;
     // The ring holds 64 samples, so at most 63 earlier ones can be averaged.
-    c.smoothing = std::min(int(word & 0xFF), PointRing::kSize - 1);
-    c.antiAlias = (word & kPenAntiAlias) ? 1 : 0;
-    c.curve = (word & kPenCurve) ? 1 : 0;
+    c.smoothing = std::min(pen.smoothing, PointRing::kSize - 1);
+    c.antiAlias = pen.antiAlias ? 1 : 0;
+    c.curve = pen.curve ? 1 : 0;
   } else {
-    // Size percent in bits 8-15, opacity percent in bits 0-7; higher bits belong to others.
-    c.minSize = int((word >> 8) & 0xFF) * size / 100;
-    c.minOpacity = int(word & 0xFF) * opacity / 100;
+    PercentOptions percent = decodePercent(word);
+    c.minSize = percent.minSize * size / 100;
+    c.minOpacity = percent.minOpacity * opacity / 100;
   }
-  if (tool == kToolWatercolour) {
-    static constexpr float kPickUp[4] = {0.5f, 0.6f, 0.8f, 0.9f};
-    static constexpr float kRefill[4] = {0.2f, 0.15f, 0.06f, 0.03f};
-    int amount = std::min(int((word >> 16) & 0xFF), 3);
+  if (row.layout == OptionLayout::PercentWater) {
+    static constexpr float kPickUp[kWaterAmounts] = {0.5f, 0.6f, 0.8f, 0.9f};
+    static constexpr float kRefill[kWaterAmounts] = {0.2f, 0.15f, 0.06f, 0.03f};
+    int amount = decodeWaterAmount(word);
     c.watercolour = 1;
     c.pickUpRate = double(kPickUp[amount]);
     c.refillRate = double(kRefill[amount]);
@@ -120,10 +98,7 @@ void BrushEngine::setupTool(int tool, bool filled, const ToolSettings& tools, Pi
 }
 
 void BrushEngine::updateShape(int tool, const ToolSettings& tools) {
-  // What besides the tool picks the tip: the pen's soft bit, the pencil's shape index.
-  uint32_t word = 0;
-  if (tool == kToolPen) word = tools.env.pen & kPenSoftTip;
-  if (tool == kToolPencil) word = (tools.env.pencil & 0xFF) << 16;
+  uint32_t word = tipWordOf(tool, tools);
   bool changed = tool != shapeTool_ || word != shapeWord_;
   if (!changed && tools.sizeOf(tool) == shapeSize_) return;
   rebuildBrushShape(shape_, tool, changed, tools);

@@ -15,25 +15,6 @@ namespace tessel {
 
 class Image32;
 
-// The eleven per-pixel operations, by table index.
-enum PixelOpIndex : int {
-  kPixelReplace = 0,
-  kPixelOver = 1,
-  kPixelOverKeepAlpha = 2,
-  kPixelMax = 3,
-  kPixelSpray = 4,
-  kPixelDodge = 5,
-  kPixelBurn = 6,
-  kPixelBlur = 7,
-  kPixelErase = 8,
-  kPixelOverPlain = 9,
-  kPixelSet = 10,
-};
-constexpr int kPixelOpCount = 11;
-
-// What the pixel rasteriser puts at each point of a line.
-enum class StampKind { Point, Shape, Smudge };
-
 // A horizontal run of set tip bytes: row, first and last column.
 struct ShapeRun {
   int row, first, last;
@@ -82,8 +63,12 @@ class BrushEngine {
 
   // --- per-pixel operations (pixel_ops.cpp) ---
   // The common gate: address and effective opacity, or null when rejected.
-  Pixel* gate(Image32& image, int x, int y, int& alpha) const;
-  void applyPixelOp(int op, Image32& image, int x, int y, Pixel value);
+  Pixel* gate(Image32& image, int x, int y, int& alpha) const {
+    return context_.admit(image, x, y, alpha);
+  }
+  void applyPixelOp(int op, Image32& image, int x, int y, Pixel value) {
+    tessel::applyPixelOp(op, context_, random_, image, x, y, value);
+  }
 
   // --- pixel rasteriser (pixel_raster.cpp) ---
   void pixelLine(Image32& image, int x0, int y0, int x1, int y1, Pixel colour, bool skipFirst,

@@ -162,29 +162,24 @@ void BrushShape::buildLinearDisc(int peak) {
 }
 
 void rebuildBrushShape(BrushShape& shape, int tool, bool toolChanged, const ToolSettings& settings) {
+  const ToolTraits& row = toolTraits(tool);
   int size = settings.sizeOf(tool);
-  switch (tool) {
-    case kToolPencil: shape.buildPixelShape(int(settings.env.pencil & 0xFF), size); return;
-    case kToolLine: shape.buildPixelShape(kShapeCircle, 1); return;
-    case kToolEraseHard:
-    case kToolFinger: shape.buildPixelShape(kShapeCircle, size); return;
+  switch (row.tip) {
+    case TipKind::PencilShape:
+      shape.buildPixelShape(decodePencil(row.wordIn(settings.env)).tipShape, size);
+      return;
+    case TipKind::SinglePixel: shape.buildPixelShape(kShapeCircle, 1); return;
+    case TipKind::PixelCircle: shape.buildPixelShape(kShapeCircle, size); return;
     default: break;
   }
   if (!toolChanged) return;
-  switch (tool) {
-    case kToolPen:
-      if (settings.env.pen & kPenSoftTip) shape.buildSoftDisc();
+  switch (row.tip) {
+    case TipKind::PenDisc:
+      if (decodePen(row.wordIn(settings.env)).softTip) shape.buildSoftDisc();
       else shape.buildHardDisc();
       break;
-    case kToolBrush:
-    case kToolEraseBrush: shape.buildLinearDisc(196); break;
-    case kToolDodge:
-    case kToolBurn: shape.buildLinearDisc(128); break;
-    case kToolPen2:
-    case kToolWatercolour:
-    case kToolAirbrush:
-    case kToolErasePen:
-    case kToolBlur: shape.buildHardDisc(); break;
+    case TipKind::LinearDisc: shape.buildLinearDisc(row.tipPeak); break;
+    case TipKind::HardDisc: shape.buildHardDisc(); break;
     default: break;   // fill, gradient, text, move and selection have no tip
   }
 }

@@ -123,9 +123,9 @@ enum ToolKeyAction : int {
 };
 
 // Any painting tool takes every draw type; the others have none.
-constexpr bool drawTypeAllowed(int tool, int type) {
-  return isPaintingTool(tool) && type >= 0 && type <= 9;
+inline bool drawTypeAllowed(int tool, int type) {
+  return toolTraits(tool).takesDrawType(type);
 }
-constexpr bool isEraserTool(int tool) { return tool >= kToolEraseHard && tool <= kToolEraseBrush; }
+inline bool isEraserTool(int tool) { return toolTraits(tool).eraser; }
 
 }  // namespace tessel

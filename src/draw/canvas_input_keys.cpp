@@ -3,13 +3,6 @@
 
 namespace tessel {
 
-namespace {
-
-constexpr uint32_t kWaterAmountMask = 0xFF0000u;
-constexpr int kWaterAmountShift = 16;
-
-}  // namespace
-
 bool CanvasInput::boundKey(int category, int index) {
   if (state() != DragState::Idle) return false;
   switch (category) {
@@ -42,8 +35,7 @@ bool CanvasInput::toolKeyAction(int action) {
     case kKeyTexture: draw_.textureOn = !draw_.textureOn; break;
     default:
       if (action < kKeyWaterA || action > kKeyWaterA + 3) return false;
-      tools_.env.water = (tools_.env.water & ~kWaterAmountMask) |
-                         (uint32_t(action - kKeyWaterA) << kWaterAmountShift);
+      tools_.env.water = encodeWaterAmount(action - kKeyWaterA, tools_.env.water);
       break;
   }
   if (hooks.toolChanged) hooks.toolChanged(tool);

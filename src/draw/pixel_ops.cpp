@@ -1,21 +1,17 @@
 // The per-pixel operations, the gate they share, and the commit of stroke buffers.
+// The gate lives here with the operations that call it for every pixel.
 #include <algorithm>
 
 #include "draw/brush_engine.h"
+#include "draw/pixel_gate.h"
 #include "image/image32.h"
+#include "image/pixel.h"
 
 namespace tessel {
 
 namespace {
 
-constexpr float kInv255 = 1.0f / 255.0f;
-
-int rnd(float v) { return int(v + 0.5f); }
 int channel(Pixel p, int shift) { return int((p >> shift) & 0xFF); }
-
-Pixel withAlpha(Pixel colour, int alpha) {
-  return alpha == 0 ? kTransparent : (colour & 0xFFFFFFu) | (Pixel(alpha) << 24);
-}
 
 // Source over with opacity alpha; keepAlpha leaves the destination alpha as it was.
 void overPixel(Pixel* p, Pixel q, int alpha, bool keepAlpha) {
@@ -30,43 +26,43 @@ void overPixel(Pixel* p, Pixel q, int alpha, bool keepAlpha) {
   Pixel out = 0;
   for (int shift = 0; shift < 24; shift += 8) {
     float v = (s * float(channel(q, shift)) + d * (1.0f - s) * float(channel(dst, shift))) / a;
-    out |= Pixel(std::min(rnd(v), 255)) << shift;
+    out |= Pixel(std::min(roundAddHalf(v), 255)) << shift;
   }
-  *p = withAlpha(out, keepAlpha ? int(alphaOf(dst)) : rnd(255.0f * a));
+  *p = withAlpha(out, keepAlpha ? int(alphaOf(dst)) : roundAddHalf(255.0f * a));
 }
 
-void opReplace(BrushEngine& e, Image32& img, int x, int y, Pixel v) {
+void opReplace(const PixelGate& g, std::mt19937&, Image32& img, int x, int y, Pixel v) {
   int a = int(alphaOf(v));
-  if (Pixel* p = e.gate(img, x, y, a)) *p = withAlpha(v, a);
+  if (Pixel* p = g.admit(img, x, y, a)) *p = withAlpha(v, a);
 }
 
-void opOver(BrushEngine& e, Image32& img, int x, int y, Pixel v) {
+void opOver(const PixelGate& g, std::mt19937&, Image32& img, int x, int y, Pixel v) {
   int a = int(alphaOf(v));
-  if (Pixel* p = e.gate(img, x, y, a)) overPixel(p, v, a, false);
+  if (Pixel* p = g.admit(img, x, y, a)) overPixel(p, v, a, false);
 }
 
-void opOverKeepAlpha(BrushEngine& e, Image32& img, int x, int y, Pixel v) {
+void opOverKeepAlpha(const PixelGate& g, std::mt19937&, Image32& img, int x, int y, Pixel v) {
   int a = int(alphaOf(v));
-  if (Pixel* p = e.gate(img, x, y, a)) overPixel(p, v, a, e.context().maskMode == kMaskAlpha);
+  if (Pixel* p = g.admit(img, x, y, a)) overPixel(p, v, a, g.maskMode == kMaskAlpha);
 }
 
-void opMax(BrushEngine& e, Image32& img, int x, int y, Pixel v) {
+void opMax(const PixelGate& g, std::mt19937&, Image32& img, int x, int y, Pixel v) {
   int a = int(alphaOf(v));
-  Pixel* p = e.gate(img, x, y, a);
+  Pixel* p = g.admit(img, x, y, a);
   if (p && a >= int(alphaOf(*p))) *p = withAlpha(v, a);
 }
 
-void opSpray(BrushEngine& e, Image32& img, int x, int y, Pixel v) {
+void opSpray(const PixelGate& g, std::mt19937& rng, Image32& img, int x, int y, Pixel v) {
   uint32_t o = alphaOf(v);
   if (o == 0) return;
-  if ((e.random()() & 15) != 0) return;
-  uint32_t r = uint32_t(e.random()());
-  opMax(e, img, x, y, (v & 0xFFFFFFu) | ((1 + r % o) << 24));
+  if ((rng() & 15) != 0) return;
+  uint32_t r = uint32_t(rng());
+  opMax(g, rng, img, x, y, (v & 0xFFFFFFu) | ((1 + r % o) << 24));
 }
 
-void opDodge(BrushEngine& e, Image32& img, int x, int y, Pixel v) {
+void opDodge(const PixelGate& g, std::mt19937&, Image32& img, int x, int y, Pixel v) {
   int a = int(alphaOf(v));
-  Pixel* p = e.gate(img, x, y, a);
+  Pixel* p = g.admit(img, x, y, a);
   if (!p) return;
   Pixel out = *p & 0xFF000000u;
   for (int shift = 0; shift < 24; shift += 8) {
@@ -77,9 +73,9 @@ void opDodge(BrushEngine& e, Image32& img, int x, int y, Pixel v) {
   *p = out;
 }
 
-void opBurn(BrushEngine& e, Image32& img, int x, int y, Pixel v) {
+void opBurn(const PixelGate& g, std::mt19937&, Image32& img, int x, int y, Pixel v) {
   int a = int(alphaOf(v));
-  Pixel* p = e.gate(img, x, y, a);
+  Pixel* p = g.admit(img, x, y, a);
   if (!p) return;
   Pixel out = *p & 0xFF000000u;
   for (int shift = 0; shift < 24; shift += 8) {
@@ -94,11 +90,10 @@ void opBurn(BrushEngine& e, Image32& img, int x, int y, Pixel v) {
 }
 
 // Mean of the 3 x 3 neighbourhood; an edge row or column is replaced by the centre one.
-void opBlur(BrushEngine& e, Image32& img, int x, int y, Pixel v) {
+void opBlur(const PixelGate& c, std::mt19937&, Image32& img, int x, int y, Pixel v) {
   int a = int(alphaOf(v));
-  Pixel* p = e.gate(img, x, y, a);
+  Pixel* p = c.admit(img, x, y, a);
   if (!p) return;
-  const BrushContext& c = e.context();
   int64_t sum[3] = {}, sumA = 0;
   int n = 0;
   for (int dy = -1; dy <= 1; ++dy) {
@@ -115,36 +110,36 @@ void opBlur(BrushEngine& e, Image32& img, int x, int y, Pixel v) {
     }
   }
   if (n == 0) return;
-  int newA = int(double(sumA) / n + 0.5);
+  int newA = roundAddHalf(double(sumA) / n);
   if (newA == 0 && c.maskMode == kMaskAlpha) return;   // no colour to take; alpha stays
   Pixel out = 0xFFFFFFu;
   if (newA != 0) {
     out = 0;
     for (int i = 0; i < 3; ++i)
-      out |= Pixel(std::min(255, int(double(sum[i]) / double(sumA) + 0.5))) << (i * 8);
+      out |= Pixel(std::min(255, roundAddHalf(double(sum[i]) / double(sumA)))) << (i * 8);
   }
   int keptA = c.maskMode == kMaskAlpha ? int(alphaOf(*p)) : newA;
   *p = withAlpha(out, keptA);
 }
 
-void opErase(BrushEngine& e, Image32& img, int x, int y, Pixel v) {
+void opErase(const PixelGate& g, std::mt19937&, Image32& img, int x, int y, Pixel v) {
   int a = int(alphaOf(v));
-  Pixel* p = e.gate(img, x, y, a);
+  Pixel* p = g.admit(img, x, y, a);
   if (!p) return;
   int left = int(alphaOf(*p)) - a;
   *p = left <= 0 ? kTransparent : withAlpha(*p, left);
 }
 
-void opOverPlain(BrushEngine&, Image32& img, int x, int y, Pixel v) {
+void opOverPlain(const PixelGate&, std::mt19937&, Image32& img, int x, int y, Pixel v) {
   Pixel* p = img.pixelAddress(x, y);
   if (p && alphaOf(v) != 0) overPixel(p, v, int(alphaOf(v)), false);
 }
 
-void opSet(BrushEngine&, Image32& img, int x, int y, Pixel v) {
+void opSet(const PixelGate&, std::mt19937&, Image32& img, int x, int y, Pixel v) {
   if (Pixel* p = img.pixelAddress(x, y)) *p = v;
 }
 
-using PixelOpFn = void (*)(BrushEngine&, Image32&, int, int, Pixel);
+using PixelOpFn = void (*)(const PixelGate&, std::mt19937&, Image32&, int, int, Pixel);
 constexpr PixelOpFn kPixelOps[kPixelOpCount] = {
     opReplace, opOver, opOverKeepAlpha, opMax,      opSpray, opDodge,
     opBurn,    opBlur, opErase,         opOverPlain, opSet,
@@ -152,27 +147,34 @@ constexpr PixelOpFn kPixelOps[kPixelOpCount] = {
 
 }  // namespace
 
-Pixel* BrushEngine::gate(Image32& image, int x, int y, int& alpha) const {
+bool PixelGate::isMaskColour(Pixel colour) const {
+  int n = std::clamp(colourMaskCount, 0, 5);
+  for (int i = 0; i < n; ++i)
+    if ((maskColours[i] & 0xFFFFFFu) == (colour & 0xFFFFFFu)) return true;
+  return false;
+}
+
+Pixel* PixelGate::admit(Image32& image, int x, int y, int& alpha) const {
   Pixel* p = image.pixelAddress(x, y);
   if (!p) return nullptr;
-  const BrushContext& c = context_;
-  if (c.reference) {
-    Pixel ref = c.reference->getPixel(x, y);
+  if (reference) {
+    Pixel ref = reference->getPixel(x, y);
     int ra = int(alphaOf(ref));
-    if (c.maskMode == kMaskTransparent && ra == 0) return nullptr;
-    if (c.maskMode == kMaskOpaque && ra > 0) return nullptr;
-    if (c.colourMaskMode == kColourMaskProtect && ra > 0 && c.isMaskColour(ref)) return nullptr;
-    if (c.colourMaskMode == kColourMaskOnly && !(ra > 0 && c.isMaskColour(ref))) return nullptr;
+    if (maskMode == kMaskTransparent && ra == 0) return nullptr;
+    if (maskMode == kMaskOpaque && ra > 0) return nullptr;
+    if (colourMaskMode == kColourMaskProtect && ra > 0 && isMaskColour(ref)) return nullptr;
+    if (colourMaskMode == kColourMaskOnly && !(ra > 0 && isMaskColour(ref))) return nullptr;
   }
-  if (const Texture* t = c.texture; t && t->usable()) {
+  if (const Texture* t = texture; t && t->usable()) {
     alpha = alpha * t->bytes[size_t(x % t->width) + size_t(t->width) * size_t(y % t->height)] / 255;
     if (alpha == 0) return nullptr;
   }
   return p;
 }
 
-void BrushEngine::applyPixelOp(int op, Image32& image, int x, int y, Pixel value) {
-  if (op >= 0 && op < kPixelOpCount) kPixelOps[op](*this, image, x, y, value);
+void applyPixelOp(int op, const PixelGate& gate, std::mt19937& random, Image32& image, int x,
+                  int y, Pixel value) {
+  if (op >= 0 && op < kPixelOpCount) kPixelOps[op](gate, random, image, x, y, value);
 }
 
 namespace {
@@ -194,7 +196,7 @@ void commitOver(Image32& layer, const Image32& buffer, const Image32& backup, co
     for (int x = r.x; x < r.right(); ++x) {
       float s = float(alphaOf(buf[x])) * kInv255, b = float(alphaOf(bak[x])) * kInv255;
       float a = s + b - s * b;
-      int o = rnd(255.0f * a);
+      int o = roundAddHalf(255.0f * a);
       if (o == 0) {
         out[x] = kTransparent;
         continue;
@@ -203,7 +205,7 @@ void commitOver(Image32& layer, const Image32& buffer, const Image32& backup, co
       for (int shift = 0; shift < 24; shift += 8) {
         float v = (b * (1.0f - s) * float(channel(bak[x], shift)) +
                    s * float(channel(buf[x], shift))) / a;
-        c |= Pixel(std::min(rnd(v), 255)) << shift;
+        c |= Pixel(std::min(roundAddHalf(v), 255)) << shift;
       }
       out[x] = withAlpha(c, maskMode == kMaskAlpha ? int(alphaOf(bak[x])) : o);
     }

@@ -5,15 +5,9 @@
 #include "draw/brush_engine.h"
 #include "draw/shape_geometry.h"
 #include "image/image32.h"
+#include "image/pixel.h"
 
 namespace tessel {
-
-namespace {
-
-constexpr float kInv255 = 1.0f / 255.0f;
-int rnd(float v) { return int(v + 0.5f); }
-
-}  // namespace
 
 void BrushEngine::pixelLine(Image32& image, int x0, int y0, int x1, int y1, Pixel colour,
                             bool skipFirst, StampKind kind, int op) {
@@ -85,12 +79,12 @@ void BrushEngine::stampSmudge(Image32& image, int x, int y) {
       if (ctx.maskMode == kMaskTransparent && ka == 0) continue;
       if (ctx.colourMaskMode == kColourMaskProtect && ka > 0 && ctx.isMaskColour(k)) continue;
       int a = ctx.maxOpacity;
-      Pixel* p = gate(image, left + c, py, a);
+      Pixel* p = ctx.admit(image, left + c, py, a);
       if (!p) continue;
       float fa = a == ctx.maxOpacity ? f : float(a) * kInv255;
       float d = float(alphaOf(*p)) * kInv255, e = float(ka) * kInv255;
       float area = d + (e - d) * fa;
-      int alpha = rnd(255.0f * area);
+      int alpha = roundAddHalf(255.0f * area);
       // Nothing with colour met here; under the alpha mask the pixel keeps its own.
       if (alpha == 0 && ctx.maskMode == kMaskAlpha) {
         k = *p;
@@ -102,11 +96,11 @@ void BrushEngine::stampSmudge(Image32& image, int x, int y) {
         for (int shift = 0; shift < 24; shift += 8) {
           float v = (e * fa * float((k >> shift) & 0xFF) +
                      d * (1.0f - fa) * float((*p >> shift) & 0xFF)) / area;
-          out |= Pixel(std::min(rnd(v), 255)) << shift;
+          out |= Pixel(std::min(roundAddHalf(v), 255)) << shift;
         }
       }
       int kept = ctx.maskMode == kMaskAlpha ? int(alphaOf(*p)) : alpha;
-      *p = kept == 0 ? kTransparent : (out | (Pixel(kept) << 24));
+      *p = withAlpha(out, kept);
       k = *p;
     }
   }

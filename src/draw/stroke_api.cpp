@@ -34,20 +34,6 @@ Rect pointRect(int x, int y) { return {x, y, 1, 1}; }
 
 }  // namespace
 
-StrokeRoute strokeRouteFor(int tool) {
-  switch (tool) {
-    case kToolPencil:
-    case kToolEraseHard: return StrokeRoute::PixelFreehand;
-    case kToolLine: return StrokeRoute::OnePixelLine;
-    case kToolWatercolour:
-    case kToolBlur:
-    case kToolDodge:
-    case kToolBurn: return StrokeRoute::Direct;
-    case kToolFinger: return StrokeRoute::Finger;
-    default: return StrokeRoute::Buffered;
-  }
-}
-
 StrokeTarget strokeTargetOf(Document& doc) {
   Layer* layer = doc.currentLayer();
   return {layer ? &layer->image : nullptr, &doc.strokeBuffer, &doc.layerBackup};
@@ -62,7 +48,7 @@ bool Stroke::begin(const StrokeTarget& target, int tool, const ToolSettings& too
     return false;
   target_ = target;
   tool_ = tool;
-  route_ = strokeRouteFor(tool);
+  route_ = toolTraits(tool).route;
   roundPoints_ = roundPoints;
   size_ = tools.sizeOf(tool);
   engine_.updateShape(tool, tools);

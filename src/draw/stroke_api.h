@@ -9,16 +9,6 @@ namespace tessel {
 class Document;
 class Image32;
 
-// How a painting tool's stroke reaches the layer.
-enum class StrokeRoute {
-  PixelFreehand,   // pencil, hard eraser
-  OnePixelLine,    // 1-pixel line
-  Buffered,        // sub-pixel tools through the stroke buffer
-  Direct,          // watercolour, blur, dodge, burn: straight into the layer
-  Finger,
-};
-StrokeRoute strokeRouteFor(int tool);
-
 // One input sample: image coordinates and pressure 0..1 (1 for a mouse).
 struct StrokeSample {
   double x = 0.0;

@@ -24,20 +24,8 @@ int ToolSettings::sizeOf(int tool) const {
 int ToolSettings::alphaOf(int tool) const { return validTool(tool) ? int(alpha[tool]) : 255; }
 
 uint32_t ToolSettings::optionWord(int tool) const {
-  switch (tool) {
-    case kToolPencil: return env.pencil;
-    case kToolPen: return env.pen;
-    case kToolPen2: return env.pen2;
-    case kToolBrush: return env.brush;
-    case kToolWatercolour: return env.water;
-    case kToolAirbrush: return env.splay;
-    case kToolErasePen: return env.erasePen;
-    case kToolEraseBrush: return env.eraseBrush;
-    case kToolBlur: return 0x6464;   // blur has no pressure effect
-    case kToolDodge: return env.dodge;
-    case kToolBurn: return env.burn;
-    default: return 0;
-  }
+  const ToolTraits& row = toolTraits(tool);
+  return row.hasPressureWord() ? row.wordIn(env) : 0;
 }
 
 }  // namespace tessel

@@ -2,67 +2,18 @@
 #include <cstdint>
 
 #include "config/settings.h"
+#include "draw/option_words.h"
+#include "draw/tool_traits.h"
 #include "image/geometry.h"
 
 namespace tessel {
 
-constexpr int kToolCount = kSettingsToolCount;
-
-// Tool numbers in the order of the tool-name strings.
-enum ToolId : int {
-  kToolPencil = 0,
-  kToolLine = 1,
-  kToolPen = 2,
-  kToolPen2 = 3,
-  kToolBrush = 4,
-  kToolWatercolour = 5,
-  kToolAirbrush = 6,
-  kToolEraseHard = 7,
-  kToolErasePen = 8,
-  kToolEraseBrush = 9,
-  kToolBlur = 10,
-  kToolFinger = 11,
-  kToolDodge = 12,
-  kToolBurn = 13,
-  kToolFill = 14,
-  kToolGradient = 15,
-  kToolText = 16,
-  kToolMove = 17,
-  kToolSelection = 18,
-};
-
-constexpr bool isPaintingTool(int tool) { return tool >= 0 && tool <= kToolBurn; }
+// Thin readers of the tool's row.
+inline bool isPaintingTool(int tool) { return toolTraits(tool).painting(); }
 // Every painting tool but the pencil, the 1-pixel line, the hard eraser and the finger.
-constexpr bool usesSubPixel(int tool) {
-  return isPaintingTool(tool) && tool != kToolPencil && tool != kToolLine &&
-         tool != kToolEraseHard && tool != kToolFinger;
-}
+inline bool usesSubPixel(int tool) { return toolTraits(tool).usesSubPixel(); }
 // Shapes of these tools go straight into the layer.
-constexpr bool shapeDrawsDirect(int tool) { return tool >= kToolBlur && tool <= kToolBurn; }
-
-// Option-word bits.
-constexpr uint32_t kPencilAccumulate = 0x8000;
-constexpr uint32_t kPenPressureSize = 0x8000;
-constexpr uint32_t kPenPressureOpacity = 0x4000;
-constexpr uint32_t kPenAntiAlias = 0x2000;
-constexpr uint32_t kPenCurve = 0x1000;
-constexpr uint32_t kPenSoftTip = 0x0800;
-
-// The [ToolEnv] option words with their defaults.
-struct ToolEnv {
-  uint32_t pencil = 0;         // low byte: tip shape 0-9; 0x8000 accumulate
-  uint32_t pen = 0xA004;       // low byte: smoothing; pressure, anti-alias, curve, soft tip bits
-  uint32_t pen2 = 0;           // high byte: size % at zero pressure; low byte: opacity %
-  uint32_t brush = 0x3C00;
-  uint32_t erasePen = 0x1E64;
-  uint32_t eraseBrush = 0x3C00;
-  uint32_t splay = 0x1E00;
-  uint32_t dodge = 0x3C3C;
-  uint32_t burn = 0x3C3C;
-  uint32_t water = 0x11400;    // as pen 2, plus bits 16-23: water amount 0-3 (A-D)
-  uint32_t paint = 1;          // fill tool
-  uint32_t grad = 0;           // gradient tool
-};
+inline bool shapeDrawsDirect(int tool) { return toolTraits(tool).shapeDirect; }
 
 // Per-tool size, opacity and draw type, indexed by ToolId.
 struct ToolSettings {
@@ -77,7 +28,8 @@ struct ToolSettings {
   void setAlpha(int tool, int value);
   int sizeOf(int tool) const;
   int alphaOf(int tool) const;
-  // The option word that governs the tool's pressure percentages; 0 for tools without one.
+  // The option word the tool set-up reads for pressure (the pen's switches or the
+  // percentages at zero pressure); 0 for tools without one.
   uint32_t optionWord(int tool) const;
 };
 

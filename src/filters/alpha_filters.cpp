@@ -26,13 +26,13 @@ Pixel sourceOver(Pixel d, Pixel s) {
   if (!alphaOf(s)) return d;
   float sa = float(alphaOf(s)) / 255.0f, da = float(alphaOf(d)) / 255.0f;
   float o = sa + da - sa * da;
-  int alpha = int(o * 255.0f + 0.5f);
+  int alpha = roundAddHalf(o * 255.0f);
   if (alpha == 0) return kTransparent;
   float inv = 1.0f / o;
   Pixel out = uint32_t(alpha) << 24;
   for (int sh = 0; sh <= 16; sh += 8) {
     float sc = float((s >> sh) & 255), dc = float((d >> sh) & 255);
-    out |= uint32_t(clamp255(int((sa * sc + da * (1 - sa) * dc) * inv + 0.5f))) << sh;
+    out |= uint32_t(clamp255(roundAddHalf((sa * sc + da * (1 - sa) * dc) * inv))) << sh;
   }
   return out;
 }

@@ -9,8 +9,6 @@
 namespace tessel {
 namespace {
 
-constexpr double kInv255 = double(1.0f / 255.0f);   // fractions of 255 use the float constant
-
 // Applies f to every pixel with non-zero alpha; the rest is copied.
 template <class F>
 bool mapPixels(Image32& dst, const Image32& src, const Rect& rect, Progress* progress, F f) {
@@ -77,7 +75,7 @@ TESSEL_FILTER(filterGamma) {
   int g = values.slider[0] > 0 ? values.slider[0] : 1;
   double e = 1.0 / (g * 0.01);
   Table t;
-  for (int i = 0; i < 256; ++i) t.t[i] = uint8_t(clamp255(int(255.0 * std::pow(i * kInv255, e))));
+  for (int i = 0; i < 256; ++i) t.t[i] = uint8_t(clamp255(int(255.0 * std::pow(i * double(kInv255), e))));
   return applyTable(t, dst, src, rect, progress);
 }
 

@@ -64,12 +64,12 @@ std::vector<uint8_t> pixelCircle(int n) {
 Pixel overPlain(Pixel p, Pixel q, int opacity) {
   if (opacity <= 0) return p;
   if (opacity >= 255) return (q & 0xFFFFFFu) | 0xFF000000u;
-  float s = float(opacity) * (1.0f / 255.0f), d = float(alphaOf(p)) * (1.0f / 255.0f);
+  float s = float(opacity) * kInv255, d = float(alphaOf(p)) * kInv255;
   float a = s + d - s * d;
-  Pixel out = uint32_t(int(255.0f * a + 0.5f)) << 24;
+  Pixel out = uint32_t(roundAddHalf(255.0f * a)) << 24;
   for (int sh = 0; sh <= 16; sh += 8) {
     float qc = float((q >> sh) & 255), pc = float((p >> sh) & 255);
-    out |= uint32_t(clamp255(int((s * qc + d * (1 - s) * pc) / a + 0.5f))) << sh;
+    out |= uint32_t(clamp255(roundAddHalf((s * qc + d * (1 - s) * pc) / a))) << sh;
   }
   return out;
 }

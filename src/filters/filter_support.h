@@ -9,6 +9,7 @@
 #include "filters/filter_types.h"
 #include "image/geometry.h"
 #include "image/image32.h"
+#include "image/pixel.h"
 #include "image/progress.h"
 
 namespace tessel {
@@ -18,7 +19,6 @@ constexpr int clampTo(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi
 constexpr int lumaOf(Pixel p) {
   return (77 * int(redOf(p)) + 150 * int(greenOf(p)) + 29 * int(blueOf(p))) >> 8;
 }
-constexpr Pixel withAlpha(Pixel p, int a) { return a == 0 ? kTransparent : ((p & 0xFFFFFFu) | (uint32_t(a) << 24)); }
 
 // Rectangle limited to the image; empty when the images do not match.
 Rect filterArea(const Image32& dst, const Image32& src, const Rect& rect);

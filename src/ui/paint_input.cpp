@@ -30,6 +30,16 @@ namespace {
 
 constexpr int kHeldKeyGroup = 3;
 
+Qt::CursorShape cursorShapeOf(ToolCursor cursor) {
+  switch (cursor) {
+    case ToolCursor::Move: return Qt::SizeAllCursor;
+    case ToolCursor::Text: return Qt::IBeamCursor;
+    case ToolCursor::Pointer: return Qt::ArrowCursor;
+    case ToolCursor::Crosshair: break;
+  }
+  return Qt::CrossCursor;
+}
+
 // Asks for the whole height of its contents, so the panel around it can be
 // sized to them; scrolls when the screen is too short.
 class ContentsScrollArea : public QScrollArea {
@@ -172,10 +182,7 @@ void PaintInput::updateCursor() {
     case DragState::LayerMove: shape = Qt::SizeAllCursor; break;
     case DragState::SizeDrag: shape = Qt::SizeHorCursor; break;
     default:
-      if (in_.space) shape = Qt::OpenHandCursor;
-      else if (p_.draw.toolNo == kToolMove) shape = Qt::SizeAllCursor;
-      else if (p_.draw.toolNo == kToolText) shape = Qt::IBeamCursor;
-      else if (p_.draw.toolNo == kToolSelection) shape = Qt::ArrowCursor;
+      shape = in_.space ? Qt::OpenHandCursor : cursorShapeOf(toolTraits(p_.draw.toolNo).cursor);
       break;
   }
   viewport_->setCursor(shape);

@@ -14,17 +14,12 @@ namespace tessel {
 
 namespace {
 
-const uint32_t kPenBits[5] = {kPenPressureSize, kPenPressureOpacity, kPenAntiAlias, kPenCurve,
-                              kPenSoftTip};
 const char* const kPenBitNames[5] = {"笔压-直径", "笔压-浓度", "抗锯齿", "曲线", "软笔尖"};
 const char* const kDrawTypes = "自由线/直线/矩形/矩形填充/椭圆/椭圆填充/折线/集中线/贝塞尔曲线/样条曲线";
 
-// Tools whose word holds the size (high byte) and opacity (low byte)
-// percentages at zero pressure.
-bool hasPercentages(int tool) {
-  return tool == kToolPen2 || tool == kToolBrush || tool == kToolWatercolour ||
-         tool == kToolAirbrush || tool == kToolErasePen || tool == kToolEraseBrush ||
-         tool == kToolDodge || tool == kToolBurn;
+// The pen's switches in the order of their check boxes.
+std::array<bool*, 5> penSwitches(PenOptions& o) {
+  return {&o.pressureSize, &o.pressureOpacity, &o.antiAlias, &o.curve, &o.softTip};
 }
 
 QString swatchStyle(uint32_t rgb) {
@@ -32,24 +27,6 @@ QString swatchStyle(uint32_t rgb) {
 }
 
 }  // namespace
-
-uint32_t* optionWordOf(ToolEnv& env, int tool) {
-  switch (tool) {
-    case kToolPencil: return &env.pencil;
-    case kToolPen: return &env.pen;
-    case kToolPen2: return &env.pen2;
-    case kToolBrush: return &env.brush;
-    case kToolWatercolour: return &env.water;
-    case kToolAirbrush: return &env.splay;
-    case kToolErasePen: return &env.erasePen;
-    case kToolEraseBrush: return &env.eraseBrush;
-    case kToolDodge: return &env.dodge;
-    case kToolBurn: return &env.burn;
-    case kToolFill: return &env.paint;
-    case kToolGradient: return &env.grad;
-    default: return nullptr;
-  }
-}
 
 ToolOptionsPanel::ToolOptionsPanel(PaintingTools& painting, QWidget* parent)
     : QWidget(parent), p_(painting) {
@@ -64,16 +41,17 @@ ToolOptionsPanel::ToolOptionsPanel(PaintingTools& painting, QWidget* parent)
   connect(drawType_, &QComboBox::currentIndexChanged, this, &ToolOptionsPanel::edited);
   form->addRow(QStringLiteral("绘制"), drawType_);
   form->addRow(QStringLiteral("平滑"), smoothing_ = spin(QStringLiteral("smoothing"), 0, 255));
-  for (int i = 0; i < 5; ++i) form->addRow(penBits_[size_t(i)] = check(QString::fromUtf8(kPenBitNames[i]), kPenBits[i]));
+  for (int i = 0; i < 5; ++i) form->addRow(penBits_[size_t(i)] = check(QString::fromUtf8(kPenBitNames[i])));
   form->addRow(QStringLiteral("笔尖"), tipShape_ = spin(QStringLiteral("tipShape"), 0, 9));
-  form->addRow(accumulate_ = check(QStringLiteral("累积"), kPencilAccumulate));
+  form->addRow(accumulate_ = check(QStringLiteral("累积")));
   form->addRow(QStringLiteral("最小直径%"), minSize_ = spin(QStringLiteral("minSize"), 0, 100));
   form->addRow(QStringLiteral("最小浓度%"), minAlpha_ = spin(QStringLiteral("minOpacity"), 0, 100));
   water_ = new QComboBox(this);
+  water_->setObjectName(QStringLiteral("waterAmount"));
   water_->addItems({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("D")});
   connect(water_, &QComboBox::currentIndexChanged, this, &ToolOptionsPanel::edited);
   form->addRow(QStringLiteral("水量"), water_);
-  form->addRow(texture_ = check(QStringLiteral("纹理"), 0));
+  form->addRow(texture_ = check(QStringLiteral("纹理")));
   form->addRow(QStringLiteral("纹理编号"), textureSel_ = spin(QStringLiteral("textureSel"), 0, 999));
   maskMode_ = new QComboBox(this);
   maskMode_->addItems({QStringLiteral("无"), QStringLiteral("保护"), QStringLiteral("仅此颜色")});
@@ -105,16 +83,36 @@ QSpinBox* ToolOptionsPanel::spin(const QString& name, int low, int high) {
   return s;
 }
 
-QCheckBox* ToolOptionsPanel::check(const QString& label, uint32_t bit) {
+QCheckBox* ToolOptionsPanel::check(const QString& label) {
   auto* c = new QCheckBox(label, this);
-  c->setProperty("bit", uint(bit));
   connect(c, &QCheckBox::toggled, this, &ToolOptionsPanel::edited);
   return c;
 }
 
-void ToolOptionsPanel::setWordBits(uint32_t mask, int shift, int value) {
-  if (uint32_t* w = optionWordOf(p_.tools.env, p_.draw.toolNo))
-    *w = (*w & ~mask) | ((uint32_t(value) << shift) & mask);
+// The switches of the current tool's option word go back through its layout.
+void ToolOptionsPanel::storeWord(int tool) {
+  const ToolTraits& row = toolTraits(tool);
+  if (!row.envWord) return;
+  uint32_t& word = p_.tools.env.*row.envWord;
+  switch (row.layout) {
+    case OptionLayout::Pen: {
+      PenOptions pen{smoothing_->value()};
+      std::array<bool*, 5> bits = penSwitches(pen);
+      for (size_t i = 0; i < bits.size(); ++i) *bits[i] = penBits_[i]->isChecked();
+      word = encodePen(pen, word);
+      break;
+    }
+    case OptionLayout::Pencil:
+      word = encodePencil({tipShape_->value(), accumulate_->isChecked()}, word);
+      break;
+    case OptionLayout::PercentWater:
+      word = encodeWaterAmount(water_->currentIndex(), word);
+      [[fallthrough]];
+    case OptionLayout::Percent:
+      word = encodePercent({minSize_->value(), minAlpha_->value()}, word);
+      break;
+    default: break;
+  }
 }
 
 // Everything is written back at once: the panel is the only editor open.
@@ -125,17 +123,7 @@ void ToolOptionsPanel::edited() {
   p_.tools.setAlpha(tool, alpha_->value());
   if (drawTypeAllowed(tool, drawType_->currentIndex()))
     p_.tools.drawType[tool] = uint8_t(drawType_->currentIndex());
-  if (tool == kToolPen) {
-    setWordBits(0xFF, 0, smoothing_->value());
-    for (int i = 0; i < 5; ++i) setWordBits(kPenBits[i], 0, penBits_[size_t(i)]->isChecked() ? -1 : 0);
-  } else if (tool == kToolPencil) {
-    setWordBits(0xFF, 0, tipShape_->value());
-    setWordBits(kPencilAccumulate, 0, accumulate_->isChecked() ? -1 : 0);
-  } else if (hasPercentages(tool)) {
-    setWordBits(0xFF00, 8, minSize_->value());
-    setWordBits(0xFF, 0, minAlpha_->value());
-    if (tool == kToolWatercolour) setWordBits(0xFF0000, 16, water_->currentIndex());
-  }
+  storeWord(tool);
   p_.draw.textureOn = texture_->isChecked();
   p_.draw.textureSel = textureSel_->value();
   p_.draw.colMaskType = uint32_t(maskMode_->currentIndex());
@@ -148,43 +136,56 @@ void ToolOptionsPanel::edited() {
 void ToolOptionsPanel::showRows(int tool) {
   if (tool == rowsTool_) return;
   rowsTool_ = tool;
-  form_->setRowVisible(drawType_, isPaintingTool(tool));
-  form_->setRowVisible(smoothing_, tool == kToolPen);
-  for (QCheckBox* c : penBits_) form_->setRowVisible(c, tool == kToolPen);
-  form_->setRowVisible(tipShape_, tool == kToolPencil);
-  form_->setRowVisible(accumulate_, tool == kToolPencil);
-  form_->setRowVisible(minSize_, hasPercentages(tool));
-  form_->setRowVisible(minAlpha_, hasPercentages(tool));
-  form_->setRowVisible(water_, tool == kToolWatercolour);
+  const ToolTraits& row = toolTraits(tool);
+  const bool pen = row.layout == OptionLayout::Pen, pencil = row.layout == OptionLayout::Pencil;
+  form_->setRowVisible(drawType_, row.painting());
+  form_->setRowVisible(smoothing_, pen);
+  for (QCheckBox* c : penBits_) form_->setRowVisible(c, pen);
+  form_->setRowVisible(tipShape_, pencil);
+  form_->setRowVisible(accumulate_, pencil);
+  form_->setRowVisible(minSize_, row.editsPercentages());
+  form_->setRowVisible(minAlpha_, row.editsPercentages());
+  form_->setRowVisible(water_, row.layout == OptionLayout::PercentWater);
   emit rowsChanged();
+}
+
+// Shows the decoded option word; switches of other layouts show their resting state.
+void ToolOptionsPanel::showWord(int tool) {
+  const ToolTraits& row = toolTraits(tool);
+  const uint32_t word = row.envWord ? p_.tools.env.*row.envWord : 0;
+  const bool pen = row.layout == OptionLayout::Pen, pencil = row.layout == OptionLayout::Pencil;
+  const bool percent = row.editsPercentages(), water = row.layout == OptionLayout::PercentWater;
+  PenOptions penWord = decodePen(word);
+  std::array<bool*, 5> bits = penSwitches(penWord);
+  smoothing_->setEnabled(pen);
+  smoothing_->setValue(penWord.smoothing);
+  for (size_t i = 0; i < bits.size(); ++i) {
+    penBits_[i]->setEnabled(pen);
+    penBits_[i]->setChecked(pen && *bits[i]);
+  }
+  PencilOptions pencilWord = decodePencil(word);
+  tipShape_->setEnabled(pencil);
+  tipShape_->setValue(pencil ? pencilWord.tipShape : 0);
+  accumulate_->setEnabled(pencil);
+  accumulate_->setChecked(pencil && pencilWord.accumulate);
+  PercentOptions percentWord = decodePercent(word);
+  minSize_->setEnabled(percent);
+  minAlpha_->setEnabled(percent);
+  minSize_->setValue(percent ? percentWord.minSize : 0);
+  minAlpha_->setValue(percent ? percentWord.minOpacity : 0);
+  water_->setEnabled(water);
+  water_->setCurrentIndex(water ? decodeWaterAmount(word) : 0);
 }
 
 void ToolOptionsPanel::refresh() {
   filling_ = true;
   showRows(p_.draw.toolNo);
   const int tool = p_.draw.toolNo;
-  const uint32_t* w = optionWordOf(p_.tools.env, tool);
-  const uint32_t word = w ? *w : 0;
   size_->setValue(p_.tools.sizeOf(tool));
   alpha_->setValue(p_.tools.alphaOf(tool));
   drawType_->setEnabled(isPaintingTool(tool));
   drawType_->setCurrentIndex(p_.tools.drawType[tool]);
-  smoothing_->setEnabled(tool == kToolPen);
-  smoothing_->setValue(int(word & 0xFF));
-  for (int i = 0; i < 5; ++i) {
-    penBits_[size_t(i)]->setEnabled(tool == kToolPen);
-    penBits_[size_t(i)]->setChecked(tool == kToolPen && (word & kPenBits[i]));
-  }
-  tipShape_->setEnabled(tool == kToolPencil);
-  tipShape_->setValue(tool == kToolPencil ? int(word & 0xFF) : 0);
-  accumulate_->setEnabled(tool == kToolPencil);
-  accumulate_->setChecked(tool == kToolPencil && (word & kPencilAccumulate));
-  minSize_->setEnabled(hasPercentages(tool));
-  minAlpha_->setEnabled(hasPercentages(tool));
-  minSize_->setValue(hasPercentages(tool) ? int((word >> 8) & 0xFF) : 0);
-  minAlpha_->setValue(hasPercentages(tool) ? int(word & 0xFF) : 0);
-  water_->setEnabled(tool == kToolWatercolour);
-  water_->setCurrentIndex(tool == kToolWatercolour ? int((word >> 16) & 3) : 0);
+  showWord(tool);
   texture_->setChecked(p_.draw.textureOn);
   textureSel_->setValue(p_.draw.textureSel);
   maskMode_->setCurrentIndex(int(p_.draw.colMaskType));

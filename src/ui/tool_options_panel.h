@@ -13,7 +13,6 @@ class QPushButton;
 namespace tessel {
 
 struct PaintingTools;
-struct ToolEnv;
 
 // The current tool's size, opacity and draw type and the switches of its
 // option word, then texture and colour-mask settings. Edits go straight into
@@ -31,10 +30,11 @@ class ToolOptionsPanel : public QWidget {
 
  private:
   QSpinBox* spin(const QString& name, int low, int high);
-  QCheckBox* check(const QString& label, uint32_t bit);
-  void setWordBits(uint32_t mask, int shift, int value);
+  QCheckBox* check(const QString& label);
+  void storeWord(int tool);
   void edited();
   void showRows(int tool);
+  void showWord(int tool);
 
   PaintingTools& p_;
   QFormLayout* form_ = nullptr;
@@ -56,8 +56,5 @@ class ToolOptionsPanel : public QWidget {
   QSpinBox* maskCount_ = nullptr;
   std::array<QPushButton*, 5> maskColours_{};
 };
-
-// The option word a tool's switches live in; null for tools without one.
-uint32_t* optionWordOf(ToolEnv& env, int tool);
 
 }  // namespace tessel

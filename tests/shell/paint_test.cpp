@@ -157,6 +157,32 @@ TEST_F(PaintTest, OptionsAndColourPanelsEditTheCurrentTool) {
   session.shutdown();
 }
 
+// The panel decodes option words as the engine does: a stored water amount
+// beyond D is D, and an edit keeps it so. Blur's fixed word is not editable.
+TEST_F(PaintTest, OptionsPanelReadsWordsAsTheEngineDoes) {
+  Session session;
+  ASSERT_TRUE(session.start(QString()));
+  MainWindow* w = session.window();
+  PaintingTools& p = session.app().painting;
+  auto* options = w->findChild<ToolOptionsPanel*>(QStringLiteral("toolOptionsPanel"));
+  ASSERT_NE(options, nullptr);
+  p.tools.env.water = 0x51400;   // amount 5, as a hand-edited config may hold
+  p.input.selectTool(kToolWatercolour);
+  options->refresh();
+  auto* water = options->findChild<QComboBox*>(QStringLiteral("waterAmount"));
+  auto* minSize = options->findChild<QSpinBox*>(QStringLiteral("minSize"));
+  ASSERT_NE(water, nullptr);
+  ASSERT_NE(minSize, nullptr);
+  EXPECT_EQ(water->currentIndex(), 3);
+  EXPECT_TRUE(minSize->isEnabled());
+  minSize->setValue(30);
+  EXPECT_EQ(p.tools.env.water, 0x31E00u);   // still D for the engine
+  p.input.selectTool(kToolBlur);
+  options->refresh();
+  EXPECT_FALSE(minSize->isEnabled());
+  session.shutdown();
+}
+
 TEST_F(PaintTest, BoundKeysSelectToolsResizeAndSwapColoursAndThePanelsFollow) {
   Session session;
   ASSERT_TRUE(session.start(QString()));
