@@ -1,4 +1,5 @@
 #include "draw/canvas_input.h"
+#include "draw/tool_traits.h"
 
 #include <algorithm>
 #include <cmath>
@@ -98,7 +99,7 @@ bool CanvasInput::buttonPress(int button, const InputState& in) {
       return true;
     case kButtonRight:
       consume();
-      if (draw_.toolNo == kToolSelection) {
+      if (toolTraits(draw_.toolNo).kind == ToolKind::Selection) {
         if (hooks.selectMenu) hooks.selectMenu(in.clientX, in.clientY);
       } else {
         eyedropper(in);
@@ -136,26 +137,26 @@ void CanvasInput::toolPress(const InputState& in) {
   const int tool = draw_.toolNo;
   if (held >= kKeyActionEyedropper && !floating) {
     if (held == kKeyActionEyedropper) return eyedropper(in);
-    if (tool != kToolSelection && hooks.fill) hooks.fill();
+    if (toolTraits(tool).kind != ToolKind::Selection && hooks.fill) hooks.fill();
     return;
   }
-  switch (tool) {
-    case kToolFill:
+  switch (toolTraits(tool).kind) {
+    case ToolKind::Fill:
       if (hooks.fill) hooks.fill();
       return;
-    case kToolGradient:
+    case ToolKind::Gradient:
       return begin(std::make_unique<TwoPointDrag>(context_, TwoPointShape::Gradient, cur_));
-    case kToolText: return begin(std::make_unique<TextPlaceDrag>(cur_));
-    case kToolMove: {
+    case ToolKind::Text: return begin(std::make_unique<TextPlaceDrag>(cur_));
+    case ToolKind::Move: {
       auto move = std::make_unique<LayerMoveDrag>(context_, cur_);
       if (move->begin()) begin(std::move(move));
       return;
     }
-    case kToolSelection:
+    case ToolKind::Selection:
       return begin(std::make_unique<TwoPointDrag>(context_, TwoPointShape::Selection, cur_));
-    default: break;
+    case ToolKind::Paint: paintingPress(in); return;
+    case ToolKind::None: return;
   }
-  if (isPaintingTool(tool)) paintingPress(in);
 }
 
 bool CanvasInput::paintingPress(const InputState& in) {
@@ -248,7 +249,8 @@ void CanvasInput::selectTool(int tool) {
   if (tool < 0 || tool >= kToolCount) return;
   if (drag_) return;   // only while idle or after a press handled at once
   int old = draw_.toolNo;
-  if (old != tool && old < kToolGradient && !isEraserTool(old)) options_.eraseBkTool = old;
+  // The eraser switch returns to the last painting tool that is not an eraser.
+  if (old != tool && isPaintingTool(old) && !isEraserTool(old)) options_.eraseBkTool = old;
   draw_.toolNo = tool;
   if (isPaintingTool(tool)) engine_.updateShape(tool, tools_);
   if (hooks.toolChanged) hooks.toolChanged(tool);
