@@ -1,15 +1,19 @@
 #pragma once
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "filters/filter_types.h"
 #include "image/geometry.h"
 #include "image/progress.h"
 
 namespace tessel {
 
 class Image32;
+class FilterDialogModel;
+class FilterPreviewSession;
 
 enum class Answer { Yes, No, Cancel };
 enum class MessageIcon { Information, Warning, Error, Question };
@@ -70,6 +74,17 @@ class Shell {
   // thread and returns its result once the dialog has closed; the main
   // window comes to the foreground afterwards.
   virtual int runWithProgress(const ProgressTask& task) = 0;
+
+  // The generic filter dialog laid out by model (the shell may lay it out
+  // again with its own font metrics). Its edits go into model and, while
+  // the preview box is checked, to session.update. The caller restores the
+  // layer afterwards. True for OK.
+  virtual bool runFilterDialog(FilterDialogModel& model, FilterPreviewSession& session) = 0;
+  // Levels: input low, middle, high and output low, high in values.slider[0..4],
+  // with the luma histogram of the current layer. True for OK.
+  virtual bool runLevelsDialog(FilterValues& values, const std::array<uint32_t, 256>& histogram) = 0;
+  // Replace colour: the colour replaced and its replacement, 0x00RRGGBB. True for OK.
+  virtual bool askReplaceColours(Pixel& from, Pixel& to) = 0;
 
   // Refresh notifications.
   virtual void setTitle(const std::string& title) = 0;

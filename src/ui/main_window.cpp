@@ -11,6 +11,7 @@
 
 #include "app/application.h"
 #include "app/commands.h"
+#include "app/filter_commands.h"
 #include "app/startup.h"
 #include "resources/accelerators.h"
 #include "resources/menus.h"
@@ -66,7 +67,7 @@ QAction* MainWindow::makeAction(int id, const QString& label) {
   if (QAction* existing = action(id)) return existing;
   auto* a = new QAction(label, this);
   a->setData(id);
-  a->setEnabled(commandAvailable(id));
+  a->setEnabled(commandAvailable(id) || filterCommandEnabled(app_, id));
   a->setCheckable(isToggle(id));
   if (const char* keys = acceleratorFor(uint16_t(id))) {
     a->setShortcut(QKeySequence::fromString(QString::fromLatin1(keys), QKeySequence::PortableText));

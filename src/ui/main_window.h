@@ -16,6 +16,7 @@ class Application;
 class CanvasWidget;
 class InfoBar;
 class PanelWindow;
+class Shell;
 
 // The main window: menu bar and tool bar from the resource tables, the canvas,
 // the info bar and the floating panels. Every command identifier arrives at
@@ -45,6 +46,8 @@ class MainWindow : public QMainWindow {
   PanelWindow* panel(int n) const { return panels_[size_t(n)]; }
   QAction* action(int id) const;
   QMenu* zoomMenu() const { return zoomMenu_; }
+  // The shell the commands that need dialogs go through.
+  void setShell(Shell* shell) { shell_ = shell; }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -69,6 +72,7 @@ class MainWindow : public QMainWindow {
   void syncChecks();
 
   Application& app_;
+  Shell* shell_ = nullptr;
   CanvasWidget* canvas_ = nullptr;
   InfoBar* infoBar_ = nullptr;
   QToolBar* toolBar_ = nullptr;

@@ -17,6 +17,7 @@
 
 #include "app/application.h"
 #include "app/commands.h"
+#include "app/filter_commands.h"
 #include "app/key_dispatch.h"
 #include "app/startup.h"
 #include "platform/instance.h"
@@ -49,6 +50,7 @@ bool MainWindow::fileCommand(int id) {
 }
 
 bool MainWindow::command(int id) {
+  if (shell_ && runFilterCommand(app_, *shell_, id)) return true;
   if (!commandAvailable(id)) return false;
   if (fileCommand(id)) return true;
   if (commandRange(id) == CommandRange::ZoomPreset) {

@@ -1,8 +1,13 @@
 #pragma once
+#include <array>
 #include <deque>
+#include <functional>
+#include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "app/filter_commands.h"
 #include "app/open_save.h"
 #include "app/progress_worker.h"
 #include "app/shell.h"
@@ -30,6 +35,18 @@ class FakeShell : public Shell {
   std::vector<int32_t> gifOffered;
   int32_t gifChoice = -1;
   Image32 clipboard;
+  // Filter dialogs: each answer edits the model (running previews as the
+  // dialog would), then closes with OK or Cancel.
+  struct FilterAnswer {
+    std::function<void(FilterDialogModel&, FilterPreviewSession&)> edit;
+    bool ok = true;
+  };
+  std::deque<FilterAnswer> filterAnswers;
+  std::vector<std::string> filterTitles;
+  std::deque<std::optional<FilterValues>> levelsAnswers;   // nullopt: cancel
+  std::array<uint32_t, 256> lastHistogram{};
+  std::deque<std::optional<std::pair<Pixel, Pixel>>> replaceAnswers;   // nullopt: cancel
+  std::pair<Pixel, Pixel> replaceOffered{};
 
   std::vector<std::string> messages, questions, titles, openFolders;
   std::vector<SaveCall> saveCalls;
@@ -101,6 +118,24 @@ class FakeShell : public Shell {
     lastRange = counter.range;
     lastSteps = counter.steps;
     return r;
+  }
+  bool runFilterDialog(FilterDialogModel& model, FilterPreviewSession& session) override {
+    filterTitles.push_back(model.setup().title);
+    FilterAnswer answer = take(filterAnswers, FilterAnswer{nullptr, false});
+    if (answer.edit) answer.edit(model, session);
+    return answer.ok;
+  }
+  bool runLevelsDialog(FilterValues& values, const std::array<uint32_t, 256>& histogram) override {
+    lastHistogram = histogram;
+    auto answer = take(levelsAnswers, std::optional<FilterValues>());
+    if (answer) values = *answer;
+    return answer.has_value();
+  }
+  bool askReplaceColours(Pixel& from, Pixel& to) override {
+    replaceOffered = {from, to};
+    auto answer = take(replaceAnswers, std::optional<std::pair<Pixel, Pixel>>());
+    if (answer) std::tie(from, to) = *answer;
+    return answer.has_value();
   }
   void setTitle(const std::string& title) override { titles.push_back(title); }
   void documentReplaced() override { ++replaced; }
