@@ -6,6 +6,7 @@
 #include "app/shell.h"
 #include "document/document.h"
 #include "filters/apply_filter.h"
+#include "filters/filter_cancel.h"
 
 namespace tessel {
 
@@ -37,7 +38,6 @@ bool askTemplateValues(Application& app, Shell& shell, const FilterEntry& entry,
   FilterPreviewSession session(app.document, entry, filterContext(app), filterTarget(app));
   session.canvasChanged = [&](const Rect& r) { shell.refreshCanvas(r); };
   if (!session.begin()) return false;
-  session.update(model);   // the first preview
   bool ok = shell.runFilterDialog(model, session);
   session.restore();
   if (ok) values = model.values();
@@ -90,27 +90,87 @@ bool FilterPreviewSession::begin() {
   return true;
 }
 
+FilterPreviewSession::~FilterPreviewSession() { cancelPreview(); }
+
 void FilterPreviewSession::update(const FilterDialogModel& model) {
   if (model.previewChecked) preview(model.values());
 }
 
-void FilterPreviewSession::preview(const FilterValues& values) {
-  Layer* layer = doc_.currentLayer();
+bool FilterPreviewSession::runFilter(const FilterValues& values, Image32& dst, const Image32& src,
+                                     const Rect& area) {
   FilterFunction function = filterFunctionOf(entry_);
-  if (!layer || !function || !copy_.valid()) return;
-  ++previews_;
+  if (!function || area.empty()) return false;
   std::mt19937 random = random_;
-  context_.random = hasRandom_ ? &random : nullptr;
+  FilterContext context = context_;
+  context.random = hasRandom_ ? &random : nullptr;
+  return function(values, context, dst, src, area, nullptr);
+}
+
+// Mode 1 filters the layer from the working copy over the target; mode 2
+// the working copy from the layer where the box looks.
+void FilterPreviewSession::preview(const FilterValues& values) {
+  cancelPreview();
+  Layer* layer = doc_.currentLayer();
+  if (!layer || !copy_.valid() || mode_ == FilterPreview::None) return;
   if (mode_ == FilterPreview::Canvas) {
-    // A filter that fails leaves the layer as the working copy holds it.
-    if (!function(values, context_, layer->image, copy_, target_, nullptr))
+    if (!runFilter(values, layer->image, copy_, target_))
       layer->image.blit(target_.x, target_.y, target_.w, target_.h, copy_, target_.x, target_.y);
+    ++previews_;
     if (canvasChanged) canvasChanged(target_);
-  } else if (mode_ == FilterPreview::Box) {
+  } else {
     refreshCopy(filtered_);
     filtered_ = view_;
-    if (!function(values, context_, copy_, layer->image, view_, nullptr)) refreshCopy(view_);
+    if (!runFilter(values, copy_, layer->image, view_)) refreshCopy(view_);
+    ++previews_;
   }
+}
+
+void FilterPreviewSession::startPreview(const FilterValues& values) {
+  cancelPreview();
+  Layer* layer = doc_.currentLayer();
+  if (!layer || !copy_.valid() || mode_ == FilterPreview::None) return;
+  if (!scratch_.valid() && !scratch_.create(doc_.width(), doc_.height())) return preview(values);
+  bool canvas = mode_ == FilterPreview::Canvas;
+  workerArea_ = canvas ? target_ : view_;
+  const Image32& source = canvas ? copy_ : layer->image;
+  // The scratch starts as the destination would: the original pixels.
+  scratch_.blit(workerArea_.x, workerArea_.y, workerArea_.w, workerArea_.h, source, workerArea_.x, workerArea_.y);
+  cancel_ = false;
+  finished_ = false;
+  workerOk_ = false;
+  worker_ = std::thread([this, values, &source] {
+    FilterCancelScope scope(&cancel_);
+    workerOk_ = runFilter(values, scratch_, source, workerArea_);
+    finished_ = true;
+    if (previewDone && !cancel_) previewDone();
+  });
+}
+
+void FilterPreviewSession::finishPreview() {
+  if (!worker_.joinable()) return;
+  worker_.join();
+  if (cancel_ || !workerOk_) return;
+  show(scratch_, workerArea_);
+}
+
+void FilterPreviewSession::show(const Image32& result, const Rect& area) {
+  Layer* layer = doc_.currentLayer();
+  if (!layer) return;
+  ++previews_;
+  if (mode_ == FilterPreview::Canvas) {
+    layer->image.blit(area.x, area.y, area.w, area.h, result, area.x, area.y);
+    if (canvasChanged) canvasChanged(area);
+  } else {
+    refreshCopy(filtered_);
+    filtered_ = area;
+    copy_.blit(area.x, area.y, area.w, area.h, result, area.x, area.y);
+  }
+}
+
+void FilterPreviewSession::cancelPreview() {
+  if (!worker_.joinable()) return;
+  cancel_ = true;
+  worker_.join();
 }
 
 void FilterPreviewSession::refreshCopy(const Rect& area) {
@@ -131,6 +191,7 @@ void FilterPreviewSession::scrollBox(int dx, int dy) {
 }
 
 void FilterPreviewSession::restore() {
+  cancelPreview();
   Layer* layer = doc_.currentLayer();
   if (mode_ != FilterPreview::Canvas || !layer || !copy_.valid()) return;
   layer->image.blit(target_.x, target_.y, target_.w, target_.h, copy_, target_.x, target_.y);

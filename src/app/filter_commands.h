@@ -1,8 +1,10 @@
 #pragma once
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <random>
+#include <thread>
 
 #include "filters/filter_dialog_model.h"
 #include "filters/filter_table.h"
@@ -22,6 +24,9 @@ class FilterPreviewSession {
  public:
   FilterPreviewSession(Document& doc, const FilterEntry& entry, const FilterContext& context,
                        const Rect& target);
+  ~FilterPreviewSession();
+  FilterPreviewSession(const FilterPreviewSession&) = delete;
+  FilterPreviewSession& operator=(const FilterPreviewSession&) = delete;
 
   // Takes the working copy; false when there is no layer or no memory.
   bool begin();
@@ -29,10 +34,25 @@ class FilterPreviewSession {
   const Image32& workingCopy() const { return copy_; }
   const Rect& target() const { return target_; }
 
-  // Runs the preview with the values the dialog holds, when its preview box is checked.
+  // Runs the preview with the values the dialog holds, when its preview box
+  // is checked, and waits for it.
   void update(const FilterDialogModel& model);
   void preview(const FilterValues& values);
-  int previews() const { return previews_; }
+  int previews() const { return previews_; }   // previews shown
+
+  // The same without waiting: the filter runs on a worker thread into a
+  // scratch image. A preview still running is abandoned first. When it is
+  // done, previewDone is called on the worker; finishPreview then shows it.
+  void startPreview(const FilterValues& values);
+  std::function<void()> previewDone;
+  // Waits for the running preview and shows its result unless it was
+  // abandoned. Call from the thread that started it.
+  void finishPreview();
+  // Abandons the running preview and waits until its worker has stopped.
+  void cancelPreview();
+  bool previewRunning() const { return worker_.joinable(); }
+  // The running preview has finished: finishPreview will not wait.
+  bool previewReady() const { return worker_.joinable() && finished_; }
 
   // Preview box: the part of the image it shows. Dragging moves it,
   // always inside the image; the area that comes into view shows the layer
@@ -50,6 +70,9 @@ class FilterPreviewSession {
 
  private:
   void refreshCopy(const Rect& area);
+  // One preview into dst for area (previews draw from their own copy of the generator).
+  bool runFilter(const FilterValues& values, Image32& dst, const Image32& src, const Rect& area);
+  void show(const Image32& result, const Rect& area);
 
   Document& doc_;
   const FilterEntry& entry_;
@@ -63,6 +86,12 @@ class FilterPreviewSession {
   std::mt19937 random_;
   bool hasRandom_ = false;
   int previews_ = 0;
+  // The running preview.
+  std::thread worker_;
+  std::atomic<bool> cancel_{false}, finished_{false};
+  bool workerOk_ = false;
+  Rect workerArea_;
+  Image32 scratch_;
 };
 
 // The rectangle filters work on: the selection, or the whole canvas.

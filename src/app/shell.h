@@ -76,9 +76,10 @@ class Shell {
   virtual int runWithProgress(const ProgressTask& task) = 0;
 
   // The generic filter dialog laid out by model (the shell may lay it out
-  // again with its own font metrics). Its edits go into model and, while
-  // the preview box is checked, to session.update. The caller restores the
-  // layer afterwards. True for OK.
+  // again with its own font metrics). It runs a first preview as it opens;
+  // its edits go into model and, while the preview box is checked, start a
+  // preview through session. The caller restores the layer afterwards.
+  // True for OK.
   virtual bool runFilterDialog(FilterDialogModel& model, FilterPreviewSession& session) = 0;
   // Levels: input low, middle, high and output low, high in values.slider[0..4],
   // with the luma histogram of the current layer. True for OK.

@@ -153,6 +153,16 @@ FilterParamsDialog::FilterParamsDialog(FilterDialogModel& model, FilterPreviewSe
   for (size_t i = 0; i < rows_.size(); ++i) buildControl(i);
   buildButtons();
   setFixedSize(model_.width(), model_.height());
+  // The worker says it is done; the result is shown on this thread.
+  session_.previewDone = [this] {
+    QMetaObject::invokeMethod(this, [this] { previewFinished(); }, Qt::QueuedConnection);
+  };
+  preview();   // the first one, with the defaults
+}
+
+FilterParamsDialog::~FilterParamsDialog() {
+  session_.cancelPreview();
+  session_.previewDone = nullptr;
 }
 
 void FilterParamsDialog::buildControl(size_t i) {
@@ -241,6 +251,8 @@ void FilterParamsDialog::buildButtons() {
       preview();
     } else {
       session_.restore();   // the canvas shows the layer as it was
+      if (waiting_) QApplication::restoreOverrideCursor();
+      waiting_ = false;
     }
   });
   int right = model_.width() - 10;
@@ -269,15 +281,29 @@ void FilterParamsDialog::syncSlider(size_t i) {
   rows_[i].field->setText(q(model_.fieldText(i)));
 }
 
+// Previews run on a worker so that typing and dragging never wait for
+// them; a newer value abandons the one still running.
 void FilterParamsDialog::preview() {
   if (!model_.previewChecked) return;
-  bool box = session_.mode() == FilterPreview::Box;
-  if (box) QApplication::setOverrideCursor(Qt::WaitCursor);
-  session_.update(model_);
-  if (box) {
-    QApplication::restoreOverrideCursor();
-    box_->update();
-  }
+  if (!waiting_) QApplication::setOverrideCursor(Qt::BusyCursor);
+  waiting_ = true;
+  session_.startPreview(model_.values());
+}
+
+void FilterParamsDialog::previewFinished() {
+  if (!session_.previewReady()) return;   // abandoned, or a newer one runs
+  session_.finishPreview();
+  if (session_.previewRunning() || !waiting_) return;
+  waiting_ = false;
+  QApplication::restoreOverrideCursor();
+  if (box_) box_->update();
+}
+
+void FilterParamsDialog::done(int result) {
+  session_.cancelPreview();
+  if (waiting_) QApplication::restoreOverrideCursor();
+  waiting_ = false;
+  QDialog::done(result);
 }
 
 }  // namespace tessel

@@ -68,6 +68,8 @@ class FilterParamsDialog : public QDialog {
   Q_OBJECT
  public:
   FilterParamsDialog(FilterDialogModel& model, FilterPreviewSession& session, QWidget* parent);
+  ~FilterParamsDialog() override;
+  void done(int result) override;
 
   // For tests and scripted use: the widgets of control i (null when it has none).
   FilterSlider* slider(size_t control) const { return rows_[control].slider; }
@@ -88,6 +90,7 @@ class FilterParamsDialog : public QDialog {
   void buildButtons();
   void syncSlider(size_t i);
   void preview();
+  void previewFinished();
 
   FilterDialogModel& model_;
   FilterPreviewSession& session_;
@@ -95,6 +98,7 @@ class FilterParamsDialog : public QDialog {
   QCheckBox* previewCheck_ = nullptr;
   QPushButton* reset_ = nullptr;
   FilterPreviewBox* box_ = nullptr;
+  bool waiting_ = false;   // a preview runs; the busy cursor shows
 };
 
 // Metrics of the dialog font, for the model's layout.

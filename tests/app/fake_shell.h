@@ -121,6 +121,7 @@ class FakeShell : public Shell {
   }
   bool runFilterDialog(FilterDialogModel& model, FilterPreviewSession& session) override {
     filterTitles.push_back(model.setup().title);
+    session.update(model);   // the first preview, as the dialog opens
     FilterAnswer answer = take(filterAnswers, FilterAnswer{nullptr, false});
     if (answer.edit) answer.edit(model, session);
     return answer.ok;

@@ -10,6 +10,7 @@
 #include "app/command_table.h"
 #include "fake_shell.h"
 #include "filters/apply_filter.h"
+#include "filters/filter_cancel.h"
 #include "../filters/test_images.h"
 
 namespace tessel {
@@ -30,8 +31,14 @@ class FilterCommands : public ::testing::Test {
     ASSERT_TRUE(app->createDefaultDocument());
     ASSERT_TRUE(app->document.newLayer(false, false));
     app->document.selectLayer(0);
-    testing::fillRandom(app->document.layers().atIndex(0)->image, 7);
-    testing::fillRandom(app->document.layers().atIndex(1)->image, 8);
+    for (int i = 0; i < 2; ++i) {
+      Image32& image = app->document.layers().atIndex(i)->image;
+      testing::fillRandom(image, 7 + i);
+      // Layers hold transparent pixels the canonical way, as undo restores them.
+      for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+          if ((image.at(x, y) >> 24) == 0) image.set(x, y, kTransparent);
+    }
     app->createUndoHistory();
     ASSERT_TRUE(app->painting.init());
     app->painting.draw.drawCol1 = 0x204060;
@@ -182,6 +189,7 @@ TEST_F(FilterCommands, CommandsWithoutADialogRunAtOnceWithTheirColours) {
   EXPECT_EQ(image.at(2, 0), 0xFF204061u);
   EXPECT_EQ(shell.progressRuns, 0);
   for (int id : {41005, 41006, 41007, 41008, 41048, 41800, 41801, 41802, 41810, 41811, 41812, 41813}) {
+    image.set(3, 3, 0xFF204060);   // one pixel of the foreground colour
     Image32 before = snapshot();
     ASSERT_TRUE(runFilterCommand(*app, shell, id)) << id;
     EXPECT_FALSE(testing::samePixels(layer(), before)) << id;
@@ -253,6 +261,65 @@ TEST_F(FilterCommands, TheCommandTableCoversTheFilterRanges) {
   EXPECT_FALSE(testing::samePixels(layer(), before));
   EXPECT_TRUE(filterCommandEnabled(*app, 41051));
   EXPECT_FALSE(filterCommandEnabled(*app, 41999));
+}
+
+TEST_F(FilterCommands, PreviewsOnTheWorkerShowOnlyTheNewestValues) {
+  Image32 before = snapshot();
+  Image32 expected;
+  shell.filterAnswers.push_back({[&](FilterDialogModel& model, FilterPreviewSession& session) {
+                                   FilterValues v = model.values();
+                                   v.slider[0] = 7;
+                                   session.preview(v);   // what the canvas must show at the end
+                                   ASSERT_TRUE(expected.create(40, 30));
+                                   expected.copyFrom(layer());
+                                   int shown = session.previews();
+                                   v.slider[0] = 3;
+                                   session.startPreview(v);
+                                   v.slider[0] = 7;
+                                   session.startPreview(v);   // abandons the first
+                                   session.finishPreview();
+                                   EXPECT_EQ(session.previews(), shown + 1);
+                                   EXPECT_TRUE(testing::samePixels(layer(), expected));
+                                   v.slider[0] = 20;
+                                   session.startPreview(v);   // Cancel while it runs
+                                 },
+                                 false});
+  ASSERT_TRUE(runFilterCommand(*app, shell, 41036));
+  EXPECT_FALSE(testing::samePixels(expected, before));
+  EXPECT_TRUE(testing::samePixels(layer(), before));
+}
+
+TEST_F(FilterCommands, BoxPreviewOnTheWorkerFillsTheWorkingCopy) {
+  shell.filterAnswers.push_back({[&](FilterDialogModel& model, FilterPreviewSession& session) {
+                                   model.setSlider(0, 4);
+                                   session.preview(model.values());
+                                   Image32 expected;
+                                   ASSERT_TRUE(expected.create(40, 30));
+                                   expected.copyFrom(session.workingCopy());
+                                   model.setSlider(0, 2);
+                                   session.preview(model.values());
+                                   model.setSlider(0, 4);
+                                   session.startPreview(model.values());
+                                   session.finishPreview();
+                                   EXPECT_TRUE(testing::samePixels(session.workingCopy(), expected));
+                                 },
+                                 false});
+  ASSERT_TRUE(runFilterCommand(*app, shell, 41023));   // Gaussian blur
+}
+
+TEST_F(FilterCommands, ARaisedCancelFlagStopsAFilterBetweenRows) {
+  Image32 before = snapshot(), out = snapshot();
+  FilterValues v;
+  v.slider[0] = 5;
+  std::atomic<bool> cancel{true};
+  {
+    FilterCancelScope scope(&cancel);
+    filterFunctionOf(*filterByName("gaussian-blur"))(v, FilterContext{}, out, before, {0, 0, 40, 30}, nullptr);
+  }
+  EXPECT_TRUE(testing::samePixels(out, before));   // not one row written
+  EXPECT_EQ(filterCancelFlag(), nullptr);
+  filterFunctionOf(*filterByName("gaussian-blur"))(v, FilterContext{}, out, before, {0, 0, 40, 30}, nullptr);
+  EXPECT_FALSE(testing::samePixels(out, before));
 }
 
 TEST(FilterLevels, ClampingKeepsTheInputRangeOpen) {
