@@ -72,6 +72,7 @@ void registerAll() {
       {"gaussian-10", "gaussian-blur", slider(10)},
       {"median-3x3", "median", medianValues()},
       {"oil-paint-2", "oil-paint", slider(2)},
+      {"invert", "invert", FilterValues{}},   // what the preview itself costs: copies and recompositing
   };
   const Rect rects[] = {{1290, 1710, 1920, 1080}, {0, 0, kPreviewSide, kPreviewSide}};
   for (const Case& c : cases)

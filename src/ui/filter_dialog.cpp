@@ -5,7 +5,6 @@
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QImage>
-#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
