@@ -47,14 +47,18 @@ bool askTemplateValues(Application& app, Shell& shell, const FilterEntry& entry,
 bool askOwnValues(Application& app, Shell& shell, const FilterEntry& entry, FilterValues& values) {
   if (entry.index() == kLevelsIndex) {
     const Layer* layer = app.document.currentLayer();
-    values.slider[0] = 0;
-    values.slider[1] = 128;
-    values.slider[2] = 255;
-    values.slider[3] = 0;
-    values.slider[4] = 255;
-    if (!shell.runLevelsDialog(values, lumaHistogram(layer->image, filterTarget(app)))) return false;
+    const int32_t defaults[5] = {0, 128, 255, 0, 255};
+    std::copy(defaults, defaults + 5, values.slider);
+    // Its own dialog previews on the canvas.
+    FilterEntry onCanvas = entry;
+    onCanvas.preview = FilterPreview::Canvas;
+    FilterPreviewSession session(app.document, onCanvas, filterContext(app), filterTarget(app));
+    session.canvasChanged = [&](const Rect& r) { shell.refreshCanvas(r); };
+    if (!session.begin()) return false;
+    bool ok = shell.runLevelsDialog(values, lumaHistogram(layer->image, filterTarget(app)), session);
+    session.restore();
     clampLevels(values);
-    return true;
+    return ok;
   }
   if (entry.index() == kReplaceColourIndex) {
     Pixel from = app.painting.draw.drawCol1 & 0xFFFFFFu, to = app.painting.draw.drawCol2 & 0xFFFFFFu;

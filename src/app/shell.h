@@ -82,8 +82,11 @@ class Shell {
   // True for OK.
   virtual bool runFilterDialog(FilterDialogModel& model, FilterPreviewSession& session) = 0;
   // Levels: input low, middle, high and output low, high in values.slider[0..4],
-  // with the luma histogram of the current layer. True for OK.
-  virtual bool runLevelsDialog(FilterValues& values, const std::array<uint32_t, 256>& histogram) = 0;
+  // with the luma histogram of the current layer; its edits start previews
+  // on the canvas through session. The caller restores the layer afterwards.
+  // True for OK.
+  virtual bool runLevelsDialog(FilterValues& values, const std::array<uint32_t, 256>& histogram,
+                               FilterPreviewSession& session) = 0;
   // Replace colour: the colour replaced and its replacement, 0x00RRGGBB. True for OK.
   virtual bool askReplaceColours(Pixel& from, Pixel& to) = 0;
 

@@ -9,6 +9,8 @@
 #include <QSpinBox>
 #include <algorithm>
 
+#include "app/filter_commands.h"
+
 namespace tessel {
 
 namespace {
@@ -54,8 +56,9 @@ void paintButton(QPushButton* b, Pixel colour) {
 
 }  // namespace
 
-LevelsDialog::LevelsDialog(const FilterValues& values, const std::array<uint32_t, 256>& histogram, QWidget* parent)
-    : QDialog(parent) {
+LevelsDialog::LevelsDialog(const FilterValues& values, const std::array<uint32_t, 256>& histogram,
+                           FilterPreviewSession& session, QWidget* parent)
+    : QDialog(parent), session_(session) {
   setWindowTitle(QStringLiteral("色阶"));
   auto* form = new QFormLayout(this);
   for (int i = 0; i < 5; ++i) {
@@ -72,7 +75,15 @@ LevelsDialog::LevelsDialog(const FilterValues& values, const std::array<uint32_t
   };
   form->addRow(QStringLiteral("输入色阶"), row({0, 1, 2}));
   form->addRow(QStringLiteral("输出色阶"), row({3, 4}));
-  for (QSpinBox* s : spins_) connect(s, &QSpinBox::valueChanged, view, [view] { view->update(); });
+  for (QSpinBox* s : spins_) {
+    connect(s, &QSpinBox::valueChanged, view, [view] { view->update(); });
+    connect(s, &QSpinBox::valueChanged, this, [this] { preview(); });
+  }
+  session_.previewDone = [this] {
+    QMetaObject::invokeMethod(this, [this] {
+      if (session_.previewReady()) session_.finishPreview();
+    }, Qt::QueuedConnection);
+  };
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
   buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
@@ -81,8 +92,25 @@ LevelsDialog::LevelsDialog(const FilterValues& values, const std::array<uint32_t
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
+LevelsDialog::~LevelsDialog() {
+  session_.cancelPreview();
+  session_.previewDone = nullptr;
+}
+
+void LevelsDialog::done(int result) {
+  session_.cancelPreview();
+  QDialog::done(result);
+}
+
 void LevelsDialog::apply(FilterValues& values) const {
   for (int i = 0; i < 5; ++i) values.slider[i] = spins_[size_t(i)]->value();
+}
+
+void LevelsDialog::preview() {
+  FilterValues values;
+  apply(values);
+  clampLevels(values);
+  session_.startPreview(values);
 }
 
 ReplaceColourDialog::ReplaceColourDialog(Pixel from, Pixel to, QWidget* parent)

@@ -9,17 +9,26 @@ class QSpinBox;
 
 namespace tessel {
 
+class FilterPreviewSession;
+
 // Levels: input low, middle and high over the luma histogram of the current
 // layer, output low and high.
 class LevelsDialog : public QDialog {
   Q_OBJECT
  public:
-  LevelsDialog(const FilterValues& values, const std::array<uint32_t, 256>& histogram, QWidget* parent);
+  // Every change previews on the canvas through session, on its worker.
+  LevelsDialog(const FilterValues& values, const std::array<uint32_t, 256>& histogram,
+               FilterPreviewSession& session, QWidget* parent);
+  ~LevelsDialog() override;
+  void done(int result) override;
   // The five values as chosen, in values.slider[0..4].
   void apply(FilterValues& values) const;
   QSpinBox* spin(int i) const { return spins_[size_t(i)]; }
 
  private:
+  void preview();
+
+  FilterPreviewSession& session_;
   std::array<QSpinBox*, 5> spins_{};
 };
 

@@ -82,8 +82,9 @@ bool QtShell::runFilterDialog(FilterDialogModel& model, FilterPreviewSession& se
   return dialog.exec() == QDialog::Accepted;
 }
 
-bool QtShell::runLevelsDialog(FilterValues& values, const std::array<uint32_t, 256>& histogram) {
-  LevelsDialog dialog(values, histogram, window_);
+bool QtShell::runLevelsDialog(FilterValues& values, const std::array<uint32_t, 256>& histogram,
+                              FilterPreviewSession& session) {
+  LevelsDialog dialog(values, histogram, session, window_);
   if (dialog.exec() != QDialog::Accepted) return false;
   dialog.apply(values);
   return true;

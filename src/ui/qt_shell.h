@@ -26,7 +26,8 @@ class QtShell : public Shell {
   bool readClipboardImage(Image32& image) override;
   int runWithProgress(const ProgressTask& task) override;
   bool runFilterDialog(FilterDialogModel& model, FilterPreviewSession& session) override;
-  bool runLevelsDialog(FilterValues& values, const std::array<uint32_t, 256>& histogram) override;
+  bool runLevelsDialog(FilterValues& values, const std::array<uint32_t, 256>& histogram,
+                       FilterPreviewSession& session) override;
   bool askReplaceColours(Pixel& from, Pixel& to) override;
   void setTitle(const std::string& title) override;
   void documentReplaced() override;

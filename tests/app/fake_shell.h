@@ -126,12 +126,17 @@ class FakeShell : public Shell {
     if (answer.edit) answer.edit(model, session);
     return answer.ok;
   }
-  bool runLevelsDialog(FilterValues& values, const std::array<uint32_t, 256>& histogram) override {
+  bool runLevelsDialog(FilterValues& values, const std::array<uint32_t, 256>& histogram,
+                       FilterPreviewSession& session) override {
     lastHistogram = histogram;
     auto answer = take(levelsAnswers, std::optional<FilterValues>());
-    if (answer) values = *answer;
-    return answer.has_value();
+    if (!answer) return false;
+    values = *answer;
+    session.preview(values);   // the dialog previews what it was given
+    if (onLevelsPreview) onLevelsPreview();
+    return true;
   }
+  std::function<void()> onLevelsPreview;
   bool askReplaceColours(Pixel& from, Pixel& to) override {
     replaceOffered = {from, to};
     auto answer = take(replaceAnswers, std::optional<std::pair<Pixel, Pixel>>());

@@ -224,7 +224,10 @@ TEST_F(FilterCommands, LevelsAndReplaceColourUseTheirOwnDialogs) {
   levels.slider[3] = 0;
   levels.slider[4] = 255;
   shell.levelsAnswers.push_back(levels);
+  Pixel previewed = 0;
+  shell.onLevelsPreview = [&] { previewed = layer().at(1, 0); };
   ASSERT_TRUE(runFilterCommand(*app, shell, 41002));
+  EXPECT_EQ(previewed, 0xFF000000u);   // the preview on the canvas
   EXPECT_EQ(shell.lastHistogram[128], 40u * 30u - 1u);
   EXPECT_EQ(layer().at(1, 0) & 0xFF000000u, 0xFF000000u);
   EXPECT_EQ(layer().at(1, 0), 0xFF000000u);   // 128 is the input low
