@@ -231,6 +231,8 @@ void registerAll() {
       {"gaussian-blur-3", filterGaussianBlur, values({3}), "-gaussian-blur 0x3"},
       {"blur-3", filterBlur, values({3}), "-blur 3x3"},
       {"median-3x3", filterMedian, values({}, {}, {0, 1}), "-statistic Median 3x3"},
+      {"gaussian-blur-10", filterGaussianBlur, values({10}), "-blur 0x10"},
+      {"oil-paint-2", filterOilPaint, values({2}), "-paint 2"},
       {"unsharp-2", filterUnsharpMask, values({2, 50}), "-unsharp 0x2+0.5+0"},
       {"motion-blur-3", filterMotionBlur, values({3, 45}), "-motion-blur 0x3+45"},
       {"emboss", filterEmboss, values({1}, {}, {2}), "-emboss 1"},

@@ -74,7 +74,7 @@ bool shiftCurrentLayer(Document& document, int dx, int dy) {
     for (int y = 0; y < h - 1; ++y) std::memcpy(img.row(y), img.row(y + 1), size_t(w) * sizeof(Pixel));
     std::fill(img.row(h - 1), img.row(h - 1) + w, kTransparent);
   }
-  edit.commit();
+  edit.commit(PixelEdit::Unchanged::Record);
   return true;
 }
 

@@ -1,15 +1,19 @@
 #pragma once
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "filters/filter_types.h"
 #include "image/geometry.h"
 #include "image/progress.h"
 
 namespace tessel {
 
 class Image32;
+class FilterDialogModel;
+class FilterPreviewSession;
 
 enum class Answer { Yes, No, Cancel };
 enum class MessageIcon { Information, Warning, Error, Question };
@@ -86,6 +90,20 @@ class Shell {
   // The main window is to close as if its close box was pressed; it asks
   // about unsaved changes itself.
   virtual void requestClose() = 0;
+  // The generic filter dialog laid out by model (the shell may lay it out
+  // again with its own font metrics). It runs a first preview as it opens;
+  // its edits go into model and, while the preview box is checked, start a
+  // preview through session. The caller restores the layer afterwards.
+  // True for OK.
+  virtual bool runFilterDialog(FilterDialogModel& model, FilterPreviewSession& session) = 0;
+  // Levels: input low, middle, high and output low, high in values.slider[0..4],
+  // with the luma histogram of the current layer; its edits start previews
+  // on the canvas through session. The caller restores the layer afterwards.
+  // True for OK.
+  virtual bool runLevelsDialog(FilterValues& values, const std::array<uint32_t, 256>& histogram,
+                               FilterPreviewSession& session) = 0;
+  // Replace colour: the colour replaced and its replacement, 0x00RRGGBB. True for OK.
+  virtual bool askReplaceColours(Pixel& from, Pixel& to) = 0;
 
   // Refresh notifications.
   virtual void setTitle(const std::string& title) = 0;

@@ -31,7 +31,8 @@ bool applyFilter(Document& doc, const FilterEntry& entry, const FilterValues& va
   PixelEdit edit(doc, source);
   edit.extend(area);
   if (function(values, context, layer->image, source, area, progress)) {
-    edit.commit();
+    // OK always leaves its step, even when the filter changed nothing.
+    edit.commit(PixelEdit::Unchanged::Record);
     return true;
   }
   edit.cancel();

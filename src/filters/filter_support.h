@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "filters/filter_cancel.h"
 #include "filters/filter_types.h"
 #include "image/geometry.h"
 #include "image/image32.h"
@@ -105,11 +106,14 @@ void forBands(int y0, int y1, long long workPerRow, Progress* progress, Body&& b
     for (int d = done.load(); reported < d; ++reported) progress->step();
 }
 
-// Row by row form of forBands.
+// Row by row form of forBands. Both bands stop between rows when the
+// calling thread's preview is cancelled.
 template <class Body>
 void forRows(int y0, int y1, long long workPerRow, Progress* progress, Body&& body) {
+  const std::atomic<bool>* cancel = filterCancelFlag();
   forBands(y0, y1, workPerRow, progress, [&](int first, int last, auto step) {
     for (int y = first; y < last; ++y) {
+      if (filterCancelled(cancel)) return;
       body(y);
       step();
     }

@@ -11,6 +11,7 @@
 
 #include "app/application.h"
 #include "app/commands.h"
+#include "app/filter_commands.h"
 #include "app/startup.h"
 #include "resources/accelerators.h"
 #include "resources/menus.h"

@@ -16,6 +16,7 @@ class Application;
 class CanvasWidget;
 class InfoBar;
 class PanelWindow;
+class Shell;
 
 // The main window: menu bar and tool bar from the resource tables, the canvas,
 // the info bar and the floating panels. Every command identifier arrives at

@@ -23,7 +23,9 @@
 #include "app/startup.h"
 #include "platform/clipboard_qt.h"
 #include "resources/strings.h"
+#include "ui/filter_dialog.h"
 #include "ui/gif_options_dialog.h"
+#include "ui/levels_dialog.h"
 #include "ui/png_options_dialog.h"
 #include "ui/main_window.h"
 
@@ -74,6 +76,31 @@ class DialogProgress : public Progress {
 };
 
 }  // namespace
+
+void QtShell::setWindow(MainWindow* window) {
+  window_ = window;
+}
+
+bool QtShell::runFilterDialog(FilterDialogModel& model, FilterPreviewSession& session) {
+  FilterParamsDialog dialog(model, session, window_);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+bool QtShell::runLevelsDialog(FilterValues& values, const std::array<uint32_t, 256>& histogram,
+                              FilterPreviewSession& session) {
+  LevelsDialog dialog(values, histogram, session, window_);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  dialog.apply(values);
+  return true;
+}
+
+bool QtShell::askReplaceColours(Pixel& from, Pixel& to) {
+  ReplaceColourDialog dialog(from, to, window_);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  from = dialog.from();
+  to = dialog.to();
+  return true;
+}
 
 void QtShell::showMessage(const std::string& text, const std::string& caption, MessageIcon icon) {
   QMessageBox box(boxIcon(icon), captionOr(caption), q(text), QMessageBox::Ok, window_);

@@ -10,7 +10,8 @@ class MainWindow;
 class QtShell : public Shell {
  public:
   explicit QtShell(Application& app) : app_(app) {}
-  void setWindow(MainWindow* window) { window_ = window; }
+  // The window's commands reach the core through this shell.
+  void setWindow(MainWindow* window);
 
   void showMessage(const std::string& text, const std::string& caption, MessageIcon icon) override;
   Answer askYesNoCancel(const std::string& text, const std::string& caption) override;
@@ -27,6 +28,10 @@ class QtShell : public Shell {
   bool askGridSettings(GridSettings& grid) override;
   bool openProgramFile(const std::string& name) override;
   void requestClose() override;
+  bool runFilterDialog(FilterDialogModel& model, FilterPreviewSession& session) override;
+  bool runLevelsDialog(FilterValues& values, const std::array<uint32_t, 256>& histogram,
+                       FilterPreviewSession& session) override;
+  bool askReplaceColours(Pixel& from, Pixel& to) override;
   void setTitle(const std::string& title) override;
   void documentReplaced() override;
   void refreshCanvas(const Rect& imageRect) override;

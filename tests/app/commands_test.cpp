@@ -46,7 +46,7 @@ TEST(CommandsTest, OnlyBuiltActionsAreAvailable) {
   EXPECT_FALSE(commandAvailable(3255));   // quick save has five formats
   EXPECT_FALSE(commandAvailable(40158));
   EXPECT_FALSE(commandAvailable(40201));   // no homepage address
-  EXPECT_FALSE(commandAvailable(41000));
+  EXPECT_TRUE(commandAvailable(41000));    // the filters
   EXPECT_FALSE(commandAvailable(12345));
 }
 

@@ -1,8 +1,13 @@
 #pragma once
+#include <array>
 #include <deque>
+#include <functional>
+#include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "app/filter_commands.h"
 #include "app/open_save.h"
 #include "app/progress_worker.h"
 #include "app/shell.h"
@@ -32,6 +37,18 @@ class FakeShell : public Shell {
   Image32 clipboard;
   std::deque<GridSettings> gridAnswers;   // none queued: cancel
   bool programFilesOpen = true;
+  // Filter dialogs: each answer edits the model (running previews as the
+  // dialog would), then closes with OK or Cancel.
+  struct FilterAnswer {
+    std::function<void(FilterDialogModel&, FilterPreviewSession&)> edit;
+    bool ok = true;
+  };
+  std::deque<FilterAnswer> filterAnswers;
+  std::vector<std::string> filterTitles;
+  std::deque<std::optional<FilterValues>> levelsAnswers;   // nullopt: cancel
+  std::array<uint32_t, 256> lastHistogram{};
+  std::deque<std::optional<std::pair<Pixel, Pixel>>> replaceAnswers;   // nullopt: cancel
+  std::pair<Pixel, Pixel> replaceOffered{};
 
   std::vector<std::string> messages, questions, titles, openFolders, programFiles;
   std::vector<GridSettings> gridOffered;
@@ -118,6 +135,30 @@ class FakeShell : public Shell {
     return programFilesOpen;
   }
   void requestClose() override { ++closeRequests; }
+  bool runFilterDialog(FilterDialogModel& model, FilterPreviewSession& session) override {
+    filterTitles.push_back(model.setup().title);
+    session.update(model);   // the first preview, as the dialog opens
+    FilterAnswer answer = take(filterAnswers, FilterAnswer{nullptr, false});
+    if (answer.edit) answer.edit(model, session);
+    return answer.ok;
+  }
+  bool runLevelsDialog(FilterValues& values, const std::array<uint32_t, 256>& histogram,
+                       FilterPreviewSession& session) override {
+    lastHistogram = histogram;
+    auto answer = take(levelsAnswers, std::optional<FilterValues>());
+    if (!answer) return false;
+    values = *answer;
+    session.preview(values);   // the dialog previews what it was given
+    if (onLevelsPreview) onLevelsPreview();
+    return true;
+  }
+  std::function<void()> onLevelsPreview;
+  bool askReplaceColours(Pixel& from, Pixel& to) override {
+    replaceOffered = {from, to};
+    auto answer = take(replaceAnswers, std::optional<std::pair<Pixel, Pixel>>());
+    if (answer) std::tie(from, to) = *answer;
+    return answer.has_value();
+  }
   void setTitle(const std::string& title) override { titles.push_back(title); }
   void documentReplaced() override { ++replaced; }
   void refreshCanvas(const Rect&) override {}
