@@ -99,6 +99,7 @@ class Application {
   // The open/save flow and the refresh notifications go to the shell from
   // here on; a stroke's end reaches it through the canvas input's hook.
   void attachShell(Shell& shell);
+  Shell* shell() const { return shell_; }
   // After a stroke or a layer move changed the current layer: its row in the
   // layer panel and the navigator.
   void layerPixelsChanged();

@@ -20,7 +20,7 @@ CommandRange commandRange(int id) {
   return CommandRange::None;
 }
 
-bool panelBuilt(int panel) { return panel == 0 || panel == 1; }   // tools, tool options
+bool panelBuilt(int panel) { return panel >= 0 && panel <= 2; }   // tools, tool options, layers
 
 bool commandAvailable(int id) {
   switch (commandRange(id)) {

@@ -11,6 +11,7 @@
 
 #include "app/application.h"
 #include "app/commands.h"
+#include "app/layer_commands.h"
 #include "app/startup.h"
 #include "resources/accelerators.h"
 #include "resources/menus.h"
@@ -18,6 +19,7 @@
 #include "ui/canvas_widget.h"
 #include "ui/icons.h"
 #include "ui/info_bar.h"
+#include "ui/layer_panel.h"
 #include "ui/paint_input.h"
 #include "ui/panel_window.h"
 
@@ -66,7 +68,7 @@ QAction* MainWindow::makeAction(int id, const QString& label) {
   if (QAction* existing = action(id)) return existing;
   auto* a = new QAction(label, this);
   a->setData(id);
-  a->setEnabled(commandAvailable(id));
+  a->setEnabled(commandAvailable(id) || isLayerCommand(id));
   a->setCheckable(isToggle(id));
   if (const char* keys = acceleratorFor(uint16_t(id))) {
     a->setShortcut(QKeySequence::fromString(QString::fromLatin1(keys), QKeySequence::PortableText));
@@ -154,6 +156,7 @@ void MainWindow::buildPanels() {
     panels_[size_t(n)] = p;
   }
   buildToolsPanel(panels_[kToolsPanel]);
+  buildLayerPanel(app_, panels_[kLayerPanel]);
 }
 
 void MainWindow::buildToolsPanel(PanelWindow* panel) {

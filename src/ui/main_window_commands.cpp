@@ -18,6 +18,7 @@
 #include "app/application.h"
 #include "app/commands.h"
 #include "app/key_dispatch.h"
+#include "app/layer_commands.h"
 #include "app/startup.h"
 #include "platform/instance.h"
 #include "resources/menus.h"
@@ -49,6 +50,7 @@ bool MainWindow::fileCommand(int id) {
 }
 
 bool MainWindow::command(int id) {
+  if (app_.shell() && runLayerCommand(app_, *app_.shell(), id)) return true;   // 42300-42316
   if (!commandAvailable(id)) return false;
   if (fileCommand(id)) return true;
   if (commandRange(id) == CommandRange::ZoomPreset) {
