@@ -129,6 +129,7 @@ LayerListView::LayerListView(LayerPanel& panel, LayerPanelModel& model, QWidget*
   setAttribute(Qt::WA_OpaquePaintEvent);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   setMinimumHeight(layer_row::kHeight);
+  setMouseTracking(true);   // moves reach the model; it ignores them unless a row is held
 }
 
 void LayerListView::paintEvent(QPaintEvent*) {
