@@ -3,6 +3,8 @@
 // window's fonts and are not part of the core's drawing. Needs about 8.5 GB.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+
 #include "app/layer_panel_model.h"
 #include "document/document.h"
 
@@ -24,7 +26,8 @@ struct PanelSetup {
     // Some paint on every layer so that the thumbnails blend real pixels.
     for (int i = 0; i < kLayers; ++i) {
       Layer* layer = doc.layers().atIndex(i);
-      layer->image.fillRect(i * 40, i * 40, 900, 900, 0xC0000000u | uint32_t(i) * 0x020305u);
+      const int side = std::min(900, kCanvas - i * 40);   // fillRect is unchecked
+      layer->image.fillRect(i * 40, i * 40, side, side, 0xC0000000u | uint32_t(i) * 0x020305u);
     }
     model = std::make_unique<LayerPanelModel>(doc);
     model->setSize(200, kLayers * layer_row::kHeight);   // every row shown
