@@ -56,7 +56,9 @@ void LayerPanelModel::drawAllRows() {
   markerY_ = -1;
   const int rows = buffer.height() / kRow;
   int r = 0;
-  for (; r < rows && first_ + r < doc_.layerCount(); ++r) drawLayerRow(buffer, r * kRow, doc_, first_ + r, text);
+  for (; r < rows && first_ + r < doc_.layerCount(); ++r) {
+    drawLayerRow(buffer, r * kRow, doc_, first_ + r, text);
+  }
   drawBelowRows(buffer, r * kRow);
 }
 

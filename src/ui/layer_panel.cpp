@@ -35,7 +35,7 @@ class QtRowText : public RowTextPainter {
  public:
   QtRowText() {
     normal_.setFamilies({QStringLiteral("NSimSun"), QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC")});
-    normal_.setPixelSize(12);
+    normal_.setPixelSize(11);
     small_ = normal_;
     small_.setPixelSize(10);
   }
@@ -63,7 +63,8 @@ class QtRowText : public RowTextPainter {
         auto mix = [&](int shift, int premultiplied) {
           return uint32_t(premultiplied + ((int(e >> shift) & 255) * (255 - a)) / 255) << shift;
         };
-        dst.setPixel(box.x + x, box.y + y, mix(16, qRed(line[x])) | mix(8, qGreen(line[x])) | mix(0, qBlue(line[x])));
+        const QRgb c = line[x];
+        dst.setPixel(box.x + x, box.y + y, mix(16, qRed(c)) | mix(8, qGreen(c)) | mix(0, qBlue(c)));
       }
     }
   }
@@ -79,17 +80,50 @@ QIcon toolIcon(int n) {
   QPainter p(&pm);
   p.setPen(Qt::black);
   const QColor blue(0x00, 0x20, 0x80);
+  auto box = [&](int x, int y, bool filled) {
+    if (filled) {
+      p.fillRect(x, y, 4, 4, blue);
+    } else {
+      p.drawRect(x, y, 3, 3);
+    }
+  };
   switch (n) {
-    case 0: p.fillRect(2, 1, 8, 10, Qt::white); p.drawRect(2, 1, 7, 9); break;        // new
-    case 1: p.drawRect(1, 1, 6, 6); p.fillRect(4, 4, 7, 7, Qt::white); p.drawRect(4, 4, 6, 6); break;
-    case 2: p.drawLine(2, 2, 9, 9); p.drawLine(9, 2, 2, 9); break;                    // delete
-    case 3: p.drawLine(5, 1, 5, 7); p.drawLine(2, 4, 5, 7); p.drawLine(8, 4, 5, 7); p.drawLine(1, 10, 10, 10); break;
-    case 4: p.setBrush(Qt::black); p.drawPolygon(QPolygon({QPoint(6, 2), QPoint(1, 9), QPoint(10, 9)})); break;
-    case 5: p.setBrush(Qt::black); p.drawPolygon(QPolygon({QPoint(6, 9), QPoint(1, 2), QPoint(10, 2)})); break;
-    case 6: p.drawRect(1, 1, 9, 9); p.drawLine(3, 4, 8, 4); p.drawLine(3, 7, 8, 7); break;   // settings
-    case 7: p.fillRect(1, 1, 4, 4, blue); p.fillRect(7, 1, 4, 4, blue); p.fillRect(1, 7, 4, 4, blue);
-            p.fillRect(7, 7, 4, 4, blue); break;                                    // all visible
-    default: p.drawRect(1, 1, 3, 3); p.fillRect(7, 1, 4, 4, blue); p.drawRect(1, 7, 3, 3); p.drawRect(7, 7, 3, 3); break;
+    case 0:   // new
+      p.fillRect(2, 1, 8, 10, Qt::white);
+      p.drawRect(2, 1, 7, 9);
+      break;
+    case 1:   // clone
+      p.drawRect(1, 1, 6, 6);
+      p.fillRect(4, 4, 7, 7, Qt::white);
+      p.drawRect(4, 4, 6, 6);
+      break;
+    case 2:   // delete
+      p.drawLine(2, 2, 9, 9);
+      p.drawLine(9, 2, 2, 9);
+      break;
+    case 3:   // merge down
+      p.drawLine(5, 1, 5, 7);
+      p.drawLine(2, 4, 5, 7);
+      p.drawLine(8, 4, 5, 7);
+      p.drawLine(1, 10, 10, 10);
+      break;
+    case 4:   // up
+    case 5:   // down
+      p.setBrush(Qt::black);
+      p.drawPolygon(n == 4 ? QPolygon({QPoint(6, 2), QPoint(1, 9), QPoint(10, 9)})
+                           : QPolygon({QPoint(6, 9), QPoint(1, 2), QPoint(10, 2)}));
+      break;
+    case 6:   // settings
+      p.drawRect(1, 1, 9, 9);
+      p.drawLine(3, 4, 8, 4);
+      p.drawLine(3, 7, 8, 7);
+      break;
+    default:   // 7 all visible, 8 only the current one
+      box(1, 1, n == 7);
+      box(7, 1, true);
+      box(1, 7, n == 7);
+      box(7, 7, n == 7);
+      break;
   }
   return QIcon(pm);
 }
@@ -259,10 +293,10 @@ void LayerPanel::buildTop() {
   auto* opacityRow = new QHBoxLayout;
   opacity_ = new QSlider(Qt::Horizontal, this);
   opacity_->setRange(0, 100);
-  auto* percent = new QLabel(this);
-  percent->setFixedWidth(34);
-  connect(opacity_, &QSlider::valueChanged, this, [this, percent](int v) {
-    percent->setText(QString::asprintf("%d%%", v));
+  percent_ = new QLabel(this);
+  percent_->setFixedWidth(34);
+  connect(opacity_, &QSlider::valueChanged, this, [this](int v) {
+    percent_->setText(QString::asprintf("%d%%", v));
     if (opacity_->signalsBlocked()) return;
     app_.document.setOpacityPercent(v);
     redrawCurrentRow();
@@ -270,7 +304,7 @@ void LayerPanel::buildTop() {
   });
   connect(opacity_, &QSlider::sliderReleased, this, [this] { app_.view.refreshAll(); });
   opacityRow->addWidget(opacity_);
-  opacityRow->addWidget(percent);
+  opacityRow->addWidget(percent_);
   layout->addLayout(opacityRow);
   auto* maskRow = new QHBoxLayout;
   fillReference_ = new QCheckBox(QString::fromUtf8(text::kFillReference), this);
@@ -375,13 +409,11 @@ void LayerPanel::syncControls() {
     opacity_->setValue(percentFromOpacity(layer->opacity));
     fillReference_->setChecked(layer->fillReference());
   }
-  // valueChanged was blocked: the label follows by hand.
-  if (auto* label = opacity_->parentWidget()->findChild<QLabel*>()) {
-    label->setText(QString::asprintf("%d%%", opacity_->value()));
-  }
+  percent_->setText(QString::asprintf("%d%%", opacity_->value()));   // valueChanged was blocked
   for (int n = 0; n < 4; ++n) {
-    masks_[size_t(n)]->setStyleSheet(n == layer->maskMode ? QStringLiteral("background:#53FFAF;border:1px solid gray")
-                                                          : QStringLiteral("background:white;border:1px solid gray"));
+    const bool on = n == layer->maskMode;
+    masks_[size_t(n)]->setStyleSheet(on ? QStringLiteral("background:#53FFAF;border:1px solid gray")
+                                        : QStringLiteral("background:white;border:1px solid gray"));
   }
 }
 

@@ -7,6 +7,7 @@
 
 class QComboBox;
 class QCheckBox;
+class QLabel;
 class QScrollBar;
 class QSlider;
 class QToolButton;
@@ -83,6 +84,7 @@ class LayerPanel : public QWidget {
   QScrollBar* scroll_ = nullptr;
   QComboBox* blend_ = nullptr;
   QSlider* opacity_ = nullptr;
+  QLabel* percent_ = nullptr;
   QCheckBox* fillReference_ = nullptr;
   std::array<QToolButton*, 9> tools_{};
   std::array<QToolButton*, 4> masks_{};

@@ -50,7 +50,8 @@ bool MainWindow::fileCommand(int id) {
 }
 
 bool MainWindow::command(int id) {
-  if (app_.shell() && runLayerCommand(app_, *app_.shell(), id)) return true;   // 42300-42316
+  if (commandRange(id) == CommandRange::LayerPanel && app_.shell())   // forwarded to the layer panel
+    return runLayerCommand(app_, *app_.shell(), id);
   if (!commandAvailable(id)) return false;
   if (fileCommand(id)) return true;
   if (commandRange(id) == CommandRange::ZoomPreset) {

@@ -7,6 +7,8 @@
 #include <QComboBox>
 #include <QSlider>
 #include <QLineEdit>
+#include <QMenu>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -206,6 +208,33 @@ TEST_F(LayerPanelTest, BoxClickAndMaskButtons) {
   EXPECT_EQ(doc().currentLayer()->maskMode, 2);
   QTest::mouseClick(panel->fillReferenceBox(), Qt::LeftButton);
   EXPECT_TRUE(doc().currentLayer()->fillReference());
+}
+
+TEST_F(LayerPanelTest, RowMenuAlphaOperationAndScrolling) {
+  doc().currentLayer()->image.fillRect(0, 0, 300, 300, 0xFF00FF00);
+  tool(0);   // an empty layer on top, the painted one below
+  doc().selectLayer(1);
+  panel->refresh(-1);
+  const Stack painted = stackOf(doc());
+  QMenu* menu = panel->rowMenu(0);
+  ASSERT_EQ(menu->actions().size(), 2);
+  QMenu* ops = menu->actions()[1]->menu();
+  ASSERT_NE(ops, nullptr);
+  EXPECT_EQ(ops->actions()[0]->text(), QStringLiteral("按透明部分作透明"));
+  ops->actions()[0]->trigger();   // transparent where the empty top layer is
+  EXPECT_EQ(doc().currentLayer()->image.at(10, 10), 0x00FFFFFFu);
+  undo();
+  EXPECT_EQ(stackOf(doc()), painted);
+
+  for (int n = 0; n < 20; ++n) QTest::keyClick(w, Qt::Key_N, Qt::AltModifier | Qt::ShiftModifier);
+  ASSERT_EQ(doc().layerCount(), 22);
+  auto* bar = panel->findChild<QScrollBar*>();
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(bar->maximum(), panel->model().maxFirst());
+  EXPECT_GT(bar->maximum(), 0);
+  bar->setValue(5);
+  EXPECT_EQ(panel->model().first(), 5);
+  EXPECT_EQ(panel->model().layerAt(1), 5);
 }
 
 }  // namespace
