@@ -1,5 +1,7 @@
 #include "app/commands.h"
 
+#include "app/command_table.h"
+
 namespace tessel {
 
 CommandRange commandRange(int id) {
@@ -34,6 +36,7 @@ bool commandAvailable(int id) {
       break;
   }
   if (id >= cmd::kPanelFirst && id <= cmd::kPanelLast) return panelBuilt(id - cmd::kPanelFirst);
+  if (selectionCommandAvailable(id)) return true;
   switch (id) {
     case 40001:   // new, open, open from clipboard, save, save as, preferred save
     case 40002:
