@@ -16,6 +16,7 @@
 #include <QUrl>
 
 #include "app/application.h"
+#include "app/command_table.h"
 #include "app/commands.h"
 #include "app/key_dispatch.h"
 #include "app/startup.h"
@@ -49,6 +50,7 @@ bool MainWindow::fileCommand(int id) {
 }
 
 bool MainWindow::command(int id) {
+  if (app_.shell() && runSelectionCommand(app_, *app_.shell(), id)) return syncChecks(), true;
   if (!commandAvailable(id)) return false;
   if (fileCommand(id)) return true;
   if (commandRange(id) == CommandRange::ZoomPreset) {

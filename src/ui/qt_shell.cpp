@@ -18,7 +18,10 @@
 #include "app/document_io.h"
 #include "app/messages.h"
 #include "platform/clipboard_qt.h"
+#include "ui/canvas_size_dialog.h"
 #include "ui/gif_options_dialog.h"
+#include "ui/scale_dialog.h"
+#include "ui/selection_dialogs.h"
 #include "ui/png_options_dialog.h"
 #include "ui/main_window.h"
 
@@ -164,6 +167,54 @@ bool QtShell::askGifOptions(ImageSaveOptions& options) {
 bool QtShell::clipboardImageSize(int& width, int& height) { return clipboard::bitmapSize(width, height); }
 
 bool QtShell::readClipboardImage(Image32& image) { return clipboard::pasteBitmap(image); }
+
+bool QtShell::askImageSize(ScaleModel& model) {
+  ScaleDialog dialog(model, window_);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  model = dialog.model();
+  return true;
+}
+
+bool QtShell::askSelectionScale(ScaleModel& model) { return askImageSize(model); }
+
+bool QtShell::askCanvasSize(int& width, int& height, int& anchor, int& fill) {
+  CanvasSizeDialog dialog(width, height, anchor, fill, window_);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  width = dialog.newWidth();
+  height = dialog.newHeight();
+  anchor = dialog.anchor();
+  fill = dialog.fill();
+  return true;
+}
+
+bool QtShell::askRotateAngle(int& degrees, bool& smooth) { return rotateAngleDialog(window_, degrees, smooth); }
+
+bool QtShell::askSelectionRect(int& left, int& top, int& right, int& bottom) {
+  return selectionRectDialog(window_, left, top, right, bottom);
+}
+
+bool QtShell::chooseImportFile(std::string& path) {
+  QString filter = QStringLiteral("图像文件 (*.bmp *.png *.gif *.jpg *.jpeg);;所有文件 (*)");
+  QString chosen = QFileDialog::getOpenFileName(window_, QStringLiteral("从文件"), QString(), filter);
+  if (chosen.isEmpty()) return false;
+  path = chosen.toStdString();
+  return true;
+}
+
+bool QtShell::choosePngExportPath(std::string& path) {
+  QString chosen = QFileDialog::getSaveFileName(window_, QStringLiteral("带Alpha通道PNG"), QString(),
+                                                QStringLiteral("32位PNG(*.png)"));
+  if (chosen.isEmpty()) return false;
+  if (!chosen.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) chosen += QStringLiteral(".png");
+  path = chosen.toStdString();
+  return true;
+}
+
+bool QtShell::writeClipboardImage(const Image32& image, bool withAlpha) {
+  return withAlpha ? clipboard::copy32(image) : clipboard::copy24(image);
+}
+
+DibResult QtShell::readClipboardImage32(Image32& image) { return clipboard::pasteDib32(image); }
 
 int QtShell::runWithProgress(const ProgressTask& task) {
   QProgressDialog dialog(QString(), QString(), 0, 1, window_);

@@ -23,6 +23,15 @@ class QtShell : public Shell {
   bool askGifOptions(ImageSaveOptions& options) override;
   bool clipboardImageSize(int& width, int& height) override;
   bool readClipboardImage(Image32& image) override;
+  bool askImageSize(ScaleModel& model) override;
+  bool askSelectionScale(ScaleModel& model) override;
+  bool askCanvasSize(int& width, int& height, int& anchor, int& fill) override;
+  bool askRotateAngle(int& degrees, bool& smooth) override;
+  bool askSelectionRect(int& left, int& top, int& right, int& bottom) override;
+  bool chooseImportFile(std::string& path) override;
+  bool choosePngExportPath(std::string& path) override;
+  bool writeClipboardImage(const Image32& image, bool withAlpha) override;
+  DibResult readClipboardImage32(Image32& image) override;
   int runWithProgress(const ProgressTask& task) override;
   void setTitle(const std::string& title) override;
   void documentReplaced() override;
