@@ -30,5 +30,6 @@ int runResize(int argc, char** argv);
 int runCanvasSize(int argc, char** argv);
 int runTransform(int argc, char** argv);   // flip-h, flip-v, rotate-cw, rotate-ccw
 int runCrop(int argc, char** argv);
+int runSelection(int argc, char** argv);   // selection_command.cpp
 
 }  // namespace tessel

@@ -65,6 +65,16 @@ const char kUsage[] =
     "      Flips or turns the whole image by 90 degrees.\n"
     "  crop IN OUT X,Y,W,H\n"
     "      Cuts every layer to the rectangle.\n"
+    "  selection IN OUT --rect X,Y,W,H OP [ARGS] [--layer I] [--fg RRGGBB]\n"
+    "      Runs one Select menu command on the rectangle (taken as given: 1,1 in\n"
+    "      size is a one-pixel selection) of layer I (from the top; default the\n"
+    "      current layer, whose mask mode applies). OP is flip-h, flip-v,\n"
+    "      rotate-cw, rotate-ccw, rotate DEG [--smooth], scale W H [--method\n"
+    "      nearest|bilinear|lanczos3] (default lanczos3), tile-all, tile-h,\n"
+    "      tile-v, fill (with --fg, default 000000), erase, cut or crop. A\n"
+    "      command that changes nothing (tiling or cropping the whole canvas,\n"
+    "      scaling to the same size, rotating by 0) writes OUT unchanged. Erase\n"
+    "      under mask mode 2 or 3 is refused: status 1 and no file written.\n"
     "  --help\n"
     "      Shows this text.\n"
     "\n"
@@ -90,6 +100,7 @@ int main(int argc, char** argv) {
   if (std::strcmp(argv[1], "resize") == 0) return tessel::runResize(argc, argv);
   if (std::strcmp(argv[1], "canvas-size") == 0) return tessel::runCanvasSize(argc, argv);
   if (std::strcmp(argv[1], "crop") == 0) return tessel::runCrop(argc, argv);
+  if (std::strcmp(argv[1], "selection") == 0) return tessel::runSelection(argc, argv);
   for (const char* t : {"flip-h", "flip-v", "rotate-cw", "rotate-ccw"})
     if (std::strcmp(argv[1], t) == 0) return tessel::runTransform(argc, argv);
   std::fprintf(stderr, "tessel-cli: unknown command '%s'\n", argv[1]);
