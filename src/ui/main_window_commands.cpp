@@ -50,7 +50,7 @@ bool MainWindow::fileCommand(int id) {
 }
 
 bool MainWindow::command(int id) {
-  if (app_.shell() && runSelectionCommand(app_, *app_.shell(), id)) return syncChecks(), true;
+  if (app_.shell() && runSelectionCommand(app_, *app_.shell(), id)) { syncChecks(); return true; }
   if (!commandAvailable(id)) return false;
   if (fileCommand(id)) return true;
   if (commandRange(id) == CommandRange::ZoomPreset) {

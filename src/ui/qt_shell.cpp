@@ -241,6 +241,7 @@ void QtShell::setTitle(const std::string& title) {
 }
 
 void QtShell::documentReplaced() {
+  app_.selection.reset();   // the old canvas's rectangle and floating image mean nothing now
   app_.view.centreImage();
   app_.view.refreshAll();
   if (window_) window_->refreshInfoBar();
