@@ -1,5 +1,6 @@
 #include "app/application.h"
 
+#include "app/selection_commands.h"
 #include "app/startup.h"
 #include "config/settings_file.h"
 
@@ -18,6 +19,7 @@ void Application::createUndoHistory() {
 
 bool Application::undoStep(bool redo) {
   if (!undo) return false;
+  SelectionUndoGuard keepSelection(*this);
   UndoRefresh refresh;
   if (!(redo ? undo->redo(refresh) : undo->undo(refresh))) return false;
   switch (refresh.kind) {

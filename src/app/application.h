@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/open_save.h"
+#include "app/selection.h"
 #include "app/shell_settings.h"
 #include "config/key_table.h"
 #include "config/settings.h"
@@ -81,6 +82,7 @@ class Application {
   HistoryFlags history{undo};
   std::unique_ptr<OpenSaveFlow> files;   // once a Shell is attached
   Document document;
+  Selection selection;         // the rectangle, the paste buffer, the floating image
   Image32 screen;
   Image24 icons;
   CanvasView view;

@@ -88,6 +88,16 @@ const char kUsage[] =
     "      A command that changes nothing (merging down the bottom layer, deleting\n"
     "      the only layer, a 101st layer) still writes OUT; an IMAGE that cannot be\n"
     "      read fails with \"打开图像失败\".\n"
+    "  selection IN OUT --rect X,Y,W,H OP [ARGS] [--layer I] [--fg RRGGBB]\n"
+    "      Runs one Select menu command on the rectangle (taken as given: 1,1 in\n"
+    "      size is a one-pixel selection) of layer I (from the top; default the\n"
+    "      current layer, whose mask mode applies). OP is flip-h, flip-v,\n"
+    "      rotate-cw, rotate-ccw, rotate DEG [--smooth], scale W H [--method\n"
+    "      nearest|bilinear|lanczos3] (default lanczos3), tile-all, tile-h,\n"
+    "      tile-v, fill (with --fg, default 000000), erase, cut or crop. A\n"
+    "      command that changes nothing (tiling or cropping the whole canvas,\n"
+    "      scaling to the same size, rotating by 0) writes OUT unchanged. Erase\n"
+    "      under mask mode 2 or 3 is refused: status 1 and no file written.\n"
     "  --help\n"
     "      Shows this text.\n"
     "\n"
@@ -115,6 +125,7 @@ int main(int argc, char** argv) {
   if (std::strcmp(argv[1], "crop") == 0) return tessel::runCrop(argc, argv);
   if (std::strcmp(argv[1], "thumbnail") == 0) return tessel::runThumbnail(argc, argv);
   if (std::strcmp(argv[1], "layer") == 0) return tessel::runLayer(argc, argv);
+  if (std::strcmp(argv[1], "selection") == 0) return tessel::runSelection(argc, argv);
   for (const char* t : {"flip-h", "flip-v", "rotate-cw", "rotate-ccw"})
     if (std::strcmp(argv[1], t) == 0) return tessel::runTransform(argc, argv);
   std::fprintf(stderr, "tessel-cli: unknown command '%s'\n", argv[1]);
