@@ -49,7 +49,7 @@ struct InputHooks {
   std::function<void(int)> toolChanged;
   std::function<void()> colourChanged;
   std::function<void()> layerChanged;           // thumbnails, navigator, title
-  std::function<void()> fill;                   // the fill tool, once it exists
+  std::function<void()> fill;                   // after a fill press
 };
 
 // One pointer sample of a drag.

@@ -1,14 +1,31 @@
 #include "draw/drag_spline.h"
 
+#include "draw/shape_paint.h"
+
 namespace tessel {
 
 bool SplineDrag::release(int button, const DragPoint& p) {
-  if (button == kButtonLeft) points_.push_back(p.image());
+  if (button == kButtonLeft) {
+    points_.push_back(p.image());
+    curve_.push_back({p.ix, p.iy});
+  }
+  return true;
+}
+
+bool SplineDrag::finish() {
+  if (curve_.size() < 2) return true;
+  ShapePainter painter(ctx_.doc, ctx_.engine, ctx_.tools, ctx_.draw.toolNo);
+  const Rect r = painter.draw(ShapeKind::Spline, curve_);
+  if (!r.empty()) {
+    ctx_.view.refreshRect(r);
+    ctx_.layerChanged();
+  }
   return true;
 }
 
 KeyResult SplineDrag::backspace() {
   if (!points_.empty()) points_.pop_back();
+  if (!curve_.empty()) curve_.pop_back();
   return points_.size() < 2 ? KeyResult::Ends : KeyResult::Continues;
 }
 
