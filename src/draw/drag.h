@@ -69,7 +69,7 @@ struct DragContext {
   BrushEngine& engine;
   ToolSettings& tools;
   DrawSettings& draw;
-  const InputOptions& options;
+  InputOptions& options;   // the guides are set up through drags
   const InputHooks& hooks;
   XorFeedback& feedback;
 

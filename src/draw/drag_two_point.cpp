@@ -1,5 +1,8 @@
 #include "draw/drag_two_point.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "document/document.h"
 #include "draw/gradient.h"
 #include "draw/shape_paint.h"
@@ -83,9 +86,7 @@ bool TwoPointDrag::release(int, const DragPoint&) {
     case TwoPointShape::FilledEllipse: paint(ShapeKind::FilledEllipse); break;
     case TwoPointShape::Gradient: gradient(); break;
     case TwoPointShape::Selection:       // becomes the selection
-    case TwoPointShape::GuideAngle:
-    case TwoPointShape::EllipseGuide:    // set up the guides
-      break;
+    case TwoPointShape::GuideAngle: case TwoPointShape::EllipseGuide: setGuide(); break;
   }
   return false;
 }
@@ -97,6 +98,22 @@ void TwoPointDrag::paint(ShapeKind kind) {
   if (r.empty()) return;
   ctx_.view.refreshRect(r);
   ctx_.layerChanged();
+}
+
+// The dragged line's angle, or the ellipse's centre and proportions, all in
+// image coordinates.
+void TwoPointDrag::setGuide() {
+  InputOptions& o = ctx_.options;
+  const DragPoint a = ctx_.pointAt(band_.x0, band_.y0), b = ctx_.pointAt(band_.x1, band_.y1);
+  if (shape_ == TwoPointShape::GuideAngle) {
+    const double angle = std::atan2(b.iy - a.iy, b.ix - a.ix);
+    (o.guide == GuideKind::Grid ? o.guides.gridAngle : o.guides.parallelAngle) = angle;
+    return;
+  }
+  const int w = std::max(int(std::abs(b.ix - a.ix)), 1), h = std::max(int(std::abs(b.iy - a.iy)), 1);
+  o.guides.ellipseCentre = start_.image();
+  o.guides.kx = double(w) / h;
+  o.guides.ky = double(h) / w;
 }
 
 // Shift and Alt as last seen while dragging decide the ends' policy.

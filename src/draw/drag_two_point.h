@@ -38,6 +38,7 @@ class TwoPointDrag : public Drag {
   bool isLine() const;
   void paint(ShapeKind kind);
   void gradient();
+  void setGuide();
   XorShape::Kind bandKind() const;
   XorShape bandTo(Point end, const InputState& in, bool& constrained) const;
 
