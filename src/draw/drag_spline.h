@@ -10,7 +10,7 @@ namespace tessel {
 class SplineDrag : public Drag {
  public:
   SplineDrag(const DragContext& ctx, const DragPoint& start)
-      : ctx_(ctx), points_{start.image()}, curve_{{start.ix, start.iy}} {}
+      : ctx_(ctx), points_{start.image()}, curve_{{start.ix, start.iy}}, client_{start.client()} {}
 
   DragState state() const override { return DragState::SplineCollect; }
   bool release(int button, const DragPoint& p) override;
@@ -24,6 +24,9 @@ class SplineDrag : public Drag {
   const DragContext& ctx_;
   std::vector<Point> points_;
   std::vector<PointF> curve_;   // the same points with their fractions
+  std::vector<Point> client_;   // and in client pixels, for the preview
+
+  void preview();
 };
 
 }  // namespace tessel

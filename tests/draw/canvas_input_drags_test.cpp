@@ -147,7 +147,7 @@ TEST(CanvasInputDrags, BezierEndsThenTwoControlPoints) {
   EXPECT_EQ(rig.input.subMode(), 0);
   // Both controls start at the end: released at once, the curve is the line.
   EXPECT_EQ(rig.input.points(), (Points{{10, 12}, {40, 14}, {40, 14}, {40, 14}}));
-  EXPECT_EQ(rig.input.feedback().kind, XorShape::Kind::None);
+  EXPECT_EQ(rig.input.feedback().kind, XorShape::Kind::Path);   // the curve's preview
   rig.press(20, 20);
   rig.release();
   EXPECT_EQ(rig.input.subMode(), 1);
