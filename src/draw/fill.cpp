@@ -48,7 +48,9 @@ class Flood {
   void put(int u, int v) {
     const int x = columns_ ? v : u, y = columns_ ? u : v;
     applyPixelOp(kPixelReplace, gate_, random_, buffer_, x, y, marker_);
-    bounds = bounds.united({x, y, 1, 1});
+  }
+  void grow(int u0, int u1, int v) {
+    bounds = bounds.united(columns_ ? Rect{v, u0, 1, u1 - u0 + 1} : Rect{u0, v, u1 - u0 + 1, 1});
   }
   void mark(int u, int v) {
     refAt(u, v) = mode_ == FillMode::EraseOpaque ? kTransparent : marker_;
@@ -106,11 +108,17 @@ void Flood::fringe(int end, int step, int v) {
   const std::vector<int> along = walk(end, v, step, 0, 0);
   std::vector<std::pair<int, int>> across;   // (u, its alpha before marking)
   for (int k : along) across.push_back({end + step * k, alphaAt(end + step * k, v)});
-  for (int k : along) mark(end + step * k, v);
+  for (int k : along) {
+    mark(end + step * k, v);
+    grow(end + step * k, end + step * k, v);
+  }
   for (auto [u, a] : across) {
     if (a == 0) continue;
     for (int dv : {-1, 1})
-      for (int k : walk(u, v, 0, dv, a)) put(u, v + dv * k);
+      for (int k : walk(u, v, 0, dv, a)) {
+        put(u, v + dv * k);
+        grow(u, u, v + dv * k);
+      }
   }
 }
 
@@ -124,6 +132,7 @@ void Flood::run(int u0, int v0) {
     while (r < lenU_ - 1 && fillable(r + 1, q.y)) ++r;
     while (l > 0 && fillable(l - 1, q.y)) --l;
     for (int u = l; u <= r; ++u) mark(u, q.y);
+    grow(l, r, q.y);
     if (mode_ == FillMode::Fringe) {
       fringe(r, 1, q.y);
       fringe(l, -1, q.y);
