@@ -43,6 +43,12 @@ done
 "$cli" shape a.tsd k.tsd --tool 4 --kind concentrated --points "2,2;20,2;20,20"; check "concentrated" 0 $?
 "$cli" shape a.tsd s.tsd --tool 2 --kind spline --points "2,2;20,10;30,25";   check "spline" 0 $?
 
+# A parallel guide at 0 degrees keeps a wandering stroke on its row.
+"$cli" stroke a.tsd guided.tsd --tool 1 --samples "2,5;10,9;20,7" --guide parallel:0;  check "guided stroke" 0 $?
+"$cli" shape a.tsd row.tsd --tool 1 --kind line --points "2,5;20,5"
+same "parallel guide" guided.tsd row.tsd
+"$cli" stroke a.tsd x.tsd --tool 1 --samples "2,5;9,9" --guide spiral:3 2>/dev/null;  check "unknown guide" 2 $?
+
 # Fill: black everywhere, then a zero-length white-to-black gradient is white.
 "$cli" fill a.tsd black.tsd 3 3 --colour 000000;                   check "fill" 0 $?
 "$cli" fill a.tsd white.tsd 3 3 --colour FFFFFF
