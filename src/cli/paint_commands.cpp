@@ -131,6 +131,37 @@ Rect drawSegments(Document& doc, ShapePainter& painter, ShapeKind kind, const st
   return all;
 }
 
+// The stroke-like options of shape; the complaint about a bad one, or null.
+const char* readToolOptions(const Options& o, int tool, ToolSettings& tools, DrawSettings& draw,
+                            std::optional<int>& layer, std::optional<int>& seed) {
+  int n = 0;
+  int32_t colour = 0;
+  uint32_t word = 0;
+  if (o.get("--size")) {
+    if (!parseInt(o.get("--size"), 1, 100, n)) return "--size is 1-100";
+    tools.setSize(tool, n);
+  }
+  if (o.get("--opacity")) {
+    if (!parseInt(o.get("--opacity"), 1, 255, n)) return "--opacity is 1-255";
+    tools.setAlpha(tool, n);
+  }
+  if (o.get("--colour")) {
+    if (!parseColour(o.get("--colour"), colour)) return "--colour is RRGGBB";
+    draw.drawCol1 = uint32_t(colour) & 0xFFFFFFu;
+  }
+  if (o.get("--option") && (!parseHexWord(o.get("--option"), word) || !setToolOptionWord(tools, tool, word)))
+    return "--option is the tool's option word in hexadecimal";
+  if (o.get("--layer")) {
+    if (!parseInt(o.get("--layer"), 0, 99, n)) return "--layer is 0-99";
+    layer = n;
+  }
+  if (o.get("--seed")) {
+    if (!parseInt(o.get("--seed"), 0, 2147483647, n)) return "--seed is a decimal number";
+    seed = n;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 int runShape(int argc, char** argv) {
@@ -141,7 +172,7 @@ int runShape(int argc, char** argv) {
                      "--layer", "--seed"},
                     {"--ctrl", "--shift"}, o))
     return usageError("shape takes the options --help lists");
-  int tool = 0, n = 0;
+  int tool = 0;
   if (!o.get("--tool") || !parseInt(o.get("--tool"), 0, kToolBurn, tool))
     return usageError("shape needs --tool 0-13");
   const KindRow* row = nullptr;
@@ -160,31 +191,8 @@ int runShape(int argc, char** argv) {
   ToolSettings tools;
   DrawSettings draw;
   draw.toolNo = tool;
-  int32_t colour = 0;
-  uint32_t word = 0;
-  if (o.get("--size")) {
-    if (!parseInt(o.get("--size"), 1, 100, n)) return usageError("--size is 1-100");
-    tools.setSize(tool, n);
-  }
-  if (o.get("--opacity")) {
-    if (!parseInt(o.get("--opacity"), 1, 255, n)) return usageError("--opacity is 1-255");
-    tools.setAlpha(tool, n);
-  }
-  if (o.get("--colour")) {
-    if (!parseColour(o.get("--colour"), colour)) return usageError("--colour is RRGGBB");
-    draw.drawCol1 = uint32_t(colour) & 0xFFFFFFu;
-  }
-  if (o.get("--option") && (!parseHexWord(o.get("--option"), word) || !setToolOptionWord(tools, tool, word)))
-    return usageError("--option is the tool's option word in hexadecimal");
   std::optional<int> layer, seed;
-  if (o.get("--layer")) {
-    if (!parseInt(o.get("--layer"), 0, 99, n)) return usageError("--layer is 0-99");
-    layer = n;
-  }
-  if (o.get("--seed")) {
-    if (!parseInt(o.get("--seed"), 0, 2147483647, n)) return usageError("--seed is a decimal number");
-    seed = n;
-  }
+  if (const char* bad = readToolOptions(o, tool, tools, draw, layer, seed)) return usageError(bad);
   return paintDocument(argv, layer, [&](Document& doc) {
     BrushEngine engine;
     if (!engine.init(seed ? std::optional<uint32_t>(uint32_t(*seed)) : std::nullopt))
