@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <thread>
 
 #include "document/document.h"
 #include "document/layer.h"
@@ -133,11 +134,20 @@ Rect drawGradient(Document& doc, const PixelGate& gate, std::mt19937& random,
   PixelGate g = gate;
   g.reference = &image;
   PixelEdit edit(doc, image.bounds());
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x) {
-      const int i = indexer.at(x, y);
-      if (i >= 0) applyPixelOp(kPixelOverKeepAlpha, g, random, image, x, y, table[size_t(i)]);
-    }
+  // Every pixel depends on itself alone: the lower half of the rows runs on a
+  // second thread with the same result.
+  auto rows = [&](int y0, int y1, std::mt19937& rng) {
+    for (int y = y0; y < y1; ++y)
+      for (int x = 0; x < image.width(); ++x) {
+        const int i = indexer.at(x, y);
+        if (i >= 0) applyPixelOp(kPixelOverKeepAlpha, g, rng, image, x, y, table[size_t(i)]);
+      }
+  };
+  const int half = image.height() / 2;
+  std::mt19937 second = random;
+  std::thread lower([&] { rows(half, image.height(), second); });
+  rows(0, half, random);
+  lower.join();
   edit.commit(PixelEdit::Unchanged::Record);
   return image.bounds();
 }
