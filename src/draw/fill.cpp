@@ -216,7 +216,11 @@ Rect fillAt(Document& doc, const PixelGate& gate, std::mt19937& random, const Fi
     bounds = bounds.united(columns.bounds);
   }
 
-  PixelEdit edit(doc, bounds);
+  // The reference has served: it becomes the layer's backup for the undo step
+  // (no canvas-sized allocation per fill).
+  ref.copyFrom(image);
+  PixelEdit edit(doc, ref);
+  edit.extend(bounds);
   const uint32_t maskMode = layer->maskMode;
   if (mode == FillMode::Normal) commitOver(image, doc.strokeBuffer, image, bounds, maskMode);
   else if (mode == FillMode::Fringe) commitReplace(image, doc.strokeBuffer, bounds, maskMode);

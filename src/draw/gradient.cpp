@@ -133,7 +133,12 @@ Rect drawGradient(Document& doc, const PixelGate& gate, std::mt19937& random,
   const GradientTable table = gradientTable(req.grad, req.c1, req.c2, req.opacity);
   PixelGate g = gate;
   g.reference = &image;
-  PixelEdit edit(doc, image.bounds());
+  // The document's layer backup holds the layer for the undo step.
+  Image32& backup = doc.layerBackup;
+  if (backup.width() != image.width() || backup.height() != image.height()) return {};
+  backup.copyFrom(image);
+  PixelEdit edit(doc, backup);
+  edit.extend(image.bounds());
   // Every pixel depends on itself alone: the lower half of the rows runs on a
   // second thread with the same result.
   auto rows = [&](int y0, int y1, std::mt19937& rng) {
