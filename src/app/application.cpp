@@ -1,11 +1,14 @@
 #include "app/application.h"
 
 #include "app/startup.h"
+#include "app/texture_model.h"
 #include "config/settings_file.h"
 
 namespace tessel {
 
-Application::Application() : view(document, screen, settings.view) {}
+Application::Application() : view(document, screen, settings.view) {
+  painting.input.textures = &brushTextures;
+}
 
 bool Application::createDefaultDocument() {
   return document.newImage(settings.defImgW, settings.defImgH, true);
@@ -66,6 +69,12 @@ void Application::loadSettings(const std::string& folder) {
   painting.load(config);
   loadPaletteSet(folder + "/palette.dat", palettes);
   textures.load(folder + "/texture.tst", false);
+  syncBrushTextures();
+}
+
+void Application::syncBrushTextures() {
+  brushTextures = brushTexturesOf(textures);
+  painting.input.textures = &brushTextures;
 }
 
 bool Application::saveSettings(const std::string& folder) {

@@ -22,7 +22,8 @@ CommandRange commandRange(int id) {
   return CommandRange::None;
 }
 
-bool panelBuilt(int panel) { return panel == 0 || panel == 1; }   // tools, tool options
+// Tools, tool options, palette, extended palette, texture, navigator.
+bool panelBuilt(int panel) { return panel == 0 || panel == 1 || (panel >= 3 && panel <= 6); }
 
 bool windowOnlyCommand(int id) {
   if (id >= cmd::kPanelFirst && id <= cmd::kPanelLast) return panelBuilt(id - cmd::kPanelFirst);

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "draw/tool_settings.h"
+#include "filters/colour_models.h"
 
 namespace tessel {
 
@@ -61,6 +62,14 @@ void drawSwatches(Image32& out, int width, const uint32_t* colours, int count,
     Rect r = layout.cellRect(marked);
     frame(out, {r.x - 1, r.y - 1, r.w + 2, r.h + 2}, kMarkOuter);
     frame(out, {r.x, r.y, r.w, r.h}, kMarkInner);
+  }
+}
+
+std::vector<uint32_t> exPaletteSwatches(int type, int& columns) {
+  switch (type) {
+    case 1: columns = kHsvSwatchColumns; return hsvVividSwatches();
+    case 2: columns = kHsvSwatchColumns; return hsvPaleSwatches();
+    default: columns = kHlsSwatchColumns; return hlsSwatches();
   }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "formats/palette_files.h"
 #include "image/image32.h"
@@ -23,6 +24,11 @@ struct SwatchLayout {
 // gets a frame. The image is recreated at width x the height the cells need.
 void drawSwatches(Image32& out, int width, const uint32_t* colours, int count,
                   const SwatchLayout& layout, int marked);
+
+// The extended palette's grids by type (0 "HLS (L+S)", 1 "HSV (鲜)",
+// 2 "HSV (淡)"; others as 0), row by row, with their column count.
+std::vector<uint32_t> exPaletteSwatches(int type, int& columns);
+constexpr int kExPaletteTypes = 3;
 
 // The palette panel without its window: tabs of up to 1024 colours, a click
 // picks into the current drawing colour, and the file actions. Failed file

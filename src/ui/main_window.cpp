@@ -157,6 +157,7 @@ void MainWindow::buildPanels() {
     panels_[size_t(n)] = p;
   }
   buildToolsPanel(panels_[kToolsPanel]);
+  buildContentPanels();
 }
 
 void MainWindow::buildToolsPanel(PanelWindow* panel) {
@@ -270,6 +271,7 @@ void MainWindow::storePlacement() {
   s.palette = corners(kPalettePanel);
   s.navigator = corners(kNavigatorPanel);
   s.imageViewer = corners(kImageViewerPanel);
+  storePanelSettings();
 }
 
 void MainWindow::refreshEnabled() {

@@ -14,6 +14,10 @@ namespace tessel {
 
 class Application;
 class CanvasWidget;
+class ExPalettePanel;
+class NavigatorPanel;
+class PalettePanel;
+class TexturePanel;
 class InfoBar;
 class PanelWindow;
 class Shell;
@@ -45,6 +49,12 @@ class MainWindow : public QMainWindow {
   InfoBar* infoBar() const { return infoBar_; }
   PanelWindow* panel(int n) const { return panels_[size_t(n)]; }
   QAction* action(int id) const;
+  // The navigator's picture again, when it is shown.
+  void refreshNavigator();
+  PalettePanel* palettePanel() const { return palette_; }
+  ExPalettePanel* exPalettePanel() const { return exPalette_; }
+  TexturePanel* texturePanel() const { return textures_; }
+  NavigatorPanel* navigatorPanel() const { return navigator_; }
   QMenu* zoomMenu() const { return zoomMenu_; }
 
  protected:
@@ -59,6 +69,9 @@ class MainWindow : public QMainWindow {
   void buildToolBar();
   void buildPanels();
   void buildToolsPanel(PanelWindow* panel);
+  void buildContentPanels();
+  void panelShown(int panel);
+  void storePanelSettings();
   QAction* makeAction(int id, const QString& label);
   void placeInfoBar();
   void togglePanel(int panel);
@@ -74,6 +87,10 @@ class MainWindow : public QMainWindow {
   QMenu* zoomMenu_ = nullptr;
   QMenu* recentMenu_ = nullptr;
   std::array<PanelWindow*, kPanelCount> panels_{};
+  PalettePanel* palette_ = nullptr;
+  ExPalettePanel* exPalette_ = nullptr;
+  TexturePanel* textures_ = nullptr;
+  NavigatorPanel* navigator_ = nullptr;
   std::map<int, QAction*> actions_;
   QRect normalGeometry_;
 };

@@ -44,7 +44,7 @@ void SwatchView::setColours(const uint32_t* colours, int count, SwatchLayout lay
 }
 
 void SwatchView::redraw() {
-  layout_.columns = std::max(1, (width() - 1) / (layout_.cellW + 1));
+  layout_.columns = fixedColumns > 0 ? fixedColumns : std::max(1, (width() - 1) / (layout_.cellW + 1));
   drawSwatches(image_, width(), colours_, colours_ ? count_ : 0, layout_, marked_);
   setMinimumHeight(image_.height());
   update();
@@ -62,7 +62,8 @@ void SwatchView::mousePressEvent(QMouseEvent* event) {
 }
 
 void SwatchView::resizeEvent(QResizeEvent*) {
-  const int columns = std::max(1, (width() - 1) / (layout_.cellW + 1));
+  const int columns =
+      fixedColumns > 0 ? fixedColumns : std::max(1, (width() - 1) / (layout_.cellW + 1));
   if (columns != layout_.columns || image_.width() != width()) redraw();
 }
 

@@ -56,6 +56,8 @@ class SwatchView : public QWidget {
   void setColours(const uint32_t* colours, int count, SwatchLayout layout, int marked);
   int indexAt(QPoint p) const { return layout_.indexAt(p.x(), p.y(), count_); }
   SwatchLayout& layout() { return layout_; }
+  // A grid of fixed width (0: as many columns as fit).
+  int fixedColumns = 0;
 
   std::function<void(int index, Qt::MouseButton)> clicked;
 

@@ -259,14 +259,20 @@ void QtShell::setTitle(const std::string& title) {
 void QtShell::documentReplaced() {
   app_.view.centreImage();
   app_.view.refreshAll();
-  if (window_) window_->refreshInfoBar();
+  if (window_) {
+    window_->refreshInfoBar();
+    window_->refreshNavigator();
+  }
 }
 
 void QtShell::refreshCanvas(const Rect& imageRect) { app_.view.refreshRect(imageRect); }
 
-// The layer panel and the navigator show nothing of the document yet.
+// The layer panel shows nothing of the document yet.
 void QtShell::refreshLayerPanel(int) {}
-void QtShell::refreshNavigator() {}
+
+void QtShell::refreshNavigator() {
+  if (window_) window_->refreshNavigator();
+}
 
 void QtShell::recentListsChanged() {
   if (window_) window_->rebuildRecentMenu();

@@ -141,3 +141,24 @@ TEST(NavigatorModel, ViewRectFollowsTheScroll) {
 
 }  // namespace
 }  // namespace tessel
+
+namespace tessel {
+namespace {
+
+TEST(ExPalette, GridsByType) {
+  int columns = 0;
+  std::vector<uint32_t> hls = exPaletteSwatches(0, columns);
+  EXPECT_EQ(columns, 2);
+  ASSERT_EQ(hls.size(), 30u);
+  EXPECT_EQ(hls[0], 0xFF0000u);   // hue 0, L 50 %, S 100 %
+  EXPECT_EQ(hls[1], 0x00FFFFu);   // hue 180
+  std::vector<uint32_t> vivid = exPaletteSwatches(1, columns);
+  EXPECT_EQ(columns, 13);
+  ASSERT_EQ(vivid.size(), 156u);
+  EXPECT_EQ(vivid[0], 0xFF0000u);   // S 100 %, V 100 %
+  EXPECT_EQ(exPaletteSwatches(2, columns).size(), 156u);
+  EXPECT_EQ(exPaletteSwatches(7, columns), hls);
+}
+
+}  // namespace
+}  // namespace tessel
