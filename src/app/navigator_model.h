@@ -1,10 +1,10 @@
 #pragma once
 #include "image/geometry.h"
 #include "image/image32.h"
+#include "view/canvas_view.h"
 
 namespace tessel {
 
-class CanvasView;
 
 // The navigator's overview: the composite scaled to fit the panel, keeping
 // its proportions, by sampling one source pixel per picture pixel, so a

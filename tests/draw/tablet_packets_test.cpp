@@ -60,7 +60,9 @@ TEST(TabletPackets, PressureIsNormalOverMaximumInSinglePrecision) {
     EXPECT_GT(t.pressureOf(packet(0, 0, 0, max + 5)), 1.0f);   // no clamping
   }
   TabletPackets none;
-  none.open(TabletContext{.maxPressure = 0});
+  TabletContext zero = smallContext();
+  zero.maxPressure = 0;
+  none.open(zero);
   EXPECT_EQ(none.pressureOf(packet(0, 0, 0, 512)), 0.5f);   // the 1024 default
 }
 
