@@ -22,8 +22,8 @@ CommandRange commandRange(int id) {
   return CommandRange::None;
 }
 
-// Tools, tool options, palette, extended palette, texture, navigator.
-bool panelBuilt(int panel) { return panel == 0 || panel == 1 || (panel >= 3 && panel <= 6); }
+// Every panel but the layers.
+bool panelBuilt(int panel) { return panel == 0 || panel == 1 || (panel >= 3 && panel <= 7); }
 
 bool windowOnlyCommand(int id) {
   if (id >= cmd::kPanelFirst && id <= cmd::kPanelLast) return panelBuilt(id - cmd::kPanelFirst);

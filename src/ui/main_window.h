@@ -15,6 +15,7 @@ namespace tessel {
 class Application;
 class CanvasWidget;
 class ExPalettePanel;
+class ImageViewerPanel;
 class NavigatorPanel;
 class PalettePanel;
 class TexturePanel;
@@ -55,6 +56,7 @@ class MainWindow : public QMainWindow {
   ExPalettePanel* exPalettePanel() const { return exPalette_; }
   TexturePanel* texturePanel() const { return textures_; }
   NavigatorPanel* navigatorPanel() const { return navigator_; }
+  ImageViewerPanel* imageViewerPanel() const { return viewer_; }
   QMenu* zoomMenu() const { return zoomMenu_; }
 
  protected:
@@ -91,6 +93,7 @@ class MainWindow : public QMainWindow {
   ExPalettePanel* exPalette_ = nullptr;
   TexturePanel* textures_ = nullptr;
   NavigatorPanel* navigator_ = nullptr;
+  ImageViewerPanel* viewer_ = nullptr;
   std::map<int, QAction*> actions_;
   QRect normalGeometry_;
 };

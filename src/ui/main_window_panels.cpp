@@ -1,10 +1,12 @@
-// The content of the palette, extended palette, texture and navigator panels.
+// The content of the palette, extended palette, texture, navigator and
+// image viewer panels.
 #include <QVBoxLayout>
 
 #include "app/application.h"
 #include "ui/canvas_widget.h"
 #include "ui/ex_palette_panel.h"
 #include "ui/main_window.h"
+#include "ui/image_viewer_panel.h"
 #include "ui/navigator_panel.h"
 #include "ui/palette_panel.h"
 #include "ui/panel_window.h"
@@ -45,6 +47,9 @@ void MainWindow::buildContentPanels() {
 
   navigator_ = new NavigatorPanel(app.document, app.view, panels_[kNavigatorPanel]);
   bareLayout(panels_[kNavigatorPanel])->addWidget(navigator_);
+  viewer_ = new ImageViewerPanel(app, panels_[kImageViewerPanel]);
+  bareLayout(panels_[kImageViewerPanel])->addWidget(viewer_);
+
   connect(canvas_, &CanvasWidget::viewChanged, navigator_, [this] {
     if (app_.panelVisible(kNavigatorPanel)) navigator_->refreshView();
   });
@@ -57,6 +62,7 @@ void MainWindow::refreshNavigator() {
 void MainWindow::panelShown(int n) {
   if (n == kNavigatorPanel) refreshNavigator();
   if (n == kTexturePanel && textures_) textures_->refresh();
+  if (n == kImageViewerPanel && viewer_ && !viewer_->folder().isEmpty()) viewer_->showFolder(viewer_->folder());
 }
 
 void MainWindow::storePanelSettings() {

@@ -162,3 +162,37 @@ TEST(ExPalette, GridsByType) {
 
 }  // namespace
 }  // namespace tessel
+
+#include "app/image_viewer_model.h"
+#include "formats/bmp_codec.h"
+
+namespace tessel {
+namespace {
+
+TEST(ImageViewerModel, ListsImagesAndShrinksThem) {
+  testing::TempDir dir;
+  Image32 img;
+  ASSERT_TRUE(img.create(8, 4));
+  img.fill(0xFF204060);
+  img.fillRect(0, 0, 4, 4, 0x00FFFFFF);   // transparent left half
+  ASSERT_TRUE(writeBmp(img, dir.file("x.Bmp")));
+  std::ofstream(dir.file("y.tsd")) << "TSLDATA broken";
+  std::ofstream(dir.file("z.txt")) << "text";
+  EXPECT_EQ(listViewerFiles(dir.path()), (std::vector<std::string>{"x.Bmp", "y.tsd"}));
+  EXPECT_TRUE(listViewerFiles(dir.file("missing")).empty());
+
+  Image32 thumb;
+  ASSERT_TRUE(shrinkToFit(img, 4, thumb));
+  ASSERT_EQ(thumb.width(), 4);
+  ASSERT_EQ(thumb.height(), 2);
+  EXPECT_EQ(thumb.at(0, 0), 0xFFFFFFFFu);   // transparent shows white
+  EXPECT_EQ(thumb.at(3, 1), 0xFF204060u);
+  ASSERT_TRUE(shrinkToFit(img, 100, thumb));   // not enlarged
+  EXPECT_EQ(thumb.width(), 8);
+  EXPECT_FALSE(loadThumbnail(dir.file("y.tsd"), 64, thumb));
+  EXPECT_FALSE(loadThumbnail(dir.file("z.txt"), 64, thumb));
+  EXPECT_TRUE(loadThumbnail(dir.file("x.Bmp"), 64, thumb));
+}
+
+}  // namespace
+}  // namespace tessel

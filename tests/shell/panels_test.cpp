@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QListWidgetItem>
+#include <fstream>
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -11,6 +13,8 @@
 #include "app/commands.h"
 #include "app/command_table.h"
 #include "draw/tool_traits.h"
+#include "formats/bmp_codec.h"
+#include "ui/image_viewer_panel.h"
 #include "ui/canvas_widget.h"
 #include "ui/ex_palette_panel.h"
 #include "ui/main_window.h"
@@ -48,7 +52,9 @@ class PanelsTest : public ::testing::Test {
   }
   // Shows the panel through its toggle command when it is hidden.
   static void show(MainWindow* w, Application& app, int panel) {
-    if (!app.panelVisible(panel)) ASSERT_TRUE(w->command(cmd::kPanelFirst + panel));
+    if (!app.panelVisible(panel)) {
+      ASSERT_TRUE(w->command(cmd::kPanelFirst + panel));
+    }
     ASSERT_TRUE(w->panel(panel)->isVisible());
   }
   QTemporaryDir home, temp;
@@ -172,6 +178,43 @@ TEST_F(PanelsTest, NavigatorShowsTheImageAndAClickScrollsTheView) {
   Point centre = app.view.imageFromView(app.view.clientWidth() / 2, app.view.clientHeight() / 2);
   EXPECT_NEAR(centre.x, 500, 2000 / pic.w + 2);
   EXPECT_NEAR(centre.y, 500, 1000 / pic.h + 2);
+  session.shutdown();
+}
+
+}  // namespace
+}  // namespace tessel
+
+namespace tessel {
+namespace {
+
+TEST_F(PanelsTest, ViewerListsAFolderAndOpensADoubleClickedFile) {
+  QTemporaryDir pictures;
+  ASSERT_TRUE(pictures.isValid());
+  const std::string dir = pictures.path().toStdString();
+  Image32 a, b;
+  ASSERT_TRUE(a.create(30, 20));
+  a.fill(0xFFFF0000);
+  ASSERT_TRUE(b.create(64, 48));
+  b.fill(0xFF00FF00);
+  ASSERT_TRUE(writeBmp(a, dir + "/a.bmp"));
+  ASSERT_TRUE(writeBmp(b, dir + "/B.BMP"));
+  std::ofstream(dir + "/notes.txt") << "not an image";
+  std::ofstream(dir + "/broken.png") << "not a png either";
+
+  Session session;
+  ASSERT_TRUE(session.start(QString()));
+  MainWindow* w = session.window();
+  Application& app = session.app();
+  show(w, app, kImageViewerPanel);
+  ImageViewerPanel* viewer = w->imageViewerPanel();
+  viewer->showFolder(pictures.path());
+  ASSERT_EQ(viewer->list()->count(), 3);   // B.BMP, a.bmp, broken.png
+  EXPECT_EQ(viewer->list()->item(0)->text(), QStringLiteral("B.BMP"));
+  QTRY_COMPARE_WITH_TIMEOUT(viewer->thumbnailsDone(), 3, 5000);
+  ASSERT_TRUE(viewer->openRow(0));
+  EXPECT_EQ(app.document.width(), 64);
+  EXPECT_EQ(app.document.height(), 48);
+  EXPECT_EQ(app.document.currentLayer()->image.at(5, 5), 0xFF00FF00u);
   session.shutdown();
 }
 
