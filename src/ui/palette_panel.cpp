@@ -19,6 +19,7 @@ namespace tessel {
 
 namespace {
 
+const char* const kEmptyHint = "右键单击: 添加当前颜色、导入色板";
 const char* const kAddColour = "添加当前颜色";
 const char* const kDeleteColour = "删除颜色";
 const char* const kNewTab = "新建标签";
@@ -54,6 +55,10 @@ void SwatchView::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.fillRect(rect(), QColor(0xC0, 0xC0, 0xC0));
   p.drawImage(0, 0, toPanelImage(image_));
+  if (count_ == 0 && !emptyHint.isEmpty()) {
+    p.setPen(QColor(0x40, 0x40, 0x40));
+    p.drawText(rect().adjusted(4, 4, -4, -4), Qt::AlignCenter | Qt::TextWordWrap, emptyHint);
+  }
 }
 
 void SwatchView::mousePressEvent(QMouseEvent* event) {
@@ -86,6 +91,7 @@ PalettePanel::PalettePanel(PaletteSet& set, DrawSettings& draw, int cellW, int c
   view_->setObjectName(QStringLiteral("paletteSwatches"));
   view_->layout().cellW = std::clamp(cellW, 4, 64);
   view_->layout().cellH = std::clamp(cellH, 4, 64);
+  view_->emptyHint = u(kEmptyHint);
   scroll->setWidget(view_);
   layout->addWidget(scroll, 1);
   for (int i = 0; i < kPaletteTabs; ++i) names_ << QString::number(i + 1);

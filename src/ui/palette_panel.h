@@ -58,6 +58,8 @@ class SwatchView : public QWidget {
   SwatchLayout& layout() { return layout_; }
   // A grid of fixed width (0: as many columns as fit).
   int fixedColumns = 0;
+  // Shown while there are no cells.
+  QString emptyHint;
 
   std::function<void(int index, Qt::MouseButton)> clicked;
 

@@ -23,6 +23,7 @@ const char* const kSaveLibrary = "保存纹理库...";
 const char* const kLibraryFilter = "纹理库(*.tst)";
 const char* const kImageFilter = "图像文件 (*.bmp *.png *.jpg *.jpeg *.gif)";
 constexpr int kThumb = 40;
+const char* const kEmptyHint = "右键单击: 添加纹理、打开纹理库";
 
 QString u(const char* s) { return QString::fromUtf8(s); }
 
@@ -54,6 +55,7 @@ TexturePanel::TexturePanel(Application& app, QWidget* parent) : QWidget(parent),
   list_->setResizeMode(QListView::Adjust);
   list_->setMovement(QListView::Static);
   list_->setUniformItemSizes(true);
+  list_->setWordWrap(true);
   list_->setContextMenuPolicy(Qt::NoContextMenu);
   layout->addWidget(list_);
   connect(list_, &QListWidget::currentRowChanged, this, [this](int row) {
@@ -70,8 +72,13 @@ void TexturePanel::refresh() {
     auto* item = new QListWidgetItem(thumbnail(t), QString::number(i), list_);
     item->setToolTip(QStringLiteral("%1: %2 x %3").arg(i).arg(t.width).arg(t.height));
   }
+  list_->setToolTip(app_.textures.count() == 0 ? u(kEmptyHint) : QString());
+  if (app_.textures.count() == 0) {
+    auto* hint = new QListWidgetItem(u(kEmptyHint), list_);
+    hint->setFlags(Qt::NoItemFlags);
+  }
   const int sel = app_.painting.draw.textureSel;
-  if (sel >= 0 && sel < list_->count()) list_->setCurrentRow(sel);
+  if (sel >= 0 && sel < app_.textures.count()) list_->setCurrentRow(sel);
 }
 
 void TexturePanel::choose(int index) {
