@@ -67,3 +67,38 @@ void BM_NavigatorPictureMemcpy(benchmark::State& state) {
 BENCHMARK(BM_NavigatorPictureMemcpy);
 
 }  // namespace
+
+// One image viewer thumbnail of a 4500 x 4500 file (decode and shrink);
+// a screenful is about 12 of them.
+#include <cstdio>
+#include <string>
+
+#include "app/image_viewer_model.h"
+#include "formats/bmp_codec.h"
+#include "formats/png_codec.h"
+
+namespace {
+
+const std::string& bigFile(bool png) {
+  static std::string paths[2];
+  std::string& p = paths[png ? 1 : 0];
+  if (p.empty()) {
+    NavSetup& s = setup();
+    p = std::string("/tmp/tessel_bench_thumb.") + (png ? "png" : "bmp");
+    const bool ok = png ? writePng(s.composite, p, 6, false, -1) : writeBmp(s.composite, p);
+    if (!ok) p = "/nonexistent";
+  }
+  return p;
+}
+
+void BM_ViewerThumbnail(benchmark::State& state) {
+  const std::string& path = bigFile(state.range(0) != 0);
+  Image32 thumb;
+  for (auto _ : state) {
+    if (!loadThumbnail(path, 72, thumb)) return state.SkipWithError("no file");
+    benchmark::DoNotOptimize(thumb.row(0));
+  }
+}
+BENCHMARK(BM_ViewerThumbnail)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -30,6 +30,9 @@ void NavigatorPanel::paintEvent(QPaintEvent*) {
   p.fillRect(rect(), QColor(0x80, 0x80, 0x80));
   const Rect pr = model_.pictureRect();
   p.drawImage(pr.x, pr.y, toPanelImage(model_.picture()));
+  // A frame, so a white picture stands apart from a white canvas beside it.
+  p.setPen(QColor(0x40, 0x40, 0x40));
+  p.drawRect(rect().adjusted(0, 0, -1, -1));
   const Rect v = model_.viewRect(view_);
   if (v.w > 0) {
     p.setPen(QColor(0xFF, 0x00, 0x00));

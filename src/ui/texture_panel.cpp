@@ -61,6 +61,10 @@ TexturePanel::TexturePanel(Application& app, QWidget* parent) : QWidget(parent),
   connect(list_, &QListWidget::currentRowChanged, this, [this](int row) {
     if (row >= 0) choose(row);
   });
+  // A click on the texture already chosen still switches textures on.
+  connect(list_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+    choose(list_->row(item));
+  });
   refresh();
 }
 

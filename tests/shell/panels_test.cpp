@@ -220,3 +220,32 @@ TEST_F(PanelsTest, ViewerListsAFolderAndOpensADoubleClickedFile) {
 
 }  // namespace
 }  // namespace tessel
+
+namespace tessel {
+namespace {
+
+TEST_F(PanelsTest, ClickOnTheChosenTextureSwitchesTexturesOn) {
+  Session session;
+  ASSERT_TRUE(session.start(QString()));
+  MainWindow* w = session.window();
+  Application& app = session.app();
+  show(w, app, kTexturePanel);
+  Image32 dark;
+  ASSERT_TRUE(dark.create(8, 8));
+  dark.fill(0xFF000000);
+  ASSERT_TRUE(app.textures.addTexture(dark, -1));
+  app.syncBrushTextures();
+  TexturePanel* panel = w->texturePanel();
+  panel->refresh();
+  app.painting.draw.textureOn = false;
+  QListWidget* list = panel->list();
+  ASSERT_EQ(list->currentRow(), 0);
+  const QRect r = list->visualItemRect(list->item(0));
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
+  EXPECT_TRUE(app.painting.draw.textureOn);
+  EXPECT_EQ(app.painting.draw.textureSel, 0);
+  session.shutdown();
+}
+
+}  // namespace
+}  // namespace tessel
