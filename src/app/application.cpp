@@ -2,11 +2,14 @@
 
 #include "app/selection_commands.h"
 #include "app/startup.h"
+#include "app/texture_model.h"
 #include "config/settings_file.h"
 
 namespace tessel {
 
-Application::Application() : view(document, screen, settings.view) {}
+Application::Application() : view(document, screen, settings.view) {
+  painting.input.textures = &brushTextures;
+}
 
 bool Application::createDefaultDocument() {
   return document.newImage(settings.defImgW, settings.defImgH, true);
@@ -68,6 +71,12 @@ void Application::loadSettings(const std::string& folder) {
   painting.load(config);
   loadPaletteSet(folder + "/palette.dat", palettes);
   textures.load(folder + "/texture.tst", false);
+  syncBrushTextures();
+}
+
+void Application::syncBrushTextures() {
+  brushTextures = brushTexturesOf(textures);
+  painting.input.textures = &brushTextures;
 }
 
 bool Application::saveSettings(const std::string& folder) {

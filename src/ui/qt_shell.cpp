@@ -301,7 +301,10 @@ void QtShell::documentReplaced() {
   app_.view.centreImage();
   app_.view.refreshAll();
   refreshLayerPanel(-1);
-  if (window_) window_->refreshInfoBar();
+  if (window_) {
+    window_->refreshInfoBar();
+    window_->refreshNavigator();
+  }
 }
 
 void QtShell::refreshCanvas(const Rect& imageRect) { app_.view.refreshRect(imageRect); }
@@ -311,8 +314,9 @@ void QtShell::refreshLayerPanel(int row) {
   if (auto* panel = window_->panel(kLayerPanel)->findChild<LayerPanel*>()) panel->refresh(row);
 }
 
-// The navigator panel is not built; nothing shows the composite elsewhere.
-void QtShell::refreshNavigator() {}
+void QtShell::refreshNavigator() {
+  if (window_) window_->refreshNavigator();
+}
 
 bool QtShell::askLayerSettings(std::string& name, int& opacityPercent) {
   LayerSettingsDialog dialog(window_);
