@@ -14,6 +14,8 @@ namespace tessel {
 class Image32;
 class FilterDialogModel;
 class FilterPreviewSession;
+class KeyTable;
+struct EnvSettings;
 
 enum class Answer { Yes, No, Cancel };
 enum class MessageIcon { Information, Warning, Error, Question };
@@ -104,6 +106,11 @@ class Shell {
                                FilterPreviewSession& session) = 0;
   // Replace colour: the colour replaced and its replacement, 0x00RRGGBB. True for OK.
   virtual bool askReplaceColours(Pixel& from, Pixel& to) = 0;
+  // Environment settings (three tabs), key assignments, the preferred save
+  // folder and format (0-6 as in the Save dialog): edited in place, true for OK.
+  virtual bool askEnvSettings(EnvSettings& env) = 0;
+  virtual bool askKeyAssignments(KeyTable& keys) = 0;
+  virtual bool askPreferredSave(std::string& folder, int& formatIndex) = 0;
 
   // Refresh notifications.
   virtual void setTitle(const std::string& title) = 0;

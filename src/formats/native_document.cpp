@@ -408,6 +408,51 @@ void unpackLayerFlags(uint8_t packed, uint8_t& flags, uint8_t& maskMode) {
   maskMode = (packed & 0x08) ? 3 : uint8_t((packed >> 1) & 3);
 }
 
+namespace {
+
+// Records come bottom first; the list is read from the top, as the document's.
+int finishSummary(DocumentSummary& summary, const NativeHeader& h, int result) {
+  std::reverse(summary.layers.begin(), summary.layers.end());
+  summary.current = h.current < summary.layers.size() ? h.current : 0;
+  return result;
+}
+
+}  // namespace
+
+int readDocumentSummary(const std::string& path, DocumentSummary& summary) {
+  summary = {};
+  File file;
+  if (!file.openRead(path)) return kReadCannotOpen;
+  NativeHeader h;
+  if (int r = readNativeHeader(file, h); r != kReadOk) return r;
+  uint32_t previewBytes = 0, recordHeader = 0;
+  if (!file.skip(4) || !file.readU32LE(previewBytes) || !file.skip(previewBytes)) return kReadFormatError;
+  if (!file.readU32LE(recordHeader) || recordHeader < kNativeRecordHeader) return kReadFormatError;
+  summary.width = h.width;
+  summary.height = h.height;
+  summary.nameCounter = h.nameCounter;
+  const size_t pixelBytes = size_t(h.width) * h.height * 4;
+  for (int i = 0; i < h.layerCount; ++i) {
+    // The reader stops at the layer list's limit.
+    if (i == kMaxLayers) return kReadOutOfMemory;
+    // As the reader, a layer whose record breaks stays listed with what was read of it.
+    uint8_t record[kNativeRecordHeader];
+    uint32_t compressed = 0;
+    Layer fields;
+    fields.setNameBytes("Layer0");   // what a freshly added layer is called while the counter is 0
+    bool headed = file.readAll(record, sizeof record);
+    if (headed) applyRecordFields(record, fields);
+    LayerSummary& l = summary.layers.emplace_back();
+    std::memcpy(l.name, fields.name, sizeof l.name);
+    l.blendMode = fields.blendMode, l.opacity = fields.opacity;
+    l.maskMode = fields.maskMode, l.flags = fields.flags;
+    if (!headed || !file.skip(recordHeader - kNativeRecordHeader) || !file.readU32LE(compressed) ||
+        !inflateFromFileDiscarding(file, pixelBytes, compressed))
+      return finishSummary(summary, h, kReadDecompressFailed);
+  }
+  return finishSummary(summary, h, kReadOk);
+}
+
 int readDocument(const std::string& path, Document& document, Progress* progress) {
   File file;
   if (!file.openRead(path)) return kReadCannotOpen;

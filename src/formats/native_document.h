@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "formats/file.h"
 #include "image/image32.h"
@@ -53,6 +54,21 @@ bool writeDocumentTo(File& file, Document& document, Progress* progress);
 // caller's and one helper) with the same bytes and results as on one; tests
 // switch that off to compare.
 void setNativeDocumentLanes(bool enabled);
+// What a document's headers say, without its pixels.
+struct LayerSummary {
+  char name[32] = {};
+  uint8_t blendMode = 0, opacity = 0, maskMode = 0, flags = 0;
+};
+struct DocumentSummary {
+  int width = 0, height = 0, current = 0, nameCounter = 0;
+  std::vector<LayerSummary> layers;
+};
+// Reads the header and the layer records as readDocument does, with the same
+// codes, checking each layer's stream without keeping its pixels, so memory
+// stays small whatever the canvas. On code 5 the layers before the broken
+// one are listed.
+int readDocumentSummary(const std::string& path, DocumentSummary& summary);
+
 // The preview image only; false unless the file is native with a non-empty preview.
 bool readPreview(const std::string& path, Image32& image);
 
