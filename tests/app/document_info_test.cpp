@@ -63,7 +63,9 @@ TEST(DocumentSummary, MatchesAFullReadForWholeBrokenAndCutFiles) {
     std::string full = fullReadJson(path, fullCode);
     int code = readDocumentSummary(path, summary);
     ASSERT_EQ(code, fullCode) << n;
-    if (code == kReadOk || code == kReadDecompressFailed) EXPECT_EQ(documentInfoJson(summary), full) << n;
+    if (code == kReadOk || code == kReadDecompressFailed) {
+      EXPECT_EQ(documentInfoJson(summary), full) << n;
+    }
   }
   NativeLayerSpec understated = b;
   understated.sizeDelta = -3;
