@@ -92,11 +92,12 @@ bool parseSaveOptions(int argc, char** argv, int first, ImageSaveOptions& option
 }  // namespace
 
 int runInfo(int argc, char** argv) {
-  if (argc != 3) return usageError("info takes one file");
+  bool check = argc == 4 && std::strcmp(argv[3], "--check-streams") == 0;
+  if (argc != 3 && !check) return usageError("info takes one file");
   // A native document answers from its headers: no layer is inflated into memory.
   if (equalsIgnoreCase(fileExtension(argv[2]), "tsd")) {
     DocumentSummary summary;
-    int code = readDocumentSummary(argv[2], summary);
+    int code = readDocumentSummary(argv[2], summary, check);
     if (code != kReadOk) std::fprintf(stderr, "%s\n", loadResultMessage(code).c_str());
     if (code != kReadOk && code != kReadDecompressFailed) return 1;
     std::printf("%s\n", documentInfoJson(summary).c_str());

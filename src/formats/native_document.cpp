@@ -417,9 +417,60 @@ int finishSummary(DocumentSummary& summary, const NativeHeader& h, int result) {
   return result;
 }
 
+// The fields of one record as the reader leaves them in a freshly added layer.
+LayerSummary& addSummaryLayer(DocumentSummary& summary, const uint8_t* record) {
+  Layer fields;
+  fields.setNameBytes("Layer0");   // what an added layer is called while the counter is 0
+  if (record) applyRecordFields(record, fields);
+  LayerSummary& l = summary.layers.emplace_back();
+  std::memcpy(l.name, fields.name, sizeof l.name);
+  l.blendMode = fields.blendMode, l.opacity = fields.opacity;
+  l.maskMode = fields.maskMode, l.flags = fields.flags;
+  return l;
+}
+
+bool zlibHeaderValid(uint8_t cmf, uint8_t flg) {
+  return (cmf & 0x0F) == 8 && (cmf >> 4) <= 7 && (cmf * 256 + flg) % 31 == 0 && !(flg & 0x20);
+}
+
+// Steps from record to record by the stored stream sizes without inflating.
+// True only when that walk adds up: every stream starts like one and the
+// last ends where the file does; anything else needs the exact walk.
+bool summaryFromSizes(File& file, const NativeHeader& h, uint32_t recordHeader, DocumentSummary& summary) {
+  if (h.layerCount > kMaxLayers) return false;
+  for (int i = 0; i < h.layerCount; ++i) {
+    uint8_t record[kNativeRecordHeader], head[2];
+    uint32_t compressed = 0;
+    if (!file.readAll(record, sizeof record) || !file.skip(recordHeader - kNativeRecordHeader) ||
+        !file.readU32LE(compressed) || compressed < 6 || !file.readAll(head, 2) ||
+        !zlibHeaderValid(head[0], head[1]) || file.position() + compressed - 2 > file.size() ||
+        !file.skip(compressed - 2))
+      return false;
+    addSummaryLayer(summary, record);
+  }
+  return file.position() == file.size();
+}
+
+// Inflates every stream through a small window, as Open would read it.
+int summaryByInflating(File& file, const NativeHeader& h, uint32_t recordHeader, DocumentSummary& summary) {
+  const size_t pixelBytes = size_t(h.width) * h.height * 4;
+  for (int i = 0; i < h.layerCount; ++i) {
+    if (i == kMaxLayers) return kReadOutOfMemory;   // the reader stops at the list's limit
+    uint8_t record[kNativeRecordHeader];
+    uint32_t compressed = 0;
+    bool headed = file.readAll(record, sizeof record);
+    // As the reader, a layer whose record breaks stays listed with what was read of it.
+    addSummaryLayer(summary, headed ? record : nullptr);
+    if (!headed || !file.skip(recordHeader - kNativeRecordHeader) || !file.readU32LE(compressed) ||
+        !inflateFromFileDiscarding(file, pixelBytes, compressed))
+      return finishSummary(summary, h, kReadDecompressFailed);
+  }
+  return finishSummary(summary, h, kReadOk);
+}
+
 }  // namespace
 
-int readDocumentSummary(const std::string& path, DocumentSummary& summary) {
+int readDocumentSummary(const std::string& path, DocumentSummary& summary, bool checkStreams) {
   summary = {};
   File file;
   if (!file.openRead(path)) return kReadCannotOpen;
@@ -431,26 +482,11 @@ int readDocumentSummary(const std::string& path, DocumentSummary& summary) {
   summary.width = h.width;
   summary.height = h.height;
   summary.nameCounter = h.nameCounter;
-  const size_t pixelBytes = size_t(h.width) * h.height * 4;
-  for (int i = 0; i < h.layerCount; ++i) {
-    // The reader stops at the layer list's limit.
-    if (i == kMaxLayers) return kReadOutOfMemory;
-    // As the reader, a layer whose record breaks stays listed with what was read of it.
-    uint8_t record[kNativeRecordHeader];
-    uint32_t compressed = 0;
-    Layer fields;
-    fields.setNameBytes("Layer0");   // what a freshly added layer is called while the counter is 0
-    bool headed = file.readAll(record, sizeof record);
-    if (headed) applyRecordFields(record, fields);
-    LayerSummary& l = summary.layers.emplace_back();
-    std::memcpy(l.name, fields.name, sizeof l.name);
-    l.blendMode = fields.blendMode, l.opacity = fields.opacity;
-    l.maskMode = fields.maskMode, l.flags = fields.flags;
-    if (!headed || !file.skip(recordHeader - kNativeRecordHeader) || !file.readU32LE(compressed) ||
-        !inflateFromFileDiscarding(file, pixelBytes, compressed))
-      return finishSummary(summary, h, kReadDecompressFailed);
-  }
-  return finishSummary(summary, h, kReadOk);
+  const int64_t firstRecord = file.position();
+  if (!checkStreams && summaryFromSizes(file, h, recordHeader, summary)) return finishSummary(summary, h, kReadOk);
+  summary.layers.clear();
+  if (!file.seek(firstRecord)) return kReadCannotOpen;
+  return summaryByInflating(file, h, recordHeader, summary);
 }
 
 int readDocument(const std::string& path, Document& document, Progress* progress) {

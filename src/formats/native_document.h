@@ -63,11 +63,12 @@ struct DocumentSummary {
   int width = 0, height = 0, current = 0, nameCounter = 0;
   std::vector<LayerSummary> layers;
 };
-// Reads the header and the layer records as readDocument does, with the same
-// codes, checking each layer's stream without keeping its pixels, so memory
-// stays small whatever the canvas. On code 5 the layers before the broken
-// one are listed.
-int readDocumentSummary(const std::string& path, DocumentSummary& summary);
+// The header and the layer records with readDocument's codes and layers,
+// never holding pixels. The stored stream sizes lead from record to record
+// when they add up to the file; otherwise, or with checkStreams, every stream
+// is inflated through a small window to find where it ends and whether it is
+// whole (on code 5 the layers up to the broken one are listed, as Open keeps them).
+int readDocumentSummary(const std::string& path, DocumentSummary& summary, bool checkStreams = false);
 
 // The preview image only; false unless the file is native with a non-empty preview.
 bool readPreview(const std::string& path, Image32& image);

@@ -63,6 +63,9 @@ TEST(DocumentSummary, MatchesAFullReadForWholeBrokenAndCutFiles) {
     std::string full = fullReadJson(path, fullCode);
     int code = readDocumentSummary(path, summary);
     ASSERT_EQ(code, fullCode) << n;
+    DocumentSummary checked;
+    ASSERT_EQ(readDocumentSummary(path, checked, true), fullCode) << n;
+    EXPECT_EQ(documentInfoJson(checked), documentInfoJson(summary)) << n;
     if (code == kReadOk || code == kReadDecompressFailed) {
       EXPECT_EQ(documentInfoJson(summary), full) << n;
     }
@@ -77,6 +80,32 @@ TEST(DocumentSummary, MatchesAFullReadForWholeBrokenAndCutFiles) {
   EXPECT_EQ(readDocumentSummary(dir.file("u.tsd"), summary), kReadDecompressFailed);
   EXPECT_EQ(summary.layers.size(), 2u);
   EXPECT_EQ(documentInfoJson(summary), full);
+}
+
+// A stream whose sizes add up but whose check sum is wrong passes the header
+// walk; checking the streams finds it as Open would.
+TEST(DocumentSummary, BrokenStreamInsideIsFoundWhenStreamsAreChecked) {
+  using namespace testing;
+  TempDir dir;
+  NativeFileLayout layout;
+  layout.width = 5;
+  layout.height = 4;
+  NativeLayerSpec good, bad;
+  good.pixels.assign(20, 0xFF010203);
+  bad.stream = {0x78, 0x01, 0x01, 80, 0, 0xAF, 0xFF};   // one stored block of 80 bytes
+  bad.stream.insert(bad.stream.end(), 80, 0x11);
+  bad.stream.insert(bad.stream.end(), {0, 0, 0, 0});    // wrong Adler-32
+  layout.layers = {good, bad, good};
+  std::string path = dir.file("bad.tsd");
+  writeBytes(path, buildNative(layout));
+  DocumentSummary quick, checked;
+  EXPECT_EQ(readDocumentSummary(path, quick), kReadOk);
+  EXPECT_EQ(quick.layers.size(), 3u);
+  int fullCode = 0;
+  std::string full = fullReadJson(path, fullCode);
+  EXPECT_EQ(fullCode, kReadDecompressFailed);
+  EXPECT_EQ(readDocumentSummary(path, checked, true), kReadDecompressFailed);
+  EXPECT_EQ(documentInfoJson(checked), full);
 }
 
 TEST(DocumentSummary, RefusesWhatTheReaderRefuses) {
