@@ -40,6 +40,8 @@ void fillFromList(QComboBox* box, const char* list, int current) {
 
 QDialogButtonBox* okCancel(QDialog* dialog) {
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+  buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
+  buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
   QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
   QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
   return buttons;
@@ -173,6 +175,7 @@ KeyAssignDialog::KeyAssignDialog(const KeyTable& keys, QWidget* parent)
   table_ = new QTableWidget(int(rows_.size()), 2, this);
   table_->setHorizontalHeaderLabels({QStringLiteral("功能"), QStringLiteral("按键")});
   table_->verticalHeader()->hide();
+  table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
   table_->horizontalHeader()->setStretchLastSection(true);
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->setSelectionMode(QAbstractItemView::SingleSelection);
