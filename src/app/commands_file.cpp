@@ -2,9 +2,13 @@
 #include "app/application.h"
 #include "app/command_table.h"
 #include "app/commands.h"
+#include "app/env_settings.h"
+#include "app/shell.h"
 
 namespace tessel {
 namespace {
+
+constexpr int kLastSaveFormat = 6;   // tsd, psd, bmp, png, jpg, gif, vrw
 
 // The open/save flow exists once a shell is attached.
 bool hasFiles(const Application& app) { return app.files != nullptr; }
@@ -24,6 +28,23 @@ void openFromRecentFolder(Application& app, Shell&, int id) {
 void quickSave(Application& app, Shell&, int id) {
   app.files->quickSave(id - cmd::kQuickSaveFirst + 1);
 }
+// The settings dialogs edit copies; OK hands them over.
+void envSettings(Application& app, Shell& shell, int) {
+  EnvSettings env = envSettingsOf(app.config);
+  if (shell.askEnvSettings(env)) applyEnvSettings(app, env);
+}
+void keySettings(Application& app, Shell& shell, int) {
+  KeyTable keys = app.keys;
+  if (shell.askKeyAssignments(keys)) app.keys = keys;
+}
+void preferredSaveSettings(Application& app, Shell& shell, int) {
+  std::string folder = app.config.fixSaveDir;
+  int format = app.config.fixSaveOpt & 0xF;
+  if (format > kLastSaveFormat) format = 0;
+  if (!shell.askPreferredSave(folder, format) || format < 0 || format > kLastSaveFormat) return;
+  app.config.fixSaveDir = folder;
+  app.config.fixSaveOpt = (app.config.fixSaveOpt & ~0xF) | format;
+}
 // The window asks about unsaved changes as it closes.
 void exitProgram(Application&, Shell& shell, int) { shell.requestClose(); }
 
@@ -38,6 +59,9 @@ constexpr Command kRows[] = {
     {cmd::kRecentFolderFirst, cmd::kRecentFolderLast, hasFiles, openFromRecentFolder},
     {cmd::kQuickSaveFirst, cmd::kQuickSaveLast, hasFiles, quickSave},
     {cmd::kExit, cmd::kExit, nullptr, exitProgram},
+    {cmd::kEnvSettings, cmd::kEnvSettings, nullptr, envSettings},
+    {cmd::kKeySettings, cmd::kKeySettings, nullptr, keySettings},
+    {cmd::kPreferredSaveSettings, cmd::kPreferredSaveSettings, nullptr, preferredSaveSettings},
 };
 
 }  // namespace

@@ -152,12 +152,6 @@ bool OpenSaveFlow::openDropped(const std::vector<std::string>& paths) {
   return ok;
 }
 
-bool OpenSaveFlow::openCommandLine(const std::string& argument) {
-  std::string path = argument;
-  if (path.size() >= 2 && path.front() == '"' && path.back() == '"') path = path.substr(1, path.size() - 2);
-  return !path.empty() && openFile(path);
-}
-
 bool OpenSaveFlow::openFile(const std::string& path) {
   LoadOutcome outcome;
   int code = shell_.runWithProgress([&](Progress& progress) {

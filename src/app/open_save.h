@@ -46,7 +46,6 @@ class OpenSaveFlow {
   bool openFromRecentFolder(int n);         // 3200 + n
   bool openRecentFile(int n);               // 3100 + n
   bool openDropped(const std::vector<std::string>& paths);
-  bool openCommandLine(const std::string& argument);
   // Loads behind the progress dialog and reports the result; no question first.
   bool openFile(const std::string& path);
 

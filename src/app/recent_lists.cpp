@@ -47,12 +47,12 @@ std::string recentSizeText(uint32_t size) {
 namespace {
 
 template <size_t N>
-void appendNumbered(std::vector<MenuEntry>& menu, const std::array<std::string, N>& list, int firstCommand) {
+void appendNumbered(std::vector<PopupEntry>& menu, const std::array<std::string, N>& list, int firstCommand) {
   for (size_t n = 0; n < N; ++n) {
     if (list[n].empty()) continue;
     char prefix[16];
     std::snprintf(prefix, sizeof prefix, "&%d ", int(n));
-    MenuEntry entry{firstCommand + int(n), prefix};
+    PopupEntry entry{firstCommand + int(n), prefix};
     entry.text.append(list[n]);
     menu.push_back(std::move(entry));
   }
@@ -60,21 +60,21 @@ void appendNumbered(std::vector<MenuEntry>& menu, const std::array<std::string, 
 
 }  // namespace
 
-std::vector<MenuEntry> recentFileMenu(const Settings& settings) {
-  std::vector<MenuEntry> menu;
+std::vector<PopupEntry> recentFileMenu(const Settings& settings) {
+  std::vector<PopupEntry> menu;
   appendNumbered(menu, settings.recentFiles, kCmdRecentFile);
   return menu;
 }
 
-std::vector<MenuEntry> recentFolderMenu(const Settings& settings) {
-  std::vector<MenuEntry> menu;
+std::vector<PopupEntry> recentFolderMenu(const Settings& settings) {
+  std::vector<PopupEntry> menu;
   appendNumbered(menu, settings.recentDirs, kCmdRecentFolder);
   return menu;
 }
 
-std::vector<MenuEntry> quickSaveMenu(const Settings& settings) {
+std::vector<PopupEntry> quickSaveMenu(const Settings& settings) {
   static const char* const kNames[] = {"PSD", "BMP", "PNG", "JPEG", "GIF"};
-  std::vector<MenuEntry> menu;
+  std::vector<PopupEntry> menu;
   for (int k = 0; k < 5; ++k) {
     char text[64];
     std::snprintf(text, sizeof text, kQuickSaveFormat, kNames[k]);

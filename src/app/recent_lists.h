@@ -31,14 +31,14 @@ void pushRecentSize(std::array<uint32_t, kNewSizeRecentCount>& sizes, uint32_t s
 // How the New dialog's size menu shows one: "%dx%d".
 std::string recentSizeText(uint32_t size);
 
-struct MenuEntry {
+struct PopupEntry {
   int command = 0;     // 0: separator
   std::string text;
 };
 // "&%d " and the path for every non-empty entry, command 3100 + n.
-std::vector<MenuEntry> recentFileMenu(const Settings& settings);
-std::vector<MenuEntry> recentFolderMenu(const Settings& settings);
+std::vector<PopupEntry> recentFileMenu(const Settings& settings);
+std::vector<PopupEntry> recentFolderMenu(const Settings& settings);
 // "保存为PSD" ... "保存为GIF", a separator, then the recent folders.
-std::vector<MenuEntry> quickSaveMenu(const Settings& settings);
+std::vector<PopupEntry> quickSaveMenu(const Settings& settings);
 
 }  // namespace tessel

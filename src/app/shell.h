@@ -16,6 +16,8 @@ class FilterDialogModel;
 class FilterPreviewSession;
 struct ScaleModel;
 enum class DibResult;
+class KeyTable;
+struct EnvSettings;
 
 enum class Answer { Yes, No, Cancel };
 enum class MessageIcon { Information, Warning, Error, Question };
@@ -134,6 +136,11 @@ class Shell {
                                FilterPreviewSession& session) = 0;
   // Replace colour: the colour replaced and its replacement, 0x00RRGGBB. True for OK.
   virtual bool askReplaceColours(Pixel& from, Pixel& to) = 0;
+  // Environment settings (three tabs), key assignments, the preferred save
+  // folder and format (0-6 as in the Save dialog): edited in place, true for OK.
+  virtual bool askEnvSettings(EnvSettings& env) = 0;
+  virtual bool askKeyAssignments(KeyTable& keys) = 0;
+  virtual bool askPreferredSave(std::string& folder, int& formatIndex) = 0;
 
   // Refresh notifications.
   virtual void setTitle(const std::string& title) = 0;

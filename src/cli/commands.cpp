@@ -76,7 +76,8 @@ bool parseSaveOptions(int argc, char** argv, int first, ImageSaveOptions& option
     } else if (arg == "--png-level" && hasValue) {
       if (!parseInt(argv[++i], 0, 9, options.pngLevel)) return false;
     } else if (arg == "--jpeg-quality" && hasValue) {
-      if (!parseInt(argv[++i], 1, 100, options.jpegQuality)) return false;
+      // JPEGComp's low byte; the writer takes below 1 as 1 and above 100 as 100.
+      if (!parseInt(argv[++i], 0, 255, options.jpegQuality)) return false;
     } else if (arg == "--gif-transparent" && hasValue) {
       if (!parseColour(argv[++i], options.gifTransparent)) return false;
     } else if (arg == "--png-transparent" && hasValue) {
@@ -91,7 +92,17 @@ bool parseSaveOptions(int argc, char** argv, int first, ImageSaveOptions& option
 }  // namespace
 
 int runInfo(int argc, char** argv) {
-  if (argc != 3) return usageError("info takes one file");
+  bool check = argc == 4 && std::strcmp(argv[3], "--check-streams") == 0;
+  if (argc != 3 && !check) return usageError("info takes one file");
+  // A native document answers from its headers: no layer is inflated into memory.
+  if (equalsIgnoreCase(fileExtension(argv[2]), "tsd")) {
+    DocumentSummary summary;
+    int code = readDocumentSummary(argv[2], summary, check);
+    if (code != kReadOk) std::fprintf(stderr, "%s\n", loadResultMessage(code).c_str());
+    if (code != kReadOk && code != kReadDecompressFailed) return 1;
+    std::printf("%s\n", documentInfoJson(summary).c_str());
+    return 0;
+  }
   Document document;
   LoadOutcome outcome;
   if (!load(argv[2], document, outcome)) return 1;

@@ -225,7 +225,8 @@ bool CanvasInput::freehandPress(const InputState& in) {
 
 void CanvasInput::move(int source, const InputState& in) {
   DragPoint s = sampleOf(in);
-  view_.setCursorImagePoint({int(std::floor(s.ix)), int(std::floor(s.iy))});
+  // Mirrored, the whole pixel under the cursor is width - 1 - x, not width - x.
+  view_.setCursorImagePoint({s.mirrored ? s.px : int(std::floor(s.ix)), int(std::floor(s.iy))});
   if (drag_ && source == source_) drag_->move(s, in);
 }
 

@@ -38,9 +38,9 @@ bool covered(const Document& doc, int x, int y) {
 
 bool CanvasInput::imagePoint(int& x, int& y) const {
   if (cur_.ix < 0 || cur_.iy < 0) return false;
-  x = int(cur_.ix);
-  y = int(cur_.iy);
-  return x < doc_.width() && y < doc_.height();
+  x = cur_.px;
+  y = cur_.py;
+  return x >= 0 && x < doc_.width() && y < doc_.height();
 }
 
 void CanvasInput::notifyColour() {

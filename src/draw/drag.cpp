@@ -13,7 +13,15 @@ DragPoint DragContext::pointAt(double cx, double cy, float pressure) const {
   double f = 100.0 / view.zoom();
   s.ix = f * (view.scrollX() - view.centreX() + cx);
   s.iy = f * (view.scrollY() - view.centreY() + cy);
-  if (view.mirrored()) s.ix = doc.width() - s.ix;
+  s.px = int(s.ix);
+  s.py = int(s.iy);
+  // The exact position mirrors about the image's edge, a whole pixel about
+  // the last column: at zoom 100 width - x would name the pixel to the right.
+  s.mirrored = view.mirrored();
+  if (s.mirrored) {
+    s.ix = doc.width() - s.ix;
+    s.px = doc.width() - 1 - s.px;
+  }
   s.pressure = pressure;
   return s;
 }

@@ -55,11 +55,13 @@ struct InputHooks {
 // One pointer sample of a drag.
 struct DragPoint {
   double cx = 0, cy = 0;   // client
-  double ix = 0, iy = 0;   // image, with fractions
+  double ix = 0, iy = 0;   // image, with fractions (mirrored as width - x)
+  int px = 0, py = 0;       // the pixel under it (mirrored as width - 1 - x)
+  bool mirrored = false;
   float pressure = 1.0f;
 
   Point client() const { return {int(cx), int(cy)}; }
-  Point image() const { return {int(ix), int(iy)}; }
+  Point image() const { return {px, py}; }
 };
 
 // Everything a drag works on, owned by the canvas input.

@@ -10,6 +10,9 @@ namespace tessel {
 
 StrokeSample StrokeDrag::sampleOf(const DragPoint& p) {
   PointF at{p.ix, p.iy};
+  // The pixel tools truncate the sample; in a mirrored view a whole-numbered
+  // width - x must land on width - 1 - x, the pixel under the cursor.
+  if (pixelRoute_ && p.mirrored) at.x = std::nextafter(at.x, -1e300);
   if (floorPoints_) at = {std::floor(at.x), std::floor(at.y)};
   if (guide_) at = guide_->apply(at);
   return {at.x, at.y, p.pressure};
@@ -17,6 +20,9 @@ StrokeSample StrokeDrag::sampleOf(const DragPoint& p) {
 
 bool StrokeDrag::begin(const DragPoint& p) {
   Rect changed;
+  const StrokeRoute route = toolTraits(ctx_.draw.toolNo).route;
+  pixelRoute_ = route == StrokeRoute::PixelFreehand || route == StrokeRoute::OnePixelLine ||
+                route == StrokeRoute::Finger;
   guide_.reset();
   const GuideKind kind = ctx_.options.guide;
   if (kind != GuideKind::None) {

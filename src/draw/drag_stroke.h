@@ -32,6 +32,7 @@ class StrokeDrag : public Drag {
   DragPoint last_;
   std::optional<GuideStroke> guide_;
   bool floorPoints_ = false;   // pixel tools take the guide from whole pixels
+  bool pixelRoute_ = false;    // the route truncates samples to pixels
 };
 
 }  // namespace tessel

@@ -408,6 +408,87 @@ void unpackLayerFlags(uint8_t packed, uint8_t& flags, uint8_t& maskMode) {
   maskMode = (packed & 0x08) ? 3 : uint8_t((packed >> 1) & 3);
 }
 
+namespace {
+
+// Records come bottom first; the list is read from the top, as the document's.
+int finishSummary(DocumentSummary& summary, const NativeHeader& h, int result) {
+  std::reverse(summary.layers.begin(), summary.layers.end());
+  summary.current = h.current < summary.layers.size() ? h.current : 0;
+  return result;
+}
+
+// The fields of one record as the reader leaves them in a freshly added layer.
+LayerSummary& addSummaryLayer(DocumentSummary& summary, const uint8_t* record) {
+  Layer fields;
+  fields.setNameBytes("Layer0");   // what an added layer is called while the counter is 0
+  if (record) applyRecordFields(record, fields);
+  LayerSummary& l = summary.layers.emplace_back();
+  std::memcpy(l.name, fields.name, sizeof l.name);
+  l.blendMode = fields.blendMode, l.opacity = fields.opacity;
+  l.maskMode = fields.maskMode, l.flags = fields.flags;
+  return l;
+}
+
+bool zlibHeaderValid(uint8_t cmf, uint8_t flg) {
+  return (cmf & 0x0F) == 8 && (cmf >> 4) <= 7 && (cmf * 256 + flg) % 31 == 0 && !(flg & 0x20);
+}
+
+// Steps from record to record by the stored stream sizes without inflating.
+// True only when that walk adds up: every stream starts like one and the
+// last ends where the file does; anything else needs the exact walk.
+bool summaryFromSizes(File& file, const NativeHeader& h, uint32_t recordHeader, DocumentSummary& summary) {
+  if (h.layerCount > kMaxLayers) return false;
+  for (int i = 0; i < h.layerCount; ++i) {
+    uint8_t record[kNativeRecordHeader], head[2];
+    uint32_t compressed = 0;
+    if (!file.readAll(record, sizeof record) || !file.skip(recordHeader - kNativeRecordHeader) ||
+        !file.readU32LE(compressed) || compressed < 6 || !file.readAll(head, 2) ||
+        !zlibHeaderValid(head[0], head[1]) || file.position() + compressed - 2 > file.size() ||
+        !file.skip(compressed - 2))
+      return false;
+    addSummaryLayer(summary, record);
+  }
+  return file.position() == file.size();
+}
+
+// Inflates every stream through a small window, as Open would read it.
+int summaryByInflating(File& file, const NativeHeader& h, uint32_t recordHeader, DocumentSummary& summary) {
+  const size_t pixelBytes = size_t(h.width) * h.height * 4;
+  for (int i = 0; i < h.layerCount; ++i) {
+    if (i == kMaxLayers) return kReadOutOfMemory;   // the reader stops at the list's limit
+    uint8_t record[kNativeRecordHeader];
+    uint32_t compressed = 0;
+    bool headed = file.readAll(record, sizeof record);
+    // As the reader, a layer whose record breaks stays listed with what was read of it.
+    addSummaryLayer(summary, headed ? record : nullptr);
+    if (!headed || !file.skip(recordHeader - kNativeRecordHeader) || !file.readU32LE(compressed) ||
+        !inflateFromFileDiscarding(file, pixelBytes, compressed))
+      return finishSummary(summary, h, kReadDecompressFailed);
+  }
+  return finishSummary(summary, h, kReadOk);
+}
+
+}  // namespace
+
+int readDocumentSummary(const std::string& path, DocumentSummary& summary, bool checkStreams) {
+  summary = {};
+  File file;
+  if (!file.openRead(path)) return kReadCannotOpen;
+  NativeHeader h;
+  if (int r = readNativeHeader(file, h); r != kReadOk) return r;
+  uint32_t previewBytes = 0, recordHeader = 0;
+  if (!file.skip(4) || !file.readU32LE(previewBytes) || !file.skip(previewBytes)) return kReadFormatError;
+  if (!file.readU32LE(recordHeader) || recordHeader < kNativeRecordHeader) return kReadFormatError;
+  summary.width = h.width;
+  summary.height = h.height;
+  summary.nameCounter = h.nameCounter;
+  const int64_t firstRecord = file.position();
+  if (!checkStreams && summaryFromSizes(file, h, recordHeader, summary)) return finishSummary(summary, h, kReadOk);
+  summary.layers.clear();
+  if (!file.seek(firstRecord)) return kReadCannotOpen;
+  return summaryByInflating(file, h, recordHeader, summary);
+}
+
 int readDocument(const std::string& path, Document& document, Progress* progress) {
   File file;
   if (!file.openRead(path)) return kReadCannotOpen;

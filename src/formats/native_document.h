@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "formats/file.h"
 #include "image/image32.h"
@@ -53,6 +54,22 @@ bool writeDocumentTo(File& file, Document& document, Progress* progress);
 // caller's and one helper) with the same bytes and results as on one; tests
 // switch that off to compare.
 void setNativeDocumentLanes(bool enabled);
+// What a document's headers say, without its pixels.
+struct LayerSummary {
+  char name[32] = {};
+  uint8_t blendMode = 0, opacity = 0, maskMode = 0, flags = 0;
+};
+struct DocumentSummary {
+  int width = 0, height = 0, current = 0, nameCounter = 0;
+  std::vector<LayerSummary> layers;
+};
+// The header and the layer records with readDocument's codes and layers,
+// never holding pixels. The stored stream sizes lead from record to record
+// when they add up to the file; otherwise, or with checkStreams, every stream
+// is inflated through a small window to find where it ends and whether it is
+// whole (on code 5 the layers up to the broken one are listed, as Open keeps them).
+int readDocumentSummary(const std::string& path, DocumentSummary& summary, bool checkStreams = false);
+
 // The preview image only; false unless the file is native with a non-empty preview.
 bool readPreview(const std::string& path, Image32& image);
 

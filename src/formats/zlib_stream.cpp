@@ -1,5 +1,7 @@
 #include "formats/zlib_stream.h"
 
+#include <vector>
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -91,8 +93,10 @@ uint32_t deflateToSink(const uint8_t* source, size_t count, int level, Progress*
 namespace {
 
 // inflateFromFile's loop over any source of compressed bytes.
+// With a window the output goes round and round through window bytes at
+// destination, so only the stream's validity and length count.
 bool inflateFrom(const std::function<size_t(uint8_t*, size_t)>& read, uint32_t compressedSize,
-                 uint8_t* destination, size_t destinationSize, InflateResult& result) {
+                 uint8_t* destination, size_t destinationSize, InflateResult& result, size_t window = 0) {
   result = {};
   Inflater inflater;
   if (!inflater.ok()) return false;
@@ -122,8 +126,8 @@ bool inflateFrom(const std::function<size_t(uint8_t*, size_t)>& read, uint32_t c
         z.next_out = &probe;
         z.avail_out = 1;
       } else {
-        size_t run = std::min(destinationSize - produced, kMaxZlibRun);
-        z.next_out = destination + produced;
+        size_t run = std::min(destinationSize - produced, window ? window : kMaxZlibRun);
+        z.next_out = window ? destination : destination + produced;
         z.avail_out = uInt(run);
         produced += run;
       }
@@ -150,6 +154,15 @@ bool inflateFromFile(File& file, uint8_t* destination, size_t destinationSize, u
                    destinationSize, result))
     return false;
   // Leave the file just after what the stream used.
+  return result.unused == 0 || file.seekBy(-int64_t(result.unused));
+}
+
+bool inflateFromFileDiscarding(File& file, size_t destinationSize, uint32_t compressedSize) {
+  std::vector<uint8_t> window(kZlibChunk * 8);
+  InflateResult result;
+  if (!inflateFrom([&](uint8_t* buffer, size_t n) { return file.read(buffer, n); }, compressedSize,
+                   window.data(), destinationSize, result, window.size()))
+    return false;
   return result.unused == 0 || file.seekBy(-int64_t(result.unused));
 }
 

@@ -29,6 +29,10 @@ uint32_t deflateToSink(const uint8_t* source, size_t count, int level, Progress*
 // destination as it was. The file is left just after the bytes zlib consumed.
 bool inflateFromFile(File& file, uint8_t* destination, size_t destinationSize, uint32_t compressedSize);
 
+// The same without keeping the output: checks that the stream is whole and
+// inflates to at most destinationSize bytes, in little memory.
+bool inflateFromFileDiscarding(File& file, size_t destinationSize, uint32_t compressedSize);
+
 // The same from offset on with positional reads, which leave the file's
 // position alone, so another thread may use the file meanwhile. Also reports
 // how many bytes the stream used and how many reached the destination (on

@@ -32,9 +32,10 @@ inline constexpr const char* kBlendModeNames[21] = {
     "正常", "正片叠底", "相加", "相减", "滤色", "叠加", "柔光", "强光", "颜色减淡", "颜色加深", "线性加深",
     "亮光", "线性光", "点光", "差值", "变亮", "变暗", "色相", "饱和度", "颜色", "明度",
 };
-// The layer panel's tool bar tooltips (string 20001), in button order.
+// The layer panel's tool bar tooltips (string 20001), in button order; the
+// layer actions' own names.
 inline constexpr const char* kLayerToolTips[9] = {
-    "新建图层", "复制图层", "删除图层", "向下合并", "上移", "下移", "图层属性", "全部显示", "只显示当前图层",
+    "新建", "克隆", "删除", "向下合并", "上移", "下移", "设置", "全部可见", "只显示当前图层",
 };
 inline constexpr const char* kMaskModeNames[4] = {"无蒙板", "透明部分", "不透明部分", "α蒙板"};
 inline constexpr const char* kFillReference = "填充判定元";

@@ -75,9 +75,27 @@ void CanvasWidget::paintEvent(QPaintEvent* event) {
   }
 }
 
+namespace {
+
+// True while the view shows the image as centreImage placed it.
+bool centred(const CanvasView& view, const Document& doc) {
+  auto at = [&](int64_t side, int centre, int client) {
+    return std::max(0, (int(side * view.zoom() / 100) + 2 * centre - client) / 2);
+  };
+  return view.scrollX() == at(doc.width(), view.centreX(), view.clientWidth()) &&
+         view.scrollY() == at(doc.height(), view.centreY(), view.clientHeight());
+}
+
+}  // namespace
+
 void CanvasWidget::resizeEvent(QResizeEvent* event) {
   QAbstractScrollArea::resizeEvent(event);
+  // The window reaches its size in steps (placement, then maximising). Kept
+  // by its centre pixel, an image centred on an odd height would end a pixel
+  // off on an even one, so a view nobody has moved is centred again.
+  bool wasCentred = centred(app_.view, app_.document);
   app_.view.setClientSize(viewport()->width(), viewport()->height());
+  if (wasCentred) app_.view.centreImage();
 }
 
 void CanvasWidget::scrollContentsBy(int, int) {

@@ -7,9 +7,11 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 #include "app/application.h"
+#include "app/recent_lists.h"
 #include "app/commands.h"
 #include "app/filter_commands.h"
 #include "app/startup.h"
@@ -124,8 +126,18 @@ void MainWindow::buildToolBar() {
     return a;
   };
   button(40001, is::kNew, QStringLiteral("新建"));
-  button(40002, is::kOpen, QStringLiteral("打开"));
-  button(40004, is::kSave, QStringLiteral("保存"));
+  // Open and Save carry an arrow for the recent folders and the quick saves.
+  auto withPopup = [&](QAction* a, bool saving) {
+    QMenu*& menu = saving ? savePopup_ : openPopup_;
+    menu = new QMenu(this);
+    connect(menu, &QMenu::aboutToShow, this, [this, saving] { fillFilePopup(filePopup(saving), saving); });
+    if (auto* b = qobject_cast<QToolButton*>(toolBar_->widgetForAction(a))) {
+      b->setMenu(menu);
+      b->setPopupMode(QToolButton::MenuButtonPopup);
+    }
+  };
+  withPopup(button(40002, is::kOpen, QStringLiteral("打开")), false);
+  withPopup(button(40004, is::kSave, QStringLiteral("保存")), true);
   toolBar_->addSeparator();
   button(40050, is::kUndo, QStringLiteral("撤销"));
   button(40051, is::kRedo, QStringLiteral("重做"));
@@ -237,17 +249,51 @@ void MainWindow::bringToFront() {
   }
 }
 
+namespace {
+
+// "&n " stays the mnemonic; an ampersand in the path is shown as itself.
+QString menuText(const std::string& text) {
+  size_t space = text.find(' ');
+  if (text.empty() || text.front() != '&' || space == std::string::npos) return QString::fromStdString(text);
+  QString path = QString::fromStdString(text.substr(space + 1));
+  path.replace(QLatin1Char('&'), QStringLiteral("&&"));
+  return QString::fromStdString(text.substr(0, space + 1)) + path;
+}
+
+void fillMenu(QMenu* menu, const std::vector<PopupEntry>& entries, const std::function<void(int)>& run) {
+  menu->clear();
+  for (const PopupEntry& e : entries) {
+    if (e.command == 0) {
+      menu->addSeparator();
+      continue;
+    }
+    QAction* a = menu->addAction(menuText(e.text));
+    const int id = e.command;
+    QObject::connect(a, &QAction::triggered, menu, [run, id] { run(id); });
+  }
+}
+
+}  // namespace
+
 void MainWindow::rebuildRecentMenu() {
   if (!recentMenu_) return;
-  recentMenu_->clear();
-  for (int n = 0; n < kRecentFileCount; ++n) {
-    const std::string& path = app_.config.recentFiles[size_t(n)];
-    if (path.empty()) continue;
-    QAction* a = recentMenu_->addAction(QString::fromStdString(path));
-    const int id = 3100 + n;
-    connect(a, &QAction::triggered, this, [this, id] { command(id); });
-  }
+  fillMenu(recentMenu_, recentFileMenu(app_.config), [this](int id) { command(id); });
   recentMenu_->setEnabled(!recentMenu_->isEmpty());
+}
+
+void MainWindow::fillFilePopup(QMenu* menu, bool saving) {
+  if (!saving) {
+    fillMenu(menu, recentFolderMenu(app_.config), [this](int id) { command(id); });
+    return;
+  }
+  // While the save pop-up is open a recent folder is where to save.
+  fillMenu(menu, quickSaveMenu(app_.config), [this](int id) {
+    if (id >= cmd::kRecentFolderFirst && id <= cmd::kRecentFolderLast && app_.files) {
+      app_.files->saveToRecentFolder(id - cmd::kRecentFolderFirst);
+    } else {
+      command(id);
+    }
+  });
 }
 
 void MainWindow::storePlacement() {

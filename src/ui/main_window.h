@@ -58,6 +58,11 @@ class MainWindow : public QMainWindow {
   NavigatorPanel* navigatorPanel() const { return navigator_; }
   ImageViewerPanel* imageViewerPanel() const { return viewer_; }
   QMenu* zoomMenu() const { return zoomMenu_; }
+  // The Open button's recent-folder pop-up and the Save button's quick-save
+  // pop-up, filled as they open; recentMenu() is the File menu's list.
+  QMenu* filePopup(bool saving) const { return saving ? savePopup_ : openPopup_; }
+  QMenu* recentMenu() const { return recentMenu_; }
+  void fillFilePopup(QMenu* menu, bool saving);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -88,6 +93,8 @@ class MainWindow : public QMainWindow {
   QToolBar* toolBar_ = nullptr;
   QMenu* zoomMenu_ = nullptr;
   QMenu* recentMenu_ = nullptr;
+  QMenu* openPopup_ = nullptr;
+  QMenu* savePopup_ = nullptr;
   std::array<PanelWindow*, kPanelCount> panels_{};
   PalettePanel* palette_ = nullptr;
   ExPalettePanel* exPalette_ = nullptr;

@@ -33,6 +33,7 @@
 #include "ui/png_options_dialog.h"
 #include "ui/layer_panel.h"
 #include "ui/layer_settings_dialog.h"
+#include "ui/settings_dialog.h"
 #include "ui/main_window.h"
 #include "ui/panel_window.h"
 #include "resources/strings.h"
@@ -111,6 +112,30 @@ bool QtShell::askReplaceColours(Pixel& from, Pixel& to) {
   return true;
 }
 
+bool QtShell::askEnvSettings(EnvSettings& env) {
+  EnvSettingsDialog dialog(env, window_);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  env = dialog.values();
+  return true;
+}
+
+bool QtShell::askKeyAssignments(KeyTable& keys) {
+  KeyAssignDialog dialog(keys, window_);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  keys = dialog.keys();
+  return true;
+}
+
+bool QtShell::askPreferredSave(std::string& folder, int& formatIndex) {
+  QStringList formats;
+  for (const char* name : kFormatNames) formats << QString::fromUtf8(name);
+  PreferredSaveDialog dialog(q(folder), formatIndex, formats, window_);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  folder = dialog.folder().toStdString();
+  formatIndex = dialog.formatIndex();
+  return true;
+}
+
 void QtShell::showMessage(const std::string& text, const std::string& caption, MessageIcon icon) {
   QMessageBox box(boxIcon(icon), captionOr(caption), q(text), QMessageBox::Ok, window_);
   box.exec();
@@ -130,34 +155,10 @@ bool QtShell::askYesNo(const std::string& text, const std::string& caption, Mess
 }
 
 bool QtShell::askNewImageSize(int& width, int& height, const std::vector<uint32_t>& recentSizes) {
-  QDialog dialog(window_);
-  dialog.setWindowTitle(QStringLiteral("新建"));
-  auto* form = new QFormLayout(&dialog);
-  auto* recent = new QComboBox(&dialog);
-  for (uint32_t size : recentSizes) {
-    if (size) recent->addItem(QString::asprintf("%dx%d", int(size >> 16), int(size & 0xFFFF)), size);
-  }
-  auto* w = new QSpinBox(&dialog);
-  auto* h = new QSpinBox(&dialog);
-  w->setRange(1, kMaxCanvasSize);
-  h->setRange(1, kMaxCanvasSize);
-  w->setValue(width);
-  h->setValue(height);
-  QObject::connect(recent, &QComboBox::activated, &dialog, [=](int i) {
-    uint32_t size = recent->itemData(i).toUInt();
-    w->setValue(int(size >> 16));
-    h->setValue(int(size & 0xFFFF));
-  });
-  form->addRow(QStringLiteral("最近"), recent);
-  form->addRow(QStringLiteral("宽度"), w);
-  form->addRow(QStringLiteral("高度"), h);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-  form->addRow(buttons);
-  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  NewImageDialog dialog(width, height, recentSizes, window_);
   if (dialog.exec() != QDialog::Accepted) return false;
-  width = w->value();
-  height = h->value();
+  width = dialog.width();
+  height = dialog.height();
   return true;
 }
 

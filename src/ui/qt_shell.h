@@ -43,6 +43,9 @@ class QtShell : public Shell {
   bool runLevelsDialog(FilterValues& values, const std::array<uint32_t, 256>& histogram,
                        FilterPreviewSession& session) override;
   bool askReplaceColours(Pixel& from, Pixel& to) override;
+  bool askEnvSettings(EnvSettings& env) override;
+  bool askKeyAssignments(KeyTable& keys) override;
+  bool askPreferredSave(std::string& folder, int& formatIndex) override;
   void setTitle(const std::string& title) override;
   void documentReplaced() override;
   void refreshCanvas(const Rect& imageRect) override;

@@ -46,6 +46,9 @@ TEST(CommandsTest, OnlyBuiltActionsAreAvailable) {
   EXPECT_FALSE(commandAvailable(3255));   // quick save has five formats
   EXPECT_FALSE(commandAvailable(40158));
   EXPECT_FALSE(commandAvailable(40201));   // no homepage address
+  EXPECT_TRUE(commandAvailable(40008));    // environment settings
+  EXPECT_TRUE(commandAvailable(40009));    // key assignments
+  EXPECT_TRUE(commandAvailable(40013));    // preferred folder and format
   EXPECT_TRUE(commandAvailable(41000));    // the filters
   EXPECT_FALSE(commandAvailable(12345));
 }
@@ -115,6 +118,15 @@ TEST(CommandsTest, LayerMenuAndZoomPresets) {
   EXPECT_TRUE(balanced);
   EXPECT_EQ(items.size(), 15u);
   EXPECT_EQ(items.count(42315), 1u);
+  // The layer actions carry the names the layer panel's menu gives them.
+  EXPECT_EQ(items[42300], "新建");
+  EXPECT_EQ(items[42301], "从文件新建");
+  EXPECT_EQ(items[42302], "克隆");
+  EXPECT_EQ(items[42303], "删除");
+  EXPECT_EQ(items[42315], "合并可见图层(保持透明度)");
+  EXPECT_EQ(items[42316], "合并为新图层(保持透明度)");
+  EXPECT_EQ(items[42308], "设置");
+  EXPECT_EQ(items[42310], "全部可见");
   ASSERT_EQ(zoomPresets().size(), 14u);
   EXPECT_EQ(zoomPresets()[0], 25);
   EXPECT_EQ(zoomPresets()[13], 2000);

@@ -7,7 +7,9 @@
 #include <tuple>
 #include <vector>
 
+#include "app/env_settings.h"
 #include "app/filter_commands.h"
+#include "config/key_table.h"
 #include "app/open_save.h"
 #include "app/progress_worker.h"
 #include "app/scale_model.h"
@@ -59,6 +61,12 @@ class FakeShell : public Shell {
   std::deque<std::pair<int, bool>> rotateAngles;
   std::deque<std::array<int, 4>> selectionRects;  // left, top, right, bottom
   std::vector<ScaleModel> scaleOffered;
+  // Settings dialogs: each answer edits what the dialog was offered; none queued: cancel.
+  std::deque<std::function<void(EnvSettings&)>> envAnswers;
+  std::deque<std::function<void(KeyTable&)>> keyAnswers;
+  std::deque<std::pair<std::string, int>> preferredAnswers;
+  std::vector<EnvSettings> envOffered;
+  std::vector<std::pair<std::string, int>> preferredOffered;
 
   std::vector<std::string> messages, questions, titles, openFolders, programFiles;
   std::vector<GridSettings> gridOffered;
@@ -235,6 +243,26 @@ class FakeShell : public Shell {
     auto answer = take(replaceAnswers, std::optional<std::pair<Pixel, Pixel>>());
     if (answer) std::tie(from, to) = *answer;
     return answer.has_value();
+  }
+  bool askEnvSettings(EnvSettings& env) override { return answerWith(envAnswers, env, envOffered); }
+  bool askKeyAssignments(KeyTable& keys) override {
+    std::vector<KeyTable> offered;
+    return answerWith(keyAnswers, keys, offered);
+  }
+  bool askPreferredSave(std::string& folder, int& formatIndex) override {
+    preferredOffered.emplace_back(folder, formatIndex);
+    if (preferredAnswers.empty()) return false;
+    std::tie(folder, formatIndex) = preferredAnswers.front();
+    preferredAnswers.pop_front();
+    return true;
+  }
+  template <typename T>
+  static bool answerWith(std::deque<std::function<void(T&)>>& answers, T& value, std::vector<T>& offered) {
+    offered.push_back(value);
+    if (answers.empty()) return false;
+    answers.front()(value);
+    answers.pop_front();
+    return true;
   }
   void setTitle(const std::string& title) override { titles.push_back(title); }
   void documentReplaced() override { ++replaced; }

@@ -141,7 +141,7 @@ TEST_F(OpenSaveTest, OpeningTheSameFileTwiceKeepsItOnceAtTheFront) {
   ASSERT_TRUE(flow.openFile(b));
   ASSERT_TRUE(flow.openFile(a));
   EXPECT_EQ(recentFiles(), (std::vector<std::string>{a, b}));
-  std::vector<MenuEntry> menu = recentFileMenu(settings);
+  std::vector<PopupEntry> menu = recentFileMenu(settings);
   ASSERT_EQ(menu.size(), 2u);
   EXPECT_EQ(menu[0].command, 3100);
   EXPECT_EQ(menu[0].text, "&0 " + a);
@@ -437,15 +437,12 @@ TEST_F(OpenSaveTest, ExitAsksOnlyWhenTheOptionIsSet) {
   EXPECT_EQ(shell.questions.size(), 1u);
 }
 
-TEST_F(OpenSaveTest, DroppedFilesOpenTheFirstAndCommandLineLosesItsQuotes) {
+TEST_F(OpenSaveTest, DroppedFilesOpenTheFirst) {
   std::string a = nativeFile("a.tsd", 1), b = nativeFile("b.tsd", 2);
   EXPECT_TRUE(flow.openDropped({a, b}));
   EXPECT_EQ(flow.currentPath(), a);
   EXPECT_EQ(shell.fronted, 1);
   EXPECT_EQ(recentFiles().size(), 1u);
-  EXPECT_TRUE(flow.openCommandLine("\"" + b + "\""));
-  EXPECT_EQ(flow.currentPath(), b);
-  EXPECT_FALSE(flow.openCommandLine("\"\""));
   EXPECT_FALSE(flow.openDropped({}));
 }
 
@@ -493,7 +490,7 @@ TEST(RecentLists, SizesAndMenus) {
   Settings s;
   s.recentDirs[0] = "/a";
   s.recentDirs[3] = "/d";
-  std::vector<MenuEntry> menu = quickSaveMenu(s);
+  std::vector<PopupEntry> menu = quickSaveMenu(s);
   ASSERT_EQ(menu.size(), 8u);
   EXPECT_EQ(menu[0].text, "保存为PSD");
   EXPECT_EQ(menu[0].command, 3250);

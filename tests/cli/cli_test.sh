@@ -32,6 +32,11 @@ check "cropped" 20x10 "$(size h.tsd)"
 check "thumbnail fits" 20x15 "$(size thumb.png)"
 "$cli" thumbnail b.tsd thumb.png 0 2>/dev/null;                 check "thumbnail size 0" 2 $?
 "$cli" convert b.tsd b.psd && "$cli" convert b.psd b2.tsd;      check "psd round trip" 0 $?
+"$cli" convert b.tsd q0.jpg --jpeg-quality 0;                   check "jpeg quality 0" 0 $?
+"$cli" convert b.tsd q255.jpg --jpeg-quality 255;               check "jpeg quality 255" 0 $?
+"$cli" convert b.tsd q1.jpg --jpeg-quality 1 && cmp -s q0.jpg q1.jpg; check "quality 0 writes as 1" 0 $?
+"$cli" convert b.tsd q.jpg --jpeg-quality 256 2>/dev/null;       check "jpeg quality 256" 2 $?
+"$cli" convert b.tsd q.png --png-level 10 2>/dev/null;           check "png level 10" 2 $?
 "$cli" filters | grep -q '^gaussian-blur';                      check "filters lists" 0 $?
 "$cli" filter no-such-filter a.tsd x.tsd 2>/dev/null;           check "unknown filter" 2 $?
 "$cli" filter gamma gamma=x a.tsd x.tsd 2>/dev/null;            check "bad parameter" 2 $?

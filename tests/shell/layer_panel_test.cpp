@@ -102,7 +102,9 @@ TEST_F(LayerPanelTest, ShownAtStartAndToggled) {
   EXPECT_FALSE(w->panel(kLayerPanel)->isVisible());
   w->action(40152)->trigger();
   EXPECT_TRUE(w->panel(kLayerPanel)->isVisible());
-  EXPECT_EQ(panel->toolButton(0)->toolTip(), QStringLiteral("新建图层"));
+  EXPECT_EQ(panel->toolButton(0)->toolTip(), QStringLiteral("新建"));
+  EXPECT_EQ(panel->toolButton(6)->toolTip(), QStringLiteral("设置"));
+  EXPECT_EQ(panel->toolButton(7)->toolTip(), QStringLiteral("全部可见"));
   EXPECT_EQ(panel->blendList()->count(), 21);
 }
 
