@@ -43,7 +43,7 @@ bool openRow(int op, const DabRow& row, const int* alphaBy, Pixel rgb, std::mt19
       return true;
     case kPixelOver:
     case kPixelOverKeepAlpha:
-      eachCovered(row, alphaBy, [rgb](Pixel* p, int a) { overPixel(p, rgb, a, false); });
+      overRow(row.pixels, row.cov, row.n, alphaBy, rgb);
       return true;
     case kPixelMax:
       eachCovered(row, alphaBy, [rgb](Pixel* p, int a) {

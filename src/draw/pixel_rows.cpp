@@ -23,6 +23,12 @@ __m128i roundToByte(__m128 v) {
   return _mm_or_si128(_mm_andnot_si128(over, r), _mm_and_si128(over, _mm_set1_epi32(255)));
 }
 
+// withAlpha's rule: alpha 0 gives the stored transparent pixel.
+__m128i transparentWhereZero(__m128i alpha, __m128i px) {
+  __m128i none = _mm_cmpeq_epi32(alpha, _mm_setzero_si128());
+  return _mm_or_si128(_mm_and_si128(none, _mm_set1_epi32(int(kTransparent))), _mm_andnot_si128(none, px));
+}
+
 // Four pixels of smudgePixel; lanes with area 0 are replaced by the caller's choice below.
 void smudgeFour(Pixel* p, Pixel* k, __m128 fa, __m128 oneMinusFa, bool alphaMask) {
   const __m128i zero = _mm_setzero_si128();
@@ -43,7 +49,7 @@ void smudgeFour(Pixel* p, Pixel* k, __m128 fa, __m128 oneMinusFa, bool alphaMask
   }
   __m128i kept = alphaMask ? pa : alpha;
   __m128i out = _mm_or_si128(rgb, _mm_slli_epi32(kept, 24));
-  out = _mm_andnot_si128(_mm_cmpeq_epi32(kept, zero), out);   // alpha 0 is the transparent pixel
+  out = transparentWhereZero(kept, out);
   // Unchanged: equal pixels, and under the alpha mask where no alpha came out.
   __m128i keep = same;
   if (alphaMask) keep = _mm_or_si128(keep, _mm_cmpeq_epi32(alpha, zero));
@@ -52,9 +58,52 @@ void smudgeFour(Pixel* p, Pixel* k, __m128 fa, __m128 oneMinusFa, bool alphaMask
   _mm_storeu_si128(reinterpret_cast<__m128i*>(k), out);
 }
 
+// Four pixels of overPixel with opacities al; lanes with skip set stay as they are.
+void overFour(Pixel* p, __m128i al, __m128i skip, __m128 q[3], __m128i opaque) {
+  const __m128i zero = _mm_setzero_si128();
+  __m128i pp = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const __m128 inv = _mm_set1_ps(kInv255);
+  __m128 s = _mm_mul_ps(_mm_cvtepi32_ps(al), inv);
+  __m128 d = _mm_mul_ps(_mm_cvtepi32_ps(_mm_srli_epi32(pp, 24)), inv);
+  __m128 a = _mm_sub_ps(_mm_add_ps(s, d), _mm_mul_ps(s, d));
+  __m128 wd = _mm_mul_ps(d, _mm_sub_ps(_mm_set1_ps(1.0f), s));
+  __m128i rgb = zero;
+  for (int i = 0; i < 3; ++i) {
+    __m128 v = _mm_div_ps(_mm_add_ps(_mm_mul_ps(s, q[i]), _mm_mul_ps(wd, channelOf(pp, 8 * i))), a);
+    rgb = _mm_or_si128(rgb, _mm_slli_epi32(roundToByte(v), 8 * i));
+  }
+  __m128i alpha = _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(_mm_set1_ps(255.0f), a), _mm_set1_ps(0.5f)));
+  __m128i out = transparentWhereZero(alpha, _mm_or_si128(rgb, _mm_slli_epi32(alpha, 24)));
+  // Full opacity writes the colour; nothing over nothing stays as it was.
+  __m128i full = _mm_cmpeq_epi32(al, _mm_set1_epi32(255));
+  out = _mm_or_si128(_mm_and_si128(full, opaque), _mm_andnot_si128(full, out));
+  __m128i none = _mm_andnot_si128(full, _mm_castps_si128(_mm_cmple_ps(a, _mm_setzero_ps())));
+  __m128i keep = _mm_or_si128(skip, none);
+  out = _mm_or_si128(_mm_and_si128(keep, pp), _mm_andnot_si128(keep, out));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(p), out);
+}
+
 #endif
 
 }  // namespace
+
+void overRow(Pixel* p, const uint8_t* cov, int n, const int* alphaBy, Pixel rgb) {
+  int i = 0;
+#if defined(__SSE2__)
+  __m128 q[3];
+  for (int c = 0; c < 3; ++c) q[c] = _mm_set1_ps(float((rgb >> (8 * c)) & 0xFF));
+  __m128i opaque = _mm_set1_epi32(int(withAlpha(rgb, 255)));
+  for (; i + 4 <= n; i += 4) {
+    int v0 = cov[i], v1 = cov[i + 1], v2 = cov[i + 2], v3 = cov[i + 3];
+    if ((v0 | v1 | v2 | v3) == 0) continue;
+    __m128i al = _mm_setr_epi32(alphaBy[v0], alphaBy[v1], alphaBy[v2], alphaBy[v3]);
+    __m128i skip = _mm_cmpeq_epi32(_mm_setr_epi32(v0, v1, v2, v3), _mm_setzero_si128());
+    overFour(p + i, al, skip, q, opaque);
+  }
+#endif
+  for (; i < n; ++i)
+    if (cov[i]) overPixel(p + i, rgb, alphaBy[cov[i]], false);
+}
 
 void smudgeRow(Pixel* p, Pixel* k, int n, float fa, bool alphaMask) {
   int i = 0;
