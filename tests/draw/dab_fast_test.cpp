@@ -116,7 +116,7 @@ Outcome runCase(const RandomCase& c, bool fast, uint32_t seed) {
 
 TEST(DabFastPath, RandomStrokesWriteTheSameBytes) {
   std::mt19937 rng(20261208);
-  for (int i = 0; i < 160; ++i) {
+  for (int i = 0; i < 300; ++i) {
     RandomCase c = makeCase(rng);
     uint32_t seed = uint32_t(rng());
     Outcome fast = runCase(c, true, seed), plain = runCase(c, false, seed);
