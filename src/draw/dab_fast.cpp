@@ -171,13 +171,7 @@ void commitOverFast(Image32& layer, const Image32& buffer, const Image32& backup
     Pixel* out = layer.row(y);
     const Pixel* buf = buffer.row(y);
     const Pixel* bak = backup.row(y);
-    for (int x = r.x; x < r.right(); ++x) {
-      uint32_t s = alphaOf(buf[x]);
-      // Nothing in the buffer gives the backup; a full buffer gives itself.
-      if (s == 0) out[x] = alphaOf(bak[x]) == 0 ? kTransparent : bak[x];
-      else if (s == 255) out[x] = withAlpha(buf[x], keepAlpha ? int(alphaOf(bak[x])) : 255);
-      else out[x] = commitOverPixel(buf[x], bak[x], keepAlpha);
-    }
+    commitOverRow(out + r.x, buf + r.x, bak + r.x, r.w, keepAlpha);
   }
 }
 

@@ -5,6 +5,10 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define TESSEL_AVX2_ROWS 1
+#endif
 
 namespace tessel {
 
@@ -83,9 +87,101 @@ void overFour(Pixel* p, __m128i al, __m128i skip, __m128 q[3], __m128i opaque) {
   _mm_storeu_si128(reinterpret_cast<__m128i*>(p), out);
 }
 
+// Four pixels of commitOverPixel.
+__m128i commitFour(__m128i uu, __m128i kk, bool keepAlpha) {
+  const __m128 inv = _mm_set1_ps(kInv255);
+  __m128i ua = _mm_srli_epi32(uu, 24), ka = _mm_srli_epi32(kk, 24);
+  __m128 s = _mm_mul_ps(_mm_cvtepi32_ps(ua), inv), b = _mm_mul_ps(_mm_cvtepi32_ps(ka), inv);
+  __m128 a = _mm_sub_ps(_mm_add_ps(s, b), _mm_mul_ps(s, b));
+  __m128i o = _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(_mm_set1_ps(255.0f), a), _mm_set1_ps(0.5f)));
+  __m128 wk = _mm_mul_ps(b, _mm_sub_ps(_mm_set1_ps(1.0f), s));
+  __m128i rgb = _mm_setzero_si128();
+  for (int shift = 0; shift < 24; shift += 8) {
+    __m128 v = _mm_div_ps(
+        _mm_add_ps(_mm_mul_ps(wk, channelOf(kk, shift)), _mm_mul_ps(s, channelOf(uu, shift))), a);
+    rgb = _mm_or_si128(rgb, _mm_slli_epi32(roundToByte(v), shift));
+  }
+  __m128i kept = keepAlpha ? ka : o;
+  __m128i out = transparentWhereZero(kept, _mm_or_si128(rgb, _mm_slli_epi32(kept, 24)));
+  // Where nothing came out the pixel is transparent whatever alpha is kept.
+  return transparentWhereZero(o, out);
+}
+
+#endif
+
+#if defined(TESSEL_AVX2_ROWS)
+
+// smudgeFour over eight pixels, for processors with AVX2 (no FMA: every
+// product and sum is rounded on its own, as in the scalar code).
+__attribute__((target("avx2"))) void smudgeEight(Pixel* p, Pixel* k, float faS, bool alphaMask) {
+  const __m256i zero = _mm256_setzero_si256(), byte = _mm256_set1_epi32(0xFF);
+  __m256i pp = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+  __m256i kk = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(k));
+  __m256i pa = _mm256_srli_epi32(pp, 24), ka = _mm256_srli_epi32(kk, 24);
+  __m256i same = _mm256_and_si256(_mm256_cmpeq_epi32(pp, kk), _mm256_cmpgt_epi32(ka, zero));
+  if (_mm256_movemask_epi8(same) == -1) return;
+  const __m256 inv = _mm256_set1_ps(kInv255), fa = _mm256_set1_ps(faS);
+  __m256 d = _mm256_mul_ps(_mm256_cvtepi32_ps(pa), inv);
+  __m256 e = _mm256_mul_ps(_mm256_cvtepi32_ps(ka), inv);
+  __m256 area = _mm256_add_ps(d, _mm256_mul_ps(_mm256_sub_ps(e, d), fa));
+  __m256i alpha = _mm256_cvttps_epi32(
+      _mm256_add_ps(_mm256_mul_ps(_mm256_set1_ps(255.0f), area), _mm256_set1_ps(0.5f)));
+  __m256 wk = _mm256_mul_ps(e, fa), wp = _mm256_mul_ps(d, _mm256_set1_ps(1.0f - faS));
+  __m256i rgb = zero;
+  for (int shift = 0; shift < 24; shift += 8) {
+    __m256 kc = _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(kk, shift), byte));
+    __m256 pc = _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(pp, shift), byte));
+    __m256 v = _mm256_div_ps(_mm256_add_ps(_mm256_mul_ps(wk, kc), _mm256_mul_ps(wp, pc)), area);
+    __m256i r = _mm256_cvttps_epi32(_mm256_add_ps(v, _mm256_set1_ps(0.5f)));
+    __m256i over = _mm256_cmpgt_epi32(r, byte);
+    r = _mm256_or_si256(_mm256_andnot_si256(over, r), _mm256_and_si256(over, byte));
+    rgb = _mm256_or_si256(rgb, _mm256_slli_epi32(r, shift));
+  }
+  __m256i kept = alphaMask ? pa : alpha;
+  __m256i out = _mm256_or_si256(rgb, _mm256_slli_epi32(kept, 24));
+  __m256i none = _mm256_cmpeq_epi32(kept, zero);
+  out = _mm256_or_si256(_mm256_and_si256(none, _mm256_set1_epi32(int(kTransparent))),
+                        _mm256_andnot_si256(none, out));
+  __m256i keep = same;
+  if (alphaMask) keep = _mm256_or_si256(keep, _mm256_cmpeq_epi32(alpha, zero));
+  out = _mm256_or_si256(_mm256_and_si256(keep, pp), _mm256_andnot_si256(keep, out));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), out);
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(k), out);
+}
+
+bool hasAvx2() {
+  static const bool yes = __builtin_cpu_supports("avx2");
+  return yes;
+}
+
 #endif
 
 }  // namespace
+
+void commitOverRow(Pixel* out, const Pixel* buf, const Pixel* bak, int n, bool keepAlpha) {
+  int i = 0;
+#if defined(__SSE2__)
+  const __m128i alphaBits = _mm_set1_epi32(int(0xFF000000u));
+  for (; i + 4 <= n; i += 4) {
+    __m128i uu = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + i));
+    __m128i kk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bak + i));
+    __m128i ua = _mm_and_si128(uu, alphaBits);
+    __m128i r;
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(ua, _mm_setzero_si128())) == 0xFFFF) {
+      // Nothing in the buffer: the backup, its transparent pixels stored as such.
+      r = transparentWhereZero(_mm_srli_epi32(kk, 24), kk);
+    } else if (_mm_movemask_epi8(_mm_cmpeq_epi32(ua, alphaBits)) == 0xFFFF) {
+      // A full buffer: itself, with the backup's alpha when that is kept.
+      __m128i withKept = _mm_or_si128(_mm_andnot_si128(alphaBits, uu), _mm_and_si128(kk, alphaBits));
+      r = keepAlpha ? transparentWhereZero(_mm_srli_epi32(kk, 24), withKept) : uu;
+    } else {
+      r = commitFour(uu, kk, keepAlpha);
+    }
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), r);
+  }
+#endif
+  for (; i < n; ++i) out[i] = commitOverPixel(buf[i], bak[i], keepAlpha);
+}
 
 void overRow(Pixel* p, const uint8_t* cov, int n, const int* alphaBy, Pixel rgb) {
   int i = 0;
@@ -107,6 +203,10 @@ void overRow(Pixel* p, const uint8_t* cov, int n, const int* alphaBy, Pixel rgb)
 
 void smudgeRow(Pixel* p, Pixel* k, int n, float fa, bool alphaMask) {
   int i = 0;
+#if defined(TESSEL_AVX2_ROWS)
+  if (hasAvx2())
+    for (; i + 8 <= n; i += 8) smudgeEight(p + i, k + i, fa, alphaMask);
+#endif
 #if defined(__SSE2__)
   __m128 faV = _mm_set1_ps(fa), oneMinusFa = _mm_set1_ps(1.0f - fa);
   for (; i + 4 <= n; i += 4) smudgeFour(p + i, k + i, faV, oneMinusFa, alphaMask);

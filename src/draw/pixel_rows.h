@@ -16,4 +16,7 @@ void smudgeRow(Pixel* p, Pixel* k, int n, float fa, bool alphaMask);
 // overPixel(&p[i], rgb, alphaBy[cov[i]], false) for every i with cov[i] != 0.
 void overRow(Pixel* p, const uint8_t* cov, int n, const int* alphaBy, Pixel rgb);
 
+// out[i] = commitOverPixel(buf[i], bak[i], keepAlpha) for i in 0..n-1.
+void commitOverRow(Pixel* out, const Pixel* buf, const Pixel* bak, int n, bool keepAlpha);
+
 }  // namespace tessel

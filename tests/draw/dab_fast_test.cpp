@@ -131,19 +131,21 @@ TEST(DabFastPath, RandomStrokesWriteTheSameBytes) {
   }
 }
 
-// The commit's shortcuts: an empty buffer pixel gives the backup, a full one
-// itself, for every backup alpha and channel value.
+// The fast commit, shortcuts included (an empty buffer pixel gives the backup, a
+// full one itself), for every backup alpha and channel value.
 TEST(DabFastPath, CommitShortcutsMatchTheArithmetic) {
   Image32 buffer, backup, a, b;
   ASSERT_TRUE(buffer.create(256, 256) && backup.create(256, 256) && a.create(256, 256) &&
               b.create(256, 256));
   std::mt19937 rng(5);
-  for (uint32_t bufAlpha : {0u, 255u, 1u, 128u}) {
+  // 256: a random alpha per pixel.
+  for (uint32_t bufAlpha : {0u, 255u, 1u, 128u, 256u}) {
     for (int y = 0; y < 256; ++y)
       for (int x = 0; x < 256; ++x) {
         Pixel c = Pixel(y) | Pixel(255 - y) << 8 | Pixel(y ^ 0x5A) << 16;
         backup.set(x, y, c | Pixel(x) << 24);
-        buffer.set(x, y, (Pixel(rng()) & 0xFFFFFFu) | bufAlpha << 24);
+        Pixel a = bufAlpha == 256 ? Pixel(rng()) & 0xFF000000u : bufAlpha << 24;
+        buffer.set(x, y, (Pixel(rng()) & 0xFFFFFFu) | a);
       }
     for (uint32_t mode : {uint32_t(kMaskNone), uint32_t(kMaskAlpha)}) {
       a.fill(0x12345678u);
