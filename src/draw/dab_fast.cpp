@@ -102,7 +102,8 @@ bool BrushEngine::stampCovered(Image32& image, int left, int top, int diameter, 
   int px0 = std::max(bx, 0), px1 = std::min(bx + side - 1, image.width() - 1);
   int py0 = std::max(by, 0), py1 = std::min(by + side - 1, image.height() - 1);
   int alphaBy[256];
-  for (int v = 0; v < 256; ++v) alphaBy[v] = c.antiAlias ? (a * v + 127) / 255 : a;
+  // Only the low byte reaches the pixel's alpha, as in the per-pixel path.
+  for (int v = 0; v < 256; ++v) alphaBy[v] = (c.antiAlias ? (a * v + 127) / 255 : a) & 0xFF;
   bool open = c.maskMode == kMaskNone && c.colourMaskMode == kColourMaskOff &&
               !(c.texture && c.texture->usable());
   int op = c.pixelOp;
