@@ -107,6 +107,26 @@ __m128i commitFour(__m128i uu, __m128i kk, bool keepAlpha) {
   return transparentWhereZero(o, out);
 }
 
+// commitFour with the shortcuts for four empty or four full buffer pixels.
+void commitFourAt(Pixel* out, const Pixel* buf, const Pixel* bak, bool keepAlpha) {
+  const __m128i alphaBits = _mm_set1_epi32(int(0xFF000000u));
+  __m128i uu = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf));
+  __m128i kk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bak));
+  __m128i ua = _mm_and_si128(uu, alphaBits);
+  __m128i r;
+  if (_mm_movemask_epi8(_mm_cmpeq_epi32(ua, _mm_setzero_si128())) == 0xFFFF) {
+    // Nothing in the buffer: the backup, its transparent pixels stored as such.
+    r = transparentWhereZero(_mm_srli_epi32(kk, 24), kk);
+  } else if (_mm_movemask_epi8(_mm_cmpeq_epi32(ua, alphaBits)) == 0xFFFF) {
+    // A full buffer: itself, with the backup's alpha when that is kept.
+    __m128i withKept = _mm_or_si128(_mm_andnot_si128(alphaBits, uu), _mm_and_si128(kk, alphaBits));
+    r = keepAlpha ? transparentWhereZero(_mm_srli_epi32(kk, 24), withKept) : uu;
+  } else {
+    r = commitFour(uu, kk, keepAlpha);
+  }
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), r);
+}
+
 #endif
 
 #if defined(TESSEL_AVX2_ROWS)
@@ -149,6 +169,37 @@ __attribute__((target("avx2"))) void smudgeEight(Pixel* p, Pixel* k, float faS, 
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(k), out);
 }
 
+// Eight pixels of commitOverPixel, for processors with AVX2 (no FMA).
+__attribute__((target("avx2"))) void commitEight(Pixel* out, const Pixel* buf, const Pixel* bak,
+                                                 bool keepAlpha) {
+  const __m256i zero = _mm256_setzero_si256(), byte = _mm256_set1_epi32(0xFF);
+  const __m256i clear = _mm256_set1_epi32(int(kTransparent));
+  __m256i uu = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(buf));
+  __m256i kk = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bak));
+  __m256i ua = _mm256_srli_epi32(uu, 24), ka = _mm256_srli_epi32(kk, 24);
+  const __m256 inv = _mm256_set1_ps(kInv255);
+  __m256 s = _mm256_mul_ps(_mm256_cvtepi32_ps(ua), inv), b = _mm256_mul_ps(_mm256_cvtepi32_ps(ka), inv);
+  __m256 a = _mm256_sub_ps(_mm256_add_ps(s, b), _mm256_mul_ps(s, b));
+  __m256i o = _mm256_cvttps_epi32(
+      _mm256_add_ps(_mm256_mul_ps(_mm256_set1_ps(255.0f), a), _mm256_set1_ps(0.5f)));
+  __m256 wk = _mm256_mul_ps(b, _mm256_sub_ps(_mm256_set1_ps(1.0f), s));
+  __m256i rgb = zero;
+  for (int shift = 0; shift < 24; shift += 8) {
+    __m256 kc = _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(kk, shift), byte));
+    __m256 uc = _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(uu, shift), byte));
+    __m256 v = _mm256_div_ps(_mm256_add_ps(_mm256_mul_ps(wk, kc), _mm256_mul_ps(s, uc)), a);
+    __m256i r = _mm256_cvttps_epi32(_mm256_add_ps(v, _mm256_set1_ps(0.5f)));
+    __m256i over = _mm256_cmpgt_epi32(r, byte);
+    r = _mm256_or_si256(_mm256_andnot_si256(over, r), _mm256_and_si256(over, byte));
+    rgb = _mm256_or_si256(rgb, _mm256_slli_epi32(r, shift));
+  }
+  __m256i kept = keepAlpha ? ka : o;
+  __m256i px = _mm256_or_si256(rgb, _mm256_slli_epi32(kept, 24));
+  __m256i none = _mm256_or_si256(_mm256_cmpeq_epi32(kept, zero), _mm256_cmpeq_epi32(o, zero));
+  px = _mm256_or_si256(_mm256_and_si256(none, clear), _mm256_andnot_si256(none, px));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), px);
+}
+
 bool hasAvx2() {
   static const bool yes = __builtin_cpu_supports("avx2");
   return yes;
@@ -160,25 +211,24 @@ bool hasAvx2() {
 
 void commitOverRow(Pixel* out, const Pixel* buf, const Pixel* bak, int n, bool keepAlpha) {
   int i = 0;
-#if defined(__SSE2__)
-  const __m128i alphaBits = _mm_set1_epi32(int(0xFF000000u));
-  for (; i + 4 <= n; i += 4) {
-    __m128i uu = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + i));
-    __m128i kk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bak + i));
-    __m128i ua = _mm_and_si128(uu, alphaBits);
-    __m128i r;
-    if (_mm_movemask_epi8(_mm_cmpeq_epi32(ua, _mm_setzero_si128())) == 0xFFFF) {
-      // Nothing in the buffer: the backup, its transparent pixels stored as such.
-      r = transparentWhereZero(_mm_srli_epi32(kk, 24), kk);
-    } else if (_mm_movemask_epi8(_mm_cmpeq_epi32(ua, alphaBits)) == 0xFFFF) {
-      // A full buffer: itself, with the backup's alpha when that is kept.
-      __m128i withKept = _mm_or_si128(_mm_andnot_si128(alphaBits, uu), _mm_and_si128(kk, alphaBits));
-      r = keepAlpha ? transparentWhereZero(_mm_srli_epi32(kk, 24), withKept) : uu;
-    } else {
-      r = commitFour(uu, kk, keepAlpha);
+#if defined(TESSEL_AVX2_ROWS)
+  if (hasAvx2())
+    for (; i + 8 <= n; i += 8) {
+      uint32_t all = 0xFFFFFFFFu, any = 0;
+      for (int j = 0; j < 8; ++j) {
+        all &= buf[i + j];
+        any |= buf[i + j];
+      }
+      if ((any >> 24) != 0 && (all >> 24) != 0xFF) {
+        commitEight(out + i, buf + i, bak + i, keepAlpha);
+      } else {
+        commitFourAt(out + i, buf + i, bak + i, keepAlpha);
+        commitFourAt(out + i + 4, buf + i + 4, bak + i + 4, keepAlpha);
+      }
     }
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), r);
-  }
+#endif
+#if defined(__SSE2__)
+  for (; i + 4 <= n; i += 4) commitFourAt(out + i, buf + i, bak + i, keepAlpha);
 #endif
   for (; i < n; ++i) out[i] = commitOverPixel(buf[i], bak[i], keepAlpha);
 }
