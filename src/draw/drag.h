@@ -49,7 +49,7 @@ struct InputHooks {
   std::function<void(int)> toolChanged;
   std::function<void()> colourChanged;
   std::function<void()> layerChanged;           // thumbnails, navigator, title
-  std::function<void()> fill;                   // the fill tool, once it exists
+  std::function<void()> fill;                   // after a fill press
 };
 
 // One pointer sample of a drag.
@@ -69,7 +69,7 @@ struct DragContext {
   BrushEngine& engine;
   ToolSettings& tools;
   DrawSettings& draw;
-  const InputOptions& options;
+  InputOptions& options;   // the guides are set up through drags
   const InputHooks& hooks;
   XorFeedback& feedback;
 
