@@ -34,7 +34,8 @@ inline Pixel commitOverPixel(Pixel buf, Pixel bak, bool keepAlpha) {
   if (o == 0) return kTransparent;
   Pixel c = 0;
   for (int shift = 0; shift < 24; shift += 8) {
-    float v = (b * (1.0f - s) * float((bak >> shift) & 0xFF) + s * float((buf >> shift) & 0xFF)) / a;
+    float kept = b * (1.0f - s) * float((bak >> shift) & 0xFF);
+    float v = (kept + s * float((buf >> shift) & 0xFF)) / a;
     c |= Pixel(std::min(roundAddHalf(v), 255)) << shift;
   }
   return withAlpha(c, keepAlpha ? int(alphaOf(bak)) : o);
@@ -55,8 +56,8 @@ inline void smudgePixel(Pixel& k, Pixel* p, float fa, bool alphaMask) {
   if (alpha != 0) {
     out = 0;
     for (int shift = 0; shift < 24; shift += 8) {
-      float v = (e * fa * float((k >> shift) & 0xFF) + d * (1.0f - fa) * float((*p >> shift) & 0xFF)) /
-                area;
+      float carried = e * fa * float((k >> shift) & 0xFF);
+      float v = (carried + d * (1.0f - fa) * float((*p >> shift) & 0xFF)) / area;
       out |= Pixel(std::min(roundAddHalf(v), 255)) << shift;
     }
   }

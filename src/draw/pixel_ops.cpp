@@ -48,7 +48,8 @@ void opDodge(const PixelGate& g, std::mt19937&, Image32& img, int x, int y, Pixe
   Pixel* p = g.admit(img, x, y, a);
   if (!p) return;
   Pixel out = *p & 0xFF000000u;
-  for (int shift = 0; shift < 24; shift += 8) out |= Pixel(dodgeChannel(channel(*p, shift), a)) << shift;
+  for (int shift = 0; shift < 24; shift += 8)
+    out |= Pixel(dodgeChannel(channel(*p, shift), a)) << shift;
   *p = out;
 }
 
@@ -57,7 +58,8 @@ void opBurn(const PixelGate& g, std::mt19937&, Image32& img, int x, int y, Pixel
   Pixel* p = g.admit(img, x, y, a);
   if (!p) return;
   Pixel out = *p & 0xFF000000u;
-  for (int shift = 0; shift < 24; shift += 8) out |= Pixel(burnChannel(channel(*p, shift), a)) << shift;
+  for (int shift = 0; shift < 24; shift += 8)
+    out |= Pixel(burnChannel(channel(*p, shift), a)) << shift;
   *p = out;
 }
 

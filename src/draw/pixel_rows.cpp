@@ -20,9 +20,12 @@ __m128 channelOf(__m128i px, int shift) {
   return _mm_cvtepi32_ps(_mm_and_si128(_mm_srli_epi32(px, shift), _mm_set1_epi32(0xFF)));
 }
 
-// int(v + 0.5f), then at most 255, as roundAddHalf and std::min do.
+// int(v + 0.5f) for v >= 0, as roundAddHalf does.
+__m128i roundPositive(__m128 v) { return _mm_cvttps_epi32(_mm_add_ps(v, _mm_set1_ps(0.5f))); }
+
+// roundPositive, then at most 255, as std::min does.
 __m128i roundToByte(__m128 v) {
-  __m128i r = _mm_cvttps_epi32(_mm_add_ps(v, _mm_set1_ps(0.5f)));
+  __m128i r = roundPositive(v);
   __m128i over = _mm_cmpgt_epi32(r, _mm_set1_epi32(255));
   return _mm_or_si128(_mm_andnot_si128(over, r), _mm_and_si128(over, _mm_set1_epi32(255)));
 }
@@ -30,7 +33,8 @@ __m128i roundToByte(__m128 v) {
 // withAlpha's rule: alpha 0 gives the stored transparent pixel.
 __m128i transparentWhereZero(__m128i alpha, __m128i px) {
   __m128i none = _mm_cmpeq_epi32(alpha, _mm_setzero_si128());
-  return _mm_or_si128(_mm_and_si128(none, _mm_set1_epi32(int(kTransparent))), _mm_andnot_si128(none, px));
+  __m128i clear = _mm_and_si128(none, _mm_set1_epi32(int(kTransparent)));
+  return _mm_or_si128(clear, _mm_andnot_si128(none, px));
 }
 
 // Four pixels of smudgePixel; lanes with area 0 are replaced by the caller's choice below.
@@ -44,11 +48,12 @@ void smudgeFour(Pixel* p, Pixel* k, __m128 fa, __m128 oneMinusFa, bool alphaMask
   const __m128 inv = _mm_set1_ps(kInv255);
   __m128 d = _mm_mul_ps(_mm_cvtepi32_ps(pa), inv), e = _mm_mul_ps(_mm_cvtepi32_ps(ka), inv);
   __m128 area = _mm_add_ps(d, _mm_mul_ps(_mm_sub_ps(e, d), fa));
-  __m128i alpha = _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(_mm_set1_ps(255.0f), area), _mm_set1_ps(0.5f)));
+  __m128i alpha = roundPositive(_mm_mul_ps(_mm_set1_ps(255.0f), area));
   __m128 wk = _mm_mul_ps(e, fa), wp = _mm_mul_ps(d, oneMinusFa);
   __m128i rgb = zero;
   for (int shift = 0; shift < 24; shift += 8) {
-    __m128 v = _mm_div_ps(_mm_add_ps(_mm_mul_ps(wk, channelOf(kk, shift)), _mm_mul_ps(wp, channelOf(pp, shift))), area);
+    __m128 sum = _mm_add_ps(_mm_mul_ps(wk, channelOf(kk, shift)), _mm_mul_ps(wp, channelOf(pp, shift)));
+    __m128 v = _mm_div_ps(sum, area);
     rgb = _mm_or_si128(rgb, _mm_slli_epi32(roundToByte(v), shift));
   }
   __m128i kept = alphaMask ? pa : alpha;
@@ -76,7 +81,7 @@ void overFour(Pixel* p, __m128i al, __m128i skip, __m128 q[3], __m128i opaque) {
     __m128 v = _mm_div_ps(_mm_add_ps(_mm_mul_ps(s, q[i]), _mm_mul_ps(wd, channelOf(pp, 8 * i))), a);
     rgb = _mm_or_si128(rgb, _mm_slli_epi32(roundToByte(v), 8 * i));
   }
-  __m128i alpha = _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(_mm_set1_ps(255.0f), a), _mm_set1_ps(0.5f)));
+  __m128i alpha = roundPositive(_mm_mul_ps(_mm_set1_ps(255.0f), a));
   __m128i out = transparentWhereZero(alpha, _mm_or_si128(rgb, _mm_slli_epi32(alpha, 24)));
   // Full opacity writes the colour; nothing over nothing stays as it was.
   __m128i full = _mm_cmpeq_epi32(al, _mm_set1_epi32(255));
@@ -178,7 +183,8 @@ __attribute__((target("avx2"))) void commitEight(Pixel* out, const Pixel* buf, c
   __m256i kk = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bak));
   __m256i ua = _mm256_srli_epi32(uu, 24), ka = _mm256_srli_epi32(kk, 24);
   const __m256 inv = _mm256_set1_ps(kInv255);
-  __m256 s = _mm256_mul_ps(_mm256_cvtepi32_ps(ua), inv), b = _mm256_mul_ps(_mm256_cvtepi32_ps(ka), inv);
+  __m256 s = _mm256_mul_ps(_mm256_cvtepi32_ps(ua), inv);
+  __m256 b = _mm256_mul_ps(_mm256_cvtepi32_ps(ka), inv);
   __m256 a = _mm256_sub_ps(_mm256_add_ps(s, b), _mm256_mul_ps(s, b));
   __m256i o = _mm256_cvttps_epi32(
       _mm256_add_ps(_mm256_mul_ps(_mm256_set1_ps(255.0f), a), _mm256_set1_ps(0.5f)));
