@@ -1,7 +1,7 @@
 // End-to-end cost of one pointer move while painting: the canvas input turns
 // it into a stroke sample, the engine draws and commits, the dirty rectangle
 // is recomposited through ten layers and rendered into the screen buffer.
-// 4500 x 4500 document, pen, brush and airbrush at size 30, 10-pixel moves.
+// 4500 x 4500 document, the painting tools at sizes 30 and 100, 10-pixel moves.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -56,6 +56,20 @@ struct Scene {
   }
 };
 
+const char* toolName(int tool) {
+  switch (tool) {
+    case kToolPen: return "pen";
+    case kToolBrush: return "brush";
+    case kToolAirbrush: return "airbrush";
+    case kToolErasePen: return "erase pen";
+    case kToolEraseBrush: return "erase brush";
+    case kToolFinger: return "finger";
+    case kToolDodge: return "dodge";
+    case kToolBurn: return "burn";
+    default: return "?";
+  }
+}
+
 Scene& scene() {
   static Scene s;
   return s;
@@ -67,8 +81,8 @@ void BM_PointerMove(benchmark::State& state) {
     state.SkipWithError("no memory for the scene");
     return;
   }
-  const int tool = int(state.range(0));
-  s.painting.tools.setSize(tool, 30);
+  const int tool = int(state.range(0)), size = int(state.range(1));
+  s.painting.tools.setSize(tool, size);
   s.painting.input.selectTool(tool);
   std::vector<double> times;
   for (auto _ : state) {
@@ -97,13 +111,18 @@ void BM_PointerMove(benchmark::State& state) {
   state.counters["median_us"] = 1000 * times[times.size() / 2];
   state.counters["p90_us"] = 1000 * times[times.size() * 9 / 10];
   state.counters["max_us"] = 1000 * times.back();
-  state.SetLabel(tool == kToolPen ? "pen" : tool == kToolBrush ? "brush" : "airbrush");
+  state.SetLabel(toolName(tool));
+}
+
+void pointerArgs(benchmark::internal::Benchmark* b) {
+  for (int size : {30, 100})
+    for (int tool : {kToolPen, kToolBrush, kToolAirbrush, kToolErasePen, kToolEraseBrush,
+                     kToolFinger, kToolDodge, kToolBurn})
+      b->Args({tool, size});
 }
 
 BENCHMARK(BM_PointerMove)
-    ->Arg(kToolPen)
-    ->Arg(kToolBrush)
-    ->Arg(kToolAirbrush)
+    ->Apply(pointerArgs)
     ->Iterations(5)
     ->Unit(benchmark::kMillisecond);
 

@@ -102,6 +102,7 @@ void BrushEngine::updateShape(int tool, const ToolSettings& tools) {
   bool changed = tool != shapeTool_ || word != shapeWord_;
   if (!changed && tools.sizeOf(tool) == shapeSize_) return;
   rebuildBrushShape(shape_, tool, changed, tools);
+  coverage_.clear();
   buildRuns();
   shapeTool_ = tool;
   shapeSize_ = tools.sizeOf(tool);

@@ -7,6 +7,7 @@
 
 #include "draw/brush_context.h"
 #include "draw/brush_shape.h"
+#include "draw/dab_coverage.h"
 #include "draw/point_ring.h"
 #include "draw/tool_settings.h"
 #include "image/geometry.h"
@@ -85,6 +86,10 @@ class BrushEngine {
   // clipped to the image; false when it lies wholly outside.
   bool strokeTo(Image32& image, const PointRing& ring, CurveHistory& history, Rect& dirty,
                 double& carry, StrokePoint& last);
+  // The fast path (cached coverage, row loops) is on by default; the plain
+  // per-pixel path stays for comparison. Both write the same bytes.
+  void setFastPath(bool on) { fast_ = on; }
+  bool fastPath() const { return fast_; }
   // Stamps and dabs placed since the last reset (for measurements).
   int dabCount() const { return dabs_; }
   void resetDabCount() { dabs_ = 0; }
@@ -99,6 +104,9 @@ class BrushEngine {
   void stampShape(Image32& image, int x, int y, Pixel colour, int op);
   void stampMask(Image32& image, int left, int top, int diameter, int subShift, Pixel colour, int a,
                  bool large);
+  bool stampCovered(Image32& image, int left, int top, int diameter, int subShift, Pixel colour,
+                    int a, bool large);
+  bool stampSmudgeRows(Image32& image, int x, int y);
   Rect grownRect(double minX, double minY, double maxX, double maxY, const Image32& image) const;
 
   BrushContext context_;
@@ -113,6 +121,8 @@ class BrushEngine {
   WatercolourMix mix_;
   BSplineTable bspline_;
   int dabs_ = 0;
+  bool fast_ = true;
+  DabCoverageCache coverage_;   // of the current tip
 };
 
 // Writing a rectangle of the layer from the stroke buffers.
@@ -121,8 +131,12 @@ void commitOver(Image32& layer, const Image32& buffer, const Image32& backup, co
 void commitErase(Image32& layer, const Image32& buffer, const Image32& backup, const Rect& rect,
                  uint32_t maskMode);
 void commitReplace(Image32& layer, const Image32& buffer, const Rect& rect, uint32_t maskMode);
-// The eraser flag picks commitErase, else commitOver.
+// commitOver with the common cases (nothing or everything in the buffer) taken
+// without arithmetic; the same bytes.
+void commitOverFast(Image32& layer, const Image32& buffer, const Image32& backup, const Rect& rect,
+                    uint32_t maskMode);
+// The eraser flag picks commitErase, else commitOver (commitOverFast when fast).
 void commitStroke(bool eraser, Image32& layer, const Image32& buffer, const Image32& backup,
-                  const Rect& rect, uint32_t maskMode);
+                  const Rect& rect, uint32_t maskMode, bool fast = false);
 
 }  // namespace tessel

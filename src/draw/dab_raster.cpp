@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "draw/brush_engine.h"
+#include "draw/dab_coverage.h"
 #include "image/image32.h"
 
 namespace tessel {
@@ -19,53 +20,6 @@ int toInt(double v) {
 }
 int rnd(double v) { return toInt(v + 0.5); }
 
-// How the sub-samples of one pixel row or column map onto mask rows or columns.
-// Left uninitialised on purpose: mapAxis writes every field that is read.
-struct AxisCell {
-  int first, last;   // mask index of the pixel's first and last sub-sample
-  bool firstInside;
-  int runs;
-  int index[16];
-  int weight[16];
-};
-
-constexpr int kMaxPixels = 256;
-
-// Fills cells for pixels p0..p1; sub = sub-samples per pixel, start = dab start in sub units.
-void mapAxis(AxisCell* cells, int p0, int p1, int sub, int start, int diameter, int64_t m) {
-  for (int p = p0; p <= p1; ++p) {
-    AxisCell& cell = cells[p - p0];
-    int u0 = p * sub - start;
-    cell.first = int((int64_t(u0) * m) >> 14);
-    cell.last = int((int64_t(u0 + sub - 1) * m) >> 14);
-    cell.firstInside = u0 >= 0 && u0 < diameter;
-    cell.runs = 0;
-    for (int k = 0; k < sub; ++k) {
-      int u = u0 + k;
-      if (u < 0 || u >= diameter) continue;
-      int idx = int((int64_t(u) * m) >> 14);
-      if (cell.runs > 0 && cell.index[cell.runs - 1] == idx) {
-        ++cell.weight[cell.runs - 1];
-      } else {
-        cell.index[cell.runs] = idx;
-        cell.weight[cell.runs] = 1;
-        ++cell.runs;
-      }
-    }
-  }
-}
-
-int64_t cellSum(const uint8_t* mask, const AxisCell& row, const AxisCell& col) {
-  int64_t sum = 0;
-  for (int i = 0; i < row.runs; ++i) {
-    const uint8_t* line = mask + row.index[i] * kMaskSide;
-    int64_t rowSum = 0;
-    for (int j = 0; j < col.runs; ++j) rowSum += int64_t(col.weight[j]) * line[col.index[j]];
-    sum += rowSum * row.weight[i];
-  }
-  return sum;
-}
-
 }  // namespace
 
 // left and top are in sub-pixel units (1/16 for small dabs, 1/8 for large ones).
@@ -74,10 +28,11 @@ void BrushEngine::stampMask(Image32& image, int left, int top, int diameter, int
   int sub = 1 << subShift;
   int px0 = std::max(left >> subShift, 0), px1 = std::min((left + diameter - 1) >> subShift, image.width() - 1);
   int py0 = std::max(top >> subShift, 0), py1 = std::min((top + diameter - 1) >> subShift, image.height() - 1);
-  if (px1 < px0 || py1 < py0 || px1 - px0 >= kMaxPixels || py1 - py0 >= kMaxPixels) return;
+  if (px1 < px0 || py1 < py0 || px1 - px0 >= kMaxDabPixels || py1 - py0 >= kMaxDabPixels) return;
   ++dabs_;
-  int64_t m = int64_t(99.0 / double(diameter - 1) * 16384.0);
-  AxisCell cols[kMaxPixels], rows[kMaxPixels];
+  if (fast_ && stampCovered(image, left, top, diameter, subShift, colour, a, large)) return;
+  int64_t m = dabScale(diameter);
+  AxisCell cols[kMaxDabPixels], rows[kMaxDabPixels];
   mapAxis(cols, px0, px1, sub, left, diameter, m);
   mapAxis(rows, py0, py1, sub, top, diameter, m);
   const uint8_t* mask = shape_.mask;
@@ -87,18 +42,7 @@ void BrushEngine::stampMask(Image32& image, int left, int top, int diameter, int
   for (int py = py0; py <= py1; ++py) {
     const AxisCell& row = rows[py - py0];
     for (int px = px0; px <= px1; ++px) {
-      const AxisCell& col = cols[px - px0];
-      int v;
-      if (!large) {
-        int64_t s = cellSum(mask, row, col);
-        if (s <= 255) continue;
-        v = int(s >> 8);
-      } else if (col.first == col.last && row.first == row.last) {
-        if (!col.firstInside || !row.firstInside) continue;
-        v = mask[row.first * kMaskSide + col.first];
-      } else {
-        v = int(cellSum(mask, row, col) >> 6);
-      }
+      int v = cellCoverage(mask, row, cols[px - px0], large);
       if (v == 0) continue;
       int alpha = aa ? (a * v + 127) / 255 : a;
       applyPixelOp(op, image, px, py, rgb | (Pixel(alpha) << 24));

@@ -4,6 +4,7 @@
 
 #include "draw/brush_engine.h"
 #include "draw/pixel_gate.h"
+#include "draw/pixel_kernels.h"
 #include "image/image32.h"
 #include "image/pixel.h"
 
@@ -12,24 +13,6 @@ namespace tessel {
 namespace {
 
 int channel(Pixel p, int shift) { return int((p >> shift) & 0xFF); }
-
-// Source over with opacity alpha; keepAlpha leaves the destination alpha as it was.
-void overPixel(Pixel* p, Pixel q, int alpha, bool keepAlpha) {
-  Pixel dst = *p;
-  if (alpha == 255) {
-    *p = withAlpha(q, keepAlpha ? int(alphaOf(dst)) : 255);
-    return;
-  }
-  float s = float(alpha) * kInv255, d = float(alphaOf(dst)) * kInv255;
-  float a = s + d - s * d;
-  if (a <= 0.0f) return;   // nothing over nothing stays nothing
-  Pixel out = 0;
-  for (int shift = 0; shift < 24; shift += 8) {
-    float v = (s * float(channel(q, shift)) + d * (1.0f - s) * float(channel(dst, shift))) / a;
-    out |= Pixel(std::min(roundAddHalf(v), 255)) << shift;
-  }
-  *p = withAlpha(out, keepAlpha ? int(alphaOf(dst)) : roundAddHalf(255.0f * a));
-}
 
 void opReplace(const PixelGate& g, std::mt19937&, Image32& img, int x, int y, Pixel v) {
   int a = int(alphaOf(v));
@@ -65,11 +48,8 @@ void opDodge(const PixelGate& g, std::mt19937&, Image32& img, int x, int y, Pixe
   Pixel* p = g.admit(img, x, y, a);
   if (!p) return;
   Pixel out = *p & 0xFF000000u;
-  for (int shift = 0; shift < 24; shift += 8) {
-    int c = channel(*p, shift);
-    int r = a == 255 ? 255 : std::min(255, (255 * c + (255 - a) / 2) / (255 - a));
-    out |= Pixel(r) << shift;
-  }
+  for (int shift = 0; shift < 24; shift += 8)
+    out |= Pixel(dodgeChannel(channel(*p, shift), a)) << shift;
   *p = out;
 }
 
@@ -78,14 +58,8 @@ void opBurn(const PixelGate& g, std::mt19937&, Image32& img, int x, int y, Pixel
   Pixel* p = g.admit(img, x, y, a);
   if (!p) return;
   Pixel out = *p & 0xFF000000u;
-  for (int shift = 0; shift < 24; shift += 8) {
-    int c = channel(*p, shift), r = 0;
-    if (a != 255) {
-      int t = (255 * (255 - c) + (255 - a) / 2) / (255 - a);
-      r = t > 255 ? 0 : 255 - t;
-    }
-    out |= Pixel(r) << shift;
-  }
+  for (int shift = 0; shift < 24; shift += 8)
+    out |= Pixel(burnChannel(channel(*p, shift), a)) << shift;
   *p = out;
 }
 
@@ -193,22 +167,7 @@ void commitOver(Image32& layer, const Image32& buffer, const Image32& backup, co
     Pixel* out = layer.row(y);
     const Pixel* buf = buffer.row(y);
     const Pixel* bak = backup.row(y);
-    for (int x = r.x; x < r.right(); ++x) {
-      float s = float(alphaOf(buf[x])) * kInv255, b = float(alphaOf(bak[x])) * kInv255;
-      float a = s + b - s * b;
-      int o = roundAddHalf(255.0f * a);
-      if (o == 0) {
-        out[x] = kTransparent;
-        continue;
-      }
-      Pixel c = 0;
-      for (int shift = 0; shift < 24; shift += 8) {
-        float v = (b * (1.0f - s) * float(channel(bak[x], shift)) +
-                   s * float(channel(buf[x], shift))) / a;
-        c |= Pixel(std::min(roundAddHalf(v), 255)) << shift;
-      }
-      out[x] = withAlpha(c, maskMode == kMaskAlpha ? int(alphaOf(bak[x])) : o);
-    }
+    for (int x = r.x; x < r.right(); ++x) out[x] = commitOverPixel(buf[x], bak[x], maskMode == kMaskAlpha);
   }
 }
 
@@ -241,8 +200,9 @@ void commitReplace(Image32& layer, const Image32& buffer, const Rect& rect, uint
 }
 
 void commitStroke(bool eraser, Image32& layer, const Image32& buffer, const Image32& backup,
-                  const Rect& rect, uint32_t maskMode) {
+                  const Rect& rect, uint32_t maskMode, bool fast) {
   if (eraser) commitErase(layer, buffer, backup, rect, maskMode);
+  else if (fast) commitOverFast(layer, buffer, backup, rect, maskMode);
   else commitOver(layer, buffer, backup, rect, maskMode);
 }
 

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "draw/brush_engine.h"
+#include "draw/pixel_kernels.h"
 #include "draw/shape_geometry.h"
 #include "image/image32.h"
 #include "image/pixel.h"
@@ -59,15 +60,29 @@ void BrushEngine::stampShape(Image32& image, int x, int y, Pixel colour, int op)
 void BrushEngine::smudgePickUp(const Image32& layer, int x, int y) {
   int n = std::min(shape_.side, kMaskSide), left = x - n / 2, top = y - n / 2;
   smudgeSide_ = n;
-  for (const ShapeRun& run : runs_)
-    for (int c = run.first; c <= run.last; ++c)
-      smudgeCarry_[run.row * n + c] = layer.getPixel(left + c, top + run.row);
+  for (const ShapeRun& run : runs_) {
+    int c = run.first, py = top + run.row;
+    Pixel* carry = smudgeCarry_.get() + run.row * n;
+    if (fast_ && py >= 0 && py < layer.height()) {
+      // The part of the run on the image is one row copy.
+      int c0 = std::clamp(-left, run.first, run.last + 1);
+      int c1 = std::clamp(layer.width() - 1 - left, run.first - 1, run.last);
+      for (; c < c0; ++c) carry[c] = layer.getPixel(left + c, py);
+      if (c0 <= c1) {
+        const Pixel* from = layer.row(py) + (left + c0);
+        std::copy(from, from + (c1 - c0 + 1), carry + c0);
+      }
+      c = std::max(c, c1 + 1);
+    }
+    for (; c <= run.last; ++c) carry[c] = layer.getPixel(left + c, py);
+  }
 }
 
 void BrushEngine::stampSmudge(Image32& image, int x, int y) {
   const BrushContext& ctx = context_;
   int n = smudgeSide_, left = x - n / 2, top = y - n / 2;
   if (n != shape_.side) return;   // the tip changed since the pick-up
+  if (fast_ && stampSmudgeRows(image, x, y)) return;
   float f = float(ctx.maxOpacity) * kInv255;
   for (const ShapeRun& run : runs_) {
     int py = top + run.row;
@@ -82,26 +97,7 @@ void BrushEngine::stampSmudge(Image32& image, int x, int y) {
       Pixel* p = ctx.admit(image, left + c, py, a);
       if (!p) continue;
       float fa = a == ctx.maxOpacity ? f : float(a) * kInv255;
-      float d = float(alphaOf(*p)) * kInv255, e = float(ka) * kInv255;
-      float area = d + (e - d) * fa;
-      int alpha = roundAddHalf(255.0f * area);
-      // Nothing with colour met here; under the alpha mask the pixel keeps its own.
-      if (alpha == 0 && ctx.maskMode == kMaskAlpha) {
-        k = *p;
-        continue;
-      }
-      Pixel out = 0xFFFFFFu;
-      if (alpha != 0) {
-        out = 0;
-        for (int shift = 0; shift < 24; shift += 8) {
-          float v = (e * fa * float((k >> shift) & 0xFF) +
-                     d * (1.0f - fa) * float((*p >> shift) & 0xFF)) / area;
-          out |= Pixel(std::min(roundAddHalf(v), 255)) << shift;
-        }
-      }
-      int kept = ctx.maskMode == kMaskAlpha ? int(alphaOf(*p)) : alpha;
-      *p = withAlpha(out, kept);
-      k = *p;
+      smudgePixel(k, p, fa, ctx.maskMode == kMaskAlpha);
     }
   }
 }

@@ -166,7 +166,7 @@ Image32& Stroke::paintTarget() const {
 void Stroke::commit(const Rect& r) {
   if (r.empty() || route_ == StrokeRoute::Direct || route_ == StrokeRoute::Finger) return;
   commitStroke(engine_.eraser, *target_.layer, *target_.strokeBuffer, *target_.layerBackup, r,
-               engine_.context().maskMode);
+               engine_.context().maskMode, engine_.fastPath());
 }
 
 Rect Stroke::moveSubPixel(const StrokeSample& s) {
