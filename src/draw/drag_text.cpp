@@ -20,10 +20,5 @@ bool TextPlaceDrag::press(const DragPoint& p, int&) {
   return true;
 }
 
-// The dialog needs the mouse while the placement waits for it.
-bool TextPlaceDrag::release(int, const DragPoint&) {
-  if (ctx_.hooks.capture) ctx_.hooks.capture(false);
-  return true;
-}
 
 }  // namespace tessel

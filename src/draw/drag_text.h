@@ -12,7 +12,7 @@ class TextPlaceDrag : public Drag {
 
   DragState state() const override { return DragState::TextPlace; }
   bool press(const DragPoint& p, int& source) override;
-  bool release(int, const DragPoint&) override;
+  bool release(int, const DragPoint&) override { return true; }
   const DragPoint& anchor() const { return anchor_; }
 
  private:

@@ -92,8 +92,14 @@ bool findFont(const std::string& family, bool bold, bool italic, FontFile& out) 
   out.index = index;
   out.substituted = !hasFamily(found.get(), family);
   out.family = out.substituted ? used : family;
-  out.bold = weight >= FC_WEIGHT_DEMIBOLD;
-  out.italic = slant != FC_SLANT_ROMAN;
+  // fontconfig reports the asked style and marks what it would synthesise.
+  FcBool embolden = FcFalse;
+  FcMatrix* shear = nullptr;
+  FcPatternGetBool(found.get(), FC_EMBOLDEN, 0, &embolden);
+  bool slanted = FcPatternGetMatrix(found.get(), FC_MATRIX, 0, &shear) == FcResultMatch &&
+                 shear && shear->xy != 0;
+  out.bold = weight >= FC_WEIGHT_DEMIBOLD && !embolden;
+  out.italic = slant != FC_SLANT_ROMAN && !slanted;
   return true;
 }
 

@@ -174,6 +174,11 @@ void TextDialog::changed(bool fontChanged) {
 void TextDialog::start() {
   fill(TextSettings::from(config_));
   if (config_.textWinX != -1 || config_.textWinY != -1) move(config_.textWinX, config_.textWinY);
+  // The canvas took the mouse at the press; the dialog needs it once the
+  // press is over.
+  QTimer::singleShot(0, this, [] {
+    if (QWidget* grabber = QWidget::mouseGrabber()) grabber->releaseMouse();
+  });
   show();
   raise();
   activateWindow();

@@ -100,7 +100,10 @@ TEST_F(TextToolTest, ClickTypeNudgeOkAndOneCtrlZRestores) {
   EXPECT_TRUE(session.app().painting.text.previewRect().empty());
   EXPECT_EQ(session.app().config.textWinX, d->pos().x());
 
+  w->activateWindow();
+  EXPECT_TRUE(QTest::qWaitForWindowActive(w));
   QTest::keyClick(w, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(session.app().undo->undoCount(), 0);
   EXPECT_EQ(pixels(), before);
 }
 
