@@ -199,6 +199,8 @@ void TextDialog::done(int result) {
     p_.text.preview(s, kept_, false);
     p_.finishText(result == QDialog::Accepted);
     if (afterFinish) afterFinish();
+    // The keys (Ctrl+Z first of all) go back to the main window.
+    if (QWidget* main = parentWidget()) main->activateWindow();
     return;
   }
   QDialog::done(result);
@@ -227,6 +229,17 @@ TextDialog* installTextDialog(Application& app, QWidget* parent, std::function<v
   auto* dialog = new TextDialog(app.painting, app.config, parent);
   dialog->afterFinish = std::move(afterFinish);
   app.painting.text.opened = [dialog] { dialog->start(); };
+  // A press on the canvas moves the text; the dialog keeps the focus.
+  auto& hook = app.painting.input.hooks.placeText;
+  hook = [place = hook, dialog](Point anchor) {
+    bool placed = place && place(anchor);
+    if (dialog->isVisible())
+      QTimer::singleShot(0, dialog, [dialog] {
+        dialog->raise();
+        dialog->activateWindow();
+      });
+    return placed;
+  };
   return dialog;
 }
 
