@@ -55,7 +55,7 @@ TEST(FilterDialogModel, MarksBelowTheMinimumAreNotDrawn) {
   EXPECT_EQ(sliderMarkX(modelFor(719).controls()[1].limits, 200), -1);
   EXPECT_EQ(sliderMarkX(modelFor(700).controls()[0].limits, 200), 2 + 255 * 195 / 510);   // mark 0 > min −255
   // Anti-alias: 1 … 255, mark 128 on a 104-pixel control: 2 + 127 × 99 / 254.
-  const SliderLimits& aa = modelFor(726).controls()[0].limits;
+  const SliderLimits aa = modelFor(726).controls()[0].limits;   // a copy: the model is a temporary
   EXPECT_EQ(sliderMarkX(aa, 104), 2 + 127 * 99 / 254);
   EXPECT_EQ(sliderValueX(aa, 1, 104), 2);
   EXPECT_EQ(sliderValueX(aa, 255, 104), 101);
