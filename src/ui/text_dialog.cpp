@@ -59,6 +59,7 @@ TextDialog::TextDialog(PaintingTools& painting, Settings& config, QWidget* paren
 TextDialog::~TextDialog() {
   p_.text.fontMaker = nullptr;
   p_.text.opened = nullptr;
+  p_.input.hooks.placeText = [&text = p_.text](Point anchor) { return text.place(anchor); };
 }
 
 void TextDialog::build() {
