@@ -22,7 +22,7 @@ CommandRange commandRange(int id) {
   return CommandRange::None;
 }
 
-bool panelBuilt(int panel) { return panel == 0 || panel == 1; }   // tools, tool options
+bool panelBuilt(int panel) { return panel >= 0 && panel <= 2; }   // tools, tool options, layers
 
 bool windowOnlyCommand(int id) {
   if (id >= cmd::kPanelFirst && id <= cmd::kPanelLast) return panelBuilt(id - cmd::kPanelFirst);

@@ -77,6 +77,17 @@ class Shell {
   // there is none.
   virtual bool readClipboardImage(Image32& image) = 0;
 
+  // The layer settings dialog "设置": name (UTF-8, the dialog keeps at most
+  // 31 characters) and opacity percent 0-100, both in and out. False when cancelled.
+  virtual bool askLayerSettings(std::string& name, int& opacityPercent) = 0;
+  // Open dialog for a BMP, PNG, GIF or JPEG picture. False when cancelled.
+  virtual bool chooseImageFile(const std::string& initialFolder, std::string& path) = 0;
+  // Save dialog for a PNG; fileName is the suggested name. False when cancelled.
+  virtual bool choosePngFile(const std::string& initialFolder, const std::string& fileName,
+                             std::string& path) = 0;
+  // The wait cursor while a long layer command runs.
+  virtual void setBusy(bool busy) = 0;
+
   // Runs task behind the modal progress dialog "处理中..." on one worker
   // thread and returns its result once the dialog has closed; the main
   // window comes to the foreground afterwards.

@@ -30,5 +30,6 @@ int runResize(int argc, char** argv);
 int runCanvasSize(int argc, char** argv);
 int runTransform(int argc, char** argv);   // flip-h, flip-v, rotate-cw, rotate-ccw
 int runCrop(int argc, char** argv);
+int runLayer(int argc, char** argv);   // layer OP IN OUT ...
 
 }  // namespace tessel

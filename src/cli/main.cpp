@@ -84,6 +84,23 @@ const char kUsage[] =
     "      SIZE x SIZE pixels (1-4500), never enlarged: a native document's stored\n"
     "      preview (at most 90 x 90), any other file flattened as convert to PNG\n"
     "      would; a larger picture is scaled down with Lanczos3.\n"
+    "  layer OP IN OUT [ARGS] [--layer I]\n"
+    "      Runs one command of the layer panel and saves OUT; --layer I (index from\n"
+    "      the top) makes that layer current first, as clicking its row does. OP:\n"
+    "      new, clone, delete, merge-down, merge-visible (onto white),\n"
+    "      merge-visible-keep (keeping transparency), merge-new (the visible layers\n"
+    "      into a new layer), up, down, move-to I (as dragging the row: above the\n"
+    "      layer that has index I, the bottom for the layer count),\n"
+    "      visible all|none|current, from-file IMAGE (a new layer from a BMP, PNG,\n"
+    "      GIF or JPEG picture at the top-left, named after the file),\n"
+    "      set [--name TEXT] [--blend 0-20] [--opacity-percent 0-100] [--mask 0-3]\n"
+    "          [--visible 0|1] [--fill-reference 0|1]   (TEXT is UTF-8, kept as at\n"
+    "          most 31 bytes of code page 936),\n"
+    "      alpha-op transparent|copy|multiply|outline --reference I (the current\n"
+    "          layer processed with layer I as reference; outline in black).\n"
+    "      A command that changes nothing (merging down the bottom layer, deleting\n"
+    "      the only layer, a 101st layer) still writes OUT; an IMAGE that cannot be\n"
+    "      read fails with \"打开图像失败\".\n"
     "  --help\n"
     "      Shows this text.\n"
     "\n"
@@ -111,6 +128,7 @@ int main(int argc, char** argv) {
   if (std::strcmp(argv[1], "crop") == 0) return tessel::runCrop(argc, argv);
   if (std::strcmp(argv[1], "thumbnail") == 0) return tessel::runThumbnail(argc, argv);
   if (std::strcmp(argv[1], "text") == 0) return tessel::runText(argc, argv);
+  if (std::strcmp(argv[1], "layer") == 0) return tessel::runLayer(argc, argv);
   for (const char* t : {"flip-h", "flip-v", "rotate-cw", "rotate-ccw"})
     if (std::strcmp(argv[1], t) == 0) return tessel::runTransform(argc, argv);
   std::fprintf(stderr, "tessel-cli: unknown command '%s'\n", argv[1]);

@@ -27,4 +27,25 @@ inline constexpr const char* kPanelTitles[8] = {
     "工具", "工具选项", "图层", "调色板", "扩展调色板", "纹理", "导航", "图像查看",
 };
 
+// Blend-mode names in the order documents store them (string 25002).
+inline constexpr const char* kBlendModeNames[21] = {
+    "正常", "正片叠底", "相加", "相减", "滤色", "叠加", "柔光", "强光", "颜色减淡", "颜色加深", "线性加深",
+    "亮光", "线性光", "点光", "差值", "变亮", "变暗", "色相", "饱和度", "颜色", "明度",
+};
+// The layer panel's tool bar tooltips (string 20001), in button order.
+inline constexpr const char* kLayerToolTips[9] = {
+    "新建图层", "复制图层", "删除图层", "向下合并", "上移", "下移", "图层属性", "全部显示", "只显示当前图层",
+};
+inline constexpr const char* kMaskModeNames[4] = {"无蒙板", "透明部分", "不透明部分", "α蒙板"};
+inline constexpr const char* kFillReference = "填充判定元";
+inline constexpr const char* kLayerSettingsTitle = "设置";
+inline constexpr const char* kLayerName = "名称";
+inline constexpr const char* kLayerOpacity = "不透明度";
+inline constexpr const char* kLayerMenu = "图层";
+inline constexpr const char* kAlphaOpsMenu = "以此图层为参照处理当前图层";
+inline constexpr const char* kAlphaOps[4] = {"按透明部分作透明", "复制Alpha值", "Alpha值相乘", "不透明部分描边(1px)"};
+// File-type filter of the image chooser (string 29001).
+inline constexpr const char* kImageFileFilter = "图像文件 (*.bmp *.png *.gif *.jpg *.jpeg)";
+inline constexpr const char* kPngFileFilter = "PNG (*.png)";
+
 }  // namespace tessel::text

@@ -19,6 +19,7 @@
 #include "ui/canvas_widget.h"
 #include "ui/icons.h"
 #include "ui/info_bar.h"
+#include "ui/layer_panel.h"
 #include "ui/paint_input.h"
 #include "ui/panel_window.h"
 
@@ -157,6 +158,7 @@ void MainWindow::buildPanels() {
     panels_[size_t(n)] = p;
   }
   buildToolsPanel(panels_[kToolsPanel]);
+  buildLayerPanel(app_, panels_[kLayerPanel]);
 }
 
 void MainWindow::buildToolsPanel(PanelWindow* panel) {

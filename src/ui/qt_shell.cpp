@@ -27,7 +27,12 @@
 #include "ui/gif_options_dialog.h"
 #include "ui/levels_dialog.h"
 #include "ui/png_options_dialog.h"
+#include "ui/layer_panel.h"
+#include "ui/layer_settings_dialog.h"
 #include "ui/main_window.h"
+#include "ui/panel_window.h"
+#include "resources/strings.h"
+#include <QApplication>
 
 namespace tessel {
 
@@ -259,14 +264,52 @@ void QtShell::setTitle(const std::string& title) {
 void QtShell::documentReplaced() {
   app_.view.centreImage();
   app_.view.refreshAll();
+  refreshLayerPanel(-1);
   if (window_) window_->refreshInfoBar();
 }
 
 void QtShell::refreshCanvas(const Rect& imageRect) { app_.view.refreshRect(imageRect); }
 
-// The layer panel and the navigator show nothing of the document yet.
-void QtShell::refreshLayerPanel(int) {}
+void QtShell::refreshLayerPanel(int row) {
+  if (!window_) return;
+  if (auto* panel = window_->panel(kLayerPanel)->findChild<LayerPanel*>()) panel->refresh(row);
+}
+
+// The navigator panel is not built; nothing shows the composite elsewhere.
 void QtShell::refreshNavigator() {}
+
+bool QtShell::askLayerSettings(std::string& name, int& opacityPercent) {
+  LayerSettingsDialog dialog(window_);
+  dialog.setValues(q(name), opacityPercent);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  name = dialog.name().toStdString();
+  opacityPercent = dialog.percent();
+  return true;
+}
+
+bool QtShell::chooseImageFile(const std::string& initialFolder, std::string& path) {
+  QString chosen = QFileDialog::getOpenFileName(window_, QString(), q(initialFolder),
+                                                QString::fromUtf8(text::kImageFileFilter));
+  path = chosen.toStdString();
+  return !chosen.isEmpty();
+}
+
+bool QtShell::choosePngFile(const std::string& initialFolder, const std::string& fileName, std::string& path) {
+  QString start = q(initialFolder.empty() ? fileName : initialFolder + "/" + fileName);
+  QString chosen = QFileDialog::getSaveFileName(window_, QString(), start, QString::fromUtf8(text::kPngFileFilter));
+  if (chosen.isEmpty()) return false;
+  if (!chosen.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) chosen += QStringLiteral(".png");
+  path = chosen.toStdString();
+  return true;
+}
+
+void QtShell::setBusy(bool busy) {
+  if (busy) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+  } else {
+    QApplication::restoreOverrideCursor();
+  }
+}
 
 void QtShell::recentListsChanged() {
   if (window_) window_->rebuildRecentMenu();

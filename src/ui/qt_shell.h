@@ -24,6 +24,10 @@ class QtShell : public Shell {
   bool askGifOptions(ImageSaveOptions& options) override;
   bool clipboardImageSize(int& width, int& height) override;
   bool readClipboardImage(Image32& image) override;
+  bool askLayerSettings(std::string& name, int& opacityPercent) override;
+  bool chooseImageFile(const std::string& initialFolder, std::string& path) override;
+  bool choosePngFile(const std::string& initialFolder, const std::string& fileName, std::string& path) override;
+  void setBusy(bool busy) override;
   int runWithProgress(const ProgressTask& task) override;
   bool askGridSettings(GridSettings& grid) override;
   bool openProgramFile(const std::string& name) override;

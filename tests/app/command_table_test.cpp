@@ -100,7 +100,8 @@ TEST(CommandRows, RowsLieInTheCommandRangesAndNeverOverlap) {
     for (const Command& c : menu) rows.push_back(&c);
   for (const Command* c : rows) {
     EXPECT_LE(c->first, c->last);
-    EXPECT_NE(commandRange(c->first), CommandRange::None) << c->first;
+    const bool panelOnly = c->first >= 42315 && c->last <= 42316;   // only in the layer panel's own menu
+    EXPECT_NE(commandRange(c->first) == CommandRange::None, !panelOnly) << c->first;
     EXPECT_EQ(commandRange(c->first), commandRange(c->last)) << c->first;
     EXPECT_NE(c->run, nullptr);
     EXPECT_FALSE(windowOnlyCommand(c->first)) << c->first;

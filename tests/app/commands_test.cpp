@@ -37,7 +37,8 @@ TEST(CommandsTest, OnlyBuiltActionsAreAvailable) {
   EXPECT_TRUE(commandAvailable(3005));
   EXPECT_TRUE(commandAvailable(40150));
   EXPECT_TRUE(commandAvailable(40151));
-  EXPECT_FALSE(commandAvailable(40152));   // panels without contents yet
+  EXPECT_TRUE(commandAvailable(40152));    // the layer panel
+  EXPECT_FALSE(commandAvailable(40153));   // panels without contents yet
   EXPECT_FALSE(commandAvailable(40157));
   EXPECT_TRUE(commandAvailable(40163));
   EXPECT_TRUE(commandAvailable(40010));

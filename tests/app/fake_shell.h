@@ -111,6 +111,36 @@ class FakeShell : public Shell {
     image.setAlphaRect(0, 0, image.width(), image.height(), 255);
     return true;
   }
+  struct LayerSettingsCall {
+    std::string name;
+    int percent;
+  };
+  std::deque<std::pair<std::string, int>> layerSettings;   // answers; empty name: cancel
+  std::vector<LayerSettingsCall> layerSettingsCalls;       // what the dialog was offered
+  std::deque<std::string> imageChoices;                    // empty: cancel
+  std::deque<std::string> pngChoices;                      // empty: cancel
+  std::vector<SaveCall> pngCalls;
+  int busyOn = 0, busyOff = 0;
+
+  bool askLayerSettings(std::string& name, int& percent) override {
+    layerSettingsCalls.push_back({name, percent});
+    auto answer = take(layerSettings, std::make_pair(std::string(), 0));
+    if (answer.first.empty()) return false;
+    name = answer.first;
+    percent = answer.second;
+    return true;
+  }
+  bool chooseImageFile(const std::string& folder, std::string& path) override {
+    openFolders.push_back(folder);
+    path = take(imageChoices, std::string());
+    return !path.empty();
+  }
+  bool choosePngFile(const std::string& folder, const std::string& fileName, std::string& path) override {
+    pngCalls.push_back({folder, fileName, 3});
+    path = take(pngChoices, std::string());
+    return !path.empty();
+  }
+  void setBusy(bool busy) override { ++(busy ? busyOn : busyOff); }
   int runWithProgress(const ProgressTask& task) override {
     ++progressRuns;
     struct Counter : Progress {
