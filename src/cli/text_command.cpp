@@ -11,6 +11,7 @@
 #include "document/document.h"
 #include "draw/brush_engine.h"
 #include "draw/text_placement.h"
+#include "platform/font_list.h"
 #include "platform/freetype_glyphs.h"
 
 namespace tessel {
@@ -146,6 +147,8 @@ int runText(int argc, char** argv) {
   if (!placement.place({job.x, job.y})) return fail(kMsgMemoryError);
   placement.preview(job.settings, job.text, true);
   placement.finish(true);
+  placement.fontMaker = nullptr;
+  releaseFontConfig();
   if (!job.text.empty() && !fontFound) return fail("tessel-cli: no usable font is installed");
   if (!used.empty() && used != job.settings.face)
     std::fprintf(stderr, "tessel-cli: font '%s' is not installed; used '%s'\n",

@@ -103,4 +103,6 @@ bool findFont(const std::string& family, bool bold, bool italic, FontFile& out) 
   return true;
 }
 
+void releaseFontConfig() { FcFini(); }
+
 }  // namespace tessel

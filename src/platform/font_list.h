@@ -31,4 +31,9 @@ struct FontFile {
 // font is installed at all.
 bool findFont(const std::string& family, bool bold, bool italic, FontFile& out);
 
+// Frees fontconfig's process-wide configuration. Only for programs that are
+// done with fonts for good (tessel-cli, the tests); the window program keeps
+// it, since Qt shares it.
+void releaseFontConfig();
+
 }  // namespace tessel

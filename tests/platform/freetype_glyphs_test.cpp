@@ -15,6 +15,15 @@ namespace tessel {
 namespace {
 
 constexpr int kPixels = 16;
+
+// fontconfig keeps its configuration until told otherwise; the leak checker
+// would take it for a leak.
+class FontConfigEnd : public ::testing::Environment {
+ public:
+  void TearDown() override { releaseFontConfig(); }
+};
+::testing::Environment* const kFontConfigEnd = ::testing::AddGlobalTestEnvironment(new FontConfigEnd);
+
 constexpr Pixel kInk = 0xFF202080;
 const std::u16string kText = u"中文 Text";
 
