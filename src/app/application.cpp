@@ -1,11 +1,15 @@
 #include "app/application.h"
 
+#include "app/selection_commands.h"
 #include "app/startup.h"
+#include "app/texture_model.h"
 #include "config/settings_file.h"
 
 namespace tessel {
 
-Application::Application() : view(document, screen, settings.view) {}
+Application::Application() : view(document, screen, settings.view) {
+  painting.input.textures = &brushTextures;
+}
 
 bool Application::createDefaultDocument() {
   return document.newImage(settings.defImgW, settings.defImgH, true);
@@ -18,6 +22,7 @@ void Application::createUndoHistory() {
 
 bool Application::undoStep(bool redo) {
   if (!undo) return false;
+  SelectionUndoGuard keepSelection(*this);
   UndoRefresh refresh;
   if (!(redo ? undo->redo(refresh) : undo->undo(refresh))) return false;
   switch (refresh.kind) {
@@ -66,6 +71,12 @@ void Application::loadSettings(const std::string& folder) {
   painting.load(config);
   loadPaletteSet(folder + "/palette.dat", palettes);
   textures.load(folder + "/texture.tst", false);
+  syncBrushTextures();
+}
+
+void Application::syncBrushTextures() {
+  brushTextures = brushTexturesOf(textures);
+  painting.input.textures = &brushTextures;
 }
 
 bool Application::saveSettings(const std::string& folder) {

@@ -3,8 +3,10 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "app/open_save.h"
+#include "app/selection.h"
 #include "app/shell_settings.h"
 #include "config/key_table.h"
 #include "config/settings.h"
@@ -77,10 +79,12 @@ class Application {
   ShellSettings settings;      // the part the windows and the view work with
   PaletteSet palettes;         // "palette.dat"
   TextureLibrary textures;     // "texture.tst"
+  std::vector<Texture> brushTextures;   // the library as the brushes read it
   std::unique_ptr<UndoHistory> undo;   // records go to the temporary folder
   HistoryFlags history{undo};
   std::unique_ptr<OpenSaveFlow> files;   // once a Shell is attached
   Document document;
+  Selection selection;         // the rectangle, the paste buffer, the floating image
   Image32 screen;
   Image24 icons;
   CanvasView view;
@@ -109,6 +113,9 @@ class Application {
   void loadSettings(const std::string& folder);
   // The same order; the palettes and textures are written only when changed.
   bool saveSettings(const std::string& folder);
+
+  // After the texture library changed: the brushes see the new textures.
+  void syncBrushTextures();
 
   // Panel visibility as WinViewFlag.
   bool panelVisible(int panel) const { return (settings.winViewFlag >> panel) & 1; }

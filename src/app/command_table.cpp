@@ -4,8 +4,8 @@ namespace tessel {
 
 const Command* findCommand(int id) {
   using Rows = std::span<const Command> (*)();
-  static constexpr Rows kMenus[] = {fileCommands,   editCommands, layerCommands,
-                                    filterCommands, viewCommands, helpCommands};
+  static constexpr Rows kMenus[] = {fileCommands,   editCommands, selectionCommands, layerCommands,
+                                    filterCommands, viewCommands,  helpCommands};
   for (Rows rows : kMenus) {
     for (const Command& c : rows()) {
       if (id >= c.first && id <= c.last) return &c;

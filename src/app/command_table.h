@@ -18,6 +18,7 @@ struct Command {
 // The rows by menu (commands_<menu>.cpp).
 std::span<const Command> fileCommands();
 std::span<const Command> editCommands();
+std::span<const Command> selectionCommands();   // the Select menu, clipboard and whole-image rows
 std::span<const Command> layerCommands();
 std::span<const Command> filterCommands();
 std::span<const Command> viewCommands();

@@ -1,6 +1,7 @@
 #include "app/commands.h"
 
 #include "app/command_table.h"
+#include "app/shell_settings.h"
 
 namespace tessel {
 
@@ -22,7 +23,7 @@ CommandRange commandRange(int id) {
   return CommandRange::None;
 }
 
-bool panelBuilt(int panel) { return panel >= 0 && panel <= 2; }   // tools, tool options, layers
+bool panelBuilt(int panel) { return panel >= 0 && panel < kPanelCount; }   // every panel
 
 bool windowOnlyCommand(int id) {
   if (id >= cmd::kPanelFirst && id <= cmd::kPanelLast) return panelBuilt(id - cmd::kPanelFirst);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "draw/guide.h"
 #include "draw/stroke_api.h"
 
 namespace tessel {
@@ -22,10 +23,15 @@ struct ScriptedStroke {
   std::optional<int> maskMode;         // set on the layer first, as the layer panel would
   std::optional<int> layer;            // index from the top; default the current layer
   std::optional<uint32_t> seed;
+  GuideKind guide = GuideKind::None;   // bends the samples as on the canvas
+  GuideSettings guides;
 };
 
 // "x,y[,p];x,y[,p];..." with pressure 1 where p is left out; false on bad text.
 bool parseStrokeSamples(const std::string& text, std::vector<StrokeSample>& samples);
+// "parallel:DEG", "concentrated:X,Y", "circle:X,Y", "ellipse:X,Y,W,H" or
+// "grid:DEG" into the stroke's guide; false on bad text.
+bool parseStrokeGuide(const std::string& text, ScriptedStroke& stroke);
 // Sets the option word of a painting tool; false for a tool that has none.
 bool setToolOptionWord(ToolSettings& tools, int tool, uint32_t value);
 // Runs the stroke on the document; the current layer stays as it was. False

@@ -14,6 +14,8 @@ namespace tessel {
 class Image32;
 class FilterDialogModel;
 class FilterPreviewSession;
+struct ScaleModel;
+enum class DibResult;
 
 enum class Answer { Yes, No, Cancel };
 enum class MessageIcon { Information, Warning, Error, Question };
@@ -87,6 +89,23 @@ class Shell {
                              std::string& path) = 0;
   // The wait cursor while a long layer command runs.
   virtual void setBusy(bool busy) = 0;
+  // Selection and image commands. Each dialog starts from the values passed
+  // in and writes the chosen ones back; false when cancelled.
+  // The scale dialog ("缩放") for the image and for the selection.
+  virtual bool askImageSize(ScaleModel& model) = 0;
+  virtual bool askSelectionScale(ScaleModel& model) = 0;
+  // Canvas size: new size, anchor 0-8 (k mod 3 across, k div 3 down) and the
+  // fill (0 transparent, 1 white, 2 the foreground colour).
+  virtual bool askCanvasSize(int& width, int& height, int& anchor, int& fill) = 0;
+  // Rotate by an angle: whole degrees and the smoothing check box.
+  virtual bool askRotateAngle(int& degrees, bool& smooth) = 0;
+  // The selection's inclusive corners.
+  virtual bool askSelectionRect(int& left, int& top, int& right, int& bottom) = 0;
+  // Puts image on the clipboard as a 24-bit or a 32-bit bitmap.
+  virtual bool writeClipboardImage(const Image32& image, bool withAlpha) = 0;
+  // The clipboard's 32-bit bitmap into image (already created), as
+  // pasteDib32 does; Invalid when there is none.
+  virtual DibResult readClipboardImage32(Image32& image) = 0;
 
   // Runs task behind the modal progress dialog "处理中..." on one worker
   // thread and returns its result once the dialog has closed; the main

@@ -151,6 +151,7 @@ bool parseStrokeOptions(int argc, char** argv, ScriptedStroke& s, bool& haveTool
       s.layer = n;
     } else if (arg == "--seed" && parseInt(value, 0, 2147483647, n)) {
       s.seed = uint32_t(n);
+    } else if (arg == "--guide" && parseStrokeGuide(value, s)) {
     } else {
       return false;
     }

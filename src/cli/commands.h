@@ -31,5 +31,6 @@ int runCanvasSize(int argc, char** argv);
 int runTransform(int argc, char** argv);   // flip-h, flip-v, rotate-cw, rotate-ccw
 int runCrop(int argc, char** argv);
 int runLayer(int argc, char** argv);   // layer OP IN OUT ...
+int runSelection(int argc, char** argv);   // selection_command.cpp
 
 }  // namespace tessel

@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "cli/commands.h"
+#include "cli/paint_commands.h"
 #include "cli/text_command.h"
 #include "cli/thumbnail_command.h"
 
@@ -36,6 +37,7 @@ const char kUsage[] =
     "      layer named Layer0.\n"
     "  stroke IN OUT --tool N --samples \"x,y[,p];x,y[,p];...\" [--size S] [--opacity A]\n"
     "               [--colour RRGGBB] [--option HEX] [--mask-mode M] [--layer I] [--seed N]\n"
+    "               [--guide parallel:DEG|concentrated:X,Y|circle:X,Y|ellipse:X,Y,W,H|grid:DEG]\n"
     "      Runs one freehand stroke of painting tool N (0-13: pencil, 1-pixel line,\n"
     "      pen, pen 2, brush, watercolour, airbrush, hard eraser, pen eraser, brush\n"
     "      eraser, blur, finger, dodge, burn) on layer I (index from the top; default\n"
@@ -45,7 +47,33 @@ const char kUsage[] =
     "      --opacity 1-255, --colour the drawing colour, --option the tool's option\n"
     "      word in hexadecimal digits without prefix. --mask-mode 0-3 sets the\n"
     "      layer's mask mode first, as the layer panel would, and OUT keeps it.\n"
-    "      --seed fixes the random generator (decimal).\n"
+    "      --seed fixes the random generator (decimal). --guide bends the samples\n"
+    "      onto a guide as the canvas does: lines at DEG degrees through the first\n"
+    "      sample, rays from or a circle about (X, Y), an ellipse centred at (X, Y)\n"
+    "      with the proportions of W x H, or the grid at DEG degrees.\n"
+    "  shape IN OUT --tool N --kind K --points \"x,y;x,y;...\" [--size S] [--opacity A]\n"
+    "              [--colour RRGGBB] [--option HEX] [--layer I] [--seed N] [--ctrl] [--shift]\n"
+    "      Draws what releasing the shape's drag draws, with painting tool N (0-13)\n"
+    "      and the options of stroke. K is line, rect, rect-fill, ellipse,\n"
+    "      ellipse-fill (two points: press and release), polyline, concentrated\n"
+    "      (the clicked points in order), bezier (P0, P3, P1, P2 as the gesture\n"
+    "      places them) or spline (the clicked points). --ctrl and --shift apply\n"
+    "      the drag's constraints to the last point (lines snap; boxes square, and\n"
+    "      centre on the first point). One undo step, as on the canvas.\n"
+    "  fill IN OUT X Y [--colour RRGGBB] [--opacity A] [--paint HEX] [--ctrl] [--shift]\n"
+    "             [--alt] [--layer I]\n"
+    "      Fills at image pixel (X, Y) as the fill tool does: --paint is the Paint\n"
+    "      word (default 1: the document's reference layers), the flags stand for\n"
+    "      held keys (Ctrl erases, Shift the fringe or opaque-region mode, Alt\n"
+    "      inverts the reference choice). A point outside the image, or a fill\n"
+    "      that changes nothing, writes the document unchanged (status 0).\n"
+    "  gradient IN OUT X0,Y0 X1,Y1 [--grad HEX] [--draw-type T] [--opacity A]\n"
+    "                 [--fg RRGGBB] [--bg RRGGBB] [--shift] [--alt] [--layer I]\n"
+    "      Paints the whole layer with the gradient dragged from (X0, Y0) to\n"
+    "      (X1, Y1). --grad is the Grad word (table 0-4 in the low byte, banding in\n"
+    "      bits 8-11, 8000 reverses); draw type 2-3 gives the box, 4-5 the radial,\n"
+    "      7 the angular, any other the linear gradient. --shift leaves pixels\n"
+    "      beyond the end unpainted, --alt repeats the table.\n"
     "  export-layer FILE INDEX OUT.png\n"
     "      Saves one layer (INDEX counts from the top, 0 first) alone as a 32-bit\n"
     "      PNG with alpha at compression level 6, as the layer panel's export does.\n"
@@ -101,6 +129,16 @@ const char kUsage[] =
     "      A command that changes nothing (merging down the bottom layer, deleting\n"
     "      the only layer, a 101st layer) still writes OUT; an IMAGE that cannot be\n"
     "      read fails with \"打开图像失败\".\n"
+    "  selection IN OUT --rect X,Y,W,H OP [ARGS] [--layer I] [--fg RRGGBB]\n"
+    "      Runs one Select menu command on the rectangle (taken as given: 1,1 in\n"
+    "      size is a one-pixel selection) of layer I (from the top; default the\n"
+    "      current layer, whose mask mode applies). OP is flip-h, flip-v,\n"
+    "      rotate-cw, rotate-ccw, rotate DEG [--smooth], scale W H [--method\n"
+    "      nearest|bilinear|lanczos3] (default lanczos3), tile-all, tile-h,\n"
+    "      tile-v, fill (with --fg, default 000000), erase, cut or crop. A\n"
+    "      command that changes nothing (tiling or cropping the whole canvas,\n"
+    "      scaling to the same size, rotating by 0) writes OUT unchanged. Erase\n"
+    "      under mask mode 2 or 3 is refused: status 1 and no file written.\n"
     "  --help\n"
     "      Shows this text.\n"
     "\n"
@@ -128,7 +166,11 @@ int main(int argc, char** argv) {
   if (std::strcmp(argv[1], "crop") == 0) return tessel::runCrop(argc, argv);
   if (std::strcmp(argv[1], "thumbnail") == 0) return tessel::runThumbnail(argc, argv);
   if (std::strcmp(argv[1], "text") == 0) return tessel::runText(argc, argv);
+  if (std::strcmp(argv[1], "shape") == 0) return tessel::runShape(argc, argv);
+  if (std::strcmp(argv[1], "fill") == 0) return tessel::runFill(argc, argv);
+  if (std::strcmp(argv[1], "gradient") == 0) return tessel::runGradient(argc, argv);
   if (std::strcmp(argv[1], "layer") == 0) return tessel::runLayer(argc, argv);
+  if (std::strcmp(argv[1], "selection") == 0) return tessel::runSelection(argc, argv);
   for (const char* t : {"flip-h", "flip-v", "rotate-cw", "rotate-ccw"})
     if (std::strcmp(argv[1], t) == 0) return tessel::runTransform(argc, argv);
   std::fprintf(stderr, "tessel-cli: unknown command '%s'\n", argv[1]);

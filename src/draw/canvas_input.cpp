@@ -15,6 +15,7 @@
 #include "draw/drag_stroke.h"
 #include "draw/drag_text.h"
 #include "draw/drag_two_point.h"
+#include "draw/fill.h"
 
 namespace tessel {
 
@@ -137,13 +138,11 @@ void CanvasInput::toolPress(const InputState& in) {
   const int tool = draw_.toolNo;
   if (held >= kKeyActionEyedropper && !floating) {
     if (held == kKeyActionEyedropper) return eyedropper(in);
-    if (toolTraits(tool).kind != ToolKind::Selection && hooks.fill) hooks.fill();
+    if (toolTraits(tool).kind != ToolKind::Selection) fillPress(in);
     return;
   }
   switch (toolTraits(tool).kind) {
-    case ToolKind::Fill:
-      if (hooks.fill) hooks.fill();
-      return;
+    case ToolKind::Fill: return fillPress(in);
     case ToolKind::Gradient:
       return begin(std::make_unique<TwoPointDrag>(context_, TwoPointShape::Gradient, cur_));
     case ToolKind::Text: {
@@ -161,6 +160,21 @@ void CanvasInput::toolPress(const InputState& in) {
     case ToolKind::Paint: paintingPress(in); return;
     case ToolKind::None: return;
   }
+}
+
+// The fill happens at once; a click outside the image does nothing.
+void CanvasInput::fillPress(const InputState& in) {
+  int x = 0, y = 0;
+  if (imagePoint(x, y)) {
+    const FillRequest req{x, y, draw_.drawingColour(), tools_.alphaOf(kToolFill), tools_.env.paint,
+                          options_.optFlag, {in.ctrl, in.shift, in.alt}};
+    const Rect r = fillAt(doc_, engine_.context(), engine_.random(), req);
+    if (!r.empty()) {
+      view_.refreshRect(r);
+      if (hooks.layerChanged) hooks.layerChanged();
+    }
+  }
+  if (hooks.fill) hooks.fill();
 }
 
 bool CanvasInput::paintingPress(const InputState& in) {
@@ -183,7 +197,7 @@ bool CanvasInput::paintingPress(const InputState& in) {
       begin(std::make_unique<PolylineDrag>(context_, PolylineKind::ConcentratedLines, cur_));
       break;
     case 8: begin(std::make_unique<BezierDrag>(context_, cur_)); break;
-    case 9: begin(std::make_unique<SplineDrag>(cur_)); break;
+    case 9: begin(std::make_unique<SplineDrag>(context_, cur_)); break;
     default: return false;
   }
   return true;

@@ -72,6 +72,7 @@ class CanvasInput {
   bool sideButton(int action, const InputState& in);
   void toolPress(const InputState& in);
   bool paintingPress(const InputState& in);
+  void fillPress(const InputState& in);
   bool freehandPress(const InputState& in);
 
   // Picks (canvas_input_picks.cpp).

@@ -20,6 +20,13 @@ std::vector<Point> xorShapePoints(const XorShape& s) {
       line(s.x0 - 15, s.y0, s.x0 + 16, s.y0);
       line(s.x0, s.y0 - 15, s.x0, s.y0 + 16);
       break;
+    case XorShape::Kind::Path:
+      for (size_t i = 0; i + 1 < s.segments.size(); i += 2)
+        line(s.segments[i].x, s.segments[i].y, s.segments[i + 1].x, s.segments[i + 1].y);
+      for (Point m : s.marks)
+        for (int y = m.y - 2; y <= m.y + 2; ++y)
+          for (int x = m.x - 2; x <= m.x + 2; ++x) p.push_back({x, y});
+      break;
     case XorShape::Kind::None: break;
   }
   std::sort(p.begin(), p.end(), [](Point a, Point b) { return a.y != b.y ? a.y < b.y : a.x < b.x; });

@@ -9,9 +9,15 @@ namespace tessel {
 // Feedback kept on the screen buffer: each shape is drawn
 // by inverting its pixels and erased by inverting them again.
 struct XorShape {
-  enum class Kind { None, Line, Rect, Ellipse, Circle, Cross };
+  enum class Kind { None, Line, Rect, Ellipse, Circle, Cross, Path };
+  XorShape() = default;
+  XorShape(Kind k, int ax, int ay, int bx, int by) : kind(k), x0(ax), y0(ay), x1(bx), y1(by) {}
   Kind kind = Kind::None;
   int x0 = 0, y0 = 0, x1 = 0, y1 = 0;   // client coordinates
+  // Path: line segments as pairs of ends, and points marked by 5 x 5 squares
+  // (the Bezier and spline previews).
+  std::vector<Point> segments;
+  std::vector<Point> marks;
   bool operator==(const XorShape&) const = default;
 };
 

@@ -49,7 +49,7 @@ struct InputHooks {
   std::function<void(int)> toolChanged;
   std::function<void()> colourChanged;
   std::function<void()> layerChanged;           // thumbnails, navigator, title
-  std::function<void()> fill;                   // the fill tool, once it exists
+  std::function<void()> fill;                   // after a fill press
   std::function<bool(Point)> placeText;         // the text tool's press: begin or move the anchor
 };
 
@@ -70,7 +70,7 @@ struct DragContext {
   BrushEngine& engine;
   ToolSettings& tools;
   DrawSettings& draw;
-  const InputOptions& options;
+  InputOptions& options;   // the guides are set up through drags
   const InputHooks& hooks;
   XorFeedback& feedback;
 

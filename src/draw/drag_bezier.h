@@ -29,6 +29,10 @@ class BezierDrag : public Drag {
   bool editing_ = false;
   int control_ = 0;
   std::vector<Point> points_;
+  PointF curve_[4];   // P0, P1, P2, P3 in image coordinates
+  PointF client_[4];  // the same in client pixels, for the preview
+
+  void preview();
 };
 
 }  // namespace tessel

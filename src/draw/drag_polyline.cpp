@@ -3,6 +3,7 @@
 #include "document/document.h"
 #include "document/pixel_edit.h"
 #include "draw/shape_geometry.h"
+#include "draw/shape_paint.h"
 
 namespace tessel {
 
@@ -18,16 +19,25 @@ PolylineDrag::PolylineDrag(const DragContext& ctx, PolylineKind kind, const Drag
 // first. The drag follows the mouse from here on.
 bool PolylineDrag::press(const DragPoint& p, int& source) {
   ctx_.feedback.hide();
-  points_.push_back(p.image());
+  Point c = p.client();
+  if (ctrl_) c = snapLineEnd(anchor_, c);
+  const DragPoint from = ctx_.pointAt(anchor_.x, anchor_.y), to = ctx_.pointAt(c.x, c.y);
+  ShapePainter painter(ctx_.doc, ctx_.engine, ctx_.tools, ctx_.draw.toolNo);
+  const Rect r = painter.segment({from.ix, from.iy}, {to.ix, to.iy}, points_.size() == 1);
+  points_.push_back(to.image());
+  if (!r.empty()) {
+    union_ = union_.united(r);
+    ctx_.view.refreshRect(r);
+  }
   source = kSourceMouse;
-  if (kind_ == PolylineKind::Polyline) anchor_ = p.client();
-  const Point c = p.client();
+  if (kind_ == PolylineKind::Polyline) anchor_ = c;
   ctx_.feedback.show({XorShape::Kind::Line, anchor_.x, anchor_.y, c.x, c.y});
   return true;
 }
 
 void PolylineDrag::move(const DragPoint& p, const InputState& in) {
   Point end = p.client();
+  ctrl_ = in.ctrl;
   if (in.ctrl) end = snapLineEnd(anchor_, end);
   ctx_.feedback.show({XorShape::Kind::Line, anchor_.x, anchor_.y, end.x, end.y});
 }

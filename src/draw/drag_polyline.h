@@ -20,6 +20,8 @@ class PolylineDrag : public Drag {
   void move(const DragPoint& p, const InputState& in) override;
   bool release(int, const DragPoint&) override { return true; }
   bool finish() override;
+  // A lost capture keeps what was drawn, as the right button would.
+  void cancel() override { finish(); }
   const std::vector<Point>& points() const override { return points_; }
   Rect changed() const override { return union_; }
 
@@ -27,6 +29,7 @@ class PolylineDrag : public Drag {
   const DragContext& ctx_;
   PolylineKind kind_;
   Point anchor_;   // where the rubber band starts, client pixels
+  bool ctrl_ = false;   // Ctrl at the last move: the next segment snaps
   std::vector<Point> points_;
   Rect union_;
 };

@@ -1,13 +1,31 @@
 #include "draw/drag_stroke.h"
 
+#include <cmath>
+
 #include "document/document.h"
 #include "document/pixel_edit.h"
+#include "draw/tool_traits.h"
 
 namespace tessel {
 
+StrokeSample StrokeDrag::sampleOf(const DragPoint& p) {
+  PointF at{p.ix, p.iy};
+  if (floorPoints_) at = {std::floor(at.x), std::floor(at.y)};
+  if (guide_) at = guide_->apply(at);
+  return {at.x, at.y, p.pressure};
+}
+
 bool StrokeDrag::begin(const DragPoint& p) {
   Rect changed;
-  StrokeSample s{p.ix, p.iy, p.pressure};
+  guide_.reset();
+  const GuideKind kind = ctx_.options.guide;
+  if (kind != GuideKind::None) {
+    floorPoints_ = !toolTraits(ctx_.draw.toolNo).usesSubPixel();
+    PointF s{p.ix, p.iy};
+    if (floorPoints_) s = {std::floor(s.x), std::floor(s.y)};
+    guide_.emplace(kind, ctx_.options.guides, s);
+  }
+  StrokeSample s = sampleOf(p);
   if (!stroke_.begin(strokeTargetOf(ctx_.doc), ctx_.draw.toolNo, ctx_.tools, s, changed,
                      ctx_.options.guide != GuideKind::None))
     return false;
@@ -30,7 +48,7 @@ DragState StrokeDrag::state() const {
 
 void StrokeDrag::move(const DragPoint& p, const InputState&) {
   last_ = p;
-  Rect r = stroke_.move({p.ix, p.iy, p.pressure});
+  Rect r = stroke_.move(sampleOf(p));
   union_ = union_.united(r);
   if (!r.empty()) ctx_.view.refreshRect(r);
 }
@@ -41,7 +59,7 @@ bool StrokeDrag::release(int, const DragPoint& p) {
 }
 
 void StrokeDrag::end(const DragPoint& p) {
-  Stroke::End e = stroke_.end({p.ix, p.iy, p.pressure});
+  Stroke::End e = stroke_.end(sampleOf(p));
   union_ = union_.united(e.changed);
   if (!e.changed.empty()) ctx_.view.refreshRect(e.changed);
   if (commitFromBackup(ctx_.doc, ctx_.doc.layerBackup, e.undo)) ctx_.layerChanged();

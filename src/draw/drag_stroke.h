@@ -1,5 +1,8 @@
 #pragma once
 #include "draw/drag.h"
+#include <optional>
+
+#include "draw/guide.h"
 #include "draw/stroke_api.h"
 
 namespace tessel {
@@ -20,11 +23,15 @@ class StrokeDrag : public Drag {
 
  private:
   void end(const DragPoint& p);
+  // The sample the stroke receives: on the guide when one is active.
+  StrokeSample sampleOf(const DragPoint& p);
 
   const DragContext& ctx_;
   Stroke stroke_;
   Rect union_;
   DragPoint last_;
+  std::optional<GuideStroke> guide_;
+  bool floorPoints_ = false;   // pixel tools take the guide from whole pixels
 };
 
 }  // namespace tessel

@@ -1,5 +1,13 @@
 #include "draw/drag_two_point.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include "document/document.h"
+#include "draw/gradient.h"
+#include "draw/shape_paint.h"
+#include "draw/tool_traits.h"
+
 namespace tessel {
 
 TwoPointDrag::TwoPointDrag(const DragContext& ctx, TwoPointShape shape, const DragPoint& start)
@@ -55,6 +63,7 @@ XorShape TwoPointDrag::bandTo(Point end, const InputState& in, bool& constrained
 }
 
 void TwoPointDrag::move(const DragPoint& p, const InputState& in) {
+  shift_ = in.shift, alt_ = in.alt;
   bool constrained = false;
   XorShape band = bandTo(p.client(), in, constrained);
   if (band == band_) return;
@@ -66,22 +75,63 @@ void TwoPointDrag::move(const DragPoint& p, const InputState& in) {
     ctx_.showSize(p.cx - start_.cx, p.cy - start_.cy);
 }
 
-// Every shape ends here; the painting of each arrives with its tool.
+// Every shape ends here, drawn as its band was last shown.
 bool TwoPointDrag::release(int, const DragPoint&) {
   ctx_.feedback.hide();
   switch (shape_) {
-    case TwoPointShape::Line:
-    case TwoPointShape::Rectangle:
-    case TwoPointShape::FilledRectangle:
-    case TwoPointShape::Ellipse:
-    case TwoPointShape::FilledEllipse:   // painted by the shape tools
-    case TwoPointShape::Gradient:        // drawn by the gradient tool
+    case TwoPointShape::Line: paint(ShapeKind::Line); break;
+    case TwoPointShape::Rectangle: paint(ShapeKind::Rectangle); break;
+    case TwoPointShape::FilledRectangle: paint(ShapeKind::FilledRectangle); break;
+    case TwoPointShape::Ellipse: paint(ShapeKind::Ellipse); break;
+    case TwoPointShape::FilledEllipse: paint(ShapeKind::FilledEllipse); break;
+    case TwoPointShape::Gradient: gradient(); break;
     case TwoPointShape::Selection:       // becomes the selection
-    case TwoPointShape::GuideAngle:
-    case TwoPointShape::EllipseGuide:    // set up the guides
-      break;
+    case TwoPointShape::GuideAngle: case TwoPointShape::EllipseGuide: setGuide(); break;
   }
   return false;
+}
+
+void TwoPointDrag::paint(ShapeKind kind) {
+  ShapePainter painter(ctx_.doc, ctx_.engine, ctx_.tools, ctx_.draw.toolNo);
+  const DragPoint a = ctx_.pointAt(band_.x0, band_.y0), b = ctx_.pointAt(band_.x1, band_.y1);
+  const Rect r = painter.draw(kind, {{a.ix, a.iy}, {b.ix, b.iy}});
+  if (r.empty()) return;
+  ctx_.view.refreshRect(r);
+  ctx_.layerChanged();
+}
+
+// The dragged line's angle, or the ellipse's centre and proportions, all in
+// image coordinates.
+void TwoPointDrag::setGuide() {
+  InputOptions& o = ctx_.options;
+  const DragPoint a = ctx_.pointAt(band_.x0, band_.y0), b = ctx_.pointAt(band_.x1, band_.y1);
+  if (shape_ == TwoPointShape::GuideAngle) {
+    const double angle = std::atan2(b.iy - a.iy, b.ix - a.ix);
+    (o.guide == GuideKind::Grid ? o.guides.gridAngle : o.guides.parallelAngle) = angle;
+    return;
+  }
+  const int w = std::max(int(std::abs(b.ix - a.ix)), 1), h = std::max(int(std::abs(b.iy - a.iy)), 1);
+  o.guides.ellipseCentre = start_.image();
+  o.guides.kx = double(w) / h;
+  o.guides.ky = double(h) / w;
+}
+
+// Shift and Alt as last seen while dragging decide the ends' policy.
+void TwoPointDrag::gradient() {
+  const DrawSettings& draw = ctx_.draw;
+  GradientRequest req;
+  req.start = ctx_.pointAt(band_.x0, band_.y0).image();
+  req.end = ctx_.pointAt(band_.x1, band_.y1).image();
+  req.grad = ctx_.tools.env.grad;
+  req.drawType = ctx_.tools.drawType[kToolGradient];
+  req.opacity = ctx_.tools.alphaOf(kToolGradient);
+  req.c1 = draw.drawingColour();
+  req.c2 = (draw.curColNo == 1 ? draw.drawCol1 : draw.drawCol2) & 0xFFFFFFu;
+  req.shift = shift_, req.alt = alt_;
+  const Rect r = drawGradient(ctx_.doc, ctx_.engine.context(), ctx_.engine.random(), req);
+  if (r.empty()) return;
+  ctx_.view.refreshRect(r);
+  ctx_.layerChanged();
 }
 
 }  // namespace tessel

@@ -1,6 +1,7 @@
 #pragma once
 #include "draw/drag.h"
 #include "draw/shape_geometry.h"
+#include "draw/shape_paint.h"
 
 namespace tessel {
 
@@ -35,6 +36,9 @@ class TwoPointDrag : public Drag {
 
  private:
   bool isLine() const;
+  void paint(ShapeKind kind);
+  void gradient();
+  void setGuide();
   XorShape::Kind bandKind() const;
   XorShape bandTo(Point end, const InputState& in, bool& constrained) const;
 
@@ -42,6 +46,7 @@ class TwoPointDrag : public Drag {
   TwoPointShape shape_;
   DragPoint start_;
   XorShape band_;
+  bool shift_ = false, alt_ = false;   // at the last move
 };
 
 }  // namespace tessel

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "draw/guide.h"
+
 namespace tessel {
 
 // Where a press, move or release comes from.
@@ -51,8 +53,6 @@ enum ButtonAction : int {
   kActionUndo = 4,
 };
 
-// Guides the press can set up with Alt (the guide tools fill these in).
-enum class GuideKind : int { None, Parallel, Grid, Ellipse, Concentrated, Circle };
 
 // The settings the canvas input reads.
 struct InputOptions {
@@ -62,6 +62,7 @@ struct InputOptions {
   int tabSide[2] = {0, 0};   // side button actions
   int eraseBkTool = 0;       // the remembered previous tool
   GuideKind guide = GuideKind::None;
+  GuideSettings guides;
 };
 
 constexpr uint32_t kOptFlagFrontOnMove = 0x08;

@@ -1,6 +1,7 @@
 #include "draw/shape_geometry.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace tessel {
 
@@ -146,6 +147,66 @@ std::vector<Span> ellipseSpans(const Box& b) {
     spans.push_back({f.bottom + dy, f.left - dx, f.right + dx});
   });
   return mergeRows(std::move(spans));
+}
+
+std::vector<PointF> bezierPoints(PointF p0, PointF p1, PointF p2, PointF p3) {
+  std::vector<PointF> out{p0};
+  for (int k = 1; k <= 100; ++k) {
+    const double t = k * 0.01, u = 1.0 - t;
+    const double a = u * u * u, b = 3 * t * u * u, c = 3 * t * t * u, d = t * t * t;
+    out.push_back({a * p0.x + b * p1.x + c * p2.x + d * p3.x, a * p0.y + b * p1.y + c * p2.y + d * p3.y});
+  }
+  return out;
+}
+
+namespace {
+
+// Tangents of the chord-length spline for one coordinate: the tridiagonal
+// system solved by forward elimination and back substitution.
+std::vector<double> splineTangents(const std::vector<double>& p, const std::vector<double>& h) {
+  const size_t n = p.size();
+  std::vector<double> a(n), b(n), c(n), d(n);
+  b[0] = 2, c[0] = 1, d[0] = 3 * (p[1] - p[0]) / h[0];
+  for (size_t i = 1; i + 1 < n; ++i) {
+    a[i] = h[i], b[i] = 2 * (h[i - 1] + h[i]), c[i] = h[i - 1];
+    d[i] = 3 * (h[i] * h[i] * (p[i] - p[i - 1]) + h[i - 1] * h[i - 1] * (p[i + 1] - p[i])) /
+           (h[i - 1] * h[i]);
+  }
+  a[n - 1] = 1, b[n - 1] = 2, d[n - 1] = 3 * (p[n - 1] - p[n - 2]) / h[n - 2];
+  for (size_t i = 1; i < n; ++i) {
+    const double w = a[i] / b[i - 1];
+    b[i] -= w * c[i - 1];
+    d[i] -= w * d[i - 1];
+  }
+  std::vector<double> m(n);
+  m[n - 1] = d[n - 1] / b[n - 1];
+  for (size_t i = n - 1; i-- > 0;) m[i] = (d[i] - c[i] * m[i + 1]) / b[i];
+  return m;
+}
+
+}  // namespace
+
+std::vector<PointF> splinePoints(const std::vector<PointF>& points) {
+  std::vector<PointF> pts;
+  for (const PointF& p : points)
+    if (pts.empty() || p.x != pts.back().x || p.y != pts.back().y) pts.push_back(p);
+  if (pts.size() < 2) return {};
+  const size_t n = pts.size();
+  std::vector<double> xs(n), ys(n), h(n - 1);
+  for (size_t i = 0; i < n; ++i) xs[i] = pts[i].x, ys[i] = pts[i].y;
+  for (size_t i = 0; i + 1 < n; ++i) h[i] = std::hypot(xs[i + 1] - xs[i], ys[i + 1] - ys[i]);
+  const std::vector<double> mx = splineTangents(xs, h), my = splineTangents(ys, h);
+  std::vector<PointF> out{pts[0]};
+  for (size_t i = 0; i + 1 < n; ++i) {
+    for (int k = 1; k <= 20; ++k) {
+      const double s = 0.05 * k, s2 = s * s, s3 = s2 * s;
+      const double h00 = 2 * s3 - 3 * s2 + 1, h10 = s3 - 2 * s2 + s;
+      const double h01 = -2 * s3 + 3 * s2, h11 = s3 - s2;
+      out.push_back({h00 * xs[i] + h10 * h[i] * mx[i] + h01 * xs[i + 1] + h11 * h[i] * mx[i + 1],
+                     h00 * ys[i] + h10 * h[i] * my[i] + h01 * ys[i + 1] + h11 * h[i] * my[i + 1]});
+    }
+  }
+  return out;
 }
 
 }  // namespace tessel

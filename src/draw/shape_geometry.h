@@ -82,4 +82,14 @@ std::vector<Span> rectangleSpans(const Box& box);
 std::vector<Point> ellipseOutline(const Box& box);
 std::vector<Span> ellipseSpans(const Box& box);
 
+// The Bezier curve from p0 to p3 with controls p1, p2: p0, then 100 points at
+// t = 0.01 ... 1.00.
+std::vector<PointF> bezierPoints(PointF p0, PointF p1, PointF p2, PointF p3);
+
+// The cubic spline through the points, parameterised by chord length: the
+// first point, then 20 points along each span. Repeated neighbours are
+// dropped first (a span of length 0 has no direction); fewer than two
+// distinct points give no curve.
+std::vector<PointF> splinePoints(const std::vector<PointF>& points);
+
 }  // namespace tessel

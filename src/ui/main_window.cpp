@@ -159,6 +159,7 @@ void MainWindow::buildPanels() {
   }
   buildToolsPanel(panels_[kToolsPanel]);
   buildLayerPanel(app_, panels_[kLayerPanel]);
+  buildContentPanels();
 }
 
 void MainWindow::buildToolsPanel(PanelWindow* panel) {
@@ -272,6 +273,7 @@ void MainWindow::storePlacement() {
   s.palette = corners(kPalettePanel);
   s.navigator = corners(kNavigatorPanel);
   s.imageViewer = corners(kImageViewerPanel);
+  storePanelSettings();
 }
 
 void MainWindow::refreshEnabled() {

@@ -14,6 +14,11 @@ namespace tessel {
 
 class Application;
 class CanvasWidget;
+class ExPalettePanel;
+class ImageViewerPanel;
+class NavigatorPanel;
+class PalettePanel;
+class TexturePanel;
 class InfoBar;
 class PanelWindow;
 class Shell;
@@ -45,6 +50,13 @@ class MainWindow : public QMainWindow {
   InfoBar* infoBar() const { return infoBar_; }
   PanelWindow* panel(int n) const { return panels_[size_t(n)]; }
   QAction* action(int id) const;
+  // The navigator's picture again, when it is shown.
+  void refreshNavigator();
+  PalettePanel* palettePanel() const { return palette_; }
+  ExPalettePanel* exPalettePanel() const { return exPalette_; }
+  TexturePanel* texturePanel() const { return textures_; }
+  NavigatorPanel* navigatorPanel() const { return navigator_; }
+  ImageViewerPanel* imageViewerPanel() const { return viewer_; }
   QMenu* zoomMenu() const { return zoomMenu_; }
 
  protected:
@@ -59,6 +71,9 @@ class MainWindow : public QMainWindow {
   void buildToolBar();
   void buildPanels();
   void buildToolsPanel(PanelWindow* panel);
+  void buildContentPanels();
+  void panelShown(int panel);
+  void storePanelSettings();
   QAction* makeAction(int id, const QString& label);
   void placeInfoBar();
   void togglePanel(int panel);
@@ -74,6 +89,11 @@ class MainWindow : public QMainWindow {
   QMenu* zoomMenu_ = nullptr;
   QMenu* recentMenu_ = nullptr;
   std::array<PanelWindow*, kPanelCount> panels_{};
+  PalettePanel* palette_ = nullptr;
+  ExPalettePanel* exPalette_ = nullptr;
+  TexturePanel* textures_ = nullptr;
+  NavigatorPanel* navigator_ = nullptr;
+  ImageViewerPanel* viewer_ = nullptr;
   std::map<int, QAction*> actions_;
   QRect normalGeometry_;
 };

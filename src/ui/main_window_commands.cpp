@@ -52,6 +52,7 @@ bool MainWindow::command(int id) {
 void MainWindow::togglePanel(int n) {
   bool show = !app_.panelVisible(n);
   app_.setPanelVisible(n, show);
+  if (show && panelBuilt(n)) panelShown(n);
   panels_[size_t(n)]->setVisible(show && panelBuilt(n));
   syncChecks();
 }

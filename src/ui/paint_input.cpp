@@ -14,6 +14,8 @@
 #include <QTabletEvent>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
+#include <cmath>
 
 #include "config/key_table.h"
 #include "app/application.h"
@@ -74,6 +76,16 @@ PaintInput::PaintInput(PaintingTools& painting, const KeyTable& keys, QWidget* v
   viewport_->installEventFilter(this);
   viewport_->setAttribute(Qt::WA_TabletTracking);
   qApp->installEventFilter(this);
+  tabletTarget_ = tabletTargetFor(p_.input, p_.draw);
+  auto release = tabletTarget_.release;
+  tabletTarget_.release = [this, release](int button, int source, const InputState& in) {
+    release(button, source, in);
+    if (afterInput) afterInput();
+  };
+  tabletTarget_.selectTool = [this](int tool) {
+    p_.input.selectTool(tool);
+    if (afterInput) afterInput();
+  };
   p_.input.hooks.capture = [this](bool take) {
     if (take)
       viewport_->grabMouse();
@@ -128,25 +140,21 @@ bool PaintInput::mouse(QEvent* event) {
 }
 
 bool PaintInput::tablet(QEvent* event) {
+  // Without the tablet Qt turns the pen into mouse events at pressure 1.
+  if (!tabletEnabled) return false;
   auto* e = static_cast<QTabletEvent*>(event);
-  in_.clientX = e->position().x();
-  in_.clientY = e->position().y();
-  in_.pressure = float(e->pressure());
+  if (tabletSettings) tabletSettings(tablet_.packets);
+  // The system cursor sits on the whole pixel under the pen; the mode that
+  // takes positions from the cursor uses it.
+  const QPointF cursor = viewport_->mapFromGlobal(e->globalPosition());
+  in_.clientX = std::floor(cursor.x());
+  in_.clientY = std::floor(cursor.y());
   in_.overClient = viewport_->rect().contains(e->position().toPoint());
   in_.timeMs = uint64_t(clock_.elapsed());
   in_.ctrl = e->modifiers() & Qt::ControlModifier;
   in_.shift = e->modifiers() & Qt::ShiftModifier;
   in_.alt = e->modifiers() & Qt::AltModifier;
-  if (event->type() == QEvent::TabletMove) {
-    p_.input.move(kSourceTablet, in_);
-  } else if (event->type() == QEvent::TabletPress && e->button() == Qt::LeftButton) {
-    p_.input.press(kButtonLeft, kSourceTablet, in_);
-  } else if (event->type() == QEvent::TabletRelease && e->button() == Qt::LeftButton) {
-    p_.input.release(kButtonLeft, kSourceTablet, in_);
-    if (afterInput) afterInput();
-  } else {
-    return false;   // side buttons arrive as mouse buttons
-  }
+  tablet_.handle(*e, in_, viewport_->mapToGlobal(QPointF(0, 0)), tabletTarget_);
   event->accept();
   updateCursor();
   return true;
@@ -220,6 +228,13 @@ void installPainting(MainWindow& window, Application& app, QWidget* toolsWindow,
     });
   });
   auto* input = new PaintInput(p, app.keys, canvasViewport);
+  input->tabletEnabled = app.settings.tabletFlag & kTabletUse;
+  input->tabletSettings = [&app, &p](TabletPackets& t) {
+    t.flags = int32_t(app.settings.tabletFlag);
+    t.taleTool = std::clamp(int(app.config.taleTool), 0, kToolCount - 1);
+    t.tabSide[0] = p.options.tabSide[0];
+    t.tabSide[1] = p.options.tabSide[1];
+  };
 
   tools->setCurrent(p.draw.toolNo);
   QObject::connect(tools, &ToolsPanel::toolPicked, tools, [&p](int tool) { p.input.selectTool(tool); });

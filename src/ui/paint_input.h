@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "draw/input_state.h"
+#include "platform/tablet_qt.h"
 
 class QWidget;
 
@@ -25,6 +26,10 @@ class PaintInput : public QObject {
   // After a drag or a click changed something the panels show.
   std::function<void()> afterInput;
   const InputState& state() const { return in_; }
+  // Reads TabletFlag, TaleTool and the side buttons' actions before each
+  // tablet event; bit 0x1 of the flags is taken once, at start.
+  std::function<void(TabletPackets&)> tabletSettings;
+  bool tabletEnabled = true;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -39,6 +44,8 @@ class PaintInput : public QObject {
   const KeyTable& keys_;
   QWidget* viewport_;
   InputState in_;
+  QtTablet tablet_;
+  TabletTarget tabletTarget_;
   QElapsedTimer clock_;
   // A key event travels up the parents and passes the filter at each one.
   const QEvent* lastKey_ = nullptr;

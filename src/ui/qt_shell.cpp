@@ -26,6 +26,10 @@
 #include "ui/filter_dialog.h"
 #include "ui/gif_options_dialog.h"
 #include "ui/levels_dialog.h"
+#include "ui/canvas_size_dialog.h"
+#include "ui/gif_options_dialog.h"
+#include "ui/scale_dialog.h"
+#include "ui/selection_dialogs.h"
 #include "ui/png_options_dialog.h"
 #include "ui/layer_panel.h"
 #include "ui/layer_settings_dialog.h"
@@ -202,6 +206,37 @@ bool QtShell::clipboardImageSize(int& width, int& height) { return clipboard::bi
 
 bool QtShell::readClipboardImage(Image32& image) { return clipboard::pasteBitmap(image); }
 
+bool QtShell::askImageSize(ScaleModel& model) {
+  ScaleDialog dialog(model, window_);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  model = dialog.model();
+  return true;
+}
+
+bool QtShell::askSelectionScale(ScaleModel& model) { return askImageSize(model); }
+
+bool QtShell::askCanvasSize(int& width, int& height, int& anchor, int& fill) {
+  CanvasSizeDialog dialog(width, height, anchor, fill, window_);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  width = dialog.newWidth();
+  height = dialog.newHeight();
+  anchor = dialog.anchor();
+  fill = dialog.fill();
+  return true;
+}
+
+bool QtShell::askRotateAngle(int& degrees, bool& smooth) { return rotateAngleDialog(window_, degrees, smooth); }
+
+bool QtShell::askSelectionRect(int& left, int& top, int& right, int& bottom) {
+  return selectionRectDialog(window_, left, top, right, bottom);
+}
+
+bool QtShell::writeClipboardImage(const Image32& image, bool withAlpha) {
+  return withAlpha ? clipboard::copy32(image) : clipboard::copy24(image);
+}
+
+DibResult QtShell::readClipboardImage32(Image32& image) { return clipboard::pasteDib32(image); }
+
 int QtShell::runWithProgress(const ProgressTask& task) {
   QProgressDialog dialog(QString(), QString(), 0, 1, window_);
   dialog.setWindowTitle(QString::fromUtf8(kProgressTitle));
@@ -262,10 +297,14 @@ void QtShell::setTitle(const std::string& title) {
 }
 
 void QtShell::documentReplaced() {
+  app_.selection.reset();   // the old canvas's rectangle and floating image mean nothing now
   app_.view.centreImage();
   app_.view.refreshAll();
   refreshLayerPanel(-1);
-  if (window_) window_->refreshInfoBar();
+  if (window_) {
+    window_->refreshInfoBar();
+    window_->refreshNavigator();
+  }
 }
 
 void QtShell::refreshCanvas(const Rect& imageRect) { app_.view.refreshRect(imageRect); }
@@ -275,8 +314,9 @@ void QtShell::refreshLayerPanel(int row) {
   if (auto* panel = window_->panel(kLayerPanel)->findChild<LayerPanel*>()) panel->refresh(row);
 }
 
-// The navigator panel is not built; nothing shows the composite elsewhere.
-void QtShell::refreshNavigator() {}
+void QtShell::refreshNavigator() {
+  if (window_) window_->refreshNavigator();
+}
 
 bool QtShell::askLayerSettings(std::string& name, int& opacityPercent) {
   LayerSettingsDialog dialog(window_);

@@ -28,6 +28,13 @@ class QtShell : public Shell {
   bool chooseImageFile(const std::string& initialFolder, std::string& path) override;
   bool choosePngFile(const std::string& initialFolder, const std::string& fileName, std::string& path) override;
   void setBusy(bool busy) override;
+  bool askImageSize(ScaleModel& model) override;
+  bool askSelectionScale(ScaleModel& model) override;
+  bool askCanvasSize(int& width, int& height, int& anchor, int& fill) override;
+  bool askRotateAngle(int& degrees, bool& smooth) override;
+  bool askSelectionRect(int& left, int& top, int& right, int& bottom) override;
+  bool writeClipboardImage(const Image32& image, bool withAlpha) override;
+  DibResult readClipboardImage32(Image32& image) override;
   int runWithProgress(const ProgressTask& task) override;
   bool askGridSettings(GridSettings& grid) override;
   bool openProgramFile(const std::string& name) override;

@@ -83,6 +83,7 @@ void Session::placeAndShow() {
   window_->placeAndShowPanels();
   app_->view.centreImage();
   app_->view.refreshAll();
+  window_->refreshNavigator();   // the composite exists from here on
   window_->bringToFront();
 }
 

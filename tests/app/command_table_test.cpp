@@ -95,8 +95,8 @@ TEST_F(CommandTable, WithoutRowsOrWithoutAShellNothingRuns) {
 
 TEST(CommandRows, RowsLieInTheCommandRangesAndNeverOverlap) {
   std::vector<const Command*> rows;
-  for (auto menu : {fileCommands(), editCommands(), layerCommands(), filterCommands(), viewCommands(),
-                    helpCommands()})
+  for (auto menu : {fileCommands(), editCommands(), selectionCommands(), layerCommands(), filterCommands(),
+                    viewCommands(), helpCommands()})
     for (const Command& c : menu) rows.push_back(&c);
   for (const Command* c : rows) {
     EXPECT_LE(c->first, c->last);

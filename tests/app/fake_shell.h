@@ -10,7 +10,9 @@
 #include "app/filter_commands.h"
 #include "app/open_save.h"
 #include "app/progress_worker.h"
+#include "app/scale_model.h"
 #include "app/shell.h"
+#include "formats/clipboard_dib.h"
 #include "image/image32.h"
 
 namespace tessel::testing {
@@ -49,6 +51,14 @@ class FakeShell : public Shell {
   std::array<uint32_t, 256> lastHistogram{};
   std::deque<std::optional<std::pair<Pixel, Pixel>>> replaceAnswers;   // nullopt: cancel
   std::pair<Pixel, Pixel> replaceOffered{};
+  bool clipboardHasAlpha = false;   // a 32-bit bitmap
+  int clipboardWrites = 0;
+  // Selection and image dialogs: the answers, each false (cancel) when unset.
+  std::deque<std::pair<int, int>> scaleSizes;     // new width, height
+  std::deque<std::array<int, 4>> canvasSizes;     // width, height, anchor, fill
+  std::deque<std::pair<int, bool>> rotateAngles;
+  std::deque<std::array<int, 4>> selectionRects;  // left, top, right, bottom
+  std::vector<ScaleModel> scaleOffered;
 
   std::vector<std::string> messages, questions, titles, openFolders, programFiles;
   std::vector<GridSettings> gridOffered;
@@ -141,6 +151,43 @@ class FakeShell : public Shell {
     return !path.empty();
   }
   void setBusy(bool busy) override { ++(busy ? busyOn : busyOff); }
+  bool askImageSize(ScaleModel& model) override { return answerScale(model); }
+  bool askSelectionScale(ScaleModel& model) override { return answerScale(model); }
+  bool askCanvasSize(int& width, int& height, int& anchor, int& fill) override {
+    if (canvasSizes.empty()) return take(yesNo, false);
+    auto [w, h, a, f] = canvasSizes.front();
+    canvasSizes.pop_front();
+    width = w, height = h, anchor = a, fill = f;
+    return true;
+  }
+  bool askRotateAngle(int& degrees, bool& smooth) override {
+    questions.push_back("rotate " + std::to_string(degrees) + (smooth ? " smooth" : ""));
+    auto answer = take(rotateAngles, std::make_pair(0, false));
+    degrees = answer.first;
+    smooth = answer.second;
+    return true;
+  }
+  bool askSelectionRect(int& left, int& top, int& right, int& bottom) override {
+    if (selectionRects.empty()) return take(yesNo, false);
+    auto [l, t, r, b] = selectionRects.front();
+    selectionRects.pop_front();
+    left = l, top = t, right = r, bottom = b;
+    return true;
+  }
+  bool writeClipboardImage(const Image32& image, bool withAlpha) override {
+    ++clipboardWrites;
+    if (!clipboard.create(image.width(), image.height())) return false;
+    clipboard.copyFrom(image);
+    if (!withAlpha) clipboard.setAlphaRect(0, 0, clipboard.width(), clipboard.height(), 255);
+    clipboardHasAlpha = withAlpha;
+    return true;
+  }
+  DibResult readClipboardImage32(Image32& image) override {
+    if (!clipboard.valid() || !image.valid()) return DibResult::Invalid;
+    if (!clipboardHasAlpha) return DibResult::Not32Bit;
+    image.setFrom(clipboard);
+    return DibResult::Ok;
+  }
   int runWithProgress(const ProgressTask& task) override {
     ++progressRuns;
     struct Counter : Progress {
@@ -198,6 +245,14 @@ class FakeShell : public Shell {
   void bringToFront() override { ++fronted; }
 
  private:
+  bool answerScale(ScaleModel& model) {
+    scaleOffered.push_back(model);
+    auto size = take(scaleSizes, std::make_pair(0, 0));
+    if (size.first == 0) return false;
+    model.width = size.first;
+    model.height = size.second;
+    return true;
+  }
   template <class T>
   T take(std::deque<T>& queue, T fallback) {
     if (queue.empty()) {

@@ -38,5 +38,34 @@ check "thumbnail fits" 20x15 "$(size thumb.png)"
 "$cli" info missing.tsd 2>/dev/null;                            check "missing file" 1 $?
 "$cli" new 4501 10 big.tsd 2>/dev/null;                         check "too large" 1 $?
 
+# selection: layer 0 of b.tsd as PNG, to compare pixels.
+same() { "$cli" export-layer "$1" 0 x1.png && "$cli" export-layer "$2" 0 x2.png && cmp -s x1.png x2.png; }
+sel() { "$cli" selection "$@"; }
+sel b.tsd s1.tsd --rect 2,2,6,6 rotate-cw && sel s1.tsd s2.tsd --rect 2,2,6,6 rotate-cw &&
+  sel s2.tsd s3.tsd --rect 2,2,6,6 rotate-cw && sel s3.tsd s4.tsd --rect 2,2,6,6 rotate-cw
+check "selection rotate-cw x4" 0 $?
+same b.tsd s4.tsd;                                              check "four quarter turns restore" 0 $?
+same b.tsd s1.tsd;                                              check "one quarter turn changes" 1 $?
+sel b.tsd s5.tsd --rect 0,0,40,30 tile-all && same b.tsd s5.tsd; check "tile of the whole canvas" 0 $?
+sel b.tsd s6.tsd --rect 3,3,10,8 scale 10 8 && same b.tsd s6.tsd; check "scale to the same size" 0 $?
+sel b.tsd s7.tsd --rect 3,3,10,8 rotate 0 --smooth && same b.tsd s7.tsd; check "rotate 0" 0 $?
+sel b.tsd s8.tsd --rect 3,3,10,8 rotate 30 --smooth && ! same b.tsd s8.tsd; check "rotate 30" 0 $?
+sel b.tsd s9.tsd --rect 5,5,1,1 fill --fg 00FF00 && ! same b.tsd s9.tsd; check "one-pixel fill" 0 $?
+sel b.tsd s10.tsd --rect 0,0,20,30 flip-h && sel s10.tsd s11.tsd --rect 0,0,20,30 flip-h && same b.tsd s11.tsd
+check "flip twice" 0 $?
+sel b.tsd s12.tsd --rect 4,4,10,5 crop;                         check "selection crop" 0 $?
+check "selection cropped" 10x5 "$(size s12.tsd)"
+for op in tile-h tile-v cut erase "scale 5 20 --method bilinear" flip-v rotate-ccw; do
+  sel b.tsd s13.tsd --rect 4,4,10,5 $op;                        check "selection $op" 0 $?
+done
+"$cli" stroke a.tsd m.tsd --tool 0 --samples "1,1;2,2" --mask-mode 3; check "mask mode 3" 0 $?
+sel m.tsd refused.tsd --rect 0,0,10,10 erase 2>err.txt;         check "erase refused" 1 $?
+check "refusal says so" 1 "$(grep -c 'erase refused' err.txt)"
+check "no file written" no "$([ -e refused.tsd ] && echo yes || echo no)"
+sel b.tsd x.tsd --rect 0,0,4,4 twirl 2>/dev/null;               check "unknown op" 2 $?
+sel b.tsd x.tsd rotate-cw 2>/dev/null;                          check "no rect" 2 $?
+sel b.tsd x.tsd --rect 50,50,4,4 fill 2>/dev/null;              check "rect outside" 2 $?
+sel b.tsd x.tsd --rect 0,0,4,4 erase --layer 3 2>/dev/null;     check "no such layer" 1 $?
+
 if [ "$failures" -eq 0 ]; then echo "tessel-cli: all commands behaved"; fi
 exit "$failures"

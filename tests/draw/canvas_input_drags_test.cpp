@@ -87,7 +87,11 @@ TEST(CanvasInputDrags, BoxConstraintsPerShape) {
   rig.in.ctrl = rig.in.shift = true;
   rig.moveAt(110, 84);
   EXPECT_EQ(rig.input.feedback(), (XorShape{XorShape::Kind::Rect, 90, 70, 110, 90}));
-  rig.release();
+  rig.release();   // draws the filled rectangle: the screen shows it, and no band is left
+  const Points shown = rig.inverted();
+  rig.view.refreshAll();
+  EXPECT_EQ(rig.inverted(), shown);
+  rig.screenBefore = rig.pixels(rig.screen);
   // The ellipse guide is always centred; the selection never.
   rig.in.ctrl = rig.in.shift = false;
   rig.in.alt = true;
@@ -128,7 +132,7 @@ TEST(CanvasInputDrags, PolylineBandStartsWherePolylinesGoOn) {
     EXPECT_EQ(rig.input.state(), DragState::PolylineDrag);
     rig.input.release(kButtonRight, kSourceMouse, rig.in);
     EXPECT_EQ(rig.input.state(), DragState::Idle);
-    EXPECT_EQ(rig.pixels(rig.screen), rig.screenBefore);
+    EXPECT_EQ(rig.pixels(rig.screen), rig.screenBefore);   // the segment lies off the image
     EXPECT_EQ(rig.captures, rig.releases);
   }
 }
@@ -145,8 +149,9 @@ TEST(CanvasInputDrags, BezierEndsThenTwoControlPoints) {
   rig.release();
   EXPECT_EQ(rig.input.state(), DragState::BezierEdit);
   EXPECT_EQ(rig.input.subMode(), 0);
-  EXPECT_EQ(rig.input.points(), (Points{{10, 12}, {10, 12}, {40, 14}, {40, 14}}));
-  EXPECT_EQ(rig.input.feedback().kind, XorShape::Kind::None);
+  // Both controls start at the end: released at once, the curve is the line.
+  EXPECT_EQ(rig.input.points(), (Points{{10, 12}, {40, 14}, {40, 14}, {40, 14}}));
+  EXPECT_EQ(rig.input.feedback().kind, XorShape::Kind::Path);   // the curve's preview
   rig.press(20, 20);
   rig.release();
   EXPECT_EQ(rig.input.subMode(), 1);

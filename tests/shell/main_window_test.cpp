@@ -54,7 +54,7 @@ TEST_F(MainWindowTest, StartsWithTitleMenusAndDefaultPanels) {
   EXPECT_EQ(labels, (QStringList{"文件", "编辑", "选区", "滤镜", "视图", "帮助"}));
   EXPECT_TRUE(QDir(tempFolder()).exists());
   for (int n = 0; n < kPanelCount; ++n) {
-    EXPECT_EQ(w->panel(n)->isVisible(), n < 3) << n;   // the other two have no contents yet
+    EXPECT_EQ(w->panel(n)->isVisible(), ((31 >> n) & 1) != 0) << n;   // the default bits
   }
   EXPECT_EQ(session.app().settings.winViewFlag, 31u);
   EXPECT_EQ(w->panel(kLayerPanel)->windowTitle(), QStringLiteral("图层"));
@@ -120,9 +120,8 @@ TEST_F(MainWindowTest, PanelTogglesAndHideAll) {
   EXPECT_FALSE(w->panel(kToolOptionsPanel)->isVisible());
   EXPECT_EQ(s.winViewFlag, 31u & ~2u);
   w->action(40151)->trigger();
-  // Panels without contents keep their bit but show no empty window.
-  EXPECT_FALSE(w->action(40156)->isEnabled());
-  EXPECT_FALSE(w->panel(kPalettePanel)->isVisible());
+  EXPECT_TRUE(w->action(40156)->isEnabled());
+  EXPECT_TRUE(w->panel(kLayerPanel)->isVisible());
   EXPECT_EQ(s.winViewFlag, 31u);
 
   EXPECT_TRUE(w->command(cmd::kHideAllPanels));
@@ -130,7 +129,8 @@ TEST_F(MainWindowTest, PanelTogglesAndHideAll) {
   EXPECT_EQ(s.viewBkFlag, 31u);
   EXPECT_TRUE(s.view.flags & view_flag::kPanelsHidden);
   EXPECT_TRUE(w->command(cmd::kHideAllPanels));
-  for (int n = 0; n < kPanelCount; ++n) EXPECT_EQ(w->panel(n)->isVisible(), n < 3) << n;
+  for (int n = 0; n < kPanelCount; ++n)
+    EXPECT_EQ(w->panel(n)->isVisible(), ((31 >> n) & 1) != 0) << n;
   EXPECT_EQ(s.winViewFlag, 31u);
   EXPECT_FALSE(s.view.flags & view_flag::kPanelsHidden);
   w->close();

@@ -1,0 +1,63 @@
+#include "app/image_commands.h"
+
+#include "app/application.h"
+#include "app/scale_model.h"
+#include "app/selection_commands.h"
+#include "filters/image_ops.h"
+
+namespace tessel {
+
+namespace {
+
+void endSelection(Application& app) {
+  commitSelection(app);
+  app.selection.reset();
+}
+
+// After the whole document changed: every view and panel.
+void documentChanged(Application& app, Shell& shell, bool sizeChanged) {
+  if (sizeChanged) app.view.centreImage();
+  app.view.refreshAll();
+  shell.refreshLayerPanel(-1);
+  shell.refreshNavigator();
+}
+
+}  // namespace
+
+void flipImageCommand(Application& app, Shell& shell, bool vertical) {
+  endSelection(app);
+  flipDocument(app.document, vertical, nullptr);
+  documentChanged(app, shell, false);
+}
+
+void rotateImageCommand(Application& app, Shell& shell, bool counterClockwise) {
+  endSelection(app);
+  if (rotateDocument(app.document, counterClockwise, nullptr)) documentChanged(app, shell, true);
+}
+
+void imageSizeCommand(Application& app, Shell& shell) {
+  Document& doc = app.document;
+  ScaleModel model = ScaleModel::start(doc.width(), doc.height(), app.config.scaleType);
+  if (!shell.askImageSize(model)) return;
+  app.config.scaleType = model.method;
+  if (model.width == doc.width() && model.height == doc.height()) return;
+  endSelection(app);
+  const int ok = shell.runWithProgress([&](Progress& progress) {
+    return scaleDocument(doc, model.width, model.height, ScaleMethod(model.method), &progress) ? 1 : 0;
+  });
+  if (ok) documentChanged(app, shell, true);
+}
+
+void canvasSizeCommand(Application& app, Shell& shell) {
+  Document& doc = app.document;
+  int width = doc.width(), height = doc.height(), anchor = 4, fill = 0;
+  if (!shell.askCanvasSize(width, height, anchor, fill)) return;
+  if (width == doc.width() && height == doc.height()) return;
+  endSelection(app);
+  const Pixel foreground = app.painting.draw.drawingColour();
+  if (changeCanvasSize(doc, width, height, CanvasAnchor::fromIndex(anchor), CanvasFill(fill), foreground,
+                       nullptr))
+    documentChanged(app, shell, true);
+}
+
+}  // namespace tessel

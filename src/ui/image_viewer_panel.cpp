@@ -1,0 +1,109 @@
+#include "ui/image_viewer_panel.h"
+
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPixmap>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <string>
+#include <vector>
+
+#include "app/application.h"
+#include "app/image_viewer_model.h"
+#include "ui/panel_image.h"
+
+namespace tessel {
+
+namespace {
+
+const char* const kChooseFolder = "选择文件夹...";
+
+QPixmap blankThumb() {
+  QPixmap p(ImageViewerPanel::kThumbSide, ImageViewerPanel::kThumbSide);
+  p.fill(QColor(0xE0, 0xE0, 0xE0));
+  return p;
+}
+
+}  // namespace
+
+ImageViewerPanel::ImageViewerPanel(Application& app, QWidget* parent) : QWidget(parent), app_(app) {
+  setObjectName(QStringLiteral("imageViewerPanel"));
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(2, 2, 2, 2);
+  layout->setSpacing(2);
+  auto* top = new QHBoxLayout;
+  auto* choose = new QToolButton(this);
+  choose->setText(QStringLiteral("..."));
+  choose->setToolTip(QString::fromUtf8(kChooseFolder));
+  path_ = new QLabel(this);
+  path_->setMinimumWidth(10);
+  top->addWidget(choose);
+  top->addWidget(path_, 1);
+  layout->addLayout(top);
+  list_ = new QListWidget(this);
+  list_->setObjectName(QStringLiteral("imageViewerList"));
+  list_->setViewMode(QListView::IconMode);
+  list_->setIconSize(QSize(kThumbSide, kThumbSide));
+  list_->setResizeMode(QListView::Adjust);
+  list_->setMovement(QListView::Static);
+  list_->setUniformItemSizes(true);
+  layout->addWidget(list_, 1);
+  connect(choose, &QToolButton::clicked, this, [this] { chooseFolder(); });
+  connect(list_, &QListWidget::itemDoubleClicked, this,
+          [this](QListWidgetItem* item) { openRow(list_->row(item)); });
+  if (!app_.config.imgVDir.empty()) showFolder(QString::fromStdString(app_.config.imgVDir));
+}
+
+ImageViewerPanel::~ImageViewerPanel() { stopWorker(); }
+
+void ImageViewerPanel::stopWorker() {
+  if (cancel_) cancel_->store(true);
+  if (worker_.joinable()) worker_.join();
+  cancel_.reset();
+}
+
+void ImageViewerPanel::chooseFolder() {
+  QString dir = QFileDialog::getExistingDirectory(this, QString::fromUtf8(kChooseFolder), folder_);
+  if (!dir.isEmpty()) showFolder(dir);
+}
+
+void ImageViewerPanel::showFolder(const QString& folder) {
+  stopWorker();
+  folder_ = folder;
+  app_.config.imgVDir = folder.toStdString();
+  path_->setText(folder);
+  path_->setToolTip(folder);
+  list_->clear();
+  done_ = 0;
+  const std::string base = folder.toStdString();
+  std::vector<std::string> paths;
+  const QPixmap blank = blankThumb();
+  for (const std::string& name : listViewerFiles(base)) {
+    auto* item = new QListWidgetItem(QIcon(blank), QString::fromStdString(name), list_);
+    paths.push_back(base + "/" + name);
+    item->setData(Qt::UserRole, QString::fromStdString(paths.back()));
+  }
+  // The list's order is the reading order, so the first screenful comes first.
+  cancel_ = std::make_shared<std::atomic<bool>>(false);
+  worker_ = std::thread([this, paths = std::move(paths), cancel = cancel_] {
+    for (size_t i = 0; i < paths.size() && !cancel->load(); ++i) {
+      auto thumb = std::make_shared<Image32>();
+      const bool ok = loadThumbnail(paths[i], kThumbSide, *thumb);
+      QMetaObject::invokeMethod(this, [this, i, ok, thumb, cancel] {
+        if (cancel->load() || int(i) >= list_->count()) return;
+        ++done_;
+        if (ok) list_->item(int(i))->setIcon(QIcon(QPixmap::fromImage(toPanelImage(*thumb))));
+      }, Qt::QueuedConnection);
+    }
+  });
+}
+
+bool ImageViewerPanel::openRow(int row) {
+  QListWidgetItem* item = list_->item(row);
+  if (!item || !app_.files) return false;
+  return app_.files->openDropped({item->data(Qt::UserRole).toString().toStdString()});
+}
+
+}  // namespace tessel

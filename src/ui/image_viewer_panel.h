@@ -1,0 +1,47 @@
+#pragma once
+#include <QWidget>
+#include <atomic>
+#include <memory>
+#include <thread>
+
+class QLabel;
+class QListWidget;
+class QListWidgetItem;
+
+namespace tessel {
+
+class Application;
+
+// The image viewer: a folder's image files as thumbnails, read on a worker
+// thread; a double-click opens the file as the document.
+class ImageViewerPanel : public QWidget {
+  Q_OBJECT
+ public:
+  static constexpr int kThumbSide = 72;
+
+  ImageViewerPanel(Application& app, QWidget* parent);
+  ~ImageViewerPanel() override;
+
+  // Lists the folder at once and starts reading its thumbnails.
+  void showFolder(const QString& folder);
+  QString folder() const { return folder_; }
+  QListWidget* list() const { return list_; }
+  // Opens the row's file through the open flow (which asks about unsaved changes).
+  bool openRow(int row);
+  // Thumbnails read so far.
+  int thumbnailsDone() const { return done_; }
+
+ private:
+  void stopWorker();
+  void chooseFolder();
+
+  Application& app_;
+  QLabel* path_ = nullptr;
+  QListWidget* list_ = nullptr;
+  QString folder_;
+  std::thread worker_;
+  std::shared_ptr<std::atomic<bool>> cancel_;
+  int done_ = 0;
+};
+
+}  // namespace tessel
