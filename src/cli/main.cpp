@@ -3,6 +3,7 @@
 
 #include "cli/commands.h"
 #include "cli/paint_commands.h"
+#include "cli/text_command.h"
 #include "cli/thumbnail_command.h"
 
 namespace {
@@ -79,6 +80,18 @@ const char kUsage[] =
     "  export-layer FILE INDEX OUT.png\n"
     "      Saves one layer (INDEX counts from the top, 0 first) alone as a 32-bit\n"
     "      PNG with alpha at compression level 6, as the layer panel's export does.\n"
+    "  text IN OUT X Y TEXT [--font FAMILY] [--size PT] [--bold] [--italic] [--vertical]\n"
+    "       [--antialias] [--char-space N] [--line-space N] [--colour RRGGBB]\n"
+    "       [--opacity A] [--layer I] [--dpi N]\n"
+    "      Writes TEXT (UTF-8; \\n or a line feed ends a line, \\\\ is a backslash;\n"
+    "      --text TEXT also works) into layer I (default the current layer) with\n"
+    "      its pen at X, Y, exactly as the text tool's OK does, and saves OUT. The\n"
+    "      font defaults to NSimSun, 12 pt (1-1000) at --dpi 96; a family that is\n"
+    "      not installed becomes the installed Chinese face fontconfig prefers, and\n"
+    "      the face used is named on stderr. Spacings -500-1000 pixels; --colour\n"
+    "      default 000000, --opacity 1-255 (default 255); --antialias draws 65\n"
+    "      grey levels instead of 1-bit glyphs; --vertical writes columns from\n"
+    "      right to left with each glyph turned 90 degrees clockwise.\n"
     "  filter NAME [PARAM=VALUE ...] IN OUT [--layer I] [--rect X,Y,W,H] [--seed N]\n"
     "         [--fg RRGGBB] [--bg RRGGBB]\n"
     "      Applies one filter to layer I (default the current layer) within the\n"
@@ -155,6 +168,7 @@ int main(int argc, char** argv) {
   if (std::strcmp(argv[1], "canvas-size") == 0) return tessel::runCanvasSize(argc, argv);
   if (std::strcmp(argv[1], "crop") == 0) return tessel::runCrop(argc, argv);
   if (std::strcmp(argv[1], "thumbnail") == 0) return tessel::runThumbnail(argc, argv);
+  if (std::strcmp(argv[1], "text") == 0) return tessel::runText(argc, argv);
   if (std::strcmp(argv[1], "shape") == 0) return tessel::runShape(argc, argv);
   if (std::strcmp(argv[1], "fill") == 0) return tessel::runFill(argc, argv);
   if (std::strcmp(argv[1], "gradient") == 0) return tessel::runGradient(argc, argv);

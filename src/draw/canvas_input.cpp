@@ -145,7 +145,11 @@ void CanvasInput::toolPress(const InputState& in) {
     case ToolKind::Fill: return fillPress(in);
     case ToolKind::Gradient:
       return begin(std::make_unique<TwoPointDrag>(context_, TwoPointShape::Gradient, cur_));
-    case ToolKind::Text: return begin(std::make_unique<TextPlaceDrag>(cur_));
+    case ToolKind::Text: {
+      auto text = std::make_unique<TextPlaceDrag>(context_, cur_);
+      if (text->begin()) begin(std::move(text));
+      return;
+    }
     case ToolKind::Move: {
       auto move = std::make_unique<LayerMoveDrag>(context_, cur_);
       if (move->begin()) begin(std::move(move));

@@ -50,6 +50,7 @@ struct InputHooks {
   std::function<void()> colourChanged;
   std::function<void()> layerChanged;           // thumbnails, navigator, title
   std::function<void()> fill;                   // after a fill press
+  std::function<bool(Point)> placeText;         // the text tool's press: begin or move the anchor
 };
 
 // One pointer sample of a drag.

@@ -6,7 +6,9 @@ namespace tessel {
 // The text tool waiting for its dialog: a further click moves the anchor.
 class TextPlaceDrag : public Drag {
  public:
-  explicit TextPlaceDrag(const DragPoint& anchor) : anchor_(anchor) {}
+  TextPlaceDrag(const DragContext& ctx, const DragPoint& anchor) : ctx_(ctx), anchor_(anchor) {}
+  // Opens the placement at the anchor; false when none could begin.
+  bool begin();
 
   DragState state() const override { return DragState::TextPlace; }
   bool press(const DragPoint& p, int& source) override;
@@ -14,6 +16,7 @@ class TextPlaceDrag : public Drag {
   const DragPoint& anchor() const { return anchor_; }
 
  private:
+  const DragContext& ctx_;
   DragPoint anchor_;
 };
 

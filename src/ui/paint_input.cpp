@@ -1,4 +1,5 @@
 #include "ui/paint_input.h"
+#include "ui/text_dialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -251,6 +252,7 @@ void installPainting(MainWindow& window, Application& app, QWidget* toolsWindow,
     const QList<QAction*> menus = window.menuBar()->actions();
     if (menus.size() > 2 && menus[2]->menu()) menus[2]->menu()->popup(QCursor::pos());
   };
+  installTextDialog(app, &window, [&window] { window.refreshTitle(); });
   input->afterInput = [options, &window] {
     options->refresh();
     window.refreshTitle();

@@ -1,0 +1,129 @@
+// The text tool through the real windows under the offscreen platform.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/application.h"
+#include "ui/canvas_widget.h"
+#include "ui/main_window.h"
+#include "ui/session.h"
+#include "ui/text_dialog.h"
+
+namespace tessel {
+namespace {
+
+class TextToolTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(home.isValid());
+    ASSERT_TRUE(temp.isValid());
+    qputenv("TESSEL_HOME", home.path().toUtf8());
+    qputenv("TMPDIR", temp.path().toUtf8());
+    ASSERT_TRUE(session.start(QString()));
+    w = session.window();
+    w->activateWindow();
+    session.app().painting.input.selectTool(kToolText);
+    session.app().painting.draw.drawCol1 = 0x102030;
+    before = pixels();
+  }
+  void TearDown() override {
+    session.shutdown();
+    qunsetenv("TESSEL_HOME");
+    qunsetenv("TMPDIR");
+  }
+  std::vector<Pixel> pixels() {
+    const Image32& img = session.app().document.currentLayer()->image;
+    std::vector<Pixel> out;
+    for (int y = 0; y < img.height(); ++y)
+      for (int x = 0; x < img.width(); ++x) out.push_back(img.at(x, y));
+    return out;
+  }
+  // A click with the text tool at image (x, y); the dialog it opens.
+  TextDialog* clickAt(int x, int y) {
+    Point c = session.app().view.viewFromImage(x, y);
+    QWidget* viewport = w->canvas()->viewport();
+    QTest::mousePress(viewport, Qt::LeftButton, {}, QPoint(c.x, c.y));
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, QPoint(c.x, c.y));
+    return w->findChild<TextDialog*>();
+  }
+  QPushButton* button(TextDialog* d, const QString& text) {
+    for (QPushButton* b : d->findChildren<QPushButton*>())
+      if (b->text() == text) return b;
+    return nullptr;
+  }
+
+  QTemporaryDir home, temp;
+  Session session;
+  MainWindow* w = nullptr;
+  std::vector<Pixel> before;
+};
+
+TEST_F(TextToolTest, ClickTypeNudgeOkAndOneCtrlZRestores) {
+  TextDialog* d = clickAt(40, 50);
+  ASSERT_NE(d, nullptr);
+  EXPECT_TRUE(d->isVisible());
+  EXPECT_EQ(session.app().painting.input.state(), DragState::TextPlace);
+  EXPECT_TRUE(d->check(kTextPreview)->isChecked());
+  EXPECT_TRUE(d->faceUsed()->text().contains(QStringLiteral("WenQuanYi"))) << d->faceUsed()->text().toStdString();
+  QTest::keyClicks(d->editor(), QStringLiteral("Ab"));
+  QTest::qWait(60);   // the preview waits for a pause in the typing
+  Rect shown = session.app().painting.text.previewRect();
+  EXPECT_FALSE(shown.empty());
+  EXPECT_NE(pixels(), before);
+  QTest::keyClick(d->editor(), Qt::Key_Right, Qt::AltModifier);
+  EXPECT_EQ(session.app().painting.text.previewRect().x, shown.x + 1);
+  EXPECT_EQ(d->editor()->toPlainText(), QStringLiteral("Ab"));   // the nudge typed nothing
+
+  QInputMethodEvent compose(QStringLiteral("zhong"), {});
+  QCoreApplication::sendEvent(d->editor(), &compose);
+  QInputMethodEvent commit;
+  commit.setCommitString(QStringLiteral("中文"));
+  QCoreApplication::sendEvent(d->editor(), &commit);
+  EXPECT_EQ(d->editor()->toPlainText(), QStringLiteral("Ab中文"));
+  QTest::qWait(60);
+  EXPECT_GT(session.app().painting.text.previewRect().w, shown.w + 10);   // the Chinese arrived
+
+  QPushButton* ok = button(d, QStringLiteral("确定"));
+  ASSERT_NE(ok, nullptr);
+  QTest::mouseClick(ok, Qt::LeftButton);
+  EXPECT_FALSE(d->isVisible());
+  EXPECT_EQ(session.app().painting.input.state(), DragState::Idle);
+  EXPECT_EQ(session.app().undo->undoCount(), 1);
+  std::vector<Pixel> written = pixels();
+  EXPECT_NE(written, before);
+  EXPECT_TRUE(session.app().painting.text.previewRect().empty());
+  EXPECT_EQ(session.app().config.textWinX, d->pos().x());
+
+  w->activateWindow();
+  EXPECT_TRUE(QTest::qWaitForWindowActive(w));
+  QTest::keyClick(w, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(session.app().undo->undoCount(), 0);
+  EXPECT_EQ(pixels(), before);
+}
+
+TEST_F(TextToolTest, CancelLeavesTheLayerExactlyAndTheTextIsKept) {
+  TextDialog* d = clickAt(10, 10);
+  ASSERT_NE(d, nullptr);
+  QTest::keyClicks(d->editor(), QStringLiteral("Tessel"));
+  QTest::qWait(60);
+  EXPECT_NE(pixels(), before);
+  clickAt(30, 40);   // a press while the dialog is open moves the text
+  EXPECT_EQ(session.app().painting.text.anchor(), (Point{30, 40}));
+  QPushButton* cancel = button(d, QStringLiteral("取消"));
+  ASSERT_NE(cancel, nullptr);
+  QTest::mouseClick(cancel, Qt::LeftButton);
+  EXPECT_EQ(pixels(), before);
+  EXPECT_EQ(session.app().undo->undoCount(), 0);
+  clickAt(5, 5);
+  EXPECT_EQ(d->editor()->toPlainText(), QStringLiteral("Tessel"));
+  d->reject();
+}
+
+}  // namespace
+}  // namespace tessel
