@@ -8,6 +8,7 @@
 
 #include "app/application.h"
 #include "app/command_table.h"
+#include "app_fixture.h"
 #include "fake_shell.h"
 #include "filters/apply_filter.h"
 #include "filters/filter_cancel.h"
@@ -18,17 +19,10 @@ namespace {
 
 constexpr unsigned kSeed = 1234;
 
-class FilterCommands : public ::testing::Test {
+class FilterCommands : public testing::AppFixture {
  protected:
-  void SetUp() override {
-    temp = std::filesystem::temp_directory_path() / ("tessel-filters-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(temp);
-    app = std::make_unique<Application>();
-    app->tempFolder = temp.string();
-    app->settings.defImgW = 40;
-    app->settings.defImgH = 30;
-    ASSERT_TRUE(app->createScreenBuffer(120, 100));
-    ASSERT_TRUE(app->createDefaultDocument());
+  FilterCommands() : AppFixture("tessel-filters", 40, 30, 120, 100) {}
+  void prepareDocument() override {
     ASSERT_TRUE(app->document.newLayer(false));
     app->document.selectLayer(0);
     for (int i = 0; i < 2; ++i) {
@@ -39,20 +33,12 @@ class FilterCommands : public ::testing::Test {
         for (int x = 0; x < image.width(); ++x)
           if ((image.at(x, y) >> 24) == 0) image.set(x, y, kTransparent);
     }
-    app->createUndoHistory();
-    ASSERT_TRUE(app->painting.init());
+  }
+  void SetUp() override {
+    AppFixture::SetUp();
     app->painting.draw.drawCol1 = 0x204060;
     app->painting.draw.drawCol2 = 0xE0C0A0;
-    app->attachShell(shell);
-    app->view.setClientSize(120, 100);
-    app->view.centreImage();
     app->view.refreshAll();
-  }
-  void TearDown() override {
-    app->document.setRecorder(nullptr);
-    app.reset();
-    std::error_code ignored;
-    std::filesystem::remove_all(temp, ignored);
   }
   Image32& layer() { return app->document.currentLayer()->image; }
   Image32 snapshot() {
@@ -88,9 +74,6 @@ class FilterCommands : public ::testing::Test {
     return out;
   }
 
-  std::filesystem::path temp;
-  testing::FakeShell shell;
-  std::unique_ptr<Application> app;
 };
 
 TEST_F(FilterCommands, OkWithTheDefaultsGivesTheCommandLineResultForEveryTemplate) {

@@ -7,6 +7,7 @@
 #include "app/application.h"
 #include "app/command_table.h"
 #include "app/selection_commands.h"
+#include "app_fixture.h"
 #include "fake_shell.h"
 
 namespace tessel {
@@ -14,30 +15,13 @@ namespace {
 
 Pixel patternAt(int x, int y) { return makePixel(255, x * 7, y * 9, 50); }
 
-class SelectionCommands : public ::testing::Test {
+class SelectionCommands : public testing::AppFixture {
  protected:
+  SelectionCommands() : AppFixture("tessel-selcmd", 30, 20) {}
   void SetUp() override {
-    temp = std::filesystem::temp_directory_path() / ("tessel-selcmd-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(temp);
-    app = std::make_unique<Application>();
-    app->tempFolder = temp.string();
-    app->settings.defImgW = 30;
-    app->settings.defImgH = 20;
-    ASSERT_TRUE(app->createScreenBuffer(240, 200));
-    ASSERT_TRUE(app->createDefaultDocument());
-    app->createUndoHistory();
-    ASSERT_TRUE(app->painting.init());
-    app->attachShell(shell);
-    app->view.setClientSize(240, 200);
-    app->view.centreImage();
+    AppFixture::SetUp();
     for (int y = 0; y < 20; ++y)
       for (int x = 0; x < 30; ++x) layer().set(x, y, patternAt(x, y));
-  }
-  void TearDown() override {
-    app->document.setRecorder(nullptr);
-    app.reset();
-    std::error_code ignored;
-    std::filesystem::remove_all(temp, ignored);
   }
   Image32& layer() { return app->document.currentLayer()->image; }
   bool run(int id) { return runCommand(*app, shell, id); }
@@ -48,9 +32,6 @@ class SelectionCommands : public ::testing::Test {
     return true;
   }
 
-  std::filesystem::path temp;
-  testing::FakeShell shell;
-  std::unique_ptr<Application> app;
 };
 
 TEST_F(SelectionCommands, CopyAndPasteNeedTheSelectionToolAndUndoCommitsTheFloat) {

@@ -1,15 +1,7 @@
 #!/usr/bin/env bash
 # Drives tessel-cli end to end: every command once, sizes checked through info,
 # and the exit status of bad calls.
-set -u
-cli="$1"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-failures=0
-check() {   # description, expected, actual
-  if [ "$2" != "$3" ]; then echo "FAIL: $1: expected '$2', got '$3'"; failures=$((failures + 1)); fi
-}
+. "$(cd "$(dirname "$0")" && pwd)/lib.sh" "$1"
 size() { "$cli" info "$1" | sed -E 's/.*"width":([0-9]+),"height":([0-9]+).*/\1x\2/'; }
 
 "$cli" new 40 30 a.tsd;                                         check "new" 0 $?

@@ -2,15 +2,7 @@
 # Drives every "tessel-cli layer" operation end to end and checks the result
 # through info: layer count, names, attributes and, for the alpha operations,
 # the pixels of an exported layer.
-set -u
-cli="$1"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-failures=0
-check() {   # description, expected, actual
-  if [ "$2" != "$3" ]; then echo "FAIL: $1: expected '$2', got '$3'"; failures=$((failures + 1)); fi
-}
+. "$(cd "$(dirname "$0")" && pwd)/lib.sh" "$1"
 count() { "$cli" info "$1" | grep -o '"name"' | wc -l | tr -d ' '; }
 names() { "$cli" info "$1" | grep -o '"name":"[^"]*"' | sed 's/"name":"\(.*\)"/\1/' | paste -sd, -; }
 field() { "$cli" info "$1" | grep -o "\"$2\":[a-z0-9]*" | sed 's/.*://' | paste -sd, -; }

@@ -1,15 +1,7 @@
 #!/usr/bin/env bash
 # Drives tessel-cli shape, fill and gradient end to end: results that must
 # equal another way of drawing the same pixels, and the exit status of bad calls.
-set -u
-cli="$1"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-failures=0
-check() {   # description, expected, actual
-  if [ "$2" != "$3" ]; then echo "FAIL: $1: expected '$2', got '$3'"; failures=$((failures + 1)); fi
-}
+. "$(cd "$(dirname "$0")" && pwd)/lib.sh" "$1"
 same() {   # description, two documents whose top layers must be equal
   "$cli" export-layer "$2" 0 "$2.png" && "$cli" export-layer "$3" 0 "$3.png" && cmp -s "$2.png" "$3.png"
   check "$1" 0 $?

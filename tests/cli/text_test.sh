@@ -1,15 +1,7 @@
 #!/usr/bin/env bash
 # tessel-cli text end to end: the text lands in the layer in the colour asked,
 # both spellings of TEXT agree, and bad calls get the usage status.
-set -u
-cli="$1"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-failures=0
-check() {   # description, expected, actual
-  if [ "$2" != "$3" ]; then echo "FAIL: $1: expected '$2', got '$3'"; failures=$((failures + 1)); fi
-}
+. "$(cd "$(dirname "$0")" && pwd)/lib.sh" "$1"
 # Pixels of the PNG with exactly this RGBA colour.
 count() { convert "$1" -depth 8 txt:- | grep -c "#$2"; }
 

@@ -28,6 +28,7 @@
 #include "ui/main_window.h"
 #include "ui/qt_shell.h"
 #include "ui/session.h"
+#include "shell_fixture.h"
 
 namespace tessel {
 namespace {
@@ -68,22 +69,16 @@ Image32 sample() {
 
 std::vector<uint8_t> bytesOf(const QByteArray& a) { return std::vector<uint8_t>(a.begin(), a.end()); }
 
-class ClipboardShellTest : public ::testing::Test {
+class ClipboardShellTest : public ShellTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(home.isValid());
-    ASSERT_TRUE(temp.isValid());
-    qputenv("TESSEL_HOME", home.path().toUtf8());
-    qputenv("TMPDIR", temp.path().toUtf8());
+    ShellTest::SetUp();
     QGuiApplication::clipboard()->clear();
   }
   void TearDown() override {
     QGuiApplication::clipboard()->clear();
-    qunsetenv("TESSEL_HOME");
-    qunsetenv("TMPDIR");
+    ShellTest::TearDown();
   }
-  QTemporaryDir home;
-  QTemporaryDir temp;
 };
 
 TEST_F(ClipboardShellTest, Copy32ReadsBackExactlyAndOffersAPictureWithAlpha) {

@@ -18,17 +18,15 @@
 #include "ui/filter_dialog.h"
 #include "ui/main_window.h"
 #include "ui/session.h"
+#include "shell_fixture.h"
 
 namespace tessel {
 namespace {
 
-class FilterDialogTest : public ::testing::Test {
+class FilterDialogTest : public ShellTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(home.isValid());
-    ASSERT_TRUE(temp.isValid());
-    qputenv("TESSEL_HOME", home.path().toUtf8());
-    qputenv("TMPDIR", temp.path().toUtf8());
+    ShellTest::SetUp();
     ASSERT_TRUE(session.start(QString()));
     w = session.window();
     w->activateWindow();
@@ -41,8 +39,7 @@ class FilterDialogTest : public ::testing::Test {
   }
   void TearDown() override {
     session.shutdown();
-    qunsetenv("TESSEL_HOME");
-    qunsetenv("TMPDIR");
+    ShellTest::TearDown();
   }
   std::vector<Pixel> pixels() const {
     const Image32& img = const_cast<Session&>(session).app().document.currentLayer()->image;
@@ -70,7 +67,6 @@ class FilterDialogTest : public ::testing::Test {
     });
   }
 
-  QTemporaryDir home, temp;
   Session session;
   MainWindow* w = nullptr;
 };

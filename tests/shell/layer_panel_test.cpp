@@ -21,6 +21,7 @@
 #include "ui/main_window.h"
 #include "ui/panel_window.h"
 #include "ui/session.h"
+#include "shell_fixture.h"
 
 namespace tessel {
 namespace {
@@ -57,13 +58,10 @@ Stack stackOf(const Document& doc) {
   return s;
 }
 
-class LayerPanelTest : public ::testing::Test {
+class LayerPanelTest : public ShellTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(home.isValid());
-    ASSERT_TRUE(temp.isValid());
-    qputenv("TESSEL_HOME", home.path().toUtf8());
-    qputenv("TMPDIR", temp.path().toUtf8());
+    ShellTest::SetUp();
     ASSERT_TRUE(session.start(QString()));
     w = session.window();
     panel = w->panel(kLayerPanel)->findChild<LayerPanel*>();
@@ -75,8 +73,7 @@ class LayerPanelTest : public ::testing::Test {
     session.app().history.markSaved();   // no unsaved-changes question at close
     w->close();
     session.shutdown();
-    qunsetenv("TESSEL_HOME");
-    qunsetenv("TMPDIR");
+    ShellTest::TearDown();
   }
   Document& doc() { return session.app().document; }
   void undo() {
@@ -86,7 +83,6 @@ class LayerPanelTest : public ::testing::Test {
   }
   void tool(int n) { QTest::mouseClick(panel->toolButton(n), Qt::LeftButton); }
 
-  QTemporaryDir home, temp;
   Session session;
   MainWindow* w = nullptr;
   LayerPanel* panel = nullptr;

@@ -18,30 +18,15 @@
 #include "ui/main_window.h"
 #include "ui/panel_window.h"
 #include "ui/session.h"
+#include "shell_fixture.h"
 
 namespace tessel {
 namespace {
 
-QApplication& qtApp() { return *qobject_cast<QApplication*>(QCoreApplication::instance()); }
-
 // Each test runs with its own settings folder and temporary path.
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public ShellTest {
  protected:
-  void SetUp() override {
-    qtApp();
-    ASSERT_TRUE(home.isValid());
-    ASSERT_TRUE(temp.isValid());
-    qputenv("TESSEL_HOME", home.path().toUtf8());
-    qputenv("TMPDIR", temp.path().toUtf8());
-  }
-  void TearDown() override {
-    qunsetenv("TESSEL_HOME");
-    qunsetenv("TMPDIR");
-  }
   QString tempFolder() const { return temp.path() + QStringLiteral("/~tessel"); }
-
-  QTemporaryDir home;
-  QTemporaryDir temp;
 };
 
 TEST_F(MainWindowTest, StartsWithTitleMenusAndDefaultPanels) {

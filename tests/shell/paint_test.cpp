@@ -18,6 +18,7 @@
 #include "ui/session.h"
 #include "ui/tool_options_panel.h"
 #include "ui/tools_panel.h"
+#include "shell_fixture.h"
 
 namespace tessel {
 namespace {
@@ -32,21 +33,14 @@ QApplication& paintApp() {
   return app;
 }
 
-class PaintTest : public ::testing::Test {
+class PaintTest : public ShellTest {
  protected:
   void SetUp() override {
-    paintApp();
-    ASSERT_TRUE(home.isValid());
-    ASSERT_TRUE(temp.isValid());
-    qputenv("TESSEL_HOME", home.path().toUtf8());
-    qputenv("TMPDIR", temp.path().toUtf8());
+    ShellTest::SetUp();
   }
   void TearDown() override {
-    qunsetenv("TESSEL_HOME");
-    qunsetenv("TMPDIR");
+    ShellTest::TearDown();
   }
-  QTemporaryDir home;
-  QTemporaryDir temp;
 };
 
 std::vector<Pixel> pixelsOf(const Image32& img) {

@@ -23,32 +23,18 @@
 #include "ui/panel_window.h"
 #include "ui/session.h"
 #include "ui/texture_panel.h"
+#include "shell_fixture.h"
 
 namespace tessel {
 namespace {
 
-QApplication& panelsApp() {
-  if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) return *app;
-  static int argc = 1;
-  static char name[] = "tessel_shell_tests";
-  static char* argv[] = {name, nullptr};
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication app(argc, argv);
-  return app;
-}
-
-class PanelsTest : public ::testing::Test {
+class PanelsTest : public ShellTest {
  protected:
   void SetUp() override {
-    panelsApp();
-    ASSERT_TRUE(home.isValid());
-    ASSERT_TRUE(temp.isValid());
-    qputenv("TESSEL_HOME", home.path().toUtf8());
-    qputenv("TMPDIR", temp.path().toUtf8());
+    ShellTest::SetUp();
   }
   void TearDown() override {
-    qunsetenv("TESSEL_HOME");
-    qunsetenv("TMPDIR");
+    ShellTest::TearDown();
   }
   // Shows the panel through its toggle command when it is hidden.
   static void show(MainWindow* w, Application& app, int panel) {
@@ -57,7 +43,6 @@ class PanelsTest : public ::testing::Test {
     }
     ASSERT_TRUE(w->panel(panel)->isVisible());
   }
-  QTemporaryDir home, temp;
 };
 
 TEST_F(PanelsTest, ToggleCommandsShowAndHideTheBuiltPanels) {

@@ -12,19 +12,17 @@
 #include "app/application.h"
 #include "ui/main_window.h"
 #include "ui/session.h"
+#include "shell_fixture.h"
 
 namespace tessel {
 namespace {
 
 Pixel patternAt(int x, int y) { return makePixel(255, x & 0xFF, y & 0xFF, 0x40); }
 
-class SelectionShellTest : public ::testing::Test {
+class SelectionShellTest : public ShellTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(home.isValid());
-    ASSERT_TRUE(temp.isValid());
-    qputenv("TESSEL_HOME", home.path().toUtf8());
-    qputenv("TMPDIR", temp.path().toUtf8());
+    ShellTest::SetUp();
     ASSERT_TRUE(session.start(QString()));
     Image32& layer = session.app().document.currentLayer()->image;
     for (int y = 0; y < layer.height(); ++y)
@@ -34,12 +32,10 @@ class SelectionShellTest : public ::testing::Test {
     session.app().undo->clearModified();   // no unsaved-changes question at close
     session.window()->close();
     session.shutdown();
-    qunsetenv("TESSEL_HOME");
-    qunsetenv("TMPDIR");
+    ShellTest::TearDown();
   }
   Image32& layer() { return session.app().document.currentLayer()->image; }
 
-  QTemporaryDir home, temp;
   Session session;
 };
 

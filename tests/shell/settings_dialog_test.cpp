@@ -29,6 +29,7 @@
 #include "ui/panel_window.h"
 #include "ui/session.h"
 #include "ui/settings_dialog.h"
+#include "shell_fixture.h"
 
 namespace tessel {
 namespace {
@@ -51,17 +52,13 @@ void clickOk(QWidget* dialog) {
   dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
 }
 
-class SettingsDialogShellTest : public ::testing::Test {
+class SettingsDialogShellTest : public ShellTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(home.isValid());
-    ASSERT_TRUE(temp.isValid());
-    qputenv("TESSEL_HOME", home.path().toUtf8());
-    qputenv("TMPDIR", temp.path().toUtf8());
+    ShellTest::SetUp();
   }
   void TearDown() override {
-    qunsetenv("TESSEL_HOME");
-    qunsetenv("TMPDIR");
+    ShellTest::TearDown();
   }
   QByteArray configText() {
     QFile ini(home.path() + "/config.ini");
@@ -72,7 +69,6 @@ class SettingsDialogShellTest : public ::testing::Test {
     session.window()->close();
     session.shutdown();
   }
-  QTemporaryDir home, temp;
 };
 
 TEST_F(SettingsDialogShellTest, EverySettingRoundTripsThroughConfigIni) {

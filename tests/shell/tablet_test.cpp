@@ -12,35 +12,21 @@
 #include "ui/canvas_widget.h"
 #include "ui/main_window.h"
 #include "ui/session.h"
+#include "shell_fixture.h"
 
 namespace tessel {
 namespace {
 
-QApplication& tabletApp() {
-  if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) return *app;
-  static int argc = 1;
-  static char name[] = "tessel_shell_tests";
-  static char* argv[] = {name, nullptr};
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication app(argc, argv);
-  return app;
-}
-
-class TabletTest : public ::testing::Test {
+class TabletTest : public ShellTest {
  protected:
   void SetUp() override {
-    tabletApp();
-    ASSERT_TRUE(home.isValid());
-    ASSERT_TRUE(temp.isValid());
-    qputenv("TESSEL_HOME", home.path().toUtf8());
-    qputenv("TMPDIR", temp.path().toUtf8());
+    ShellTest::SetUp();
     ASSERT_TRUE(session.start(QString()));
     viewport = session.window()->canvas()->viewport();
   }
   void TearDown() override {
     session.shutdown();
-    qunsetenv("TESSEL_HOME");
-    qunsetenv("TMPDIR");
+    ShellTest::TearDown();
   }
   // One tablet event at image point (x, y).
   void send(QEvent::Type type, const QPointingDevice& device, double x, double y, double pressure,
@@ -53,7 +39,6 @@ class TabletTest : public ::testing::Test {
     QApplication::sendEvent(viewport, &e);
   }
 
-  QTemporaryDir home, temp;
   Session session;
   QWidget* viewport = nullptr;
   QPointingDevice pen{QStringLiteral("pen"), 101, QInputDevice::DeviceType::Stylus,

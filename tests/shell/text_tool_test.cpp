@@ -14,17 +14,15 @@
 #include "ui/main_window.h"
 #include "ui/session.h"
 #include "ui/text_dialog.h"
+#include "shell_fixture.h"
 
 namespace tessel {
 namespace {
 
-class TextToolTest : public ::testing::Test {
+class TextToolTest : public ShellTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(home.isValid());
-    ASSERT_TRUE(temp.isValid());
-    qputenv("TESSEL_HOME", home.path().toUtf8());
-    qputenv("TMPDIR", temp.path().toUtf8());
+    ShellTest::SetUp();
     ASSERT_TRUE(session.start(QString()));
     w = session.window();
     w->activateWindow();
@@ -34,8 +32,7 @@ class TextToolTest : public ::testing::Test {
   }
   void TearDown() override {
     session.shutdown();
-    qunsetenv("TESSEL_HOME");
-    qunsetenv("TMPDIR");
+    ShellTest::TearDown();
   }
   std::vector<Pixel> pixels() {
     const Image32& img = session.app().document.currentLayer()->image;
@@ -58,7 +55,6 @@ class TextToolTest : public ::testing::Test {
     return nullptr;
   }
 
-  QTemporaryDir home, temp;
   Session session;
   MainWindow* w = nullptr;
   std::vector<Pixel> before;

@@ -1,0 +1,26 @@
+#pragma once
+// Each shell test gets a settings folder and a temporary folder of its own,
+// so no test sees another's config.ini, key.dat or undo files.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <QtGlobal>
+
+namespace tessel {
+
+class ShellTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(home.isValid());
+    ASSERT_TRUE(temp.isValid());
+    qputenv("TESSEL_HOME", home.path().toUtf8());
+    qputenv("TMPDIR", temp.path().toUtf8());
+  }
+  void TearDown() override {
+    qunsetenv("TESSEL_HOME");
+    qunsetenv("TMPDIR");
+  }
+  QTemporaryDir home, temp;
+};
+
+}  // namespace tessel
