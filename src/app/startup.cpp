@@ -61,6 +61,15 @@ Rect fromCorners(int left, int top, int right, int bottom) {
 
 }  // namespace
 
+std::string programFolder() {
+  std::vector<char> buffer(4096);
+  ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+  if (n <= 0) return ".";
+  std::string path(buffer.data(), size_t(n));
+  size_t slash = path.find_last_of('/');
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 PanelDefaults defaultPanelRects(const Rect& r, int layerHeight) {
   const int right = r.right(), bottom = r.bottom();
   PanelDefaults d;
@@ -138,15 +147,6 @@ namespace {
 
 std::string textOf(const char* value) { return value ? value : ""; }
 
-std::string thisProgramFolder() {
-  std::vector<char> buffer(4096);
-  ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-  if (n <= 0) return ".";
-  std::string path(buffer.data(), size_t(n));
-  size_t slash = path.find_last_of('/');
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 bool isFolder(const std::string& path) {
   struct stat st;
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -171,7 +171,7 @@ std::string settingsFolderForThisProgram() {
   places.tesselHome = textOf(std::getenv("TESSEL_HOME"));
   places.xdgConfigHome = textOf(std::getenv("XDG_CONFIG_HOME"));
   places.home = textOf(std::getenv("HOME"));
-  places.programFolder = thisProgramFolder();
+  places.programFolder = programFolder();
   places.runFromBuildFolder = builtHere(places.programFolder);
   std::string folder = chooseSettingsFolder(places);
   if (folder != places.programFolder) createFolders(folder);
@@ -179,7 +179,7 @@ std::string settingsFolderForThisProgram() {
 }
 
 std::string dataFolderForThisProgram() {
-  std::string program = thisProgramFolder();
+  std::string program = programFolder();
   return chooseDataFolder(program, builtHere(program));
 }
 

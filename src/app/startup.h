@@ -17,6 +17,8 @@ std::string chooseTempFolder(const std::string& base, bool otherInstanceRunning,
 // A command line of at least three characters that begins with a double
 // quote loses its first and last character.
 std::string commandLinePath(const std::string& commandLine);
+// The folder of the running executable.
+std::string programFolder();
 // A relative path given on the command line names a file in the folder the
 // program was started from, not in the settings folder that start-up makes
 // current; empty and absolute paths stay as they are.

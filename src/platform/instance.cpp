@@ -35,15 +35,6 @@ std::string systemTempPath() {
   return path;
 }
 
-std::string programFolder() {
-  std::vector<char> buffer(4096);
-  ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-  if (n <= 0) return ".";
-  std::string path(buffer.data(), size_t(n));
-  size_t slash = path.find_last_of('/');
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 bool pathExists(const std::string& path) {
   struct stat st;
   return lstat(path.c_str(), &st) == 0;

@@ -25,8 +25,6 @@ class InstanceLock {
 
 // The system temporary path, without a trailing slash.
 std::string systemTempPath();
-// The folder of the running executable.
-std::string programFolder();
 bool pathExists(const std::string& path);
 bool createFolder(const std::string& path);
 // Deletes the files directly inside the folder (sub-folders are not

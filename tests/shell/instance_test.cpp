@@ -1,4 +1,5 @@
 #include "platform/instance.h"
+#include "app/startup.h"
 
 #include <gtest/gtest.h>
 

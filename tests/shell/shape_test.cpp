@@ -1,27 +1,18 @@
 // Shapes drawn on the real canvas under the offscreen platform, then undone.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "app/application.h"
 #include "ui/canvas_widget.h"
 #include "ui/main_window.h"
 #include "ui/session.h"
+#include "shell_fixture.h"
 
 namespace tessel {
 namespace {
 
-QApplication& shapeApp() {
-  if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) return *app;
-  static int argc = 1;
-  static char name[] = "tessel_shell_tests";
-  static char* argv[] = {name, nullptr};
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication app(argc, argv);
-  return app;
-}
+using ShapeShell = ShellTest;
 
 std::vector<Pixel> pixelsOf(const Image32& img) {
   std::vector<Pixel> out;
@@ -30,12 +21,7 @@ std::vector<Pixel> pixelsOf(const Image32& img) {
   return out;
 }
 
-TEST(ShapeShell, RectangleAndPolylineOnTheCanvasThenUndone) {
-  shapeApp();
-  QTemporaryDir home, temp;
-  ASSERT_TRUE(home.isValid() && temp.isValid());
-  qputenv("TESSEL_HOME", home.path().toUtf8());
-  qputenv("TMPDIR", temp.path().toUtf8());
+TEST_F(ShapeShell, RectangleAndPolylineOnTheCanvasThenUndone) {
   Session session;
   ASSERT_TRUE(session.start(QString()));
   MainWindow* w = session.window();
@@ -79,8 +65,6 @@ TEST(ShapeShell, RectangleAndPolylineOnTheCanvasThenUndone) {
   QTest::keyClick(w, Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(pixelsOf(layer), before);
   session.shutdown();
-  qunsetenv("TESSEL_HOME");
-  qunsetenv("TMPDIR");
 }
 
 }  // namespace
