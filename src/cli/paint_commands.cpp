@@ -84,6 +84,29 @@ int paintDocument(char** argv, std::optional<int> layer, Paint&& paint) {
   return save(argv[3], document, options) ? 0 : fail(kMsgSaveFailed);
 }
 
+// The fill and gradient tools' tail: --layer, then tool runs with a fresh
+// engine set up for it on the chosen layer.
+template <class Run>
+int paintWithTool(char** argv, const Options& o, int tool, const ToolSettings& tools, const char* failure,
+                  Run&& run) {
+  int n = 0;
+  std::optional<int> layer;
+  if (o.get("--layer")) {
+    if (!parseInt(o.get("--layer"), 0, 99, n)) return usageError("--layer is 0-99");
+    layer = n;
+  }
+  return paintDocument(argv, layer, [&](Document& doc) {
+    BrushEngine engine;
+    if (!engine.init(0)) return fail(failure);
+    DrawSettings draw;
+    draw.toolNo = tool;
+    Layer& l = *doc.currentLayer();
+    engine.refreshContext(l.image, l.maskMode, draw, tools, nullptr);
+    run(doc, engine);
+    return 0;
+  });
+}
+
 struct KindRow {
   const char* name;
   ShapeKind kind;
@@ -232,21 +255,10 @@ int runFill(int argc, char** argv) {
   if (o.get("--paint") && !parseHexWord(o.get("--paint"), req.paint))
     return usageError("--paint is the Paint word in hexadecimal");
   req.keys = {o.has("--ctrl"), o.has("--shift"), o.has("--alt")};
-  std::optional<int> layer;
-  if (o.get("--layer")) {
-    if (!parseInt(o.get("--layer"), 0, 99, n)) return usageError("--layer is 0-99");
-    layer = n;
-  }
-  return paintDocument(argv, layer, [&](Document& doc) {
-    BrushEngine engine;
-    if (!engine.init(0)) return fail("tessel-cli: the fill could not be made");
-    DrawSettings draw;
-    draw.toolNo = kToolFill;
-    Layer& l = *doc.currentLayer();
-    engine.refreshContext(l.image, l.maskMode, draw, tools, nullptr);
-    fillAt(doc, engine.context(), engine.random(), req);   // nothing to do is no failure
-    return 0;
-  });
+  return paintWithTool(argv, o, kToolFill, tools, "tessel-cli: the fill could not be made",
+                       [&](Document& doc, BrushEngine& engine) {
+                         fillAt(doc, engine.context(), engine.random(), req);   // nothing to do is no failure
+                       });
 }
 
 int runGradient(int argc, char** argv) {
@@ -283,21 +295,10 @@ int runGradient(int argc, char** argv) {
     req.c2 = uint32_t(colour) & 0xFFFFFFu;
   }
   req.shift = o.has("--shift"), req.alt = o.has("--alt");
-  std::optional<int> layer;
-  if (o.get("--layer")) {
-    if (!parseInt(o.get("--layer"), 0, 99, n)) return usageError("--layer is 0-99");
-    layer = n;
-  }
-  return paintDocument(argv, layer, [&](Document& doc) {
-    BrushEngine engine;
-    if (!engine.init(0)) return fail("tessel-cli: the gradient could not be drawn");
-    DrawSettings draw;
-    draw.toolNo = kToolGradient;
-    Layer& l = *doc.currentLayer();
-    engine.refreshContext(l.image, l.maskMode, draw, tools, nullptr);
-    drawGradient(doc, engine.context(), engine.random(), req);
-    return 0;
-  });
+  return paintWithTool(argv, o, kToolGradient, tools, "tessel-cli: the gradient could not be drawn",
+                       [&](Document& doc, BrushEngine& engine) {
+                         drawGradient(doc, engine.context(), engine.random(), req);
+                       });
 }
 
 }  // namespace tessel
