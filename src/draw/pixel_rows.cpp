@@ -136,10 +136,28 @@ void commitFourAt(Pixel* out, const Pixel* buf, const Pixel* bak, bool keepAlpha
 
 #if defined(TESSEL_AVX2_ROWS)
 
+// Each colour channel of x and y mixed as trunc((wx·x + wy·y) / total + 0.5),
+// held to 255, in the scalar code's order of operations.
+__attribute__((target("avx2"))) inline __m256i mixChannelsEight(__m256i x, __m256i y, __m256 wx, __m256 wy,
+                                                                __m256 total) {
+  const __m256i byte = _mm256_set1_epi32(0xFF);
+  __m256i rgb = _mm256_setzero_si256();
+  for (int shift = 0; shift < 24; shift += 8) {
+    __m256 xc = _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(x, shift), byte));
+    __m256 yc = _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(y, shift), byte));
+    __m256 v = _mm256_div_ps(_mm256_add_ps(_mm256_mul_ps(wx, xc), _mm256_mul_ps(wy, yc)), total);
+    __m256i r = _mm256_cvttps_epi32(_mm256_add_ps(v, _mm256_set1_ps(0.5f)));
+    __m256i over = _mm256_cmpgt_epi32(r, byte);
+    r = _mm256_or_si256(_mm256_andnot_si256(over, r), _mm256_and_si256(over, byte));
+    rgb = _mm256_or_si256(rgb, _mm256_slli_epi32(r, shift));
+  }
+  return rgb;
+}
+
 // smudgeFour over eight pixels, for processors with AVX2 (no FMA: every
 // product and sum is rounded on its own, as in the scalar code).
 __attribute__((target("avx2"))) void smudgeEight(Pixel* p, Pixel* k, float faS, bool alphaMask) {
-  const __m256i zero = _mm256_setzero_si256(), byte = _mm256_set1_epi32(0xFF);
+  const __m256i zero = _mm256_setzero_si256();
   __m256i pp = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
   __m256i kk = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(k));
   __m256i pa = _mm256_srli_epi32(pp, 24), ka = _mm256_srli_epi32(kk, 24);
@@ -152,16 +170,7 @@ __attribute__((target("avx2"))) void smudgeEight(Pixel* p, Pixel* k, float faS, 
   __m256i alpha = _mm256_cvttps_epi32(
       _mm256_add_ps(_mm256_mul_ps(_mm256_set1_ps(255.0f), area), _mm256_set1_ps(0.5f)));
   __m256 wk = _mm256_mul_ps(e, fa), wp = _mm256_mul_ps(d, _mm256_set1_ps(1.0f - faS));
-  __m256i rgb = zero;
-  for (int shift = 0; shift < 24; shift += 8) {
-    __m256 kc = _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(kk, shift), byte));
-    __m256 pc = _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(pp, shift), byte));
-    __m256 v = _mm256_div_ps(_mm256_add_ps(_mm256_mul_ps(wk, kc), _mm256_mul_ps(wp, pc)), area);
-    __m256i r = _mm256_cvttps_epi32(_mm256_add_ps(v, _mm256_set1_ps(0.5f)));
-    __m256i over = _mm256_cmpgt_epi32(r, byte);
-    r = _mm256_or_si256(_mm256_andnot_si256(over, r), _mm256_and_si256(over, byte));
-    rgb = _mm256_or_si256(rgb, _mm256_slli_epi32(r, shift));
-  }
+  __m256i rgb = mixChannelsEight(kk, pp, wk, wp, area);
   __m256i kept = alphaMask ? pa : alpha;
   __m256i out = _mm256_or_si256(rgb, _mm256_slli_epi32(kept, 24));
   __m256i none = _mm256_cmpeq_epi32(kept, zero);
@@ -177,7 +186,7 @@ __attribute__((target("avx2"))) void smudgeEight(Pixel* p, Pixel* k, float faS, 
 // Eight pixels of commitOverPixel, for processors with AVX2 (no FMA).
 __attribute__((target("avx2"))) void commitEight(Pixel* out, const Pixel* buf, const Pixel* bak,
                                                  bool keepAlpha) {
-  const __m256i zero = _mm256_setzero_si256(), byte = _mm256_set1_epi32(0xFF);
+  const __m256i zero = _mm256_setzero_si256();
   const __m256i clear = _mm256_set1_epi32(int(kTransparent));
   __m256i uu = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(buf));
   __m256i kk = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bak));
@@ -189,16 +198,7 @@ __attribute__((target("avx2"))) void commitEight(Pixel* out, const Pixel* buf, c
   __m256i o = _mm256_cvttps_epi32(
       _mm256_add_ps(_mm256_mul_ps(_mm256_set1_ps(255.0f), a), _mm256_set1_ps(0.5f)));
   __m256 wk = _mm256_mul_ps(b, _mm256_sub_ps(_mm256_set1_ps(1.0f), s));
-  __m256i rgb = zero;
-  for (int shift = 0; shift < 24; shift += 8) {
-    __m256 kc = _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(kk, shift), byte));
-    __m256 uc = _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(uu, shift), byte));
-    __m256 v = _mm256_div_ps(_mm256_add_ps(_mm256_mul_ps(wk, kc), _mm256_mul_ps(s, uc)), a);
-    __m256i r = _mm256_cvttps_epi32(_mm256_add_ps(v, _mm256_set1_ps(0.5f)));
-    __m256i over = _mm256_cmpgt_epi32(r, byte);
-    r = _mm256_or_si256(_mm256_andnot_si256(over, r), _mm256_and_si256(over, byte));
-    rgb = _mm256_or_si256(rgb, _mm256_slli_epi32(r, shift));
-  }
+  __m256i rgb = mixChannelsEight(kk, uu, wk, s, a);
   __m256i kept = keepAlpha ? ka : o;
   __m256i px = _mm256_or_si256(rgb, _mm256_slli_epi32(kept, 24));
   __m256i none = _mm256_or_si256(_mm256_cmpeq_epi32(kept, zero), _mm256_cmpeq_epi32(o, zero));
