@@ -34,9 +34,16 @@ void eachCovered(const DabRow& row, const int* alphaBy, Op op) {
     if (int v = row.cov[i]) op(row.pixels + i, alphaBy[v]);
 }
 
+// The spray's opacity for a pixel of ungated opacity o, drawn as the
+// per-pixel operation draws it; 0 leaves the pixel alone.
+inline int sprayAlpha(int o, MersenneTwister& rng) {
+  if (o == 0 || (rng() & 15) != 0) return 0;
+  return int(1 + rng() % uint32_t(o));
+}
+
 // The operation on pixels no mask, colour mask or texture can reject;
 // false for the operations left to the per-pixel table.
-bool openRow(int op, const DabRow& row, const int* alphaBy, Pixel rgb, std::mt19937& rng) {
+bool openRow(int op, const DabRow& row, const int* alphaBy, Pixel rgb, RandomSource& random) {
   switch (op) {
     case kPixelReplace:
       eachCovered(row, alphaBy, [rgb](Pixel* p, int a) { *p = withAlpha(rgb, a); });
@@ -51,10 +58,9 @@ bool openRow(int op, const DabRow& row, const int* alphaBy, Pixel rgb, std::mt19
       });
       return true;
     case kPixelSpray:
-      eachCovered(row, alphaBy, [rgb, &rng](Pixel* p, int o) {
-        if (o == 0 || (rng() & 15) != 0) return;
-        int a = int(1 + uint32_t(rng()) % uint32_t(o));
-        if (a >= int(alphaOf(*p))) *p = withAlpha(rgb, a);
+      eachCovered(row, alphaBy, [rgb, &rng = random.twister()](Pixel* p, int o) {
+        int a = sprayAlpha(o, rng);
+        if (a != 0 && a >= int(alphaOf(*p))) *p = withAlpha(rgb, a);
       });
       return true;
     case kPixelDodge:
@@ -114,9 +120,13 @@ bool BrushEngine::stampCovered(Image32& image, int left, int top, int diameter, 
     if (c0 > c1) continue;
     DabRow row{image.row(py) + (bx + c0), cov->values.data() + size_t(r) * side + c0, c1 - c0 + 1};
     if (open && openRow(op, row, alphaBy, rgb, random_)) continue;
-    for (int i = 0; i < row.n; ++i)
-      if (int v = row.cov[i])
-        applyPixelOp(op, image, bx + c0 + i, py, rgb | (Pixel(alphaBy[v]) << 24));
+    for (int i = 0; i < row.n; ++i) {
+      int v = row.cov[i], px = bx + c0 + i;
+      if (v == 0) continue;
+      if (op != kPixelSpray) applyPixelOp(op, image, px, py, rgb | (Pixel(alphaBy[v]) << 24));
+      else if (int s = sprayAlpha(alphaBy[v], random_.twister()))
+        applyPixelOp(kPixelMax, image, px, py, rgb | (Pixel(s) << 24));
+    }
   }
   return true;
 }
