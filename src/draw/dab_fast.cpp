@@ -36,7 +36,8 @@ void eachCovered(const DabRow& row, const int* alphaBy, Op op) {
 
 // The spray's opacity for a pixel of ungated opacity o, drawn as the
 // per-pixel operation draws it; 0 leaves the pixel alone.
-inline int sprayAlpha(int o, MersenneTwister& rng) {
+template <typename Random>
+inline int sprayAlpha(int o, Random& rng) {
   if (o == 0 || (rng() & 15) != 0) return 0;
   return int(1 + rng() % uint32_t(o));
 }
@@ -57,12 +58,14 @@ bool openRow(int op, const DabRow& row, const int* alphaBy, Pixel rgb, RandomSou
         if (a >= int(alphaOf(*p))) *p = withAlpha(rgb, a);
       });
       return true;
-    case kPixelSpray:
-      eachCovered(row, alphaBy, [rgb, &rng = random.twister()](Pixel* p, int o) {
+    case kPixelSpray: {
+      MersenneTwister::Cursor rng(random.twister());
+      eachCovered(row, alphaBy, [rgb, &rng](Pixel* p, int o) {
         int a = sprayAlpha(o, rng);
         if (a != 0 && a >= int(alphaOf(*p))) *p = withAlpha(rgb, a);
       });
       return true;
+    }
     case kPixelDodge:
     case kPixelBurn: {
       const ChannelTable& t = op == kPixelDodge ? dodgeTable() : burnTable();

@@ -27,6 +27,26 @@ class MersenneTwister {
     return tempered_[pos_++ - kStateWords];
   }
 
+  // Draws for a loop that keeps its place in a register rather than in the
+  // generator; the generator goes on from where the cursor stopped.
+  class Cursor {
+   public:
+    explicit Cursor(MersenneTwister& g)
+        : g_(g), next_(g.tempered_ + (g.pos_ - kStateWords)), end_(g.tempered_ + kStateWords) {}
+    ~Cursor() { g_.pos_ = kStateWords + int(next_ - g_.tempered_); }
+    Cursor(const Cursor&) = delete;
+    Cursor& operator=(const Cursor&) = delete;
+    result_type operator()() {
+      if (next_ == end_) next_ = g_.restart();
+      return *next_++;
+    }
+
+   private:
+    MersenneTwister& g_;
+    const uint32_t* next_;
+    const uint32_t* end_;
+  };
+
   // Continues the sequence where source stands; source is not advanced.
   void continueFrom(const std::mt19937& source);
   // Sets target to continue the sequence where this generator stands. False
@@ -39,6 +59,10 @@ class MersenneTwister {
  private:
   static constexpr int kEnd = 2 * kStateWords;
   void regenerate();
+  const uint32_t* restart() {
+    regenerate();
+    return tempered_;
+  }
 
   // Untempered sequence words: the block before the current one, then the
   // current block, whose tempered words are in tempered_.
