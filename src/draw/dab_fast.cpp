@@ -123,13 +123,19 @@ bool BrushEngine::stampCovered(Image32& image, int left, int top, int diameter, 
     if (c0 > c1) continue;
     DabRow row{image.row(py) + (bx + c0), cov->values.data() + size_t(r) * side + c0, c1 - c0 + 1};
     if (open && openRow(op, row, alphaBy, rgb, random_)) continue;
-    for (int i = 0; i < row.n; ++i) {
-      int v = row.cov[i], px = bx + c0 + i;
-      if (v == 0) continue;
-      if (op != kPixelSpray) applyPixelOp(op, image, px, py, rgb | (Pixel(alphaBy[v]) << 24));
-      else if (int s = sprayAlpha(alphaBy[v], random_.twister()))
-        applyPixelOp(kPixelMax, image, px, py, rgb | (Pixel(s) << 24));
+    if (op == kPixelSpray) {
+      // The spray's draws stay with the twister; the gated maximum draws none.
+      MersenneTwister::Cursor rng(random_.twister());
+      for (int i = 0; i < row.n; ++i) {
+        int a = row.cov[i] ? sprayAlpha(alphaBy[row.cov[i]], rng) : 0;
+        Pixel* p = a ? c.admit(image, bx + c0 + i, py, a) : nullptr;
+        if (p && a >= int(alphaOf(*p))) *p = withAlpha(rgb, a);
+      }
+      continue;
     }
+    for (int i = 0; i < row.n; ++i)
+      if (int v = row.cov[i])
+        applyPixelOp(op, image, bx + c0 + i, py, rgb | (Pixel(alphaBy[v]) << 24));
   }
   return true;
 }
