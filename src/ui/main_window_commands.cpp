@@ -29,7 +29,9 @@ bool MainWindow::command(int id) {
   if (findCommand(id)) {
     Shell* shell = app_.shell();
     if (!shell || !runCommand(app_, *shell, id)) return false;
+    app_.painting.input.syncOutline();
     syncChecks();
+    refreshEnabled();
     return true;
   }
   if (!windowOnlyCommand(id)) return false;
