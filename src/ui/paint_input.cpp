@@ -276,6 +276,7 @@ void installPainting(MainWindow& window, Application& app, QWidget* toolsWindow,
     options->refresh();
     window.refreshTitle();
     window.refreshEnabled();
+    window.refreshInfoBar();   // a finished drag's size leaves the status bar
   };
 }
 
