@@ -129,26 +129,40 @@ void SelectionOutline::invalidate(const Rect& r) {
   if (!r.empty() && view_.onInvalidate) view_.onInvalidate(r);
 }
 
-void SelectionOutline::sync() {
+SelectionOutline::Key SelectionOutline::keyNow() const {
+  Key k;
+  if (!screen_.valid()) return k;
+  k.frame = frame();
+  k.zoom = view_.zoom();
+  k.clientW = view_.clientWidth(), k.clientH = view_.clientHeight();
+  k.origin = view_.origin();
+  k.mirrored = view_.mirrored();
+  return k;
+}
+
+void SelectionOutline::replace(const Key& key, const Rect& kept) {
   std::vector<Point> now = wanted();
-  if (now == shown_) return;
-  const Rect all = clientArea();
-  const Rect erased = invert(shown_, all, true);
+  shownKey_ = key;
+  if (now == shown_ && kept.empty()) return;
+  const Rect erased = invert(shown_, kept, false);
   shown_ = std::move(now);
-  invalidate(erased.united(invert(shown_, all, true)));
+  invalidate(erased.united(invert(shown_, clientArea(), true)));
+}
+
+void SelectionOutline::sync() {
+  const Key key = keyNow();
+  if (key != shownKey_) replace(key, {});
 }
 
 // Inside the rendered rectangle the frame is gone; outside it is still the
 // one shown before.
 void SelectionOutline::rendered(const Rect& screenRect) {
-  std::vector<Point> now = wanted();
-  if (now == shown_) {
+  const Key key = keyNow();
+  if (key == shownKey_) {
     invert(shown_, screenRect, true);   // the caller invalidates screenRect
     return;
   }
-  const Rect erased = invert(shown_, screenRect, false);
-  shown_ = std::move(now);
-  invalidate(erased.united(invert(shown_, clientArea(), true)));
+  replace(key, screenRect);
 }
 
 }  // namespace tessel

@@ -67,8 +67,20 @@ class SelectionOutline {
   const std::vector<Point>& shownPoints() const { return shown_; }
 
  private:
+  // What the frame's pixels depend on; while it stays the same the points
+  // shown are still the ones wanted.
+  struct Key {
+    std::optional<Rect> frame;
+    int zoom = 0, clientW = 0, clientH = 0;
+    Point origin;
+    bool mirrored = false;
+    bool operator==(const Key&) const = default;
+  };
+  Key keyNow() const;
   Rect clientArea() const;
   std::vector<Point> wanted() const;
+  // Shows the wanted frame; the points of shown_ inside kept are already gone.
+  void replace(const Key& key, const Rect& kept);
   // Inverts the points lying inside region (or outside it); returns their
   // bounding box.
   Rect invert(const std::vector<Point>& pts, const Rect& region, bool inside);
@@ -79,6 +91,7 @@ class SelectionOutline {
   const Selection& selection_;
   std::optional<Rect> frame_;
   std::vector<Point> shown_;
+  Key shownKey_;
 };
 
 }  // namespace tessel
