@@ -99,6 +99,8 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
   }
   FixedKeyAction a = fixedKeyAction(key, event->modifiers() & Qt::ControlModifier);
   if (a.kind == FixedKeyAction::ShiftLayer) {
+    // A floating image is dropped first: its backup would undo the shift under it.
+    app_.painting.input.dropFloating();
     if (shiftCurrentLayer(app_.document, a.dx, a.dy)) {
       app_.view.refreshAll();
       app_.layerPixelsChanged();

@@ -108,6 +108,24 @@ TEST_F(SelectionShellTest, CopyAndPasteByKeysThenDragThePasteAlong) {
   EXPECT_EQ(layer().at(moved.x, moved.y), patternAt(moved.x, moved.y));
 }
 
+TEST_F(SelectionShellTest, CtrlArrowDropsAFloatingImageBeforeShiftingTheLayer) {
+  activate();
+  MainWindow* w = session.window();
+  Application& app = session.app();
+  drag(at(10, 10), at(29, 19));
+  drag(at(20, 15), at(30, 15));   // cut out and moved by 10
+  ASSERT_EQ(app.selection.state(), SelectionState::Floating);
+  QTest::keyClick(w, Qt::Key_Right, Qt::ControlModifier);
+  EXPECT_EQ(app.selection.state(), SelectionState::None);
+  EXPECT_EQ(app.undo->undoCount(), 2);
+  EXPECT_EQ(layer().at(21, 10), patternAt(10, 10));   // dropped at 20, shifted to 21
+  EXPECT_EQ(layer().at(11, 10), kTransparent);        // the hole went along
+  QTest::keyClick(w, Qt::Key_Z, Qt::ControlModifier);
+  QTest::keyClick(w, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(layer().at(10, 10), patternAt(10, 10));
+  EXPECT_EQ(layer().at(21, 10), patternAt(21, 10));
+}
+
 TEST_F(SelectionShellTest, CopyAndPasteGoThroughTheQtClipboard) {
   MainWindow* w = session.window();
   Application& app = session.app();
