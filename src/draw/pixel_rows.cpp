@@ -136,33 +136,80 @@ void commitFourAt(Pixel* out, const Pixel* buf, const Pixel* bak, bool keepAlpha
 
 #if defined(TESSEL_AVX2_ROWS)
 
+// trunc(v + 0.5), held to 255, as roundAddHalf and std::min do for v >= 0.
+__attribute__((target("avx2"))) inline __m256i roundChannelEight(__m256 v) {
+  const __m256i byte = _mm256_set1_epi32(0xFF);
+  return _mm256_min_epi32(_mm256_cvttps_epi32(_mm256_add_ps(v, _mm256_set1_ps(0.5f))), byte);
+}
+
+// wx·x + wy·y for the channel at shift, in the scalar code's order.
+__attribute__((target("avx2"))) inline __m256 channelSumEight(__m256i x, __m256i y, __m256 wx, __m256 wy,
+                                                              int shift) {
+  const __m256i byte = _mm256_set1_epi32(0xFF);
+  __m256 xc = _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(x, shift), byte));
+  __m256 yc = _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(y, shift), byte));
+  return _mm256_add_ps(_mm256_mul_ps(wx, xc), _mm256_mul_ps(wy, yc));
+}
+
 // Each colour channel of x and y mixed as trunc((wx·x + wy·y) / total + 0.5),
 // held to 255, in the scalar code's order of operations.
 __attribute__((target("avx2"))) inline __m256i mixChannelsEight(__m256i x, __m256i y, __m256 wx, __m256 wy,
                                                                 __m256 total) {
-  const __m256i byte = _mm256_set1_epi32(0xFF);
   __m256i rgb = _mm256_setzero_si256();
   for (int shift = 0; shift < 24; shift += 8) {
-    __m256 xc = _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(x, shift), byte));
-    __m256 yc = _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(y, shift), byte));
-    __m256 v = _mm256_div_ps(_mm256_add_ps(_mm256_mul_ps(wx, xc), _mm256_mul_ps(wy, yc)), total);
-    __m256i r = _mm256_cvttps_epi32(_mm256_add_ps(v, _mm256_set1_ps(0.5f)));
-    __m256i over = _mm256_cmpgt_epi32(r, byte);
-    r = _mm256_or_si256(_mm256_andnot_si256(over, r), _mm256_and_si256(over, byte));
-    rgb = _mm256_or_si256(rgb, _mm256_slli_epi32(r, shift));
+    __m256 v = _mm256_div_ps(channelSumEight(x, y, wx, wy, shift), total);
+    rgb = _mm256_or_si256(rgb, _mm256_slli_epi32(roundChannelEight(v), shift));
   }
   return rgb;
 }
 
+// mixChannelsEight with one division instead of three. q = sum · fl(1/total)
+// is within 3 units in the last place of the rounded quotient, and rounding
+// to a byte is monotonic, so where q widened by 8 units rounds the same both
+// ways that is the byte the division gives. Lanes outside `matter` are
+// ignored; any other doubt divides as the scalar code does.
+__attribute__((target("avx2"))) inline __m256i mixChannelsByReciprocal(__m256i x, __m256i y, __m256 wx,
+                                                                       __m256 wy, __m256 total,
+                                                                       __m256i matter) {
+  const __m256 one = _mm256_set1_ps(1.0f);
+  __m256i rgb = _mm256_setzero_si256();
+  if (_mm256_movemask_ps(_mm256_cmp_ps(total, one, _CMP_EQ_OQ)) == 0xFF) {
+    // Dividing by one is exact: opaque over opaque needs no division at all.
+    for (int shift = 0; shift < 24; shift += 8)
+      rgb = _mm256_or_si256(rgb, _mm256_slli_epi32(roundChannelEight(channelSumEight(x, y, wx, wy, shift)),
+                                                   shift));
+    return rgb;
+  }
+  const __m256 r = _mm256_div_ps(one, total), slack = _mm256_set1_ps(0x1p-21f);
+  __m256i doubt = _mm256_setzero_si256();
+  for (int shift = 0; shift < 24; shift += 8) {
+    __m256 q = _mm256_mul_ps(channelSumEight(x, y, wx, wy, shift), r);
+    __m256 e = _mm256_mul_ps(q, slack);
+    __m256i lo = roundChannelEight(_mm256_sub_ps(q, e)), hi = roundChannelEight(_mm256_add_ps(q, e));
+    doubt = _mm256_or_si256(doubt, _mm256_xor_si256(lo, hi));
+    rgb = _mm256_or_si256(rgb, _mm256_slli_epi32(lo, shift));
+  }
+  if (!_mm256_testz_si256(doubt, matter)) return mixChannelsEight(x, y, wx, wy, total);
+  return rgb;
+}
+
 // smudgeFour over eight pixels, for processors with AVX2 (no FMA: every
-// product and sum is rounded on its own, as in the scalar code).
-__attribute__((target("avx2"))) void smudgeEight(Pixel* p, Pixel* k, float faS, bool alphaMask) {
+// product and sum is rounded on its own, as in the scalar code). With Tail
+// only the lanes set in `live` are read and written.
+template <bool Tail>
+__attribute__((target("avx2"), always_inline)) inline void smudgeEight(Pixel* p, Pixel* k, float faS,
+                                                                       bool alphaMask, __m256i live) {
   const __m256i zero = _mm256_setzero_si256();
-  __m256i pp = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-  __m256i kk = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(k));
+  __m256i pp, kk;
+  if constexpr (Tail) {
+    pp = _mm256_maskload_epi32(reinterpret_cast<const int*>(p), live);
+    kk = _mm256_maskload_epi32(reinterpret_cast<const int*>(k), live);
+  } else {
+    pp = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    kk = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(k));
+  }
   __m256i pa = _mm256_srli_epi32(pp, 24), ka = _mm256_srli_epi32(kk, 24);
   __m256i same = _mm256_and_si256(_mm256_cmpeq_epi32(pp, kk), _mm256_cmpgt_epi32(ka, zero));
-  if (_mm256_movemask_epi8(same) == -1) return;
   const __m256 inv = _mm256_set1_ps(kInv255), fa = _mm256_set1_ps(faS);
   __m256 d = _mm256_mul_ps(_mm256_cvtepi32_ps(pa), inv);
   __m256 e = _mm256_mul_ps(_mm256_cvtepi32_ps(ka), inv);
@@ -170,17 +217,35 @@ __attribute__((target("avx2"))) void smudgeEight(Pixel* p, Pixel* k, float faS, 
   __m256i alpha = _mm256_cvttps_epi32(
       _mm256_add_ps(_mm256_mul_ps(_mm256_set1_ps(255.0f), area), _mm256_set1_ps(0.5f)));
   __m256 wk = _mm256_mul_ps(e, fa), wp = _mm256_mul_ps(d, _mm256_set1_ps(1.0f - faS));
-  __m256i rgb = mixChannelsEight(kk, pp, wk, wp, area);
+  // Lanes that come out with no alpha keep no colour of the mix.
+  __m256i none = _mm256_cmpeq_epi32(alpha, zero);
+  __m256i rgb = mixChannelsByReciprocal(kk, pp, wk, wp, area, _mm256_andnot_si256(none, live));
   __m256i kept = alphaMask ? pa : alpha;
   __m256i out = _mm256_or_si256(rgb, _mm256_slli_epi32(kept, 24));
-  __m256i none = _mm256_cmpeq_epi32(kept, zero);
-  out = _mm256_or_si256(_mm256_and_si256(none, _mm256_set1_epi32(int(kTransparent))),
-                        _mm256_andnot_si256(none, out));
-  __m256i keep = same;
-  if (alphaMask) keep = _mm256_or_si256(keep, _mm256_cmpeq_epi32(alpha, zero));
-  out = _mm256_or_si256(_mm256_and_si256(keep, pp), _mm256_andnot_si256(keep, out));
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), out);
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(k), out);
+  __m256i clear = alphaMask ? _mm256_cmpeq_epi32(pa, zero) : none;
+  out = _mm256_blendv_epi8(out, _mm256_set1_epi32(int(kTransparent)), clear);
+  // Unchanged: equal pixels, and under the alpha mask where no alpha came out.
+  __m256i keep = alphaMask ? _mm256_or_si256(same, none) : same;
+  out = _mm256_blendv_epi8(out, pp, keep);
+  if constexpr (Tail) {
+    _mm256_maskstore_epi32(reinterpret_cast<int*>(p), live, out);
+    _mm256_maskstore_epi32(reinterpret_cast<int*>(k), live, out);
+  } else {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), out);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(k), out);
+  }
+}
+
+// smudgeEight along a whole row, the last few pixels through masked loads and
+// stores; the loop shares the target so the constants stay in registers.
+template <bool AlphaMask>
+__attribute__((target("avx2"))) void smudgeRowEight(Pixel* p, Pixel* k, int n, float fa) {
+  const __m256i all = _mm256_set1_epi32(-1);
+  int i = 0;
+  for (; i + 8 <= n; i += 8) smudgeEight<false>(p + i, k + i, fa, AlphaMask, all);
+  if (i == n) return;
+  __m256i live = _mm256_cmpgt_epi32(_mm256_set1_epi32(n - i), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+  smudgeEight<true>(p + i, k + i, fa, AlphaMask, live);
 }
 
 // Eight pixels of commitOverPixel, for processors with AVX2 (no FMA).
@@ -260,8 +325,13 @@ void overRow(Pixel* p, const uint8_t* cov, int n, const int* alphaBy, Pixel rgb)
 void smudgeRow(Pixel* p, Pixel* k, int n, float fa, bool alphaMask) {
   int i = 0;
 #if defined(TESSEL_AVX2_ROWS)
-  if (hasAvx2())
-    for (; i + 8 <= n; i += 8) smudgeEight(p + i, k + i, fa, alphaMask);
+  if (hasAvx2()) {
+    if (alphaMask)
+      smudgeRowEight<true>(p, k, n, fa);
+    else
+      smudgeRowEight<false>(p, k, n, fa);
+    return;
+  }
 #endif
 #if defined(__SSE2__)
   __m128 faV = _mm_set1_ps(fa), oneMinusFa = _mm_set1_ps(1.0f - fa);
