@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPixmap>
+#include <QScrollBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <string>
@@ -28,7 +29,8 @@ QPixmap blankThumb() {
 
 }  // namespace
 
-ImageViewerPanel::ImageViewerPanel(Application& app, QWidget* parent) : QWidget(parent), app_(app) {
+ImageViewerPanel::ImageViewerPanel(Application& app, QWidget* parent)
+    : QWidget(parent), app_(app), loader_(cache_, kThumbSide, ThumbnailLoader::defaultThreads()) {
   setObjectName(QStringLiteral("imageViewerPanel"));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(2, 2, 2, 2);
@@ -53,6 +55,7 @@ ImageViewerPanel::ImageViewerPanel(Application& app, QWidget* parent) : QWidget(
   connect(choose, &QToolButton::clicked, this, [this] { chooseFolder(); });
   connect(list_, &QListWidget::itemDoubleClicked, this,
           [this](QListWidgetItem* item) { openRow(list_->row(item)); });
+  connect(list_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { prioritizeVisible(); });
   if (!app_.config.imgVDir.empty()) showFolder(QString::fromStdString(app_.config.imgVDir));
 }
 
@@ -60,8 +63,24 @@ ImageViewerPanel::~ImageViewerPanel() { stopWorker(); }
 
 void ImageViewerPanel::stopWorker() {
   if (cancel_) cancel_->store(true);
-  if (worker_.joinable()) worker_.join();
+  loader_.stop();
   cancel_.reset();
+}
+
+void ImageViewerPanel::prioritizeVisible() {
+  const QRect view = list_->viewport()->rect();
+  int first = -1, last = -1;
+  for (int i = 0; i < list_->count(); ++i) {
+    if (!list_->visualItemRect(list_->item(i)).intersects(view)) continue;
+    if (first < 0) first = i;
+    last = i;
+  }
+  if (first >= 0) loader_.prioritize(size_t(first), size_t(last) + 1);
+}
+
+void ImageViewerPanel::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  prioritizeVisible();
 }
 
 void ImageViewerPanel::chooseFolder() {
@@ -85,19 +104,16 @@ void ImageViewerPanel::showFolder(const QString& folder) {
     paths.push_back(base + "/" + name);
     item->setData(Qt::UserRole, QString::fromStdString(paths.back()));
   }
-  // The list's order is the reading order, so the first screenful comes first.
+  // Rows in view first, then the list's order.
   cancel_ = std::make_shared<std::atomic<bool>>(false);
-  worker_ = std::thread([this, paths = std::move(paths), cancel = cancel_] {
-    for (size_t i = 0; i < paths.size() && !cancel->load(); ++i) {
-      auto thumb = std::make_shared<Image32>();
-      const bool ok = loadThumbnail(paths[i], kThumbSide, *thumb);
-      QMetaObject::invokeMethod(this, [this, i, ok, thumb, cancel] {
-        if (cancel->load() || int(i) >= list_->count()) return;
-        ++done_;
-        if (ok) list_->item(int(i))->setIcon(QIcon(QPixmap::fromImage(toPanelImage(*thumb))));
-      }, Qt::QueuedConnection);
-    }
+  loader_.start(std::move(paths), [this, cancel = cancel_](size_t i, ThumbnailCache::Picture thumb) {
+    QMetaObject::invokeMethod(this, [this, i, thumb, cancel] {
+      if (cancel->load() || int(i) >= list_->count()) return;
+      ++done_;
+      if (thumb) list_->item(int(i))->setIcon(QIcon(QPixmap::fromImage(toPanelImage(*thumb))));
+    }, Qt::QueuedConnection);
   });
+  prioritizeVisible();
 }
 
 bool ImageViewerPanel::openRow(int row) {

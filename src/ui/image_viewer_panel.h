@@ -2,7 +2,8 @@
 #include <QWidget>
 #include <atomic>
 #include <memory>
-#include <thread>
+
+#include "app/thumbnail_loader.h"
 
 class QLabel;
 class QListWidget;
@@ -12,8 +13,8 @@ namespace tessel {
 
 class Application;
 
-// The image viewer: a folder's image files as thumbnails, read on a worker
-// thread; a double-click opens the file as the document.
+// The image viewer: a folder's image files as thumbnails, read on worker
+// threads, those in view first; a double-click opens the file as the document.
 class ImageViewerPanel : public QWidget {
   Q_OBJECT
  public:
@@ -31,15 +32,21 @@ class ImageViewerPanel : public QWidget {
   // Thumbnails read so far.
   int thumbnailsDone() const { return done_; }
 
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
  private:
   void stopWorker();
   void chooseFolder();
+  // Tells the loader which rows are in view.
+  void prioritizeVisible();
 
   Application& app_;
   QLabel* path_ = nullptr;
   QListWidget* list_ = nullptr;
   QString folder_;
-  std::thread worker_;
+  ThumbnailCache cache_;   // for the session
+  ThumbnailLoader loader_;
   std::shared_ptr<std::atomic<bool>> cancel_;
   int done_ = 0;
 };
