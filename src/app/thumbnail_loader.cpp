@@ -67,6 +67,11 @@ void ThumbnailLoader::stop() {
   wait();
 }
 
+void ThumbnailLoader::setSide(int side) {
+  stop();
+  side_ = side;
+}
+
 void ThumbnailLoader::wait() {
   for (std::thread& t : workers_) t.join();
   workers_.clear();

@@ -51,6 +51,9 @@ class ThumbnailLoader {
   void stop();
   // Waits until every file is done.
   void wait();
+  // Another thumbnail size; stops the current list.
+  void setSide(int side);
+  int side() const { return side_; }
   // The rows [first, last) are in view: they go next.
   void prioritize(size_t first, size_t last);
   // The threads a machine gives: its cores, at least one, at most four.

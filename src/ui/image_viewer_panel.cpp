@@ -1,13 +1,16 @@
 #include "ui/image_viewer_panel.h"
 
+#include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QPixmap>
 #include <QScrollBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -20,9 +23,14 @@ namespace tessel {
 namespace {
 
 const char* const kChooseFolder = "选择文件夹...";
+const char* const kThumbSize = "缩略图大小";
+const char* const kShowNames = "显示文件名";
+constexpr int kScales[] = {50, 100, 150, 200};
 
-QPixmap blankThumb() {
-  QPixmap p(ImageViewerPanel::kThumbSide, ImageViewerPanel::kThumbSide);
+int sideFor(int percent) { return ImageViewerPanel::kThumbSide * std::clamp(percent, 25, 400) / 100; }
+
+QPixmap blankThumb(int side) {
+  QPixmap p(side, side);
   p.fill(QColor(0xE0, 0xE0, 0xE0));
   return p;
 }
@@ -30,7 +38,7 @@ QPixmap blankThumb() {
 }  // namespace
 
 ImageViewerPanel::ImageViewerPanel(Application& app, QWidget* parent)
-    : QWidget(parent), app_(app), loader_(cache_, kThumbSide, ThumbnailLoader::defaultThreads()) {
+    : QWidget(parent), app_(app), loader_(cache_, sideFor(app.config.imgVScale), ThumbnailLoader::defaultThreads()) {
   setObjectName(QStringLiteral("imageViewerPanel"));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(2, 2, 2, 2);
@@ -47,7 +55,7 @@ ImageViewerPanel::ImageViewerPanel(Application& app, QWidget* parent)
   list_ = new QListWidget(this);
   list_->setObjectName(QStringLiteral("imageViewerList"));
   list_->setViewMode(QListView::IconMode);
-  list_->setIconSize(QSize(kThumbSide, kThumbSide));
+  list_->setIconSize(QSize(thumbSide(), thumbSide()));
   list_->setResizeMode(QListView::Adjust);
   list_->setMovement(QListView::Static);
   list_->setUniformItemSizes(true);
@@ -98,9 +106,11 @@ void ImageViewerPanel::showFolder(const QString& folder) {
   done_ = 0;
   const std::string base = folder.toStdString();
   std::vector<std::string> paths;
-  const QPixmap blank = blankThumb();
+  const QPixmap blank = blankThumb(thumbSide());
+  const bool names = (app_.config.imgVFlag & kNamesHiddenFlag) == 0;
   for (const std::string& name : listViewerFiles(base)) {
-    auto* item = new QListWidgetItem(QIcon(blank), QString::fromStdString(name), list_);
+    auto* item = new QListWidgetItem(QIcon(blank), names ? QString::fromStdString(name) : QString(), list_);
+    item->setToolTip(QString::fromStdString(name));
     paths.push_back(base + "/" + name);
     item->setData(Qt::UserRole, QString::fromStdString(paths.back()));
   }
@@ -114,6 +124,38 @@ void ImageViewerPanel::showFolder(const QString& folder) {
     }, Qt::QueuedConnection);
   });
   prioritizeVisible();
+}
+
+void ImageViewerPanel::setScale(int percent) {
+  app_.config.imgVScale = percent;
+  loader_.setSide(sideFor(percent));
+  list_->setIconSize(QSize(thumbSide(), thumbSide()));
+  if (!folder_.isEmpty()) showFolder(folder_);
+}
+
+void ImageViewerPanel::setNamesShown(bool shown) {
+  int& flags = app_.config.imgVFlag;
+  flags = shown ? flags & ~kNamesHiddenFlag : flags | kNamesHiddenFlag;
+  for (int i = 0; i < list_->count(); ++i) {
+    QListWidgetItem* item = list_->item(i);
+    item->setText(shown ? item->toolTip() : QString());
+  }
+  prioritizeVisible();
+}
+
+void ImageViewerPanel::contextMenuEvent(QContextMenuEvent* event) {
+  QMenu menu(this);
+  QMenu* sizes = menu.addMenu(QString::fromUtf8(kThumbSize));
+  for (int scale : kScales) {
+    QAction* a = sizes->addAction(QStringLiteral("%1%").arg(scale), this, [this, scale] { setScale(scale); });
+    a->setCheckable(true);
+    a->setChecked(app_.config.imgVScale == scale);
+  }
+  const bool shown = (app_.config.imgVFlag & kNamesHiddenFlag) == 0;
+  QAction* names = menu.addAction(QString::fromUtf8(kShowNames), this, [this, shown] { setNamesShown(!shown); });
+  names->setCheckable(true);
+  names->setChecked(shown);
+  menu.exec(event->globalPos());
 }
 
 bool ImageViewerPanel::openRow(int row) {

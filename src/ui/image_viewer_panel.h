@@ -18,7 +18,8 @@ class Application;
 class ImageViewerPanel : public QWidget {
   Q_OBJECT
  public:
-  static constexpr int kThumbSide = 72;
+  static constexpr int kThumbSide = 72;            // at 100 %
+  static constexpr int kNamesHiddenFlag = 0x1;     // thumbnails without file names
 
   ImageViewerPanel(Application& app, QWidget* parent);
   ~ImageViewerPanel() override;
@@ -31,9 +32,14 @@ class ImageViewerPanel : public QWidget {
   bool openRow(int row);
   // Thumbnails read so far.
   int thumbnailsDone() const { return done_; }
+  // The thumbnails' size in percent of kThumbSide (kept in the settings).
+  void setScale(int percent);
+  void setNamesShown(bool shown);
+  int thumbSide() const { return loader_.side(); }
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
   void stopWorker();
