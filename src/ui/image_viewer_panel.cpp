@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QPainter>
 #include <QPixmap>
 #include <QScrollBar>
 #include <QToolButton>
@@ -35,6 +36,19 @@ QPixmap blankThumb(int side) {
   return p;
 }
 
+// A file that does not read: a crossed box, not a picture still to come.
+QIcon unreadableThumb(int side) {
+  QPixmap p(side, side);
+  p.fill(QColor(0xF4, 0xF4, 0xF4));
+  QPainter painter(&p);
+  painter.setPen(QColor(0xC0, 0x40, 0x40));
+  const int m = side / 4;
+  painter.drawRect(m, m, side - 2 * m, side - 2 * m);
+  painter.drawLine(m, m, side - m, side - m);
+  painter.drawLine(side - m, m, m, side - m);
+  return QIcon(p);
+}
+
 }  // namespace
 
 ImageViewerPanel::ImageViewerPanel(Application& app, QWidget* parent)
@@ -55,7 +69,7 @@ ImageViewerPanel::ImageViewerPanel(Application& app, QWidget* parent)
   list_ = new QListWidget(this);
   list_->setObjectName(QStringLiteral("imageViewerList"));
   list_->setViewMode(QListView::IconMode);
-  list_->setIconSize(QSize(thumbSide(), thumbSide()));
+  applyGrid();
   list_->setResizeMode(QListView::Adjust);
   list_->setMovement(QListView::Static);
   list_->setUniformItemSizes(true);
@@ -114,22 +128,35 @@ void ImageViewerPanel::showFolder(const QString& folder) {
     paths.push_back(base + "/" + name);
     item->setData(Qt::UserRole, QString::fromStdString(paths.back()));
   }
+  applyGrid();
   // Rows in view first, then the list's order.
   cancel_ = std::make_shared<std::atomic<bool>>(false);
   loader_.start(std::move(paths), [this, cancel = cancel_](size_t i, ThumbnailCache::Picture thumb) {
     QMetaObject::invokeMethod(this, [this, i, thumb, cancel] {
       if (cancel->load() || int(i) >= list_->count()) return;
       ++done_;
-      if (thumb) list_->item(int(i))->setIcon(QIcon(QPixmap::fromImage(toPanelImage(*thumb))));
+      list_->item(int(i))->setIcon(thumb ? QIcon(QPixmap::fromImage(toPanelImage(*thumb))) : unreadableThumb(thumbSide()));
     }, Qt::QueuedConnection);
   });
   prioritizeVisible();
 }
 
+// Cells fixed to the thumbnail and one line of name, so names never run
+// into the next row.
+void ImageViewerPanel::applyGrid() {
+  const int side = thumbSide();
+  list_->setIconSize(QSize(side, side));
+  const bool names = (app_.config.imgVFlag & kNamesHiddenFlag) == 0;
+  const QSize cell(side + 8, side + 6 + (names ? list_->fontMetrics().height() + 2 : 0));
+  list_->setGridSize(cell);
+  list_->setTextElideMode(Qt::ElideMiddle);
+  for (int i = 0; i < list_->count(); ++i) list_->item(i)->setSizeHint(cell);
+}
+
 void ImageViewerPanel::setScale(int percent) {
   app_.config.imgVScale = percent;
   loader_.setSide(sideFor(percent));
-  list_->setIconSize(QSize(thumbSide(), thumbSide()));
+  applyGrid();
   if (!folder_.isEmpty()) showFolder(folder_);
 }
 
@@ -140,6 +167,7 @@ void ImageViewerPanel::setNamesShown(bool shown) {
     QListWidgetItem* item = list_->item(i);
     item->setText(shown ? item->toolTip() : QString());
   }
+  applyGrid();
   prioritizeVisible();
 }
 

@@ -44,6 +44,7 @@ class ImageViewerPanel : public QWidget {
  private:
   void stopWorker();
   void chooseFolder();
+  void applyGrid();
   // Tells the loader which rows are in view.
   void prioritizeVisible();
 

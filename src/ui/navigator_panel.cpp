@@ -72,8 +72,11 @@ void NavigatorPanel::paintEvent(QPaintEvent*) {
   p.drawRect(rect().adjusted(0, 0, -1, -1));
   const Rect v = model_.viewRect(view_);
   if (v.w > 0) {
-    p.setPen(QColor(0xFF, 0x00, 0x00));
+    // Red inside white, so the frame shows over red pictures as well.
     p.setBrush(Qt::NoBrush);
+    p.setPen(QColor(0xFF, 0xFF, 0xFF));
+    p.drawRect(v.x - 1, v.y - 1, v.w + 1, v.h + 1);
+    p.setPen(QColor(0xFF, 0x00, 0x00));
     p.drawRect(v.x, v.y, v.w - 1, v.h - 1);
   }
 }
