@@ -53,6 +53,7 @@ class GradientIndexer {
   int at(int x, int y) const;
 
  private:
+  friend class GradientRows;   // the row-at-a-time path shares the set-up
   int policy(int64_t index) const;
 
   GradientGeometry geometry_;
