@@ -92,13 +92,6 @@ GradientIndexer::GradientIndexer(const GradientRequest& req)
     paints_ = dx_ != 0 || dy_ != 0;
 }
 
-int GradientIndexer::policy(int64_t index) const {
-  if (index >= 0 && index <= 511) return int(index);
-  if (shift_) return -1;
-  if (wrap_) return int(index & 0x1FF);
-  return index < 0 ? 0 : 511;
-}
-
 int GradientIndexer::at(int x, int y) const {
   const int64_t px = x - ax_, py = y - ay_;
   switch (geometry_) {

@@ -54,7 +54,12 @@ class GradientIndexer {
 
  private:
   friend class GradientRows;   // the row-at-a-time path shares the set-up
-  int policy(int64_t index) const;
+  int policy(int64_t index) const {
+    if (index >= 0 && index <= 511) return int(index);
+    if (shift_) return -1;
+    if (wrap_) return int(index & 0x1FF);
+    return index < 0 ? 0 : 511;
+  }
 
   GradientGeometry geometry_;
   int64_t ax_, ay_, dx_, dy_;
