@@ -5,6 +5,11 @@
 
 #include "image/image32.h"
 
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define TESSEL_AVX2_SEEK 1
+#endif
+
 namespace tessel {
 
 namespace {
@@ -13,12 +18,59 @@ struct Span {
   int x0, x1, y, parent;
 };
 
+#if defined(TESSEL_AVX2_SEEK)
+// Eight lanes at a time: bit i set where pixel i is fillable.
+__attribute__((target("avx2"))) int sameEight(const Pixel* p, Pixel s) {
+  const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+  return _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(v, _mm256_set1_epi32(int(s)))));
+}
+__attribute__((target("avx2"))) int opaqueEight(const Pixel* p, Pixel) {
+  const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+  const __m256i a = _mm256_and_si256(v, _mm256_set1_epi32(int(0xFF000000u)));
+  return ~_mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(a, _mm256_setzero_si256()))) & 0xFF;
+}
+bool hasAvx2() {
+  static const bool yes = __builtin_cpu_supports("avx2");
+  return yes;
+}
+#endif
+
+// The first i in [from, to] whose fillability is not `fillable`, or to + 1;
+// whole rows are walked eight pixels at a time.
+template <typename Test, typename Eight>
+int seek(const Pixel* row, int from, int to, bool fillable, Test test, [[maybe_unused]] Eight eight,
+         Pixel s) {
+#if defined(TESSEL_AVX2_SEEK)
+  if (hasAvx2())
+    for (; from + 8 <= to + 1; from += 8) {
+      const int bits = eight(row + from, s) ^ (fillable ? 0 : 0xFF);
+      if (bits != 0xFF) return from + __builtin_ctz(~bits);
+    }
+#endif
+  while (from <= to && test(row[from]) == fillable) ++from;
+  return from;
+}
+
 struct SameAs {
   Pixel s;
   bool operator()(Pixel p) const { return p == s; }
+  int seek(const Pixel* row, int from, int to, bool fillable) const {
+#if defined(TESSEL_AVX2_SEEK)
+    return tessel::seek(row, from, to, fillable, *this, sameEight, s);
+#else
+    return tessel::seek(row, from, to, fillable, *this, 0, s);
+#endif
+  }
 };
 struct Opaque {
   bool operator()(Pixel p) const { return alphaOf(p) > 0; }
+  int seek(const Pixel* row, int from, int to, bool fillable) const {
+#if defined(TESSEL_AVX2_SEEK)
+    return tessel::seek(row, from, to, fillable, *this, opaqueEight, 0);
+#else
+    return tessel::seek(row, from, to, fillable, *this, 0, 0);
+#endif
+  }
 };
 
 template <typename Fillable>
@@ -35,8 +87,7 @@ class RowFlood {
  private:
   // The first u in [from, to] whose pixel is not fillable, or to + 1.
   int fillableUpTo(const Pixel* row, int from, int to) const {
-    while (from <= to && fillable_(row[from])) ++from;
-    return from;
+    return fillable_.seek(row, from, to, true);
   }
   void fill(int l, int r, int y);
   void scan(int a, int b, int y, int parent);
@@ -68,11 +119,10 @@ template <typename Fillable>
 void RowFlood<Fillable>::scan(int a, int b, int y, int parent) {
   a = std::max(a, 0), b = std::min(b, w_ - 1);
   const Pixel* row = ref_.row(y);
-  for (int u = a; u <= b; ++u) {
-    if (!fillable_(row[u])) continue;
+  for (int u = fillable_.seek(row, a, b, false); u <= b; u = fillable_.seek(row, u, b, false)) {
     const int end = fillableUpTo(row, u + 1, b);
     queue_.push_back({u, end - 1, y, parent});
-    u = end;
+    u = end + 1;
   }
 }
 
