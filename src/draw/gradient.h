@@ -24,6 +24,8 @@ enum GradientKind : int {
 constexpr uint32_t kGradReverse = 0x8000;
 
 enum class GradientGeometry { Linear, Radial, Box, Angular };
+// The draw type that stands for each geometry, in GradientGeometry order.
+constexpr int kGradientGeometryDrawTypes[4] = {0, 4, 2, 7};
 
 // Rectangle draw types give the box, ellipse types the radial, concentrated
 // lines the angular gradient, every other type the linear one.
