@@ -117,6 +117,37 @@ TEST_F(ShapeShell, GradientGeometryChosenInThePanelPaintsTheCanvas) {
   session.shutdown();
 }
 
+// Each mouse event reaches the canvas input once: the Bezier takes a drag
+// for its ends, a release for the first control and a click to draw.
+TEST_F(ShapeShell, BezierTakesOneStepPerRelease) {
+  Session session;
+  ASSERT_TRUE(session.start(QString()));
+  MainWindow* w = session.window();
+  Application& app = session.app();
+  PaintingTools& p = app.painting;
+  p.input.selectTool(kToolPencil);
+  p.tools.drawType[kToolPencil] = 8;
+  QWidget* viewport = w->canvas()->viewport();
+  auto at = [&](int x, int y) {
+    Point c = app.view.viewFromImage(x, y);
+    return QPoint(c.x, c.y);
+  };
+  QTest::mousePress(viewport, Qt::LeftButton, {}, at(20, 30));
+  QTest::mouseMove(viewport, at(100, 30));
+  QTest::mouseRelease(viewport, Qt::LeftButton, {}, at(100, 30));
+  EXPECT_EQ(p.input.state(), DragState::BezierEdit);
+  QTest::mousePress(viewport, Qt::LeftButton, {}, at(30, 60));
+  QTest::mouseMove(viewport, at(50, 70));
+  QTest::mouseRelease(viewport, Qt::LeftButton, {}, at(50, 70));
+  EXPECT_EQ(p.input.state(), DragState::BezierEdit);   // the first control is fixed
+  EXPECT_EQ(app.undo->undoCount(), 0);
+  QTest::mouseMove(viewport, at(90, 10));
+  QTest::mouseClick(viewport, Qt::LeftButton, {}, at(90, 10));
+  EXPECT_EQ(p.input.state(), DragState::Idle);
+  EXPECT_EQ(app.undo->undoCount(), 1);
+  session.shutdown();
+}
+
 // The guide chooser shows with the painting tools and sets the active guide.
 TEST_F(ShapeShell, GuideChooserSetsTheActiveGuide) {
   Session session;
