@@ -84,7 +84,8 @@ int buttonOf(Qt::MouseButton b) {
 PaintInput::PaintInput(PaintingTools& painting, const KeyTable& keys, QWidget* viewport)
     : QObject(viewport), p_(painting), keys_(keys), viewport_(viewport) {
   clock_.start();
-  viewport_->installEventFilter(this);
+  // The application-wide filter sees the viewport's events too; a second
+  // filter on the viewport would hand every mouse event over twice.
   viewport_->setAttribute(Qt::WA_TabletTracking);
   qApp->installEventFilter(this);
   tabletTarget_ = tabletTargetFor(p_.input, p_.draw);
