@@ -8,7 +8,7 @@ void PaintingTools::load(const Settings& s) {
   for (int t = 0; t < kToolCount; ++t) {
     tools.setSize(t, s.brushSize[size_t(t)]);
     tools.setAlpha(t, s.brushAlpha[size_t(t)]);
-    tools.drawType[t] = drawTypeAllowed(t, s.drawType[size_t(t)]) ? s.drawType[size_t(t)] : 0;
+    tools.drawType[t] = toolTraits(t).keepsDrawType(s.drawType[size_t(t)]) ? s.drawType[size_t(t)] : 0;
   }
   ToolEnv& e = tools.env;
   e.pencil = uint32_t(s.pencil), e.pen = uint32_t(s.pen), e.pen2 = uint32_t(s.pen2);

@@ -8,6 +8,7 @@
 #include "document/layer.h"
 #include "document/pixel_edit.h"
 #include "draw/brush_engine.h"
+#include "draw/fill_rows.h"
 #include "image/image32.h"
 
 namespace tessel {
@@ -166,19 +167,23 @@ void buildFillReference(const Document& doc, bool currentOnly, Image32& out) {
       if (const Layer* l = doc.layers().atIndex(i); l && l->fillReference()) list.push_back(l);
   if (list.empty() && doc.currentLayer()) list.push_back(doc.currentLayer());
   if (list.empty()) return;
-  out.copyFrom(list[0]->image);
-  for (size_t k = 1; k < list.size(); ++k) {
-    const Image32& other = list[k]->image;
-    if (other.width() != out.width() || other.height() != out.height()) continue;
-    for (int y = 0; y < out.height(); ++y) {
+  const Image32& first = list[0]->image;
+  if (first.width() != out.width() || first.height() != out.height()) return;
+  inTwoHalves(out.height(), [&](int y0, int y1) {
+    for (int y = y0; y < y1; ++y) {
       Pixel* o = out.row(y);
-      const Pixel* b = other.row(y);
-      for (int x = 0; x < out.width(); ++x) {
-        const int a1 = alphaOf(o[x]), a2 = alphaOf(b[x]);
-        if (a1 + a2 != 0) o[x] = withAlpha(o[x], unitedAlpha(a1, a2));
+      std::copy(first.row(y), first.row(y) + out.width(), o);
+      for (size_t k = 1; k < list.size(); ++k) {
+        const Image32& other = list[k]->image;
+        if (other.width() != out.width() || other.height() != out.height()) continue;
+        const Pixel* b = other.row(y);
+        for (int x = 0; x < out.width(); ++x) {
+          const int a1 = alphaOf(o[x]), a2 = alphaOf(b[x]);
+          if (a1 + a2 != 0) o[x] = withAlpha(o[x], unitedAlpha(a1, a2));
+        }
       }
     }
-  }
+  });
 }
 
 Rect fillAt(Document& doc, const PixelGate& gate, std::mt19937& random, const FillRequest& req) {
@@ -205,26 +210,42 @@ Rect fillAt(Document& doc, const PixelGate& gate, std::mt19937& random, const Fi
 
   PixelGate g = gate;
   g.reference = &image;
-  doc.strokeBuffer.fill(kTransparent);
-  Flood rows(ref, doc.strokeBuffer, g, random, mode, s, marker, opacity, false);
-  rows.run(req.x, req.y);
-  Rect bounds = rows.bounds.united({req.x, req.y, 1, 1});
+  Image32& buffer = doc.strokeBuffer;
+  inTwoHalves(buffer.height(), [&](int y0, int y1) {
+    for (int y = y0; y < y1; ++y) std::fill_n(buffer.row(y), buffer.width(), kTransparent);
+  });
+  Rect bounds{req.x, req.y, 1, 1};
+  if (mode != FillMode::Fringe && !req.plain) {
+    bounds = bounds.united(floodRows(ref, buffer, g, random, mode == FillMode::EraseOpaque, s,
+                                     marker, req.x, req.y));
+  } else {
+    Flood rows(ref, buffer, g, random, mode, s, marker, opacity, false);
+    rows.run(req.x, req.y);
+    bounds = bounds.united(rows.bounds);
+  }
   if (mode == FillMode::Fringe) {
     buildFillReference(doc, currentOnly, ref);
-    Flood columns(ref, doc.strokeBuffer, g, random, mode, s, marker, opacity, true);
+    Flood columns(ref, buffer, g, random, mode, s, marker, opacity, true);
     columns.run(req.y, req.x);
     bounds = bounds.united(columns.bounds);
   }
 
   // The reference has served: it becomes the layer's backup for the undo step
-  // (no canvas-sized allocation per fill).
-  ref.copyFrom(image);
+  // (no canvas-sized allocation per fill), row by row as each row is committed.
+  const uint32_t maskMode = layer->maskMode;
+  inTwoHalves(image.height(), [&](int y0, int y1) {
+    for (int y = y0; y < y1; ++y) {
+      std::copy(image.row(y), image.row(y) + image.width(), ref.row(y));
+      const Rect r = bounds.intersected({0, y, image.width(), 1});
+      if (r.empty()) continue;
+      if (mode == FillMode::Normal && req.plain) commitOver(image, buffer, ref, r, maskMode);
+      else if (mode == FillMode::Normal) commitOverFast(image, buffer, ref, r, maskMode);
+      else if (mode == FillMode::Fringe) commitReplace(image, buffer, r, maskMode);
+      else commitErase(image, buffer, ref, r, maskMode);
+    }
+  });
   PixelEdit edit(doc, ref);
   edit.extend(bounds);
-  const uint32_t maskMode = layer->maskMode;
-  if (mode == FillMode::Normal) commitOver(image, doc.strokeBuffer, image, bounds, maskMode);
-  else if (mode == FillMode::Fringe) commitReplace(image, doc.strokeBuffer, bounds, maskMode);
-  else commitErase(image, doc.strokeBuffer, image, bounds, maskMode);
   edit.commit(PixelEdit::Unchanged::Record);
   return bounds;
 }

@@ -26,6 +26,7 @@ struct FillRequest {
   uint32_t paint = 1;         // the Paint option word
   uint32_t optFlag = 0;
   FillKeys keys;
+  bool plain = false;         // the per-pixel path the fast one is checked against
 };
 
 constexpr uint32_t kPaintReference = 0x1;

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <thread>
+#include <vector>
 
 #include "document/document.h"
 #include "document/layer.h"
 #include "document/pixel_edit.h"
+#include "draw/gradient_rows.h"
 #include "filters/colour_models.h"
 #include "image/image32.h"
 
@@ -90,13 +92,6 @@ GradientIndexer::GradientIndexer(const GradientRequest& req)
     paints_ = dx_ != 0 || dy_ != 0;
 }
 
-int GradientIndexer::policy(int64_t index) const {
-  if (index >= 0 && index <= 511) return int(index);
-  if (shift_) return -1;
-  if (wrap_) return int(index & 0x1FF);
-  return index < 0 ? 0 : 511;
-}
-
 int GradientIndexer::at(int x, int y) const {
   const int64_t px = x - ax_, py = y - ay_;
   switch (geometry_) {
@@ -141,12 +136,20 @@ Rect drawGradient(Document& doc, const PixelGate& gate, std::mt19937& random,
   edit.extend(image.bounds());
   // Every pixel depends on itself alone: the lower half of the rows runs on a
   // second thread with the same result.
+  const GradientRows indices(req, image.width(), image.height());
+  const bool open = gateAdmitsAll(g), keepAlpha = g.maskMode == kMaskAlpha;
   auto rows = [&](int y0, int y1, std::mt19937& rng) {
-    for (int y = y0; y < y1; ++y)
-      for (int x = 0; x < image.width(); ++x) {
-        const int i = indexer.at(x, y);
-        if (i >= 0) applyPixelOp(kPixelOverKeepAlpha, g, rng, image, x, y, table[size_t(i)]);
+    std::vector<int32_t> idx(size_t(image.width()));
+    for (int y = y0; y < y1; ++y) {
+      indices.row(y, idx.data());
+      if (open) {
+        overKeepAlphaRow(image.row(y), idx.data(), image.width(), table, keepAlpha);
+        continue;
       }
+      for (int x = 0; x < image.width(); ++x)
+        if (idx[size_t(x)] >= 0)
+          applyPixelOp(kPixelOverKeepAlpha, g, rng, image, x, y, table[size_t(idx[size_t(x)])]);
+    }
   };
   const int half = image.height() / 2;
   std::mt19937 second = random;

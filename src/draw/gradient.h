@@ -24,6 +24,8 @@ enum GradientKind : int {
 constexpr uint32_t kGradReverse = 0x8000;
 
 enum class GradientGeometry { Linear, Radial, Box, Angular };
+// The draw type that stands for each geometry, in GradientGeometry order.
+constexpr int kGradientGeometryDrawTypes[4] = {0, 4, 2, 7};
 
 // Rectangle draw types give the box, ellipse types the radial, concentrated
 // lines the angular gradient, every other type the linear one.
@@ -53,7 +55,13 @@ class GradientIndexer {
   int at(int x, int y) const;
 
  private:
-  int policy(int64_t index) const;
+  friend class GradientRows;   // the row-at-a-time path shares the set-up
+  int policy(int64_t index) const {
+    if (index >= 0 && index <= 511) return int(index);
+    if (shift_) return -1;
+    if (wrap_) return int(index & 0x1FF);
+    return index < 0 ? 0 : 511;
+  }
 
   GradientGeometry geometry_;
   int64_t ax_, ay_, dx_, dy_;

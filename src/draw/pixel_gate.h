@@ -62,6 +62,15 @@ struct PixelGate {
   Pixel* admit(Image32& image, int x, int y, int& alpha) const;
 };
 
+// True when admit() takes every pixel inside the image with its alpha as
+// given, so row loops may skip it.
+inline bool gateAdmitsAll(const PixelGate& g) {
+  if (g.texture && g.texture->usable()) return false;
+  if (!g.reference) return true;
+  return g.maskMode != kMaskTransparent && g.maskMode != kMaskOpaque &&
+         g.colourMaskMode != kColourMaskProtect && g.colourMaskMode != kColourMaskOnly;
+}
+
 // Applies operation op (a PixelOpIndex) at (x, y) with value's colour and
 // opacity; unknown operations do nothing. The spray draws from random.
 void applyPixelOp(int op, const PixelGate& gate, std::mt19937& random, Image32& image, int x,

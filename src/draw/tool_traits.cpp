@@ -59,7 +59,8 @@ constexpr ToolTraits kRows[kToolCount] = {
     // fill
     {.kind = ToolKind::Fill, .envWord = &ToolEnv::paint, .layout = L::Fill},
     // gradient
-    {.kind = ToolKind::Gradient, .envWord = &ToolEnv::grad, .layout = L::Gradient},
+    {.kind = ToolKind::Gradient, .geometryTypes = kAllDrawTypes, .envWord = &ToolEnv::grad,
+     .layout = L::Gradient},
     // text
     {.kind = ToolKind::Text, .cursor = ToolCursor::Text},
     // move

@@ -77,6 +77,7 @@ struct ToolTraits {
   bool eraser = false;                    // commits by erasing
   bool shapeDirect = false;               // shapes go straight into the layer
   uint16_t drawTypes = 0;                 // bit per draw type the tool takes
+  uint16_t geometryTypes = 0;             // draw types kept as a geometry, set by no key
   // Option word.
   ToolEnvWord envWord = nullptr;          // the [ToolEnv] word read and edited
   OptionLayout layout = OptionLayout::None;
@@ -91,6 +92,11 @@ struct ToolTraits {
   }
   constexpr bool takesDrawType(int type) const {
     return type >= 0 && type < kDrawTypeCount && ((drawTypes >> type) & 1) != 0;
+  }
+  // The draw type the tool stores: its own or a geometry.
+  constexpr bool keepsDrawType(int type) const {
+    return takesDrawType(type) ||
+           (type >= 0 && type < kDrawTypeCount && ((geometryTypes >> type) & 1) != 0);
   }
   // The word whose pressure percentages or pen switches feed the tool set-up.
   constexpr bool hasPressureWord() const {

@@ -84,7 +84,8 @@ int buttonOf(Qt::MouseButton b) {
 PaintInput::PaintInput(PaintingTools& painting, const KeyTable& keys, QWidget* viewport)
     : QObject(viewport), p_(painting), keys_(keys), viewport_(viewport) {
   clock_.start();
-  viewport_->installEventFilter(this);
+  // The application-wide filter sees the viewport's events too; a second
+  // filter on the viewport would hand every mouse event over twice.
   viewport_->setAttribute(Qt::WA_TabletTracking);
   qApp->installEventFilter(this);
   tabletTarget_ = tabletTargetFor(p_.input, p_.draw);
@@ -114,6 +115,10 @@ bool PaintInput::eventFilter(QObject* watched, QEvent* event) {
       // Keys released in another program never reach us.
       in_ = InputState{};
       p_.input.cancel();
+      break;
+    case QEvent::WindowBlocked: case QEvent::WindowUnblocked:
+      // A modal dialog (a native one included) may take a key's release.
+      clearHeldKeys();
       break;
     default: break;
   }
@@ -171,10 +176,18 @@ bool PaintInput::tablet(QEvent* event) {
   return true;
 }
 
+void PaintInput::clearHeldKeys() {
+  in_.space = in_.backspace = in_.enter = false;
+  std::fill(std::begin(in_.keyAction), std::end(in_.keyAction), false);
+}
+
 bool PaintInput::key(QEvent* event) {
   auto* e = static_cast<QKeyEvent*>(event);
-  if (e->isAutoRepeat() || (event == lastKey_ && e->timestamp() == lastKeyTime_)) return false;
+  if (e->isAutoRepeat() ||
+      (event == lastKey_ && event->type() == lastKeyType_ && e->timestamp() == lastKeyTime_))
+    return false;
   lastKey_ = event;
+  lastKeyType_ = event->type();
   lastKeyTime_ = e->timestamp();
   const bool down = event->type() == QEvent::KeyPress;
   switch (e->key()) {

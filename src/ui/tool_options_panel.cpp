@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include "draw/canvas_input_setup.h"
+#include "draw/gradient.h"
 
 namespace tessel {
 
@@ -16,6 +17,10 @@ namespace {
 
 const char* const kPenBitNames[5] = {"笔压-直径", "笔压-浓度", "抗锯齿", "曲线", "软笔尖"};
 const char* const kDrawTypes = "自由线/直线/矩形/矩形填充/椭圆/椭圆填充/折线/集中线/贝塞尔曲线/样条曲线";
+const char* const kGeometries = "线性/放射/矩形/角度";   // in GradientGeometry order
+const char* const kGuides = "OFF/平行线/集中线/正圆/椭圆/格子线";
+constexpr GuideKind kGuideKinds[6] = {GuideKind::None,   GuideKind::Parallel, GuideKind::Concentrated,
+                                      GuideKind::Circle, GuideKind::Ellipse,  GuideKind::Grid};
 
 // The pen's switches in the order of their check boxes.
 std::array<bool*, 5> penSwitches(PenOptions& o) {
@@ -40,6 +45,8 @@ ToolOptionsPanel::ToolOptionsPanel(PaintingTools& painting, QWidget* parent)
   drawType_->addItems(QString::fromUtf8(kDrawTypes).split(QLatin1Char('/')));
   connect(drawType_, &QComboBox::currentIndexChanged, this, &ToolOptionsPanel::edited);
   form->addRow(QStringLiteral("绘制"), drawType_);
+  form->addRow(QStringLiteral("渐变"), geometry_ = combo(QStringLiteral("gradientGeometry"), kGeometries));
+  form->addRow(QStringLiteral("定规"), guide_ = combo(QStringLiteral("guideKind"), kGuides));
   form->addRow(QStringLiteral("平滑"), smoothing_ = spin(QStringLiteral("smoothing"), 0, 255));
   for (int i = 0; i < 5; ++i) form->addRow(penBits_[size_t(i)] = check(QString::fromUtf8(kPenBitNames[i])));
   form->addRow(QStringLiteral("笔尖"), tipShape_ = spin(QStringLiteral("tipShape"), 0, 9));
@@ -83,6 +90,14 @@ QSpinBox* ToolOptionsPanel::spin(const QString& name, int low, int high) {
   return s;
 }
 
+QComboBox* ToolOptionsPanel::combo(const QString& name, const char* items) {
+  auto* c = new QComboBox(this);
+  c->setObjectName(name);
+  c->addItems(QString::fromUtf8(items).split(QLatin1Char('/')));
+  connect(c, &QComboBox::currentIndexChanged, this, &ToolOptionsPanel::edited);
+  return c;
+}
+
 QCheckBox* ToolOptionsPanel::check(const QString& label) {
   auto* c = new QCheckBox(label, this);
   connect(c, &QCheckBox::toggled, this, &ToolOptionsPanel::edited);
@@ -123,6 +138,9 @@ void ToolOptionsPanel::edited() {
   p_.tools.setAlpha(tool, alpha_->value());
   if (drawTypeAllowed(tool, drawType_->currentIndex()))
     p_.tools.drawType[tool] = uint8_t(drawType_->currentIndex());
+  if (toolTraits(tool).geometryTypes != 0 && geometry_->currentIndex() >= 0)
+    p_.tools.drawType[tool] = uint8_t(kGradientGeometryDrawTypes[geometry_->currentIndex()]);
+  if (guide_->currentIndex() >= 0) p_.options.guide = kGuideKinds[guide_->currentIndex()];
   storeWord(tool);
   p_.draw.textureOn = texture_->isChecked();
   p_.draw.textureSel = textureSel_->value();
@@ -139,6 +157,8 @@ void ToolOptionsPanel::showRows(int tool) {
   const ToolTraits& row = toolTraits(tool);
   const bool pen = row.layout == OptionLayout::Pen, pencil = row.layout == OptionLayout::Pencil;
   form_->setRowVisible(drawType_, row.painting());
+  form_->setRowVisible(geometry_, row.geometryTypes != 0);
+  form_->setRowVisible(guide_, row.painting());
   form_->setRowVisible(smoothing_, pen);
   for (QCheckBox* c : penBits_) form_->setRowVisible(c, pen);
   form_->setRowVisible(tipShape_, pencil);
@@ -185,6 +205,9 @@ void ToolOptionsPanel::refresh() {
   alpha_->setValue(p_.tools.alphaOf(tool));
   drawType_->setEnabled(isPaintingTool(tool));
   drawType_->setCurrentIndex(p_.tools.drawType[tool]);
+  geometry_->setCurrentIndex(int(gradientGeometryOf(p_.tools.drawType[tool])));
+  for (int i = 0; i < 6; ++i)
+    if (kGuideKinds[i] == p_.options.guide) guide_->setCurrentIndex(i);
   showWord(tool);
   texture_->setChecked(p_.draw.textureOn);
   textureSel_->setValue(p_.draw.textureSel);

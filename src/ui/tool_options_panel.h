@@ -31,6 +31,7 @@ class ToolOptionsPanel : public QWidget {
  private:
   QSpinBox* spin(const QString& name, int low, int high);
   QCheckBox* check(const QString& label);
+  QComboBox* combo(const QString& name, const char* items);
   void storeWord(int tool);
   void edited();
   void showRows(int tool);
@@ -43,6 +44,8 @@ class ToolOptionsPanel : public QWidget {
   QSpinBox* size_ = nullptr;
   QSpinBox* alpha_ = nullptr;
   QComboBox* drawType_ = nullptr;
+  QComboBox* geometry_ = nullptr;   // the gradient's geometry, kept in its draw type
+  QComboBox* guide_ = nullptr;      // the active guide of freehand strokes
   QSpinBox* smoothing_ = nullptr;
   std::array<QCheckBox*, 5> penBits_{};
   QSpinBox* tipShape_ = nullptr;

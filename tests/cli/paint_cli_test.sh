@@ -50,9 +50,15 @@ same "zero-length gradient is entry 0" g.tsd white.tsd
 same "fill outside changes nothing" out.tsd a.tsd
 "$cli" fill black.tsd erased.tsd 1 1 --ctrl;                       check "erasing fill" 0 $?
 same "ctrl fill at 255 erases" erased.tsd a.tsd
-for t in 0 2 4 7; do
-  "$cli" gradient black.tsd gt.tsd 5,5 30,20 --draw-type $t --grad 3;  check "gradient type $t" 0 $?
+for t in 0 1 2 3 4 5 7; do
+  "$cli" gradient black.tsd g$t.tsd 5,5 30,20 --draw-type $t --grad 3;  check "gradient type $t" 0 $?
 done
+# Rectangle types give the box, ellipse types the radial, other types the linear.
+same "filled rectangle type is the box" g2.tsd g3.tsd
+same "filled ellipse type is the radial" g4.tsd g5.tsd
+same "line type is the linear" g0.tsd g1.tsd
+differ "box and radial differ" g2.tsd g4.tsd
+differ "angular and linear differ" g7.tsd g0.tsd
 
 "$cli" shape a.tsd x.tsd --tool 1 --kind star --points "1,1;2,2" 2>/dev/null;  check "unknown kind" 2 $?
 "$cli" shape a.tsd x.tsd --tool 1 --kind bezier --points "1,1;2,2" 2>/dev/null; check "too few points" 2 $?

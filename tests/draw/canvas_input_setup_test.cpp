@@ -20,6 +20,7 @@ TEST(PaintingToolsSettings, LoadClampsAndStoreWritesBack) {
   s.drawType[3] = 12;        // no such draw type
   s.drawType[5] = 7;
   s.drawType[kToolFill] = 2;   // the fill tool has none
+  s.drawType[kToolGradient] = 7;   // the gradient keeps its geometry there
   s.toolNo = 40;
   s.curColNo = 1;
   s.drawCol1 = int32_t(0xFF123456u);
@@ -35,6 +36,7 @@ TEST(PaintingToolsSettings, LoadClampsAndStoreWritesBack) {
   EXPECT_EQ(p.tools.drawType[3], 0);
   EXPECT_EQ(p.tools.drawType[5], 7);
   EXPECT_EQ(p.tools.drawType[kToolFill], 0);
+  EXPECT_EQ(p.tools.drawType[kToolGradient], 7);
   EXPECT_EQ(p.draw.toolNo, kToolCount - 1);
   EXPECT_EQ(p.draw.drawingColour(), 0xFFFFFFu);
   EXPECT_EQ(p.draw.drawCol1, 0x123456u);
@@ -53,6 +55,7 @@ TEST(PaintingToolsSettings, LoadClampsAndStoreWritesBack) {
   EXPECT_EQ(out.brushSize[2], 1);
   EXPECT_EQ(out.drawCol2, 0xABCDEF);
   EXPECT_EQ(out.drawType[5], 7);
+  EXPECT_EQ(out.drawType[kToolGradient], 7);
   EXPECT_EQ(out.pen, 0x1234);
   EXPECT_EQ(out.toolNo, kToolCount - 1);
 }
