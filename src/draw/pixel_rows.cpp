@@ -164,10 +164,10 @@ __attribute__((target("avx2"))) inline __m256i mixChannelsEight(__m256i x, __m25
 }
 
 // mixChannelsEight with one division instead of three. q = sum · fl(1/total)
-// is within 3 units in the last place of the rounded quotient, and rounding
-// to a byte is monotonic, so where q widened by 8 units rounds the same both
-// ways that is the byte the division gives. Lanes outside `matter` are
-// ignored; any other doubt divides as the scalar code does.
+// lies within a relative 3·2^-24 of the rounded quotient, and rounding to a
+// byte is monotonic, so where q·(1 ± 2^-21) round to the same byte that is the
+// byte the division gives. Lanes outside `matter` are ignored; any other
+// doubt divides as the scalar code does.
 __attribute__((target("avx2"))) inline __m256i mixChannelsByReciprocal(__m256i x, __m256i y, __m256 wx,
                                                                        __m256 wy, __m256 total,
                                                                        __m256i matter) {

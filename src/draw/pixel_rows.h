@@ -1,7 +1,9 @@
 #pragma once
 // Row loops of the pixel arithmetic in pixel_kernels.h, four pixels at a time
-// where the processor has SSE2. Each lane does the single-precision operations
-// of the scalar code in the same order, so the bytes are the same.
+// where the processor has SSE2 (eight with AVX2). Each lane does the
+// single-precision operations of the scalar code in the same order, so the
+// bytes are the same; the finger's eight-lane mix divides once and multiplies,
+// dividing three times only where the product could round differently.
 #include <cstdint>
 
 #include "image/pixel.h"
