@@ -1,4 +1,4 @@
-// Median and oil paint: statistics over small neighbourhoods of the source,
+// Oil paint: statistics over small neighbourhoods of the source,
 // coordinates clamped to the image.
 #include <algorithm>
 #include <vector>
@@ -7,58 +7,6 @@
 #include "filters/filter_support.h"
 
 namespace tessel {
-
-// Neighbours are ordered by descending luma with a selection sort (first
-// greatest wins ties); only as many places are sorted as the pick needs.
-TESSEL_FILTER(filterMedian) {
-  (void)context;
-  Rect r = filterArea(dst, src, rect);
-  if (r.empty()) return false;
-  SeparateSource guard(dst, src);
-  if (!guard.ok()) return false;
-  const Image32& s = guard.get();
-  int size = 3 + 2 * clampTo(values.list[0], 0, 2), half = size / 2, n = size * size;
-  int use = clampTo(values.list[1], 0, 2);
-  int pick = use == 0 ? n - 1 : (use == 1 ? n / 2 : 0);
-  bool onlyTransparent = values.check[0] != 0, maximum = use == 2;
-  int w = s.width(), h = s.height();
-  if (progress) progress->setRange(r.h);
-  forRows(r.y, r.bottom(), r.w * n * (pick + 1), progress, [&](int y) {
-    Pixel pix[49];
-    int key[49];
-    const Pixel* rows[7];
-    for (int j = 0; j < size; ++j) rows[j] = s.row(clampTo(y - half + j, 0, h - 1));
-    Pixel* d = dst.row(y);
-    for (int x = r.x; x < r.right(); ++x) {
-      Pixel centre = rows[half][x];
-      if (onlyTransparent && alphaOf(centre)) {
-        d[x] = centre;
-        continue;
-      }
-      int k = 0;
-      for (int j = 0; j < size; ++j)
-        for (int i = -half; i <= half; ++i, ++k) {
-          Pixel p = rows[j][clampTo(x + i, 0, w - 1)];
-          pix[k] = p;
-          key[k] = maximum && !alphaOf(p) ? 0 : lumaOf(p);
-        }
-      int last = std::min(pick, n - 2);
-      for (int m = 0; m <= last; ++m) {
-        int best = m, bestKey = key[m];
-        for (int i = m + 1; i < n; ++i) {   // written to compile without branches
-          bool greater = key[i] > bestKey;
-          best = greater ? i : best;
-          bestKey = greater ? key[i] : bestKey;
-        }
-        std::swap(key[m], key[best]);
-        std::swap(pix[m], pix[best]);
-      }
-      Pixel chosen = pix[pick];
-      d[x] = alphaOf(chosen) ? chosen : centre;
-    }
-  });
-  return true;
-}
 
 namespace {
 struct Region {
