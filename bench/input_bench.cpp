@@ -12,6 +12,7 @@
 
 #include "document/document.h"
 #include "draw/canvas_input_setup.h"
+#include "draw/selection.h"
 #include "view/canvas_view.h"
 
 namespace tessel {
@@ -26,7 +27,8 @@ struct Scene {
   Image32 screen;
   ViewOptions viewOptions;
   CanvasView view{doc, screen, viewOptions};
-  PaintingTools painting{doc, view, screen};
+  Selection selection;
+  PaintingTools painting{doc, view, screen, selection};
   bool ok = false;
 
   Scene() {

@@ -1,4 +1,4 @@
-// libFuzzer harness for the JPEG decoder wrapper.
+// libFuzzer harness for the JPEG decoder wrapper, whole and reduced.
 #include <cstdint>
 #include <cstdlib>
 
@@ -11,6 +11,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t n = size_t(image.width) * size_t(image.height);
     for (size_t i = 0; i < n; ++i)
       if (image.pixels[i] >> 24 != 0xFF) std::abort();   // always opaque
+  }
+  // The reduced mode: at most the full size, at least 1/8 of it.
+  tessel::DecodedImage small;
+  if (tessel::decodeJpegReduced(data, size, 4500, 48, small) == tessel::DecodeStatus::kOk) {
+    if (!small.pixels || small.width < 1 || small.height < 1 || small.width > 4500 || small.height > 4500) std::abort();
+    const size_t n = size_t(small.width) * size_t(small.height);
+    for (size_t i = 0; i < n; ++i)
+      if (small.pixels[i] >> 24 != 0xFF) std::abort();
   }
   return 0;
 }

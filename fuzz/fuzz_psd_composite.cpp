@@ -1,4 +1,4 @@
-// libFuzzer harness for the PSD merged-image reader.
+// libFuzzer harness for the PSD merged-image reader and its thumbnail mode.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +21,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int y = 0; y < image.height(); ++y)
       for (int x = 0; x < image.width(); ++x)
         if (tessel::alphaOf(image.at(x, y)) != 255) std::abort();
+  }
+  tessel::Image32 thumb;
+  if (tessel::readPsdThumbnail(path, 48, thumb)) {
+    if (thumb.width() > 48 || thumb.height() > 48) std::abort();
+    for (int y = 0; y < thumb.height(); ++y)
+      for (int x = 0; x < thumb.width(); ++x)
+        if (tessel::alphaOf(thumb.at(x, y)) != 255) std::abort();
   }
   std::remove(path.c_str());
   return 0;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/open_save.h"
-#include "app/selection.h"
+#include "draw/selection.h"
 #include "app/shell_settings.h"
 #include "config/key_table.h"
 #include "config/settings.h"
@@ -88,7 +88,7 @@ class Application {
   Image32 screen;
   Image24 icons;
   CanvasView view;
-  PaintingTools painting{document, view, screen};   // engine, tool settings, canvas input
+  PaintingTools painting{document, view, screen, selection};   // engine, tool settings, canvas input
   std::string tempFolder;
 
   // Start-up steps that belong to the core; each false ends start-up.

@@ -2,6 +2,7 @@
 #include "app/application.h"
 #include "app/command_table.h"
 #include "app/filter_commands.h"
+#include "app/selection_commands.h"
 
 namespace tessel {
 
@@ -9,7 +10,12 @@ namespace {
 
 bool hasLayer(const Application& app) { return app.document.currentLayer() != nullptr; }
 
-void runFilter(Application& app, Shell& shell, int id) { runFilterCommand(app, shell, id); }
+// A floating image is dropped first: the filter then works on it in place,
+// where a later drop would otherwise paste the unfiltered pixels back.
+void runFilter(Application& app, Shell& shell, int id) {
+  if (app.selection.floating()) commitSelection(app);
+  runFilterCommand(app, shell, id);
+}
 
 constexpr Command kFilterCommands[] = {
     {41000, 41051, hasLayer, runFilter},   // the filter table

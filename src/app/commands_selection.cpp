@@ -51,17 +51,29 @@ void run(Application& app, Shell& shell, int id) {
   }
 }
 
+// While an image floats the Select and Edit commands wait for it to be
+// dropped; the whole-image commands drop it themselves.
 bool notFloating(const Application& app) { return !app.selection.floating(); }
+bool anySelection(const Application& app) { return app.selection.state() != SelectionState::None; }
+bool canPaste(const Application& app) { return notFloating(app) && app.selection.hasBuffer(); }
+// Cropping and tiling do nothing without a rectangle smaller than the canvas.
+bool partSelected(const Application& app) {
+  return app.selection.state() == SelectionState::Selected && !app.selection.wholeCanvas(app.document);
+}
 
-// Each command checks its own conditions too; the table only greys out what
-// cannot run while a floating selection is being placed.
 constexpr Command kRows[] = {
-    {40052, 40054, nullptr, run},
-    {40055, 40056, nullptr, run},
+    {40052, 40056, notFloating, run},
     {40057, 40062, nullptr, run},
     {40100, 40100, notFloating, run},
-    {40101, 40102, nullptr, run},
-    {40103, 40124, notFloating, run},
+    {40101, 40101, nullptr, run},
+    {40102, 40102, anySelection, run},
+    {40103, 40104, notFloating, run},
+    {40105, 40105, canPaste, run},
+    {40106, 40112, notFloating, run},
+    {40113, 40113, partSelected, run},
+    {40114, 40115, notFloating, run},
+    {40116, 40118, partSelected, run},
+    {40119, 40124, notFloating, run},
 };
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include "app/image_commands.h"
 
+#include <chrono>
+#include <thread>
+
 #include "app/application.h"
 #include "app/scale_model.h"
 #include "app/selection_commands.h"
@@ -8,6 +11,8 @@
 namespace tessel {
 
 namespace {
+
+constexpr std::chrono::milliseconds kProgressPause{100};
 
 void endSelection(Application& app) {
   commitSelection(app);
@@ -43,7 +48,10 @@ void imageSizeCommand(Application& app, Shell& shell) {
   if (model.width == doc.width() && model.height == doc.height()) return;
   endSelection(app);
   const int ok = shell.runWithProgress([&](Progress& progress) {
-    return scaleDocument(doc, model.width, model.height, ScaleMethod(model.method), &progress) ? 1 : 0;
+    if (!scaleDocument(doc, model.width, model.height, ScaleMethod(model.method), &progress)) return 0;
+    // The full bar stays a moment, so a quick scale still shows its end.
+    std::this_thread::sleep_for(kProgressPause);
+    return 1;
   });
   if (ok) documentChanged(app, shell, true);
 }

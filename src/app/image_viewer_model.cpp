@@ -5,9 +5,7 @@
 #include <filesystem>
 
 #include "formats/image_loader.h"
-#include "formats/native_document.h"
-#include "formats/psd_document.h"
-#include "formats/sibling_document.h"
+#include "formats/thumbnail_sink.h"
 
 namespace tessel {
 
@@ -26,15 +24,6 @@ bool viewerExtension(const std::string& ext) {
   return std::any_of(std::begin(kExts), std::end(kExts), [&](const char* e) { return ext == e; });
 }
 
-bool readPicture(const std::string& path, Image32& image) {
-  const std::string ext = lowerExtension(path);
-  if (ext == "tsd") return readPreview(path, image);
-  if (ext == "psd") return readPsdComposite(path, image);
-  if (ext == "vrw") return readSiblingComposite(path, image);
-  ImageReadInfo info;
-  return loadImage(path, image, info);
-}
-
 }  // namespace
 
 std::vector<std::string> listViewerFiles(const std::string& folder) {
@@ -50,49 +39,9 @@ std::vector<std::string> listViewerFiles(const std::string& folder) {
 }
 
 bool shrinkToFit(const Image32& image, int side, Image32& out) {
-  const int iw = image.width(), ih = image.height();
-  if (iw < 1 || ih < 1 || side < 1) return false;
-  int w = iw, h = ih;
-  if (w > side || h > side) {
-    if (iw >= ih) {
-      w = side;
-      h = std::max(1, int(int64_t(ih) * side / iw));
-    } else {
-      h = side;
-      w = std::max(1, int(int64_t(iw) * side / ih));
-    }
-  }
-  if (!out.create(w, h)) return false;
-  for (int y = 0; y < h; ++y) {
-    const int y0 = int(int64_t(y) * ih / h), y1 = std::max(y0 + 1, int(int64_t(y + 1) * ih / h));
-    Pixel* dst = out.row(y);
-    for (int x = 0; x < w; ++x) {
-      const int x0 = int(int64_t(x) * iw / w), x1 = std::max(x0 + 1, int(int64_t(x + 1) * iw / w));
-      uint64_t r = 0, g = 0, b = 0;
-      // At most a few source pixels per side: a stride keeps big images cheap.
-      const int stepY = std::max(1, (y1 - y0) / 4), stepX = std::max(1, (x1 - x0) / 4);
-      uint64_t n = 0;
-      for (int sy = y0; sy < y1; sy += stepY) {
-        const Pixel* src = image.row(sy);
-        for (int sx = x0; sx < x1; sx += stepX) {
-          const Pixel p = src[sx];
-          const uint32_t a = p >> 24;
-          // Over white.
-          r += (((p >> 16) & 0xFF) * a + 255 * (255 - a)) / 255;
-          g += (((p >> 8) & 0xFF) * a + 255 * (255 - a)) / 255;
-          b += ((p & 0xFF) * a + 255 * (255 - a)) / 255;
-          ++n;
-        }
-      }
-      dst[x] = 0xFF000000u | uint32_t(r / n) << 16 | uint32_t(g / n) << 8 | uint32_t(b / n);
-    }
-  }
-  return true;
+  return ThumbnailSink::shrink(image, side, out);
 }
 
-bool loadThumbnail(const std::string& path, int side, Image32& out) {
-  Image32 picture;
-  return readPicture(path, picture) && shrinkToFit(picture, side, out);
-}
+bool loadThumbnail(const std::string& path, int side, Image32& out) { return loadThumbnailImage(path, side, out); }
 
 }  // namespace tessel

@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <memory>
 
+#include "config/settings.h"
 #include "draw/tool_settings.h"
 #include "filters/colour_models.h"
 
 namespace tessel {
+
+static_assert(kPaletteTabs == kPaletteNameCount);
 
 namespace {
 
@@ -84,10 +87,10 @@ int PaletteModel::usedCount() const {
   return n;
 }
 
-bool PaletteModel::pick(int index) {
+bool PaletteModel::pick(int index, bool other) {
   if (tab_ >= set_.tabCount || index < 0 || index >= usedCount()) return false;
   const Pixel colour = set_.colours[tab_][index] & 0xFFFFFFu;
-  (draw_.curColNo == 1 ? draw_.drawCol2 : draw_.drawCol1) = colour;
+  ((draw_.curColNo == 1) != other ? draw_.drawCol2 : draw_.drawCol1) = colour;
   return true;
 }
 
@@ -135,8 +138,32 @@ bool PaletteModel::removeTab() {
   for (int t = tab_; t + 1 < set_.tabCount; ++t)
     std::copy(set_.colours[t + 1], set_.colours[t + 1] + kPaletteColours, set_.colours[t]);
   set_.clearTab(--set_.tabCount);
+  if (names_) {
+    std::move(names_->begin() + tab_ + 1, names_->end(), names_->begin() + tab_);
+    names_->back().clear();
+  }
   tab_ = std::max(0, std::min(tab_, set_.tabCount - 1));
   set_.changed = true;
+  return true;
+}
+
+std::string PaletteModel::tabName(int tab) const {
+  if (tab < 0 || tab >= kPaletteTabs) return {};
+  if (names_ && !(*names_)[size_t(tab)].empty()) return (*names_)[size_t(tab)];
+  return std::to_string(tab + 1);
+}
+
+bool PaletteModel::renameTab(int tab, const std::string& name) {
+  if (!names_ || tab < 0 || tab >= set_.tabCount) return false;
+  std::string cut = name;
+  for (char& c : cut)
+    if (c == '\r' || c == '\n') c = ' ';
+  if (cut.size() > 31) {
+    size_t n = 31;
+    while (n > 0 && (static_cast<unsigned char>(cut[n]) & 0xC0) == 0x80) --n;   // a UTF-8 continuation byte
+    cut.resize(n);
+  }
+  (*names_)[size_t(tab)] = cut == std::to_string(tab + 1) ? std::string() : cut;
   return true;
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -35,7 +36,10 @@ constexpr int kExPaletteTypes = 3;
 // actions leave the tab as it was.
 class PaletteModel {
  public:
-  PaletteModel(PaletteSet& set, DrawSettings& draw) : set_(set), draw_(draw) {}
+  using TabNames = std::array<std::string, kPaletteTabs>;
+  // names: where the tab names are kept (the settings); null keeps none.
+  PaletteModel(PaletteSet& set, DrawSettings& draw, TabNames* names = nullptr)
+      : set_(set), draw_(draw), names_(names) {}
 
   int tab() const { return tab_; }
   void selectTab(int tab);
@@ -44,15 +48,22 @@ class PaletteModel {
   int usedCount() const;
   const uint32_t* colours() const { return set_.colours[tab_]; }
 
-  // The cell's colour into the current drawing colour; false for an empty cell.
-  bool pick(int index);
+  // The cell's colour into the current drawing colour (with other, into the
+  // one that is not current); false for an empty cell.
+  bool pick(int index, bool other = false);
   // The current drawing colour into the first empty cell (a first tab is
   // made when none exists); false when the tab is full.
   bool addCurrent();
   // Removes the cell, moving the later ones down.
   bool remove(int index);
   bool addTab();
+  // Removes the current tab; the later tabs and their names move down.
   bool removeTab();
+  // The tab's name, its number from 1 when it has none.
+  std::string tabName(int tab) const;
+  // Line breaks become blanks and the name is cut to 31 bytes, never inside
+  // a character; an empty name gives the tab its number back.
+  bool renameTab(int tab, const std::string& name);
 
   bool importFile(const std::string& path);
   bool exportFile(const std::string& path) const;
@@ -63,6 +74,7 @@ class PaletteModel {
 
   PaletteSet& set_;
   DrawSettings& draw_;
+  TabNames* names_;
   int tab_ = 0;
 };
 

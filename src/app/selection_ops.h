@@ -1,5 +1,5 @@
 #pragma once
-#include "app/selection.h"
+#include "draw/selection.h"
 #include "filters/resample.h"
 
 namespace tessel {

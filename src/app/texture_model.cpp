@@ -23,4 +23,9 @@ bool replaceTextureLibrary(TextureLibrary& library, const std::string& path) {
   return true;
 }
 
+int textureThumbSide(int viewSize) {
+  static const int kSides[kTextureViewSizes] = {24, 40, 64};
+  return viewSize >= 0 && viewSize < kTextureViewSizes ? kSides[viewSize] : kSides[1];
+}
+
 }  // namespace tessel

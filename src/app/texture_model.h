@@ -14,4 +14,9 @@ std::vector<Texture> brushTexturesOf(const TextureLibrary& library);
 // it is written at exit; a failure leaves the current library as it was.
 bool replaceTextureLibrary(TextureLibrary& library, const std::string& path);
 
+// The texture panel's thumbnail side for its view size (0 small, 1 medium,
+// 2 large; other values as medium).
+int textureThumbSide(int viewSize);
+constexpr int kTextureViewSizes = 3;
+
 }  // namespace tessel

@@ -10,6 +10,7 @@ constexpr int kRecentFileCount = 10;
 constexpr int kRecentDirCount = 8;
 constexpr int kNewSizeRecentCount = 5;
 constexpr int32_t kNeverPlaced = -10000;
+constexpr int kPaletteNameCount = 10;   // one per palette tab
 
 // OptFlag bits.
 constexpr int32_t kOptConfirmOverwrite = 1 << 0;
@@ -77,6 +78,9 @@ struct Settings {
   std::array<uint32_t, 8> maskColRecent{};
   std::array<std::string, kRecentFileCount> recentFiles;
   std::array<std::string, kRecentDirCount> recentDirs;
+  // The palette tabs' names ("palette.dat" has no room for them); empty for
+  // the default name. [PaletteName] is written only when one is set.
+  std::array<std::string, kPaletteNameCount> paletteNames;
 
   Settings();
 };

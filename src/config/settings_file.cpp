@@ -1,5 +1,6 @@
 #include "config/settings_file.h"
 
+#include <algorithm>
 #include <unistd.h>
 
 #include <climits>
@@ -148,6 +149,9 @@ void readNumbered(IniReader& ini, Settings& s) {
   if (ini.selectSection("RecentDir"))
     for (int n = 0; n < kRecentDirCount; ++n)
       s.recentDirs[size_t(n)] = ini.readString(std::to_string(n), s.recentDirs[size_t(n)]);
+  if (ini.selectSection("PaletteName"))
+    for (int n = 0; n < kPaletteNameCount; ++n)
+      s.paletteNames[size_t(n)] = ini.readString(std::to_string(n), s.paletteNames[size_t(n)]);
 }
 
 }  // namespace
@@ -202,6 +206,10 @@ std::string settingsText(const Settings& s, const WindowPlacement& placement) {
   for (size_t n = 0; n < s.recentFiles.size(); ++n) ini.text(std::to_string(n), s.recentFiles[n]);
   ini.section("RecentDir");
   for (size_t n = 0; n < s.recentDirs.size(); ++n) ini.text(std::to_string(n), s.recentDirs[n]);
+  if (std::any_of(s.paletteNames.begin(), s.paletteNames.end(), [](const std::string& n) { return !n.empty(); })) {
+    ini.section("PaletteName");
+    for (size_t n = 0; n < s.paletteNames.size(); ++n) ini.text(std::to_string(n), s.paletteNames[n]);
+  }
   return ini.take();
 }
 

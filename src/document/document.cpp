@@ -246,6 +246,7 @@ void Document::recomposite(const Rect& rect, bool checker, Pixel checkColour1, P
   Rect r = rect.intersected(canvasRect());
   if (r.empty() || !composite.valid()) return;
   compositeDisplay(composite, layers_, r, checker, checkColour1, checkColour2, blend_);
+  recomposited = recomposited.united(r);
 }
 
 Pixel Document::pickComposite(int x, int y) const { return compositePoint(layers_, x, y); }

@@ -68,6 +68,9 @@ class Document {
 
   // Recomposites rect of the composite buffer over the given background.
   void recomposite(const Rect& rect, bool checker, Pixel checkColour1, Pixel checkColour2);
+  // The union of the rectangles recomposited since its reader (the navigator,
+  // which rescales only that part) last cleared it.
+  Rect recomposited;
   Pixel pickComposite(int x, int y) const;
 
  private:

@@ -84,8 +84,8 @@ void BrushEngine::setupTool(int tool, bool filled, const ToolSettings& tools, Pi
     c.curve = pen.curve ? 1 : 0;
   } else {
     PercentOptions percent = decodePercent(word);
-    c.minSize = percent.minSize * size / 100;
-    c.minOpacity = percent.minOpacity * opacity / 100;
+    c.minSize = percent.sizeAt(size);
+    c.minOpacity = percent.opacityAt(opacity);
   }
   if (row.layout == OptionLayout::PercentWater) {
     static constexpr float kPickUp[kWaterAmounts] = {0.5f, 0.6f, 0.8f, 0.9f};

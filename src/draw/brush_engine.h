@@ -8,6 +8,7 @@
 #include "draw/brush_context.h"
 #include "draw/brush_shape.h"
 #include "draw/dab_coverage.h"
+#include "draw/dab_random.h"
 #include "draw/point_ring.h"
 #include "draw/tool_settings.h"
 #include "image/geometry.h"
@@ -43,7 +44,9 @@ class BrushEngine {
 
   BrushContext& context() { return context_; }
   const BrushContext& context() const { return context_; }
-  std::mt19937& random() { return random_; }
+  // The generator for callers that take a std::mt19937; the dab loops draw
+  // the same sequence through the engine's own twister.
+  std::mt19937& random() { return random_.standard(); }
   const BrushShape& shape() const { return shape_; }
   const BSplineTable& bspline() const { return bspline_; }
   const WatercolourMix& watercolourMix() const { return mix_; }
@@ -68,7 +71,7 @@ class BrushEngine {
     return context_.admit(image, x, y, alpha);
   }
   void applyPixelOp(int op, Image32& image, int x, int y, Pixel value) {
-    tessel::applyPixelOp(op, context_, random_, image, x, y, value);
+    tessel::applyPixelOp(op, context_, random_.standard(), image, x, y, value);
   }
 
   // --- pixel rasteriser (pixel_raster.cpp) ---
@@ -115,7 +118,7 @@ class BrushEngine {
   int shapeTool_ = -1;
   int shapeSize_ = 0;
   uint32_t shapeWord_ = 0;
-  std::mt19937 random_;
+  RandomSource random_;
   std::unique_ptr<Pixel[]> smudgeCarry_;   // 100 x 100 pixels
   int smudgeSide_ = 0;
   WatercolourMix mix_;

@@ -10,12 +10,16 @@
 #include "draw/drag_layer_move.h"
 #include "draw/drag_pan.h"
 #include "draw/drag_polyline.h"
+#include "draw/drag_selection.h"
+#include "draw/drag_selection_move.h"
+#include "draw/drag_selection_resize.h"
 #include "draw/drag_size.h"
 #include "draw/drag_spline.h"
 #include "draw/drag_stroke.h"
 #include "draw/drag_text.h"
 #include "draw/drag_two_point.h"
 #include "draw/fill.h"
+#include "draw/selection.h"
 
 namespace tessel {
 
@@ -26,7 +30,8 @@ constexpr uint64_t kPenClickGuardMs = 500;
 }  // namespace
 
 CanvasInput::CanvasInput(Document& doc, CanvasView& view, Image32& screen, BrushEngine& engine,
-                         ToolSettings& tools, DrawSettings& draw, InputOptions& options)
+                         ToolSettings& tools, DrawSettings& draw, InputOptions& options,
+                         Selection& selection)
     : doc_(doc),
       view_(view),
       engine_(engine),
@@ -34,7 +39,13 @@ CanvasInput::CanvasInput(Document& doc, CanvasView& view, Image32& screen, Brush
       draw_(draw),
       options_(options),
       feedback_(screen, view),
-      context_{doc, view, engine, tools, draw, options, hooks, feedback_} {}
+      selection_(selection),
+      outline_(screen, view, selection),
+      context_{doc, view, engine, tools, draw, options, hooks, feedback_, selection, outline_} {
+  view_.onRendered = [this](const Rect& r) { outline_.rendered(r); };
+}
+
+CanvasInput::~CanvasInput() { view_.onRendered = nullptr; }
 
 DragPoint CanvasInput::sampleOf(const InputState& in) const {
   return context_.pointAt(in.clientX, in.clientY, in.pressure);
@@ -130,7 +141,7 @@ bool CanvasInput::sideButton(int action, const InputState& in) {
 
 void CanvasInput::toolPress(const InputState& in) {
   consume();
-  const bool floating = false;   // no floating selection exists yet
+  const bool floating = selection_.floating();
   if (in.backspace) return colourMix(in);
   if (in.enter && !floating) return colourReplace(in);
   if (in.space) return begin(std::make_unique<PanDrag>(context_, cur_));
@@ -155,11 +166,49 @@ void CanvasInput::toolPress(const InputState& in) {
       if (move->begin()) begin(std::move(move));
       return;
     }
-    case ToolKind::Selection:
-      return begin(std::make_unique<TwoPointDrag>(context_, TwoPointShape::Selection, cur_));
+    case ToolKind::Selection: return selectionPress(in);
     case ToolKind::Paint: paintingPress(in); return;
     case ToolKind::None: return;
   }
+}
+
+// A handle resizes, a press inside moves (lifting the pixels first), a
+// press elsewhere drops a floating image and draws out a new rectangle.
+void CanvasInput::selectionPress(const InputState& in) {
+  if (selection_.state() != SelectionState::None) {
+    const Rect r = selection_.rect();
+    const Point c = cur_.client();
+    const int handle = selection_.floating() ? kHandleNone : selectionHandleAt(r, view_, c.x, c.y);
+    if (handle != kHandleNone) return begin(std::make_unique<SelectionResizeDrag>(context_, cur_, handle));
+    const Point at = context_.pixelOf(cur_);
+    if (r.contains(at.x, at.y)) {
+      auto move = std::make_unique<SelectionMoveDrag>(context_, cur_);
+      if (move->begin(in.alt)) begin(std::move(move));
+      return;
+    }
+    dropFloating();
+  }
+  hover_ = kHandleNone;
+  begin(std::make_unique<SelectionDrag>(context_, cur_));
+}
+
+void CanvasInput::dropFloating() {
+  if (!selection_.floating()) return;
+  const Rect shown = selection_.rect();
+  if (Layer* layer = doc_.currentLayer())
+    engine_.refreshContext(layer->image, layer->maskMode, draw_, tools_, textures);
+  const Rect r = selection_.commit(doc_, engine_.context(), view_.mergedPaste());
+  view_.refreshRect(r.empty() ? shown.intersected(doc_.canvasRect()) : r);
+  outline_.sync();
+  if (!r.empty() && hooks.layerChanged) hooks.layerChanged();
+}
+
+void CanvasInput::hover(const DragPoint& s) {
+  const bool selected = selection_.state() == SelectionState::Selected;
+  const Point c = s.client();
+  hover_ = selected && toolTraits(draw_.toolNo).kind == ToolKind::Selection
+               ? selectionHandleAt(selection_.rect(), view_, c.x, c.y)
+               : kHandleNone;
 }
 
 // The fill happens at once; a click outside the image does nothing.
@@ -232,6 +281,7 @@ void CanvasInput::move(int source, const InputState& in) {
   // Mirrored, the whole pixel under the cursor is width - 1 - x, not width - x.
   view_.setCursorImagePoint({s.mirrored ? s.px : int(std::floor(s.ix)), int(std::floor(s.iy))});
   if (drag_ && source == source_) drag_->move(s, in);
+  if (!dragging()) hover(s);
 }
 
 void CanvasInput::release(int button, int source, const InputState& in) {
@@ -270,6 +320,8 @@ void CanvasInput::selectTool(int tool) {
   int old = draw_.toolNo;
   // The eraser switch returns to the last painting tool that is not an eraser.
   if (old != tool && isPaintingTool(old) && !isEraserTool(old)) options_.eraseBkTool = old;
+  if (old != tool) dropFloating();
+  hover_ = kHandleNone;
   draw_.toolNo = tool;
   if (isPaintingTool(tool)) engine_.updateShape(tool, tools_);
   if (hooks.toolChanged) hooks.toolChanged(tool);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "draw/brush_engine.h"
+#include "draw/canvas_input_outline.h"
 #include "draw/canvas_input_xor.h"
 #include "draw/drag.h"
 #include "draw/input_state.h"
@@ -16,6 +17,7 @@
 namespace tessel {
 
 class Document;
+class Selection;
 
 // Turns presses, moves and releases on the canvas into tool operations on
 // the document's current layer. A press chooses what the drag means and
@@ -23,8 +25,9 @@ class Document;
 class CanvasInput {
  public:
   CanvasInput(Document& doc, CanvasView& view, Image32& screen, BrushEngine& engine,
-              ToolSettings& tools, DrawSettings& draw, InputOptions& options);
-  // The drags hold on to its context and feedback.
+              ToolSettings& tools, DrawSettings& draw, InputOptions& options, Selection& selection);
+  ~CanvasInput();
+  // The drags hold on to its context and feedback; the view calls back.
   CanvasInput(const CanvasInput&) = delete;
   CanvasInput& operator=(const CanvasInput&) = delete;
 
@@ -41,8 +44,17 @@ class CanvasInput {
   // rest are dropped. For the text dialog's end and a lost capture.
   void cancel();
 
-  // Tool changes go through here so the previous tool is remembered.
+  // Tool changes go through here so the previous tool is remembered and a
+  // floating selection is dropped.
   void selectTool(int tool);
+  // Drops a floating selection into its layer (one undo step).
+  void dropFloating();
+  // The selection frame follows the selection after a command changed it.
+  void syncOutline() { outline_.sync(); }
+  const SelectionOutline& outline() const { return outline_; }
+  const CanvasView& view() const { return view_; }
+  // The selected rectangle's handle under the pointer while idle (0 none).
+  int hoveredHandle() const { return hover_; }
   void eraserSwitch();
   void swapColours() { draw_.curColNo = draw_.curColNo == 1 ? 0 : 1; notifyColour(); }
   // A key-binding entry of the tool categories: 0 selects tool `index`, 1
@@ -74,6 +86,8 @@ class CanvasInput {
   bool paintingPress(const InputState& in);
   void fillPress(const InputState& in);
   bool freehandPress(const InputState& in);
+  void selectionPress(const InputState& in);
+  void hover(const DragPoint& s);
 
   // Picks (canvas_input_picks.cpp).
   void eyedropper(const InputState& in);
@@ -94,6 +108,8 @@ class CanvasInput {
   DrawSettings& draw_;
   InputOptions& options_;
   XorFeedback feedback_;
+  Selection& selection_;
+  SelectionOutline outline_;
   DragContext context_;
 
   std::unique_ptr<Drag> drag_;
@@ -105,6 +121,7 @@ class CanvasInput {
   bool penLifted_ = false;
   std::optional<Pixel> mixPick_;
   uint64_t mixPickMs_ = 0;
+  int hover_ = kHandleNone;
 };
 
 // Categories of the key-binding table that act on the tools.

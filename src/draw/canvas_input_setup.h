@@ -12,8 +12,8 @@ namespace tessel {
 // settings and the canvas input that uses them. Created with the view and
 // the screen buffer, filled from the settings at start and written back at exit.
 struct PaintingTools {
-  PaintingTools(Document& doc, CanvasView& view, Image32& screen)
-      : input(doc, view, screen, engine, tools, draw, options), text(doc, engine, draw, tools) {
+  PaintingTools(Document& doc, CanvasView& view, Image32& screen, Selection& selection)
+      : input(doc, view, screen, engine, tools, draw, options, selection), text(doc, engine, draw, tools) {
     input.hooks.placeText = [this](Point anchor) { return text.place(anchor); };
     text.refresh = [&view](const Rect& r) { view.refreshRect(r); };
   }

@@ -34,9 +34,17 @@ void eachCovered(const DabRow& row, const int* alphaBy, Op op) {
     if (int v = row.cov[i]) op(row.pixels + i, alphaBy[v]);
 }
 
+// The spray's opacity for a pixel of ungated opacity o, drawn as the
+// per-pixel operation draws it; 0 leaves the pixel alone.
+template <typename Random>
+inline int sprayAlpha(int o, Random& rng) {
+  if (o == 0 || (rng() & 15) != 0) return 0;
+  return int(1 + rng() % uint32_t(o));
+}
+
 // The operation on pixels no mask, colour mask or texture can reject;
 // false for the operations left to the per-pixel table.
-bool openRow(int op, const DabRow& row, const int* alphaBy, Pixel rgb, std::mt19937& rng) {
+bool openRow(int op, const DabRow& row, const int* alphaBy, Pixel rgb, RandomSource& random) {
   switch (op) {
     case kPixelReplace:
       eachCovered(row, alphaBy, [rgb](Pixel* p, int a) { *p = withAlpha(rgb, a); });
@@ -50,13 +58,14 @@ bool openRow(int op, const DabRow& row, const int* alphaBy, Pixel rgb, std::mt19
         if (a >= int(alphaOf(*p))) *p = withAlpha(rgb, a);
       });
       return true;
-    case kPixelSpray:
+    case kPixelSpray: {
+      MersenneTwister::Cursor rng(random.twister());
       eachCovered(row, alphaBy, [rgb, &rng](Pixel* p, int o) {
-        if (o == 0 || (rng() & 15) != 0) return;
-        int a = int(1 + uint32_t(rng()) % uint32_t(o));
-        if (a >= int(alphaOf(*p))) *p = withAlpha(rgb, a);
+        int a = sprayAlpha(o, rng);
+        if (a != 0 && a >= int(alphaOf(*p))) *p = withAlpha(rgb, a);
       });
       return true;
+    }
     case kPixelDodge:
     case kPixelBurn: {
       const ChannelTable& t = op == kPixelDodge ? dodgeTable() : burnTable();
@@ -114,6 +123,16 @@ bool BrushEngine::stampCovered(Image32& image, int left, int top, int diameter, 
     if (c0 > c1) continue;
     DabRow row{image.row(py) + (bx + c0), cov->values.data() + size_t(r) * side + c0, c1 - c0 + 1};
     if (open && openRow(op, row, alphaBy, rgb, random_)) continue;
+    if (op == kPixelSpray) {
+      // The spray's draws stay with the twister; the gated maximum draws none.
+      MersenneTwister::Cursor rng(random_.twister());
+      for (int i = 0; i < row.n; ++i) {
+        int a = row.cov[i] ? sprayAlpha(alphaBy[row.cov[i]], rng) : 0;
+        Pixel* p = a ? c.admit(image, bx + c0 + i, py, a) : nullptr;
+        if (p && a >= int(alphaOf(*p))) *p = withAlpha(rgb, a);
+      }
+      continue;
+    }
     for (int i = 0; i < row.n; ++i)
       if (int v = row.cov[i])
         applyPixelOp(op, image, bx + c0 + i, py, rgb | (Pixel(alphaBy[v]) << 24));

@@ -26,6 +26,14 @@ DragPoint DragContext::pointAt(double cx, double cy, float pressure) const {
   return s;
 }
 
+// Rounded down, not towards zero: a point left of the image is not in
+// its first column. Mirrored, the column counts from the image's right edge.
+Point DragContext::pixelOf(const DragPoint& p) const {
+  const int y = int(std::floor(p.iy));
+  if (!p.mirrored) return {int(std::floor(p.ix)), y};
+  return {doc.width() - 1 - int(std::floor(doc.width() - p.ix)), y};
+}
+
 void DragContext::showSize(double dx, double dy) const {
   double f = 100.0 / view.zoom();
   view.setDragSize(Point{int(std::fabs(dx) * f) + 1, int(std::fabs(dy) * f) + 1});

@@ -13,6 +13,8 @@
 namespace tessel {
 
 class Document;
+class Selection;
+class SelectionOutline;
 
 // What a drag means, as the window and the feedback see it.
 enum class DragState : int32_t {
@@ -75,12 +77,16 @@ struct DragContext {
   InputOptions& options;   // the guides are set up through drags
   const InputHooks& hooks;
   XorFeedback& feedback;
+  Selection& selection;
+  SelectionOutline& outline;   // the selection frame kept on screen
 
   // A client point in image coordinates through the view's scroll, zoom and mirror.
   DragPoint pointAt(double cx, double cy, float pressure = 1.0f) const;
   void layerChanged() const {
     if (hooks.layerChanged) hooks.layerChanged();
   }
+  // The whole pixel under a sample, also left of or above the image.
+  Point pixelOf(const DragPoint& p) const;
   // The status bar's size of a drag spanning (dx, dy) client pixels.
   void showSize(double dx, double dy) const;
 };

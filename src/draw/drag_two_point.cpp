@@ -23,11 +23,9 @@ DragState TwoPointDrag::state() const {
     case TwoPointShape::Line: case TwoPointShape::Gradient: case TwoPointShape::GuideAngle:
       return DragState::LineDrag;
     case TwoPointShape::Rectangle: case TwoPointShape::FilledRectangle: return DragState::RectDrag;
-    case TwoPointShape::Ellipse: case TwoPointShape::FilledEllipse: case TwoPointShape::EllipseGuide:
-      return DragState::EllipseDrag;
-    case TwoPointShape::Selection: break;
+    case TwoPointShape::Ellipse: case TwoPointShape::FilledEllipse: case TwoPointShape::EllipseGuide: break;
   }
-  return DragState::SelectionDrag;
+  return DragState::EllipseDrag;
 }
 
 int TwoPointDrag::subMode() const {
@@ -47,7 +45,7 @@ XorShape::Kind TwoPointDrag::bandKind() const {
 }
 
 // Lines snap with Ctrl; boxes are centred with Shift (always for the ellipse
-// guide; never for the selection) and square with Ctrl.
+// guide) and square with Ctrl.
 XorShape TwoPointDrag::bandTo(Point end, const InputState& in, bool& constrained) const {
   const Point s = start_.client();
   if (isLine()) {
@@ -56,7 +54,7 @@ XorShape TwoPointDrag::bandTo(Point end, const InputState& in, bool& constrained
     return {XorShape::Kind::Line, s.x, s.y, end.x, end.y};
   }
   const bool centred =
-      shape_ == TwoPointShape::EllipseGuide || (in.shift && shape_ != TwoPointShape::Selection);
+      shape_ == TwoPointShape::EllipseGuide || in.shift;
   constrained = centred || in.ctrl;
   Box b = dragBox(s, end, centred, in.ctrl);
   return {bandKind(), b.left, b.top, b.right, b.bottom};
@@ -85,7 +83,6 @@ bool TwoPointDrag::release(int, const DragPoint&) {
     case TwoPointShape::Ellipse: paint(ShapeKind::Ellipse); break;
     case TwoPointShape::FilledEllipse: paint(ShapeKind::FilledEllipse); break;
     case TwoPointShape::Gradient: gradient(); break;
-    case TwoPointShape::Selection:       // becomes the selection
     case TwoPointShape::GuideAngle: case TwoPointShape::EllipseGuide: setGuide(); break;
   }
   return false;

@@ -13,7 +13,6 @@ enum class TwoPointShape {
   Ellipse,
   FilledEllipse,
   Gradient,
-  Selection,      // the selection tool's rectangle
   GuideAngle,     // the angle of the parallel-line or grid guide
   EllipseGuide,   // the box of the ellipse guide, centred at the press point
 };

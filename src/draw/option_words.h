@@ -2,6 +2,7 @@
 // The tools' option words ([ToolEnv]) and their typed reading and writing.
 // Encoders write only the bits their layout owns; every other bit of the
 // word is kept, so a word read from a hand-edited config survives an edit.
+#include <algorithm>
 #include <cstdint>
 
 namespace tessel {
@@ -62,10 +63,17 @@ struct PenOptions {
 PenOptions decodePen(uint32_t word);
 uint32_t encodePen(const PenOptions& o, uint32_t word);
 
-// Size and opacity at zero pressure, in percent of the tool's own.
+// Size and opacity at zero pressure, in percent of the tool's own. The
+// fields keep the stored bytes; what a stroke uses goes through sizeAt and
+// opacityAt, which read a byte above 100 as 100: more than the tool's own
+// would wrap an opacity past 255 and grow dabs past the stroke's rectangle.
 struct PercentOptions {
   int minSize = 0;      // bits 8-15
   int minOpacity = 0;   // bits 0-7
+
+  int sizeAt(int size) const { return percentOf(minSize, size); }
+  int opacityAt(int opacity) const { return percentOf(minOpacity, opacity); }
+  static int percentOf(int percent, int whole) { return std::min(percent, 100) * whole / 100; }
 };
 PercentOptions decodePercent(uint32_t word);
 uint32_t encodePercent(const PercentOptions& o, uint32_t word);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "formats/file.h"
+#include "formats/thumbnail_sink.h"
 #include "image/byte_order.h"
 
 namespace tessel {
@@ -118,16 +119,16 @@ Pixel* rowOf(Image32& image, const BmpHeader& h, int fileRow) {
   return image.row(h.topDown ? fileRow : h.height - 1 - fileRow);
 }
 
-bool readUncompressed(File& file, const BmpHeader& h, const uint32_t palette[256], Image32& image) {
-  const size_t stride = ((size_t(h.width) * h.bitCount + 31) / 32) * 4;
-  std::unique_ptr<uint8_t[]> row(new (std::nothrow) uint8_t[stride]);
-  if (!row) return false;
-  const Channel red(h.masks[0]), green(h.masks[1]), blue(h.masks[2]);
-  const int bits = h.bitCount;
-  for (int y = 0; y < h.height; ++y) {
-    if (!file.readAll(row.get(), stride)) return false;
-    Pixel* out = rowOf(image, h, y);
-    const uint8_t* s = row.get();
+struct RowFormat {
+  const BmpHeader& h;
+  const uint32_t* palette;
+  Channel red, green, blue;
+  RowFormat(const BmpHeader& header, const uint32_t* p)
+      : h(header), palette(p), red(header.masks[0]), green(header.masks[1]), blue(header.masks[2]) {}
+  size_t stride() const { return ((size_t(h.width) * h.bitCount + 31) / 32) * 4; }
+
+  void convert(const uint8_t* s, Pixel* out) const {
+    const int bits = h.bitCount;
     for (int x = 0; x < h.width; ++x) {
       uint32_t c;
       if (bits <= 8) {
@@ -141,6 +142,36 @@ bool readUncompressed(File& file, const BmpHeader& h, const uint32_t palette[256
       }
       out[x] = 0xFF000000u | c;
     }
+  }
+};
+
+bool readUncompressed(File& file, const BmpHeader& h, const uint32_t palette[256], Image32& image) {
+  const RowFormat format(h, palette);
+  const size_t stride = format.stride();
+  std::unique_ptr<uint8_t[]> row(new (std::nothrow) uint8_t[stride]);
+  if (!row) return false;
+  for (int y = 0; y < h.height; ++y) {
+    if (!file.readAll(row.get(), stride)) return false;
+    format.convert(row.get(), rowOf(image, h, y));
+  }
+  return true;
+}
+
+// Only the rows the thumbnail samples, each read from its own place; the
+// data must hold every row, as the whole-image reader requires.
+bool sampleUncompressed(File& file, const BmpHeader& h, const uint32_t palette[256], ThumbnailSink& sink) {
+  const RowFormat format(h, palette);
+  const size_t stride = format.stride();
+  const int64_t start = file.position();
+  if (int64_t(stride) * h.height > file.size() - start) return false;
+  std::vector<uint8_t> bytes(stride);
+  std::vector<Pixel> pixels(size_t(h.width));
+  for (int fileRow = 0; fileRow < h.height; ++fileRow) {
+    const int y = h.topDown ? fileRow : h.height - 1 - fileRow;
+    if (!sink.wantsRow(y)) continue;
+    if (!file.seek(start + int64_t(stride) * fileRow) || !file.readAll(bytes.data(), stride)) return false;
+    format.convert(bytes.data(), pixels.data());
+    sink.addRow(y, pixels.data());
   }
   return true;
 }
@@ -257,6 +288,26 @@ bool writeBmp(const Image32& image, const std::string& path) {
   std::vector<uint32_t> palette;
   const bool indexed = collectPalette(image, palette);
   return saveReplacing(path, [&](File& file) { return writeBmpTo(file, image, palette, indexed); });
+}
+
+}  // namespace tessel
+
+namespace tessel {
+
+bool readBmpThumbnail(const std::string& path, int side, Image32& thumb) {
+  File file;
+  if (!file.openRead(path)) return false;
+  BmpHeader h;
+  ImageReadInfo info;
+  uint32_t palette[256] = {};
+  if (!readHeader(file, h, info) || !readColourTable(file, h, palette)) return false;
+  if (h.compression == kRle4 || h.compression == kRle8) {
+    Image32 image;   // run-length data reads from the start
+    return readBmp(path, image, info) && ThumbnailSink::shrink(image, side, thumb);
+  }
+  if (int64_t(h.dataOffset) > file.size() || !file.seek(h.dataOffset)) return false;
+  ThumbnailSink sink;
+  return sink.begin(h.width, h.height, side) && sampleUncompressed(file, h, palette, sink) && sink.finish(thumb);
 }
 
 }  // namespace tessel

@@ -12,6 +12,10 @@ namespace tessel {
 // the remaining pixels black; uncompressed data that ends early fails.
 bool readBmp(const std::string& path, Image32& image, ImageReadInfo& info);
 
+// The same file shrunk as ThumbnailSink does; uncompressed files are read
+// only at the rows it samples. False where readBmp fails.
+bool readBmpThumbnail(const std::string& path, int side, Image32& thumb);
+
 // 8 bits per pixel with the image's palette when it has at most 256 colours,
 // else 24 bits; rows bottom-up, padded to 4 bytes.
 bool writeBmp(const Image32& image, const std::string& path);

@@ -10,6 +10,7 @@
 #include "formats/png_codec.h"
 #include "formats/psd_document.h"
 #include "formats/sibling_document.h"
+#include "formats/thumbnail_sink.h"
 #include "platform/image_decoders.h"
 
 namespace tessel {
@@ -28,13 +29,15 @@ bool readWholeFile(const std::string& path, std::unique_ptr<uint8_t[]>& data, si
   return data && file.readAll(data.get(), size);
 }
 
-bool loadDecoded(const std::string& path, bool gif, Image32& image, ImageReadInfo& info) {
+// reducedTo > 0: a JPEG scaled down in the decoder to no less than that.
+bool loadDecoded(const std::string& path, bool gif, Image32& image, ImageReadInfo& info, int reducedTo = 0) {
   std::unique_ptr<uint8_t[]> data;
   size_t size = 0;
   if (!readWholeFile(path, data, size)) return false;
   DecodedImage decoded;
-  const DecodeStatus status =
-      gif ? decodeGif(data.get(), size, kMaxReadSide, decoded) : decodeJpeg(data.get(), size, kMaxReadSide, decoded);
+  const DecodeStatus status = gif ? decodeGif(data.get(), size, kMaxReadSide, decoded)
+                              : reducedTo > 0 ? decodeJpegReduced(data.get(), size, kMaxReadSide, reducedTo, decoded)
+                                              : decodeJpeg(data.get(), size, kMaxReadSide, decoded);
   if (status == DecodeStatus::kTooLarge) info.tooLarge = true;
   if (status != DecodeStatus::kOk || !image.create(decoded.width, decoded.height)) return false;
   for (int y = 0; y < decoded.height; ++y)
@@ -56,6 +59,19 @@ bool loadImage(const std::string& path, Image32& image, ImageReadInfo& info) {
   if (equalsIgnoreCase(ext, "psd")) return readPsdComposite(path, image);
   if (equalsIgnoreCase(ext, "vrw")) return readSiblingComposite(path, image);
   return false;
+}
+
+bool loadThumbnailImage(const std::string& path, int side, Image32& thumb) {
+  const std::string ext = fileExtension(path);
+  if (equalsIgnoreCase(ext, "bmp")) return readBmpThumbnail(path, side, thumb);
+  if (equalsIgnoreCase(ext, "png")) return readPngThumbnail(path, side, thumb);
+  if (equalsIgnoreCase(ext, "psd")) return readPsdThumbnail(path, side, thumb);
+  Image32 image;
+  ImageReadInfo info;
+  // Four samples a side for each thumbnail pixel stay distinct pixels.
+  const bool jpeg = equalsIgnoreCase(ext, "jpg") || equalsIgnoreCase(ext, "jpeg");
+  if (!(jpeg ? loadDecoded(path, false, image, info, side * 4) : loadImage(path, image, info))) return false;
+  return ThumbnailSink::shrink(image, side, thumb);
 }
 
 bool collectPalette(const Image32& image, std::vector<uint32_t>& palette) {

@@ -20,6 +20,11 @@ struct ImageReadInfo {
 // info is cleared first; only the PNG reader sets hadAlpha.
 bool loadImage(const std::string& path, Image32& image, ImageReadInfo& info);
 
+// The file as a thumbnail that fits side x side (ThumbnailSink), read the
+// cheap way each format allows: BMP and PSD rows where they lie, PNG rows
+// as they stream, JPEG scaled down in the decoder, the tsd preview.
+bool loadThumbnailImage(const std::string& path, int side, Image32& thumb);
+
 // The palette of the BMP, PNG and GIF writers: the image's distinct colours
 // (0x00RRGGBB) in memory order, bottom row first. False when there are more
 // than 256.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "formats/file.h"
+#include "formats/thumbnail_sink.h"
 #include "image/byte_order.h"
 
 namespace tessel {
@@ -237,33 +238,88 @@ void convertRow(const uint8_t* src, Pixel* dst, const PngState& png) {
 
 }  // namespace
 
-bool readPng(const std::string& path, Image32& image, ImageReadInfo& info) {
+namespace {
+
+// Where decoded rows go: the whole image, or a thumbnail that wants a few.
+struct RowTarget {
+  virtual bool begin(int width, int height) = 0;
+  // Where row y is to be converted; null skips its conversion.
+  virtual Pixel* rowFor(int y) = 0;
+  virtual void rowDone(int y) = 0;
+  virtual void fail() {}
+
+ protected:
+  ~RowTarget() = default;
+};
+
+// Every row is inflated and unfiltered, since each filter needs the row above.
+bool readPngRows(const std::string& path, ImageReadInfo& info, PngState& png, RowTarget& target) {
   File file;
   if (!file.openRead(path)) return false;
-  PngState png;
   if (!readHeader(file, png, info) || !readPalette(file, png)) return false;
   IdatReader idat(file, png);
   if (!idat.start()) return false;
   std::unique_ptr<uint8_t[]> rows(new (std::nothrow) uint8_t[png.rowSize * 2]);
-  if (!rows || !image.create(int(png.width), int(png.height))) return false;
+  if (!rows || !target.begin(int(png.width), int(png.height))) return false;
   const size_t bpp = png.bitsPerPixel < 8 ? 1 : size_t(png.bitsPerPixel) / 8;
   uint8_t* row = rows.get();
   uint8_t* prior = nullptr;
   for (uint32_t y = 0; y < png.height; ++y) {
     if (!idat.read(row, png.rowSize)) {
-      image.destroy();
+      target.fail();
       return false;
     }
     unfilterRow(row, prior, png.rowSize - 1, bpp);
-    convertRow(row + 1, image.row(int(y)), png);
+    if (Pixel* out = target.rowFor(int(y))) {
+      convertRow(row + 1, out, png);
+      target.rowDone(int(y));
+    }
     prior = row;
     row = row == rows.get() ? rows.get() + png.rowSize : rows.get();
   }
+  return true;
+}
+
+struct WholeImage final : RowTarget {
+  Image32& image;
+  explicit WholeImage(Image32& i) : image(i) {}
+  bool begin(int width, int height) override { return image.create(width, height); }
+  Pixel* rowFor(int y) override { return image.row(y); }
+  void rowDone(int) override {}
+  void fail() override { image.destroy(); }
+};
+
+struct ThumbnailRows final : RowTarget {
+  ThumbnailSink sink;
+  std::vector<Pixel> row;
+  int side;
+  explicit ThumbnailRows(int s) : side(s) {}
+  bool begin(int width, int height) override {
+    row.resize(size_t(width));
+    return sink.begin(width, height, side);
+  }
+  Pixel* rowFor(int y) override { return sink.wantsRow(y) ? row.data() : nullptr; }
+  void rowDone(int y) override { sink.addRow(y, row.data()); }
+};
+
+}  // namespace
+
+bool readPng(const std::string& path, Image32& image, ImageReadInfo& info) {
+  PngState png;
+  WholeImage target(image);
+  if (!readPngRows(path, info, png, target)) return false;
   if (png.bitsPerPixel == 32) {
     image.normaliseTransparent();
     info.hadAlpha = true;
   }
   return true;
+}
+
+bool readPngThumbnail(const std::string& path, int side, Image32& thumb) {
+  PngState png;
+  ImageReadInfo info;
+  ThumbnailRows target(side);
+  return readPngRows(path, info, png, target) && target.sink.finish(thumb);
 }
 
 // ---------------------------------------------------------------------------

@@ -16,6 +16,10 @@ constexpr uint32_t kPngIendCrc = 0xAE426082u;
 // loads fully opaque.
 bool readPng(const std::string& path, Image32& image, ImageReadInfo& info);
 
+// The same file shrunk as ThumbnailSink does while the rows stream past,
+// without holding the image. False where readPng fails.
+bool readPngThumbnail(const std::string& path, int side, Image32& thumb);
+
 // Writes RGBA (withAlpha), an 8-bit palette image (at most 256 colours) or
 // RGB, one IDAT chunk compressed at level 0-9. transparentColour is -1 or
 // 0x00BBGGRR; it is ignored for RGBA output. An earlier file of that name

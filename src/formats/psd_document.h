@@ -27,6 +27,9 @@ uint8_t layerOpacityFromPsd(uint8_t opacity);
 int readPsdLayers(const std::string& path, Document& document, Progress* progress);
 // The merged image only, as opaque pixels (a fourth channel is laid over white).
 bool readPsdComposite(const std::string& path, Image32& image);
+// The merged image shrunk as ThumbnailSink does, reading only the rows it
+// samples (each packed row from its place in the row byte counts).
+bool readPsdThumbnail(const std::string& path, int side, Image32& thumb);
 // Every layer as a full-canvas layer with four RLE channels, plus the
 // flattened image. An earlier file of that name survives a failed save.
 bool writePsd(const std::string& path, Document& document, Progress* progress);

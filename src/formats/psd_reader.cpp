@@ -11,6 +11,7 @@
 #include "formats/native_document.h"
 #include "formats/psd_document.h"
 #include "formats/psd_packbits.h"
+#include "formats/thumbnail_sink.h"
 #include "image/byte_order.h"
 #include "image/size_limits.h"
 
@@ -327,6 +328,93 @@ bool readPsdComposite(const std::string& path, Image32& image) {
   if (!readImageData(file, h, merged)) return false;
   image = std::move(merged);
   return true;
+}
+
+}  // namespace tessel
+
+namespace tessel {
+
+namespace {
+
+// Where each row of each used channel starts, and its length, from the row
+// byte counts of a packed merged image or the plane size of a raw one.
+bool rowPlaces(File& file, const PsdHeader& h, int used, std::vector<int64_t>& start, std::vector<uint32_t>& length,
+               bool& packed) {
+  uint16_t compression = 0;
+  if (h.channels < 3 || !file.readU16BE(compression) || compression > 1) return false;
+  const size_t rows = size_t(used) * h.height;
+  start.resize(rows);
+  length.resize(rows);
+  int64_t at = 0;
+  if (compression == 1) {
+    const int64_t tableBytes = int64_t(h.channels) * h.height * 2;
+    if (tableBytes > remaining(file)) return false;
+    std::vector<uint8_t> table(static_cast<size_t>(tableBytes));
+    if (!file.readAll(table.data(), table.size())) return false;
+    for (size_t i = 0; i < rows; ++i) {
+      length[i] = readBE16(table.data() + 2 * i);
+      start[i] = at;
+      at += length[i];
+    }
+  } else {
+    for (size_t i = 0; i < rows; ++i) {
+      length[i] = h.width;
+      start[i] = at;
+      at += h.width;
+    }
+  }
+  if (at > remaining(file)) return false;
+  packed = compression == 1;
+  const int64_t base = file.position();
+  for (int64_t& s : start) s += base;
+  return true;
+}
+
+}  // namespace
+
+bool readPsdThumbnail(const std::string& path, int side, Image32& thumb) {
+  File file;
+  PsdHeader h;
+  if (!file.openRead(path) || readHeader(file, h) != kReadOk || h.width == 0 || h.height == 0 ||
+      h.width > uint32_t(kMaxPsdSide) || h.height > uint32_t(kMaxPsdSide) || !skipSection(file))
+    return false;
+  const int used = h.channels > 3 ? 4 : 3;
+  std::vector<int64_t> start;
+  std::vector<uint32_t> length;
+  ThumbnailSink sink;
+  Image32 row;
+  bool packed = false;
+  if (!rowPlaces(file, h, used, start, length, packed) || !sink.begin(int(h.width), int(h.height), side) ||
+      !row.create(int(h.width), 1))
+    return false;
+  std::vector<uint8_t> data;
+  static const int kByteOf[4] = {2, 1, 0, 3};
+  for (int y = 0; y < int(h.height); ++y) {
+    if (!sink.wantsRow(y)) continue;
+    row.fill(0xFF000000u);
+    for (int c = 0; c < used; ++c) {
+      const size_t i = size_t(c) * h.height + size_t(y);
+      data.resize(std::max<size_t>(length[i], 1));
+      if (!file.seek(start[i]) || !file.readAll(data.data(), length[i])) return false;
+      PlaneWriter writer(row, kByteOf[c], 0, 0, h.width, 1);
+      if (packed)
+        unpackBits(data.data(), length[i], writer);
+      else
+        writer.put(data.data(), length[i]);
+    }
+    Pixel* p = row.row(0);
+    if (used == 4) {
+      // Over white, as the merged image reads.
+      uint8_t* b = reinterpret_cast<uint8_t*>(p);
+      for (size_t k = 0; k < size_t(h.width) * 4; k += 4) {
+        const int a = b[k + 3];
+        for (int j = 0; j < 3; ++j) b[k + j] = uint8_t(255 + std::lround(a * (b[k + j] - 255) / 255.0));
+        b[k + 3] = 255;
+      }
+    }
+    sink.addRow(y, p);
+  }
+  return sink.finish(thumb);
 }
 
 }  // namespace tessel

@@ -34,15 +34,25 @@ void jpegQuiet(j_common_ptr) {}
 // No object with a destructor lives in this frame: the library leaves it
 // with a long jump on any error.
 DecodeStatus decodeJpegFrame(jpeg_decompress_struct& info, JpegError& error, const uint8_t* data, size_t size,
-                             int maxSide, DecodedImage& out) {
+                             int maxSide, int minSide, DecodedImage& out) {
   if (setjmp(error.jump)) return DecodeStatus::kFailed;
   jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
   jpeg_read_header(&info, TRUE);
   if (info.image_width == 0 || info.image_height == 0) return DecodeStatus::kFailed;
   if (info.image_width > unsigned(maxSide) || info.image_height > unsigned(maxSide)) return DecodeStatus::kTooLarge;
   info.out_color_space = JCS_EXT_BGRA;
+  unsigned denom = 1;
+  if (minSide > 0) {
+    // The scaled inverse transforms: at 1/8 only the DC terms are used.
+    const unsigned longer = info.image_width > info.image_height ? info.image_width : info.image_height;
+    while (denom < 8 && longer / (denom * 2) >= unsigned(minSide)) denom *= 2;
+    info.scale_num = 1;
+    info.scale_denom = denom;
+    info.do_fancy_upsampling = FALSE;
+  }
   jpeg_start_decompress(&info);
-  if (info.output_width != info.image_width || info.output_height != info.image_height ||
+  if (info.output_width != (info.image_width + denom - 1) / denom ||
+      info.output_height != (info.image_height + denom - 1) / denom ||
       !allocate(out, int(info.output_width), int(info.output_height), 0xFF000000u))
     return DecodeStatus::kFailed;
   while (info.output_scanline < info.output_height) {
@@ -55,7 +65,9 @@ DecodeStatus decodeJpegFrame(jpeg_decompress_struct& info, JpegError& error, con
 
 }  // namespace
 
-DecodeStatus decodeJpeg(const uint8_t* data, size_t size, int maxSide, DecodedImage& out) {
+namespace {
+
+DecodeStatus decodeJpegAt(const uint8_t* data, size_t size, int maxSide, int minSide, DecodedImage& out) {
   out = DecodedImage{};
   if (!data || size < 4 || size > 0x7FFFFFFFu) return DecodeStatus::kFailed;
   jpeg_decompress_struct info{};
@@ -64,10 +76,20 @@ DecodeStatus decodeJpeg(const uint8_t* data, size_t size, int maxSide, DecodedIm
   error.manager.error_exit = jpegFail;
   error.manager.output_message = jpegQuiet;
   jpeg_create_decompress(&info);
-  const DecodeStatus status = decodeJpegFrame(info, error, data, size, maxSide, out);
+  const DecodeStatus status = decodeJpegFrame(info, error, data, size, maxSide, minSide, out);
   jpeg_destroy_decompress(&info);
   if (status != DecodeStatus::kOk) out = DecodedImage{};
   return status;
+}
+
+}  // namespace
+
+DecodeStatus decodeJpeg(const uint8_t* data, size_t size, int maxSide, DecodedImage& out) {
+  return decodeJpegAt(data, size, maxSide, 0, out);
+}
+
+DecodeStatus decodeJpegReduced(const uint8_t* data, size_t size, int maxSide, int minSide, DecodedImage& out) {
+  return decodeJpegAt(data, size, maxSide, minSide < 1 ? 1 : minSide, out);
 }
 
 // ---------------------------------------------------------------------------

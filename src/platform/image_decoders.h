@@ -19,6 +19,11 @@ struct DecodedImage {
 // before any pixel memory is taken.
 DecodeStatus decodeJpeg(const uint8_t* data, size_t size, int maxSide, DecodedImage& out);
 
+// The picture scaled down by 2, 4 or 8 (rounding up) in the decoder, as far
+// as its longer side stays at least minSide; a thumbnail costs little more
+// than the entropy decoding. maxSide still applies to the full size.
+DecodeStatus decodeJpegReduced(const uint8_t* data, size_t size, int maxSide, int minSide, DecodedImage& out);
+
 // The first image of a GIF on its logical screen, opaque. When the first
 // graphic control extension before the first image sets transparency, the
 // screen starts filled with that colour, so transparent areas show it.

@@ -1,12 +1,17 @@
 #include "ui/image_viewer_panel.h"
 
+#include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
+#include <QPainter>
 #include <QPixmap>
+#include <QScrollBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -19,16 +24,35 @@ namespace tessel {
 namespace {
 
 const char* const kChooseFolder = "选择文件夹...";
+const char* const kThumbSize = "缩略图大小";
+const char* const kShowNames = "显示文件名";
+constexpr int kScales[] = {50, 100, 150, 200};
 
-QPixmap blankThumb() {
-  QPixmap p(ImageViewerPanel::kThumbSide, ImageViewerPanel::kThumbSide);
+int sideFor(int percent) { return ImageViewerPanel::kThumbSide * std::clamp(percent, 25, 400) / 100; }
+
+QPixmap blankThumb(int side) {
+  QPixmap p(side, side);
   p.fill(QColor(0xE0, 0xE0, 0xE0));
   return p;
 }
 
+// A file that does not read: a crossed box, not a picture still to come.
+QIcon unreadableThumb(int side) {
+  QPixmap p(side, side);
+  p.fill(QColor(0xF4, 0xF4, 0xF4));
+  QPainter painter(&p);
+  painter.setPen(QColor(0xC0, 0x40, 0x40));
+  const int m = side / 4;
+  painter.drawRect(m, m, side - 2 * m, side - 2 * m);
+  painter.drawLine(m, m, side - m, side - m);
+  painter.drawLine(side - m, m, m, side - m);
+  return QIcon(p);
+}
+
 }  // namespace
 
-ImageViewerPanel::ImageViewerPanel(Application& app, QWidget* parent) : QWidget(parent), app_(app) {
+ImageViewerPanel::ImageViewerPanel(Application& app, QWidget* parent)
+    : QWidget(parent), app_(app), loader_(cache_, sideFor(app.config.imgVScale), ThumbnailLoader::defaultThreads()) {
   setObjectName(QStringLiteral("imageViewerPanel"));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(2, 2, 2, 2);
@@ -45,7 +69,7 @@ ImageViewerPanel::ImageViewerPanel(Application& app, QWidget* parent) : QWidget(
   list_ = new QListWidget(this);
   list_->setObjectName(QStringLiteral("imageViewerList"));
   list_->setViewMode(QListView::IconMode);
-  list_->setIconSize(QSize(kThumbSide, kThumbSide));
+  applyGrid();
   list_->setResizeMode(QListView::Adjust);
   list_->setMovement(QListView::Static);
   list_->setUniformItemSizes(true);
@@ -53,6 +77,7 @@ ImageViewerPanel::ImageViewerPanel(Application& app, QWidget* parent) : QWidget(
   connect(choose, &QToolButton::clicked, this, [this] { chooseFolder(); });
   connect(list_, &QListWidget::itemDoubleClicked, this,
           [this](QListWidgetItem* item) { openRow(list_->row(item)); });
+  connect(list_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { prioritizeVisible(); });
   if (!app_.config.imgVDir.empty()) showFolder(QString::fromStdString(app_.config.imgVDir));
 }
 
@@ -60,8 +85,24 @@ ImageViewerPanel::~ImageViewerPanel() { stopWorker(); }
 
 void ImageViewerPanel::stopWorker() {
   if (cancel_) cancel_->store(true);
-  if (worker_.joinable()) worker_.join();
+  loader_.stop();
   cancel_.reset();
+}
+
+void ImageViewerPanel::prioritizeVisible() {
+  const QRect view = list_->viewport()->rect();
+  int first = -1, last = -1;
+  for (int i = 0; i < list_->count(); ++i) {
+    if (!list_->visualItemRect(list_->item(i)).intersects(view)) continue;
+    if (first < 0) first = i;
+    last = i;
+  }
+  if (first >= 0) loader_.prioritize(size_t(first), size_t(last) + 1);
+}
+
+void ImageViewerPanel::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  prioritizeVisible();
 }
 
 void ImageViewerPanel::chooseFolder() {
@@ -79,25 +120,70 @@ void ImageViewerPanel::showFolder(const QString& folder) {
   done_ = 0;
   const std::string base = folder.toStdString();
   std::vector<std::string> paths;
-  const QPixmap blank = blankThumb();
+  const QPixmap blank = blankThumb(thumbSide());
+  const bool names = (app_.config.imgVFlag & kNamesHiddenFlag) == 0;
   for (const std::string& name : listViewerFiles(base)) {
-    auto* item = new QListWidgetItem(QIcon(blank), QString::fromStdString(name), list_);
+    auto* item = new QListWidgetItem(QIcon(blank), names ? QString::fromStdString(name) : QString(), list_);
+    item->setToolTip(QString::fromStdString(name));
     paths.push_back(base + "/" + name);
     item->setData(Qt::UserRole, QString::fromStdString(paths.back()));
   }
-  // The list's order is the reading order, so the first screenful comes first.
+  applyGrid();
+  // Rows in view first, then the list's order.
   cancel_ = std::make_shared<std::atomic<bool>>(false);
-  worker_ = std::thread([this, paths = std::move(paths), cancel = cancel_] {
-    for (size_t i = 0; i < paths.size() && !cancel->load(); ++i) {
-      auto thumb = std::make_shared<Image32>();
-      const bool ok = loadThumbnail(paths[i], kThumbSide, *thumb);
-      QMetaObject::invokeMethod(this, [this, i, ok, thumb, cancel] {
-        if (cancel->load() || int(i) >= list_->count()) return;
-        ++done_;
-        if (ok) list_->item(int(i))->setIcon(QIcon(QPixmap::fromImage(toPanelImage(*thumb))));
-      }, Qt::QueuedConnection);
-    }
+  loader_.start(std::move(paths), [this, cancel = cancel_](size_t i, ThumbnailCache::Picture thumb) {
+    QMetaObject::invokeMethod(this, [this, i, thumb, cancel] {
+      if (cancel->load() || int(i) >= list_->count()) return;
+      ++done_;
+      list_->item(int(i))->setIcon(thumb ? QIcon(QPixmap::fromImage(toPanelImage(*thumb))) : unreadableThumb(thumbSide()));
+    }, Qt::QueuedConnection);
   });
+  prioritizeVisible();
+}
+
+// Cells fixed to the thumbnail and one line of name, so names never run
+// into the next row.
+void ImageViewerPanel::applyGrid() {
+  const int side = thumbSide();
+  list_->setIconSize(QSize(side, side));
+  const bool names = (app_.config.imgVFlag & kNamesHiddenFlag) == 0;
+  const QSize cell(side + 8, side + 6 + (names ? list_->fontMetrics().height() + 2 : 0));
+  list_->setGridSize(cell);
+  list_->setTextElideMode(Qt::ElideMiddle);
+  for (int i = 0; i < list_->count(); ++i) list_->item(i)->setSizeHint(cell);
+}
+
+void ImageViewerPanel::setScale(int percent) {
+  app_.config.imgVScale = percent;
+  loader_.setSide(sideFor(percent));
+  applyGrid();
+  if (!folder_.isEmpty()) showFolder(folder_);
+}
+
+void ImageViewerPanel::setNamesShown(bool shown) {
+  int& flags = app_.config.imgVFlag;
+  flags = shown ? flags & ~kNamesHiddenFlag : flags | kNamesHiddenFlag;
+  for (int i = 0; i < list_->count(); ++i) {
+    QListWidgetItem* item = list_->item(i);
+    item->setText(shown ? item->toolTip() : QString());
+  }
+  applyGrid();
+  prioritizeVisible();
+}
+
+void ImageViewerPanel::contextMenuEvent(QContextMenuEvent* event) {
+  QMenu menu(this);
+  QMenu* sizes = menu.addMenu(QString::fromUtf8(kThumbSize));
+  for (int scale : kScales) {
+    QAction* a = sizes->addAction(QStringLiteral("%1%").arg(scale), this, [this, scale] { setScale(scale); });
+    a->setCheckable(true);
+    a->setChecked(app_.config.imgVScale == scale);
+  }
+  const bool shown = (app_.config.imgVFlag & kNamesHiddenFlag) == 0;
+  QAction* names = menu.addAction(QString::fromUtf8(kShowNames), this, [this, shown] { setNamesShown(!shown); });
+  names->setCheckable(true);
+  names->setChecked(shown);
+  menu.exec(event->globalPos());
 }
 
 bool ImageViewerPanel::openRow(int row) {

@@ -39,6 +39,8 @@ class MainWindow : public QMainWindow {
   // and shows those set in WinViewFlag.
   void placeAndShowPanels();
   void refreshTitle();
+  // Menu items and accelerators follow the document and the selection.
+  void refreshEnabled();
   void bringToFront();
   // The recent-file submenu from the recent list.
   void rebuildRecentMenu();
@@ -85,7 +87,6 @@ class MainWindow : public QMainWindow {
   void hideOrRestorePanels();
   void toggleFullScreen();
   void syncChecks();
-  void refreshEnabled();
 
   Application& app_;
   CanvasWidget* canvas_ = nullptr;

@@ -29,7 +29,9 @@ bool MainWindow::command(int id) {
   if (findCommand(id)) {
     Shell* shell = app_.shell();
     if (!shell || !runCommand(app_, *shell, id)) return false;
+    app_.painting.input.syncOutline();
     syncChecks();
+    refreshEnabled();
     return true;
   }
   if (!windowOnlyCommand(id)) return false;
@@ -97,6 +99,8 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
   }
   FixedKeyAction a = fixedKeyAction(key, event->modifiers() & Qt::ControlModifier);
   if (a.kind == FixedKeyAction::ShiftLayer) {
+    // A floating image is dropped first: its backup would undo the shift under it.
+    app_.painting.input.dropFloating();
     if (shiftCurrentLayer(app_.document, a.dx, a.dy)) {
       app_.view.refreshAll();
       app_.layerPixelsChanged();

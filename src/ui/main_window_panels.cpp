@@ -30,11 +30,12 @@ void MainWindow::buildContentPanels() {
     if (app.painting.input.hooks.colourChanged) app.painting.input.hooks.colourChanged();
   };
 
-  palette_ = new PalettePanel(app.palettes, app.painting.draw, app.config.palViewW,
+  palette_ = new PalettePanel(app.palettes, app.painting.draw, &app.config.paletteNames, app.config.palViewW,
                               app.config.palViewH, panels_[kPalettePanel]);
   palette_->model().selectTab(app.config.palDefTab);
   palette_->refresh();
   palette_->colourPicked = colourPicked;
+  palette_->rightButtonAction = &app.config.palRBtt;
   bareLayout(panels_[kPalettePanel])->addWidget(palette_);
 
   exPalette_ = new ExPalettePanel(app.painting.draw, app.config.exPalType, panels_[kExtendedPalettePanel]);
@@ -45,7 +46,7 @@ void MainWindow::buildContentPanels() {
   textures_ = new TexturePanel(app, panels_[kTexturePanel]);
   bareLayout(panels_[kTexturePanel])->addWidget(textures_);
 
-  navigator_ = new NavigatorPanel(app.document, app.view, panels_[kNavigatorPanel]);
+  navigator_ = new NavigatorPanel(app.document, app.view, app.config, panels_[kNavigatorPanel]);
   bareLayout(panels_[kNavigatorPanel])->addWidget(navigator_);
   viewer_ = new ImageViewerPanel(app, panels_[kImageViewerPanel]);
   bareLayout(panels_[kImageViewerPanel])->addWidget(viewer_);

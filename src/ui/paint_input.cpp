@@ -59,6 +59,17 @@ class ContentsScrollArea : public QScrollArea {
   }
 };
 
+// A mirrored view shows the corners the other way round.
+Qt::CursorShape handleCursor(int handle, bool mirrored) {
+  switch (handle) {
+    case kHandleTop: case kHandleBottom: return Qt::SizeVerCursor;
+    case kHandleLeft: case kHandleRight: return Qt::SizeHorCursor;
+    case kHandleTopLeft: case kHandleBottomRight: return mirrored ? Qt::SizeBDiagCursor : Qt::SizeFDiagCursor;
+    case kHandleTopRight: case kHandleBottomLeft: return mirrored ? Qt::SizeFDiagCursor : Qt::SizeBDiagCursor;
+    default: return Qt::CrossCursor;
+  }
+}
+
 int buttonOf(Qt::MouseButton b) {
   switch (b) {
     case Qt::LeftButton: return kButtonLeft;
@@ -188,10 +199,17 @@ void PaintInput::updateCursor() {
   Qt::CursorShape shape = Qt::CrossCursor;
   switch (p_.input.state()) {
     case DragState::Pan: shape = Qt::ClosedHandCursor; break;
-    case DragState::LayerMove: shape = Qt::SizeAllCursor; break;
+    case DragState::LayerMove: case DragState::SelectionMove: shape = Qt::SizeAllCursor; break;
     case DragState::SizeDrag: shape = Qt::SizeHorCursor; break;
+    case DragState::SelectionResize: shape = handleCursor(p_.input.subMode(), p_.input.view().mirrored()); break;
     default:
-      shape = in_.space ? Qt::OpenHandCursor : cursorShapeOf(toolTraits(p_.draw.toolNo).cursor);
+      if (in_.space) {
+        shape = Qt::OpenHandCursor;
+      } else if (p_.input.state() == DragState::Idle && p_.input.hoveredHandle() != kHandleNone) {
+        shape = handleCursor(p_.input.hoveredHandle(), p_.input.view().mirrored());
+      } else {
+        shape = cursorShapeOf(toolTraits(p_.draw.toolNo).cursor);
+      }
       break;
   }
   viewport_->setCursor(shape);
@@ -238,9 +256,10 @@ void installPainting(MainWindow& window, Application& app, QWidget* toolsWindow,
 
   tools->setCurrent(p.draw.toolNo);
   QObject::connect(tools, &ToolsPanel::toolPicked, tools, [&p](int tool) { p.input.selectTool(tool); });
-  p.input.hooks.toolChanged = [tools, options](int tool) {
+  p.input.hooks.toolChanged = [tools, options, &window](int tool) {
     tools->setCurrent(tool);
     options->refresh();
+    window.refreshEnabled();   // a tool change drops a floating selection
   };
   p.input.hooks.colourChanged = [colours, options] {
     colours->refresh();
@@ -256,6 +275,8 @@ void installPainting(MainWindow& window, Application& app, QWidget* toolsWindow,
   input->afterInput = [options, &window] {
     options->refresh();
     window.refreshTitle();
+    window.refreshEnabled();
+    window.refreshInfoBar();   // a finished drag's size leaves the status bar
   };
 }
 

@@ -25,6 +25,7 @@ const char* const kDeleteColour = "删除颜色";
 const char* const kNewTab = "新建标签";
 const char* const kDeleteTab = "删除标签";
 const char* const kRenameTab = "重命名标签";
+const char* const kRightPicks = "右键单击色块: 选取另一个颜色";
 const char* const kImport = "导入色板...";
 const char* const kExport = "导出色板...";
 const char* const kFromImage = "从图像生成色板...";
@@ -72,9 +73,9 @@ void SwatchView::resizeEvent(QResizeEvent*) {
   if (columns != layout_.columns || image_.width() != width()) redraw();
 }
 
-PalettePanel::PalettePanel(PaletteSet& set, DrawSettings& draw, int cellW, int cellH,
-                           QWidget* parent)
-    : QWidget(parent), model_(set, draw) {
+PalettePanel::PalettePanel(PaletteSet& set, DrawSettings& draw, PaletteModel::TabNames* names, int cellW,
+                           int cellH, QWidget* parent)
+    : QWidget(parent), model_(set, draw, names) {
   setObjectName(QStringLiteral("palettePanel"));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(2, 2, 2, 2);
@@ -94,7 +95,6 @@ PalettePanel::PalettePanel(PaletteSet& set, DrawSettings& draw, int cellW, int c
   view_->emptyHint = u(kEmptyHint);
   scroll->setWidget(view_);
   layout->addWidget(scroll, 1);
-  for (int i = 0; i < kPaletteTabs; ++i) names_ << QString::number(i + 1);
 
   connect(tabs_, &QTabBar::currentChanged, this, [this](int index) {
     model_.selectTab(index);
@@ -114,8 +114,8 @@ PalettePanel::PalettePanel(PaletteSet& set, DrawSettings& draw, int cellW, int c
 void PalettePanel::rebuildTabs() {
   QSignalBlocker block(tabs_);
   while (tabs_->count() > model_.tabCount()) tabs_->removeTab(tabs_->count() - 1);
-  while (tabs_->count() < model_.tabCount()) tabs_->addTab(names_[tabs_->count()]);
-  for (int i = 0; i < tabs_->count(); ++i) tabs_->setTabText(i, names_[i]);
+  while (tabs_->count() < model_.tabCount()) tabs_->addTab(QString());
+  for (int i = 0; i < tabs_->count(); ++i) tabs_->setTabText(i, QString::fromStdString(model_.tabName(i)));
   if (model_.tabCount() > 0) tabs_->setCurrentIndex(model_.tab());
   refresh();
 }
@@ -135,14 +135,18 @@ void PalettePanel::renameTab(int index) {
   if (index < 0 || index >= tabs_->count()) return;
   bool ok = false;
   QString name = QInputDialog::getText(this, u(kRenameTab), u(kRenameTab), QLineEdit::Normal,
-                                       names_[index], &ok);
-  if (!ok || name.isEmpty()) return;
-  names_[index] = name.left(31);
-  tabs_->setTabText(index, names_[index]);
+                                       QString::fromStdString(model_.tabName(index)), &ok);
+  if (!ok || !model_.renameTab(index, name.toStdString())) return;
+  tabs_->setTabText(index, QString::fromStdString(model_.tabName(index)));
 }
 
 void PalettePanel::contextMenuEvent(QContextMenuEvent* event) {
   const int cell = view_->indexAt(view_->mapFrom(this, event->pos()));
+  const bool rightPicks = rightButtonAction && *rightButtonAction == kRightPicksOther;
+  if (rightPicks && cell >= 0 && event->reason() == QContextMenuEvent::Mouse) {
+    if (model_.pick(cell, true) && colourPicked) colourPicked();
+    return;
+  }
   QMenu menu(this);
   menu.addAction(u(kAddColour), this, [this] {
     model_.addCurrent();
@@ -160,8 +164,6 @@ void PalettePanel::contextMenuEvent(QContextMenuEvent* event) {
     rebuildTabs();
   })->setEnabled(model_.tabCount() < kPaletteTabs);
   menu.addAction(u(kDeleteTab), this, [this] {
-    names_.removeAt(model_.tab());
-    names_ << QString::number(kPaletteTabs);
     model_.removeTab();
     rebuildTabs();
   })->setEnabled(model_.tabCount() > 0);
@@ -171,6 +173,14 @@ void PalettePanel::contextMenuEvent(QContextMenuEvent* event) {
   menu.addAction(u(kImport), this, [this] { chooseImport(); });
   menu.addAction(u(kExport), this, [this] { chooseExport(); })->setEnabled(model_.tabCount() > 0);
   menu.addAction(u(kFromImage), this, [this] { chooseImage(); });
+  if (rightButtonAction) {
+    menu.addSeparator();
+    QAction* a = menu.addAction(u(kRightPicks), this, [this, rightPicks] {
+      *rightButtonAction = rightPicks ? 0 : kRightPicksOther;
+    });
+    a->setCheckable(true);
+    a->setChecked(rightPicks);
+  }
   menu.exec(event->globalPos());
 }
 

@@ -16,7 +16,8 @@ class SwatchView;
 class PalettePanel : public QWidget {
   Q_OBJECT
  public:
-  PalettePanel(PaletteSet& set, DrawSettings& draw, int cellW, int cellH, QWidget* parent);
+  PalettePanel(PaletteSet& set, DrawSettings& draw, PaletteModel::TabNames* names, int cellW, int cellH,
+               QWidget* parent);
 
   PaletteModel& model() { return model_; }
   // After the tabs or colours changed outside the panel.
@@ -30,6 +31,10 @@ class PalettePanel : public QWidget {
 
   // A colour was picked into the drawing colours.
   std::function<void()> colourPicked;
+  // The right button's action on a cell (the settings' value): 0 opens the
+  // actions, 1 picks into the drawing colour that is not current.
+  int* rightButtonAction = nullptr;
+  static constexpr int kRightPicksOther = 1;
 
  protected:
   void contextMenuEvent(QContextMenuEvent* event) override;
@@ -44,7 +49,6 @@ class PalettePanel : public QWidget {
   PaletteModel model_;
   QTabBar* tabs_ = nullptr;
   SwatchView* view_ = nullptr;
-  QStringList names_;
   int pressed_ = -1;
 };
 

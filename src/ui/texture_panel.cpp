@@ -22,21 +22,22 @@ const char* const kOpenLibrary = "打开纹理库...";
 const char* const kSaveLibrary = "保存纹理库...";
 const char* const kLibraryFilter = "纹理库(*.tst)";
 const char* const kImageFilter = "图像文件 (*.bmp *.png *.jpg *.jpeg *.gif)";
-constexpr int kThumb = 40;
+const char* const kViewSize = "视图大小";
+const char* const kViewSizeNames[kTextureViewSizes] = {"小", "中", "大"};
 const char* const kEmptyHint = "右键单击: 添加纹理、打开纹理库";
 
 QString u(const char* s) { return QString::fromUtf8(s); }
 
 // Texture bytes are inverted luminance: 255 shows black.
-QIcon thumbnail(const TextureLibrary::Texture& t) {
+QIcon thumbnail(const TextureLibrary::Texture& t, int side) {
   QImage grey(t.width, t.height, QImage::Format_Grayscale8);
   for (int y = 0; y < t.height; ++y) {
     uchar* row = grey.scanLine(y);
     for (int x = 0; x < t.width; ++x) row[x] = uchar(255 - t.pixels[size_t(y) * t.width + x]);
   }
-  QImage square(kThumb, kThumb, QImage::Format_RGB32);
+  QImage square(side, side, QImage::Format_RGB32);
   square.fill(Qt::white);
-  QImage scaled = grey.scaled(kThumb, kThumb, Qt::KeepAspectRatio, Qt::FastTransformation);
+  QImage scaled = grey.scaled(side, side, Qt::KeepAspectRatio, Qt::FastTransformation);
   for (int y = 0; y < scaled.height(); ++y)
     for (int x = 0; x < scaled.width(); ++x) square.setPixel(x, y, scaled.pixel(x, y));
   return QIcon(QPixmap::fromImage(square));
@@ -51,7 +52,8 @@ TexturePanel::TexturePanel(Application& app, QWidget* parent) : QWidget(parent),
   list_ = new QListWidget(this);
   list_->setObjectName(QStringLiteral("textureList"));
   list_->setViewMode(QListView::IconMode);
-  list_->setIconSize(QSize(kThumb, kThumb));
+  const int side = textureThumbSide(app_.config.texViewSize);
+  list_->setIconSize(QSize(side, side));
   list_->setResizeMode(QListView::Adjust);
   list_->setMovement(QListView::Static);
   list_->setUniformItemSizes(true);
@@ -73,7 +75,7 @@ void TexturePanel::refresh() {
   list_->clear();
   for (int i = 0; i < app_.textures.count(); ++i) {
     TextureLibrary::Texture t = app_.textures.at(i);
-    auto* item = new QListWidgetItem(thumbnail(t), QString::number(i), list_);
+    auto* item = new QListWidgetItem(thumbnail(t, list_->iconSize().width()), QString::number(i), list_);
     item->setToolTip(QStringLiteral("%1: %2 x %3").arg(i).arg(t.width).arg(t.height));
   }
   list_->setToolTip(app_.textures.count() == 0 ? u(kEmptyHint) : QString());
@@ -157,7 +159,21 @@ void TexturePanel::contextMenuEvent(QContextMenuEvent* event) {
     if (!path.endsWith(QStringLiteral(".tst"), Qt::CaseInsensitive)) path += QStringLiteral(".tst");
     saveLibrary(path);
   });
+  menu.addSeparator();
+  QMenu* sizes = menu.addMenu(u(kViewSize));
+  for (int i = 0; i < kTextureViewSizes; ++i) {
+    QAction* a = sizes->addAction(u(kViewSizeNames[i]), this, [this, i] { setViewSize(i); });
+    a->setCheckable(true);
+    a->setChecked(textureThumbSide(app_.config.texViewSize) == textureThumbSide(i));
+  }
   menu.exec(event->globalPos());
+}
+
+void TexturePanel::setViewSize(int size) {
+  app_.config.texViewSize = size;
+  const int side = textureThumbSide(size);
+  list_->setIconSize(QSize(side, side));
+  refresh();
 }
 
 }  // namespace tessel

@@ -24,6 +24,8 @@ class TexturePanel : public QWidget {
   bool loadLibrary(const QString& path);
   bool saveLibrary(const QString& path);
   void removeCurrent();
+  // Small, medium or large thumbnails (kept in the settings).
+  void setViewSize(int size);
   QListWidget* list() const { return list_; }
 
  protected:

@@ -212,6 +212,7 @@ void CanvasView::renderRect(const Rect& screenRect) {
     renderZoomedOut(r);
   }
   drawGrids(r);
+  if (onRendered) onRendered(r);
   if (onInvalidate) onInvalidate(r);
 }
 

@@ -79,6 +79,9 @@ class CanvasView {
   std::function<void(const Rect&)> onInvalidate;
   // Called after the zoom or the scroll position changed (scroll bars, info bar).
   std::function<void()> onViewChanged;
+  // Called with each freshly rendered screen rectangle before it is
+  // invalidated, so feedback that stays on screen can be drawn into it again.
+  std::function<void(const Rect&)> onRendered;
 
   int maxWidth() const;
   int maxHeight() const;
@@ -90,6 +93,7 @@ class CanvasView {
   int scrollY() const { return scrollY_; }
   int zoom() const { return zoom_; }
   bool mirrored() const { return (options_.flags & view_flag::kMirror) != 0; }
+  bool mergedPaste() const { return (options_.flags & view_flag::kMergedPaste) != 0; }
   Point origin() const { return {centreX_ - scrollX_, centreY_ - scrollY_}; }
 
   Point imageFromView(int vx, int vy) const;

@@ -182,6 +182,21 @@ TEST_F(FilterCommands, CommandsWithoutADialogRunAtOnceWithTheirColours) {
   EXPECT_EQ(shell.unexpected, 0);
 }
 
+TEST_F(FilterCommands, AFloatingImageIsDroppedBeforeTheFilterSoItsResultStays) {
+  app->painting.input.selectTool(kToolSelection);
+  ASSERT_TRUE(app->selection.set(app->document, 2, 2, 5, 5));
+  ASSERT_TRUE(app->selection.lift(app->document, false));
+  ASSERT_TRUE(app->selection.floating());
+  const Image32 before = snapshot();
+  ASSERT_TRUE(runCommand(*app, shell, 41810));
+  EXPECT_FALSE(app->selection.floating());
+  const Image32 filtered = snapshot();
+  EXPECT_FALSE(testing::samePixels(filtered, before));
+  // Nothing left floating can paste old pixels back over the result.
+  runCommand(*app, shell, 40102);   // deselect
+  EXPECT_TRUE(testing::samePixels(layer(), filtered));
+}
+
 TEST_F(FilterCommands, ProgressCommandsStepOncePerRowOnTheWorker) {
   for (int id : {41029, 41030, 41034, 41820, 41821, 41822}) {
     Image32 before = snapshot();

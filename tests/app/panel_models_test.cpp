@@ -48,6 +48,28 @@ TEST(PaletteModel, AddPickRemoveAndTabs) {
   EXPECT_EQ(r.model.usedCount(), 0);
 }
 
+TEST(PaletteModel, TabNamesFollowRenamesAndRemovals) {
+  PaletteRig r;
+  PaletteModel::TabNames names;
+  PaletteModel model(*r.set, r.draw, &names);
+  EXPECT_FALSE(model.renameTab(0, "x"));   // no such tab yet
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(model.addTab());
+  ASSERT_TRUE(model.renameTab(0, "皮肤"));
+  ASSERT_TRUE(model.renameTab(2, "a\r\nb"));
+  EXPECT_EQ(model.tabName(1), "2");
+  EXPECT_EQ(model.tabName(2), "a  b");
+  // 31 bytes at most, never half a character: ten 3-byte characters.
+  ASSERT_TRUE(model.renameTab(1, "一二三四五六七八九十十"));
+  EXPECT_EQ(model.tabName(1), "一二三四五六七八九十");
+  model.selectTab(0);
+  ASSERT_TRUE(model.removeTab());
+  EXPECT_EQ(names[0], "一二三四五六七八九十");
+  EXPECT_EQ(model.tabName(1), "a  b");
+  EXPECT_EQ(names[2], "");
+  ASSERT_TRUE(model.renameTab(1, ""));   // back to its number
+  EXPECT_EQ(model.tabName(1), "2");
+}
+
 TEST(PaletteModel, FullTabRefusesAndFailedImportKeepsTheTab) {
   PaletteRig r;
   r.draw.drawCol1 = 0x010203;
@@ -94,6 +116,7 @@ TEST(NavigatorModel, FitsSamplesAndUpdatesOnlyTheChangedPart) {
   ASSERT_TRUE(composite.create(400, 200));
   composite.fill(0xFF102030);
   NavigatorModel nav;
+  nav.sampled = true;
   nav.rebuild(composite, 100, 100);
   ASSERT_EQ(nav.picture().width(), 100);
   ASSERT_EQ(nav.picture().height(), 50);
@@ -116,6 +139,27 @@ TEST(NavigatorModel, FitsSamplesAndUpdatesOnlyTheChangedPart) {
   nav.rebuild(small, 100, 100);
   EXPECT_EQ(nav.picture().width(), 20);
   EXPECT_EQ(nav.pictureRect().x, 40);
+}
+
+TEST(NavigatorModel, BoxFilterKeepsAThinLineAndUpdatesOnlyItsCells) {
+  Image32 composite;
+  ASSERT_TRUE(composite.create(400, 200));
+  composite.fill(0xFF102030);
+  NavigatorModel nav;
+  nav.rebuild(composite, 100, 100);   // 4 x 4 source pixels a cell
+  composite.fillRect(41, 0, 1, 4, 0xFFFFFFFF);   // a one-pixel line
+  composite.set(100, 100, 0xFF0000FF);          // outside the updated rectangle
+  nav.update(composite, {41, 0, 1, 4});
+  // A quarter of the cell is white: (3 * 0x10 + 0xFF) / 4 = 0x4B ...
+  EXPECT_EQ(nav.picture().at(10, 0), 0xFF4B5763u);
+  EXPECT_EQ(nav.picture().at(11, 0), 0xFF102030u);
+  EXPECT_EQ(nav.picture().at(10, 1), 0xFF102030u);
+  EXPECT_EQ(nav.picture().at(25, 25), 0xFF102030u);
+  nav.rebuild(composite, 100, 100);
+  EXPECT_EQ(nav.picture().at(25, 25), 0xFF0F1E3Cu);   // blue (15 * 0x30 + 0xFF) / 16 = 0x3C
+  nav.sampled = true;
+  nav.rebuild(composite, 100, 100);
+  EXPECT_EQ(nav.picture().at(10, 0), 0xFF102030u);   // sampling misses the line
 }
 
 TEST(NavigatorModel, ViewRectFollowsTheScroll) {

@@ -231,7 +231,9 @@ TEST(SettingsWriting, EveryValueSurvivesAWriteAndARead) {
   s.maskColRecent[7] = 0xFFFFFFFF;
   s.recentDirs[2] = "/tmp";
   s.colMaskType = 1;   // written, never read back
+  s.paletteNames[9] = "肤色 2";
   std::string text = settingsText(s, p);
+  EXPECT_NE(text.find("[PaletteName]\r\n0=\r\n"), std::string::npos);
   WindowPlacement p2;
   Settings back = readFrom(text, &p2);
   EXPECT_EQ(back.colMaskType, 0);
@@ -240,6 +242,7 @@ TEST(SettingsWriting, EveryValueSurvivesAWriteAndARead) {
   EXPECT_EQ(back.imgVFlag, 0x1234);
   EXPECT_EQ(back.saveDir, s.saveDir);
   EXPECT_EQ(p2.imgVBottom, -3);
+  EXPECT_EQ(back.paletteNames[9], "肤色 2");
 }
 
 TEST(SettingsFiles, SaveThenLoadThroughTheFolder) {

@@ -107,9 +107,14 @@ TEST(CanvasInputDrags, BoxConstraintsPerShape) {
   rig.pressAt(100, 80);
   rig.in.shift = true;
   rig.moveAt(104, 83);
-  EXPECT_EQ(rig.input.feedback(), (XorShape{XorShape::Kind::Rect, 100, 80, 104, 83}));
+  const Point corner = rig.view.viewFromImage(0, 0);
+  EXPECT_EQ(rig.input.outline().frame(), (Rect{100 - corner.x, 80 - corner.y, 5, 4}));
   rig.release();
   EXPECT_EQ(rig.input.state(), DragState::Idle);
+  // The frame stays while the rectangle is selected and goes with it.
+  EXPECT_EQ(rig.selection.rect(), (Rect{100 - corner.x, 80 - corner.y, 5, 4}));
+  rig.selection.reset();
+  rig.input.syncOutline();
   EXPECT_EQ(rig.pixels(rig.screen), rig.screenBefore);
 }
 

@@ -8,6 +8,7 @@
 
 #include "document/document.h"
 #include "draw/canvas_input.h"
+#include "draw/selection.h"
 #include "undo/undo_history.h"
 #include "view/canvas_view.h"
 
@@ -26,7 +27,8 @@ struct InputRig {
   ToolSettings tools;
   DrawSettings draw;
   InputOptions options;
-  CanvasInput input{doc, view, screen, engine, tools, draw, options};
+  Selection selection;
+  CanvasInput input{doc, view, screen, engine, tools, draw, options, selection};
   InputState in;
   int captures = 0, releases = 0, undos = 0;
 

@@ -2,6 +2,7 @@
 
 #include "document/document.h"
 #include "draw/canvas_input_setup.h"
+#include "draw/selection.h"
 
 namespace tessel {
 namespace {
@@ -11,7 +12,8 @@ TEST(PaintingToolsSettings, LoadClampsAndStoreWritesBack) {
   Image32 screen;
   ViewOptions viewOptions;
   CanvasView view(doc, screen, viewOptions);
-  PaintingTools p(doc, view, screen);
+  Selection selection;
+  PaintingTools p(doc, view, screen, selection);
   Settings s;
   s.brushSize[2] = 0;        // below the range
   s.brushAlpha[4] = 0;

@@ -169,8 +169,11 @@ TEST(CanvasInputStates, GradientTextSelectionAndGuideSetUp) {
   rig.press(5, 5);
   EXPECT_EQ(rig.input.state(), DragState::SelectionDrag);
   rig.moveTo(30, 30);
-  EXPECT_EQ(rig.input.feedback().kind, XorShape::Kind::Rect);
+  EXPECT_EQ(rig.input.outline().frame(), (Rect{5, 5, 26, 26}));
   rig.release();
+  EXPECT_EQ(rig.selection.rect(), (Rect{5, 5, 26, 26}));
+  rig.selection.reset();   // the frame goes with the selection
+  rig.input.syncOutline();
   rig.expectClean("selection");
 
   rig.input.selectTool(kToolText);

@@ -218,6 +218,33 @@ TEST(StrokeTest, ToolSetUpReadsOptionWords) {
   EXPECT_EQ(c.pixelOp, kPixelSpray);
 }
 
+// A stored percentage above 100 counts as 100: the zero-pressure opacity
+// stays within 255 instead of wrapping (200 % of 200 would land on 144), and
+// the zero-pressure size within the tool size.
+TEST(StrokeTest, ZeroPressurePercentagesAboveAHundredCountAsAHundred) {
+  BrushEngine e;
+  ASSERT_TRUE(e.init(1u));
+  ToolSettings t;
+  t.env.brush = 0xFFFF;
+  t.setAlpha(kToolBrush, 200);
+  e.setupTool(kToolBrush, false, t, 0);
+  EXPECT_EQ(e.context().minSize, 30);
+  EXPECT_EQ(e.context().minOpacity, 200);
+  EXPECT_EQ(decodePercent(0xFFFF).minOpacity, 255);   // the stored byte itself is kept
+
+  for (bool fast : {true, false}) {
+    StrokeBench b;
+    b.engine.setFastPath(fast);
+    b.tools.env.pen2 = 0x64C8;   // size 100 %, opacity 200 %
+    b.tools.setSize(kToolPen2, 10);
+    b.tools.setAlpha(kToolPen2, 200);
+    // One dab at pressure 0, centred on pixel (32, 32).
+    b.run(kToolPen2, {{32.0, 32.0, 0.0f}, {32.5, 32.0, 0.0f}, {32.5, 32.0, 0.0f}});
+    EXPECT_EQ(alphaOf(b.buffer.at(32, 32)), 200u) << "fast " << fast;
+    EXPECT_EQ(alphaOf(b.layer.at(32, 32)), 200u) << "fast " << fast;
+  }
+}
+
 
 struct RectRecorder : UndoRecorder {
   std::vector<Rect> rects;

@@ -6,6 +6,7 @@
 #include <QListWidgetItem>
 #include <fstream>
 #include <QListWidget>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -80,11 +81,15 @@ TEST_F(PanelsTest, PalettePickSetsTheDrawingColourAndATabSurvivesARestart) {
     const SwatchLayout& l = swatches->layout();
     QTest::mouseClick(swatches, Qt::LeftButton, {}, QPoint(1 + l.cellW / 2, 1 + l.cellH / 2));
     EXPECT_EQ(app.painting.draw.drawCol1, 0xA0B0C0u);
+    ASSERT_TRUE(palette->model().renameTab(0, "肤色"));
     session.shutdown();
   }
   Session again;
   ASSERT_TRUE(again.start(QString()));
   Application& app = again.app();
+  auto* tabs = again.window()->palettePanel()->findChild<QTabBar*>(QStringLiteral("paletteTabs"));
+  ASSERT_NE(tabs, nullptr);
+  EXPECT_EQ(tabs->tabText(0), QStringLiteral("肤色"));   // the name came back from config.ini
   ASSERT_EQ(app.palettes.tabCount, 1);
   EXPECT_EQ(app.palettes.colours[0][1], 0x102030u);
   EXPECT_EQ(again.window()->palettePanel()->model().usedCount(), 2);

@@ -1,4 +1,4 @@
-#include "app/selection.h"
+#include "draw/selection.h"
 
 #include <algorithm>
 
@@ -76,6 +76,15 @@ void Selection::reset() {
   rect_ = {};
   backup_.destroy();
   cut_ = false;
+  owner_ = nullptr;
+}
+
+Layer* Selection::floatingLayer(Document& doc) const {
+  if (!floating() || !owner_ || doc.layers().indexOf(owner_) < 0) return nullptr;
+  // A layer of the same size only: the backup is the layer as it was.
+  if (owner_->image.width() != backup_.width() || owner_->image.height() != backup_.height())
+    return nullptr;
+  return owner_;
 }
 
 bool Selection::copyToBuffer(const Image32& src, const Rect& rect) {
@@ -113,6 +122,7 @@ bool Selection::beginFloatingPaste(Document& doc, int cx, int cy, bool merged, R
   drawPreview(layer->image, merged);
   state_ = SelectionState::Floating;
   cut_ = false;
+  owner_ = layer;
   changed = rect_.intersected(doc.canvasRect());
   return true;
 }
@@ -131,12 +141,13 @@ bool Selection::lift(Document& doc, bool cutHole) {
   start_ = {rect_.x, rect_.y};
   cut_ = cutHole;
   state_ = SelectionState::Floating;
+  owner_ = layer;
   return true;
 }
 
 Rect Selection::moveFloatingTo(Document& doc, int x, int y, bool merged) {
-  Layer* layer = doc.currentLayer();
-  if (!floating() || !layer) return {};
+  Layer* layer = floatingLayer(doc);
+  if (!layer) return {};
   const Rect old = rect_;
   layer->image.blit(old.x, old.y, old.w, old.h, backup_, old.x, old.y);
   rect_.x = x;
@@ -167,15 +178,28 @@ void Selection::maskedPaste(Image32& layer, const BrushContext& gate, bool merge
 
 Rect Selection::commit(Document& doc, const BrushContext& gate, bool merged) {
   const SelectionState was = state_;
+  Layer* layer = floatingLayer(doc);
   state_ = SelectionState::None;
-  Layer* layer = doc.currentLayer();
-  if (was != SelectionState::Floating || !layer) {
-    rect_ = {};
-    return {};
+  Rect recorded;
+  if (was == SelectionState::Floating && layer) {
+    // The undo record names the current layer: drop into the layer the image
+    // floats over even when another layer has been made current meanwhile.
+    const int current = doc.currentIndex(), owner = doc.layers().indexOf(layer);
+    if (owner != current) doc.selectLayer(owner);
+    recorded = commitInto(doc, *layer, gate, merged);
+    if (owner != current) doc.selectLayer(current);
   }
+  backup_.destroy();
+  cut_ = false;
+  owner_ = nullptr;
+  rect_ = {};
+  return recorded;
+}
+
+Rect Selection::commitInto(Document& doc, Layer& layer, const BrushContext& gate, bool merged) {
   const Rect current = rect_;
-  layer->image.blit(current.x, current.y, current.w, current.h, backup_, current.x, current.y);
-  maskedPaste(layer->image, gate, merged);
+  layer.image.blit(current.x, current.y, current.w, current.h, backup_, current.x, current.y);
+  maskedPaste(layer.image, gate, merged);
   Rect recorded = current.intersected(doc.canvasRect());
   if (cut_) {
     // Put the lifted pixels back so the record holds the layer before the move.
@@ -184,9 +208,6 @@ Rect Selection::commit(Document& doc, const BrushContext& gate, bool merged) {
     recorded = from.united(current).intersected(doc.canvasRect());
   }
   if (!recorded.empty()) doc.recorder().recordPixelRectOf(backup_, recorded);
-  backup_.destroy();
-  cut_ = false;
-  rect_ = {};
   return recorded;
 }
 

@@ -82,6 +82,10 @@ class Selection {
   bool cutFlag() const { return cut_; }
 
  private:
+  // The layer the floating image was lifted from or pasted over, while it
+  // is still in the document (the current layer may have changed since).
+  Layer* floatingLayer(Document& doc) const;
+  Rect commitInto(Document& doc, Layer& layer, const BrushContext& gate, bool merged);
   void drawPreview(Image32& layer, bool merged) const;
   void maskedPaste(Image32& layer, const BrushContext& gate, bool merged) const;
 
@@ -91,6 +95,7 @@ class Selection {
   Image32 backup_;     // the current layer when floating began
   Point start_;
   bool cut_ = false;
+  Layer* owner_ = nullptr;   // compared, never followed, until found in the document
 };
 
 // True when the drawing conditions let a paste write over a pixel whose
