@@ -147,6 +147,7 @@ struct GaussJob {
   std::unique_ptr<uint8_t[]> mid;
   ptrdiff_t midPlane;
   std::atomic<bool> failed{false};   // a band that found no memory
+  const std::atomic<bool>* cancel = filterCancelFlag();   // the calling thread's, for both bands
 
   uint8_t* midRow(int y) { return mid.get() + ptrdiff_t(y - top) * stride; }
 };
@@ -197,9 +198,9 @@ void verticalBlock(GaussJob& job, double* strip, uint8_t* out, int y0, int y1) {
 }
 
 void horizontalBand(GaussJob& job, int first, int last, const auto& step) {
+  const std::atomic<bool>* cancel = job.cancel;
   auto in = buffer<double>(size_t(4) * size_t(job.stride + 2 * job.reach));
   if (!in) return job.failed.store(true);
-  const std::atomic<bool>* cancel = filterCancelFlag();
   for (int y = first; y < last && !filterCancelled(cancel); ++y) {
     horizontalRow(job, in.get(), y);
     step();
@@ -207,10 +208,10 @@ void horizontalBand(GaussJob& job, int first, int last, const auto& step) {
 }
 
 void verticalBand(GaussJob& job, int first, int last, const auto& step) {
+  const std::atomic<bool>* cancel = job.cancel;
   auto strip = buffer<double>(size_t(4) * size_t(kBlockRows + 2 * job.reach) * kStrip);
   auto out = buffer<uint8_t>(size_t(4) * kBlockRows * size_t(job.stride));
   if (!strip || !out) return job.failed.store(true);
-  const std::atomic<bool>* cancel = filterCancelFlag();
   for (int y0 = first; y0 < last && !filterCancelled(cancel); y0 += kBlockRows) {
     int y1 = std::min(last, y0 + kBlockRows);
     verticalBlock(job, strip.get(), out.get(), y0, y1);

@@ -150,13 +150,13 @@ TESSEL_FILTER(filterMedian) {
   bool onlyTransparent = values.check[0] != 0, maximum = use == 2;
   int h = s.height(), count = (r.w + kLanes - 1) / kLanes * kLanes;
   if (progress) progress->setRange(r.h);
+  const std::atomic<bool>* cancel = filterCancelFlag();   // the calling thread's, for both bands
   forBands(r.y, r.bottom(), r.w * n * 8, progress, [&](int first, int last, auto step) {
     RowRing ring(size, count + 2 * half);
     std::vector<Pixel> out(size_t(count), 0);
     std::vector<uint8_t> unsure(size_t(count), 0);
     const Pixel* pixel[7];
     const uint32_t* key[7];
-    const std::atomic<bool>* cancel = filterCancelFlag();
     for (int y = first; y < last && !filterCancelled(cancel); ++y) {
       for (int j = 0; j < size; ++j) {
         int k = ring.slot(s, clampTo(y - half + j, 0, h - 1), r.x - half, maximum);

@@ -87,9 +87,9 @@ TESSEL_FILTER(filterOilPaint) {
   uint32_t count = uint32_t(a + 1) * uint32_t(a + 1);
   int regions = r.w + a;   // left columns r.x - a ... r.right() - 1
   if (progress) progress->setRange(r.h);
+  const std::atomic<bool>* cancel = filterCancelFlag();   // the calling thread's, for both bands
   forBands(r.y, r.bottom(), (long long)r.w * 4 * count, progress, [&](int first, int last, auto step) {
     RegionRing ring(a, regions);
-    const std::atomic<bool>* cancel = filterCancelFlag();
     for (int y = first; y < last && !filterCancelled(cancel); ++y) {
       const RegionRow& up = ring.get(s, y - a, a, r.x - a, regions);
       const RegionRow& down = ring.get(s, y, a, r.x - a, regions);

@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QShowEvent>
+#include <QTimer>
 #include <QPainter>
 #include <QPushButton>
 #include <QToolButton>
@@ -303,6 +305,17 @@ void FilterParamsDialog::done(int result) {
   if (waiting_) QApplication::restoreOverrideCursor();
   waiting_ = false;
   QDialog::done(result);
+  // Without a window manager nobody hands the focus back to the main window.
+  if (QWidget* owner = parentWidget()) owner->activateWindow();
+}
+
+void FilterParamsDialog::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  // Once mapped: above the floating panels, which would otherwise cover its right side.
+  QTimer::singleShot(0, this, [this] {
+    raise();
+    activateWindow();
+  });
 }
 
 }  // namespace tessel

@@ -116,5 +116,24 @@ TEST(NeighbourhoodPins, TodaysBytes) {
   }
 }
 
+// Large enough for two threads: still one step per row, all from this thread.
+TEST(NeighbourhoodPins, OneProgressStepPerRow) {
+  Image32 img = patchwork(203, 157, 7);
+  Rect r{5, 20, 190, 120};
+  struct Expect {
+    Case c;
+    int range;
+  } expects[] = {{{filterGaussianBlur, sliders(4)}, (r.h + 24) + r.h},   // the scratch rows reach 12 above and below
+                 {{filterMedian, {}}, r.h},
+                 {{filterOilPaint, sliders(3)}, r.h}};
+  for (const Expect& e : expects) {
+    Image32 dst = copyOf(img);
+    CountingProgress progress;
+    ASSERT_TRUE(e.c.f(e.c.v, {}, dst, img, r, &progress));
+    EXPECT_EQ(progress.range, e.range);
+    EXPECT_EQ(progress.steps, e.range);
+  }
+}
+
 }  // namespace
 }  // namespace tessel
