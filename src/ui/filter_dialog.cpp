@@ -8,8 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QShowEvent>
-#include <QTimer>
 #include <QPainter>
 #include <QPushButton>
 #include <QToolButton>
@@ -307,15 +305,6 @@ void FilterParamsDialog::done(int result) {
   QDialog::done(result);
   // Without a window manager nobody hands the focus back to the main window.
   if (QWidget* owner = parentWidget()) owner->activateWindow();
-}
-
-void FilterParamsDialog::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  // Once mapped: above the floating panels, which would otherwise cover its right side.
-  QTimer::singleShot(0, this, [this] {
-    raise();
-    activateWindow();
-  });
 }
 
 }  // namespace tessel

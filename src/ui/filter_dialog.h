@@ -70,7 +70,6 @@ class FilterParamsDialog : public QDialog {
   FilterParamsDialog(FilterDialogModel& model, FilterPreviewSession& session, QWidget* parent);
   ~FilterParamsDialog() override;
   void done(int result) override;
-  void showEvent(QShowEvent* event) override;
 
   // For tests and scripted use: the widgets of control i (null when it has none).
   FilterSlider* slider(size_t control) const { return rows_[control].slider; }
