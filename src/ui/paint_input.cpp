@@ -115,6 +115,10 @@ bool PaintInput::eventFilter(QObject* watched, QEvent* event) {
       in_ = InputState{};
       p_.input.cancel();
       break;
+    case QEvent::WindowBlocked: case QEvent::WindowUnblocked:
+      // A modal dialog (a native one included) may take a key's release.
+      clearHeldKeys();
+      break;
     default: break;
   }
   if (watched != viewport_) return false;
@@ -171,10 +175,18 @@ bool PaintInput::tablet(QEvent* event) {
   return true;
 }
 
+void PaintInput::clearHeldKeys() {
+  in_.space = in_.backspace = in_.enter = false;
+  std::fill(std::begin(in_.keyAction), std::end(in_.keyAction), false);
+}
+
 bool PaintInput::key(QEvent* event) {
   auto* e = static_cast<QKeyEvent*>(event);
-  if (e->isAutoRepeat() || (event == lastKey_ && e->timestamp() == lastKeyTime_)) return false;
+  if (e->isAutoRepeat() ||
+      (event == lastKey_ && event->type() == lastKeyType_ && e->timestamp() == lastKeyTime_))
+    return false;
   lastKey_ = event;
+  lastKeyType_ = event->type();
   lastKeyTime_ = e->timestamp();
   const bool down = event->type() == QEvent::KeyPress;
   switch (e->key()) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QObject>
 #include <functional>
 
@@ -38,6 +39,7 @@ class PaintInput : public QObject {
   bool mouse(QEvent* event);
   bool tablet(QEvent* event);
   bool key(QEvent* event);
+  void clearHeldKeys();
   void updateCursor();
 
   PaintingTools& p_;
@@ -48,7 +50,9 @@ class PaintInput : public QObject {
   TabletTarget tabletTarget_;
   QElapsedTimer clock_;
   // A key event travels up the parents and passes the filter at each one.
+  // A press and its release can share both the address and the time stamp.
   const QEvent* lastKey_ = nullptr;
+  QEvent::Type lastKeyType_ = QEvent::None;
   unsigned long lastKeyTime_ = 0;
 };
 

@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <optional>
+
 #include "app/application.h"
 #include "ui/canvas_widget.h"
 #include "ui/colour_panel.h"
@@ -86,6 +88,34 @@ TEST_F(PaintTest, PenDragPaintsAndCtrlZRestores) {
   EXPECT_EQ(pixelsOf(layer), before);
   QTest::keyClick(w, Qt::Key_Y, Qt::ControlModifier);
   EXPECT_EQ(pixelsOf(layer), painted);
+  session.shutdown();
+}
+
+// Enter held means colour replacement: a lost release would flood the layer
+// on the next press.
+TEST_F(PaintTest, AReleaseWithThePressesAddressAndTimeStillLetsTheKeyGo) {
+  Session session;
+  ASSERT_TRUE(session.start(QString()));
+  MainWindow* w = session.window();
+  Application& app = session.app();
+  app.painting.input.selectTool(kToolPen);
+  app.painting.draw.drawCol1 = 0x102030;
+  app.painting.draw.curColNo = 0;
+  std::optional<QKeyEvent> key;
+  for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+    key.emplace(type, Qt::Key_Return, Qt::NoModifier);
+    key->setTimestamp(5000);
+    QApplication::sendEvent(w, &*key);
+    key.reset();
+  }
+  const Image32& layer = app.document.currentLayer()->image;
+  QWidget* viewport = w->canvas()->viewport();
+  Point a = app.view.viewFromImage(40, 100), b = app.view.viewFromImage(160, 100);
+  QTest::mousePress(viewport, Qt::LeftButton, {}, QPoint(a.x, a.y));
+  QTest::mouseMove(viewport, QPoint(b.x, b.y));
+  QTest::mouseRelease(viewport, Qt::LeftButton, {}, QPoint(b.x, b.y));
+  EXPECT_EQ(layer.at(100, 100), 0xFF102030u);
+  EXPECT_EQ(layer.at(100, 140), kTransparent);
   session.shutdown();
 }
 
