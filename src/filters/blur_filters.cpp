@@ -1,10 +1,11 @@
-// Box, Gaussian, motion and lens-shake blurs and the unsharp mask. All combine
+// Box, motion and lens-shake blurs and the unsharp mask. All combine
 // samples by the alpha-weighted box rule and treat the image edge as repeated.
 #include <cmath>
 #include <vector>
 
 #include "filters/filter_functions.h"
 #include "filters/filter_support.h"
+#include "filters/gaussian_blur.h"
 
 namespace tessel {
 namespace {
@@ -55,41 +56,6 @@ void boxBand(Image32& dst, const Image32& src, const Rect& rc, int radius, int f
   }
 }
 
-// One Gaussian pass over the rows first ... last-1 of out (row oy of out is
-// image row oy + outTop); taps run along x (horizontal) or y.
-struct GaussPass {
-  const Image32* in;
-  int inTop;         // image row of in's row 0
-  int inRows;        // rows of in that hold valid data (from inTop)
-  int inLeft;        // image column of in's column 0
-  int imgW, imgH;
-  Image32* out;
-  int outTop, outLeft;
-  int x0, x1;        // image columns to compute
-  bool horizontal;
-  std::vector<double> weight;   // index d + 3r
-  int radius;
-};
-
-Pixel gaussPixel(const GaussPass& g, int x, int y) {
-  double wsum = 0, sb = 0, sg = 0, sr = 0;
-  int sa = 0;
-  int taps = 3 * g.radius;
-  for (int d = -taps; d <= taps; ++d) {
-    int sx = x, sy = y;
-    if (g.horizontal) sx = clampTo(x + d, 0, g.imgW - 1);
-    else sy = clampTo(y + d, 0, g.imgH - 1);
-    Pixel p = g.in->at(sx - g.inLeft, sy - g.inTop);
-    int a = alphaOf(p);
-    double wa = g.weight[size_t(d + taps)] * a;
-    wsum += wa;
-    sb += wa * blueOf(p), sg += wa * greenOf(p), sr += wa * redOf(p);
-    sa += a;
-  }
-  if (sa < 6 * g.radius + 1 || wsum == 0) return kTransparent;   // alpha would be 0
-  return makePixel(uint32_t(sa / (6 * g.radius + 1)), uint32_t(sr / wsum), uint32_t(sg / wsum), uint32_t(sb / wsum));
-}
-
 }  // namespace
 
 TESSEL_FILTER(filterBlur) {
@@ -103,39 +69,6 @@ TESSEL_FILTER(filterBlur) {
   forBands(r.y, r.bottom(), r.w * 8, progress,
            [&](int first, int last, auto step) { boxBand(dst, guard.get(), r, radius, first, last, step); });
   return true;
-}
-
-// Gaussian blur with integer exponents: weight e^k, k = -d^2 / (2 r^2)
-// truncated, over 6r + 1 taps; horizontal pass into a scratch image covering
-// the rows the vertical pass needs, then the vertical pass.
-static bool gaussianBlur(int radius, Image32& dst, const Image32& src, const Rect& r, Progress* progress) {
-  int w = src.width(), h = src.height(), taps = 3 * radius;
-  std::vector<double> weight;
-  for (int d = -taps; d <= taps; ++d) weight.push_back(std::exp(double(-(d * d) / (2 * radius * radius))));
-  int top = std::max(0, r.y - taps), bottom = std::min(h, r.bottom() + taps);
-  Image32 scratch;
-  if (!scratch.create(r.w, bottom - top)) return false;
-  if (progress) progress->setRange((bottom - top) + r.h);
-  GaussPass hp{&src, 0, h, 0, w, h, &scratch, top, r.x, r.x, r.right(), true, weight, radius};
-  forRows(top, bottom, r.w * (2 * taps + 1), progress, [&](int y) {
-    Pixel* o = scratch.row(y - top);
-    for (int x = r.x; x < r.right(); ++x) o[x - r.x] = gaussPixel(hp, x, y);
-  });
-  GaussPass vp{&scratch, top, bottom - top, r.x, w, h, &dst, 0, 0, r.x, r.right(), false, weight, radius};
-  forRows(r.y, r.bottom(), r.w * (2 * taps + 1), progress, [&](int y) {
-    Pixel* o = dst.row(y);
-    for (int x = r.x; x < r.right(); ++x) o[x] = gaussPixel(vp, x, y);
-  });
-  return true;
-}
-
-TESSEL_FILTER(filterGaussianBlur) {
-  (void)context;
-  Rect r = filterArea(dst, src, rect);
-  if (r.empty()) return false;
-  SeparateSource guard(dst, src);
-  if (!guard.ok()) return false;
-  return gaussianBlur(clampTo(values.slider[0], 1, 100), dst, guard.get(), r, progress);
 }
 
 TESSEL_FILTER(filterUnsharpMask) {

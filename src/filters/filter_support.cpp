@@ -1,5 +1,6 @@
 #include "filters/filter_support.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -86,5 +87,33 @@ std::vector<uint8_t> stampMask(int n, bool brush) {
   return m;
 }
 
+
+}  // namespace tessel
+
+namespace tessel {
+namespace {
+FilterUnits detectUnits() {
+#if defined(TESSEL_WIDE_FILTERS)
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+      __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl"))
+    return FilterUnits::Avx512;
+  if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2")) return FilterUnits::Avx2;
+#endif
+  return FilterUnits::Plain;
+}
+
+std::atomic<int>& unitLimit() {
+  static std::atomic<int> limit{int(FilterUnits::Avx512)};
+  return limit;
+}
+}  // namespace
+
+FilterUnits filterUnits() {
+  static const FilterUnits best = detectUnits();
+  return FilterUnits(std::min(int(best), unitLimit().load(std::memory_order_relaxed)));
+}
+
+void limitFilterUnits(FilterUnits most) { unitLimit().store(int(most), std::memory_order_relaxed); }
 
 }  // namespace tessel

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "filters/filter_cancel.h"
+#include "filters/vector_units.h"
 #include "filters/filter_types.h"
 #include "image/geometry.h"
 #include "image/image32.h"

@@ -303,6 +303,8 @@ void FilterParamsDialog::done(int result) {
   if (waiting_) QApplication::restoreOverrideCursor();
   waiting_ = false;
   QDialog::done(result);
+  // Without a window manager nobody hands the focus back to the main window.
+  if (QWidget* owner = parentWidget()) owner->activateWindow();
 }
 
 }  // namespace tessel
