@@ -173,8 +173,10 @@ __attribute__((target("avx2"))) inline __m256i mixChannelsByReciprocal(__m256i x
                                                                        __m256i matter) {
   const __m256 one = _mm256_set1_ps(1.0f);
   __m256i rgb = _mm256_setzero_si256();
-  if (_mm256_movemask_ps(_mm256_cmp_ps(total, one, _CMP_EQ_OQ)) == 0xFF) {
-    // Dividing by one is exact: opaque over opaque needs no division at all.
+  __m256i byOne = _mm256_castps_si256(_mm256_cmp_ps(total, one, _CMP_EQ_OQ));
+  if (_mm256_testc_si256(byOne, matter)) {
+    // Dividing by one is exact: opaque over opaque needs no division at all,
+    // also beside lanes whose colour is thrown away.
     for (int shift = 0; shift < 24; shift += 8)
       rgb = _mm256_or_si256(rgb, _mm256_slli_epi32(roundChannelEight(channelSumEight(x, y, wx, wy, shift)),
                                                    shift));
@@ -193,21 +195,12 @@ __attribute__((target("avx2"))) inline __m256i mixChannelsByReciprocal(__m256i x
   return rgb;
 }
 
-// smudgeFour over eight pixels, for processors with AVX2 (no FMA: every
-// product and sum is rounded on its own, as in the scalar code). With Tail
-// only the lanes set in `live` are read and written.
-template <bool Tail>
-__attribute__((target("avx2"), always_inline)) inline void smudgeEight(Pixel* p, Pixel* k, float faS,
-                                                                       bool alphaMask, __m256i live) {
+// smudgeFour's arithmetic over eight pixels pp under carried kk, for
+// processors with AVX2 (no FMA: every product and sum is rounded on its own,
+// as in the scalar code); lanes outside `live` come out as anything.
+__attribute__((target("avx2"), always_inline)) inline __m256i smudgeMixEight(__m256i pp, __m256i kk, float faS,
+                                                                             bool alphaMask, __m256i live) {
   const __m256i zero = _mm256_setzero_si256();
-  __m256i pp, kk;
-  if constexpr (Tail) {
-    pp = _mm256_maskload_epi32(reinterpret_cast<const int*>(p), live);
-    kk = _mm256_maskload_epi32(reinterpret_cast<const int*>(k), live);
-  } else {
-    pp = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-    kk = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(k));
-  }
   __m256i pa = _mm256_srli_epi32(pp, 24), ka = _mm256_srli_epi32(kk, 24);
   __m256i same = _mm256_and_si256(_mm256_cmpeq_epi32(pp, kk), _mm256_cmpgt_epi32(ka, zero));
   const __m256 inv = _mm256_set1_ps(kInv255), fa = _mm256_set1_ps(faS);
@@ -226,7 +219,30 @@ __attribute__((target("avx2"), always_inline)) inline void smudgeEight(Pixel* p,
   out = _mm256_blendv_epi8(out, _mm256_set1_epi32(int(kTransparent)), clear);
   // Unchanged: equal pixels, and under the alpha mask where no alpha came out.
   __m256i keep = alphaMask ? _mm256_or_si256(same, none) : same;
-  out = _mm256_blendv_epi8(out, pp, keep);
+  return _mm256_blendv_epi8(out, pp, keep);
+}
+
+// smudgeFour over eight pixels. With Tail only the lanes set in `live` are
+// read and written.
+template <bool Tail>
+__attribute__((target("avx2"), always_inline)) inline void smudgeEight(Pixel* p, Pixel* k, float faS,
+                                                                       bool alphaMask, __m256i live) {
+  __m256i pp, kk;
+  if constexpr (Tail) {
+    pp = _mm256_maskload_epi32(reinterpret_cast<const int*>(p), live);
+    kk = _mm256_maskload_epi32(reinterpret_cast<const int*>(k), live);
+  } else {
+    pp = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    kk = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(k));
+  }
+  __m256i out;
+  if (_mm256_testz_si256(_mm256_or_si256(pp, kk), _mm256_set1_epi32(int(0xFF000000u)))) {
+    // No alpha on either side: the pixel is left transparent (under the alpha
+    // mask, as it was), which is what the arithmetic gives.
+    out = alphaMask ? pp : _mm256_set1_epi32(int(kTransparent));
+  } else {
+    out = smudgeMixEight(pp, kk, faS, alphaMask, live);
+  }
   if constexpr (Tail) {
     _mm256_maskstore_epi32(reinterpret_cast<int*>(p), live, out);
     _mm256_maskstore_epi32(reinterpret_cast<int*>(k), live, out);

@@ -35,6 +35,17 @@ bool nearStep(Pixel k, Pixel p, float fa) {
   return false;
 }
 
+// smudgeRow against smudgePixel on the first n of p and k; the pixels past n
+// must stay as they are.
+void expectRowMatches(std::vector<Pixel> p, std::vector<Pixel> k, int n, float fa, bool alphaMask) {
+  std::vector<Pixel> wantP = p, wantK = k;
+  for (int i = 0; i < n; ++i)
+    if (!(wantP[i] == wantK[i] && alphaOf(wantK[i]) > 0)) smudgePixel(wantK[i], &wantP[i], fa, alphaMask);
+  smudgeRow(p.data(), k.data(), n, fa, alphaMask);
+  ASSERT_EQ(p, wantP) << "length " << n << " mask " << alphaMask;
+  ASSERT_EQ(k, wantK) << "length " << n << " mask " << alphaMask;
+}
+
 TEST(PixelRows, SmudgeRowMatchesThePixelArithmetic) {
   std::mt19937 rng(77);
   int doubtful = 0;
@@ -62,6 +73,32 @@ TEST(PixelRows, SmudgeRowMatchesThePixelArithmetic) {
   }
   // The rows did reach quotients next to a rounding step.
   EXPECT_GT(doubtful, 0);
+}
+
+// Rows mostly without alpha on either side (colour bits left in some), with
+// opaque pixels among them: the runs with nothing to mix and the opaque mix
+// beside pixels whose colour is thrown away.
+TEST(PixelRows, SmudgeRowOverEmptyAndOpaqueRuns) {
+  std::mt19937 rng(5);
+  for (int trial = 0; trial < 6000; ++trial) {
+    int n = 1 + int(rng() % 40);
+    float fa = float(rng() % 256) * kInv255;
+    std::vector<Pixel> p(n + 2), k(n + 2);
+    // Out of 16, how many pixels of each run of eight have no alpha.
+    int empty = 16;
+    auto pixel = [&rng, &empty]() {
+      int kind = int(rng() % 16);
+      Pixel colour = Pixel(rng()) & 0x00FFFFFFu;
+      if (kind < empty) return kind % 2 ? kTransparent : colour;
+      return colour | 0xFF000000u;
+    };
+    for (int i = 0; i < n + 2; ++i) {
+      if (i % 8 == 0) empty = int(rng() % 3) == 0 ? 16 : 10;
+      p[i] = pixel();
+      k[i] = rng() % 8 == 0 ? p[i] : pixel();
+    }
+    expectRowMatches(p, k, n, fa, trial % 2 == 0);
+  }
 }
 
 }  // namespace
