@@ -163,11 +163,12 @@ __attribute__((target("avx2"))) inline __m256i mixChannelsEight(__m256i x, __m25
   return rgb;
 }
 
-// mixChannelsEight with one division instead of three. q = sum · fl(1/total)
-// lies within a relative 3·2^-24 of the rounded quotient, and rounding to a
-// byte is monotonic, so where q·(1 ± 2^-21) round to the same byte that is the
-// byte the division gives. Lanes outside `matter` are ignored; any other
-// doubt divides as the scalar code does.
+// mixChannelsEight with one division instead of three. Below 256, q = sum ·
+// fl(1/total) and the rounded quotient differ by under 2^-14, adding the half
+// rounds by at most 2^-17, and rounding to a byte is monotonic; so where q
+// lies within a half less 2^-12 of the byte i it rounds to, the division
+// gives i too. Lanes outside `matter` are ignored; any other doubt divides as
+// the scalar code does.
 __attribute__((target("avx2"))) inline __m256i mixChannelsByReciprocal(__m256i x, __m256i y, __m256 wx,
                                                                        __m256 wy, __m256 total,
                                                                        __m256i matter) {
@@ -182,15 +183,20 @@ __attribute__((target("avx2"))) inline __m256i mixChannelsByReciprocal(__m256i x
                                                    shift));
     return rgb;
   }
-  const __m256 r = _mm256_div_ps(one, total), slack = _mm256_set1_ps(0x1p-21f);
-  __m256i doubt = _mm256_setzero_si256();
+  const __m256 r = _mm256_div_ps(one, total), half = _mm256_set1_ps(0.5f);
+  const __m256 magnitude = _mm256_castsi256_ps(_mm256_set1_epi32(0x7FFFFFFF));
+  const __m256i byte = _mm256_set1_epi32(0xFF);
+  // The farthest any channel lies from the byte it rounds to (q - i is exact
+  // wherever that is under a half).
+  __m256 off = _mm256_setzero_ps();
   for (int shift = 0; shift < 24; shift += 8) {
     __m256 q = _mm256_mul_ps(channelSumEight(x, y, wx, wy, shift), r);
-    __m256 e = _mm256_mul_ps(q, slack);
-    __m256i lo = roundChannelEight(_mm256_sub_ps(q, e)), hi = roundChannelEight(_mm256_add_ps(q, e));
-    doubt = _mm256_or_si256(doubt, _mm256_xor_si256(lo, hi));
-    rgb = _mm256_or_si256(rgb, _mm256_slli_epi32(lo, shift));
+    __m256i i = _mm256_cvttps_epi32(_mm256_add_ps(q, half));
+    off = _mm256_max_ps(_mm256_and_ps(_mm256_sub_ps(q, _mm256_cvtepi32_ps(i)), magnitude), off);
+    rgb = _mm256_or_si256(rgb, _mm256_slli_epi32(_mm256_min_epi32(i, byte), shift));
   }
+  // NaN (lanes with nothing to divide by) compares false, and is ignored anyway.
+  __m256i doubt = _mm256_castps_si256(_mm256_cmp_ps(off, _mm256_set1_ps(0.5f - 0x1p-12f), _CMP_GT_OQ));
   if (!_mm256_testz_si256(doubt, matter)) return mixChannelsEight(x, y, wx, wy, total);
   return rgb;
 }

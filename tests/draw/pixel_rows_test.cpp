@@ -101,5 +101,22 @@ TEST(PixelRows, SmudgeRowOverEmptyAndOpaqueRuns) {
   }
 }
 
+// Every pair of alphas under eight random colours, for a spread of strengths:
+// the one-division mix must land on the bytes of the three divisions.
+TEST(PixelRows, SmudgeRowOverEveryPairOfAlphas) {
+  std::mt19937 rng(3);
+  for (int strength = 0; strength < 256; strength += 15) {
+    float fa = float(strength) * kInv255;
+    for (int pa = 0; pa < 256; pa += strength % 2 ? 1 : 2) {
+      std::vector<Pixel> p(256 * 8 + 2), k(256 * 8 + 2);
+      for (int j = 0; j < 256 * 8 + 2; ++j) {
+        p[j] = (Pixel(rng()) & 0xFFFFFFu) | Pixel(pa) << 24;
+        k[j] = (Pixel(rng()) & 0xFFFFFFu) | Pixel(j / 8 % 256) << 24;
+      }
+      expectRowMatches(p, k, 256 * 8, fa, pa % 3 == 0);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace tessel
