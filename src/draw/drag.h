@@ -67,6 +67,31 @@ struct DragPoint {
   Point image() const { return {px, py}; }
 };
 
+// The distance a moving drag has gone: client steps summed (Ctrl drops the
+// horizontal, Shift the vertical part) and converted to image units at once,
+// so slow moves at high zoom add up.
+class MoveDistance {
+ public:
+  explicit MoveDistance(const DragPoint& start) : prev_(start) {}
+  // True when the image offset changed.
+  bool advance(const DragPoint& p, const InputState& in, const CanvasView& view) {
+    if (!in.ctrl) clientX_ += p.cx - prev_.cx;
+    if (!in.shift) clientY_ += p.cy - prev_.cy;
+    prev_ = p;
+    Point offset{int(clientX_ * 100.0 / view.zoom()), int(clientY_ * 100.0 / view.zoom())};
+    if (view.mirrored()) offset.x = -offset.x;
+    if (offset == offset_) return false;
+    offset_ = offset;
+    return true;
+  }
+  Point offset() const { return offset_; }
+
+ private:
+  DragPoint prev_;
+  double clientX_ = 0, clientY_ = 0;
+  Point offset_;
+};
+
 // Everything a drag works on, owned by the canvas input.
 struct DragContext {
   Document& doc;

@@ -17,17 +17,10 @@ bool LayerMoveDrag::begin() {
 
 void LayerMoveDrag::move(const DragPoint& p, const InputState& in) {
   Layer* layer = ctx_.doc.currentLayer();
-  const DragPoint prev = prev_;
-  prev_ = p;
-  if (!layer || !work_.valid()) return;
-  if (!in.ctrl) clientX_ += p.cx - prev.cx;
-  if (!in.shift) clientY_ += p.cy - prev.cy;
-  // The whole distance is converted at once, so slow moves at high zoom add up.
   CanvasView& view = ctx_.view;
-  Point offset{int(clientX_ * 100.0 / view.zoom()), int(clientY_ * 100.0 / view.zoom())};
-  if (view.mirrored()) offset.x = -offset.x;
-  if (offset == offset_) return;
-  offset_ = offset;
+  const bool changed = distance_.advance(p, in, view);
+  if (!layer || !work_.valid() || !changed) return;
+  const Point offset = distance_.offset();
   layer->image.fill(kTransparent);
   int w = work_.width(), h = work_.height();
   int sx = std::max(0, -offset.x), sy = std::max(0, -offset.y);

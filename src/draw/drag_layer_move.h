@@ -8,7 +8,7 @@ namespace tessel {
 // horizontal and Shift its vertical position.
 class LayerMoveDrag : public Drag {
  public:
-  LayerMoveDrag(const DragContext& ctx, const DragPoint& start) : ctx_(ctx), prev_(start) {}
+  LayerMoveDrag(const DragContext& ctx, const DragPoint& start) : ctx_(ctx), distance_(start) {}
   // Keeps the layer as it was; false without a layer or the memory for it.
   bool begin();
 
@@ -16,16 +16,14 @@ class LayerMoveDrag : public Drag {
   void move(const DragPoint& p, const InputState& in) override;
   bool release(int button, const DragPoint& p) override;
   void cancel() override { commit(); }
-  Point offset() const { return offset_; }
+  Point offset() const { return distance_.offset(); }
 
  private:
   void commit();
 
   const DragContext& ctx_;
-  DragPoint prev_;
+  MoveDistance distance_;
   Image32 work_;   // the layer before the move
-  double clientX_ = 0, clientY_ = 0;
-  Point offset_;
 };
 
 }  // namespace tessel

@@ -20,10 +20,8 @@ class SelectionMoveDrag : public Drag {
 
  private:
   const DragContext& ctx_;
-  DragPoint prev_;
+  MoveDistance distance_;
   Point from_;   // the image's corner at the press
-  double clientX_ = 0, clientY_ = 0;
-  Point offset_;
 };
 
 }  // namespace tessel
