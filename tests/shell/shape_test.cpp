@@ -17,13 +17,6 @@ namespace {
 
 using ShapeShell = ShellTest;
 
-std::vector<Pixel> pixelsOf(const Image32& img) {
-  std::vector<Pixel> out;
-  for (int y = 0; y < img.height(); ++y)
-    for (int x = 0; x < img.width(); ++x) out.push_back(img.at(x, y));
-  return out;
-}
-
 TEST_F(ShapeShell, RectangleAndPolylineOnTheCanvasThenUndone) {
   Session session;
   ASSERT_TRUE(session.start(QString()));

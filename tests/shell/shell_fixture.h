@@ -5,6 +5,9 @@
 
 #include <QTemporaryDir>
 #include <QtGlobal>
+#include <vector>
+
+#include "image/image32.h"
 
 namespace tessel {
 
@@ -22,5 +25,13 @@ class ShellTest : public ::testing::Test {
   }
   QTemporaryDir home, temp;
 };
+
+// Every pixel of an image, top row first, for whole-image comparisons.
+inline std::vector<Pixel> pixelsOf(const Image32& img) {
+  std::vector<Pixel> out;
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x) out.push_back(img.at(x, y));
+  return out;
+}
 
 }  // namespace tessel

@@ -47,13 +47,6 @@ class TabletTest : public ShellTest {
                          QPointingDevice::PointerType::Eraser, QInputDevice::Capability::Pressure, 1, 3};
 };
 
-std::vector<Pixel> pixelsOf(const Image32& img) {
-  std::vector<Pixel> out;
-  for (int y = 0; y < img.height(); ++y)
-    for (int x = 0; x < img.width(); ++x) out.push_back(img.at(x, y));
-  return out;
-}
-
 TEST_F(TabletTest, PressureRampPaintsAsTheScriptedStroke) {
   Application& app = session.app();
   app.painting.input.selectTool(kToolPen);
