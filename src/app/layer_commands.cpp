@@ -6,6 +6,7 @@
 #include "app/messages.h"
 #include "app/shell.h"
 #include "document/document.h"
+#include "document/pixel_edit.h"
 #include "filters/filter_functions.h"
 #include "formats/image_loader.h"
 #include "formats/png_codec.h"
@@ -57,7 +58,8 @@ bool runAlphaOperation(Document& doc, int reference, AlphaOperation op, Pixel co
   Image32 source;
   if (!source.create(doc.width(), doc.height())) return false;
   source.copyFrom(current->image);
-  doc.recorder().recordCurrentLayer();
+  // source is the layer as it was: the step is recorded from it.
+  commitFromBackup(doc, source, doc.canvasRect());
   FilterValues values;
   FilterContext context;
   context.layers = &doc.layers();

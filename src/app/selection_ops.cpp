@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "document/pixel_edit.h"
 #include "draw/brush_engine.h"
 #include "filters/image_ops.h"
 
@@ -23,15 +24,26 @@ bool copyOut(const Image32& image, const Rect& r, Image32& out) {
   return true;
 }
 
+// One undo step of area of the current layer around change(); a selection
+// command leaves its step even when no pixel changed.
+template <class Change>
+Rect editArea(Document& doc, const Rect& area, Change change) {
+  PixelEdit edit(doc, area);
+  if (!edit.ok()) return {};
+  change();
+  edit.commit(PixelEdit::Unchanged::Record);
+  return area;
+}
+
 // Applies one pixel operation to every pixel of the selection.
 Rect applyOp(Document& doc, const Selection& sel, BrushEngine& engine, int op, Pixel value) {
   Image32* image = currentImage(doc, sel);
   if (!image) return {};
-  const Rect r = sel.get(doc);
-  doc.recorder().recordPixelRect(r);
-  for (int y = r.y; y < r.bottom(); ++y)
-    for (int x = r.x; x < r.right(); ++x) engine.applyPixelOp(op, *image, x, y, value);
-  return r;
+  return editArea(doc, sel.get(doc), [&] {
+    const Rect r = sel.get(doc);
+    for (int y = r.y; y < r.bottom(); ++y)
+      for (int x = r.x; x < r.right(); ++x) engine.applyPixelOp(op, *image, x, y, value);
+  });
 }
 
 // Clamped and rounded channel of the smoothed rotation.
@@ -67,9 +79,7 @@ bool copySelection(Document& doc, Selection& sel) {
 Rect cutSelection(Document& doc, Selection& sel) {
   if (!copySelection(doc, sel)) return {};
   const Rect r = sel.get(doc);
-  doc.recorder().recordPixelRect(r);
-  doc.currentLayer()->image.fillRect(r.x, r.y, r.w, r.h, kTransparent);
-  return r;
+  return editArea(doc, r, [&] { doc.currentLayer()->image.fillRect(r.x, r.y, r.w, r.h, kTransparent); });
 }
 
 Rect fillSelection(Document& doc, const Selection& sel, BrushEngine& engine, Pixel colour) {
@@ -95,16 +105,16 @@ Rect tileSelection(Document& doc, const Selection& sel, TileDirection direction)
   if (direction == TileDirection::Down) target = {s.x, 0, s.w, doc.height()};
   Image32 tile;
   if (!copyOut(*image, s, tile)) return {};
-  doc.recorder().recordPixelRect(target);
-  const int x0 = direction == TileDirection::Down ? s.x : tileStart(s.x, s.w);
-  const int y0 = direction == TileDirection::Across ? s.y : tileStart(s.y, s.h);
-  for (int y = y0; y < target.bottom(); y += s.h) {
-    for (int x = x0; x < target.right(); x += s.w) {
-      const Rect placed = Rect{x, y, s.w, s.h}.intersected(target);
-      if (!placed.empty()) image->blit(placed.x, placed.y, placed.w, placed.h, tile, placed.x - x, placed.y - y);
+  return editArea(doc, target, [&] {
+    const int x0 = direction == TileDirection::Down ? s.x : tileStart(s.x, s.w);
+    const int y0 = direction == TileDirection::Across ? s.y : tileStart(s.y, s.h);
+    for (int y = y0; y < target.bottom(); y += s.h) {
+      for (int x = x0; x < target.right(); x += s.w) {
+        const Rect placed = Rect{x, y, s.w, s.h}.intersected(target);
+        if (!placed.empty()) image->blit(placed.x, placed.y, placed.w, placed.h, tile, placed.x - x, placed.y - y);
+      }
     }
-  }
-  return target;
+  });
 }
 
 Rect flipSelection(Document& doc, const Selection& sel, bool vertical) {
@@ -112,11 +122,9 @@ Rect flipSelection(Document& doc, const Selection& sel, bool vertical) {
   const Rect r = sel.get(doc);
   Image32 copy;
   if (!image || !copyOut(*image, r, copy)) return {};
-  doc.recorder().recordPixelRect(r);
   if (vertical) flipVertical(copy);
   else flipHorizontal(copy);
-  image->blit(r.x, r.y, r.w, r.h, copy, 0, 0);
-  return r;
+  return editArea(doc, r, [&] { image->blit(r.x, r.y, r.w, r.h, copy, 0, 0); });
 }
 
 Rect rotateSelection90(Document& doc, Selection& sel, bool counterClockwise) {
@@ -125,15 +133,15 @@ Rect rotateSelection90(Document& doc, Selection& sel, bool counterClockwise) {
   Image32 copy;
   if (!image || (r.w == 1 && r.h == 1) || !copyOut(*image, r, copy)) return {};
   const Rect turned = quarterTurnRect(r);
-  const Rect recorded = turned.intersected(doc.canvasRect());
-  if (!recorded.empty()) doc.recorder().recordPixelRect(recorded);
-  for (int i = 0; i < r.h; ++i) {
-    for (int j = 0; j < r.w; ++j) {
-      const int x = counterClockwise ? turned.x + i : turned.x + r.h - 1 - i;
-      const int y = counterClockwise ? turned.y + r.w - 1 - j : turned.y + j;
-      if (Pixel* p = image->pixelAddress(x, y)) *p = copy.at(j, i);
+  const Rect recorded = editArea(doc, turned.intersected(doc.canvasRect()), [&] {
+    for (int i = 0; i < r.h; ++i) {
+      for (int j = 0; j < r.w; ++j) {
+        const int x = counterClockwise ? turned.x + i : turned.x + r.h - 1 - i;
+        const int y = counterClockwise ? turned.y + r.w - 1 - j : turned.y + j;
+        if (Pixel* p = image->pixelAddress(x, y)) *p = copy.at(j, i);
+      }
     }
-  }
+  });
   if (sel.state() == SelectionState::Selected) sel.setRect(doc, turned);
   return recorded;
 }
@@ -182,9 +190,11 @@ Rect rotateSelection(Document& doc, Selection& sel, int degrees, bool smooth) {
   Image32 copy;
   if (!image || degrees == 0 || !copyOut(*image, r, copy)) return {};
   const Rect area = r.united(rotatedBoundingBox(r, degrees)).intersected(doc.canvasRect());
-  doc.recorder().recordPixelRect(area);
-  image->fillRect(area.x, area.y, area.w, area.h, kTransparent);
-  rotatePixels(copy, r, *image, area, degrees, smooth);
+  if (editArea(doc, area, [&] {
+        image->fillRect(area.x, area.y, area.w, area.h, kTransparent);
+        rotatePixels(copy, r, *image, area, degrees, smooth);
+      }).empty())
+    return {};
   if (sel.state() == SelectionState::Selected) sel.setRect(doc, area);
   return area;
 }
@@ -197,9 +207,12 @@ Rect scaleSelection(Document& doc, Selection& sel, int width, int height, ScaleM
   if (!copyOut(*image, r, copy) || !scaleImage(copy, scaled, width, height, method)) return {};
   const Rect larger{r.x, r.y, std::max(r.w, width), std::max(r.h, height)};
   const Rect recorded = larger.intersected(doc.canvasRect());
-  doc.recorder().recordPixelRect(recorded);
-  if (width < r.w || height < r.h) image->fillRect(recorded.x, recorded.y, recorded.w, recorded.h, kTransparent);
-  image->blit(r.x, r.y, width, height, scaled, 0, 0);
+  if (editArea(doc, recorded, [&] {
+        if (width < r.w || height < r.h)
+          image->fillRect(recorded.x, recorded.y, recorded.w, recorded.h, kTransparent);
+        image->blit(r.x, r.y, width, height, scaled, 0, 0);
+      }).empty())
+    return {};
   if (sel.state() == SelectionState::Selected) sel.setRect(doc, {r.x, r.y, width, height});
   return recorded;
 }

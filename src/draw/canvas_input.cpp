@@ -189,7 +189,7 @@ void CanvasInput::selectionPress(const InputState& in) {
     dropFloating();
   }
   hover_ = kHandleNone;
-  begin(std::make_unique<SelectionDrag>(context_, cur_));
+  begin(std::make_unique<SelectionFrameDrag>(context_, cur_));
 }
 
 void CanvasInput::dropFloating() {
@@ -234,20 +234,22 @@ bool CanvasInput::paintingPress(const InputState& in) {
   auto twoPoint = [this](TwoPointShape shape) {
     begin(std::make_unique<TwoPointDrag>(context_, shape, cur_));
   };
-  switch (type) {
-    case 0: return freehandPress(in);
-    case 1: twoPoint(TwoPointShape::Line); break;
-    case 2: twoPoint(TwoPointShape::Rectangle); break;
-    case 3: twoPoint(TwoPointShape::FilledRectangle); break;
-    case 4: twoPoint(TwoPointShape::Ellipse); break;
-    case 5: twoPoint(TwoPointShape::FilledEllipse); break;
-    case 6: begin(std::make_unique<PolylineDrag>(context_, PolylineKind::Polyline, cur_)); break;
-    case 7:
-      begin(std::make_unique<PolylineDrag>(context_, PolylineKind::ConcentratedLines, cur_));
+  if (type < 0 || type >= kDrawTypeCount) return false;
+  switch (DrawType(type)) {
+    case DrawType::Freehand: return freehandPress(in);
+    case DrawType::Line: twoPoint(TwoPointShape::Line); break;
+    case DrawType::Rectangle: twoPoint(TwoPointShape::Rectangle); break;
+    case DrawType::FilledRectangle: twoPoint(TwoPointShape::FilledRectangle); break;
+    case DrawType::Ellipse: twoPoint(TwoPointShape::Ellipse); break;
+    case DrawType::FilledEllipse: twoPoint(TwoPointShape::FilledEllipse); break;
+    case DrawType::Polyline:
+      begin(std::make_unique<PolylinePointsDrag>(context_, PolylineKind::Polyline, cur_));
       break;
-    case 8: begin(std::make_unique<BezierDrag>(context_, cur_)); break;
-    case 9: begin(std::make_unique<SplineDrag>(context_, cur_)); break;
-    default: return false;
+    case DrawType::ConcentratedLines:
+      begin(std::make_unique<PolylinePointsDrag>(context_, PolylineKind::ConcentratedLines, cur_));
+      break;
+    case DrawType::Bezier: begin(std::make_unique<BezierDrag>(context_, cur_)); break;
+    case DrawType::Spline: begin(std::make_unique<SplineDrag>(context_, cur_)); break;
   }
   return true;
 }
@@ -255,7 +257,7 @@ bool CanvasInput::paintingPress(const InputState& in) {
 // Shift sizes the tool; Alt with a guide sets the guide up; else a stroke.
 bool CanvasInput::freehandPress(const InputState& in) {
   if (in.shift) {
-    begin(std::make_unique<SizeDrag>(context_, cur_));
+    begin(std::make_unique<ToolSizeDrag>(context_, cur_));
     return true;
   }
   if (options_.guide != GuideKind::None && in.alt) {

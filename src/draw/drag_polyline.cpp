@@ -8,7 +8,7 @@
 namespace tessel {
 
 // The layer is kept as it was, for the one undo step at the end.
-PolylineDrag::PolylineDrag(const DragContext& ctx, PolylineKind kind, const DragPoint& start)
+PolylinePointsDrag::PolylinePointsDrag(const DragContext& ctx, PolylineKind kind, const DragPoint& start)
     : ctx_(ctx), kind_(kind), anchor_(start.client()), points_{start.image()} {
   if (Layer* layer = ctx_.doc.currentLayer()) ctx_.doc.layerBackup.copyFrom(layer->image);
   ctx_.feedback.show({XorShape::Kind::Line, anchor_.x, anchor_.y, anchor_.x, anchor_.y});
@@ -17,7 +17,7 @@ PolylineDrag::PolylineDrag(const DragContext& ctx, PolylineKind kind, const Drag
 
 // A polyline goes on from the new point; concentrated lines all start at the
 // first. The drag follows the mouse from here on.
-bool PolylineDrag::press(const DragPoint& p, int& source) {
+bool PolylinePointsDrag::press(const DragPoint& p, int& source) {
   ctx_.feedback.hide();
   Point c = p.client();
   if (ctrl_) c = snapLineEnd(anchor_, c);
@@ -35,14 +35,14 @@ bool PolylineDrag::press(const DragPoint& p, int& source) {
   return true;
 }
 
-void PolylineDrag::move(const DragPoint& p, const InputState& in) {
+void PolylinePointsDrag::move(const DragPoint& p, const InputState& in) {
   Point end = p.client();
   ctrl_ = in.ctrl;
   if (in.ctrl) end = snapLineEnd(anchor_, end);
   ctx_.feedback.show({XorShape::Kind::Line, anchor_.x, anchor_.y, end.x, end.y});
 }
 
-bool PolylineDrag::finish() {
+bool PolylinePointsDrag::finish() {
   ctx_.feedback.hide();
   if (commitFromBackup(ctx_.doc, ctx_.doc.layerBackup, union_)) ctx_.layerChanged();
   return true;

@@ -10,9 +10,9 @@ enum class PolylineKind { Polyline, ConcentratedLines };
 // A polyline, or lines radiating from the first point, one segment per
 // further left press; the right button (or Esc, Enter) ends it with one undo
 // step for everything drawn.
-class PolylineDrag : public Drag {
+class PolylinePointsDrag : public Drag {
  public:
-  PolylineDrag(const DragContext& ctx, PolylineKind kind, const DragPoint& start);
+  PolylinePointsDrag(const DragContext& ctx, PolylineKind kind, const DragPoint& start);
 
   DragState state() const override { return DragState::PolylineDrag; }
   int subMode() const override { return kind_ == PolylineKind::Polyline ? 0 : 1; }

@@ -7,29 +7,29 @@
 
 namespace tessel {
 
-SelectionDrag::SelectionDrag(const DragContext& ctx, const DragPoint& start)
+SelectionFrameDrag::SelectionFrameDrag(const DragContext& ctx, const DragPoint& start)
     : ctx_(ctx), start_(ctx.pixelOf(start)) {
   show({start_.x, start_.y, 1, 1});
 }
 
-void SelectionDrag::show(const Rect& frame) {
+void SelectionFrameDrag::show(const Rect& frame) {
   frame_ = frame;
   ctx_.outline.showFrame(frame);
   ctx_.view.setDragSize(Point{frame.w, frame.h});
 }
 
-void SelectionDrag::move(const DragPoint& p, const InputState& in) {
+void SelectionFrameDrag::move(const DragPoint& p, const InputState& in) {
   const Box b = dragBox(start_, ctx_.pixelOf(p), false, in.ctrl);
   const Rect frame{b.left, b.top, b.width(), b.height()};
   if (frame != frame_) show(frame);
 }
 
-bool SelectionDrag::release(int, const DragPoint&) {
+bool SelectionFrameDrag::release(int, const DragPoint&) {
   ctx_.selection.set(ctx_.doc, frame_.x, frame_.y, frame_.right() - 1, frame_.bottom() - 1);
   ctx_.outline.showFrame(std::nullopt);
   return false;
 }
 
-void SelectionDrag::cancel() { ctx_.outline.showFrame(std::nullopt); }
+void SelectionFrameDrag::cancel() { ctx_.outline.showFrame(std::nullopt); }
 
 }  // namespace tessel

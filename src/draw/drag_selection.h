@@ -6,9 +6,9 @@ namespace tessel {
 // Drawing out a selection rectangle from the pixel under the press to the
 // pixel under the pointer (Ctrl makes it square). At the release the frame
 // becomes the selection, unless it is a single pixel.
-class SelectionDrag : public Drag {
+class SelectionFrameDrag : public Drag {
  public:
-  SelectionDrag(const DragContext& ctx, const DragPoint& start);
+  SelectionFrameDrag(const DragContext& ctx, const DragPoint& start);
 
   DragState state() const override { return DragState::SelectionDrag; }
   void move(const DragPoint& p, const InputState& in) override;

@@ -4,13 +4,13 @@
 
 namespace tessel {
 
-SizeDrag::SizeDrag(const DragContext& ctx, const DragPoint& start)
+ToolSizeDrag::ToolSizeDrag(const DragContext& ctx, const DragPoint& start)
     : ctx_(ctx), start_(start), prev_(start) {
   ctx_.feedback.show(circle());
 }
 
 // The tool's size at the view's zoom, when the settings ask for the circle.
-XorShape SizeDrag::circle() const {
+XorShape ToolSizeDrag::circle() const {
   int size = ctx_.tools.sizeOf(ctx_.draw.toolNo);
   if (!(ctx_.options.optFlag & kOptFlagSizeCircle) || size < ctx_.options.brushCirSize) return {};
   int d = size * ctx_.view.zoom() / 100;
@@ -18,7 +18,7 @@ XorShape SizeDrag::circle() const {
   return {XorShape::Kind::Circle, x, y, x + d, y + d};
 }
 
-void SizeDrag::move(const DragPoint& p, const InputState&) {
+void ToolSizeDrag::move(const DragPoint& p, const InputState&) {
   int dx = int(p.cx) - int(prev_.cx);
   prev_ = p;
   if (dx == 0) return;

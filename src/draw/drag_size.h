@@ -5,9 +5,9 @@ namespace tessel {
 
 // Changing the tool size by dragging sideways, with the size circle at the
 // press point until the release ends the drag.
-class SizeDrag : public Drag {
+class ToolSizeDrag : public Drag {
  public:
-  SizeDrag(const DragContext& ctx, const DragPoint& start);
+  ToolSizeDrag(const DragContext& ctx, const DragPoint& start);
 
   DragState state() const override { return DragState::SizeDrag; }
   void move(const DragPoint& p, const InputState& in) override;

@@ -53,10 +53,10 @@ Pixel entryOf(int kind, Pixel c1, Pixel c2, int i) {
 }  // namespace
 
 GradientGeometry gradientGeometryOf(int drawType) {
-  switch (drawType) {
-    case 2: case 3: return GradientGeometry::Box;
-    case 4: case 5: return GradientGeometry::Radial;
-    case 7: return GradientGeometry::Angular;
+  switch (DrawType(drawType)) {
+    case DrawType::Rectangle: case DrawType::FilledRectangle: return GradientGeometry::Box;
+    case DrawType::Ellipse: case DrawType::FilledEllipse: return GradientGeometry::Radial;
+    case DrawType::ConcentratedLines: return GradientGeometry::Angular;
     default: return GradientGeometry::Linear;
   }
 }

@@ -4,6 +4,7 @@
 #include <random>
 
 #include "draw/pixel_gate.h"
+#include "draw/tool_traits.h"
 #include "image/geometry.h"
 #include "view/canvas_view.h"
 
@@ -25,7 +26,9 @@ constexpr uint32_t kGradReverse = 0x8000;
 
 enum class GradientGeometry { Linear, Radial, Box, Angular };
 // The draw type that stands for each geometry, in GradientGeometry order.
-constexpr int kGradientGeometryDrawTypes[4] = {0, 4, 2, 7};
+constexpr int kGradientGeometryDrawTypes[4] = {
+    int(DrawType::Freehand), int(DrawType::Ellipse), int(DrawType::Rectangle),
+    int(DrawType::ConcentratedLines)};
 
 // Rectangle draw types give the box, ellipse types the radial, concentrated
 // lines the angular gradient, every other type the linear one.

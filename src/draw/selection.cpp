@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "document/pixel_edit.h"
+
 namespace tessel {
 
 namespace {
@@ -207,7 +209,7 @@ Rect Selection::commitInto(Document& doc, Layer& layer, const BrushContext& gate
     const Rect from{start_.x, start_.y, buffer_.width(), buffer_.height()};
     recorded = from.united(current).intersected(doc.canvasRect());
   }
-  if (!recorded.empty()) doc.recorder().recordPixelRectOf(backup_, recorded);
+  if (!recorded.empty()) commitFromBackup(doc, backup_, recorded);
   return recorded;
 }
 

@@ -62,8 +62,21 @@ enum class TipKind : uint8_t {
 // The mouse pointer over the canvas while the tool is idle; the shell maps it.
 enum class ToolCursor : uint8_t { Crosshair, Move, Text, Pointer };
 
-constexpr uint16_t kAllDrawTypes = 0x3FF;   // freehand, line ... spline
+// How a painting tool's press draws; stored as this number in the settings.
+enum class DrawType : uint8_t {
+  Freehand = 0,
+  Line = 1,
+  Rectangle = 2,
+  FilledRectangle = 3,
+  Ellipse = 4,
+  FilledEllipse = 5,
+  Polyline = 6,
+  ConcentratedLines = 7,
+  Bezier = 8,
+  Spline = 9,
+};
 constexpr int kDrawTypeCount = 10;
+constexpr uint16_t kAllDrawTypes = (1u << kDrawTypeCount) - 1;
 
 struct ToolTraits {
   ToolKind kind = ToolKind::None;
