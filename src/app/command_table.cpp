@@ -19,6 +19,16 @@ bool commandEnabled(const Application& app, int id) {
   return c && (!c->enabled || c->enabled(app));
 }
 
+bool commandCheckable(int id) {
+  const Command* c = findCommand(id);
+  return c && c->checked;
+}
+
+bool commandChecked(const Application& app, int id) {
+  const Command* c = findCommand(id);
+  return c && c->checked && c->checked(app);
+}
+
 bool runCommand(Application& app, Shell& shell, int id) {
   const Command* c = findCommand(id);
   if (!c || (c->enabled && !c->enabled(app))) return false;

@@ -13,6 +13,7 @@ struct Command {
   int first, last;                                // first == last for one command
   bool (*enabled)(const Application& app);        // nullptr: always enabled
   void (*run)(Application& app, Shell& shell, int id);
+  bool (*checked)(const Application& app) = nullptr;   // the menu's check mark, if it shows one
 };
 
 // The rows by menu (commands_<menu>.cpp).
@@ -28,6 +29,9 @@ std::span<const Command> helpCommands();
 const Command* findCommand(int id);
 // False for identifiers without a row.
 bool commandEnabled(const Application& app, int id);
+// Whether the command's menu item shows a check mark, and whether it is on.
+bool commandCheckable(int id);
+bool commandChecked(const Application& app, int id);
 // Runs the row's action; false when there is no row or it is disabled.
 bool runCommand(Application& app, Shell& shell, int id);
 

@@ -11,11 +11,16 @@ CommandRange commandRange(int id) {
     CommandRange range;
   };
   static constexpr Span kSpans[] = {
-      {3000, 3013, CommandRange::ZoomPreset},     {3100, 3109, CommandRange::RecentFile},
-      {3200, 3207, CommandRange::RecentFolder},   {3250, 3259, CommandRange::QuickSave},
-      {40001, 40202, CommandRange::MainMenu},     {41000, 41051, CommandRange::Filter},
-      {41800, 41803, CommandRange::ReplaceColour}, {41810, 41813, CommandRange::AlphaOperation},
-      {41820, 41822, CommandRange::Cloud},        {42300, 42312, CommandRange::LayerPanel},
+      {cmd::kZoomPresetFirst, cmd::kZoomPresetLast, CommandRange::ZoomPreset},
+      {cmd::kRecentFileFirst, cmd::kRecentFileLast, CommandRange::RecentFile},
+      {cmd::kRecentFolderFirst, cmd::kRecentFolderLast, CommandRange::RecentFolder},
+      {cmd::kQuickSaveFirst, cmd::kQuickSaveRangeLast, CommandRange::QuickSave},
+      {cmd::kMainMenuFirst, cmd::kMainMenuLast, CommandRange::MainMenu},
+      {cmd::kFilterFirst, cmd::kFilterLast, CommandRange::Filter},
+      {cmd::kReplaceColourFirst, cmd::kReplaceColourLast, CommandRange::ReplaceColour},
+      {cmd::kAlphaOperationFirst, cmd::kAlphaOperationLast, CommandRange::AlphaOperation},
+      {cmd::kCloudFirst, cmd::kCloudLast, CommandRange::Cloud},
+      {cmd::kLayerFirst, cmd::kLayerForwardedLast, CommandRange::LayerPanel},
   };
   for (const Span& s : kSpans) {
     if (id >= s.first && id <= s.last) return s.range;

@@ -1,5 +1,6 @@
 // The Filter menu's rows of the command table.
 #include "app/application.h"
+#include "app/command_ids.h"
 #include "app/command_table.h"
 #include "app/filter_commands.h"
 #include "app/selection_commands.h"
@@ -18,10 +19,10 @@ void runFilter(Application& app, Shell& shell, int id) {
 }
 
 constexpr Command kFilterCommands[] = {
-    {41000, 41051, hasLayer, runFilter},   // the filter table
-    {41800, 41803, hasLayer, runFilter},   // replace-colour variants
-    {41810, 41813, hasLayer, runFilter},   // alpha operations
-    {41820, 41822, hasLayer, runFilter},   // clouds
+    {cmd::kFilterFirst, cmd::kFilterLast, hasLayer, runFilter},   // the filter table
+    {cmd::kReplaceColourFirst, cmd::kReplaceColourLast, hasLayer, runFilter},
+    {cmd::kAlphaOperationFirst, cmd::kAlphaOperationLast, hasLayer, runFilter},
+    {cmd::kCloudFirst, cmd::kCloudLast, hasLayer, runFilter},
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The command table's rows for the Select menu, the clipboard commands and
 // the whole-image commands of the Edit menu.
 #include "app/application.h"
+#include "app/command_ids.h"
 #include "app/command_table.h"
 #include "app/image_commands.h"
 #include "app/selection_commands.h"
@@ -9,72 +10,60 @@ namespace tessel {
 
 namespace {
 
-void run(Application& app, Shell& shell, int id) {
-  switch (id) {
-    case 40052: copyLayer(app, shell, false); break;
-    case 40053: copyLayer(app, shell, true); break;
-    case 40054: mergedCopy(app, shell); break;
-    case 40055: pasteAsNewLayer(app, shell, false); break;
-    case 40056: pasteAsNewLayer(app, shell, true); break;
-    case 40057: flipImageCommand(app, shell, false); break;
-    case 40058: flipImageCommand(app, shell, true); break;
-    case 40059: rotateImageCommand(app, shell, false); break;
-    case 40060: rotateImageCommand(app, shell, true); break;
-    case 40061: imageSizeCommand(app, shell); break;
-    case 40062: canvasSizeCommand(app, shell); break;
-    case 40100: selectAll(app); break;
-    case 40101: toggleMergedPaste(app); break;
-    case 40102: commitSelection(app); break;
-    case 40103: copyCommand(app); break;
-    case 40104: cutCommand(app); break;
-    case 40105: pasteCommand(app); break;
-    case 40106: fillCommand(app); break;
-    case 40107: eraseCommand(app); break;
-    case 40108: flipSelectionCommand(app, false); break;
-    case 40109: flipSelectionCommand(app, true); break;
-    case 40110: rotateSelection90Command(app, false); break;
-    case 40111: rotateSelection90Command(app, true); break;
-    case 40112: rotateSelectionCommand(app, shell); break;
-    case 40113: cropCommand(app, shell); break;
-    case 40114: scaleSelectionCommand(app, shell); break;
-    case 40115: selectionCoordinates(app, shell); break;
-    case 40116: tileCommand(app, TileDirection::All); break;
-    case 40117: tileCommand(app, TileDirection::Across); break;
-    case 40118: tileCommand(app, TileDirection::Down); break;
-    case 40119: importFromClipboard(app, shell, false); break;
-    case 40120: importFromClipboard(app, shell, true); break;
-    case 40121: importFromFile(app, shell); break;
-    case 40122: exportToClipboard(app, shell, false); break;
-    case 40123: exportToClipboard(app, shell, true); break;
-    case 40124: exportAsPng(app, shell); break;
-    default: break;
-  }
-}
-
 // While an image floats the Select and Edit commands wait for it to be
 // dropped; the whole-image commands drop it themselves.
 bool notFloating(const Application& app) { return !app.selection.floating(); }
 bool anySelection(const Application& app) { return app.selection.state() != SelectionState::None; }
 bool canPaste(const Application& app) { return notFloating(app) && app.selection.hasBuffer(); }
 // Cropping and tiling do nothing without a rectangle smaller than the canvas.
+bool mergedPasteOn(const Application& app) {
+  return (app.settings.view.flags & view_flag::kMergedPaste) != 0;
+}
 bool partSelected(const Application& app) {
   return app.selection.state() == SelectionState::Selected && !app.selection.wholeCanvas(app.document);
 }
 
+#define ROW(id, enabled, call) {cmd::id, cmd::id, enabled, [](Application& app, [[maybe_unused]] Shell& shell, int) { call; }}
 constexpr Command kRows[] = {
-    {40052, 40056, notFloating, run},
-    {40057, 40062, nullptr, run},
-    {40100, 40100, notFloating, run},
-    {40101, 40101, nullptr, run},
-    {40102, 40102, anySelection, run},
-    {40103, 40104, notFloating, run},
-    {40105, 40105, canPaste, run},
-    {40106, 40112, notFloating, run},
-    {40113, 40113, partSelected, run},
-    {40114, 40115, notFloating, run},
-    {40116, 40118, partSelected, run},
-    {40119, 40124, notFloating, run},
+    ROW(kCopyLayer24, notFloating, copyLayer(app, shell, false)),
+    ROW(kCopyLayer32, notFloating, copyLayer(app, shell, true)),
+    ROW(kMergedCopy, notFloating, mergedCopy(app, shell)),
+    ROW(kPasteAsLayer24, notFloating, pasteAsNewLayer(app, shell, false)),
+    ROW(kPasteAsLayer32, notFloating, pasteAsNewLayer(app, shell, true)),
+    ROW(kFlipImageH, nullptr, flipImageCommand(app, shell, false)),
+    ROW(kFlipImageV, nullptr, flipImageCommand(app, shell, true)),
+    ROW(kRotateImageCw, nullptr, rotateImageCommand(app, shell, false)),
+    ROW(kRotateImageCcw, nullptr, rotateImageCommand(app, shell, true)),
+    ROW(kImageSize, nullptr, imageSizeCommand(app, shell)),
+    ROW(kCanvasSize, nullptr, canvasSizeCommand(app, shell)),
+    ROW(kSelectAll, notFloating, selectAll(app)),
+    {cmd::kMergedPaste, cmd::kMergedPaste, nullptr,
+     [](Application& app, Shell&, int) { toggleMergedPaste(app); }, mergedPasteOn},
+    ROW(kDeselect, anySelection, commitSelection(app)),
+    ROW(kCopy, notFloating, copyCommand(app)),
+    ROW(kCut, notFloating, cutCommand(app)),
+    ROW(kPaste, canPaste, pasteCommand(app)),
+    ROW(kFillSelection, notFloating, fillCommand(app)),
+    ROW(kEraseSelection, notFloating, eraseCommand(app)),
+    ROW(kFlipSelectionH, notFloating, flipSelectionCommand(app, false)),
+    ROW(kFlipSelectionV, notFloating, flipSelectionCommand(app, true)),
+    ROW(kRotateSelectionCw, notFloating, rotateSelection90Command(app, false)),
+    ROW(kRotateSelectionCcw, notFloating, rotateSelection90Command(app, true)),
+    ROW(kRotateSelection, notFloating, rotateSelectionCommand(app, shell)),
+    ROW(kCropToSelection, partSelected, cropCommand(app, shell)),
+    ROW(kScaleSelection, notFloating, scaleSelectionCommand(app, shell)),
+    ROW(kSelectionCoordinates, notFloating, selectionCoordinates(app, shell)),
+    ROW(kTileAll, partSelected, tileCommand(app, TileDirection::All)),
+    ROW(kTileAcross, partSelected, tileCommand(app, TileDirection::Across)),
+    ROW(kTileDown, partSelected, tileCommand(app, TileDirection::Down)),
+    ROW(kImportClipboard24, notFloating, importFromClipboard(app, shell, false)),
+    ROW(kImportClipboard32, notFloating, importFromClipboard(app, shell, true)),
+    ROW(kImportFile, notFloating, importFromFile(app, shell)),
+    ROW(kExportClipboard24, notFloating, exportToClipboard(app, shell, false)),
+    ROW(kExportClipboard32, notFloating, exportToClipboard(app, shell, true)),
+    ROW(kExportPng, notFloating, exportAsPng(app, shell)),
 };
+#undef ROW
 
 }  // namespace
 

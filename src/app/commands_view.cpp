@@ -39,13 +39,16 @@ void gridSettings(Application& app, Shell& shell, int) {
   if ((v.flags & view_flag::kGrid) || app.view.zoom() >= v.gridPixelPer * 100) app.view.renderOnly();
 }
 
+template <uint32_t flag>
+bool viewFlag(const Application& app) { return (app.settings.view.flags & flag) != 0; }
+
 constexpr Command kRows[] = {
     {cmd::kZoomPresetFirst, cmd::kZoomPresetLast, nullptr, zoomPreset},
     {cmd::kZoomIn, cmd::kZoomIn, nullptr, zoomIn},
     {cmd::kZoomOut, cmd::kZoomOut, nullptr, zoomOut},
-    {cmd::kChecker, cmd::kChecker, nullptr, toggleChecker},
-    {cmd::kMirror, cmd::kMirror, nullptr, toggleMirror},
-    {cmd::kGrid, cmd::kGrid, nullptr, toggleGrid},
+    {cmd::kChecker, cmd::kChecker, nullptr, toggleChecker, viewFlag<view_flag::kChecker>},
+    {cmd::kMirror, cmd::kMirror, nullptr, toggleMirror, viewFlag<view_flag::kMirror>},
+    {cmd::kGrid, cmd::kGrid, nullptr, toggleGrid, viewFlag<view_flag::kGrid>},
     {cmd::kGridSettings, cmd::kGridSettings, nullptr, gridSettings},
 };
 

@@ -106,8 +106,8 @@ void clampLevels(FilterValues& values);
 
 // Whether a filter command can run now (it exists and there is a layer).
 bool filterCommandEnabled(const Application& app, int id);
-// Runs a filter command of the Filter menu (41000-41051, 41800-41803,
-// 41810-41813, 41820-41822): its dialog, then the filter on the current
+// Runs a filter command of the Filter menu (the filter table's commands and
+// the extra colour, alpha and cloud ones): its dialog, then the filter on the current
 // layer as one undo step. False for other identifiers.
 bool runFilterCommand(Application& app, Shell& shell, int id);
 // Applies a command with the given values through its path (progress

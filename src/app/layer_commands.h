@@ -50,7 +50,7 @@ void layerAlphaOperation(Application& app, Shell& shell, int reference, AlphaOpe
 // The refresh every layer command ends with.
 void refreshAfterLayerChange(Application& app, Shell& shell);
 
-// The rows of the layer commands (42300-42316): whether id is one, and running it.
+// The rows of the layer commands (cmd::kLayerFirst ... kLayerLast): whether id is one, and running it.
 bool isLayerCommand(int id);
 // False when id is not a layer command or it is disabled.
 bool runLayerCommand(Application& app, Shell& shell, int id);

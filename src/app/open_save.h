@@ -40,18 +40,18 @@ class OpenSaveFlow {
   // Before the program ends: asks only when OptFlag bit 1 is set.
   bool confirmExit();
 
-  bool newImage();                          // 40001
-  bool openFromClipboard();                 // 40003
-  bool open();                              // 40002
+  bool newImage();                          // cmd::kNew
+  bool openFromClipboard();                 // cmd::kOpenFromClipboard
+  bool open();                              // cmd::kOpen
   bool openFromRecentFolder(int n);         // 3200 + n
   bool openRecentFile(int n);               // 3100 + n
   bool openDropped(const std::vector<std::string>& paths);
   // Loads behind the progress dialog and reports the result; no question first.
   bool openFile(const std::string& path);
 
-  bool save();                              // 40004
-  bool saveAs();                            // 40005
-  bool savePreferred();                     // 40012
+  bool save();                              // cmd::kSave
+  bool saveAs();                            // cmd::kSaveAs
+  bool savePreferred();                     // cmd::kSavePreferred
   bool quickSave(int formatIndex);          // 3250-3254: formats 1-5
   bool saveToRecentFolder(int n);           // 3200 + n from the save pop-up
   // The one save routine.

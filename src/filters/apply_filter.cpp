@@ -7,10 +7,7 @@
 namespace tessel {
 
 FilterFunction filterFunctionOf(const FilterEntry& entry) {
-  if (entry.command >= kFirstFilterCommand &&
-      entry.command < kFirstFilterCommand + kFilterCommandCount)
-    return filterFunction(entry.index());
-  return filterFunctionForCommand(entry.command);
+  return entry.function ? entry.function : filterFunction(entry.index());
 }
 
 bool applyFilter(Document& doc, const FilterEntry& entry, const FilterValues& values,

@@ -20,21 +20,4 @@ FilterFunction filterFunction(int tableIndex) {
   return kTable[tableIndex];
 }
 
-FilterFunction filterFunctionForCommand(int commandId) {
-  switch (commandId) {
-    case 41800: return filterForegroundToTransparent;
-    case 41801: return filterNonForegroundToTransparent;
-    case 41802: return filterFillTransparentForeground;
-    case 41803: return filterForegroundToBackground;
-    case 41810: return filterLightToTransparent;
-    case 41811: return filterDarkToTransparent;
-    case 41812: return filterGreyFromAlpha;
-    case 41813: return filterRemoveTransparency;
-    case 41820: return filterCloudsBlackWhite;
-    case 41821: return filterCloudsForegroundBackground;
-    case 41822: return filterCloudsDifference;
-    default: return nullptr;
-  }
-}
-
 }  // namespace tessel

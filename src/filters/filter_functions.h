@@ -1,6 +1,6 @@
 #pragma once
 // Every filter and colour command as a function of the common form, and the
-// look-ups from the filter menu's table index or command identifier.
+// look-up by the filter table's index.
 #include "filters/filter_types.h"
 
 namespace tessel {
@@ -9,8 +9,6 @@ constexpr int kFilterCount = 52;
 
 // Null outside 0 ... 51.
 FilterFunction filterFunction(int tableIndex);
-// 41800-41803, 41810-41813, 41820-41822; null for any other identifier.
-FilterFunction filterFunctionForCommand(int commandId);
 
 #define TESSEL_FILTER(name)                                                             \
   bool name(const FilterValues& values, const FilterContext& context, Image32& dst, \

@@ -1,5 +1,7 @@
 #include "filters/filter_table.h"
 
+#include "filters/filter_functions.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -117,24 +119,28 @@ constexpr FilterEntry kTable[kFilterCommandCount] = {
     progressFilter(51, "发光", "glow", 740, {"brightness", "blur", "strength"}),
 };
 
-constexpr FilterEntry extra(int command, const char* menu, const char* cli, bool progress) {
+constexpr FilterEntry extra(int command, const char* menu, const char* cli, bool progress,
+                            FilterFunction function) {
   FilterEntry e = filter(command - kFirstFilterCommand, menu, cli, 0, D::None, P::None, progress);
   e.inPlace = !progress;
+  e.function = function;
   return e;
 }
 
 constexpr FilterEntry kExtra[] = {
-    extra(41800, "前景色区域转为透明", "fg-to-transparent", false),
-    extra(41801, "前景色以外转为透明", "non-fg-to-transparent", false),
-    extra(41802, "透明区域用前景色替换", "fill-transparent-fg", false),
-    extra(41803, "前景色部分用背景色替换", "fg-to-bg", false),
-    extra(41810, "亮色转为透明", "light-to-transparent", false),
-    extra(41811, "暗色转为透明", "dark-to-transparent", false),
-    extra(41812, "根据Alpha值生成灰度", "grey-from-alpha", false),
-    extra(41813, "移除透明", "remove-transparency", false),
-    extra(41820, "生成(黑-白)", "clouds-bw", true),
-    extra(41821, "生成(前景色-背景色)", "clouds-fg-bg", true),
-    extra(41822, "基于当前图像差值", "clouds-difference", true),
+    extra(41800, "前景色区域转为透明", "fg-to-transparent", false, filterForegroundToTransparent),
+    extra(41801, "前景色以外转为透明", "non-fg-to-transparent", false,
+          filterNonForegroundToTransparent),
+    extra(41802, "透明区域用前景色替换", "fill-transparent-fg", false,
+          filterFillTransparentForeground),
+    extra(41803, "前景色部分用背景色替换", "fg-to-bg", false, filterForegroundToBackground),
+    extra(41810, "亮色转为透明", "light-to-transparent", false, filterLightToTransparent),
+    extra(41811, "暗色转为透明", "dark-to-transparent", false, filterDarkToTransparent),
+    extra(41812, "根据Alpha值生成灰度", "grey-from-alpha", false, filterGreyFromAlpha),
+    extra(41813, "移除透明", "remove-transparency", false, filterRemoveTransparency),
+    extra(41820, "生成(黑-白)", "clouds-bw", true, filterCloudsBlackWhite),
+    extra(41821, "生成(前景色-背景色)", "clouds-fg-bg", true, filterCloudsForegroundBackground),
+    extra(41822, "基于当前图像差值", "clouds-difference", true, filterCloudsDifference),
 };
 
 // Parameters of the two commands with dialogs of their own.

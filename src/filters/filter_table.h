@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "filters/filter_template.h"
+#include "filters/filter_types.h"
 
 namespace tessel {
 
@@ -28,6 +29,8 @@ struct FilterEntry {
   bool inPlace = false;            // reads the layer it writes
   bool wholeLayer = false;         // works on the whole layer, not the selection
   int previewWidth = 160, previewHeight = 150;
+  // The menu's extra commands name their function; the table's 52 are found by index.
+  FilterFunction function = nullptr;
   // Command-line parameter names in template order (control i), then null.
   const char* params[8] = {};
 

@@ -16,6 +16,7 @@
 #include <QWheelEvent>
 
 #include "app/application.h"
+#include "app/command_ids.h"
 #include "app/layer_commands.h"
 #include "resources/menus.h"
 #include "resources/strings.h"
@@ -27,7 +28,9 @@ namespace {
 constexpr int kPanelWidth = 200;
 constexpr int kPanelLowest = 200;
 // The tool bar's commands, in button order.
-constexpr int kToolCommands[9] = {42300, 42302, 42303, 42304, 42306, 42307, 42308, 42310, 42312};
+constexpr int kToolCommands[9] = {cmd::kLayerNew,     cmd::kLayerClone,    cmd::kLayerDelete,
+                                  cmd::kLayerMergeDown, cmd::kLayerUp,      cmd::kLayerDown,
+                                  cmd::kLayerSettings,  cmd::kLayerShowAll, cmd::kLayerShowCurrent};
 
 // Row texts through QPainter: each text is drawn into a transparent picture
 // and laid over the row with its coverage.
@@ -216,7 +219,7 @@ void LayerListView::mouseDoubleClickEvent(QMouseEvent* event) {
   if (LayerPanelModel::onVisibleBox(pos.x(), pos.y()) || LayerPanelModel::onFillBox(pos.x(), pos.y())) return;
   if (model_.layerAt(pos.y()) < 0) return;
   model_.cancelDrag();
-  panel_.runCommand(42308);
+  panel_.runCommand(cmd::kLayerSettings);
 }
 
 void LayerListView::wheelEvent(QWheelEvent* event) {

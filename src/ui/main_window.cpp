@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/application.h"
+#include "app/command_table.h"
 #include "app/recent_lists.h"
 #include "app/commands.h"
 #include "app/filter_commands.h"
@@ -35,9 +36,10 @@ const char* const kToolNames[19] = {
     "模糊", "手指", "减淡", "加深", "填充", "渐变", "文字", "移动", "选区",
 };
 
+// The window's own toggles; the command table knows the others.
 bool isToggle(int id) {
   return (id >= cmd::kPanelFirst && id <= cmd::kPanelLast) || id == cmd::kFullScreen ||
-         id == cmd::kChecker || id == cmd::kMirror || id == cmd::kGrid || id == 40101;
+         commandCheckable(id);
 }
 
 }  // namespace
@@ -125,7 +127,7 @@ void MainWindow::buildToolBar() {
     toolBar_->addAction(a);
     return a;
   };
-  button(40001, is::kNew, QStringLiteral("新建"));
+  button(cmd::kNew, is::kNew, QStringLiteral("新建"));
   // Open and Save carry an arrow for the recent folders and the quick saves.
   auto withPopup = [&](QAction* a, bool saving) {
     QMenu*& menu = saving ? savePopup_ : openPopup_;
@@ -136,11 +138,11 @@ void MainWindow::buildToolBar() {
       b->setPopupMode(QToolButton::MenuButtonPopup);
     }
   };
-  withPopup(button(40002, is::kOpen, QStringLiteral("打开")), false);
-  withPopup(button(40004, is::kSave, QStringLiteral("保存")), true);
+  withPopup(button(cmd::kOpen, is::kOpen, QStringLiteral("打开")), false);
+  withPopup(button(cmd::kSave, is::kSave, QStringLiteral("保存")), true);
   toolBar_->addSeparator();
-  button(40050, is::kUndo, QStringLiteral("撤销"));
-  button(40051, is::kRedo, QStringLiteral("重做"));
+  button(cmd::kUndo, is::kUndo, QStringLiteral("撤销"));
+  button(cmd::kRedo, is::kRedo, QStringLiteral("重做"));
   toolBar_->addSeparator();
   zoomMenu_ = new QMenu(this);
   for (size_t i = 0; i < zoomPresets().size(); ++i) {
@@ -331,11 +333,10 @@ void MainWindow::syncChecks() {
   for (int n = 0; n < kPanelCount; ++n) {
     if (QAction* a = action(cmd::kPanelFirst + n)) a->setChecked(app_.panelVisible(n));
   }
-  if (QAction* a = action(cmd::kChecker)) a->setChecked(flags & view_flag::kChecker);
-  if (QAction* a = action(cmd::kMirror)) a->setChecked(flags & view_flag::kMirror);
-  if (QAction* a = action(cmd::kGrid)) a->setChecked(flags & view_flag::kGrid);
   if (QAction* a = action(cmd::kFullScreen)) a->setChecked(flags & view_flag::kFullScreen);
-  if (QAction* a = action(40101)) a->setChecked(flags & view_flag::kMergedPaste);
+  for (auto& [id, a] : actions_) {
+    if (commandCheckable(id)) a->setChecked(commandChecked(app_, id));
+  }
 }
 
 }  // namespace tessel

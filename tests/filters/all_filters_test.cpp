@@ -5,6 +5,8 @@
 
 #include "document/layer_list.h"
 #include "filter_test_util.h"
+#include "filters/apply_filter.h"
+#include "filters/filter_table.h"
 
 namespace tessel {
 namespace {
@@ -95,7 +97,9 @@ TEST(AllFilters, OutsideTheRectangleNothingChanges) {
   }
   for (int i = 0; i < kFilterCount; ++i) EXPECT_GT(covered[i], 0) << i;
   for (int id : {41800, 41801, 41802, 41803, 41810, 41811, 41812, 41813, 41820, 41821, 41822}) {
-    FilterFunction f = filterFunctionForCommand(id);
+    const FilterEntry* entry = filterByCommand(id);
+    ASSERT_NE(entry, nullptr) << id;
+    FilterFunction f = filterFunctionOf(*entry);
     ASSERT_NE(f, nullptr) << id;
     Image32 dst = copyOf(img);
     ASSERT_TRUE(f({}, c, dst, img, r, nullptr)) << id;
@@ -109,10 +113,10 @@ TEST(AllFilters, LookUps) {
   EXPECT_EQ(filterFunction(5), &filterInvert);
   EXPECT_EQ(filterFunction(23), &filterGaussianBlur);
   EXPECT_EQ(filterFunction(51), &filterGlow);
-  EXPECT_EQ(filterFunctionForCommand(41813), &filterRemoveTransparency);
-  EXPECT_EQ(filterFunctionForCommand(41804), nullptr);
-  EXPECT_EQ(filterFunctionForCommand(41823), nullptr);
-  EXPECT_EQ(filterFunctionForCommand(41000), nullptr);
+  EXPECT_EQ(filterFunctionOf(*filterByCommand(41813)), &filterRemoveTransparency);
+  EXPECT_EQ(filterByCommand(41804), nullptr);
+  EXPECT_EQ(filterByCommand(41823), nullptr);
+  EXPECT_EQ(filterFunctionOf(*filterByCommand(41000)), &filterBrightnessContrast);
 }
 
 // A filter handed one image as destination and source reads the unchanged
