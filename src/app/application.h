@@ -12,6 +12,7 @@
 #include "config/settings.h"
 #include "document/document.h"
 #include "draw/canvas_input_setup.h"
+#include "draw/tool_traits.h"
 #include "formats/palette_files.h"
 #include "formats/texture_library.h"
 #include "image/image24.h"
@@ -38,7 +39,7 @@ enum Bar : int {
   kPanelTexture, kPanelNavigator, kPanelViewer, kGrid, kMirror,
 };
 constexpr int kBarSlots = 18;
-constexpr int kToolSlots = 19;
+constexpr int kToolSlots = kToolCount;
 // The rectangle of a tool bar slot and of a tool's button.
 inline Rect barIcon(int slot) { return {slot * kBarSize, kBarTop, kBarSize, kBarSize}; }
 inline Rect toolIcon(int tool) {

@@ -70,7 +70,6 @@ inline constexpr const char* kPng = "PNG 压缩等级";
 inline constexpr const char* kCanvasColour = "画布背景色";
 inline constexpr const char* kCheckColour1 = "透明格子颜色 1";
 inline constexpr const char* kCheckColour2 = "透明格子颜色 2";
-inline constexpr const char* kToolNames = "铅笔/1px细线/笔/笔2/画笔/水彩/喷枪/橡皮擦(硬)/橡皮擦(笔)/橡皮擦(画笔)/模糊/手指/减淡/加深/填充/渐变/文字/移动/选区/";
 inline constexpr const char* kSideActions = "按数位板的设置/吸管/移动画布位置/切换橡皮-上一个工具/撤销/";
 }  // namespace env_text
 

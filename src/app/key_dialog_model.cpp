@@ -1,14 +1,19 @@
 #include "app/key_dialog_model.h"
 
 #include <cstdio>
+#include <iterator>
+
+#include "resources/strings.h"
 
 namespace tessel {
+
+static_assert(std::size(text::kToolNames) == kSettingsToolCount);
 
 namespace {
 
 // Item names per group, '/'-terminated as the string tables hold them.
 constexpr const char* kGroupItems[KeyTable::kGroupCount] = {
-    "铅笔/1px细线/笔/笔2/画笔/水彩/喷枪/橡皮擦(硬)/橡皮擦(笔)/橡皮擦(画笔)/模糊/手指/减淡/加深/填充/渐变/文字/移动/选区/",
+    nullptr,   // the tool names, from their own table
     "自由线/直线/矩形/矩形填充/椭圆/椭圆填充/折线/集中线/贝塞尔曲线/样条曲线/",
     "撤销/重做/放大/缩小/倍率100%/水平翻转画布/隐藏-显示所有面板/",
     "直线/矩形/矩形填充/椭圆/椭圆填充/折线/集中线/贝塞尔曲线/样条曲线/吸管/填充/",
@@ -49,7 +54,8 @@ std::vector<KeyDialogRow> keyDialogRows() {
 }
 
 std::string keyEntryName(int group, int item) {
-  return validEntry(group, item) ? nthField(kGroupItems[group], item) : std::string();
+  if (!validEntry(group, item)) return {};
+  return kGroupItems[group] ? nthField(kGroupItems[group], item) : std::string(text::kToolNames[item]);
 }
 
 std::string virtualKeyName(uint8_t vk) {

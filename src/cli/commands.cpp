@@ -144,7 +144,7 @@ bool parseStrokeOptions(int argc, char** argv, ScriptedStroke& s, bool& haveTool
     int n = 0;
     uint32_t word = 0;
     int32_t colour = 0;
-    if (arg == "--tool" && parseInt(value, 0, kToolBurn, n)) {
+    if (arg == "--tool" && parseInt(value, 0, kToolCount - 1, n) && toolTraits(n).painting()) {
       s.tool = n;
       haveTool = true;
     } else if (arg == "--samples" && parseStrokeSamples(value, s.samples)) {

@@ -196,7 +196,8 @@ int runShape(int argc, char** argv) {
                     {"--ctrl", "--shift"}, o))
     return usageError("shape takes the options --help lists");
   int tool = 0;
-  if (!o.get("--tool") || !parseInt(o.get("--tool"), 0, kToolBurn, tool))
+  if (!o.get("--tool") || !parseInt(o.get("--tool"), 0, kToolCount - 1, tool) ||
+      !toolTraits(tool).painting())
     return usageError("shape needs --tool 0-13");
   const KindRow* row = nullptr;
   for (const KindRow& k : kKinds)

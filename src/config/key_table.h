@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "config/settings.h"
+
 namespace tessel {
 
 // Keyboard assignments (key.dat): 65 entries, each assignment id << 8 | virtual
@@ -10,7 +12,7 @@ namespace tessel {
 class KeyTable {
  public:
   static constexpr int kGroupCount = 6;
-  static constexpr std::array<int, kGroupCount> kGroupSizes{19, 10, 7, 11, 10, 8};
+  static constexpr std::array<int, kGroupCount> kGroupSizes{kSettingsToolCount, 10, 7, 11, 10, 8};
   static constexpr int kEntryCount = 65;
   // Groups in the order the key dialog lists them.
   static constexpr std::array<int, kGroupCount> kDialogOrder{0, 1, 2, 5, 3, 4};

@@ -333,7 +333,7 @@ void CanvasInput::eraserSwitch() {
   if (isEraserTool(draw_.toolNo))
     selectTool(options_.eraseBkTool);
   else
-    selectTool(kToolEraseHard + std::clamp(options_.defErase, 0, 2));
+    selectTool(kEraserTools[std::clamp(options_.defErase, 0, 2)]);
 }
 
 }  // namespace tessel

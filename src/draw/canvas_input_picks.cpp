@@ -80,7 +80,7 @@ void CanvasInput::eyedropper(const InputState& in) {
     setSlot(0, picked);
   } else if (transparent(picked)) {
     if (options_.optFlag & kOptFlagTransparentPickErases)
-      selectTool(kToolEraseHard + std::clamp(options_.defErase, 0, 2));
+      selectTool(kEraserTools[std::clamp(options_.defErase, 0, 2)]);
     return;
   } else {
     setSlot(draw_.curColNo, picked);

@@ -33,6 +33,8 @@ enum ToolId : int {
   kToolMove = 17,
   kToolSelection = 18,
 };
+// The erasers the eraser switch chooses from (the DefErase setting's 0-2).
+constexpr int kEraserTools[3] = {kToolEraseHard, kToolErasePen, kToolEraseBrush};
 
 enum class ToolKind : uint8_t { None, Paint, Fill, Gradient, Text, Move, Selection };
 

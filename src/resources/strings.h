@@ -1,4 +1,6 @@
 #pragma once
+#include <span>
+#include <string>
 
 // User-visible texts of the window shell, UTF-8.
 namespace tessel::text {
@@ -21,6 +23,18 @@ inline constexpr const char* kGridWidth = "网格宽度";
 inline constexpr const char* kGridHeight = "网格高度";
 inline constexpr const char* kGridPixel = "显示像素网格的缩放倍数";
 inline constexpr const char* kCentreCross = "显示图像中心线";
+
+// Tool names in tool-number order (the tool rows follow the same order).
+inline constexpr const char* kToolNames[19] = {
+    "铅笔", "1px细线", "笔", "笔2", "画笔", "水彩", "喷枪", "橡皮擦(硬)", "橡皮擦(笔)", "橡皮擦(画笔)",
+    "模糊", "手指", "减淡", "加深", "填充", "渐变", "文字", "移动", "选区",
+};
+// A list of names as the '/'-terminated string tables hold them.
+inline std::string slashList(std::span<const char* const> names) {
+  std::string list;
+  for (const char* name : names) list.append(name).push_back('/');
+  return list;
+}
 
 // Floating panel titles, in WinViewFlag bit order.
 inline constexpr const char* kPanelTitles[8] = {

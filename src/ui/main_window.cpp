@@ -30,12 +30,6 @@ namespace tessel {
 
 namespace {
 
-// Names of the tools, in ToolId order.
-const char* const kToolNames[19] = {
-    "铅笔", "1px细线", "笔", "笔2", "画笔", "水彩", "喷枪", "橡皮擦(硬)", "橡皮擦(笔)", "橡皮擦(画笔)",
-    "模糊", "手指", "减淡", "加深", "填充", "渐变", "文字", "移动", "选区",
-};
-
 // The window's own toggles; the command table knows the others.
 bool isToggle(int id) {
   return (id >= cmd::kPanelFirst && id <= cmd::kPanelLast) || id == cmd::kFullScreen ||
@@ -177,7 +171,7 @@ void MainWindow::buildPanels() {
 }
 
 void MainWindow::buildToolsPanel(PanelWindow* panel) {
-  installPainting(*this, app_, panel, panels_[kToolOptionsPanel], canvas_->viewport(), kToolNames);
+  installPainting(*this, app_, panel, panels_[kToolOptionsPanel], canvas_->viewport(), text::kToolNames);
 }
 
 void MainWindow::placeInfoBar() {

@@ -24,6 +24,7 @@
 
 #include "app/recent_lists.h"
 #include "image/size_limits.h"
+#include "resources/strings.h"
 #include "ui/virtual_keys.h"
 
 namespace tessel {
@@ -102,7 +103,7 @@ QWidget* EnvSettingsDialog::paintingTab(const EnvSettings& env) {
     form->addRow(tablet_[bit]);
   }
   taleTool_ = new QComboBox(page);
-  fillFromList(taleTool_, env_text::kToolNames, env.taleTool);
+  fillFromList(taleTool_, text::slashList(text::kToolNames).c_str(), env.taleTool);
   form->addRow(u(env_text::kTaleTool), taleTool_);
   const char* sideLabels[2] = {env_text::kTabSide1, env_text::kTabSide2};
   const int sides[2] = {env.tabSide1, env.tabSide2};

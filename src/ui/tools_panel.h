@@ -2,11 +2,13 @@
 #include <QWidget>
 #include <array>
 
+#include "draw/tool_traits.h"
+
 namespace tessel {
 
 class Image24;
 
-// The 19 tool buttons, icons from the strip, names as tooltips. The current
+// The tool buttons, icons from the strip, names as tooltips. The current
 // tool's button stays down.
 class ToolsPanel : public QWidget {
   Q_OBJECT
@@ -20,7 +22,7 @@ class ToolsPanel : public QWidget {
   void toolPicked(int tool);
 
  private:
-  std::array<QWidget*, 19> buttons_{};
+  std::array<QWidget*, kToolCount> buttons_{};
   int current_ = -1;
 };
 
