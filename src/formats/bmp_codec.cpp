@@ -22,6 +22,7 @@ struct BmpHeader {
   uint32_t compression = 0;
   uint32_t coloursUsed = 0;
   uint32_t masks[4] = {};   // red, green, blue, alpha
+  bool alpha = false;       // a 16- or 32-bit file whose header names an alpha mask
 };
 
 enum : uint32_t { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6 };
@@ -64,12 +65,16 @@ bool readHeader(File& file, BmpHeader& h, ImageReadInfo& info) {
   if (h.compression == kRle4 && b != 4) return false;
   if ((h.compression == kBitFields || h.compression == kAlphaBitFields) && b != 16 && b != 32) return false;
   if (h.compression > kBitFields && h.compression != kAlphaBitFields) return false;
-  // An info header keeps its masks after itself.
+  // An info header keeps its masks after itself, four with alpha bit fields.
   if (h.headerSize == 40 && (h.compression == kBitFields || h.compression == kAlphaBitFields)) {
-    uint8_t m[12];
-    if (!file.readAll(m, 12)) return false;
-    for (int i = 0; i < 3; ++i) h.masks[i] = readLE32(m + 4 * i);
+    const int count = h.compression == kAlphaBitFields ? 4 : 3;
+    uint8_t m[16];
+    if (!file.readAll(m, size_t(count) * 4)) return false;
+    for (int i = 0; i < count; ++i) h.masks[i] = readLE32(m + 4 * i);
   }
+  // Plain 32-bit pixels in a V4 or V5 header may still name their alpha byte.
+  const bool fields = h.compression == kBitFields || h.compression == kAlphaBitFields;
+  h.alpha = h.masks[3] != 0 && (fields || (b == 32 && h.headerSize >= 56));
   if (h.compression == kRgb && b == 16) {
     h.masks[0] = 0x7C00; h.masks[1] = 0x03E0; h.masks[2] = 0x001F;
   } else if (h.compression == kRgb && b == 32) {
@@ -122,9 +127,10 @@ Pixel* rowOf(Image32& image, const BmpHeader& h, int fileRow) {
 struct RowFormat {
   const BmpHeader& h;
   const uint32_t* palette;
-  Channel red, green, blue;
+  Channel red, green, blue, alpha;
   RowFormat(const BmpHeader& header, const uint32_t* p)
-      : h(header), palette(p), red(header.masks[0]), green(header.masks[1]), blue(header.masks[2]) {}
+      : h(header), palette(p), red(header.masks[0]), green(header.masks[1]), blue(header.masks[2]),
+        alpha(header.alpha ? header.masks[3] : 0) {}
   size_t stride() const { return ((size_t(h.width) * h.bitCount + 31) / 32) * 4; }
 
   void convert(const uint8_t* s, Pixel* out) const {
@@ -138,12 +144,32 @@ struct RowFormat {
         c = uint32_t(s[x * 3 + 2]) << 16 | uint32_t(s[x * 3 + 1]) << 8 | s[x * 3];
       } else {
         const uint32_t v = bits == 16 ? readLE16(s + x * 2) : readLE32(s + x * 4);
-        c = red(v) << 16 | green(v) << 8 | blue(v);
+        c = (h.alpha ? alpha(v) << 24 : 0xFF000000u) | red(v) << 16 | green(v) << 8 | blue(v);
+        out[x] = c;
+        continue;
       }
       out[x] = 0xFF000000u | c;
     }
   }
 };
+
+// Many writers fill the alpha byte with zeros: an alpha that is zero
+// everywhere means an opaque picture.
+void keepAlpha(Image32& image) {
+  bool any = false;
+  for (int y = 0; y < image.height() && !any; ++y) {
+    const Pixel* p = image.row(y);
+    for (int x = 0; x < image.width(); ++x) any |= (p[x] >> 24) != 0;
+  }
+  if (any) {
+    image.normaliseTransparent();
+    return;
+  }
+  for (int y = 0; y < image.height(); ++y) {
+    Pixel* p = image.row(y);
+    for (int x = 0; x < image.width(); ++x) p[x] |= 0xFF000000u;
+  }
+}
 
 bool readUncompressed(File& file, const BmpHeader& h, const uint32_t palette[256], Image32& image) {
   const RowFormat format(h, palette);
@@ -154,6 +180,7 @@ bool readUncompressed(File& file, const BmpHeader& h, const uint32_t palette[256
     if (!file.readAll(row.get(), stride)) return false;
     format.convert(row.get(), rowOf(image, h, y));
   }
+  if (h.alpha) keepAlpha(image);
   return true;
 }
 
@@ -301,8 +328,9 @@ bool readBmpThumbnail(const std::string& path, int side, Image32& thumb) {
   ImageReadInfo info;
   uint32_t palette[256] = {};
   if (!readHeader(file, h, info) || !readColourTable(file, h, palette)) return false;
-  if (h.compression == kRle4 || h.compression == kRle8) {
-    Image32 image;   // run-length data reads from the start
+  if (h.compression == kRle4 || h.compression == kRle8 || h.alpha) {
+    // Run-length data reads from the start; alpha counts only if some is set.
+    Image32 image;
     return readBmp(path, image, info) && ThumbnailSink::shrink(image, side, thumb);
   }
   if (int64_t(h.dataOffset) > file.size() || !file.seek(h.dataOffset)) return false;

@@ -8,7 +8,9 @@ namespace tessel {
 
 // Reads a BMP with a core, info, V4 or V5 header: 1, 4, 8, 16, 24 or 32 bits
 // per pixel, uncompressed, RLE4, RLE8 or bit fields, bottom-up or top-down.
-// The image comes out fully opaque. Compressed data that ends early leaves
+// An alpha mask (bit fields, V4 or V5 header) is kept, alpha-0 pixels as
+// transparent white, unless every pixel's alpha is zero; otherwise the image
+// comes out fully opaque. Compressed data that ends early leaves
 // the remaining pixels black; uncompressed data that ends early fails.
 bool readBmp(const std::string& path, Image32& image, ImageReadInfo& info);
 

@@ -10,7 +10,7 @@ namespace tessel {
 
 // What a flat-image reader reports besides its pixels.
 struct ImageReadInfo {
-  bool hadAlpha = false;   // a 32-bit RGBA PNG (the PNG save-with-alpha default)
+  bool hadAlpha = false;   // a PNG with alpha or tRNS (the PNG save-with-alpha default)
   bool tooLarge = false;   // the header named a side above kMaxReadSide
 };
 

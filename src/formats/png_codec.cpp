@@ -20,22 +20,50 @@ constexpr size_t kInputChunk = 32768;
 struct PngState {
   uint32_t width = 0, height = 0;
   int depth = 0, colourType = 0, bitsPerPixel = 0;
-  uint32_t palette[256] = {};   // 0x00RRGGBB
+  bool interlaced = false;
+  uint32_t palette[256] = {};   // 0xAARRGGBB: PLTE, or the grey ramp up to 8 bits
   int paletteCount = 0;
-  size_t rowSize = 0;
-  int32_t transparent = -1;     // parsed, never applied
+  bool idatSeen = false;
+  // tRNS
+  bool trnsSeen = false;
+  bool keyed = false;           // grey or RGB key colour, in file samples
+  uint16_t key[3] = {};
+  int alphaCount = 0;           // palette alphas
+  uint8_t alphas[256] = {};
+  bool alphaSource = false;     // an alpha channel, or tRNS applied
 };
 
 bool typeIs(const uint8_t type[4], const char* name) { return std::memcmp(type, name, 4) == 0; }
 
-// tRNS: a grey or RGB key colour; palette alphas are of no use since the
-// chunk is not applied.
+// The chunk's data (already read) against the CRC that follows it.
+bool crcMatches(File& file, const uint8_t type[4], const uint8_t* data, uint32_t length) {
+  uint32_t stored = 0;
+  if (!file.readU32BE(stored)) return false;
+  uLong crc = crc32(0, type, 4);
+  if (length) crc = crc32(crc, data, length);
+  return uint32_t(crc) == stored;
+}
+
+// tRNS before the image data: palette alphas (no more than PLTE has
+// entries), or a grey or RGB key. Damaged, misplaced, repeated or
+// ill-sized chunks are ignored, as other readers do.
 void parseTrns(File& file, uint32_t length, PngState& png) {
-  uint8_t data[6] = {};
-  if (length == 2 && file.readAll(data, 2)) {
-    png.transparent = data[1];
-  } else if (length == 6 && file.readAll(data, 6)) {
-    png.transparent = int32_t(uint32_t(data[1]) << 16 | uint32_t(data[3]) << 8 | data[5]);
+  static const uint8_t kType[4] = {'t', 'R', 'N', 'S'};
+  uint8_t data[256];
+  if (png.trnsSeen || png.idatSeen || length > sizeof data || !file.readAll(data, length) ||
+      !crcMatches(file, kType, data, length))
+    return;
+  png.trnsSeen = true;
+  const uint16_t mask = png.depth == 16 ? 0xFFFF : uint16_t((1 << png.depth) - 1);
+  if (png.colourType == 3 && png.paletteCount > 0 && length > 0 && int(length) <= png.paletteCount) {
+    std::memcpy(png.alphas, data, length);
+    png.alphaCount = int(length);
+  } else if (png.colourType == 0 && length == 2) {
+    png.key[0] = readBE16(data) & mask;
+    png.keyed = true;
+  } else if (png.colourType == 2 && length == 6) {
+    for (int i = 0; i < 3; ++i) png.key[i] = readBE16(data + 2 * i) & mask;
+    png.keyed = true;
   }
 }
 
@@ -59,62 +87,89 @@ bool findChunk(File& file, const char* name, PngState& png, uint32_t& length) {
   }
 }
 
+int channelsOf(int colourType) {
+  switch (colourType) {
+    case 0: case 3: return 1;
+    case 2: return 3;
+    case 4: return 2;
+    case 6: return 4;
+    default: return 0;
+  }
+}
+
+bool depthAllowed(int colourType, int depth) {
+  switch (colourType) {
+    case 0: return depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;
+    case 3: return depth == 1 || depth == 2 || depth == 4 || depth == 8;
+    case 2: case 4: case 6: return depth == 8 || depth == 16;
+    default: return false;
+  }
+}
+
 bool readHeader(File& file, PngState& png, ImageReadInfo& info) {
   uint8_t signature[8];
   if (!file.readAll(signature, 8) || std::memcmp(signature, kPngSignature, 8) != 0) return false;
   uint32_t length = 0;
-  if (!findChunk(file, "IHDR", png, length) || length < 13) return false;
-  uint8_t d[13];
-  if (!file.readAll(d, 13)) return false;
+  if (!findChunk(file, "IHDR", png, length) || length < 13 || length > 4096) return false;
+  uint8_t d[4096];
+  static const uint8_t kType[4] = {'I', 'H', 'D', 'R'};
+  if (!file.readAll(d, length) || !crcMatches(file, kType, d, length)) return false;
   png.width = readBE32(d);
   png.height = readBE32(d + 4);
   png.depth = d[8];
   png.colourType = d[9];
-  if (png.depth != 1 && png.depth != 2 && png.depth != 4 && png.depth != 8) return false;
-  switch (png.colourType) {
-    case 0: case 3: png.bitsPerPixel = png.depth; break;
-    case 2: png.bitsPerPixel = 24; break;
-    case 6: png.bitsPerPixel = 32; break;
-    default: return false;
-  }
-  if ((png.colourType == 2 || png.colourType == 6) && png.depth != 8) return false;
-  if (d[10] != 0 || d[11] != 0 || d[12] != 0) return false;
+  if (!depthAllowed(png.colourType, png.depth)) return false;
+  png.bitsPerPixel = channelsOf(png.colourType) * png.depth;
+  if (d[10] != 0 || d[11] != 0 || d[12] > 1) return false;
+  png.interlaced = d[12] == 1;
   if (png.width == 0 || png.height == 0) return false;
   if (png.width > uint32_t(kMaxReadSide) || png.height > uint32_t(kMaxReadSide)) {
     info.tooLarge = true;
     return false;
   }
-  png.rowSize = 1 + (size_t(png.width) * size_t(png.bitsPerPixel) + 7) / 8;
-  return file.skip(int64_t(length) - 13 + 4);
+  return true;
 }
 
 bool readPalette(File& file, PngState& png) {
-  if (png.colourType == 0) {
+  if (png.colourType == 0 && png.depth <= 8) {
     const int entries = 1 << png.depth;
     const int step = 256 / (entries - 1);
     for (int i = 0; i < entries; ++i) {
       const uint32_t v = uint32_t(i * step > 255 ? 255 : i * step);
-      png.palette[i] = v << 16 | v << 8 | v;
+      png.palette[i] = 0xFF000000u | v << 16 | v << 8 | v;
     }
     png.paletteCount = entries;
     return true;
   }
   if (png.colourType != 3) return true;
   uint32_t length = 0;
-  if (!findChunk(file, "PLTE", png, length)) return false;
-  // More than 256 entries cannot be indexed; the rest is skipped.
+  if (!findChunk(file, "PLTE", png, length) || length > 65536) return false;
+  std::vector<uint8_t> rgb(length);
+  static const uint8_t kType[4] = {'P', 'L', 'T', 'E'};
+  if (!file.readAll(rgb.data(), length) || !crcMatches(file, kType, rgb.data(), length)) return false;
+  // More than 256 entries cannot be indexed; the rest is ignored.
   const uint32_t entries = length / 3 > 256 ? 256 : length / 3;
-  uint8_t rgb[768];
-  if (!file.readAll(rgb, entries * 3)) return false;
   for (uint32_t i = 0; i < entries; ++i)
-    png.palette[i] = uint32_t(rgb[i * 3]) << 16 | uint32_t(rgb[i * 3 + 1]) << 8 | rgb[i * 3 + 2];
+    png.palette[i] = 0xFF000000u | uint32_t(rgb[i * 3]) << 16 | uint32_t(rgb[i * 3 + 1]) << 8 | rgb[i * 3 + 2];
   png.paletteCount = int(entries);
-  return file.skip(int64_t(length) - int64_t(entries) * 3 + 4);
+  return true;
+}
+
+// Palette alphas and a grey key of up to 8 bits go into the palette; the
+// other keys are compared sample by sample.
+void applyTransparency(PngState& png) {
+  png.alphaSource = png.colourType == 4 || png.colourType == 6 || png.keyed || png.alphaCount > 0;
+  for (int i = 0; i < png.alphaCount; ++i) png.palette[i] = (png.palette[i] & 0x00FFFFFFu) | uint32_t(png.alphas[i]) << 24;
+  if (png.keyed && png.colourType == 0 && png.depth <= 8) {
+    png.palette[png.key[0]] &= 0x00FFFFFFu;
+    png.keyed = false;
+  }
 }
 
 // The zlib stream across the IDAT chunks, handed out row by row so that
 // inflating, unfiltering and converting stay in the cache. Once the stream or
-// the chunks end, the rest reads as zeros.
+// the chunks end, the rest reads as zeros. A complete chunk whose CRC does
+// not match is an error; a chunk cut short by the end of the file is not.
 class IdatReader {
  public:
   IdatReader(File& file, PngState& png) : file_(file), png_(png) {}
@@ -126,14 +181,15 @@ class IdatReader {
 
   bool start() {
     if (!findChunk(file_, "IDAT", png_, length_)) return false;
+    png_.idatSeen = true;
     input_.reset(new (std::nothrow) uint8_t[kInputChunk]);
     capacity_ = kInputChunk;
     if (!input_ || inflateInit(&z_) != Z_OK) return false;
     started_ = true;
-    return loadChunk();
+    return loadChunk() && !damaged_;
   }
 
-  // False only on a zlib error.
+  // False on a zlib error or a damaged chunk.
   bool read(uint8_t* out, size_t count) {
     z_.next_out = out;
     z_.avail_out = uInt(count);
@@ -143,6 +199,7 @@ class IdatReader {
       if (r == Z_STREAM_END) ended_ = true;
       else if (r != Z_OK && r != Z_BUF_ERROR) return false;
     }
+    if (damaged_) return false;
     if (z_.avail_out > 0) std::memset(z_.next_out, 0, z_.avail_out);
     return true;
   }
@@ -156,16 +213,18 @@ class IdatReader {
       if (!input_) return false;
     }
     if (!file_.readAll(input_.get(), length_)) return false;
+    static const uint8_t kType[4] = {'I', 'D', 'A', 'T'};
+    if (file_.size() - file_.position() >= 4 && !crcMatches(file_, kType, input_.get(), length_)) damaged_ = true;
     z_.next_in = input_.get();
     z_.avail_in = length_;
     return true;
   }
   bool nextChunk() {
-    if (!file_.skip(4) || !findChunk(file_, "IDAT", png_, length_) || !loadChunk()) {
+    if (!findChunk(file_, "IDAT", png_, length_) || !loadChunk()) {
       ended_ = true;   // out of chunks: what arrived stays
       return false;
     }
-    return true;
+    return !damaged_;
   }
 
   File& file_;
@@ -173,7 +232,7 @@ class IdatReader {
   z_stream z_{};
   std::unique_ptr<uint8_t[]> input_;
   uint32_t capacity_ = 0, length_ = 0;
-  bool started_ = false, ended_ = false;
+  bool started_ = false, ended_ = false, damaged_ = false;
 };
 
 inline uint8_t paeth(int a, int b, int c) {
@@ -185,56 +244,131 @@ inline uint8_t paeth(int a, int b, int c) {
   return uint8_t(pb <= pc ? b : c);
 }
 
-// Undoes one row's filter in place; prior is null for the first row.
-void unfilterRow(uint8_t* row, const uint8_t* prior, size_t count, size_t bpp) {
-  const uint8_t filter = row[0];
-  uint8_t* x = row + 1;
-  const uint8_t* up = prior ? prior + 1 : nullptr;
+// Bytes per pixel known at compile time lets the loops run per pixel.
+template <size_t Bpp>
+void unfilterFixed(uint8_t filter, uint8_t* x, const uint8_t* up, size_t count) {
   switch (filter) {
     case 1:
-      for (size_t i = bpp; i < count; ++i) x[i] = uint8_t(x[i] + x[i - bpp]);
+      for (size_t i = Bpp; i < count; ++i) x[i] = uint8_t(x[i] + x[i - Bpp]);
       break;
     case 2:
       if (up)
         for (size_t i = 0; i < count; ++i) x[i] = uint8_t(x[i] + up[i]);
       break;
     case 3:
-      for (size_t i = 0; i < count; ++i) {
-        const int left = i >= bpp ? x[i - bpp] : 0;
-        const int above = up ? up[i] : 0;
-        x[i] = uint8_t(x[i] + ((left + above) >> 1));
+      if (!up) {
+        for (size_t i = Bpp; i < count; ++i) x[i] = uint8_t(x[i] + (x[i - Bpp] >> 1));
+        break;
       }
+      for (size_t i = 0; i < Bpp && i < count; ++i) x[i] = uint8_t(x[i] + (up[i] >> 1));
+      for (size_t i = Bpp; i < count; ++i) x[i] = uint8_t(x[i] + ((x[i - Bpp] + up[i]) >> 1));
       break;
     case 4:
-      for (size_t i = 0; i < count; ++i) {
-        const int left = i >= bpp ? x[i - bpp] : 0;
-        const int above = up ? up[i] : 0;
-        const int corner = (up && i >= bpp) ? up[i - bpp] : 0;
-        x[i] = uint8_t(x[i] + paeth(left, above, corner));
+      if (!up) {   // above and corner are zero: Paeth picks the left byte
+        for (size_t i = Bpp; i < count; ++i) x[i] = uint8_t(x[i] + x[i - Bpp]);
+        break;
       }
+      for (size_t i = 0; i < Bpp && i < count; ++i) x[i] = uint8_t(x[i] + up[i]);
+      for (size_t i = Bpp; i < count; ++i) x[i] = uint8_t(x[i] + paeth(x[i - Bpp], up[i], up[i - Bpp]));
       break;
     default:
       break;   // 0, and unknown filters leave the row as it is
   }
 }
 
-void convertRow(const uint8_t* src, Pixel* dst, const PngState& png) {
-  const uint32_t w = png.width;
-  if (png.bitsPerPixel == 32) {
-    for (uint32_t x = 0; x < w; ++x, src += 4) dst[x] = makePixel(src[3], src[0], src[1], src[2]);
-  } else if (png.bitsPerPixel == 24) {
-    for (uint32_t x = 0; x < w; ++x, src += 3) dst[x] = 0xFF000000u | uint32_t(src[0]) << 16 | uint32_t(src[1]) << 8 | src[2];
-  } else {
-    const int bits = png.bitsPerPixel;
-    const int mask = (1 << bits) - 1;
-    for (uint32_t x = 0; x < w; ++x) {
-      const size_t bit = size_t(x) * size_t(bits);
-      const int shift = 8 - bits - int(bit & 7);
-      const int index = (src[bit >> 3] >> shift) & mask;
-      dst[x] = 0xFF000000u | png.palette[index];
-    }
+// Undoes one row's filter in place; prior is null for the first row of a pass.
+void unfilterRow(uint8_t* row, const uint8_t* prior, size_t count, size_t bpp) {
+  const uint8_t filter = row[0];
+  uint8_t* x = row + 1;
+  const uint8_t* up = prior ? prior + 1 : nullptr;
+  switch (bpp) {
+    case 1: unfilterFixed<1>(filter, x, up, count); break;
+    case 2: unfilterFixed<2>(filter, x, up, count); break;
+    case 3: unfilterFixed<3>(filter, x, up, count); break;
+    case 4: unfilterFixed<4>(filter, x, up, count); break;
+    case 6: unfilterFixed<6>(filter, x, up, count); break;
+    default: unfilterFixed<8>(filter, x, up, count); break;
   }
 }
+
+// A 16-bit sample to 8 bits, rounded: round(v * 255 / 65535).
+inline uint32_t scale16(const uint8_t* p) { return (uint32_t(p[0] << 8 | p[1]) * 255u + 32895u) >> 16; }
+inline uint16_t sample16(const uint8_t* p) { return uint16_t(p[0] << 8 | p[1]); }
+
+void convertIndexed(const uint8_t* src, Pixel* dst, uint32_t w, const PngState& png) {
+  if (png.depth == 8) {
+    for (uint32_t x = 0; x < w; ++x) dst[x] = png.palette[src[x]];
+    return;
+  }
+  const int bits = png.depth;
+  const int mask = (1 << bits) - 1;
+  for (uint32_t x = 0; x < w; ++x) {
+    const size_t bit = size_t(x) * size_t(bits);
+    const int shift = 8 - bits - int(bit & 7);
+    dst[x] = png.palette[(src[bit >> 3] >> shift) & mask];
+  }
+}
+
+void convertRgb(const uint8_t* src, Pixel* dst, uint32_t w, const PngState& png) {
+  const uint16_t* k = png.key;
+  if (png.depth == 8) {
+    for (uint32_t x = 0; x < w; ++x, src += 3) dst[x] = makePixel(255, src[0], src[1], src[2]);
+    if (png.keyed) {
+      src -= size_t(w) * 3;
+      for (uint32_t x = 0; x < w; ++x, src += 3)
+        if (src[0] == k[0] && src[1] == k[1] && src[2] == k[2]) dst[x] &= 0x00FFFFFFu;
+    }
+    return;
+  }
+  for (uint32_t x = 0; x < w; ++x, src += 6) {
+    const bool clear = png.keyed && sample16(src) == k[0] && sample16(src + 2) == k[1] && sample16(src + 4) == k[2];
+    dst[x] = makePixel(clear ? 0 : 255, scale16(src), scale16(src + 2), scale16(src + 4));
+  }
+}
+
+void convertRow(const uint8_t* src, Pixel* dst, uint32_t w, const PngState& png) {
+  switch (png.colourType) {
+    case 0:
+      if (png.depth <= 8) return convertIndexed(src, dst, w, png);
+      for (uint32_t x = 0; x < w; ++x, src += 2) {
+        const uint32_t g = scale16(src);
+        dst[x] = makePixel(png.keyed && sample16(src) == png.key[0] ? 0 : 255, g, g, g);
+      }
+      return;
+    case 3:
+      return convertIndexed(src, dst, w, png);
+    case 2:
+      return convertRgb(src, dst, w, png);
+    case 4:
+      if (png.depth == 8) {
+        for (uint32_t x = 0; x < w; ++x, src += 2) dst[x] = makePixel(src[1], src[0], src[0], src[0]);
+      } else {
+        for (uint32_t x = 0; x < w; ++x, src += 4) {
+          const uint32_t g = scale16(src);
+          dst[x] = makePixel(scale16(src + 2), g, g, g);
+        }
+      }
+      return;
+    default:
+      if (png.depth == 8) {
+        for (uint32_t x = 0; x < w; ++x, src += 4) dst[x] = makePixel(src[3], src[0], src[1], src[2]);
+      } else {
+        for (uint32_t x = 0; x < w; ++x, src += 8)
+          dst[x] = makePixel(scale16(src + 6), scale16(src), scale16(src + 2), scale16(src + 4));
+      }
+      return;
+  }
+}
+
+// The seven Adam7 passes: first column, first row, column step, row step.
+struct Pass {
+  uint32_t x0, y0, dx, dy;
+};
+constexpr Pass kAdam7[7] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                            {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+constexpr Pass kWhole = {0, 0, 1, 1};
+
+uint32_t passSpan(uint32_t size, uint32_t start, uint32_t step) { return size > start ? (size - start + step - 1) / step : 0; }
 
 }  // namespace
 
@@ -242,8 +376,9 @@ namespace {
 
 // Where decoded rows go: the whole image, or a thumbnail that wants a few.
 struct RowTarget {
-  virtual bool begin(int width, int height) = 0;
-  // Where row y is to be converted; null skips its conversion.
+  virtual bool begin(int width, int height, bool interlaced) = 0;
+  // Where row y is to be converted; null skips its conversion. Interlaced
+  // images always get the whole row.
   virtual Pixel* rowFor(int y) = 0;
   virtual void rowDone(int y) = 0;
   virtual void fail() {}
@@ -252,54 +387,90 @@ struct RowTarget {
   ~RowTarget() = default;
 };
 
-// Every row is inflated and unfiltered, since each filter needs the row above.
+// Rows of one pass. Every row is inflated and unfiltered, since each filter
+// needs the row above; a pass starts with no row above.
+bool readPass(IdatReader& idat, const PngState& png, const Pass& pass, uint8_t* rows, Pixel* scatter,
+              RowTarget& target) {
+  const uint32_t w = passSpan(png.width, pass.x0, pass.dx), h = passSpan(png.height, pass.y0, pass.dy);
+  if (w == 0 || h == 0) return true;
+  const size_t rowSize = 1 + (size_t(w) * size_t(png.bitsPerPixel) + 7) / 8;
+  const size_t bpp = png.bitsPerPixel < 8 ? 1 : size_t(png.bitsPerPixel) / 8;
+  uint8_t* row = rows;
+  uint8_t* prior = nullptr;
+  for (uint32_t py = 0; py < h; ++py) {
+    if (!idat.read(row, rowSize)) return false;
+    unfilterRow(row, prior, rowSize - 1, bpp);
+    const int y = int(pass.y0 + py * pass.dy);
+    if (Pixel* out = target.rowFor(y)) {
+      if (pass.dx == 1) {
+        convertRow(row + 1, out, w, png);
+        target.rowDone(y);
+      } else {
+        convertRow(row + 1, scatter, w, png);
+        for (uint32_t i = 0, x = pass.x0; i < w; ++i, x += pass.dx) out[x] = scatter[i];
+      }
+    }
+    prior = row;
+    row = row == rows ? rows + rowSize : rows;
+  }
+  return true;
+}
+
 bool readPngRows(const std::string& path, ImageReadInfo& info, PngState& png, RowTarget& target) {
   File file;
   if (!file.openRead(path)) return false;
   if (!readHeader(file, png, info) || !readPalette(file, png)) return false;
   IdatReader idat(file, png);
   if (!idat.start()) return false;
-  std::unique_ptr<uint8_t[]> rows(new (std::nothrow) uint8_t[png.rowSize * 2]);
-  if (!rows || !target.begin(int(png.width), int(png.height))) return false;
-  const size_t bpp = png.bitsPerPixel < 8 ? 1 : size_t(png.bitsPerPixel) / 8;
-  uint8_t* row = rows.get();
-  uint8_t* prior = nullptr;
-  for (uint32_t y = 0; y < png.height; ++y) {
-    if (!idat.read(row, png.rowSize)) {
+  applyTransparency(png);
+  const size_t rowSize = 1 + (size_t(png.width) * size_t(png.bitsPerPixel) + 7) / 8;
+  std::unique_ptr<uint8_t[]> rows(new (std::nothrow) uint8_t[rowSize * 2]);
+  std::unique_ptr<Pixel[]> scatter(new (std::nothrow) Pixel[png.width]);
+  if (!rows || !scatter || !target.begin(int(png.width), int(png.height), png.interlaced)) return false;
+  const Pass* passes = png.interlaced ? kAdam7 : &kWhole;
+  for (int p = 0; p < (png.interlaced ? 7 : 1); ++p)
+    if (!readPass(idat, png, passes[p], rows.get(), scatter.get(), target)) {
       target.fail();
       return false;
     }
-    unfilterRow(row, prior, png.rowSize - 1, bpp);
-    if (Pixel* out = target.rowFor(int(y))) {
-      convertRow(row + 1, out, png);
-      target.rowDone(int(y));
-    }
-    prior = row;
-    row = row == rows.get() ? rows.get() + png.rowSize : rows.get();
-  }
   return true;
 }
 
 struct WholeImage final : RowTarget {
   Image32& image;
   explicit WholeImage(Image32& i) : image(i) {}
-  bool begin(int width, int height) override { return image.create(width, height); }
+  // The passes together cover every pixel.
+  bool begin(int width, int height, bool) override {
+    return image.create(width, height);
+  }
   Pixel* rowFor(int y) override { return image.row(y); }
   void rowDone(int) override {}
   void fail() override { image.destroy(); }
 };
 
+// Non-interlaced rows stream through the sink; an interlaced picture is
+// complete only after the last pass, so it is read whole and shrunk.
 struct ThumbnailRows final : RowTarget {
   ThumbnailSink sink;
+  Image32 whole;
   std::vector<Pixel> row;
   int side;
   explicit ThumbnailRows(int s) : side(s) {}
-  bool begin(int width, int height) override {
+  bool begin(int width, int height, bool interlaced) override {
+    if (interlaced) return whole.create(width, height);
     row.resize(size_t(width));
     return sink.begin(width, height, side);
   }
-  Pixel* rowFor(int y) override { return sink.wantsRow(y) ? row.data() : nullptr; }
-  void rowDone(int y) override { sink.addRow(y, row.data()); }
+  Pixel* rowFor(int y) override {
+    if (whole.valid()) return whole.row(y);
+    return sink.wantsRow(y) ? row.data() : nullptr;
+  }
+  void rowDone(int y) override {
+    if (!whole.valid()) sink.addRow(y, row.data());
+  }
+  bool finish(Image32& thumb) const {
+    return whole.valid() ? ThumbnailSink::shrink(whole, side, thumb) : sink.finish(thumb);
+  }
 };
 
 }  // namespace
@@ -308,7 +479,7 @@ bool readPng(const std::string& path, Image32& image, ImageReadInfo& info) {
   PngState png;
   WholeImage target(image);
   if (!readPngRows(path, info, png, target)) return false;
-  if (png.bitsPerPixel == 32) {
+  if (png.alphaSource) {
     image.normaliseTransparent();
     info.hadAlpha = true;
   }
@@ -319,7 +490,7 @@ bool readPngThumbnail(const std::string& path, int side, Image32& thumb) {
   PngState png;
   ImageReadInfo info;
   ThumbnailRows target(side);
-  return readPngRows(path, info, png, target) && target.sink.finish(thumb);
+  return readPngRows(path, info, png, target) && target.finish(thumb);
 }
 
 // ---------------------------------------------------------------------------

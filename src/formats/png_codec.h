@@ -10,10 +10,12 @@ namespace tessel {
 constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 constexpr uint32_t kPngIendCrc = 0xAE426082u;
 
-// Reads a non-interlaced PNG of bit depth 1-8 (grey, palette, RGB, RGBA).
-// tRNS is parsed but never applied. A 32-bit source keeps its alpha (alpha-0
-// pixels become transparent white) and sets info.hadAlpha; every other source
-// loads fully opaque.
+// Reads every PNG colour type and bit depth, plain or Adam7-interlaced;
+// 16-bit samples are rounded to 8 bits. A source with an alpha channel or a
+// tRNS chunk (palette alphas, grey or RGB key) keeps its alpha (alpha-0
+// pixels become transparent white) and sets info.hadAlpha; every other
+// source loads fully opaque. Damaged critical chunks (CRC) fail; image data
+// that ends early leaves the rest zero.
 bool readPng(const std::string& path, Image32& image, ImageReadInfo& info);
 
 // The same file shrunk as ThumbnailSink does while the rows stream past,

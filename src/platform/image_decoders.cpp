@@ -31,6 +31,17 @@ struct JpegError {
 [[noreturn]] void jpegFail(j_common_ptr info) { std::longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1); }
 void jpegQuiet(j_common_ptr) {}
 
+// Four bytes C, M, Y, K per pixel into opaque 0xAARRGGBB, in place. Adobe's
+// writers store the inks inverted (0 = full ink), which the marker tells.
+void cmykToRgb(uint32_t* pixels, int width, bool adobeInverted) {
+  const uint8_t* bytes = reinterpret_cast<const uint8_t*>(pixels);
+  for (int x = 0; x < width; ++x, bytes += 4) {
+    uint32_t c = bytes[0], m = bytes[1], y = bytes[2], k = bytes[3];
+    if (!adobeInverted) c = 255 - c, m = 255 - m, y = 255 - y, k = 255 - k;
+    pixels[x] = 0xFF000000u | (c * k + 127) / 255 << 16 | (m * k + 127) / 255 << 8 | (y * k + 127) / 255;
+  }
+}
+
 // No object with a destructor lives in this frame: the library leaves it
 // with a long jump on any error.
 DecodeStatus decodeJpegFrame(jpeg_decompress_struct& info, JpegError& error, const uint8_t* data, size_t size,
@@ -40,7 +51,9 @@ DecodeStatus decodeJpegFrame(jpeg_decompress_struct& info, JpegError& error, con
   jpeg_read_header(&info, TRUE);
   if (info.image_width == 0 || info.image_height == 0) return DecodeStatus::kFailed;
   if (info.image_width > unsigned(maxSide) || info.image_height > unsigned(maxSide)) return DecodeStatus::kTooLarge;
-  info.out_color_space = JCS_EXT_BGRA;
+  const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+  // The library turns YCCK into CMYK but not CMYK into RGB.
+  info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
   unsigned denom = 1;
   if (minSide > 0) {
     // The scaled inverse transforms: at 1/8 only the DC terms are used.
@@ -56,8 +69,9 @@ DecodeStatus decodeJpegFrame(jpeg_decompress_struct& info, JpegError& error, con
       !allocate(out, int(info.output_width), int(info.output_height), 0xFF000000u))
     return DecodeStatus::kFailed;
   while (info.output_scanline < info.output_height) {
-    JSAMPROW row = reinterpret_cast<JSAMPROW>(out.pixels.get() + size_t(info.output_scanline) * out.width);
-    jpeg_read_scanlines(&info, &row, 1);
+    uint32_t* pixels = out.pixels.get() + size_t(info.output_scanline) * out.width;
+    JSAMPROW row = reinterpret_cast<JSAMPROW>(pixels);
+    if (jpeg_read_scanlines(&info, &row, 1) == 1 && cmyk) cmykToRgb(pixels, out.width, info.saw_Adobe_marker);
   }
   jpeg_finish_decompress(&info);
   return DecodeStatus::kOk;
@@ -191,7 +205,9 @@ DecodeStatus decodeGif(const uint8_t* data, size_t size, int maxSide, DecodedIma
     break;
   }
   const ColorMapObject* map = gif->Image.ColorMap ? gif->Image.ColorMap : gif->SColorMap;
-  const uint32_t fill = colourAt(map, transparency.index, 0xFF000000u);
+  // With a transparent colour the screen starts transparent (white, as an
+  // Image32 keeps it) and that index leaves it so.
+  const uint32_t fill = transparency.index >= 0 ? 0x00FFFFFFu : 0xFF000000u;
   if (!allocate(out, gif->SWidth, gif->SHeight, fill)) return DecodeStatus::kFailed;
   drawFrame(gif.get(), map, transparency.index, out);
   return DecodeStatus::kOk;

@@ -15,8 +15,9 @@ struct DecodedImage {
   std::unique_ptr<uint32_t[]> pixels;
 };
 
-// An opaque image of the picture's size. Sides above maxSide are refused
-// before any pixel memory is taken.
+// An opaque image of the picture's size; CMYK and YCCK pictures are turned
+// into RGB without a colour profile. Sides above maxSide are refused before
+// any pixel memory is taken.
 DecodeStatus decodeJpeg(const uint8_t* data, size_t size, int maxSide, DecodedImage& out);
 
 // The picture scaled down by 2, 4 or 8 (rounding up) in the decoder, as far
@@ -24,9 +25,10 @@ DecodeStatus decodeJpeg(const uint8_t* data, size_t size, int maxSide, DecodedIm
 // than the entropy decoding. maxSide still applies to the full size.
 DecodeStatus decodeJpegReduced(const uint8_t* data, size_t size, int maxSide, int minSide, DecodedImage& out);
 
-// The first image of a GIF on its logical screen, opaque. When the first
-// graphic control extension before the first image sets transparency, the
-// screen starts filled with that colour, so transparent areas show it.
+// The first image of a GIF on its logical screen. When the first graphic
+// control extension before the first image sets transparency, pixels of that
+// index and the screen around the image are transparent (0x00FFFFFF);
+// everything else is opaque, the uncovered screen black.
 DecodeStatus decodeGif(const uint8_t* data, size_t size, int maxSide, DecodedImage& out);
 
 }  // namespace tessel

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "formats/temp_dir.h"
+#include "formats/thumbnail_sink.h"
 
 namespace tessel {
 namespace {
@@ -27,7 +28,7 @@ std::vector<uint8_t> bmp(int32_t w, int32_t h, int bits, uint32_t compression, c
                          const std::vector<uint32_t>& masks = {}) {
   std::vector<uint8_t> b = {'B', 'M'};
   const bool masksAfter = headerSize == 40 && !masks.empty();
-  const uint32_t offset = 14 + headerSize + (masksAfter ? 12 : 0) + uint32_t(palette.size()) * 4;
+  const uint32_t offset = 14 + headerSize + (masksAfter ? 4 * uint32_t(masks.size()) : 0) + uint32_t(palette.size()) * 4;
   put32(b, offset + uint32_t(pixels.size()));
   put32(b, 0);
   put32(b, offset);
@@ -47,7 +48,7 @@ std::vector<uint8_t> bmp(int32_t w, int32_t h, int bits, uint32_t compression, c
     b.resize(14 + headerSize, 0);
   }
   if (masksAfter)
-    for (size_t i = 0; i < 3; ++i) put32(b, masks[i]);
+    for (uint32_t m : masks) put32(b, m);
   for (uint32_t c : palette) put32(b, c);
   b.insert(b.end(), pixels.begin(), pixels.end());
   return b;
@@ -85,7 +86,7 @@ TEST_F(BmpTest, PalettedDepthsBottomUpAndTopDown) {
   EXPECT_EQ(image.at(1, 0), 0xFF00FF00u);
 }
 
-TEST_F(BmpTest, DirectColourDepthsAndBitFieldsComeOutOpaque) {
+TEST_F(BmpTest, DirectColourDepthsAndBitFields) {
   ASSERT_TRUE(load(bmp(1, 1, 24, 0, {}, {0x30, 0x20, 0x10, 0})));
   EXPECT_EQ(image.at(0, 0), 0xFF102030u);
   ASSERT_TRUE(load(bmp(1, 1, 32, 0, {}, {0x30, 0x20, 0x10, 0x00})));
@@ -96,11 +97,39 @@ TEST_F(BmpTest, DirectColourDepthsAndBitFieldsComeOutOpaque) {
   // 16 bits 5-6-5 in bit fields after an info header.
   ASSERT_TRUE(load(bmp(1, 1, 16, 3, {}, {0xE0, 0x07, 0, 0}, 40, {0xF800, 0x07E0, 0x001F})));
   EXPECT_EQ(image.at(0, 0), 0xFF00FF00u);
-  // 32-bit bit fields in a V5 header, alpha mask ignored.
-  ASSERT_TRUE(load(bmp(1, 1, 32, 3, {}, {0x11, 0x22, 0x33, 0x44}, 124, {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000})));
-  EXPECT_EQ(image.at(0, 0), 0xFF112233u);
   ASSERT_TRUE(load(bmp(1, 1, 32, 3, {}, {0x11, 0x22, 0x33, 0x44}, 108, {0x000000FF, 0x0000FF00, 0x00FF0000})));
   EXPECT_EQ(image.at(0, 0), 0xFF112233u);
+}
+
+TEST_F(BmpTest, AlphaMaskIsKeptUnlessEveryAlphaIsZero) {
+  const std::vector<uint32_t> masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+  const std::vector<uint8_t> pixels = {0x30, 0x20, 0x10, 0x80, 0x30, 0x20, 0x10, 0x00};
+  for (uint32_t header : {108u, 124u}) {
+    ASSERT_TRUE(load(bmp(2, 1, 32, 3, {}, pixels, header, masks)));
+    EXPECT_EQ(image.at(0, 0), 0x80102030u);
+    EXPECT_EQ(image.at(1, 0), kTransparent);
+  }
+  // Alpha bit fields after an info header: four masks; 4-bit alpha in 16 bits.
+  ASSERT_TRUE(load(bmp(1, 1, 16, 6, {}, {0x00, 0x8F, 0, 0}, 40, {0x0F00, 0x00F0, 0x000F, 0xF000})));
+  EXPECT_EQ(image.at(0, 0), 0x88FF0000u);
+  // Plain 32-bit pixels with a V5 alpha mask.
+  ASSERT_TRUE(load(bmp(1, 1, 32, 0, {}, {0x30, 0x20, 0x10, 0x40}, 124, {0, 0, 0, 0xFF000000})));
+  EXPECT_EQ(image.at(0, 0), 0x40102030u);
+  // Every alpha zero, or no alpha mask: opaque, as before.
+  ASSERT_TRUE(load(bmp(2, 1, 32, 3, {}, {0x30, 0x20, 0x10, 0, 1, 2, 3, 0}, 124, masks)));
+  EXPECT_EQ(image.at(0, 0), 0xFF102030u);
+  EXPECT_EQ(image.at(1, 0), 0xFF030201u);
+  ASSERT_TRUE(load(bmp(1, 1, 32, 3, {}, {0x30, 0x20, 0x10, 0x40}, 124, {0xFF0000, 0xFF00, 0xFF, 0})));
+  EXPECT_EQ(image.at(0, 0), 0xFF102030u);
+  EXPECT_FALSE(info.hadAlpha);
+  // The thumbnail mode reads the same alpha.
+  std::vector<uint8_t> many;
+  for (int i = 0; i < 40 * 30; ++i) many.insert(many.end(), {uint8_t(i), uint8_t(i * 3), 90, uint8_t(i % 7 * 40)});
+  ASSERT_TRUE(load(bmp(40, 30, 32, 3, {}, many, 124, masks)));
+  Image32 thumb, shrunk;
+  ASSERT_TRUE(readBmpThumbnail(path, 16, thumb));
+  ASSERT_TRUE(ThumbnailSink::shrink(image, 16, shrunk));
+  EXPECT_EQ(std::memcmp(thumb.bits(), shrunk.bits(), shrunk.byteSize()), 0);
 }
 
 TEST_F(BmpTest, CoreHeaderWithThreeBytePalette) {

@@ -86,7 +86,7 @@ void writeSmallTransparentGif(const std::string& path, bool interlace) {
   GifFreeMapObject(localMap);
 }
 
-TEST(ImageDecoders, TransparentGifOpensOpaqueInItsTransparentColour) {
+TEST(ImageDecoders, TransparentGifIndexAndUncoveredScreenOpenTransparent) {
   TempDir dir;
   writeSmallTransparentGif(dir.file("t.gif"), false);
   Image32 image;
@@ -94,13 +94,22 @@ TEST(ImageDecoders, TransparentGifOpensOpaqueInItsTransparentColour) {
   ASSERT_TRUE(loadImage(dir.file("t.gif"), image, info));
   ASSERT_EQ(image.width(), 4);
   ASSERT_EQ(image.height(), 3);
-  const Pixel key = 0xFF0ADC1Eu;   // entry 1 of the local table
-  EXPECT_EQ(image.at(0, 0), key);
-  EXPECT_EQ(image.at(3, 2), key);
+  EXPECT_EQ(image.at(0, 0), kTransparent);
+  EXPECT_EQ(image.at(3, 2), kTransparent);
   EXPECT_EQ(image.at(1, 1), 0xFFC86432u);
-  EXPECT_EQ(image.at(2, 1), key);
-  EXPECT_EQ(image.at(1, 2), key);
+  EXPECT_EQ(image.at(2, 1), kTransparent);   // index 1 of the local table
+  EXPECT_EQ(image.at(1, 2), kTransparent);
   EXPECT_EQ(image.at(2, 2), 0xFFC86432u);
+  EXPECT_FALSE(info.hadAlpha);
+  // Our own writer's transparent colour comes back transparent too.
+  Image32 src;
+  ASSERT_TRUE(src.create(3, 1));
+  src.fill(0xFF102030u);
+  src.set(1, 0, 0xFF405060u);
+  ASSERT_TRUE(writeGif(src, dir.file("w.gif"), 0x605040));
+  ASSERT_TRUE(loadImage(dir.file("w.gif"), image, info));
+  EXPECT_EQ(image.at(0, 0), 0xFF102030u);
+  EXPECT_EQ(image.at(1, 0), kTransparent);
 }
 
 TEST(ImageDecoders, InterlacedGifRowsLandInPlace) {
@@ -153,7 +162,8 @@ TEST(ImageDecoders, BadTruncatedAndOversizedInputs) {
     EXPECT_EQ(decode(b.size(), 39), DecodeStatus::kTooLarge);
     EXPECT_EQ(out.pixels, nullptr);
     // Cut in the middle of the picture data: whatever the library makes of
-    // the rest, the size stays that of the picture and every pixel opaque.
+    // the rest, the size stays that of the picture and every pixel opaque
+    // (neither file has a transparent colour).
     if (decode(b.size() * 2 / 3, 4500) == DecodeStatus::kOk) {
       EXPECT_EQ(out.height, 30);
       for (int i = 0; i < 40 * 30; ++i) ASSERT_EQ(out.pixels[size_t(i)] >> 24, 0xFFu);

@@ -7,6 +7,7 @@
 
 #include "formats/codec_test_util.h"
 #include "formats/temp_dir.h"
+#include "formats/thumbnail_sink.h"
 
 namespace tessel {
 namespace {
@@ -25,14 +26,15 @@ class PngTest : public ::testing::Test {
   ImageReadInfo info;
   bool load(const PngBuilder& png) {
     writeBytes(path, png.bytes);
+    info = {};
     return readPng(path, image, info);
   }
 };
 
-TEST_F(PngTest, RefusesSixteenBitInterlacedGreyAlphaAndBadHeaders) {
+TEST_F(PngTest, RefusesBadHeaders) {
   struct Case { int depth, type, interlace, compression; };
-  for (Case c : {Case{16, 2, 0, 0}, Case{8, 2, 1, 0}, Case{8, 4, 0, 0}, Case{8, 2, 0, 1}, Case{3, 0, 0, 0},
-                 Case{4, 2, 0, 0}}) {
+  for (Case c : {Case{3, 0, 0, 0}, Case{4, 2, 0, 0}, Case{16, 3, 0, 0}, Case{4, 4, 0, 0}, Case{8, 5, 0, 0},
+                 Case{8, 2, 2, 0}, Case{8, 2, 0, 1}, Case{0, 0, 0, 0}}) {
     PngBuilder png;
     png.ihdr(2, 2, c.depth, c.type, c.interlace, c.compression);
     png.idat(std::vector<uint8_t>(2 * 7, 0));
@@ -88,17 +90,194 @@ TEST_F(PngTest, TransparentRgbaPixelLoadsAsTransparentWhite) {
   EXPECT_TRUE(info.hadAlpha);
 }
 
-TEST_F(PngTest, PaletteAndTrnsLoadOpaqueAndPaletteIsRequired) {
+TEST_F(PngTest, SixteenBitSamplesRoundToEightBits) {
+  // Every 16-bit grey value once: round(v * 255 / 65535).
+  std::vector<uint8_t> raw;
+  for (uint32_t y = 0; y < 16; ++y) {
+    raw.push_back(0);
+    for (uint32_t x = 0; x < 4096; ++x) raw.insert(raw.end(), {uint8_t(y << 4 | x >> 8), uint8_t(x)});
+  }
+  PngBuilder png;
+  png.ihdr(4096, 16, 16, 0);
+  png.idat(raw);
+  png.iend();
+  ASSERT_TRUE(load(png));
+  EXPECT_FALSE(info.hadAlpha);
+  int wrong = 0;
+  for (uint32_t v = 0; v < 65536; ++v) {
+    const uint32_t g = uint32_t(v * 255.0 / 65535.0 + 0.5);
+    wrong += image.at(int(v & 4095), int(v >> 12)) != makePixel(255, g, g, g);
+  }
+  EXPECT_EQ(wrong, 0);
+  EXPECT_EQ(image.at(128, 0), 0xFF000000u);   // 128 / 257 = 0.498
+  EXPECT_EQ(image.at(129, 0), 0xFF010101u);
+}
+
+TEST_F(PngTest, GreyAlphaAndSixteenBitColourKeepTheirAlpha) {
+  PngBuilder grey;
+  grey.ihdr(2, 1, 8, 4);
+  grey.idat({0, 10, 0, 200, 99});
+  grey.iend();
+  ASSERT_TRUE(load(grey));
+  EXPECT_TRUE(info.hadAlpha);
+  EXPECT_EQ(image.at(0, 0), kTransparent);
+  EXPECT_EQ(image.at(1, 0), 0x63C8C8C8u);
+  PngBuilder grey16;
+  grey16.ihdr(1, 1, 16, 4);
+  grey16.idat({0, 0x12, 0x34, 0xFF, 0x7E});   // 0x1234 -> 18, 0xFF7E -> 254.498 -> 254
+  grey16.iend();
+  ASSERT_TRUE(load(grey16));
+  EXPECT_EQ(image.at(0, 0), 0xFE121212u);
+  PngBuilder rgba16;
+  rgba16.ihdr(1, 1, 16, 6);
+  rgba16.idat({0, 0xFF, 0xFF, 0x00, 0x80, 0x80, 0x80, 0x80, 0x00});
+  rgba16.iend();
+  ASSERT_TRUE(load(rgba16));
+  EXPECT_EQ(image.at(0, 0), 0x80FF0080u);   // 0x0080 -> 0, 0x8080 -> 128
+  PngBuilder rgb16;
+  rgb16.ihdr(1, 1, 16, 2);
+  rgb16.idat({0, 0x01, 0x02, 0xFE, 0xFF, 0x7F, 0x7F});
+  rgb16.iend();
+  ASSERT_TRUE(load(rgb16));
+  EXPECT_FALSE(info.hadAlpha);
+  EXPECT_EQ(image.at(0, 0), 0xFF01FE7Fu);
+}
+
+TEST_F(PngTest, TrnsMakesPaletteEntriesAndKeyColoursTransparent) {
+  PngBuilder pal;
+  pal.ihdr(3, 1, 8, 3);
+  pal.chunk("PLTE", {255, 0, 0, 0, 255, 0, 0, 0, 255});
+  pal.chunk("tRNS", {0, 128});   // entry 2 stays opaque
+  pal.idat({0, 0, 1, 2});
+  pal.iend();
+  ASSERT_TRUE(load(pal));
+  EXPECT_TRUE(info.hadAlpha);
+  EXPECT_EQ(image.at(0, 0), kTransparent);
+  EXPECT_EQ(image.at(1, 0), 0x8000FF00u);
+  EXPECT_EQ(image.at(2, 0), 0xFF0000FFu);
+  // A grey key of 2 bits, an 8-bit RGB key and a 16-bit RGB key compared
+  // before rounding (0x1234 and 0x1235 both round to 18).
+  PngBuilder grey;
+  grey.ihdr(4, 1, 2, 0);
+  grey.chunk("tRNS", {0, 2});
+  grey.idat({0, 0x1B});
+  grey.iend();
+  ASSERT_TRUE(load(grey));
+  EXPECT_EQ(image.at(1, 0), 0xFF555555u);
+  EXPECT_EQ(image.at(2, 0), kTransparent);
+  PngBuilder rgb;
+  rgb.ihdr(2, 1, 8, 2);
+  rgb.chunk("tRNS", {0, 1, 0, 2, 0, 3});
+  rgb.idat({0, 1, 2, 3, 1, 2, 4});
+  rgb.iend();
+  ASSERT_TRUE(load(rgb));
+  EXPECT_EQ(image.at(0, 0), kTransparent);
+  EXPECT_EQ(image.at(1, 0), 0xFF010204u);
+  PngBuilder rgb16;
+  rgb16.ihdr(2, 1, 16, 2);
+  rgb16.chunk("tRNS", {0x12, 0x34, 0, 0, 0, 0});
+  rgb16.idat({0, 0x12, 0x34, 0, 0, 0, 0, 0x12, 0x35, 0, 0, 0, 0});
+  rgb16.iend();
+  ASSERT_TRUE(load(rgb16));
+  EXPECT_EQ(image.at(0, 0), kTransparent);
+  EXPECT_EQ(image.at(1, 0), 0xFF120000u);
+  // Ignored: after the image data, with a damaged CRC, longer than PLTE.
+  PngBuilder late;
+  late.ihdr(1, 1, 8, 3);
+  late.chunk("PLTE", {9, 9, 9});
+  late.idat({0, 0});
+  late.chunk("tRNS", {0});
+  late.iend();
+  ASSERT_TRUE(load(late));
+  EXPECT_EQ(image.at(0, 0), 0xFF090909u);
+  PngBuilder damaged;
+  damaged.ihdr(1, 1, 8, 3);
+  damaged.chunk("PLTE", {9, 9, 9});
+  damaged.chunk("tRNS", {0});
+  damaged.bytes.back() ^= 1;
+  damaged.idat({0, 0});
+  damaged.iend();
+  ASSERT_TRUE(load(damaged));
+  EXPECT_EQ(image.at(0, 0), 0xFF090909u);
+  PngBuilder longer;
+  longer.ihdr(1, 1, 8, 3);
+  longer.chunk("PLTE", {9, 9, 9});
+  longer.chunk("tRNS", {0, 0});
+  longer.idat({0, 0});
+  longer.iend();
+  ASSERT_TRUE(load(longer));
+  EXPECT_EQ(image.at(0, 0), 0xFF090909u);
+  EXPECT_FALSE(info.hadAlpha);
+}
+
+// RGB pixels (3 bytes each, rows top first) as Adam7 passes; rows use the
+// None, Sub and Up filters in turn, Up starting each pass from zeros.
+std::vector<uint8_t> adam7(const std::vector<uint8_t>& pixels, int w, int h) {
+  static const int kPass[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                                  {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+  std::vector<uint8_t> out;
+  for (int p = 0; p < 7; ++p) {
+    std::vector<uint8_t> prior;
+    for (int y = kPass[p][1], py = 0; y < h; y += kPass[p][3], ++py) {
+      std::vector<uint8_t> row;
+      for (int x = kPass[p][0]; x < w; x += kPass[p][2])
+        row.insert(row.end(), &pixels[size_t(y * w + x) * 3], &pixels[size_t(y * w + x) * 3] + 3);
+      if (row.empty()) break;
+      if (prior.empty()) prior.assign(row.size(), 0);
+      const int filter = (py + p) % 3;
+      out.push_back(uint8_t(filter));
+      for (size_t i = 0; i < row.size(); ++i)
+        out.push_back(uint8_t(row[i] - (filter == 1 ? (i >= 3 ? row[i - 3] : 0) : filter == 2 ? prior[i] : 0)));
+      prior = row;
+    }
+  }
+  return out;
+}
+
+TEST_F(PngTest, InterlacedLoadsLikePlainForSizesWithEmptyPasses) {
+  for (auto [w, h] : {std::pair{1, 1}, {3, 2}, {2, 7}, {9, 10}, {33, 17}}) {
+    std::vector<uint8_t> pixels, plain;
+    for (int y = 0; y < h; ++y) {
+      plain.push_back(0);
+      for (int x = 0; x < w; ++x)
+        for (int c = 0; c < 3; ++c) pixels.push_back(uint8_t(x * 29 + y * 71 + c * 101));
+      plain.insert(plain.end(), pixels.end() - w * 3, pixels.end());
+    }
+    PngBuilder a, b;
+    a.ihdr(uint32_t(w), uint32_t(h), 8, 2, 1);
+    a.idat(adam7(pixels, w, h));
+    a.iend();
+    b.ihdr(uint32_t(w), uint32_t(h), 8, 2);
+    b.idat(plain);
+    b.iend();
+    ASSERT_TRUE(load(b));
+    Image32 plainImage = std::move(image);
+    ASSERT_TRUE(load(a)) << w << "x" << h;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) ASSERT_EQ(image.at(x, y), plainImage.at(x, y)) << w << "x" << h << " " << x << "," << y;
+    // Cut short: what arrived stays, the rest is zero data; the thumbnail
+    // mode reads the same picture.
+    PngBuilder cut = a;
+    cut.bytes.resize(cut.bytes.size() - 12 - 4 - 6);
+    ASSERT_TRUE(load(cut));
+    Image32 thumb, shrunk;
+    ASSERT_TRUE(readPngThumbnail(path, 8, thumb));
+    ASSERT_TRUE(ThumbnailSink::shrink(image, 8, shrunk));
+    EXPECT_EQ(std::memcmp(thumb.bits(), shrunk.bits(), shrunk.byteSize()), 0);
+  }
+}
+
+TEST_F(PngTest, PaletteIsRequiredAndItsFirst256EntriesUsed) {
   PngBuilder png;
   png.ihdr(3, 1, 8, 3);
   png.chunk("PLTE", {255, 0, 0, 0, 255, 0, 0, 0, 255});
-  png.chunk("tRNS", {0, 0, 0});
   png.idat({0, 2, 1, 0});
   png.iend();
   ASSERT_TRUE(load(png));
   EXPECT_EQ(image.at(0, 0), 0xFF0000FFu);
   EXPECT_EQ(image.at(1, 0), 0xFF00FF00u);
   EXPECT_EQ(image.at(2, 0), 0xFFFF0000u);
+  EXPECT_FALSE(info.hadAlpha);
   PngBuilder noPalette;
   noPalette.ihdr(1, 1, 8, 3);
   noPalette.idat({0, 0});
@@ -185,6 +364,12 @@ TEST_F(PngTest, TruncatedAndDamagedFiles) {
   liar.ihdr(1, 1, 8, 3);
   liar.bytes.insert(liar.bytes.end(), {0x7F, 0, 0, 0, 'P', 'L', 'T', 'E', 1, 2, 3});
   EXPECT_FALSE(load(liar));
+  // A complete chunk with a wrong CRC fails: IHDR, and IDAT.
+  for (size_t at : {size_t(8 + 8 + 13), png.bytes.size() - 12 - 4}) {
+    PngBuilder damaged = png;
+    damaged.bytes[at] ^= 1;
+    EXPECT_FALSE(load(damaged)) << at;
+  }
   // A zlib error fails.
   PngBuilder broken;
   broken.ihdr(1, 1, 8, 2);
