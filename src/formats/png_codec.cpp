@@ -61,7 +61,8 @@ bool findChunk(File& file, const char* name, PngState& png, uint32_t& length) {
 
 bool readHeader(File& file, PngState& png, ImageReadInfo& info) {
   uint8_t signature[8];
-  if (!file.readAll(signature, 8) || std::memcmp(signature, kPngSignature, 8) != 0) return false;
+  if (!file.readAll(signature, 8) || std::memcmp(signature, kPngSignature, 8) != 0)
+    return info.reason = ReadReason::kNotThisFormat, false;
   uint32_t length = 0;
   if (!findChunk(file, "IHDR", png, length) || length < 13) return false;
   uint8_t d[13];
@@ -70,15 +71,19 @@ bool readHeader(File& file, PngState& png, ImageReadInfo& info) {
   png.height = readBE32(d + 4);
   png.depth = d[8];
   png.colourType = d[9];
+  // What is refused is named, so the user learns why the file did not open.
+  if (png.depth == 16) return info.reason = ReadReason::kSixteenBit, false;
   if (png.depth != 1 && png.depth != 2 && png.depth != 4 && png.depth != 8) return false;
   switch (png.colourType) {
     case 0: case 3: png.bitsPerPixel = png.depth; break;
     case 2: png.bitsPerPixel = 24; break;
     case 6: png.bitsPerPixel = 32; break;
+    case 4: return info.reason = ReadReason::kGreyAlpha, false;
     default: return false;
   }
   if ((png.colourType == 2 || png.colourType == 6) && png.depth != 8) return false;
-  if (d[10] != 0 || d[11] != 0 || d[12] != 0) return false;
+  if (d[12] != 0) return info.reason = ReadReason::kInterlaced, false;
+  if (d[10] != 0 || d[11] != 0) return false;
   if (png.width == 0 || png.height == 0) return false;
   if (png.width > uint32_t(kMaxReadSide) || png.height > uint32_t(kMaxReadSide)) {
     info.tooLarge = true;
@@ -266,6 +271,7 @@ bool readPngRows(const std::string& path, ImageReadInfo& info, PngState& png, Ro
   uint8_t* prior = nullptr;
   for (uint32_t y = 0; y < png.height; ++y) {
     if (!idat.read(row, png.rowSize)) {
+      info.reason = ReadReason::kDamagedData;
       target.fail();
       return false;
     }

@@ -12,6 +12,7 @@
 #include "config/settings_file.h"
 #include "resources/strings.h"
 #include "ui/canvas_widget.h"
+#include "ui/interface_setup.h"
 #include "ui/main_window.h"
 
 namespace tessel {
@@ -21,6 +22,8 @@ Session::Session() : app_(std::make_unique<Application>()), shell_(*app_) {}
 Session::~Session() { shutdown(); }
 
 bool Session::start(const QString& commandLine) {
+  installQtTranslations();
+  if (auto* qt = qobject_cast<QApplication*>(QCoreApplication::instance())) installDialogFitting(*qt);
   if (!processorSupported()) {
     QMessageBox box(QMessageBox::Warning, QString(), QString::fromUtf8(text::kNoMmx));
     box.setWindowFlag(Qt::WindowStaysOnTopHint);

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# The real program in a real X server with a window manager, driven only by
+# keys: shortcuts must work at once, with and without a file to open.
+# usage: real_window_test.sh TESSEL TESSEL_CLI
+set -u
+tessel="$1" cli="$2"
+for tool in Xvfb openbox xdotool; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+pids+=($!)
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+export DISPLAY=":$(head -n1 "$work/display")"
+openbox >/dev/null 2>&1 &
+pids+=($!)
+sleep 0.5
+unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+
+# Opens a window: waits until one whose title holds $1 shows.
+await() { timeout 20 xdotool search --sync --onlyvisible --name "$1" >/dev/null || fail "no window \"$1\""; }
+run() {
+  mkdir -p "$work/home$1" "$work/tmp$1"
+  TESSEL_HOME="$work/home$1" TMPDIR="$work/tmp$1" "$tessel" "${@:2}" >/dev/null 2>&1 &
+  pids+=($!)
+}
+
+# 1. With a file on the command line: a new layer and Save, no click.
+"$cli" new 64 48 "$work/pic.tsd" >/dev/null || fail "tessel-cli new"
+run 1 "$work/pic.tsd"
+await "pic.tsd"
+sleep 1
+xdotool key alt+shift+n
+sleep 0.5
+xdotool key ctrl+s
+layers() { "$cli" info "$work/pic.tsd" 2>/dev/null | grep -o '"name":' | wc -l; }
+for _ in $(seq 50); do [ "$(layers)" = 2 ] && break; sleep 0.2; done
+[ "$(layers)" = 2 ] || fail "Alt+Shift+N and Ctrl+S did not reach the window ($(layers) layers saved)"
+kill "${pids[-1]}"
+
+# 2. Without a file: Ctrl+N shows the New dialog.
+run 2
+await "新建文件"
+sleep 1
+xdotool key ctrl+n
+await "^新建$"
+echo "PASS"
