@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QProgressDialog>
 #include <QSpinBox>
 #include <QUrl>
@@ -284,7 +285,16 @@ int QtShell::runWithProgress(const ProgressTask& task) {
   loop.exec();
   worker.join();
   dialog.close();
+  // The window manager hands the focus back only once the dialog is gone;
+  // ask for it after that, and again should nothing of ours be active yet
+  // (else no shortcut works until a click).
+  QCoreApplication::processEvents();
   bringToFront();
+  if (window_) {
+    QTimer::singleShot(150, window_, [w = window_] {
+      if (!QApplication::activeWindow() && !QApplication::activeModalWidget()) w->bringToFront();
+    });
+  }
   return result;
 }
 

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
@@ -82,12 +84,31 @@ void Session::placeAndShow() {
   } else {
     window_->showNormal();
   }
-  QCoreApplication::processEvents();
+  waitUntilPlaced(show == 3);
   window_->placeAndShowPanels();
   app_->view.centreImage();
   app_->view.refreshAll();
   window_->refreshNavigator();   // the composite exists from here on
   window_->bringToFront();
+}
+
+// A window manager frames and maximises the window a little later; the
+// panels' places depend on both, so wait for them (briefly: without a
+// window manager they never come).
+void Session::waitUntilPlaced(bool maximised) {
+  QCoreApplication::processEvents();
+  if (QGuiApplication::platformName() != QStringLiteral("xcb")) return;
+  QElapsedTimer clock;
+  clock.start();
+  auto settled = [&] {
+    const bool framed = window_->frameGeometry() != window_->geometry();
+    return framed && (!maximised || window_->isMaximized());
+  };
+  while (!settled() && clock.elapsed() < 1500) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QThread::msleep(5);
+  }
+  QCoreApplication::processEvents();   // the resize that follows the state
 }
 
 void Session::shutdown() {
