@@ -53,17 +53,15 @@ void fitMessageBoxToTitle(QMessageBox* box) {
                 grid->columnCount());
 }
 
+// Size, type and date take what their header and cells need; the name has
+// the rest.
 void fitFileDialogColumns(QFileDialog* dialog) {
   auto* tree = dialog->findChild<QTreeView*>();
   if (!tree) return;   // the platform's own dialog
   QHeaderView* header = tree->header();
-  const QFontMetrics fm(header->font());
-  for (int i = 0; i < header->count(); ++i) {
-    const QString title = tree->model() ? tree->model()->headerData(i, Qt::Horizontal).toString() : QString();
-    const int need = fm.horizontalAdvance(title) + 32;   // sort arrow and margins
-    if (header->sectionSize(i) < need) header->resizeSection(i, need);
-  }
-  if (header->sectionSize(0) < 240) header->resizeSection(0, 240);
+  header->setStretchLastSection(false);
+  for (int i = 0; i < header->count(); ++i)
+    header->setSectionResizeMode(i, i == 0 ? QHeaderView::Stretch : QHeaderView::ResizeToContents);
   dialog->resize(dialog->size().expandedTo(QSize(760, 460)));
 }
 
