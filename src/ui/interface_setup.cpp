@@ -25,7 +25,6 @@ bool installQtTranslations() {
   static bool installed = false;
   if (installed) return true;
   const QLocale chinese(QLocale::Chinese, QLocale::China);
-  QLocale::setDefault(chinese);
   auto* translator = new QTranslator(qApp);
   if (!translator->load(chinese, QStringLiteral("qtbase"), QStringLiteral("_"),
                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {

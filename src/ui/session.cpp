@@ -100,9 +100,13 @@ void Session::waitUntilPlaced(bool maximised) {
   if (QGuiApplication::platformName() != QStringLiteral("xcb")) return;
   QElapsedTimer clock;
   clock.start();
+  const QRect work = window_->screen() ? window_->screen()->availableGeometry() : QRect();
   auto settled = [&] {
     const bool framed = window_->frameGeometry() != window_->geometry();
-    return framed && (!maximised || window_->isMaximized());
+    // Maximised means the frame fills the work area, which the window
+    // learns only from the window manager's resize.
+    const QSize frame = window_->frameGeometry().size();
+    return framed && (!maximised || (frame.width() >= work.width() - 8 && frame.height() >= work.height() - 8));
   };
   while (!settled() && clock.elapsed() < 1500) {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 20);

@@ -28,7 +28,13 @@ sleep 0.5
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 
 # Opens a window: waits until one whose title holds $1 shows.
-await() { timeout 20 xdotool search --sync --onlyvisible --name "$1" >/dev/null || fail "no window \"$1\""; }
+await() {
+  for _ in $(seq 100); do
+    xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 && return 0
+    sleep 0.2
+  done
+  fail "no window \"$1\""
+}
 run() {
   mkdir -p "$work/home$1" "$work/tmp$1"
   TESSEL_HOME="$work/home$1" TMPDIR="$work/tmp$1" "$tessel" "${@:2}" >/dev/null 2>&1 &
@@ -47,6 +53,8 @@ layers() { "$cli" info "$work/pic.tsd" 2>/dev/null | grep -o '"name":' | wc -l; 
 for _ in $(seq 50); do [ "$(layers)" = 2 ] && break; sleep 0.2; done
 [ "$(layers)" = 2 ] || fail "Alt+Shift+N and Ctrl+S did not reach the window ($(layers) layers saved)"
 kill "${pids[-1]}"
+wait "${pids[-1]}" 2>/dev/null   # its windows gone before the next search
+sleep 0.3
 
 # 2. Without a file: Ctrl+N shows the New dialog.
 run 2
