@@ -57,8 +57,8 @@ int main(int argc, char** argv) {
       painted = true;
       double sinceMain =
           std::chrono::duration<double>(std::chrono::steady_clock::now() - mainEntered).count();
-      std::fprintf(stderr, "startup: first paint %.3f s after process start (%.3f s after main)\n",
-                   secondsSinceProcessStart(), sinceMain);
+      std::fprintf(stderr, "startup: first paint %.3f s after process start (%.3f s after main, platform %s)\n",
+                   secondsSinceProcessStart(), sinceMain, qPrintable(QGuiApplication::platformName()));
       QTimer::singleShot(0, qApp, &QCoreApplication::quit);
     };
   }

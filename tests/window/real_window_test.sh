@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The real program in a real X server with a window manager, driven only by
-# keys: shortcuts must work at once, with and without a file to open.
+# keys: shortcuts must work at once, with and without a file to open, and
+# under XWayland the X11 platform is chosen.
 # usage: real_window_test.sh TESSEL TESSEL_CLI
 set -u
 tessel="$1" cli="$2"
@@ -62,4 +63,16 @@ await "新建文件"
 sleep 1
 xdotool key ctrl+n
 await "^新建$"
+kill "${pids[-1]}"
+wait "${pids[-1]}" 2>/dev/null
+
+# 3. A Wayland session with XWayland runs on X11 unless the user chose.
+platform() {
+  env TESSEL_HOME="$work/home3" TMPDIR="$work/tmp3" TESSEL_STARTUP_TIMING=1 "$@" "$tessel" 2>&1 |
+    grep -o 'platform [a-z]*'
+}
+mkdir -p "$work/home3" "$work/tmp3"
+[ "$(platform WAYLAND_DISPLAY=wayland-tessel-test)" = "platform xcb" ] || fail "XWayland not preferred"
+[ "$(platform WAYLAND_DISPLAY=wayland-tessel-test QT_QPA_PLATFORM=offscreen)" = "platform offscreen" ] ||
+  fail "the user's QT_QPA_PLATFORM was not kept"
 echo "PASS"
