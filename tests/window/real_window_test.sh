@@ -11,12 +11,16 @@ done
 work=$(mktemp -d)
 pids=()
 cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  wait 2>/dev/null
+  for pid in "${pids[@]}"; do stop "$pid"; done
   rm -rf "$work"
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
+stop() {
+  kill "$1" 2>/dev/null
+  for _ in $(seq 50); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done
+  kill -9 "$1" 2>/dev/null
+}
 
 Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
 pids+=($!)
@@ -53,9 +57,7 @@ xdotool key ctrl+s
 layers() { "$cli" info "$work/pic.tsd" 2>/dev/null | grep -o '"name":' | wc -l; }
 for _ in $(seq 50); do [ "$(layers)" = 2 ] && break; sleep 0.2; done
 [ "$(layers)" = 2 ] || fail "Alt+Shift+N and Ctrl+S did not reach the window ($(layers) layers saved)"
-kill "${pids[-1]}"
-wait "${pids[-1]}" 2>/dev/null   # its windows gone before the next search
-sleep 0.3
+stop "${pids[-1]}"   # its windows gone before the next search
 
 # 2. Without a file: Ctrl+N shows the New dialog.
 run 2
@@ -63,12 +65,11 @@ await "新建文件"
 sleep 1
 xdotool key ctrl+n
 await "^新建$"
-kill "${pids[-1]}"
-wait "${pids[-1]}" 2>/dev/null
+stop "${pids[-1]}"
 
 # 3. A Wayland session with XWayland runs on X11 unless the user chose.
 platform() {
-  env TESSEL_HOME="$work/home3" TMPDIR="$work/tmp3" TESSEL_STARTUP_TIMING=1 "$@" "$tessel" 2>&1 |
+  timeout 15 env TESSEL_HOME="$work/home3" TMPDIR="$work/tmp3" TESSEL_STARTUP_TIMING=1 "$@" "$tessel" 2>&1 |
     grep -o 'platform [a-z]*'
 }
 mkdir -p "$work/home3" "$work/tmp3"
