@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "app/application.h"
+#include "app/load_messages.h"
 #include "app/messages.h"
 #include "app/selection_commands.h"
 #include "formats/clipboard_dib.h"
@@ -87,7 +88,8 @@ void importFromFile(Application& app, Shell& shell) {
   Image32 picture;
   ImageReadInfo info;
   if (!loadImage(path, picture, info)) {
-    shell.showMessage(kMsgOpenImageFailed, std::string(), MessageIcon::Warning);
+    shell.showMessage(imageFailureMessage(kMsgOpenImageFailed, path, info.reason), std::string(),
+                      MessageIcon::Warning);
     return;
   }
   importPicture(app, picture);

@@ -26,10 +26,8 @@ namespace {
 // The generic loader for one extension; an image above the size limit comes
 // back as a flag, without pixels.
 FormatRegistry::ImageDecoder imageDecoder(const char* extension) {
-  return {extension, [](const std::string& path, Image32& image, bool& pngAlpha) {
-            ImageReadInfo info;
+  return {extension, [](const std::string& path, Image32& image, ImageReadInfo& info) {
             const bool ok = loadImage(path, image, info);
-            pngAlpha = info.hadAlpha;
             if (info.tooLarge) return kReadTooLarge;
             return ok ? kReadOk : kReadFailed;
           }};
@@ -75,16 +73,20 @@ const Entry* findByExtension(const std::vector<Entry>& entries, const std::strin
 int loadImage(const FormatRegistry& formats, const std::string& path, Document& document, Progress& progress,
               LoadOutcome& outcome) {
   const auto* decoder = findByExtension(formats.imageDecoders, fileExtension(path));
-  if (!decoder) return kReadFailed;
+  if (!decoder) {
+    outcome.unknownExtension = true;
+    return kReadFailed;
+  }
   Image32 image;
-  bool pngAlpha = false;
-  const int decoded = decoder->decode(path, image, pngAlpha);
+  ImageReadInfo info;
+  const int decoded = decoder->decode(path, image, info);
+  outcome.reason = info.reason;
   if (decoded != kReadOk) return decoded == kReadTooLarge ? kReadTooLarge : kReadFailed;
   if (!image.valid()) return kReadFailed;
   if (image.width() > kMaxCanvasSize || image.height() > kMaxCanvasSize) return kReadTooLarge;
   if (!document.newImage(image.width(), image.height(), true)) return kReadOutOfMemory;
   document.currentLayer()->image.copyFrom(image);
-  outcome.pngAlpha = pngAlpha;
+  outcome.pngAlpha = info.hadAlpha;
   progress.step();
   return kReadOk;
 }

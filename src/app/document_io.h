@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/shell.h"
+#include "formats/image_loader.h"
 #include "image/image32.h"
 
 namespace tessel {
@@ -29,9 +30,9 @@ struct FormatRegistry {
   // Single images for the generic loader (bmp, png, jpg, jpeg, gif).
   struct ImageDecoder {
     std::string extension;
-    // A ReadResult code (kReadOk, kReadTooLarge or kReadFailed); pngAlpha:
-    // the image was a 32-bit PNG with alpha.
-    std::function<int(const std::string&, Image32&, bool& pngAlpha)> decode;
+    // A ReadResult code (kReadOk, kReadTooLarge or kReadFailed); info says
+    // whether it was a 32-bit PNG with alpha and, on failure, why if known.
+    std::function<int(const std::string&, Image32&, ImageReadInfo& info)> decode;
   };
   // Writers of the flattened image (png, bmp, jpg, gif).
   struct ImageWriter {
@@ -50,6 +51,8 @@ const FormatRegistry& builtinFormats();
 
 struct LoadOutcome {
   bool pngAlpha = false;
+  ReadReason reason = ReadReason::kUnknown;   // why a flat image failed, when its reader knows
+  bool unknownExtension = false;              // no reader for the file's extension
 };
 
 // What Open's worker does: the document reader chosen by extension, or else

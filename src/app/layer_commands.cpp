@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/application.h"
+#include "app/load_messages.h"
 #include "app/messages.h"
 #include "app/shell.h"
 #include "document/document.h"
@@ -138,7 +139,8 @@ void layerNewFromFile(Application& app, Shell& shell) {
   Image32 image;
   ImageReadInfo info;
   if (!loadImage(path, image, info)) {
-    shell.showMessage(kMsgOpenImageFailed, std::string(), MessageIcon::Warning);
+    shell.showMessage(imageFailureMessage(kMsgOpenImageFailed, path, info.reason), std::string(),
+                      MessageIcon::Warning);
     return;
   }
   if (addLayerFromImage(app.document, image, path)) refreshAfterLayerChange(app, shell);

@@ -27,3 +27,17 @@ inline constexpr const char kTitleNewFile[] = "新建文件";
 inline constexpr const char kQuickSaveFormat[] = "保存为%s";
 
 }  // namespace tessel
+
+namespace tessel {
+
+// The second line of a failed open: "file name：reason".
+inline constexpr const char kReasonSeparator[] = "：";
+inline constexpr const char kReasonMissing[] = "文件不存在";
+inline constexpr const char kReasonFolder[] = "这是一个文件夹";
+inline constexpr const char kReasonUnreadable[] = "没有读取权限";
+inline constexpr const char kReasonEmpty[] = "文件为空（0字节）";
+inline constexpr const char kReasonNotThisFormat[] = "文件内容与扩展名的格式不符";
+inline constexpr const char kReasonDamagedData[] = "图像数据已损坏或不完整";
+inline constexpr const char kReasonUnknownExtension[] = "不支持此扩展名";
+
+}  // namespace tessel

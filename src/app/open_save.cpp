@@ -3,6 +3,7 @@
 #include <chrono>
 #include <thread>
 
+#include "app/load_messages.h"
 #include "app/messages.h"
 #include "app/recent_lists.h"
 #include "document/document.h"
@@ -159,7 +160,7 @@ bool OpenSaveFlow::openFile(const std::string& path) {
     if (r == kReadOk) pause(loadPauseMs_);
     return r;
   });
-  if (code != kReadOk) shell_.showMessage(loadResultMessage(code), "", MessageIcon::Warning);
+  if (code != kReadOk) shell_.showMessage(loadFailureMessage(code, path, outcome), "", MessageIcon::Warning);
   if (code == kReadOutOfMemory) {
     // The reader left a blank image behind; it must not be saved over the file.
     acceptNewDocument("");

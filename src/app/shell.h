@@ -117,7 +117,8 @@ class Shell {
   // The grid settings dialog; false when cancelled.
   virtual bool askGridSettings(GridSettings& grid) = 0;
   // Opens a file of the program's folder with the system's default
-  // application; false when it is missing or nothing opened it.
+  // application; false when it is missing. When nothing can show it the
+  // shell says so itself.
   virtual bool openProgramFile(const std::string& name) = 0;
   // The main window is to close as if its close box was pressed; it asks
   // about unsaved changes itself.

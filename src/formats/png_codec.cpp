@@ -108,12 +108,14 @@ bool depthAllowed(int colourType, int depth) {
 
 bool readHeader(File& file, PngState& png, ImageReadInfo& info) {
   uint8_t signature[8];
-  if (!file.readAll(signature, 8) || std::memcmp(signature, kPngSignature, 8) != 0) return false;
+  if (!file.readAll(signature, 8) || std::memcmp(signature, kPngSignature, 8) != 0)
+    return info.reason = ReadReason::kNotThisFormat, false;
   uint32_t length = 0;
   if (!findChunk(file, "IHDR", png, length) || length < 13 || length > 4096) return false;
   uint8_t d[4096];
   static const uint8_t kType[4] = {'I', 'H', 'D', 'R'};
-  if (!file.readAll(d, length) || !crcMatches(file, kType, d, length)) return false;
+  if (!file.readAll(d, length) || !crcMatches(file, kType, d, length))
+    return info.reason = ReadReason::kDamagedData, false;
   png.width = readBE32(d);
   png.height = readBE32(d + 4);
   png.depth = d[8];
@@ -421,7 +423,7 @@ bool readPngRows(const std::string& path, ImageReadInfo& info, PngState& png, Ro
   if (!file.openRead(path)) return false;
   if (!readHeader(file, png, info) || !readPalette(file, png)) return false;
   IdatReader idat(file, png);
-  if (!idat.start()) return false;
+  if (!idat.start()) return info.reason = ReadReason::kDamagedData, false;
   applyTransparency(png);
   const size_t rowSize = 1 + (size_t(png.width) * size_t(png.bitsPerPixel) + 7) / 8;
   std::unique_ptr<uint8_t[]> rows(new (std::nothrow) uint8_t[rowSize * 2]);
@@ -430,6 +432,7 @@ bool readPngRows(const std::string& path, ImageReadInfo& info, PngState& png, Ro
   const Pass* passes = png.interlaced ? kAdam7 : &kWhole;
   for (int p = 0; p < (png.interlaced ? 7 : 1); ++p)
     if (!readPass(idat, png, passes[p], rows.get(), scatter.get(), target)) {
+      info.reason = ReadReason::kDamagedData;
       target.fail();
       return false;
     }

@@ -105,7 +105,9 @@ void CanvasWidget::scrollContentsBy(int, int) {
 
 void CanvasWidget::wheelEvent(QWheelEvent* event) {
   int delta = event->angleDelta().y();
-  if (delta != 0) app_.view.zoomStep(delta > 0);
+  // The wheel zooms about the pointer; menu and keys keep the centre.
+  const QPoint p = event->position().toPoint();
+  if (delta != 0) app_.view.zoomStepAbout(delta > 0, p.x(), p.y());
   event->accept();
 }
 

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 #include <QPushButton>
 #include <QToolButton>
 #include <cstring>
@@ -57,23 +58,27 @@ void FilterSlider::setValue(int value) {
   update();
 }
 
+// The filled part of the track and a solid thumb show the value at a glance.
 void FilterSlider::paintEvent(QPaintEvent*) {
   QPainter p(this);
+  const QPalette& pal = palette();
   int w = width(), h = height();
   int trackBottom = h - 5;
-  p.fillRect(rect(), palette().window());
-  p.setPen(Qt::black);
-  p.setBrush(Qt::white);
+  p.fillRect(rect(), pal.window());
+  p.setPen(pal.color(QPalette::Dark));
+  p.setBrush(pal.base());
   p.drawRect(2, 1, w - 5, trackBottom - 1);
+  int x = sliderValueX(limits_, value_, w);
+  p.fillRect(QRect(QPoint(3, 2), QPoint(std::max(3, x), trackBottom - 1)), pal.highlight());
   int mark = sliderMarkX(limits_, w);
   if (mark >= 0) {
-    p.setPen(Qt::darkGray);
+    p.setPen(QPen(pal.color(QPalette::Text), 1, Qt::DotLine));
     p.drawLine(mark, 2, mark, trackBottom - 1);
   }
-  int x = sliderValueX(limits_, value_, w);
-  p.setPen(Qt::black);
-  p.drawLine(x, 1, x, trackBottom);
-  for (int row = 0; row < 3; ++row) p.drawLine(x - row, trackBottom + 1 + row, x + row, trackBottom + 1 + row);
+  const QColor thumb = pal.color(QPalette::Text);
+  p.fillRect(QRect(x - 2, 0, 5, trackBottom + 1), thumb);
+  p.setPen(thumb);
+  for (int row = 0; row < 4; ++row) p.drawLine(x - row, trackBottom + 1 + row, x + row, trackBottom + 1 + row);
 }
 
 void FilterSlider::track(int mouseX) {

@@ -53,9 +53,11 @@ class QtRowText : public RowTextPainter {
       QPainter p(&img);
       p.setFont(small ? small_ : normal_);
       p.setPen(QColor::fromRgb(QRgb(colour)));
-      const int flags = small ? (Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignVCenter)
-                              : (Qt::TextSingleLine | Qt::AlignLeft | Qt::AlignVCenter);
-      p.drawText(QRect(0, 0, box.w, box.h), flags, QString::fromUtf8(s.c_str()));
+      // One line always: a name too long even for the small font ends in "…"
+      // rather than wrapping over the opacity row. Short texts are only clipped.
+      QString text = QString::fromUtf8(s.c_str());
+      if (small) text = QFontMetrics(p.font()).elidedText(text, Qt::ElideRight, box.w);
+      p.drawText(QRect(0, 0, box.w, box.h), Qt::TextSingleLine | Qt::AlignLeft | Qt::AlignVCenter, text);
     }
     for (int y = 0; y < box.h; ++y) {
       const QRgb* line = reinterpret_cast<const QRgb*>(img.constScanLine(y));

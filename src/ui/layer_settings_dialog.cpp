@@ -3,21 +3,51 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
+#include <QValidator>
 #include <QSlider>
 #include <QSpinBox>
 
 #include "resources/strings.h"
+#include "ui/ui_texts.h"
 
 namespace tessel {
+
+int layerNameBytes(const QString& name) {
+  int bytes = 0;
+  for (char32_t c : name.toUcs4()) bytes += c < 0x80 ? 1 : 2;   // code page 936: two bytes a character
+  return bytes;
+}
+
+namespace {
+
+// Refuses an edit that would not fit the layer's stored name.
+class NameBytesValidator : public QValidator {
+ public:
+  using QValidator::QValidator;
+  State validate(QString& input, int&) const override {
+    return layerNameBytes(input) <= kLayerNameLimit ? Acceptable : Invalid;
+  }
+};
+
+}  // namespace
 
 LayerSettingsDialog::LayerSettingsDialog(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("layerSettings"));
   setWindowTitle(QString::fromUtf8(text::kLayerSettingsTitle));
   auto* form = new QFormLayout(this);
   name_ = new QLineEdit(this);
-  name_->setMaxLength(31);
+  name_->setValidator(new NameBytesValidator(name_));
   form->addRow(QString::fromUtf8(text::kLayerName), name_);
+  limit_ = new QLabel(this);
+  limit_->setObjectName(QStringLiteral("nameLimit"));
+  form->addRow(QString(), limit_);
+  auto count = [this] {
+    limit_->setText(QString::fromUtf8(ui_text::kNameLimit).arg(layerNameBytes(name_->text())));
+  };
+  connect(name_, &QLineEdit::textChanged, this, count);
+  count();
   auto* row = new QHBoxLayout;
   slider_ = new QSlider(Qt::Horizontal, this);
   slider_->setRange(0, 100);
@@ -36,7 +66,9 @@ LayerSettingsDialog::LayerSettingsDialog(QWidget* parent) : QDialog(parent) {
 }
 
 void LayerSettingsDialog::setValues(const QString& name, int percent) {
-  name_->setText(name.left(31));
+  QString fitted = name;
+  while (layerNameBytes(fitted) > kLayerNameLimit) fitted.chop(1);
+  name_->setText(fitted);
   spin_->setValue(percent);
 }
 

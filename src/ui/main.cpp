@@ -11,6 +11,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "ui/interface_setup.h"
 #include "ui/session.h"
 
 namespace {
@@ -36,6 +37,10 @@ double secondsSinceProcessStart() {
 
 int main(int argc, char** argv) {
   const auto mainEntered = std::chrono::steady_clock::now();
+  // Under Wayland the panels could not be placed; XWayland lets them be.
+  const std::string platform = tessel::preferredPlatform(std::getenv("QT_QPA_PLATFORM"),
+                                                         std::getenv("WAYLAND_DISPLAY"), std::getenv("DISPLAY"));
+  if (!platform.empty()) setenv("QT_QPA_PLATFORM", platform.c_str(), 1);
   QApplication qt(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tessel2"));
   // Lets the desktop match the window to tessel.desktop and its icon.
@@ -52,8 +57,8 @@ int main(int argc, char** argv) {
       painted = true;
       double sinceMain =
           std::chrono::duration<double>(std::chrono::steady_clock::now() - mainEntered).count();
-      std::fprintf(stderr, "startup: first paint %.3f s after process start (%.3f s after main)\n",
-                   secondsSinceProcessStart(), sinceMain);
+      std::fprintf(stderr, "startup: first paint %.3f s after process start (%.3f s after main, platform %s)\n",
+                   secondsSinceProcessStart(), sinceMain, qPrintable(QGuiApplication::platformName()));
       QTimer::singleShot(0, qApp, &QCoreApplication::quit);
     };
   }

@@ -15,6 +15,7 @@
 #include "app/recent_lists.h"
 #include "app/commands.h"
 #include "app/filter_commands.h"
+#include "app/panel_layout.h"
 #include "app/startup.h"
 #include "resources/accelerators.h"
 #include "resources/menus.h"
@@ -197,19 +198,50 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
   if (app_.settings.infoBarPos >= 2) placeInfoBar();
 }
 
-void MainWindow::refreshTitle() { setWindowTitle(QString::fromStdString(app_.title())); }
+// "[*]" is where the platform shows its unsaved-changes mark.
+void MainWindow::refreshTitle() {
+  setWindowTitle(QString::fromStdString(app_.title()) + QStringLiteral("[*]"));
+  setWindowModified(app_.history.modified());
+}
 
 void MainWindow::refreshInfoBar() { infoBar_->setText(app_.view.infoBar()); }
 
 void MainWindow::placeAndShowPanels() {
   const ShellSettings& s = app_.settings;
-  // The client area starts below the menu bar, as the defaults expect, and
-  // ends left of the canvas's vertical scroll bar, which the panels would hide.
+  QScreen* scr = screen();
+  const QRect work = scr ? scr->availableGeometry() : QRect(0, 0, 1024, 768);
+  const Rect workArea{work.x(), work.y(), work.width(), work.height()};
+  // The client area starts below the menu bar and ends left of the canvas's
+  // vertical scroll bar, which the panels would hide.
   QRect g = geometry();
   g.setTop(g.top() + menuBar()->height());
   const QWidget* viewport = canvas_->viewport();
   g.setRight(std::min(g.right(), viewport->mapToGlobal(QPoint(viewport->width() - 1, 0)).x()));
   PanelDefaults d = defaultPanelRects({g.x(), g.y(), g.width(), g.height()}, s.layerHeight);
+
+  // Never-placed panels go where they fit: over the canvas (not the menu or
+  // tool bar), by their real sizes with the frame the window manager adds.
+  const QRect canvasArea = QRect(viewport->mapToGlobal(QPoint(0, 0)), viewport->size()).intersected(work);
+  const QMargins frame = decorationMargins();
+  std::array<Rect, kPanelCount> outer{};
+  for (int n = 0; n < kPanelCount; ++n) {
+    PanelWindow* p = panels_[size_t(n)];
+    QSize inner = p->sizeHint().expandedTo(p->minimumSizeHint()).expandedTo(p->minimumSize());
+    const Rect& spec = d.rects[size_t(n)];
+    if (spec.w > 0 && spec.h > 0) inner = inner.expandedTo(QSize(spec.w, spec.h));
+    if (n == kLayerPanel) inner.setHeight(std::max(s.layerHeight, p->minimumHeight()));
+    outer[size_t(n)] = {0, 0, inner.width() + frame.left() + frame.right(),
+                        inner.height() + frame.top() + frame.bottom()};
+  }
+  const std::array<Rect, kPanelCount> fitted = firstStartPanelPlaces(
+      {canvasArea.x(), canvasArea.y(), canvasArea.width(), canvasArea.height()}, workArea, outer,
+      s.winViewFlag);
+  for (int n = 0; n < kPanelCount; ++n) {
+    const Rect& o = fitted[size_t(n)];
+    d.rects[size_t(n)] = {o.x + frame.left(), o.y + frame.top(), o.w - frame.left() - frame.right(),
+                          o.h - frame.top() - frame.bottom()};
+  }
+
   auto storedPoint = [](Point p, Rect& r) {
     if (p.x != kNeverPlaced) r.x = p.x, r.y = p.y;
   };
@@ -224,15 +256,21 @@ void MainWindow::placeAndShowPanels() {
   storedRect(s.palette, d.rects[kPalettePanel]);
   storedRect(s.navigator, d.rects[kNavigatorPanel]);
   storedRect(s.imageViewer, d.rects[kImageViewerPanel]);
-  QScreen* scr = screen();
-  QRect work = scr ? scr->availableGeometry() : QRect(0, 0, 1024, 768);
   for (int n = 0; n < kPanelCount; ++n) {
-    Rect r = moveIntoArea(d.rects[size_t(n)], {work.x(), work.y(), work.width(), work.height()});
+    Rect r = moveIntoArea(d.rects[size_t(n)], workArea);
     panels_[size_t(n)]->setGeometry(r.x, r.y, r.w, r.h);
     panels_[size_t(n)]->setVisible(app_.panelVisible(n) && panelBuilt(n));
   }
   fitHeightToContents(panels_[kToolOptionsPanel]);
   syncChecks();
+}
+
+// What the window manager adds around a window, measured on the main window
+// (the panels' frames are not known before they are shown).
+QMargins MainWindow::decorationMargins() const {
+  const QRect inner = geometry(), outer = frameGeometry();
+  return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+          outer.bottom() - inner.bottom()};
 }
 
 // Tool windows are kept above the main window even without a window manager.

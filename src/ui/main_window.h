@@ -1,5 +1,6 @@
 #pragma once
 #include <QMainWindow>
+#include <QMargins>
 #include <QRect>
 #include <array>
 #include <map>
@@ -83,6 +84,7 @@ class MainWindow : public QMainWindow {
   void storePanelSettings();
   QAction* makeAction(int id, const QString& label);
   void placeInfoBar();
+  QMargins decorationMargins() const;
   void togglePanel(int panel);
   void hideOrRestorePanels();
   void toggleFullScreen();

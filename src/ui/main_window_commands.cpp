@@ -32,6 +32,7 @@ bool MainWindow::command(int id) {
     app_.painting.input.syncOutline();
     syncChecks();
     refreshEnabled();
+    refreshTitle();
     return true;
   }
   if (!windowOnlyCommand(id)) return false;

@@ -7,10 +7,14 @@
 #include <QDialogButtonBox>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QDir>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTimer>
 #include <QProgressDialog>
 #include <QSpinBox>
 #include <QUrl>
@@ -21,6 +25,7 @@
 #include "app/document_io.h"
 #include "app/messages.h"
 #include "app/startup.h"
+#include "formats/file.h"
 #include "platform/clipboard_qt.h"
 #include "resources/strings.h"
 #include "ui/filter_dialog.h"
@@ -36,6 +41,7 @@
 #include "ui/settings_dialog.h"
 #include "ui/main_window.h"
 #include "ui/panel_window.h"
+#include "ui/ui_texts.h"
 #include "resources/strings.h"
 #include <QApplication>
 
@@ -84,6 +90,24 @@ class DialogProgress : public Progress {
   QPointer<QProgressDialog> dialog_;
   std::atomic<int> steps_{0};
 };
+
+// Where a file dialog opens when no folder is remembered yet: the user's
+// pictures, else home; never the settings folder that is current.
+QString startFolder(const std::string& remembered) {
+  if (!remembered.empty() && QFileInfo(q(remembered)).isDir()) return q(remembered);
+  const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+  if (!pictures.isEmpty() && QFileInfo(pictures).isDir()) return pictures;
+  return QDir::homePath();
+}
+
+bool hasWriter(const std::string& extension) {
+  const FormatRegistry& formats = builtinFormats();
+  for (const auto& w : formats.documentWriters)
+    if (equalsIgnoreCase(w.extension, extension)) return true;
+  for (const auto& w : formats.imageWriters)
+    if (equalsIgnoreCase(w.extension, extension)) return true;
+  return false;
+}
 
 }  // namespace
 
@@ -164,7 +188,7 @@ bool QtShell::askNewImageSize(int& width, int& height, const std::vector<uint32_
 
 bool QtShell::chooseOpenFile(const std::string& initialFolder, std::string& path) {
   QString filter = QStringLiteral("图像文件 (*.tsd *.psd *.bmp *.png *.jpg *.jpeg *.gif *.vrw);;所有文件 (*)");
-  QString chosen = QFileDialog::getOpenFileName(window_, QStringLiteral("打开"), q(initialFolder), filter);
+  QString chosen = QFileDialog::getOpenFileName(window_, QStringLiteral("打开"), startFolder(initialFolder), filter);
   if (chosen.isEmpty()) return false;
   path = chosen.toStdString();
   return true;
@@ -174,7 +198,7 @@ bool QtShell::chooseSaveFile(const std::string& initialFolder, const std::string
                              std::string& path) {
   QStringList filters;
   for (const char* name : kFormatNames) filters << QString::fromUtf8(name);
-  QFileDialog dialog(window_, QStringLiteral("另存为"), q(initialFolder));
+  QFileDialog dialog(window_, QStringLiteral("另存为"), startFolder(initialFolder));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setNameFilters(filters);
   if (formatIndex >= 0 && formatIndex < kSaveFormatCount) dialog.selectNameFilter(filters[formatIndex]);
@@ -183,8 +207,15 @@ bool QtShell::chooseSaveFile(const std::string& initialFolder, const std::string
   formatIndex = int(filters.indexOf(dialog.selectedNameFilter()));
   if (formatIndex < 0) formatIndex = kSaveTsd;
   QString chosen = dialog.selectedFiles().first();
-  QString extension = QLatin1Char('.') + QLatin1String(saveFormatExtension(formatIndex));
-  if (!chosen.endsWith(extension, Qt::CaseInsensitive)) chosen += extension;
+  // A typed name whose extension has a writer ("flat.png" with the tsd type
+  // selected) is saved in that format, not as "flat.png.tsd".
+  const std::string typed = fileExtension(chosen.toStdString());
+  if (!typed.empty() && hasWriter(typed)) {
+    for (int i = 0; i < kSaveFormatCount; ++i)
+      if (equalsIgnoreCase(typed, saveFormatExtension(i))) formatIndex = i;
+  } else {
+    chosen += QLatin1Char('.') + QLatin1String(saveFormatExtension(formatIndex));
+  }
   path = chosen.toStdString();
   return true;
 }
@@ -254,7 +285,16 @@ int QtShell::runWithProgress(const ProgressTask& task) {
   loop.exec();
   worker.join();
   dialog.close();
+  // The window manager hands the focus back only once the dialog is gone;
+  // ask for it after that, and again should nothing of ours be active yet
+  // (else no shortcut works until a click).
+  QCoreApplication::processEvents();
   bringToFront();
+  if (window_) {
+    QTimer::singleShot(150, window_, [w = window_] {
+      if (!QApplication::activeWindow() && !QApplication::activeModalWidget()) w->bringToFront();
+    });
+  }
   return result;
 }
 
@@ -284,17 +324,42 @@ bool QtShell::askGridSettings(GridSettings& grid) {
   return true;
 }
 
+namespace {
+
+// The desktop's opener starts in the background and reports a missing
+// browser only on the terminal, so look for one first.
+bool webBrowserAvailable() {
+  if (!qEnvironmentVariableIsEmpty("BROWSER")) return true;
+  if (!QStandardPaths::findExecutable(QStringLiteral("xdg-mime")).isEmpty()) {
+    QProcess query;
+    query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("text/html")});
+    if (query.waitForFinished(3000) && !query.readAllStandardOutput().trimmed().isEmpty()) return true;
+  }
+  for (const char* name : {"x-www-browser", "firefox", "firefox-esr", "chromium", "google-chrome", "epiphany",
+                           "falkon", "konqueror", "qutebrowser"}) {
+    if (!QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty()) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 bool QtShell::openProgramFile(const std::string& name) {
   QString path = q(dataFolderForThisProgram()) + QLatin1Char('/') + q(name);
-  return QFileInfo::exists(path) && QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+  if (!QFileInfo::exists(path)) return false;
+  if (webBrowserAvailable() && QDesktopServices::openUrl(QUrl::fromLocalFile(path))) return true;
+  QMessageBox box(QMessageBox::Warning, captionOr(std::string()), QString::fromUtf8(ui_text::kHelpFailed).arg(path),
+                  QMessageBox::Ok, window_);
+  box.exec();
+  return true;   // answered here: the file is there, nothing can show it
 }
 
 void QtShell::requestClose() {
   if (window_) window_->close();
 }
 
-void QtShell::setTitle(const std::string& title) {
-  if (window_) window_->setWindowTitle(q(title));
+void QtShell::setTitle(const std::string&) {
+  if (window_) window_->refreshTitle();   // the same text, with the unsaved-changes mark
 }
 
 void QtShell::documentReplaced() {
@@ -312,6 +377,7 @@ void QtShell::refreshCanvas(const Rect& imageRect) { app_.view.refreshRect(image
 
 void QtShell::refreshLayerPanel(int row) {
   if (!window_) return;
+  window_->refreshTitle();   // a layer change marks the document modified
   if (auto* panel = window_->panel(kLayerPanel)->findChild<LayerPanel*>()) panel->refresh(row);
 }
 

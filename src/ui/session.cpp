@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
@@ -12,6 +14,7 @@
 #include "config/settings_file.h"
 #include "resources/strings.h"
 #include "ui/canvas_widget.h"
+#include "ui/interface_setup.h"
 #include "ui/main_window.h"
 
 namespace tessel {
@@ -21,6 +24,8 @@ Session::Session() : app_(std::make_unique<Application>()), shell_(*app_) {}
 Session::~Session() { shutdown(); }
 
 bool Session::start(const QString& commandLine) {
+  installQtTranslations();
+  if (auto* qt = qobject_cast<QApplication*>(QCoreApplication::instance())) installDialogFitting(*qt);
   if (!processorSupported()) {
     QMessageBox box(QMessageBox::Warning, QString(), QString::fromUtf8(text::kNoMmx));
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
@@ -79,12 +84,35 @@ void Session::placeAndShow() {
   } else {
     window_->showNormal();
   }
-  QCoreApplication::processEvents();
+  waitUntilPlaced(show == 3);
   window_->placeAndShowPanels();
   app_->view.centreImage();
   app_->view.refreshAll();
   window_->refreshNavigator();   // the composite exists from here on
   window_->bringToFront();
+}
+
+// A window manager frames and maximises the window a little later; the
+// panels' places depend on both, so wait for them (briefly: without a
+// window manager they never come).
+void Session::waitUntilPlaced(bool maximised) {
+  QCoreApplication::processEvents();
+  if (QGuiApplication::platformName() != QStringLiteral("xcb")) return;
+  QElapsedTimer clock;
+  clock.start();
+  const QRect work = window_->screen() ? window_->screen()->availableGeometry() : QRect();
+  auto settled = [&] {
+    const bool framed = window_->frameGeometry() != window_->geometry();
+    // Maximised means the frame fills the work area, which the window
+    // learns only from the window manager's resize.
+    const QSize frame = window_->frameGeometry().size();
+    return framed && (!maximised || (frame.width() >= work.width() - 8 && frame.height() >= work.height() - 8));
+  };
+  while (!settled() && clock.elapsed() < 1500) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QThread::msleep(5);
+  }
+  QCoreApplication::processEvents();   // the resize that follows the state
 }
 
 void Session::shutdown() {

@@ -33,6 +33,7 @@ class Session {
  private:
   bool createWindows();
   void placeAndShow();
+  void waitUntilPlaced(bool maximised);
 
   std::unique_ptr<Application> app_;
   QtShell shell_;

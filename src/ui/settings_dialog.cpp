@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -292,6 +293,11 @@ NewImageDialog::NewImageDialog(int width, int height, const std::vector<uint32_t
   sizes->addWidget(recent_, 0, Qt::AlignTop);
   form->addRow(sizes);
   form->addRow(okCancel(this));
+  // Typing replaces the proposed width rather than adding to it.
+  QTimer::singleShot(0, width_, [w = width_] {
+    w->setFocus(Qt::TabFocusReason);
+    w->selectAll();
+  });
 }
 
 int NewImageDialog::width() const { return width_->value(); }

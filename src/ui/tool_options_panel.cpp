@@ -4,12 +4,14 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStringList>
 
 #include "draw/canvas_input_setup.h"
 #include "draw/gradient.h"
+#include "ui/ui_texts.h"
 
 namespace tessel {
 
@@ -79,6 +81,10 @@ ToolOptionsPanel::ToolOptionsPanel(PaintingTools& painting, QWidget* parent)
     row->addWidget(b);
   }
   form->addRow(row);
+  maskColourRow_ = row;
+  none_ = new QLabel(QString::fromUtf8(ui_text::kNoToolOptions), this);
+  none_->setObjectName(QStringLiteral("noOptions"));
+  form->addRow(none_);
   refresh();
 }
 
@@ -166,6 +172,17 @@ void ToolOptionsPanel::showRows(int tool) {
   form_->setRowVisible(minSize_, row.editsPercentages());
   form_->setRowVisible(minAlpha_, row.editsPercentages());
   form_->setRowVisible(water_, row.layout == OptionLayout::PercentWater);
+  // Size is the brush's; opacity, texture and colour mask are the pixel
+  // gate's, which the move and selection tools never pass through.
+  const bool paints = row.kind != ToolKind::Move && row.kind != ToolKind::Selection;
+  form_->setRowVisible(size_, row.painting());
+  form_->setRowVisible(alpha_, paints);
+  form_->setRowVisible(texture_, paints);
+  form_->setRowVisible(textureSel_, paints);
+  form_->setRowVisible(maskMode_, paints);
+  form_->setRowVisible(maskCount_, paints);
+  form_->setRowVisible(maskColourRow_, paints);
+  form_->setRowVisible(none_, !paints);
   emit rowsChanged();
 }
 

@@ -6,6 +6,7 @@
 class QCheckBox;
 class QComboBox;
 class QFormLayout;
+class QHBoxLayout;
 class QLabel;
 class QSpinBox;
 class QPushButton;
@@ -58,6 +59,8 @@ class ToolOptionsPanel : public QWidget {
   QComboBox* maskMode_ = nullptr;
   QSpinBox* maskCount_ = nullptr;
   std::array<QPushButton*, 5> maskColours_{};
+  QHBoxLayout* maskColourRow_ = nullptr;
+  QLabel* none_ = nullptr;   // shown when the tool has no options
 };
 
 }  // namespace tessel

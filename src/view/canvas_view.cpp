@@ -1,6 +1,7 @@
 #include "view/canvas_view.h"
 
 #include <algorithm>
+#include <cmath>
 #include <bit>
 #include <cstdio>
 #include <cstring>
@@ -139,7 +140,7 @@ void CanvasView::setZoom(int percent) {
   afterViewChange();
 }
 
-void CanvasView::zoomStep(bool in) {
+int CanvasView::nextZoom(bool in) const {
   int z = zoom_;
   if (in) {
     if (z < 100) {
@@ -152,7 +153,21 @@ void CanvasView::zoomStep(bool in) {
   } else {
     z = std::max(100, z - options_.scaleUpStep);
   }
-  setZoom(z);
+  return std::clamp(z, kMinZoom, kMaxZoom);
+}
+
+void CanvasView::zoomStep(bool in) { setZoom(nextZoom(in)); }
+
+void CanvasView::zoomStepAbout(bool in, int vx, int vy) {
+  // The zoomed-image position under the pointer, kept in full precision so
+  // repeated steps do not drift.
+  const double fx = double(scrollX_ + vx - centreX_) / zoom_;
+  const double fy = double(scrollY_ + vy - centreY_) / zoom_;
+  zoom_ = nextZoom(in);
+  scrollX_ = int(std::lround(fx * zoom_)) - vx + centreX_;
+  scrollY_ = int(std::lround(fy * zoom_)) - vy + centreY_;
+  clampScroll();
+  afterViewChange();
 }
 
 void CanvasView::setScroll(int x, int y) {

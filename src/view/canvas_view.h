@@ -107,6 +107,9 @@ class CanvasView {
   void setClientSize(int width, int height);
   void setZoom(int percent);
   void zoomStep(bool in);
+  // One zoom step that keeps the image point under view point (vx, vy)
+  // where it is, as far as the scroll limits allow (the mouse wheel).
+  void zoomStepAbout(bool in, int vx, int vy);
   void setScroll(int x, int y);
   void scrollTo(Point imagePoint);
   void centreImage();
@@ -130,6 +133,7 @@ class CanvasView {
  private:
   int zoomedWidth() const;
   int zoomedHeight() const;
+  int nextZoom(bool in) const;
   Point centreImagePoint() const;
   void readClientSize(int width, int height);
   void clampScroll();

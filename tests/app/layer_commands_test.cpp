@@ -105,7 +105,7 @@ TEST_F(LayerCommands, NewFromFileIsPlacedCutNamedAndUndone) {
   runLayerCommand(*app, shell, 42301);
   EXPECT_EQ(doc().layerCount(), 1);
   ASSERT_EQ(shell.messages.size(), 1u);
-  EXPECT_EQ(shell.messages[0], "打开图像失败");
+  EXPECT_EQ(shell.messages[0], "打开图像失败\nmissing.png：文件不存在");
   shell.imageChoices.push_back(std::string());   // cancelled
   runLayerCommand(*app, shell, 42301);
   EXPECT_EQ(doc().layerCount(), 1);

@@ -168,19 +168,27 @@ TEST_F(OpenSaveTest, RecentFileThatNoLongerExists) {
 
 TEST_F(OpenSaveTest, ResultCodesBecomeTheirMessages) {
   EXPECT_FALSE(flow.openFile(dir.file("none.tsd")));
-  EXPECT_EQ(shell.messages.back(), kMsgOpenFileFailed);
+  EXPECT_EQ(shell.messages.back(), std::string(kMsgOpenFileFailed) + "\nnone.tsd：文件不存在");
   writeBytes(dir.file("bad.tsd"), {'N', 'O', 'P', 'E', 0, 0, 0, 0, 0});
   EXPECT_FALSE(flow.openFile(dir.file("bad.tsd")));
-  EXPECT_EQ(shell.messages.back(), kMsgFormatError);
+  EXPECT_EQ(shell.messages.back(), std::string(kMsgFormatError) + "\nbad.tsd");
+  writeBytes(dir.file("empty.tsd"), {});
+  EXPECT_FALSE(flow.openFile(dir.file("empty.tsd")));
+  EXPECT_EQ(shell.messages.back().substr(shell.messages.back().find('\n')), "\nempty.tsd：文件为空（0字节）");
   testing::NativeFileLayout wide;
   wide.width = 4501;
   wide.layers.resize(1);
   writeBytes(dir.file("wide.tsd"), testing::buildNative(wide));
   EXPECT_FALSE(flow.openFile(dir.file("wide.tsd")));
-  EXPECT_EQ(shell.messages.back(), "无法处理宽度或高度在4500px以上的图像");
+  EXPECT_EQ(shell.messages.back(), "无法处理宽度或高度在4500px以上的图像\nwide.tsd");
   writeBytes(dir.file("x.qqq"), {1, 2, 3});
   EXPECT_FALSE(flow.openFile(dir.file("x.qqq")));
-  EXPECT_EQ(shell.messages.back(), kMsgOpenImageFailed);
+  EXPECT_EQ(shell.messages.back(), std::string(kMsgOpenImageFailed) + "\nx.qqq：不支持此扩展名");
+  // A PNG whose header fails its check: the reader says why.
+  writeBytes(dir.file("deep.png"), {0x89, 'P', 'N', 'G', 13, 10, 26, 10, 0, 0, 0, 13, 'I', 'H', 'D', 'R',
+                                    0, 0, 0, 1, 0, 0, 0, 1, 16, 2, 0, 0, 0, 0, 0, 0, 0});
+  EXPECT_FALSE(flow.openFile(dir.file("deep.png")));
+  EXPECT_EQ(shell.messages.back(), std::string(kMsgOpenImageFailed) + "\ndeep.png：图像数据已损坏或不完整");
   EXPECT_EQ(doc.width(), 30);
   EXPECT_TRUE(recentFiles().empty());
   EXPECT_EQ(loadResultMessage(-2), kMsgPsdLayout);
@@ -196,7 +204,7 @@ TEST_F(OpenSaveTest, DamagedPixelDataShowsTheMessageAndStillOpens) {
   fileLayout.layers = {layer};
   writeBytes(dir.file("damaged.tsd"), testing::buildNative(fileLayout));
   EXPECT_TRUE(flow.openFile(dir.file("damaged.tsd")));
-  EXPECT_EQ(shell.messages.back(), kMsgDecompressFailed);
+  EXPECT_EQ(shell.messages.back(), std::string(kMsgDecompressFailed) + "\ndamaged.tsd");
   EXPECT_EQ(flow.currentPath(), dir.file("damaged.tsd"));
   EXPECT_EQ(doc.width(), 4);
   EXPECT_NE(doc.currentLayer(), nullptr);
@@ -211,7 +219,7 @@ TEST_F(OpenSaveTest, OutOfMemoryLeavesAnUntitledBlankDocument) {
   fileLayout.layers.resize(101);
   writeBytes(dir.file("many.tsd"), testing::buildNative(fileLayout));
   EXPECT_FALSE(flow.openFile(dir.file("many.tsd")));
-  EXPECT_EQ(shell.messages.back(), kMsgMemoryError);
+  EXPECT_EQ(shell.messages.back(), std::string(kMsgMemoryError) + "\nmany.tsd");
   EXPECT_EQ(doc.width(), 400);
   // Saving now must not write the blank image over a.tsd.
   EXPECT_EQ(flow.currentPath(), "");
@@ -352,15 +360,15 @@ TEST_F(OpenSaveTest, GenericLoaderChecksTheSizeAndRemembersPngAlpha) {
   int width = 4501;
   for (auto& decoder : formats.imageDecoders)
     if (decoder.extension == "png")
-      decoder.decode = [&](const std::string&, Image32& image, bool& alpha) {
-        alpha = true;
+      decoder.decode = [&](const std::string&, Image32& image, ImageReadInfo& info) {
+        info.hadAlpha = true;
         return image.create(width, 3) ? kReadOk : kReadFailed;
       };
   OpenSaveFlow withPng(doc, settings, shell, history, formats);
   withPng.setPauses(0, 0);
   writeBytes(dir.file("i.png"), {0});
   EXPECT_FALSE(withPng.openFile(dir.file("i.png")));
-  EXPECT_EQ(shell.messages.back(), "无法处理宽度或高度在4500px以上的图像");
+  EXPECT_EQ(shell.messages.back(), "无法处理宽度或高度在4500px以上的图像\ni.png");
   EXPECT_EQ(doc.width(), 30);
   width = 4500;
   EXPECT_TRUE(withPng.openFile(dir.file("i.png")));
@@ -402,10 +410,10 @@ TEST_F(OpenSaveTest, PsdOpensAndSavesThroughTheFlow) {
   EXPECT_EQ(flow.currentPath(), dir.file("p.psd"));
   writeBytes(dir.file("deep.psd"), {'8', 'B', 'P', 'S', 0, 1, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 1, 0, 0, 0, 1, 0, 16, 0, 3});
   EXPECT_FALSE(flow.openFile(dir.file("deep.psd")));
-  EXPECT_EQ(shell.messages.back(), kMsgPsdNot8BitRgb);
+  EXPECT_EQ(shell.messages.back(), std::string(kMsgPsdNot8BitRgb) + "\ndeep.psd");
   writeBytes(dir.file("big.psd"), {'8', 'B', 'P', 'S', 0, 2, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 1, 0, 0, 0, 1, 0, 8, 0, 3});
   EXPECT_FALSE(flow.openFile(dir.file("big.psd")));
-  EXPECT_EQ(shell.messages.back(), kMsgPsdLayout);
+  EXPECT_EQ(shell.messages.back(), std::string(kMsgPsdLayout) + "\nbig.psd");
 }
 
 TEST_F(OpenSaveTest, SaveRoutesPassFolderAndFormat) {

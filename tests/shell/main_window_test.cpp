@@ -33,7 +33,7 @@ TEST_F(MainWindowTest, StartsWithTitleMenusAndDefaultPanels) {
   Session session;
   ASSERT_TRUE(session.start(QString()));
   MainWindow* w = session.window();
-  EXPECT_EQ(w->windowTitle(), QStringLiteral("Tessel2 - 新建文件"));
+  EXPECT_EQ(w->windowTitle(), QStringLiteral("Tessel2 - 新建文件[*]"));
   QStringList labels;
   for (QAction* a : w->menuBar()->actions()) labels << a->text();
   EXPECT_EQ(labels, (QStringList{"文件", "编辑", "选区", "滤镜", "视图", "帮助"}));
@@ -203,7 +203,7 @@ TEST_F(MainWindowTest, CommandLineFileIsOpened) {
   ASSERT_TRUE(session.start(QLatin1Char('"') + path + QLatin1Char('"')));
   EXPECT_EQ(session.app().document.width(), 40);
   EXPECT_EQ(session.app().document.height(), 30);
-  EXPECT_EQ(session.window()->windowTitle(), "Tessel2 - " + path);
+  EXPECT_EQ(session.window()->windowTitle(), "Tessel2 - " + path + "[*]");
   EXPECT_EQ(session.window()->infoBar()->text().size, "  40x  30");
   session.window()->close();
 }
