@@ -5,6 +5,7 @@
 #include "cli/paint_commands.h"
 #include "cli/text_command.h"
 #include "cli/thumbnail_command.h"
+#include "platform/image_decoders.h"
 
 namespace {
 
@@ -157,6 +158,7 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, argc < 2 ? stderr : stdout);
     return argc < 2 ? 2 : 0;
   }
+  tessel::handDownPictureDecoders(&tessel::platformPictureDecoders());
   if (std::strcmp(argv[1], "info") == 0) return tessel::runInfo(argc, argv);
   if (std::strcmp(argv[1], "convert") == 0) return tessel::runConvert(argc, argv);
   if (std::strcmp(argv[1], "new") == 0) return tessel::runNew(argc, argv);

@@ -3,17 +3,11 @@
 #include <cstdint>
 #include <memory>
 
+#include "formats/picture_decoders.h"
+
 // JPEG and GIF decoding through libjpeg-turbo and giflib. No window system
 // involved: the command line and the tests use these too.
 namespace tessel {
-
-enum class DecodeStatus { kOk, kFailed, kTooLarge };
-
-// Pixels as 0xAARRGGBB words, top row first, no padding.
-struct DecodedImage {
-  int width = 0, height = 0;
-  std::unique_ptr<uint32_t[]> pixels;
-};
 
 // An opaque image of the picture's size. Sides above maxSide are refused
 // before any pixel memory is taken.
@@ -28,5 +22,8 @@ DecodeStatus decodeJpegReduced(const uint8_t* data, size_t size, int maxSide, in
 // graphic control extension before the first image sets transparency, the
 // screen starts filled with that colour, so transparent areas show it.
 DecodeStatus decodeGif(const uint8_t* data, size_t size, int maxSide, DecodedImage& out);
+
+// The three above as the interface the formats are handed.
+const PictureDecoders& platformPictureDecoders();
 
 }  // namespace tessel

@@ -11,6 +11,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "platform/image_decoders.h"
 #include "ui/session.h"
 
 namespace {
@@ -37,6 +38,7 @@ double secondsSinceProcessStart() {
 int main(int argc, char** argv) {
   const auto mainEntered = std::chrono::steady_clock::now();
   QApplication qt(argc, argv);
+  tessel::handDownPictureDecoders(&tessel::platformPictureDecoders());
   QApplication::setApplicationName(QStringLiteral("Tessel2"));
   // Lets the desktop match the window to tessel.desktop and its icon.
   QGuiApplication::setDesktopFileName(QStringLiteral("tessel"));

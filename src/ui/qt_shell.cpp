@@ -59,10 +59,11 @@ QString captionOr(const std::string& caption) {
   return caption.empty() ? QStringLiteral("Tessel2") : q(caption);
 }
 
-const char* const kFormatNames[kSaveFormatCount] = {
-    "Tessel 文档 (*.tsd)", "Photoshop (*.psd)", "位图 (*.bmp)", "PNG (*.png)",
-    "JPEG (*.jpg)", "GIF (*.gif)", "Vornel (*.vrw)",
-};
+QStringList saveFormatLabels() {
+  QStringList labels;
+  for (int i = 0; i < kSaveFormatCount; ++i) labels << QString::fromUtf8(saveFormatLabel(i));
+  return labels;
+}
 
 // Progress steps come from the worker thread; the dialog takes them on its own.
 class DialogProgress : public Progress {
@@ -127,8 +128,7 @@ bool QtShell::askKeyAssignments(KeyTable& keys) {
 }
 
 bool QtShell::askPreferredSave(std::string& folder, int& formatIndex) {
-  QStringList formats;
-  for (const char* name : kFormatNames) formats << QString::fromUtf8(name);
+  QStringList formats = saveFormatLabels();
   PreferredSaveDialog dialog(q(folder), formatIndex, formats, window_);
   if (dialog.exec() != QDialog::Accepted) return false;
   folder = dialog.folder().toStdString();
@@ -163,7 +163,7 @@ bool QtShell::askNewImageSize(int& width, int& height, const std::vector<uint32_
 }
 
 bool QtShell::chooseOpenFile(const std::string& initialFolder, std::string& path) {
-  QString filter = QStringLiteral("图像文件 (*.tsd *.psd *.bmp *.png *.jpg *.jpeg *.gif *.vrw);;所有文件 (*)");
+  QString filter = q(openFileFilter());
   QString chosen = QFileDialog::getOpenFileName(window_, QStringLiteral("打开"), q(initialFolder), filter);
   if (chosen.isEmpty()) return false;
   path = chosen.toStdString();
@@ -172,8 +172,7 @@ bool QtShell::chooseOpenFile(const std::string& initialFolder, std::string& path
 
 bool QtShell::chooseSaveFile(const std::string& initialFolder, const std::string& fileName, int& formatIndex,
                              std::string& path) {
-  QStringList filters;
-  for (const char* name : kFormatNames) filters << QString::fromUtf8(name);
+  QStringList filters = saveFormatLabels();
   QFileDialog dialog(window_, QStringLiteral("另存为"), q(initialFolder));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setNameFilters(filters);
