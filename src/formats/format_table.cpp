@@ -10,6 +10,7 @@
 #include "formats/gif_writer.h"
 #include "formats/jpeg_writer.h"
 #include "formats/native_document.h"
+#include "formats/ora_document.h"
 #include "formats/picture_decoders.h"
 #include "formats/png_codec.h"
 #include "formats/psd_document.h"
@@ -141,6 +142,15 @@ FormatTable makeBuiltinFormats() {
     };
     f.readLayers = readSibling;
     f.write = writeSibling;
+    rows.push_back(std::move(f));
+  }
+  {
+    FileFormat f{"ora", "OpenRaster(*.ora)"};
+    f.read = readOraMerged;
+    f.readLayers = readOra;
+    f.write = writeOra;
+    f.readThumbnail = readOraThumbnail;
+    f.openEntry = "OpenRaster(*.ora)";
     rows.push_back(std::move(f));
   }
   return table;
