@@ -75,18 +75,25 @@ bool readGif(const std::string& path, Image32& image, ImageReadInfo& info) {
 // The options hold colours as 0x00RRGGBB; the writers take 0x00BBGGRR.
 int32_t writerColour(int32_t rgb) { return rgb < 0 ? -1 : int32_t(swapRedBlue(uint32_t(rgb))); }
 
+FileFormat named(const char* extension, const char* label) {
+  FileFormat f;
+  f.extension = extension;
+  f.label = label;
+  return f;
+}
+
 FormatTable makeBuiltinFormats() {
   FormatTable table;
   auto& rows = table.rows;
   {
-    FileFormat f{"tsd", "Tessel 文档 (*.tsd)"};
+    FileFormat f = named("tsd", "Tessel 文档 (*.tsd)");
     f.read = [](const std::string& path, Image32& image, ImageReadInfo&) { return readPreview(path, image); };
     f.readLayers = readDocument;
     f.write = writeDocument;
     rows.push_back(std::move(f));
   }
   {
-    FileFormat f{"psd", "Photoshop (*.psd)"};
+    FileFormat f = named("psd", "Photoshop (*.psd)");
     f.read = [](const std::string& path, Image32& image, ImageReadInfo&) { return readPsdComposite(path, image); };
     f.readLayers = readPsdLayers;
     f.write = writePsd;
@@ -94,7 +101,7 @@ FormatTable makeBuiltinFormats() {
     rows.push_back(std::move(f));
   }
   {
-    FileFormat f{"bmp", "位图 (*.bmp)"};
+    FileFormat f = named("bmp", "位图 (*.bmp)");
     f.read = readBmp;
     f.writeImage = [](const std::string& path, const Image32& image, const ImageSaveOptions&) {
       return writeBmp(image, path);
@@ -103,7 +110,7 @@ FormatTable makeBuiltinFormats() {
     rows.push_back(std::move(f));
   }
   {
-    FileFormat f{"png", "PNG (*.png)"};
+    FileFormat f = named("png", "PNG (*.png)");
     f.read = readPng;
     f.writeImage = [](const std::string& path, const Image32& image, const ImageSaveOptions& o) {
       return writePng(image, path, o.pngLevel, o.pngAlpha, o.pngAlpha ? -1 : writerColour(o.pngTransparent));
@@ -113,7 +120,7 @@ FormatTable makeBuiltinFormats() {
     rows.push_back(std::move(f));
   }
   {
-    FileFormat f{"jpg", "JPEG (*.jpg)"};
+    FileFormat f = named("jpg", "JPEG (*.jpg)");
     f.read = readJpeg;
     f.writeImage = [](const std::string& path, const Image32& image, const ImageSaveOptions& o) {
       return writeJpeg(image, path, o.jpegQuality, o.jpegSubsample);
@@ -122,13 +129,13 @@ FormatTable makeBuiltinFormats() {
     rows.push_back(std::move(f));
   }
   {
-    FileFormat f{"jpeg", ""};   // read only: Save writes JPEG as .jpg
+    FileFormat f = named("jpeg", "");   // read only: Save writes JPEG as .jpg
     f.read = readJpeg;
     f.readThumbnail = readJpegThumbnail;
     rows.push_back(std::move(f));
   }
   {
-    FileFormat f{"gif", "GIF (*.gif)"};
+    FileFormat f = named("gif", "GIF (*.gif)");
     f.read = readGif;
     f.writeImage = [](const std::string& path, const Image32& image, const ImageSaveOptions& o) {
       return writeGif(image, path, writerColour(o.gifTransparent));
@@ -136,7 +143,7 @@ FormatTable makeBuiltinFormats() {
     rows.push_back(std::move(f));
   }
   {
-    FileFormat f{"vrw", "Vornel (*.vrw)"};
+    FileFormat f = named("vrw", "Vornel (*.vrw)");
     f.read = [](const std::string& path, Image32& image, ImageReadInfo&) {
       return readSiblingComposite(path, image);
     };
@@ -145,9 +152,11 @@ FormatTable makeBuiltinFormats() {
     rows.push_back(std::move(f));
   }
   {
-    FileFormat f{"ora", "OpenRaster(*.ora)"};
+    FileFormat f = named("ora", "OpenRaster(*.ora)");
     f.read = readOraMerged;
-    f.readLayers = readOra;
+    f.readLayers = [](const std::string& path, Document& document, Progress* progress) {
+      return readOra(path, document, progress);
+    };
     f.write = writeOra;
     f.readThumbnail = readOraThumbnail;
     f.openEntry = "OpenRaster(*.ora)";

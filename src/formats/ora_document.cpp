@@ -12,8 +12,10 @@
 #include <filesystem>
 #include <list>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -343,9 +345,8 @@ uint32_t readBE32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1
 // A PNG entry through the program's PNG reader. The header is checked as
 // it arrives: sides above the limit end the read before any inflating, and
 // the entry may not grow past what a PNG of its size (or the canvas) needs.
-int readPngEntry(ZipReader& zip, const TempFolder& temp, const std::string& name, int canvasW, int canvasH,
-                 Image32& image) {
-  const std::string file = temp.file("entry.png");
+int extractPngEntry(ZipReader& zip, const std::string& name, const std::string& file, int canvasW, int canvasH,
+                    int maxSide) {
   std::FILE* out = std::fopen(file.c_str(), "wb");
   if (!out) return kReadFailed;
   uint8_t header[24];
@@ -367,7 +368,7 @@ int readPngEntry(ZipReader& zip, const TempFolder& temp, const std::string& name
           verdict = kReadFormatError;
           return false;
         }
-        if (w > uint32_t(kMaxCanvasSize) || h > uint32_t(kMaxCanvasSize)) {
+        if (w > uint32_t(maxSide) || h > uint32_t(maxSide)) {
           verdict = kReadTooLarge;
           return false;
         }
@@ -387,9 +388,21 @@ int readPngEntry(ZipReader& zip, const TempFolder& temp, const std::string& name
   if (verdict != kReadOk) return verdict;
   if (status != ZipReader::Status::kOk) return resultOf(status);
   if (!closed || have < sizeof header) return kReadFormatError;
+  return kReadOk;
+}
+
+int decodePng(const std::string& file, Image32& image) {
   ImageReadInfo info;
   if (!readPng(file, image, info)) return kReadFormatError;
+  image.normaliseTransparent();
   return kReadOk;
+}
+
+int readPngEntry(ZipReader& zip, const TempFolder& temp, const std::string& name, int canvasW, int canvasH,
+                 Image32& image, int maxSide = kMaxCanvasSize) {
+  const std::string file = temp.file("entry.png");
+  if (int r = extractPngEntry(zip, name, file, canvasW, canvasH, maxSide); r != kReadOk) return r;
+  return decodePng(file, image);
 }
 
 // ---------------------------------------------------------------- reading
@@ -398,6 +411,7 @@ struct Staged {
   Image32 image;
   int x = 0, y = 0;   // where the image's top-left corner lies on the canvas
   std::string name;   // UTF-8
+  std::string pending;   // the extracted PNG not yet decoded
   int mode = 0, opacity = 128, mask = 0;
   bool visible = true, fillReference = false, selected = false;
 };
@@ -449,10 +463,31 @@ bool safeEntryName(const std::string& src) {
   return true;
 }
 
+// The extracted PNGs of staged layers, decoded on several threads.
+int decodeAll(std::vector<Staged>& layers) {
+  std::atomic<size_t> next{0};
+  std::atomic<int> result{kReadOk};
+  auto work = [&] {
+    for (size_t k; result == kReadOk && (k = next++) < layers.size();) {
+      Staged& s = layers[k];
+      if (s.pending.empty()) continue;
+      if (int r = decodePng(s.pending, s.image); r != kReadOk) result = r;
+      std::remove(s.pending.c_str());
+      s.pending.clear();
+    }
+  };
+  const int threads = int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+  std::vector<std::thread> pool;
+  for (int t = 1; t < threads && size_t(t) < layers.size(); ++t) pool.emplace_back(work);
+  work();
+  for (std::thread& t : pool) t.join();
+  return result;
+}
+
 class StackReader {
  public:
-  StackReader(ZipReader& zip, const TempFolder& temp, int w, int h, Progress* progress)
-      : zip_(zip), temp_(temp), w_(w), h_(h), progress_(progress) {}
+  StackReader(ZipReader& zip, const TempFolder& temp, int w, int h, int maxSide, Progress* progress)
+      : zip_(zip), temp_(temp), w_(w), h_(h), maxSide_(maxSide), progress_(progress) {}
 
   // Children of a stack, top first, into out.
   int readStack(const XmlNode& stack, int offX, int offY, bool hidden, int scale, int depth,
@@ -473,8 +508,8 @@ class StackReader {
     const std::string* src = node.attribute("src");
     if (!src || !safeEntryName(*src)) return kReadFormatError;
     Staged s;
-    if (int r = readPngEntry(zip_, temp_, *src, w_, h_, s.image); r != kReadOk) return r;
-    s.image.normaliseTransparent();
+    s.pending = temp_.file("layer" + std::to_string(extracted_++) + ".png");
+    if (int r = extractPngEntry(zip_, *src, s.pending, w_, h_, maxSide_); r != kReadOk) return r;
     s.x = offX + coordinate(node, "x");
     s.y = offY + coordinate(node, "y");
     if (const std::string* name = node.attribute("name")) s.name = *name;
@@ -506,6 +541,7 @@ class StackReader {
     // Isolated with its own mode: its children become one picture.
     std::vector<Staged> children;
     if (int r = readStack(node, offX, offY, false, 128, depth + 1, children); r != kReadOk) return r;
+    if (int r = decodeAll(children); r != kReadOk) return r;
     Staged s;
     if (!s.image.create(w_, h_)) return kReadOutOfMemory;
     s.image.fill(0);
@@ -529,8 +565,9 @@ class StackReader {
 
   ZipReader& zip_;
   const TempFolder& temp_;
-  int w_, h_;
+  int w_, h_, maxSide_;
   Progress* progress_;
+  int extracted_ = 0;
 };
 
 int readStackXml(ZipReader& zip, XmlNode& image) {
@@ -545,10 +582,10 @@ int readStackXml(ZipReader& zip, XmlNode& image) {
   return kReadOk;
 }
 
-int canvasSize(const XmlNode& image, int& w, int& h) {
+int canvasSize(const XmlNode& image, int& w, int& h, int maxSide = kMaxCanvasSize) {
   const double dw = number(image, "w", 0), dh = number(image, "h", 0);
   if (dw < 1 || dh < 1) return kReadFormatError;
-  if (dw > kMaxCanvasSize || dh > kMaxCanvasSize) return kReadTooLarge;
+  if (dw > maxSide || dh > maxSide) return kReadTooLarge;
   w = int(dw), h = int(dh);
   return kReadOk;
 }
@@ -651,12 +688,16 @@ int blendModeFromOraOp(const std::string& op) {
 }
 
 int readOra(const std::string& path, Document& document, Progress* progress) {
+  return readOra(path, document, progress, kMaxCanvasSize);
+}
+
+int readOra(const std::string& path, Document& document, Progress* progress, int maxSide) {
   ZipReader zip;
   if (int r = zip.open(path); r != kReadOk) return r;
   XmlNode root;
   if (int r = readStackXml(zip, root); r != kReadOk) return r;
   int w = 0, h = 0;
-  if (int r = canvasSize(root, w, h); r != kReadOk) return r;
+  if (int r = canvasSize(root, w, h, maxSide); r != kReadOk) return r;
   const XmlNode* stack = nullptr;
   for (const XmlNode& child : root.children)
     if (child.name == "stack") {
@@ -667,8 +708,9 @@ int readOra(const std::string& path, Document& document, Progress* progress) {
   TempFolder temp;
   if (!temp.valid()) return kReadFailed;
   std::vector<Staged> layers;
-  StackReader reader(zip, temp, w, h, progress);
+  StackReader reader(zip, temp, w, h, maxSide, progress);
   if (int r = reader.readStack(*stack, 0, 0, false, 128, 0, layers); r != kReadOk) return r;
+  if (int r = decodeAll(layers); r != kReadOk) return r;
   if (layers.empty()) return kReadFormatError;
 
   // Everything is read: only now does the open document give way.
@@ -725,45 +767,71 @@ bool writeOra(const std::string& path, Document& document, Progress* progress) {
                 document.width(), document.height(), kTesselNamespace, document.currentIndex(),
                 document.layers().nameCounter());
   xml += head;
-  std::vector<std::pair<std::string, std::string>> pngs;   // entry, file
+  // The layer PNGs and the merged image are encoded on several threads.
+  std::vector<Rect> bounds(static_cast<size_t>(count));
+  std::vector<std::string> entries(static_cast<size_t>(count));
+  Image32 merged;
+  if (!document.flatten(merged, nullptr, true)) return false;
+  const std::string mergedFile = temp.file("mergedimage.png"), thumbFile = temp.file("thumbnail.png");
+  std::atomic<int> next{0};
+  std::atomic<bool> failed{false};
+  std::mutex stepping;
+  auto work = [&] {
+    // Job 0, the merged image, is the largest: it goes first.
+    for (int job; !failed && (job = next++) <= count;) {
+      if (job-- == 0) {
+        if (!writePng(merged, mergedFile, 6, true, -1)) failed = true;
+        continue;
+      }
+      const Layer* layer = document.layers().atIndex(job);
+      const Rect r = opaqueBounds(layer->image);
+      Image32 cut;
+      if (!cut.create(std::max(r.w, 1), std::max(r.h, 1))) {
+        failed = true;
+        break;
+      }
+      cut.fill(kTransparent);
+      if (r.w) cut.blit(0, 0, r.w, r.h, layer->image, r.x, r.y);
+      char entry[32];
+      std::snprintf(entry, sizeof entry, "data/layer%03d.png", job);
+      bounds[size_t(job)] = r;
+      entries[size_t(job)] = entry;
+      if (!writePng(cut, temp.file(entry + 5), 6, true, -1)) failed = true;
+      if (progress) {
+        std::lock_guard<std::mutex> lock(stepping);
+        progress->step();
+      }
+    }
+  };
+  const int threads = int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+  std::vector<std::thread> pool;
+  for (int t = 1; t < threads; ++t) pool.emplace_back(work);
+  work();
+  for (std::thread& t : pool) t.join();
+  if (failed) return false;
+
   for (int i = 0; i < count; ++i) {
     const Layer* layer = document.layers().atIndex(i);
-    Rect r = opaqueBounds(layer->image);
-    Image32 cut;
-    if (r.w == 0) {
-      if (!cut.create(1, 1)) return false;
-      cut.fill(kTransparent);
-    } else {
-      if (!cut.create(r.w, r.h)) return false;
-      cut.blit(0, 0, r.w, r.h, layer->image, r.x, r.y);
-    }
-    char entry[32];
-    std::snprintf(entry, sizeof entry, "data/layer%03d.png", i);
-    const std::string file = temp.file(entry + 5);
-    if (!writePng(cut, file, 6, true, -1)) return false;
-    pngs.emplace_back(entry, file);
+    const Rect& r = bounds[size_t(i)];
     const int mode = layer->blendMode <= 20 ? layer->blendMode : 0;
     xml += "  <layer name=\"";
     appendEscaped(xml, layerNameToUtf8(layer->name));
     char attrs[320];
     std::snprintf(attrs, sizeof attrs,
-                  "\" src=\"%s\" x=\"%d\" y=\"%d\" opacity=\"%s\" visibility=\"%s\" composite-op=\"%s\"", entry,
-                  r.x, r.y, formatOpacity(layer->opacity).c_str(), layer->visible() ? "visible" : "hidden",
-                  oraOpFromBlendMode(mode));
+                  "\" src=\"%s\" x=\"%d\" y=\"%d\" opacity=\"%s\" visibility=\"%s\" composite-op=\"%s\"",
+                  entries[size_t(i)].c_str(), r.x, r.y, formatOpacity(layer->opacity).c_str(),
+                  layer->visible() ? "visible" : "hidden", oraOpFromBlendMode(mode));
     xml += attrs;
     if (kModes[mode].tessel) xml += std::string(" tessel:blend=\"") + kModes[mode].tessel + "\"";
     if (layer->maskMode) xml += " tessel:mask=\"" + std::to_string(layer->maskMode) + "\"";
     if (layer->fillReference()) xml += " tessel:fill-reference=\"true\"";
     if (i == document.currentIndex()) xml += " selected=\"true\"";
     xml += "/>\n";
-    if (progress) progress->step();
   }
   xml += " </stack>\n</image>\n";
 
-  Image32 merged, thumb;
-  const std::string mergedFile = temp.file("mergedimage.png"), thumbFile = temp.file("thumbnail.png");
-  if (!document.flatten(merged, nullptr, true) || !writePng(merged, mergedFile, 6, true, -1) ||
-      !ThumbnailSink::shrink(merged, kThumbnailSide, thumb) || !writePng(thumb, thumbFile, 6, true, -1))
+  Image32 thumb;
+  if (!ThumbnailSink::shrink(merged, kThumbnailSide, thumb) || !writePng(thumb, thumbFile, 6, true, -1))
     return false;
 
   static std::atomic<unsigned> serial{0};
@@ -775,7 +843,7 @@ bool writeOra(const std::string& path, Document& document, Progress* progress) {
     ZipWriter zip;
     ok = zip.create(partial) && zip.addBuffer("mimetype", kMimeType, true) &&
          zip.addBuffer("stack.xml", xml, false);
-    for (size_t k = 0; ok && k < pngs.size(); ++k) ok = zip.addFile(pngs[k].first, pngs[k].second);
+    for (size_t k = 0; ok && k < entries.size(); ++k) ok = zip.addFile(entries[k], temp.file(entries[k].substr(5)));
     ok = ok && zip.addFile("mergedimage.png", mergedFile) && zip.addFile("Thumbnails/thumbnail.png", thumbFile) &&
          zip.close();
   }

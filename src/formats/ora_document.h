@@ -19,6 +19,8 @@ int blendModeFromOraOp(const std::string& op);
 // Reads stack.xml and the layer PNGs into the document. Returns a ReadResult;
 // on any failure the document is left as it was.
 int readOra(const std::string& path, Document& document, Progress* progress);
+// The same with a smaller limit on the canvas and layer PNG sides (the fuzzer's memory).
+int readOra(const std::string& path, Document& document, Progress* progress, int maxSide);
 // mergedimage.png as a picture.
 bool readOraMerged(const std::string& path, Image32& image, ImageReadInfo& info);
 // Thumbnails/thumbnail.png (mergedimage.png when there is none) fitted into side x side.
