@@ -1,6 +1,5 @@
 // Krita as a peer: it renders Tessel's OpenRaster files and writes its own.
-// Skips when krita is not installed; it runs under the X display in DISPLAY
-// or, without one, on Qt's offscreen platform.
+// Skips when krita is not installed or no X display (Xvfb will do) is set.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -24,11 +23,13 @@ using testing::TempDir;
 
 bool haveKrita() { return std::system("command -v krita >/dev/null 2>&1") == 0; }
 
-bool kritaExport(const std::string& in, const std::string& out) {
+bool haveDisplay() {
   const char* display = std::getenv("DISPLAY");
-  const std::string env = display && *display ? "" : "QT_QPA_PLATFORM=offscreen ";
-  const std::string command =
-      env + "timeout 120 krita --export --export-filename '" + out + "' '" + in + "' >/dev/null 2>&1";
+  return display && *display;
+}
+
+bool kritaExport(const std::string& in, const std::string& out) {
+  const std::string command = "timeout 120 krita --export --export-filename '" + out + "' '" + in + "' >/dev/null 2>&1";
   return std::system(command.c_str()) == 0;
 }
 
@@ -64,6 +65,7 @@ int columnDifference(const Image32& a, const Image32& b, int column) {
 
 TEST(OraKrita, KritaRendersTesselFilesAndTesselOpensKritaFiles) {
   if (!haveKrita()) GTEST_SKIP() << "krita is not installed";
+  if (!haveDisplay()) GTEST_SKIP() << "krita needs an X display (DISPLAY), for instance Xvfb";
   TempDir dir;
   Document doc;
   modeDocument(doc);
@@ -74,15 +76,13 @@ TEST(OraKrita, KritaRendersTesselFilesAndTesselOpensKritaFiles) {
   ASSERT_TRUE(readPng(dir.file("krita.png"), theirs, info));
   ASSERT_TRUE(doc.flatten(ours, nullptr, false));
   ASSERT_EQ(theirs.width(), ours.width());
-  // The modes whose arithmetic the two programs share, within 2 levels.
-  const std::vector<int> shared = {0, 1, 2, 3, 4, 8, 9, 10, 12, 13, 14, 15, 16};
+  // Every mode within 2 levels, but Hue and Luminosity, whose out-of-gamut
+  // colours the two programs bring back differently: within 3.
   std::string report;
   for (int m = 0; m <= 20; ++m) {
     const int diff = columnDifference(theirs, ours, m);
     report += " " + std::to_string(m) + ":" + std::to_string(diff);
-    if (std::find(shared.begin(), shared.end(), m) != shared.end()) {
-      EXPECT_LE(diff, 2) << "mode " << m;
-    }
+    EXPECT_LE(diff, m == 17 || m == 20 ? 3 : 2) << "mode " << m;
   }
   std::printf("largest difference per mode:%s\n", report.c_str());
 
