@@ -498,7 +498,8 @@ class StackReader {
       if (child.name == "layer") r = readLayer(child, offX, offY, hidden, scale, out);
       else if (child.name == "stack") r = readSubStack(child, offX, offY, hidden, scale, depth, out);
       if (r != kReadOk) return r;
-      if (out.size() > size_t(kMaxLayers)) return kReadOutOfMemory;
+      // Refused before the open document is touched: a code that keeps it.
+      if (out.size() > size_t(kMaxLayers)) return kReadFailed;
     }
     return kReadOk;
   }
@@ -543,10 +544,10 @@ class StackReader {
     if (int r = readStack(node, offX, offY, false, 128, depth + 1, children); r != kReadOk) return r;
     if (int r = decodeAll(children); r != kReadOk) return r;
     Staged s;
-    if (!s.image.create(w_, h_)) return kReadOutOfMemory;
+    if (!s.image.create(w_, h_)) return kReadFailed;
     s.image.fill(0);
     Image32 placed;
-    if (!placed.create(w_, h_)) return kReadOutOfMemory;
+    if (!placed.create(w_, h_)) return kReadFailed;
     for (auto it = children.rbegin(); it != children.rend(); ++it) {
       if (!it->visible) continue;
       placed.fill(kTransparent);
@@ -714,7 +715,9 @@ int readOra(const std::string& path, Document& document, Progress* progress, int
   if (layers.empty()) return kReadFormatError;
 
   // Everything is read: only now does the open document give way.
-  if (!document.newImage(w, h, false)) return kReadOutOfMemory;
+  // newImage keeps the old image when it fails; out of memory (which Open
+  // answers with a blank document) only once the old one has gone.
+  if (!document.newImage(w, h, false)) return kReadFailed;
   for (auto it = layers.rbegin(); it != layers.rend(); ++it) {
     Layer* layer = document.layers().add(w, h, false);
     if (!layer) {

@@ -253,6 +253,9 @@ TEST(OraReader, BadFilesEndInAMessageAndLeaveTheOpenDocument) {
   std::string bomb = pngBytes(dir, 8, 8, 0xFF000000u);
   bomb.append(size_t(40) << 20, '\0');
   const std::string ok = stackXml(8, 8, "<layer src=\"data/a.png\"/>");
+  std::string layers;
+  for (int i = 0; i < 101; ++i) layers += "<layer src=\"data/a.png\"/>";
+  const std::string hundredAndOne = stackXml(8, 8, layers);
   struct Case {
     const char* what;
     std::vector<std::pair<std::string, std::string>> entries;
@@ -279,6 +282,7 @@ TEST(OraReader, BadFilesEndInAMessageAndLeaveTheOpenDocument) {
       {"unclosed", {{"stack.xml", "<image w=\"8\" h=\"8\"><stack><layer src=\"data/a.png\">"}, {"data/a.png", png}},
        kReadFormatError},
       {"not a png", {{"stack.xml", ok}, {"data/a.png", "GIF89a........................"}}, kReadFormatError},
+      {"101 layers", {{"stack.xml", hundredAndOne}, {"data/a.png", png}}, kReadFailed},
   };
   for (const Case& c : cases) {
     const std::string path = dir.file("bad.ora");
