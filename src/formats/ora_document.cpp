@@ -774,16 +774,16 @@ bool writeOra(const std::string& path, Document& document, Progress* progress) {
   std::vector<Rect> bounds(static_cast<size_t>(count));
   std::vector<std::string> entries(static_cast<size_t>(count));
   Image32 merged;
-  if (!document.flatten(merged, nullptr, true)) return false;
   const std::string mergedFile = temp.file("mergedimage.png"), thumbFile = temp.file("thumbnail.png");
   std::atomic<int> next{0};
   std::atomic<bool> failed{false};
   std::mutex stepping;
   auto work = [&] {
-    // Job 0, the merged image, is the largest: it goes first.
+    // Job 0, flattening and the merged image, is the largest: it goes first.
     for (int job; !failed && (job = next++) <= count;) {
       if (job-- == 0) {
-        if (!writePng(merged, mergedFile, 6, true, -1)) failed = true;
+        // The flattening runs beside the layer PNGs; the document is only read.
+        if (!document.flatten(merged, nullptr, true) || !writePng(merged, mergedFile, 6, true, -1)) failed = true;
         continue;
       }
       const Layer* layer = document.layers().atIndex(job);
