@@ -9,6 +9,8 @@
 
 namespace tessel {
 
+int saveFormatCount() { return int(builtinFormats().saveFormats().size()); }
+
 const char* saveFormatExtension(int index) {
   const auto formats = builtinFormats().saveFormats();
   return (index >= 0 && index < int(formats.size()) ? formats[size_t(index)] : formats[0])->extension.c_str();

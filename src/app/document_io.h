@@ -11,10 +11,12 @@ namespace tessel {
 
 class Document;
 
-// Save formats by their index in the save dialog's list (the table's rows
-// that have a label and a writer, in order).
-enum SaveFormat { kSaveTsd = 0, kSavePsd, kSaveBmp, kSavePng, kSaveJpg, kSaveGif, kSaveVrw, kSaveOra, kSaveFormatCount };
-const char* saveFormatExtension(int index);   // "tsd" ... "ora"; "tsd" out of range
+// Save formats by their index in the save dialog's list: the table's rows
+// that have a label and a writer, in order. The first seven are named for the
+// quick-save entries and the preferred format.
+enum SaveFormat { kSaveTsd = 0, kSavePsd, kSaveBmp, kSavePng, kSaveJpg, kSaveGif, kSaveVrw };
+int saveFormatCount();
+const char* saveFormatExtension(int index);   // "tsd" ...; "tsd" out of range
 const char* saveFormatLabel(int index);       // "Tessel 文档 (*.tsd)" ...; the first out of range
 // "图像文件 (*.tsd ...);;...;;所有文件 (*)", the Open dialog's list.
 std::string openFileFilter();

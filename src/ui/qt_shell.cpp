@@ -61,7 +61,7 @@ QString captionOr(const std::string& caption) {
 
 QStringList saveFormatLabels() {
   QStringList labels;
-  for (int i = 0; i < kSaveFormatCount; ++i) labels << QString::fromUtf8(saveFormatLabel(i));
+  for (int i = 0; i < saveFormatCount(); ++i) labels << QString::fromUtf8(saveFormatLabel(i));
   return labels;
 }
 
@@ -176,7 +176,7 @@ bool QtShell::chooseSaveFile(const std::string& initialFolder, const std::string
   QFileDialog dialog(window_, QStringLiteral("另存为"), q(initialFolder));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setNameFilters(filters);
-  if (formatIndex >= 0 && formatIndex < kSaveFormatCount) dialog.selectNameFilter(filters[formatIndex]);
+  if (formatIndex >= 0 && formatIndex < saveFormatCount()) dialog.selectNameFilter(filters[formatIndex]);
   dialog.selectFile(q(fileName));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
   formatIndex = int(filters.indexOf(dialog.selectedNameFilter()));

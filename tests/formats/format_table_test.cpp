@@ -20,7 +20,7 @@ TEST(FormatTable, OneRowPerExtensionAndTheDialogListsComeFromIt) {
     for (size_t j = i + 1; j < table.rows.size(); ++j) EXPECT_NE(table.rows[i].extension, table.rows[j].extension);
   EXPECT_EQ(table.find("JPEG"), table.find("jpeg"));
   EXPECT_EQ(table.find("txt"), nullptr);
-  ASSERT_EQ(int(table.saveFormats().size()), kSaveFormatCount);
+  ASSERT_EQ(int(table.saveFormats().size()), saveFormatCount());
   EXPECT_STREQ(saveFormatExtension(kSaveJpg), "jpg");
   EXPECT_STREQ(saveFormatExtension(kSaveVrw), "vrw");
   EXPECT_STREQ(saveFormatExtension(-1), "tsd");

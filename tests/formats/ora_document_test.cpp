@@ -331,7 +331,9 @@ TEST(OraTable, OpenSaveLoaderAndThumbnailTakeOra) {
   ASSERT_TRUE(loadThumbnailImage(dir.file("t.ORA"), 64, thumb));
   EXPECT_EQ(thumb.width(), 64);
   EXPECT_EQ(thumb.height(), 21);
-  EXPECT_STREQ(saveFormatLabel(kSaveOra), "OpenRaster(*.ora)");
+  const int last = saveFormatCount() - 1;
+  EXPECT_STREQ(saveFormatExtension(last), "ora");
+  EXPECT_STREQ(saveFormatLabel(last), "OpenRaster(*.ora)");
   EXPECT_NE(openFileFilter().find("*.vrw *.ora);;OpenRaster(*.ora);;"), std::string::npos);
 }
 
