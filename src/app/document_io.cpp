@@ -5,84 +5,40 @@
 #include "app/messages.h"
 #include "document/document.h"
 #include "formats/file.h"
-#include "formats/bmp_codec.h"
-#include "formats/gif_writer.h"
-#include "formats/image_loader.h"
-#include "formats/jpeg_writer.h"
 #include "formats/native_document.h"
-#include "formats/png_codec.h"
-#include "formats/psd_document.h"
-#include "formats/sibling_document.h"
 
 namespace tessel {
 
+int saveFormatCount() { return int(builtinFormats().saveFormats().size()); }
+
 const char* saveFormatExtension(int index) {
-  static const char* const kExtensions[kSaveFormatCount] = {"tsd", "psd", "bmp", "png", "jpg", "gif", "vrw"};
-  return (index >= 0 && index < kSaveFormatCount) ? kExtensions[index] : kExtensions[0];
+  const auto formats = builtinFormats().saveFormats();
+  return (index >= 0 && index < int(formats.size()) ? formats[size_t(index)] : formats[0])->extension.c_str();
+}
+
+const char* saveFormatLabel(int index) {
+  const auto formats = builtinFormats().saveFormats();
+  return (index >= 0 && index < int(formats.size()) ? formats[size_t(index)] : formats[0])->label.c_str();
+}
+
+std::string openFileFilter() {
+  std::string filter = "图像文件 (" + builtinFormats().openPatterns() + ")";
+  for (const FileFormat& row : builtinFormats().rows)
+    if (!row.openEntry.empty()) filter += ";;" + row.openEntry;
+  return filter + ";;所有文件 (*)";
 }
 
 namespace {
 
-// The generic loader for one extension; an image above the size limit comes
-// back as a flag, without pixels.
-FormatRegistry::ImageDecoder imageDecoder(const char* extension) {
-  return {extension, [](const std::string& path, Image32& image, ImageReadInfo& info) {
-            const bool ok = loadImage(path, image, info);
-            if (info.tooLarge) return kReadTooLarge;
-            return ok ? kReadOk : kReadFailed;
-          }};
-}
-
-// The options hold colours as 0x00RRGGBB; the writers take 0x00BBGGRR.
-int32_t writerColour(int32_t rgb) { return rgb < 0 ? -1 : int32_t(swapRedBlue(uint32_t(rgb))); }
-
-}  // namespace
-
-const FormatRegistry& builtinFormats() {
-  static const FormatRegistry formats{
-      {{"tsd", readDocument}, {"vrw", readSibling}, {"psd", readPsdLayers}},
-      {{"tsd", writeDocument}, {"vrw", writeSibling}, {"psd", writePsd}},
-      {imageDecoder("bmp"), imageDecoder("png"), imageDecoder("jpg"), imageDecoder("jpeg"), imageDecoder("gif")},
-      {{"png",
-        [](const std::string& path, const Image32& image, const ImageSaveOptions& o) {
-          return writePng(image, path, o.pngLevel, o.pngAlpha, o.pngAlpha ? -1 : writerColour(o.pngTransparent));
-        },
-        true},
-       {"bmp", [](const std::string& path, const Image32& image,
-                  const ImageSaveOptions&) { return writeBmp(image, path); }},
-       {"jpg",
-        [](const std::string& path, const Image32& image, const ImageSaveOptions& o) {
-          return writeJpeg(image, path, o.jpegQuality, o.jpegSubsample);
-        }},
-       {"gif", [](const std::string& path, const Image32& image, const ImageSaveOptions& o) {
-          return writeGif(image, path, writerColour(o.gifTransparent));
-        }}},
-  };
-  return formats;
-}
-
-namespace {
-
-template <class Entry>
-const Entry* findByExtension(const std::vector<Entry>& entries, const std::string& extension) {
-  for (const Entry& entry : entries)
-    if (equalsIgnoreCase(entry.extension, extension)) return &entry;
-  return nullptr;
-}
-
-int loadImage(const FormatRegistry& formats, const std::string& path, Document& document, Progress& progress,
-              LoadOutcome& outcome) {
-  const auto* decoder = findByExtension(formats.imageDecoders, fileExtension(path));
-  if (!decoder) {
-    outcome.unknownExtension = true;
-    return kReadFailed;
-  }
+int loadPicture(const FileFormat& format, const std::string& path, Document& document, Progress& progress,
+                LoadOutcome& outcome) {
+  if (!format.read) return kReadFailed;
   Image32 image;
   ImageReadInfo info;
-  const int decoded = decoder->decode(path, image, info);
+  const bool ok = format.read(path, image, info);
   outcome.reason = info.reason;
-  if (decoded != kReadOk) return decoded == kReadTooLarge ? kReadTooLarge : kReadFailed;
-  if (!image.valid()) return kReadFailed;
+  if (info.tooLarge) return kReadTooLarge;
+  if (!ok || !image.valid()) return kReadFailed;
   if (image.width() > kMaxCanvasSize || image.height() > kMaxCanvasSize) return kReadTooLarge;
   if (!document.newImage(image.width(), image.height(), true)) return kReadOutOfMemory;
   document.currentLayer()->image.copyFrom(image);
@@ -93,25 +49,28 @@ int loadImage(const FormatRegistry& formats, const std::string& path, Document& 
 
 }  // namespace
 
-int loadFile(const FormatRegistry& formats, const std::string& path, Document& document, Progress& progress,
+int loadFile(const FormatTable& formats, const std::string& path, Document& document, Progress& progress,
              LoadOutcome& outcome) {
   outcome = {};
-  if (const auto* reader = findByExtension(formats.documentReaders, fileExtension(path)))
-    return reader->read(path, document, &progress);
-  return loadImage(formats, path, document, progress, outcome);
+  const FileFormat* format = formats.find(fileExtension(path));
+  if (!format) {
+    outcome.unknownExtension = true;
+    return kReadFailed;
+  }
+  if (format->readLayers) return format->readLayers(path, document, &progress);
+  return loadPicture(*format, path, document, progress, outcome);
 }
 
-bool saveFile(const FormatRegistry& formats, const std::string& path, Document& document, Progress& progress,
+bool saveFile(const FormatTable& formats, const std::string& path, Document& document, Progress& progress,
               const ImageSaveOptions& options) {
   progress.setRange(document.layerCount() + 1);
-  std::string extension = fileExtension(path);
-  if (const auto* writer = findByExtension(formats.documentWriters, extension))
-    return writer->write(path, document, &progress);
-  const auto* writer = findByExtension(formats.imageWriters, extension);
-  if (!writer) return false;
+  const FileFormat* format = formats.find(fileExtension(path));
+  if (!format) return false;
+  if (format->write) return format->write(path, document, &progress);
+  if (!format->writeImage) return false;
   Image32 flat;
-  if (!document.flatten(flat, &progress, writer->flattensWithAlpha && options.pngAlpha)) return false;
-  return writer->write(path, flat, options);
+  if (!document.flatten(flat, &progress, format->flattensWithAlpha && options.pngAlpha)) return false;
+  return format->writeImage(path, flat, options);
 }
 
 std::string sizeLimitMessage() {

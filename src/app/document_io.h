@@ -5,49 +5,22 @@
 
 #include "app/shell.h"
 #include "formats/image_loader.h"
+#include "formats/format_table.h"
 #include "image/image32.h"
 
 namespace tessel {
 
 class Document;
 
-// Save formats by their index in the save dialog's list.
-enum SaveFormat { kSaveTsd = 0, kSavePsd, kSaveBmp, kSavePng, kSaveJpg, kSaveGif, kSaveVrw, kSaveFormatCount };
-const char* saveFormatExtension(int index);   // "tsd" ... "vrw"; "tsd" out of range
-
-// Readers and writers by extension (compared without case). Each format that
-// arrives adds one line to builtinFormats().
-struct FormatRegistry {
-  // Whole-document readers and writers (tsd, vrw, psd).
-  struct DocumentReader {
-    std::string extension;
-    std::function<int(const std::string&, Document&, Progress*)> read;   // a ReadResult code
-  };
-  struct DocumentWriter {
-    std::string extension;
-    std::function<bool(const std::string&, Document&, Progress*)> write;
-  };
-  // Single images for the generic loader (bmp, png, jpg, jpeg, gif).
-  struct ImageDecoder {
-    std::string extension;
-    // A ReadResult code (kReadOk, kReadTooLarge or kReadFailed); info says
-    // whether it was a 32-bit PNG with alpha and, on failure, why if known.
-    std::function<int(const std::string&, Image32&, ImageReadInfo& info)> decode;
-  };
-  // Writers of the flattened image (png, bmp, jpg, gif).
-  struct ImageWriter {
-    std::string extension;
-    std::function<bool(const std::string&, const Image32&, const ImageSaveOptions&)> write;
-    bool flattensWithAlpha = false;   // onto transparency when options.pngAlpha is set
-  };
-
-  std::vector<DocumentReader> documentReaders;
-  std::vector<DocumentWriter> documentWriters;
-  std::vector<ImageDecoder> imageDecoders;
-  std::vector<ImageWriter> imageWriters;
-};
-
-const FormatRegistry& builtinFormats();
+// Save formats by their index in the save dialog's list: the table's rows
+// that have a label and a writer, in order. The first seven are named for the
+// quick-save entries and the preferred format.
+enum SaveFormat { kSaveTsd = 0, kSavePsd, kSaveBmp, kSavePng, kSaveJpg, kSaveGif, kSaveVrw };
+int saveFormatCount();
+const char* saveFormatExtension(int index);   // "tsd" ...; "tsd" out of range
+const char* saveFormatLabel(int index);       // "Tessel 文档 (*.tsd)" ...; the first out of range
+// "图像文件 (*.tsd ...);;...;;所有文件 (*)", the Open dialog's list.
+std::string openFileFilter();
 
 struct LoadOutcome {
   bool pngAlpha = false;
@@ -55,14 +28,14 @@ struct LoadOutcome {
   bool unknownExtension = false;              // no reader for the file's extension
 };
 
-// What Open's worker does: the document reader chosen by extension, or else
-// the generic image loader (size check, a one-layer document, one step).
+// What Open's worker does: the layered reader of the extension's row, or else
+// its picture as a one-layer document (size check, one step).
 // Returns a ReadResult code.
-int loadFile(const FormatRegistry& formats, const std::string& path, Document& document, Progress& progress,
+int loadFile(const FormatTable& formats, const std::string& path, Document& document, Progress& progress,
              LoadOutcome& outcome);
-// What Save's worker does: range layers + 1, then the document writer, or the
-// flattened image through the image writer. True on success.
-bool saveFile(const FormatRegistry& formats, const std::string& path, Document& document, Progress& progress,
+// What Save's worker does: range layers + 1, then the row's document writer,
+// or the flattened image through its image writer. True on success.
+bool saveFile(const FormatTable& formats, const std::string& path, Document& document, Progress& progress,
               const ImageSaveOptions& options);
 
 // The message a load result shows; empty for success.

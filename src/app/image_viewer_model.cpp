@@ -4,6 +4,7 @@
 #include <cctype>
 #include <filesystem>
 
+#include "formats/format_table.h"
 #include "formats/image_loader.h"
 #include "formats/thumbnail_sink.h"
 
@@ -19,9 +20,10 @@ std::string lowerExtension(const std::string& name) {
   return ext;
 }
 
+// Every format whose picture the loader reads.
 bool viewerExtension(const std::string& ext) {
-  static const char* const kExts[] = {"bmp", "png", "jpg", "jpeg", "gif", "tsd", "psd", "vrw"};
-  return std::any_of(std::begin(kExts), std::end(kExts), [&](const char* e) { return ext == e; });
+  const FileFormat* format = builtinFormats().find(ext);
+  return !ext.empty() && format && format->read;
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ void pause(int ms) {
 }  // namespace
 
 OpenSaveFlow::OpenSaveFlow(Document& document, Settings& settings, Shell& shell, EditHistory& history,
-                           const FormatRegistry& formats)
+                           const FormatTable& formats)
     : document_(document), settings_(settings), shell_(shell), history_(history), formats_(formats) {}
 
 void OpenSaveFlow::setPauses(int afterLoadMs, int afterSaveMs) {

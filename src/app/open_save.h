@@ -25,7 +25,7 @@ class EditHistory {
 class OpenSaveFlow {
  public:
   OpenSaveFlow(Document& document, Settings& settings, Shell& shell, EditHistory& history,
-               const FormatRegistry& formats = builtinFormats());
+               const FormatTable& formats = builtinFormats());
 
   const std::string& currentPath() const { return path_; }
   std::string windowTitle() const;
@@ -68,7 +68,7 @@ class OpenSaveFlow {
   Settings& settings_;
   Shell& shell_;
   EditHistory& history_;
-  const FormatRegistry& formats_;
+  const FormatTable& formats_;
   std::string path_;
   bool pngSaveAlpha_ = false;
   // The transparent colours last chosen in the option dialogs (this session only).

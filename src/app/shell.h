@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "filters/filter_types.h"
+#include "formats/format_table.h"
 #include "image/geometry.h"
 #include "image/progress.h"
 
@@ -26,17 +27,6 @@ enum class MessageIcon { Information, Warning, Error, Question };
 // the user interface waits in the modal progress dialog; it may touch the
 // document and the Progress it is given, nothing else. Returns a result code.
 using ProgressTask = std::function<int(Progress&)>;
-
-// Options a single-image writer takes; the option dialogs edit them.
-struct ImageSaveOptions {
-  bool pngAlpha = false;      // 32-bit PNG with alpha instead of 24-bit
-  int pngLevel = 6;           // PNGComp
-  int jpegQuality = 85;       // low byte of JPEGComp
-  bool jpegSubsample = false; // bit 15 of JPEGComp: 2 x 2 chroma subsampling
-  uint32_t gifOption = 0;     // what the GIF options dialog passes to the GIF writer
-  int32_t gifTransparent = -1;  // 0x00RRGGBB made transparent, -1 none
-  int32_t pngTransparent = -1;  // 0x00RRGGBB made transparent, -1 none
-};
 
 // The grid settings dialog's fields.
 struct GridSettings {

@@ -5,6 +5,7 @@
 #include "cli/paint_commands.h"
 #include "cli/text_command.h"
 #include "cli/thumbnail_command.h"
+#include "platform/image_decoders.h"
 
 namespace {
 
@@ -14,7 +15,8 @@ const char kUsage[] =
     "Batch work on Tessel documents and images. Files are opened and saved through\n"
     "the same readers and writers as the program's Open and Save, chosen by the\n"
     "file's extension (tsd: the native layered document; psd: layered PSD, 8-bit\n"
-    "RGB, raw or RLE channels; vrw: the Vornel line-art document, which keeps\n"
+    "RGB, raw or RLE channels; ora: OpenRaster, layered, as Krita, MyPaint and\n"
+    "GIMP write it; vrw: the Vornel line-art document, which keeps\n"
     "only each layer's alpha; png, bmp, jpg, jpeg and gif open as one layer;\n"
     "png, bmp, jpg and gif save the flattened image).\n"
     "\n"
@@ -157,6 +159,7 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, argc < 2 ? stderr : stdout);
     return argc < 2 ? 2 : 0;
   }
+  tessel::handDownPictureDecoders(&tessel::platformPictureDecoders());
   if (std::strcmp(argv[1], "info") == 0) return tessel::runInfo(argc, argv);
   if (std::strcmp(argv[1], "convert") == 0) return tessel::runConvert(argc, argv);
   if (std::strcmp(argv[1], "new") == 0) return tessel::runNew(argc, argv);

@@ -213,4 +213,27 @@ DecodeStatus decodeGif(const uint8_t* data, size_t size, int maxSide, DecodedIma
   return DecodeStatus::kOk;
 }
 
+namespace {
+
+class PlatformDecoders final : public PictureDecoders {
+ public:
+  DecodeStatus jpeg(const uint8_t* data, size_t size, int maxSide, DecodedImage& out) const override {
+    return decodeJpeg(data, size, maxSide, out);
+  }
+  DecodeStatus jpegReduced(const uint8_t* data, size_t size, int maxSide, int minSide,
+                           DecodedImage& out) const override {
+    return decodeJpegReduced(data, size, maxSide, minSide, out);
+  }
+  DecodeStatus gif(const uint8_t* data, size_t size, int maxSide, DecodedImage& out) const override {
+    return decodeGif(data, size, maxSide, out);
+  }
+};
+
+}  // namespace
+
+const PictureDecoders& platformPictureDecoders() {
+  static const PlatformDecoders decoders;
+  return decoders;
+}
+
 }  // namespace tessel

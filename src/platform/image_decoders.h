@@ -3,17 +3,11 @@
 #include <cstdint>
 #include <memory>
 
+#include "formats/picture_decoders.h"
+
 // JPEG and GIF decoding through libjpeg-turbo and giflib. No window system
 // involved: the command line and the tests use these too.
 namespace tessel {
-
-enum class DecodeStatus { kOk, kFailed, kTooLarge };
-
-// Pixels as 0xAARRGGBB words, top row first, no padding.
-struct DecodedImage {
-  int width = 0, height = 0;
-  std::unique_ptr<uint32_t[]> pixels;
-};
 
 // An opaque image of the picture's size; CMYK and YCCK pictures are turned
 // into RGB without a colour profile. Sides above maxSide are refused before
@@ -30,5 +24,8 @@ DecodeStatus decodeJpegReduced(const uint8_t* data, size_t size, int maxSide, in
 // index and the screen around the image are transparent (0x00FFFFFF);
 // everything else is opaque, the uncovered screen black.
 DecodeStatus decodeGif(const uint8_t* data, size_t size, int maxSide, DecodedImage& out);
+
+// The three above as the interface the formats are handed.
+const PictureDecoders& platformPictureDecoders();
 
 }  // namespace tessel

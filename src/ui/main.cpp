@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "ui/interface_setup.h"
+#include "platform/image_decoders.h"
 #include "ui/session.h"
 
 namespace {
@@ -42,6 +43,7 @@ int main(int argc, char** argv) {
                                                          std::getenv("WAYLAND_DISPLAY"), std::getenv("DISPLAY"));
   if (!platform.empty()) setenv("QT_QPA_PLATFORM", platform.c_str(), 1);
   QApplication qt(argc, argv);
+  tessel::handDownPictureDecoders(&tessel::platformPictureDecoders());
   QApplication::setApplicationName(QStringLiteral("Tessel2"));
   // Lets the desktop match the window to tessel.desktop and its icon.
   QGuiApplication::setDesktopFileName(QStringLiteral("tessel"));

@@ -65,10 +65,11 @@ QString captionOr(const std::string& caption) {
   return caption.empty() ? QStringLiteral("Tessel2") : q(caption);
 }
 
-const char* const kFormatNames[kSaveFormatCount] = {
-    "Tessel 文档 (*.tsd)", "Photoshop (*.psd)", "位图 (*.bmp)", "PNG (*.png)",
-    "JPEG (*.jpg)", "GIF (*.gif)", "Vornel (*.vrw)",
-};
+QStringList saveFormatLabels() {
+  QStringList labels;
+  for (int i = 0; i < saveFormatCount(); ++i) labels << QString::fromUtf8(saveFormatLabel(i));
+  return labels;
+}
 
 // Progress steps come from the worker thread; the dialog takes them on its own.
 class DialogProgress : public Progress {
@@ -101,12 +102,8 @@ QString startFolder(const std::string& remembered) {
 }
 
 bool hasWriter(const std::string& extension) {
-  const FormatRegistry& formats = builtinFormats();
-  for (const auto& w : formats.documentWriters)
-    if (equalsIgnoreCase(w.extension, extension)) return true;
-  for (const auto& w : formats.imageWriters)
-    if (equalsIgnoreCase(w.extension, extension)) return true;
-  return false;
+  const FileFormat* format = builtinFormats().find(extension);
+  return format && (format->write || format->writeImage);
 }
 
 }  // namespace
@@ -151,8 +148,7 @@ bool QtShell::askKeyAssignments(KeyTable& keys) {
 }
 
 bool QtShell::askPreferredSave(std::string& folder, int& formatIndex) {
-  QStringList formats;
-  for (const char* name : kFormatNames) formats << QString::fromUtf8(name);
+  QStringList formats = saveFormatLabels();
   PreferredSaveDialog dialog(q(folder), formatIndex, formats, window_);
   if (dialog.exec() != QDialog::Accepted) return false;
   folder = dialog.folder().toStdString();
@@ -187,7 +183,7 @@ bool QtShell::askNewImageSize(int& width, int& height, const std::vector<uint32_
 }
 
 bool QtShell::chooseOpenFile(const std::string& initialFolder, std::string& path) {
-  QString filter = QStringLiteral("图像文件 (*.tsd *.psd *.bmp *.png *.jpg *.jpeg *.gif *.vrw);;所有文件 (*)");
+  QString filter = q(openFileFilter());
   QString chosen = QFileDialog::getOpenFileName(window_, QStringLiteral("打开"), startFolder(initialFolder), filter);
   if (chosen.isEmpty()) return false;
   path = chosen.toStdString();
@@ -196,12 +192,11 @@ bool QtShell::chooseOpenFile(const std::string& initialFolder, std::string& path
 
 bool QtShell::chooseSaveFile(const std::string& initialFolder, const std::string& fileName, int& formatIndex,
                              std::string& path) {
-  QStringList filters;
-  for (const char* name : kFormatNames) filters << QString::fromUtf8(name);
+  QStringList filters = saveFormatLabels();
   QFileDialog dialog(window_, QStringLiteral("另存为"), startFolder(initialFolder));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setNameFilters(filters);
-  if (formatIndex >= 0 && formatIndex < kSaveFormatCount) dialog.selectNameFilter(filters[formatIndex]);
+  if (formatIndex >= 0 && formatIndex < saveFormatCount()) dialog.selectNameFilter(filters[formatIndex]);
   dialog.selectFile(q(fileName));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
   formatIndex = int(filters.indexOf(dialog.selectedNameFilter()));
@@ -211,7 +206,7 @@ bool QtShell::chooseSaveFile(const std::string& initialFolder, const std::string
   // selected) is saved in that format, not as "flat.png.tsd".
   const std::string typed = fileExtension(chosen.toStdString());
   if (!typed.empty() && hasWriter(typed)) {
-    for (int i = 0; i < kSaveFormatCount; ++i)
+    for (int i = 0; i < saveFormatCount(); ++i)
       if (equalsIgnoreCase(typed, saveFormatExtension(i))) formatIndex = i;
   } else {
     chosen += QLatin1Char('.') + QLatin1String(saveFormatExtension(formatIndex));

@@ -288,16 +288,14 @@ TEST_F(OpenSaveTest, JpegExtensionIsRefusedAndUnknownFormatsFail) {
 }
 
 TEST_F(OpenSaveTest, JpgWriterGetsQualityAndSubsamplingFromJpegComp) {
-  FormatRegistry formats = builtinFormats();
+  FormatTable formats = builtinFormats();
   int written = 0;
   uint32_t corner = 0;
-  for (auto& writer : formats.imageWriters)
-    if (writer.extension == "jpg")
-      writer.write = [&](const std::string&, const Image32& image, const ImageSaveOptions& o) {
-        ++written;
-        corner = image.at(0, 0);
-        return o.jpegQuality == 85 && o.jpegSubsample;
-      };
+  formats.find("jpg")->writeImage = [&](const std::string&, const Image32& image, const ImageSaveOptions& o) {
+    ++written;
+    corner = image.at(0, 0);
+    return o.jpegQuality == 85 && o.jpegSubsample;
+  };
   settings.jpegComp = 0x8000 | 85;
   OpenSaveFlow withJpeg(doc, settings, shell, history, formats);
   withJpeg.setPauses(0, 0);
@@ -313,14 +311,12 @@ TEST_F(OpenSaveTest, JpgWriterGetsQualityAndSubsamplingFromJpegComp) {
 }
 
 TEST_F(OpenSaveTest, PngOptionsDialogCancelStopsAndAlphaFlattensOntoTransparency) {
-  FormatRegistry formats = builtinFormats();
+  FormatTable formats = builtinFormats();
   uint32_t corner = 1;
-  formats.imageWriters.push_back({"png",
-                                  [&](const std::string&, const Image32& image, const ImageSaveOptions&) {
-                                    corner = image.at(0, 0);
-                                    return true;
-                                  },
-                                  true});
+  formats.find("png")->writeImage = [&](const std::string&, const Image32& image, const ImageSaveOptions&) {
+    corner = image.at(0, 0);
+    return true;
+  };
   OpenSaveFlow withPng(doc, settings, shell, history, formats);
   withPng.setPauses(0, 0);
   doc.currentLayer()->image.fill(kTransparent);
@@ -335,14 +331,12 @@ TEST_F(OpenSaveTest, PngOptionsDialogCancelStopsAndAlphaFlattensOntoTransparency
 }
 
 TEST_F(OpenSaveTest, GifDialogIsOfferedTheColourChosenLastAndTheWriterGetsIt) {
-  FormatRegistry formats = builtinFormats();
+  FormatTable formats = builtinFormats();
   int32_t written = 0;
-  for (auto& writer : formats.imageWriters)
-    if (writer.extension == "gif")
-      writer.write = [&](const std::string&, const Image32&, const ImageSaveOptions& options) {
-        written = options.gifTransparent;
-        return true;
-      };
+  formats.find("gif")->writeImage = [&](const std::string&, const Image32&, const ImageSaveOptions& options) {
+    written = options.gifTransparent;
+    return true;
+  };
   OpenSaveFlow withGif(doc, settings, shell, history, formats);
   withGif.setPauses(0, 0);
   shell.saveChoices = {{dir.file("a.gif"), 5}, {dir.file("b.gif"), 5}};
@@ -356,14 +350,12 @@ TEST_F(OpenSaveTest, GifDialogIsOfferedTheColourChosenLastAndTheWriterGetsIt) {
 }
 
 TEST_F(OpenSaveTest, GenericLoaderChecksTheSizeAndRemembersPngAlpha) {
-  FormatRegistry formats = builtinFormats();
+  FormatTable formats = builtinFormats();
   int width = 4501;
-  for (auto& decoder : formats.imageDecoders)
-    if (decoder.extension == "png")
-      decoder.decode = [&](const std::string&, Image32& image, ImageReadInfo& info) {
-        info.hadAlpha = true;
-        return image.create(width, 3) ? kReadOk : kReadFailed;
-      };
+  formats.find("png")->read = [&](const std::string&, Image32& image, ImageReadInfo& info) {
+    info.hadAlpha = true;
+    return image.create(width, 3);
+  };
   OpenSaveFlow withPng(doc, settings, shell, history, formats);
   withPng.setPauses(0, 0);
   writeBytes(dir.file("i.png"), {0});

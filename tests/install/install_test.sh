@@ -30,7 +30,8 @@ xmllint --noout "$P/share/mime/packages/tessel.xml" || fail "xmllint"
 update-mime-database "$P/share/mime" 2>/dev/null || fail "update-mime-database"
 grep -q '^50:application/x-tessel-document:\*\.tsd$' "$P/share/mime/globs2" || fail "tsd glob"
 grep -q '^50:application/x-vornel-document:\*\.vrw$' "$P/share/mime/globs2" || fail "vrw glob"
-for t in application/x-tessel-document application/x-vornel-document; do
+grep -q '^50:image/openraster:\*\.ora$' "$P/share/mime/globs2" || fail "ora glob"
+for t in application/x-tessel-document application/x-vornel-document image/openraster; do
   grep -q "MimeType=.*$t;" "$entry" || fail "desktop entry lacks $t"
   grep -q "MimeType=.*$t;" "$P/share/thumbnailers/tessel.thumbnailer" || fail "thumbnailer lacks $t"
 done

@@ -1,0 +1,33 @@
+// libFuzzer harness for the OpenRaster reader: zip structure, stack.xml and
+// the layer PNGs, then the merged image and thumbnail readers.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include "document/document.h"
+#include "formats/image_loader.h"
+#include "formats/ora_document.h"
+#include "fuzz_file.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::string path = writeFuzzInput(data, size, ".ora");
+  tessel::Document document;
+  if (!document.newImage(3, 2, true)) return 0;
+  // Up to 100 layers of the canvas: sides of 512 keep the fuzzer's memory small.
+  const int result = tessel::readOra(path, document, nullptr, 512);
+  // Whatever the file, the document keeps a current layer of canvas size,
+  // and a refused file leaves the open one as it was.
+  if (document.layerCount() < 1 || !document.currentLayer() ||
+      document.currentLayer()->image.width() != document.width() ||
+      document.currentLayer()->image.height() != document.height())
+    std::abort();
+  if (result != 0 && result != 4 && (document.width() != 3 || document.layerCount() != 1)) std::abort();
+  tessel::Image32 image;
+  tessel::ImageReadInfo info;
+  if (size < 4096) {   // the pictures are read without the 512 limit
+    tessel::readOraMerged(path, image, info);
+    tessel::readOraThumbnail(path, 64, image);
+  }
+  std::remove(path.c_str());
+  return 0;
+}

@@ -1,0 +1,858 @@
+#include "formats/ora_document.h"
+
+#include <zip.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <system_error>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+#include "document/compositors.h"
+#include "document/document.h"
+#include "formats/file.h"
+#include "formats/native_document.h"
+#include "formats/png_codec.h"
+#include "formats/thumbnail_sink.h"
+
+namespace tessel {
+
+namespace {
+
+constexpr const char* kMimeType = "image/openraster";
+constexpr const char* kTesselNamespace = "urn:x-tessel:openraster";
+constexpr int kThumbnailSide = 256;
+constexpr int kMaxDepth = 64;            // stacks inside stacks
+constexpr size_t kMaxNodes = 20000;      // elements in stack.xml
+constexpr int64_t kMaxStackXml = 4 << 20;
+constexpr zip_int64_t kMaxEntries = 100000;
+
+// ---------------------------------------------------------------- names
+
+struct ModeName {
+  const char* op;      // what composite-op says
+  const char* tessel;  // the tessel:blend value for modes without an svg: name
+};
+
+// Index = blend mode. Krita's own ids (krita:...) where svg: has no match.
+const ModeName kModes[21] = {
+    {"svg:src-over", nullptr},
+    {"svg:multiply", nullptr},
+    {"svg:plus", nullptr},
+    {"krita:subtract", "subtract"},
+    {"svg:screen", nullptr},
+    {"svg:overlay", nullptr},
+    {"krita:soft_light_pegtop_delphi", "soft-light"},
+    {"svg:hard-light", nullptr},
+    {"svg:color-dodge", nullptr},
+    {"svg:color-burn", nullptr},
+    {"krita:linear_burn", "linear-burn"},
+    {"krita:vivid_light", "vivid-light"},
+    {"krita:linear light", "linear-light"},
+    {"krita:pin_light", "pin-light"},
+    {"svg:difference", nullptr},
+    {"svg:lighten", nullptr},
+    {"svg:darken", nullptr},
+    {"svg:hue", nullptr},
+    {"svg:saturation", nullptr},
+    {"svg:color", nullptr},
+    {"svg:luminosity", nullptr},
+};
+
+int blendModeFromTesselName(const std::string& name) {
+  for (int m = 0; m < 21; ++m)
+    if (kModes[m].tessel && name == kModes[m].tessel) return m;
+  return -1;
+}
+
+// ---------------------------------------------------------------- XML
+
+struct XmlNode {
+  std::string name;
+  std::vector<std::pair<std::string, std::string>> attributes;
+  std::vector<XmlNode> children;
+
+  const std::string* attribute(const char* key) const {
+    for (const auto& a : attributes)
+      if (a.first == key) return &a.second;
+    return nullptr;
+  }
+};
+
+void appendUtf8(std::string& out, uint32_t c) {
+  if (c < 0x80) {
+    out += char(c);
+  } else if (c < 0x800) {
+    out += char(0xC0 | c >> 6), out += char(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += char(0xE0 | c >> 12), out += char(0x80 | (c >> 6 & 0x3F)), out += char(0x80 | (c & 0x3F));
+  } else {
+    out += char(0xF0 | c >> 18), out += char(0x80 | (c >> 12 & 0x3F)), out += char(0x80 | (c >> 6 & 0x3F)),
+        out += char(0x80 | (c & 0x3F));
+  }
+}
+
+// A small reader for what stack.xml holds: elements and attributes. A
+// document type declaration is refused, so no entity can be defined or
+// expanded; references other than the five predefined and numeric ones fail.
+class XmlReader {
+ public:
+  explicit XmlReader(const std::string& text) : s_(text) {}
+
+  bool parse(XmlNode& root) {
+    if (s_.compare(0, 3, "\xEF\xBB\xBF") == 0) i_ = 3;
+    std::vector<XmlNode*> open;
+    bool haveRoot = false;
+    while (i_ < s_.size()) {
+      if (s_[i_] != '<') {
+        if (open.empty() && !isSpace(s_[i_])) return false;
+        ++i_;
+        continue;
+      }
+      if (starts("<?")) {
+        if (!skipPast("?>")) return false;
+      } else if (starts("<!--")) {
+        if (!skipPast("-->")) return false;
+      } else if (starts("<![CDATA[")) {
+        if (open.empty() || !skipPast("]]>")) return false;
+      } else if (starts("<!")) {
+        return false;   // DOCTYPE and entity declarations
+      } else if (starts("</")) {
+        i_ += 2;
+        std::string name;
+        if (!readName(name) || open.empty() || open.back()->name != name) return false;
+        skipSpace();
+        if (i_ >= s_.size() || s_[i_] != '>') return false;
+        ++i_;
+        open.pop_back();
+      } else {
+        ++i_;
+        if (haveRoot && open.empty()) return false;
+        if (open.size() >= size_t(kMaxDepth) || ++nodes_ > kMaxNodes) return false;
+        XmlNode* node;
+        if (open.empty()) {
+          node = &root;
+          haveRoot = true;
+        } else {
+          open.back()->children.emplace_back();
+          node = &open.back()->children.back();
+        }
+        bool closed = false;
+        if (!readTag(*node, closed)) return false;
+        if (!closed) open.push_back(node);
+      }
+    }
+    return haveRoot && open.empty();
+  }
+
+ private:
+  static bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+  static bool isNameChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == ':' || c == '_' || c == '-' || c == '.' ||
+           static_cast<unsigned char>(c) >= 0x80;
+  }
+  bool starts(const char* t) const { return s_.compare(i_, std::strlen(t), t) == 0; }
+  bool skipPast(const char* t) {
+    size_t at = s_.find(t, i_);
+    if (at == std::string::npos) return false;
+    i_ = at + std::strlen(t);
+    return true;
+  }
+  void skipSpace() {
+    while (i_ < s_.size() && isSpace(s_[i_])) ++i_;
+  }
+  bool readName(std::string& name) {
+    size_t start = i_;
+    while (i_ < s_.size() && isNameChar(s_[i_])) ++i_;
+    name.assign(s_, start, i_ - start);
+    return !name.empty();
+  }
+  bool readTag(XmlNode& node, bool& closed) {
+    if (!readName(node.name)) return false;
+    for (;;) {
+      skipSpace();
+      if (i_ >= s_.size()) return false;
+      if (s_[i_] == '>') {
+        ++i_;
+        return true;
+      }
+      if (starts("/>")) {
+        i_ += 2;
+        closed = true;
+        return true;
+      }
+      std::string key, value;
+      if (!readName(key)) return false;
+      skipSpace();
+      if (i_ >= s_.size() || s_[i_] != '=') return false;
+      ++i_;
+      skipSpace();
+      if (i_ >= s_.size() || (s_[i_] != '"' && s_[i_] != '\'')) return false;
+      const char quote = s_[i_++];
+      size_t end = s_.find(quote, i_);
+      if (end == std::string::npos || !decode(s_.substr(i_, end - i_), value)) return false;
+      i_ = end + 1;
+      node.attributes.emplace_back(std::move(key), std::move(value));
+    }
+  }
+  static bool decode(const std::string& raw, std::string& out) {
+    for (size_t k = 0; k < raw.size(); ++k) {
+      if (raw[k] == '<') return false;
+      if (raw[k] != '&') {
+        out += raw[k];
+        continue;
+      }
+      size_t semi = raw.find(';', k);
+      if (semi == std::string::npos || semi - k > 12) return false;
+      const std::string ref = raw.substr(k + 1, semi - k - 1);
+      if (ref == "lt") out += '<';
+      else if (ref == "gt") out += '>';
+      else if (ref == "amp") out += '&';
+      else if (ref == "quot") out += '"';
+      else if (ref == "apos") out += '\'';
+      else if (ref.size() > 1 && ref[0] == '#') {
+        const bool hex = ref[1] == 'x' || ref[1] == 'X';
+        const std::string digits = ref.substr(hex ? 2 : 1);
+        if (digits.empty()) return false;
+        char* end = nullptr;
+        unsigned long c = std::strtoul(digits.c_str(), &end, hex ? 16 : 10);
+        if (*end || c == 0 || c > 0x10FFFF) return false;
+        appendUtf8(out, uint32_t(c));
+      } else {
+        return false;
+      }
+      k = semi;
+    }
+    return true;
+  }
+
+  const std::string& s_;
+  size_t i_ = 0;
+  size_t nodes_ = 0;
+};
+
+void appendEscaped(std::string& out, const std::string& text) {
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      case '\t': out += "&#9;"; break;
+      case '\n': out += "&#10;"; break;
+      case '\r': out += "&#13;"; break;
+      default: out += (static_cast<unsigned char>(c) < 0x20) ? '?' : c;
+    }
+  }
+}
+
+// ---------------------------------------------------------------- files
+
+// A private folder for the PNGs on their way into or out of the zip.
+class TempFolder {
+ public:
+  TempFolder() {
+    std::error_code ec;
+    std::string base = std::filesystem::temp_directory_path(ec).string();
+    if (ec || base.empty()) base = "/tmp";
+    std::string pattern = base + "/tessel-ora-XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    if (mkdtemp(name.data())) path_ = name.data();
+  }
+  ~TempFolder() {
+    if (path_.empty()) return;
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  bool valid() const { return !path_.empty(); }
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+class ZipReader {
+ public:
+  ~ZipReader() {
+    if (zip_) zip_discard(zip_);
+  }
+  // A ReadResult: cannot open, or not a zip.
+  int open(const std::string& path) {
+    if (!fileExists(path)) return kReadCannotOpen;
+    int error = 0;
+    zip_ = zip_open(path.c_str(), ZIP_RDONLY, &error);
+    if (!zip_) return error == ZIP_ER_OPEN || error == ZIP_ER_READ ? kReadCannotOpen : kReadFormatError;
+    const zip_int64_t n = zip_get_num_entries(zip_, 0);
+    return n < 0 || n > kMaxEntries ? kReadFormatError : kReadOk;
+  }
+  bool has(const std::string& name) const { return zip_name_locate(zip_, name.c_str(), 0) >= 0; }
+
+  // Streams an entry to sink in blocks, counting what really comes out of
+  // the inflater: past limit bytes it stops, whatever the header claims.
+  enum class Status { kOk, kMissing, kTooLarge, kDamaged };
+  template <class Sink>
+  Status stream(const std::string& name, int64_t limit, Sink&& sink) {
+    const zip_int64_t index = zip_name_locate(zip_, name.c_str(), 0);
+    if (index < 0) return Status::kMissing;
+    zip_file_t* f = zip_fopen_index(zip_, zip_uint64_t(index), 0);
+    if (!f) return Status::kDamaged;
+    std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[kBlock]);
+    Status status = block ? Status::kOk : Status::kDamaged;
+    int64_t total = 0;
+    while (status == Status::kOk) {
+      const zip_int64_t got = zip_fread(f, block.get(), kBlock);
+      if (got < 0) status = Status::kDamaged;
+      if (got <= 0) break;
+      total += got;
+      if (total > limit) status = Status::kTooLarge;
+      else if (!sink(block.get(), size_t(got))) status = Status::kDamaged;
+    }
+    zip_fclose(f);
+    return status;
+  }
+
+ private:
+  static constexpr size_t kBlock = 1 << 16;
+  zip_t* zip_ = nullptr;
+};
+
+int resultOf(ZipReader::Status status) {
+  switch (status) {
+    case ZipReader::Status::kOk: return kReadOk;
+    case ZipReader::Status::kTooLarge: return kReadFormatError;
+    case ZipReader::Status::kMissing: return kReadFormatError;
+    case ZipReader::Status::kDamaged: return kReadDecompressFailed;
+  }
+  return kReadFailed;
+}
+
+uint32_t readBE32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
+
+// A PNG entry through the program's PNG reader. The header is checked as
+// it arrives: sides above the limit end the read before any inflating, and
+// the entry may not grow past what a PNG of its size (or the canvas) needs.
+int extractPngEntry(ZipReader& zip, const std::string& name, const std::string& file, int canvasW, int canvasH,
+                    int maxSide) {
+  std::FILE* out = std::fopen(file.c_str(), "wb");
+  if (!out) return kReadFailed;
+  uint8_t header[24];
+  size_t have = 0;
+  int verdict = kReadOk;
+  int64_t limit = INT64_MAX, written = 0;
+  auto status = zip.stream(name, int64_t(kMaxCanvasSize) * kMaxCanvasSize * 5, [&](const uint8_t* p, size_t n) {
+    if (have < sizeof header) {
+      const size_t take = std::min(n, sizeof header - have);
+      std::memcpy(header + have, p, take);
+      have += take;
+      if (have == sizeof header) {
+        if (std::memcmp(header, kPngSignature, 8) != 0 || std::memcmp(header + 12, "IHDR", 4) != 0) {
+          verdict = kReadFormatError;
+          return false;
+        }
+        const uint32_t w = readBE32(header + 16), h = readBE32(header + 20);
+        if (w == 0 || h == 0) {
+          verdict = kReadFormatError;
+          return false;
+        }
+        if (w > uint32_t(maxSide) || h > uint32_t(maxSide)) {
+          verdict = kReadTooLarge;
+          return false;
+        }
+        // Raw rows of the larger of the PNG and the canvas, plus room for headers.
+        const int64_t rw = std::max<int64_t>(w, canvasW), rh = std::max<int64_t>(h, canvasH);
+        limit = (rw * 4 + 1) * rh + rh * 8 + (int64_t(1) << 20);
+      }
+    }
+    written += int64_t(n);
+    if (written > limit) {
+      verdict = kReadFormatError;   // inflates past any image of its size
+      return false;
+    }
+    return std::fwrite(p, 1, n, out) == n;
+  });
+  const bool closed = std::fclose(out) == 0;
+  if (verdict != kReadOk) return verdict;
+  if (status != ZipReader::Status::kOk) return resultOf(status);
+  if (!closed || have < sizeof header) return kReadFormatError;
+  return kReadOk;
+}
+
+int decodePng(const std::string& file, Image32& image) {
+  ImageReadInfo info;
+  if (!readPng(file, image, info)) return kReadFormatError;
+  image.normaliseTransparent();
+  return kReadOk;
+}
+
+int readPngEntry(ZipReader& zip, const TempFolder& temp, const std::string& name, int canvasW, int canvasH,
+                 Image32& image, int maxSide = kMaxCanvasSize) {
+  const std::string file = temp.file("entry.png");
+  if (int r = extractPngEntry(zip, name, file, canvasW, canvasH, maxSide); r != kReadOk) return r;
+  return decodePng(file, image);
+}
+
+// ---------------------------------------------------------------- reading
+
+struct Staged {
+  Image32 image;
+  int x = 0, y = 0;   // where the image's top-left corner lies on the canvas
+  std::string name;   // UTF-8
+  std::string pending;   // the extracted PNG not yet decoded
+  int mode = 0, opacity = 128, mask = 0;
+  bool visible = true, fillReference = false, selected = false;
+};
+
+double number(const XmlNode& node, const char* key, double fallback) {
+  const std::string* v = node.attribute(key);
+  if (!v || v->empty()) return fallback;
+  char* end = nullptr;
+  double d = std::strtod(v->c_str(), &end);
+  return (end && *end == '\0' && std::isfinite(d)) ? d : fallback;
+}
+
+int coordinate(const XmlNode& node, const char* key) {
+  double d = number(node, key, 0);
+  return int(std::clamp(d, -1e6, 1e6));
+}
+
+int opacityOf(const XmlNode& node) {
+  const double v = std::clamp(number(node, "opacity", 1.0), 0.0, 1.0);
+  return int(v * 128 + 0.5);
+}
+
+bool flag(const XmlNode& node, const char* key) {
+  const std::string* v = node.attribute(key);
+  return v && (*v == "true" || *v == "1");
+}
+
+int modeOf(const XmlNode& node) {
+  if (const std::string* t = node.attribute("tessel:blend")) {
+    int m = blendModeFromTesselName(*t);
+    if (m >= 0) return m;
+  }
+  const std::string* op = node.attribute("composite-op");
+  return op ? blendModeFromOraOp(*op) : 0;
+}
+
+// A src that stays inside the archive: relative, no "..", no backslashes.
+bool safeEntryName(const std::string& src) {
+  if (src.empty() || src[0] == '/' || src.find('\\') != std::string::npos || src.find(':') != std::string::npos)
+    return false;
+  size_t start = 0;
+  while (start <= src.size()) {
+    size_t slash = src.find('/', start);
+    if (slash == std::string::npos) slash = src.size();
+    const std::string part = src.substr(start, slash - start);
+    if (part == ".." || part == "." || part.empty()) return false;
+    start = slash + 1;
+  }
+  return true;
+}
+
+// The extracted PNGs of staged layers, decoded on several threads.
+int decodeAll(std::vector<Staged>& layers) {
+  std::atomic<size_t> next{0};
+  std::atomic<int> result{kReadOk};
+  auto work = [&] {
+    for (size_t k; result == kReadOk && (k = next++) < layers.size();) {
+      Staged& s = layers[k];
+      if (s.pending.empty()) continue;
+      if (int r = decodePng(s.pending, s.image); r != kReadOk) result = r;
+      std::remove(s.pending.c_str());
+      s.pending.clear();
+    }
+  };
+  const int threads = int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+  std::vector<std::thread> pool;
+  for (int t = 1; t < threads && size_t(t) < layers.size(); ++t) pool.emplace_back(work);
+  work();
+  for (std::thread& t : pool) t.join();
+  return result;
+}
+
+class StackReader {
+ public:
+  StackReader(ZipReader& zip, const TempFolder& temp, int w, int h, int maxSide, Progress* progress)
+      : zip_(zip), temp_(temp), w_(w), h_(h), maxSide_(maxSide), progress_(progress) {}
+
+  // Children of a stack, top first, into out.
+  int readStack(const XmlNode& stack, int offX, int offY, bool hidden, int scale, int depth,
+                std::vector<Staged>& out) {
+    if (depth > kMaxDepth) return kReadFormatError;
+    for (const XmlNode& child : stack.children) {
+      int r = kReadOk;
+      if (child.name == "layer") r = readLayer(child, offX, offY, hidden, scale, out);
+      else if (child.name == "stack") r = readSubStack(child, offX, offY, hidden, scale, depth, out);
+      if (r != kReadOk) return r;
+      // Refused before the open document is touched: a code that keeps it.
+      if (out.size() > size_t(kMaxLayers)) return kReadFailed;
+    }
+    return kReadOk;
+  }
+
+ private:
+  int readLayer(const XmlNode& node, int offX, int offY, bool hidden, int scale, std::vector<Staged>& out) {
+    const std::string* src = node.attribute("src");
+    if (!src || !safeEntryName(*src)) return kReadFormatError;
+    Staged s;
+    s.pending = temp_.file("layer" + std::to_string(extracted_++) + ".png");
+    if (int r = extractPngEntry(zip_, *src, s.pending, w_, h_, maxSide_); r != kReadOk) return r;
+    s.x = offX + coordinate(node, "x");
+    s.y = offY + coordinate(node, "y");
+    if (const std::string* name = node.attribute("name")) s.name = *name;
+    s.mode = modeOf(node);
+    s.opacity = (opacityOf(node) * scale + 64) / 128;
+    s.mask = std::clamp(int(number(node, "tessel:mask", 0)), 0, 3);
+    const std::string* vis = node.attribute("visibility");
+    s.visible = !hidden && !(vis && *vis == "hidden");
+    s.fillReference = flag(node, "tessel:fill-reference");
+    s.selected = flag(node, "selected");
+    out.push_back(std::move(s));
+    if (progress_) progress_->step();
+    return kReadOk;
+  }
+
+  int readSubStack(const XmlNode& node, int offX, int offY, bool hidden, int scale, int depth,
+                   std::vector<Staged>& out) {
+    const std::string* vis = node.attribute("visibility");
+    const bool stackHidden = hidden || (vis && *vis == "hidden");
+    const int mode = modeOf(node);
+    const int opacity = opacityOf(node);
+    const std::string* isolation = node.attribute("isolation");
+    offX += coordinate(node, "x");
+    offY += coordinate(node, "y");
+    if (mode == 0 || (isolation && *isolation == "auto")) {
+      // Pass-through: the children join the stack with the group's opacity.
+      return readStack(node, offX, offY, stackHidden, (scale * opacity + 64) / 128, depth + 1, out);
+    }
+    // Isolated with its own mode: its children become one picture.
+    std::vector<Staged> children;
+    if (int r = readStack(node, offX, offY, false, 128, depth + 1, children); r != kReadOk) return r;
+    if (int r = decodeAll(children); r != kReadOk) return r;
+    Staged s;
+    if (!s.image.create(w_, h_)) return kReadFailed;
+    s.image.fill(0);
+    Image32 placed;
+    if (!placed.create(w_, h_)) return kReadFailed;
+    for (auto it = children.rbegin(); it != children.rend(); ++it) {
+      if (!it->visible) continue;
+      placed.fill(kTransparent);
+      placed.blit(it->x, it->y, it->image.width(), it->image.height(), it->image, 0, 0);
+      compositeAlphaAware(s.image, placed, it->opacity, it->mode, kFullOpacity, kBlendNormal);
+    }
+    s.image.normaliseTransparent();
+    if (const std::string* name = node.attribute("name")) s.name = *name;
+    s.mode = mode;
+    s.opacity = (opacity * scale + 64) / 128;
+    s.visible = !stackHidden;
+    s.selected = flag(node, "selected");
+    out.push_back(std::move(s));
+    return kReadOk;
+  }
+
+  ZipReader& zip_;
+  const TempFolder& temp_;
+  int w_, h_, maxSide_;
+  Progress* progress_;
+  int extracted_ = 0;
+};
+
+int readStackXml(ZipReader& zip, XmlNode& image) {
+  std::string xml;
+  auto status = zip.stream("stack.xml", kMaxStackXml, [&](const uint8_t* p, size_t n) {
+    xml.append(reinterpret_cast<const char*>(p), n);
+    return true;
+  });
+  if (status != ZipReader::Status::kOk) return resultOf(status);
+  XmlReader reader(xml);
+  if (!reader.parse(image) || image.name != "image") return kReadFormatError;
+  return kReadOk;
+}
+
+int canvasSize(const XmlNode& image, int& w, int& h, int maxSide = kMaxCanvasSize) {
+  const double dw = number(image, "w", 0), dh = number(image, "h", 0);
+  if (dw < 1 || dh < 1) return kReadFormatError;
+  if (dw > maxSide || dh > maxSide) return kReadTooLarge;
+  w = int(dw), h = int(dh);
+  return kReadOk;
+}
+
+// A picture entry (mergedimage.png or the thumbnail) of a readable file.
+bool readPicture(const std::string& path, const char* entry, Image32& image) {
+  ZipReader zip;
+  XmlNode root;
+  int w = 0, h = 0;
+  if (zip.open(path) != kReadOk || readStackXml(zip, root) != kReadOk || canvasSize(root, w, h) != kReadOk)
+    return false;
+  TempFolder temp;
+  return temp.valid() && readPngEntry(zip, temp, entry, w, h, image) == kReadOk;
+}
+
+// ---------------------------------------------------------------- writing
+
+// The rectangle of pixels with alpha; empty when there is none.
+Rect opaqueBounds(const Image32& image) {
+  int left = image.width(), right = -1, top = image.height(), bottom = -1;
+  for (int y = 0; y < image.height(); ++y) {
+    const Pixel* row = image.row(y);
+    int first = -1, last = -1;
+    for (int x = 0; x < image.width(); ++x)
+      if (row[x] >> 24) {
+        if (first < 0) first = x;
+        last = x;
+      }
+    if (first < 0) continue;
+    left = std::min(left, first), right = std::max(right, last);
+    top = std::min(top, y), bottom = y;
+  }
+  if (right < 0) return {0, 0, 0, 0};
+  return {left, top, right - left + 1, bottom - top + 1};
+}
+
+std::string formatOpacity(int opacity) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.7g", opacity / 128.0);
+  return text;
+}
+
+class ZipWriter {
+ public:
+  ~ZipWriter() {
+    if (zip_) zip_discard(zip_);
+  }
+  bool create(const std::string& path) {
+    int error = 0;
+    zip_ = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    return zip_ != nullptr;
+  }
+  bool addBuffer(const char* name, const std::string& data, bool store) {
+    buffers_.push_back(data);
+    zip_source_t* source = zip_source_buffer(zip_, buffers_.back().data(), buffers_.back().size(), 0);
+    return add(name, source, store);
+  }
+  bool addFile(const std::string& name, const std::string& file) {
+    return add(name.c_str(), zip_source_file(zip_, file.c_str(), 0, -1), true);
+  }
+  bool close() {
+    const bool ok = zip_close(zip_) == 0;
+    if (ok) zip_ = nullptr;
+    return ok;
+  }
+
+ private:
+  bool add(const char* name, zip_source_t* source, bool store) {
+    if (!source) return false;
+    const zip_int64_t index = zip_file_add(zip_, name, source, ZIP_FL_ENC_UTF_8);
+    if (index < 0) {
+      zip_source_free(source);
+      return false;
+    }
+    // PNGs are compressed already; the mimetype must be stored.
+    return zip_set_file_compression(zip_, zip_uint64_t(index), store ? ZIP_CM_STORE : ZIP_CM_DEFLATE, 0) == 0;
+  }
+
+  zip_t* zip_ = nullptr;
+  std::list<std::string> buffers_;   // libzip reads them at close; a list never moves them
+};
+
+}  // namespace
+
+const char* oraOpFromBlendMode(int mode) { return (mode >= 0 && mode <= 20) ? kModes[mode].op : kModes[0].op; }
+
+int blendModeFromOraOp(const std::string& op) {
+  for (int m = 0; m < 21; ++m)
+    if (op == kModes[m].op) return m;
+  // What other writers say for the same modes.
+  static const struct {
+    const char* op;
+    int mode;
+  } kAliases[] = {{"svg:add", 2}, {"krita:add", 2}, {"krita:soft_light", 6}, {"krita:soft_light_svg", 6},
+                  {"svg:soft-light", 6}, {"color-dodge", 8}, {"difference", 14}};
+  for (const auto& a : kAliases)
+    if (op == a.op) return a.mode;
+  if (op.rfind("tessel:", 0) == 0) return std::max(0, blendModeFromTesselName(op.substr(7)));
+  return 0;
+}
+
+int readOra(const std::string& path, Document& document, Progress* progress) {
+  return readOra(path, document, progress, kMaxCanvasSize);
+}
+
+int readOra(const std::string& path, Document& document, Progress* progress, int maxSide) {
+  ZipReader zip;
+  if (int r = zip.open(path); r != kReadOk) return r;
+  XmlNode root;
+  if (int r = readStackXml(zip, root); r != kReadOk) return r;
+  int w = 0, h = 0;
+  if (int r = canvasSize(root, w, h, maxSide); r != kReadOk) return r;
+  const XmlNode* stack = nullptr;
+  for (const XmlNode& child : root.children)
+    if (child.name == "stack") {
+      stack = &child;
+      break;
+    }
+  if (!stack) return kReadFormatError;
+  TempFolder temp;
+  if (!temp.valid()) return kReadFailed;
+  std::vector<Staged> layers;
+  StackReader reader(zip, temp, w, h, maxSide, progress);
+  if (int r = reader.readStack(*stack, 0, 0, false, 128, 0, layers); r != kReadOk) return r;
+  if (int r = decodeAll(layers); r != kReadOk) return r;
+  if (layers.empty()) return kReadFormatError;
+
+  // Everything is read: only now does the open document give way.
+  // newImage keeps the old image when it fails; out of memory (which Open
+  // answers with a blank document) only once the old one has gone.
+  if (!document.newImage(w, h, false)) return kReadFailed;
+  for (auto it = layers.rbegin(); it != layers.rend(); ++it) {
+    Layer* layer = document.layers().add(w, h, false);
+    if (!layer) {
+      if (document.layerCount() == 0) document.newImage(w, h, true);
+      document.selectLayer(0);
+      return kReadOutOfMemory;
+    }
+    layer->image.fill(kTransparent);
+    layer->image.blit(it->x, it->y, it->image.width(), it->image.height(), it->image, 0, 0);
+    layerNameFromUtf8(it->name, layer->name);
+    layer->blendMode = uint8_t(it->mode);
+    layer->opacity = uint8_t(std::clamp(it->opacity, 0, 128));
+    layer->maskMode = uint8_t(it->mask);
+    layer->flags = uint8_t((it->visible ? kLayerVisible : 0) | (it->fillReference ? kLayerFillReference : 0));
+    it->image.destroy();
+  }
+  const int count = document.layerCount();
+  int current = 0;
+  for (int i = 0; i < count; ++i)
+    if (layers[size_t(i)].selected) {
+      current = i;
+      break;
+    }
+  current = int(number(root, "tessel:current", current));
+  document.layers().setNameCounter(std::max(0, int(number(root, "tessel:name-counter", count))));
+  document.selectLayer(current >= 0 && current < count ? current : 0);
+  return kReadOk;
+}
+
+bool readOraMerged(const std::string& path, Image32& image, ImageReadInfo&) {
+  return readPicture(path, "mergedimage.png", image);
+}
+
+bool readOraThumbnail(const std::string& path, int side, Image32& thumb) {
+  Image32 picture;
+  if (!readPicture(path, "Thumbnails/thumbnail.png", picture) && !readPicture(path, "mergedimage.png", picture))
+    return false;
+  return ThumbnailSink::shrink(picture, side, thumb);
+}
+
+bool writeOra(const std::string& path, Document& document, Progress* progress) {
+  TempFolder temp;
+  if (!temp.valid()) return false;
+  const int count = document.layerCount();
+  std::string xml = "<?xml version='1.0' encoding='UTF-8'?>\n";
+  char head[256];
+  std::snprintf(head, sizeof head,
+                "<image version=\"0.0.5\" w=\"%d\" h=\"%d\" xres=\"72\" yres=\"72\" xmlns:tessel=\"%s\" "
+                "tessel:current=\"%d\" tessel:name-counter=\"%d\">\n <stack>\n",
+                document.width(), document.height(), kTesselNamespace, document.currentIndex(),
+                document.layers().nameCounter());
+  xml += head;
+  // The layer PNGs and the merged image are encoded on several threads.
+  std::vector<Rect> bounds(static_cast<size_t>(count));
+  std::vector<std::string> entries(static_cast<size_t>(count));
+  Image32 merged;
+  const std::string mergedFile = temp.file("mergedimage.png"), thumbFile = temp.file("thumbnail.png");
+  std::atomic<int> next{0};
+  std::atomic<bool> failed{false};
+  std::mutex stepping;
+  auto work = [&] {
+    // Job 0, flattening and the merged image, is the largest: it goes first.
+    for (int job; !failed && (job = next++) <= count;) {
+      if (job-- == 0) {
+        // The flattening runs beside the layer PNGs; the document is only read.
+        if (!document.flatten(merged, nullptr, true) || !writePng(merged, mergedFile, 6, true, -1)) failed = true;
+        continue;
+      }
+      const Layer* layer = document.layers().atIndex(job);
+      const Rect r = opaqueBounds(layer->image);
+      Image32 cut;
+      if (!cut.create(std::max(r.w, 1), std::max(r.h, 1))) {
+        failed = true;
+        break;
+      }
+      cut.fill(kTransparent);
+      if (r.w) cut.blit(0, 0, r.w, r.h, layer->image, r.x, r.y);
+      char entry[32];
+      std::snprintf(entry, sizeof entry, "data/layer%03d.png", job);
+      bounds[size_t(job)] = r;
+      entries[size_t(job)] = entry;
+      if (!writePng(cut, temp.file(entry + 5), 6, true, -1)) failed = true;
+      if (progress) {
+        std::lock_guard<std::mutex> lock(stepping);
+        progress->step();
+      }
+    }
+  };
+  const int threads = int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+  std::vector<std::thread> pool;
+  for (int t = 1; t < threads; ++t) pool.emplace_back(work);
+  work();
+  for (std::thread& t : pool) t.join();
+  if (failed) return false;
+
+  for (int i = 0; i < count; ++i) {
+    const Layer* layer = document.layers().atIndex(i);
+    const Rect& r = bounds[size_t(i)];
+    const int mode = layer->blendMode <= 20 ? layer->blendMode : 0;
+    xml += "  <layer name=\"";
+    appendEscaped(xml, layerNameToUtf8(layer->name));
+    char attrs[320];
+    std::snprintf(attrs, sizeof attrs,
+                  "\" src=\"%s\" x=\"%d\" y=\"%d\" opacity=\"%s\" visibility=\"%s\" composite-op=\"%s\"",
+                  entries[size_t(i)].c_str(), r.x, r.y, formatOpacity(layer->opacity).c_str(),
+                  layer->visible() ? "visible" : "hidden", oraOpFromBlendMode(mode));
+    xml += attrs;
+    if (kModes[mode].tessel) xml += std::string(" tessel:blend=\"") + kModes[mode].tessel + "\"";
+    if (layer->maskMode) xml += " tessel:mask=\"" + std::to_string(layer->maskMode) + "\"";
+    if (layer->fillReference()) xml += " tessel:fill-reference=\"true\"";
+    if (i == document.currentIndex()) xml += " selected=\"true\"";
+    xml += "/>\n";
+  }
+  xml += " </stack>\n</image>\n";
+
+  Image32 thumb;
+  if (!ThumbnailSink::shrink(merged, kThumbnailSide, thumb) || !writePng(thumb, thumbFile, 6, true, -1))
+    return false;
+
+  static std::atomic<unsigned> serial{0};
+  const std::string folder = folderOf(path);
+  const std::string partial = (folder.empty() ? std::string() : folder + "/") + ".~" + fileNameOf(path) + "." +
+                              std::to_string(getpid()) + "." + std::to_string(serial++) + ".tmp";
+  bool ok;
+  {
+    ZipWriter zip;
+    ok = zip.create(partial) && zip.addBuffer("mimetype", kMimeType, true) &&
+         zip.addBuffer("stack.xml", xml, false);
+    for (size_t k = 0; ok && k < entries.size(); ++k) ok = zip.addFile(entries[k], temp.file(entries[k].substr(5)));
+    ok = ok && zip.addFile("mergedimage.png", mergedFile) && zip.addFile("Thumbnails/thumbnail.png", thumbFile) &&
+         zip.close();
+  }
+  if (ok) ok = std::rename(partial.c_str(), path.c_str()) == 0;
+  if (!ok) std::remove(partial.c_str());
+  return ok;
+}
+
+}  // namespace tessel
