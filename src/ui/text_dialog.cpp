@@ -20,12 +20,14 @@
 #include "draw/canvas_input_setup.h"
 #include "platform/font_list.h"
 #include "platform/freetype_glyphs.h"
+#include "ui/canvas_widget.h"
 
 namespace tessel {
 
 namespace {
 
 constexpr int kTypingPauseMs = 20;
+constexpr int kAnchorGap = 24;   // between the anchor and the dialog's frame
 
 QSpinBox* spinBox(int low, int high, QWidget* parent) {
   auto* s = new QSpinBox(parent);
@@ -172,9 +174,44 @@ void TextDialog::changed(bool fontChanged) {
   p_.text.preview(current(), text(), fontChanged);
 }
 
+QPoint besideAnchor(QSize frame, QPoint anchor, const QRect& screen) {
+  auto clampInto = [&](int v, int low, int size, int extent) {
+    return std::max(low, std::min(v, low + extent - size));
+  };
+  const int y = clampInto(anchor.y() - frame.height() / 2, screen.top(), frame.height(), screen.height());
+  if (anchor.x() + kAnchorGap + frame.width() <= screen.left() + screen.width())
+    return {anchor.x() + kAnchorGap, y};
+  if (anchor.x() - kAnchorGap - frame.width() >= screen.left())
+    return {anchor.x() - kAnchorGap - frame.width(), y};
+  // No room at either side: below the anchor, else above, else wherever it fits.
+  const int x = clampInto(anchor.x() - frame.width() / 2, screen.left(), frame.width(), screen.width());
+  if (anchor.y() + kAnchorGap + frame.height() <= screen.top() + screen.height())
+    return {x, anchor.y() + kAnchorGap};
+  return {x, clampInto(anchor.y() - kAnchorGap - frame.height(), screen.top(), frame.height(),
+                       screen.height())};
+}
+
+void TextDialog::keepClearOfAnchor(bool always) {
+  std::optional<QPoint> anchor = anchorOnScreen ? anchorOnScreen() : std::nullopt;
+  if (!anchor) return;
+  QScreen* screen = QGuiApplication::screenAt(*anchor);
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  if (!screen) return;
+  const QRect area = screen->availableGeometry();
+  // Before the first show the window system has not framed the dialog yet.
+  const QSize frame = isVisible() ? frameGeometry().size() : sizeHint() + QSize(8, 32);
+  const QRect now(pos(), frame);
+  const QRect clear = now.adjusted(-kAnchorGap / 2, -kAnchorGap / 2, kAnchorGap / 2, kAnchorGap / 2);
+  if (!always && area.contains(now) && !clear.contains(*anchor)) return;
+  move(besideAnchor(frame, *anchor, area));
+}
+
 void TextDialog::start() {
   fill(TextSettings::from(config_));
-  if (config_.textWinX != -1 || config_.textWinY != -1) move(config_.textWinX, config_.textWinY);
+  // The remembered place is kept while it leaves the text in sight.
+  const bool remembered = config_.textWinX != -1 || config_.textWinY != -1;
+  if (remembered) move(config_.textWinX, config_.textWinY);
+  keepClearOfAnchor(!remembered);
   // The canvas took the mouse at the press; the dialog needs it once the
   // press is over.
   QTimer::singleShot(0, this, [] {
@@ -229,6 +266,13 @@ bool TextDialog::eventFilter(QObject* watched, QEvent* event) {
 TextDialog* installTextDialog(Application& app, QWidget* parent, std::function<void()> afterFinish) {
   auto* dialog = new TextDialog(app.painting, app.config, parent);
   dialog->afterFinish = std::move(afterFinish);
+  dialog->anchorOnScreen = [&app, parent]() -> std::optional<QPoint> {
+    auto* canvas = parent ? parent->findChild<CanvasWidget*>() : nullptr;
+    if (!canvas) return std::nullopt;
+    Point anchor = app.painting.text.anchor();
+    Point view = app.view.viewFromImage(anchor.x, anchor.y);
+    return canvas->viewport()->mapToGlobal(QPoint(view.x, view.y));
+  };
   app.painting.text.opened = [dialog] { dialog->start(); };
   // A press on the canvas moves the text; the dialog keeps the focus.
   auto& hook = app.painting.input.hooks.placeText;
@@ -236,6 +280,7 @@ TextDialog* installTextDialog(Application& app, QWidget* parent, std::function<v
     bool placed = place && place(anchor);
     if (dialog->isVisible())
       QTimer::singleShot(0, dialog, [dialog] {
+        dialog->keepClearOfAnchor();
         dialog->raise();
         dialog->activateWindow();
       });
