@@ -30,12 +30,12 @@ class TextDialog : public QDialog {
   ~TextDialog() override;
 
   std::function<void()> afterFinish;   // the layer panel, navigator and title
-  // The text's anchor on the screen, when the canvas shows it.
-  std::function<std::optional<QPoint>()> anchorOnScreen;
+  // An image point on the screen, when the canvas shows the image.
+  std::function<std::optional<QPoint>(int x, int y)> imageToScreen;
 
-  // Moves the dialog beside the anchor: always, or only when it covers the
-  // anchor or leaves the screen.
-  void keepClearOfAnchor(bool always = false);
+  // Moves the dialog beside the text and its anchor: always, or only when
+  // it covers them or leaves the screen.
+  void keepClearOfText(bool always = false);
 
   // A placement began: fills the controls from the settings and shows.
   void start();
@@ -75,9 +75,9 @@ class TextDialog : public QDialog {
   std::u16string kept_;   // the text between uses of the tool
 };
 
-// Where a dialog frame of the given size goes beside anchor: right of it,
-// else left of it, else below or above it, always within screen.
-QPoint besideAnchor(QSize frame, QPoint anchor, const QRect& screen);
+// Where a dialog frame of the given size goes beside the text's rectangle:
+// right of it, else left of it, else below or above it, always within screen.
+QPoint besideText(QSize frame, const QRect& text, const QRect& screen);
 
 // Creates the dialog for the application's text tool and connects it.
 TextDialog* installTextDialog(Application& app, QWidget* parent, std::function<void()> afterFinish);

@@ -130,29 +130,35 @@ TEST_F(TextToolTest, CancelLeavesTheLayerExactlyAndTheTextIsKept) {
   d->reject();
 }
 
-TEST_F(TextToolTest, TheDialogOpensBesideTheAnchorAndOnTheScreen) {
+TEST_F(TextToolTest, TheDialogOpensBesideTheTextAndOnTheScreen) {
   for (Point p : {Point{40, 50}, Point{5, 5}}) {
     TextDialog* d = clickAt(p.x, p.y);
     ASSERT_NE(d, nullptr);
-    Point v = session.app().view.viewFromImage(p.x, p.y);
-    QPoint anchor = w->canvas()->viewport()->mapToGlobal(QPoint(v.x, v.y));
-    EXPECT_FALSE(d->frameGeometry().contains(anchor));
+    d->editor()->insertPlainText(QStringLiteral("Tessel 文字"));
+    QTest::qWait(60);
+    Rect r = session.app().painting.text.previewRect();
+    ASSERT_FALSE(r.empty());
+    Point a = session.app().view.viewFromImage(r.x, r.y);
+    Point b = session.app().view.viewFromImage(r.right(), r.bottom());
+    QWidget* viewport = w->canvas()->viewport();
+    QRect text(viewport->mapToGlobal(QPoint(a.x, a.y)), viewport->mapToGlobal(QPoint(b.x, b.y)));
+    d->keepClearOfText();
+    EXPECT_FALSE(d->frameGeometry().intersects(text));
     EXPECT_TRUE(QGuiApplication::primaryScreen()->availableGeometry().contains(d->frameGeometry()));
+    d->editor()->clear();
     QTest::mouseClick(button(d, QStringLiteral("取消")), Qt::LeftButton);
   }
 }
 
-TEST(TextDialogPlace, BesideTheAnchorOnTheSideThatFits) {
+TEST(TextDialogPlace, BesideTheTextOnTheSideThatFits) {
   const QRect screen(0, 0, 1000, 800);
   const QSize frame(300, 400);
-  EXPECT_EQ(besideAnchor(frame, {100, 400}, screen), QPoint(124, 200));   // right
-  EXPECT_EQ(besideAnchor(frame, {900, 400}, screen), QPoint(576, 200));   // left
-  EXPECT_EQ(besideAnchor(frame, {100, 10}, screen), QPoint(124, 0));      // kept on screen
-  EXPECT_EQ(besideAnchor(frame, {100, 790}, screen), QPoint(124, 400));
-  // Too narrow for either side: below, or above when the bottom is full.
-  const QRect narrow(0, 0, 500, 1000);
-  EXPECT_EQ(besideAnchor(frame, {250, 100}, narrow), QPoint(100, 124));
-  EXPECT_EQ(besideAnchor(frame, {250, 900}, narrow), QPoint(100, 476));
+  EXPECT_EQ(besideText(frame, QRect(100, 300, 50, 20), screen), QPoint(174, 300));   // right
+  EXPECT_EQ(besideText(frame, QRect(600, 300, 200, 20), screen), QPoint(276, 300));  // left
+  EXPECT_EQ(besideText(frame, QRect(100, 700, 50, 20), screen), QPoint(174, 400));   // kept on screen
+  // A line across the whole width: below it, or above when the bottom is full.
+  EXPECT_EQ(besideText(frame, QRect(50, 100, 900, 40), screen), QPoint(50, 164));
+  EXPECT_EQ(besideText(frame, QRect(50, 600, 900, 40), screen), QPoint(50, 176));
 }
 
 TEST_F(TextToolTest, InputMethodsTypeTheLayerNameAndTheCanvasIgnoresTheirKeys) {
