@@ -211,10 +211,12 @@ bool FreeTypeGlyphs::upright(char32_t code, Glyph& out) {
   hb_buffer_set_direction(buffer, HB_DIRECTION_TTB);
   hb_buffer_set_language(buffer, hb_language_from_string("zh-cn", -1));
   hb_buffer_guess_segment_properties(buffer);
+  // Local forms stay off: the upright glyph is the one horizontal writing shows.
   static const hb_feature_t kFeatures[] = {
       {HB_TAG('v', 'e', 'r', 't'), 1, HB_FEATURE_GLOBAL_START, HB_FEATURE_GLOBAL_END},
-      {HB_TAG('v', 'r', 't', '2'), 1, HB_FEATURE_GLOBAL_START, HB_FEATURE_GLOBAL_END}};
-  hb_shape(ft_->shaper, buffer, kFeatures, 2);
+      {HB_TAG('v', 'r', 't', '2'), 1, HB_FEATURE_GLOBAL_START, HB_FEATURE_GLOBAL_END},
+      {HB_TAG('l', 'o', 'c', 'l'), 0, HB_FEATURE_GLOBAL_START, HB_FEATURE_GLOBAL_END}};
+  hb_shape(ft_->shaper, buffer, kFeatures, 3);
   unsigned count = 0;
   const hb_glyph_info_t* info = hb_buffer_get_glyph_infos(buffer, &count);
   FT_UInt index = count > 0 ? info[0].codepoint : 0;
