@@ -93,7 +93,14 @@ const char kUsage[] =
     "      the face used is named on stderr. Spacings -500-1000 pixels; --colour\n"
     "      default 000000, --opacity 1-255 (default 255); --antialias draws 65\n"
     "      grey levels instead of 1-bit glyphs; --vertical writes columns from\n"
-    "      right to left with each glyph turned 90 degrees clockwise.\n"
+    "      right to left with each glyph turned 90 degrees clockwise; with an \"@\"\n"
+    "      face (--font '@FAMILY') Chinese, Japanese and Korean characters stand\n"
+    "      upright in the font's vertical forms and only the rest is turned.\n"
+    "      NSimSun and SimSun become the installed Chinese Song (serif) face.\n"
+    "  fonts\n"
+    "      Lists the faces the text dialog offers, one a line: each installed\n"
+    "      family, and after each with Chinese, Japanese or Korean glyphs its\n"
+    "      \"@\" face for vertical writing.\n"
     "  filter NAME [PARAM=VALUE ...] IN OUT [--layer I] [--rect X,Y,W,H] [--seed N]\n"
     "         [--fg RRGGBB] [--bg RRGGBB]\n"
     "      Applies one filter to layer I (default the current layer) within the\n"
@@ -172,6 +179,7 @@ int main(int argc, char** argv) {
   if (std::strcmp(argv[1], "crop") == 0) return tessel::runCrop(argc, argv);
   if (std::strcmp(argv[1], "thumbnail") == 0) return tessel::runThumbnail(argc, argv);
   if (std::strcmp(argv[1], "text") == 0) return tessel::runText(argc, argv);
+  if (std::strcmp(argv[1], "fonts") == 0) return tessel::runFonts(argc, argv);
   if (std::strcmp(argv[1], "shape") == 0) return tessel::runShape(argc, argv);
   if (std::strcmp(argv[1], "fill") == 0) return tessel::runFill(argc, argv);
   if (std::strcmp(argv[1], "gradient") == 0) return tessel::runGradient(argc, argv);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/document_io.h"
 #include "app/messages.h"
@@ -156,6 +157,15 @@ int runText(int argc, char** argv) {
   ImageSaveOptions options;
   options.pngAlpha = outcome.pngAlpha;
   return save(argv[3], document, options) ? 0 : fail(kMsgSaveFailed);
+}
+
+int runFonts(int argc, char** /*argv*/) {
+  if (argc != 2) return usageError("fonts takes no arguments");
+  std::vector<FontFamily> faces = fontFamilies();
+  releaseFontConfig();
+  if (faces.empty()) return fail("tessel-cli: no fonts are installed");
+  for (const FontFamily& f : faces) std::printf("%s\n", f.name.c_str());
+  return 0;
 }
 
 }  // namespace tessel

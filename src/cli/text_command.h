@@ -9,6 +9,9 @@ namespace tessel {
 // (X, Y) of a layer. Returns the exit status.
 int runText(int argc, char** argv);
 
+// tessel-cli fonts: the faces the text dialog lists, one a line.
+int runFonts(int argc, char** argv);
+
 // UTF-8 to the UTF-16 text the renderer takes: a line feed or the two
 // characters "\n" end a line (CR LF), "\\" is one backslash. Nothing for
 // malformed UTF-8.

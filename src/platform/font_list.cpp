@@ -36,6 +36,22 @@ bool hasFamily(FcPattern* p, const std::string& family) {
   }
 }
 
+// True when the pattern's languages take in Chinese, Japanese or Korean.
+bool writesCjk(FcPattern* p) {
+  FcLangSet* langs = nullptr;
+  if (FcPatternGetLangSet(p, FC_LANG, 0, &langs) != FcResultMatch || !langs) return false;
+  for (const char* lang : {"zh-cn", "zh-tw", "ja", "ko"})
+    if (FcLangSetHasLang(langs, reinterpret_cast<const FcChar8*>(lang)) == FcLangEqual) return true;
+  return false;
+}
+
+// The Windows Song faces, which a Song face of this system stands in for.
+bool isSongFace(const std::string& family) {
+  for (const char* name : {"NSimSun", "SimSun", "新宋体", "宋体"})
+    if (strcasecmp(family.c_str(), name) == 0) return true;
+  return false;
+}
+
 }  // namespace
 
 std::vector<FontFamily> fontFamilies() {
@@ -43,10 +59,11 @@ std::vector<FontFamily> fontFamilies() {
   if (!FcInit()) return out;
   Pattern all(FcPatternCreate());
   std::unique_ptr<FcObjectSet, ObjectSetFree> objects(
-      FcObjectSetBuild(FC_FAMILY, FC_SYMBOL, FC_SCALABLE, nullptr));
+      FcObjectSetBuild(FC_FAMILY, FC_SYMBOL, FC_SCALABLE, FC_LANG, nullptr));
   if (!all || !objects) return out;
   std::unique_ptr<FcFontSet, FontSetFree> set(FcFontList(nullptr, all.get(), objects.get()));
   if (!set) return out;
+  std::vector<std::string> cjk;
   for (int i = 0; i < set->nfont; ++i) {
     FcPattern* p = set->fonts[i];
     FcBool scalable = FcTrue, symbol = FcFalse;
@@ -56,13 +73,30 @@ std::vector<FontFamily> fontFamilies() {
     if (!name) continue;
     FcPatternGetBool(p, FC_SYMBOL, 0, &symbol);
     out.push_back({name, symbol ? 2 : 1});
+    if (writesCjk(p)) cjk.push_back(name);
   }
   std::sort(out.begin(), out.end(),
             [](const FontFamily& a, const FontFamily& b) { return a.name < b.name; });
   out.erase(std::unique(out.begin(), out.end(),
                         [](const FontFamily& a, const FontFamily& b) { return a.name == b.name; }),
             out.end());
-  return out;
+  std::vector<FontFamily> withTwins;
+  for (const FontFamily& f : out) {
+    withTwins.push_back(f);
+    if (std::find(cjk.begin(), cjk.end(), f.name) != cjk.end())
+      withTwins.push_back({"@" + f.name, f.charSet});
+  }
+  return withTwins;
+}
+
+// True when some installed face has exactly this family name.
+static bool installed(const std::string& family) {
+  Pattern want(FcPatternCreate());
+  std::unique_ptr<FcObjectSet, ObjectSetFree> objects(FcObjectSetBuild(FC_FAMILY, nullptr));
+  if (!want || !objects) return false;
+  FcPatternAddString(want.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+  std::unique_ptr<FcFontSet, FontSetFree> set(FcFontList(nullptr, want.get(), objects.get()));
+  return set && set->nfont > 0;
 }
 
 bool findFont(const std::string& family, bool bold, bool italic, FontFile& out) {
@@ -71,6 +105,11 @@ bool findFont(const std::string& family, bool bold, bool italic, FontFile& out) 
   if (!want) return false;
   auto text = [](const std::string& s) { return reinterpret_cast<const FcChar8*>(s.c_str()); };
   FcPatternAddString(want.get(), FC_FAMILY, text(family));
+  // fontconfig would take a missing Song face for monospace or sans.
+  if (isSongFace(family) && !installed(family)) {
+    FcPatternDel(want.get(), FC_FAMILY);
+    FcPatternAddString(want.get(), FC_FAMILY, text("serif"));
+  }
   // A missing family falls to a face that covers Simplified Chinese.
   FcPatternAddString(want.get(), FC_LANG, text("zh-cn"));
   FcPatternAddInteger(want.get(), FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);

@@ -12,7 +12,9 @@ struct FontFamily {
   int32_t charSet = 1;
 };
 
-// The installed families, sorted, each once. Empty when fontconfig fails.
+// The installed families, sorted, each once; a family with Chinese,
+// Japanese or Korean glyphs is followed by its "@" twin for vertical
+// writing. Empty when fontconfig fails.
 std::vector<FontFamily> fontFamilies();
 
 // The font file that serves a family in a style.
@@ -26,9 +28,9 @@ struct FontFile {
 };
 
 // Finds the face for family through fontconfig. A family that is not
-// installed (the Windows default "NSimSun" among them) becomes the
-// installed face fontconfig prefers for Simplified Chinese. False when no
-// font is installed at all.
+// installed becomes the installed face fontconfig prefers for Simplified
+// Chinese; the Windows Song faces ("NSimSun", "SimSun") become its serif
+// (Song) face. False when no font is installed at all.
 bool findFont(const std::string& family, bool bold, bool italic, FontFile& out);
 
 // Frees fontconfig's process-wide configuration. Only for programs that are

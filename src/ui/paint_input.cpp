@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QVBoxLayout>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollArea>
@@ -111,6 +112,9 @@ PaintInput::~PaintInput() { qApp->removeEventFilter(this); }
 bool PaintInput::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
     case QEvent::KeyPress: case QEvent::KeyRelease: key(event); break;
+    case QEvent::InputMethod:
+      composing_ = !static_cast<QInputMethodEvent*>(event)->preeditString().isEmpty();
+      break;
     case QEvent::ApplicationDeactivate:
       // Keys released in another program never reach us.
       in_ = InputState{};
@@ -183,7 +187,7 @@ void PaintInput::clearHeldKeys() {
 
 bool PaintInput::key(QEvent* event) {
   auto* e = static_cast<QKeyEvent*>(event);
-  if (e->isAutoRepeat() ||
+  if (composing_ || e->isAutoRepeat() ||
       (event == lastKey_ && event->type() == lastKeyType_ && e->timestamp() == lastKeyTime_))
     return false;
   lastKey_ = event;

@@ -46,6 +46,7 @@ class PaintInput : public QObject {
   const KeyTable& keys_;
   QWidget* viewport_;
   InputState in_;
+  bool composing_ = false;   // an input method is composing: its keys are not ours
   QtTablet tablet_;
   TabletTarget tabletTarget_;
   QElapsedTimer clock_;

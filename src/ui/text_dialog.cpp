@@ -20,12 +20,14 @@
 #include "draw/canvas_input_setup.h"
 #include "platform/font_list.h"
 #include "platform/freetype_glyphs.h"
+#include "ui/canvas_widget.h"
 
 namespace tessel {
 
 namespace {
 
 constexpr int kTypingPauseMs = 20;
+constexpr int kAnchorGap = 24;   // between the anchor and the dialog's frame
 
 QSpinBox* spinBox(int low, int high, QWidget* parent) {
   auto* s = new QSpinBox(parent);
@@ -172,9 +174,51 @@ void TextDialog::changed(bool fontChanged) {
   p_.text.preview(current(), text(), fontChanged);
 }
 
+QPoint besideText(QSize frame, const QRect& text, const QRect& screen) {
+  auto clampInto = [](int v, int low, int size, int extent) {
+    return std::max(low, std::min(v, low + extent - size));
+  };
+  const int w = frame.width(), h = frame.height();
+  const int y = clampInto(text.top(), screen.top(), h, screen.height());
+  const int x = clampInto(text.left(), screen.left(), w, screen.width());
+  const int right = text.right() + 1 + kAnchorGap, left = text.left() - kAnchorGap - w;
+  const int below = text.bottom() + 1 + kAnchorGap, above = text.top() - kAnchorGap - h;
+  if (right + w <= screen.right() + 1) return {right, y};
+  if (left >= screen.left()) return {left, y};
+  if (below + h <= screen.bottom() + 1) return {x, below};
+  if (above >= screen.top()) return {x, above};
+  // The text fills the screen: at least keep the dialog on it.
+  return {clampInto(right, screen.left(), w, screen.width()), y};
+}
+
+void TextDialog::keepClearOfText(bool always) {
+  if (!imageToScreen) return;
+  // The preview, or before there is one a character's box at the anchor.
+  const Point anchor = p_.text.anchor();
+  const int em = current().pixelSize(screenDpi());
+  Rect text = p_.text.previewRect();
+  if (text.empty()) text = {anchor.x, anchor.y, 1, 1};
+  const int left = std::min(text.x, anchor.x - em), top = std::min(text.y, anchor.y);
+  const int right = std::max(text.right(), anchor.x + em), bottom = std::max(text.bottom(), anchor.y + em);
+  std::optional<QPoint> a = imageToScreen(left, top), b = imageToScreen(right, bottom);
+  if (!a || !b) return;
+  const QRect clear = QRect(*a, *b).normalized();   // a mirrored view swaps the corners
+  QScreen* screen = QGuiApplication::screenAt(clear.center());
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  if (!screen) return;
+  const QRect area = screen->availableGeometry();
+  // Before the first show the window system has not framed the dialog yet.
+  const QSize frame = isVisible() ? frameGeometry().size() : sizeHint() + QSize(8, 32);
+  const QRect now(pos(), frame);
+  if (!always && area.contains(now) && !now.intersects(clear)) return;
+  move(besideText(frame, clear, area));
+}
+
 void TextDialog::start() {
   fill(TextSettings::from(config_));
-  if (config_.textWinX != -1 || config_.textWinY != -1) move(config_.textWinX, config_.textWinY);
+  // The remembered place is kept while it leaves the text in sight.
+  const bool remembered = config_.textWinX != -1 || config_.textWinY != -1;
+  if (remembered) move(config_.textWinX, config_.textWinY);
   // The canvas took the mouse at the press; the dialog needs it once the
   // press is over.
   QTimer::singleShot(0, this, [] {
@@ -185,6 +229,7 @@ void TextDialog::start() {
   activateWindow();
   edit_->setFocus();
   p_.text.preview(current(), text(), true);
+  keepClearOfText(!remembered);
 }
 
 // OK and Cancel keep the settings, the text and the position, then finish.
@@ -229,6 +274,12 @@ bool TextDialog::eventFilter(QObject* watched, QEvent* event) {
 TextDialog* installTextDialog(Application& app, QWidget* parent, std::function<void()> afterFinish) {
   auto* dialog = new TextDialog(app.painting, app.config, parent);
   dialog->afterFinish = std::move(afterFinish);
+  dialog->imageToScreen = [&app, parent](int x, int y) -> std::optional<QPoint> {
+    auto* canvas = parent ? parent->findChild<CanvasWidget*>() : nullptr;
+    if (!canvas) return std::nullopt;
+    Point view = app.view.viewFromImage(x, y);
+    return canvas->viewport()->mapToGlobal(QPoint(view.x, view.y));
+  };
   app.painting.text.opened = [dialog] { dialog->start(); };
   // A press on the canvas moves the text; the dialog keeps the focus.
   auto& hook = app.painting.input.hooks.placeText;
@@ -236,6 +287,7 @@ TextDialog* installTextDialog(Application& app, QWidget* parent, std::function<v
     bool placed = place && place(anchor);
     if (dialog->isVisible())
       QTimer::singleShot(0, dialog, [dialog] {
+        dialog->keepClearOfText();
         dialog->raise();
         dialog->activateWindow();
       });

@@ -1,6 +1,9 @@
 #pragma once
 #include <QDialog>
+#include <QPoint>
+#include <QRect>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "draw/text_settings.h"
@@ -27,6 +30,12 @@ class TextDialog : public QDialog {
   ~TextDialog() override;
 
   std::function<void()> afterFinish;   // the layer panel, navigator and title
+  // An image point on the screen, when the canvas shows the image.
+  std::function<std::optional<QPoint>(int x, int y)> imageToScreen;
+
+  // Moves the dialog beside the text and its anchor: always, or only when
+  // it covers them or leaves the screen.
+  void keepClearOfText(bool always = false);
 
   // A placement began: fills the controls from the settings and shows.
   void start();
@@ -65,6 +74,10 @@ class TextDialog : public QDialog {
   bool filling_ = false;
   std::u16string kept_;   // the text between uses of the tool
 };
+
+// Where a dialog frame of the given size goes beside the text's rectangle:
+// right of it, else left of it, else below or above it, always within screen.
+QPoint besideText(QSize frame, const QRect& text, const QRect& screen);
 
 // Creates the dialog for the application's text tool and connects it.
 TextDialog* installTextDialog(Application& app, QWidget* parent, std::function<void()> afterFinish);

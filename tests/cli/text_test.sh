@@ -21,6 +21,18 @@ cmp -s t.png t2.png;                                                      check 
 partial=$(count v.png '000000[0-9A-E][0-9A-F]')
 [ "$partial" -gt 10 ];                                                    check "grey levels ($partial)" 0 $?
 cmp -s t.png v.png;                                                       check "vertical differs" 1 $?
+"$cli" text a.tsd at.tsd 40 2 '中文' --vertical --antialias --font '@NSimSun' 2>err.txt
+check "@ face" 0 $?
+grep -q "used '@" err.txt;                                                check "names the @ stand-in" 0 $?
+"$cli" text a.tsd plain.tsd 40 2 '中文' --vertical --antialias --font 'NSimSun' 2>/dev/null
+"$cli" export-layer at.tsd 0 at.png; "$cli" export-layer plain.tsd 0 plain.png
+cmp -s at.png plain.png;                                                  check "@ stands ideographs up" 1 $?
+"$cli" fonts > fonts.txt;                                                 check "fonts" 0 $?
+# Every "@" face follows its own family.
+awk '/^@/ && prev != substr($0, 2) { bad = 1 } { prev = $0 } END { exit bad }' fonts.txt
+check "@ twins follow their family" 0 $?
+grep -q '^@' fonts.txt;                                                   check "a CJK family has its @ face" 0 $?
+"$cli" fonts extra 2>/dev/null;                                           check "fonts takes nothing" 2 $?
 "$cli" text a.tsd x.png 4 4 2>/dev/null;                                  check "no text" 2 $?
 "$cli" text a.tsd x.png 4 4 abc --size 0 2>/dev/null;                     check "size 0" 2 $?
 "$cli" text a.tsd x.png 4 4 abc --char-space -501 2>/dev/null;            check "spacing range" 2 $?

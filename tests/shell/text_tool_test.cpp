@@ -10,7 +10,13 @@
 #include <QTest>
 
 #include "app/application.h"
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QScreen>
+
+#include "platform/font_list.h"
 #include "ui/canvas_widget.h"
+#include "ui/layer_settings_dialog.h"
 #include "ui/main_window.h"
 #include "ui/session.h"
 #include "ui/text_dialog.h"
@@ -66,7 +72,10 @@ TEST_F(TextToolTest, ClickTypeNudgeOkAndOneCtrlZRestores) {
   EXPECT_TRUE(d->isVisible());
   EXPECT_EQ(session.app().painting.input.state(), DragState::TextPlace);
   EXPECT_TRUE(d->check(kTextPreview)->isChecked());
-  EXPECT_TRUE(d->faceUsed()->text().contains(QStringLiteral("WenQuanYi"))) << d->faceUsed()->text().toStdString();
+  FontFile song;
+  ASSERT_TRUE(findFont("NSimSun", false, false, song));   // the Song stand-in
+  EXPECT_TRUE(d->faceUsed()->text().endsWith(QString::fromStdString(song.family)))
+      << d->faceUsed()->text().toStdString();
   QTest::keyClicks(d->editor(), QStringLiteral("Ab"));
   QTest::qWait(60);   // the preview waits for a pause in the typing
   Rect shown = session.app().painting.text.previewRect();
@@ -119,6 +128,73 @@ TEST_F(TextToolTest, CancelLeavesTheLayerExactlyAndTheTextIsKept) {
   clickAt(5, 5);
   EXPECT_EQ(d->editor()->toPlainText(), QStringLiteral("Tessel"));
   d->reject();
+}
+
+TEST_F(TextToolTest, TheDialogOpensBesideTheTextAndOnTheScreen) {
+  for (Point p : {Point{40, 50}, Point{5, 5}}) {
+    TextDialog* d = clickAt(p.x, p.y);
+    ASSERT_NE(d, nullptr);
+    d->editor()->insertPlainText(QStringLiteral("Tessel 文字"));
+    QTest::qWait(60);
+    Rect r = session.app().painting.text.previewRect();
+    ASSERT_FALSE(r.empty());
+    Point a = session.app().view.viewFromImage(r.x, r.y);
+    Point b = session.app().view.viewFromImage(r.right(), r.bottom());
+    QWidget* viewport = w->canvas()->viewport();
+    QRect text(viewport->mapToGlobal(QPoint(a.x, a.y)), viewport->mapToGlobal(QPoint(b.x, b.y)));
+    d->keepClearOfText();
+    EXPECT_FALSE(d->frameGeometry().intersects(text));
+    EXPECT_TRUE(QGuiApplication::primaryScreen()->availableGeometry().contains(d->frameGeometry()));
+    d->editor()->clear();
+    QTest::mouseClick(button(d, QStringLiteral("取消")), Qt::LeftButton);
+  }
+}
+
+TEST(TextDialogPlace, BesideTheTextOnTheSideThatFits) {
+  const QRect screen(0, 0, 1000, 800);
+  const QSize frame(300, 400);
+  EXPECT_EQ(besideText(frame, QRect(100, 300, 50, 20), screen), QPoint(174, 300));   // right
+  EXPECT_EQ(besideText(frame, QRect(600, 300, 200, 20), screen), QPoint(276, 300));  // left
+  EXPECT_EQ(besideText(frame, QRect(100, 700, 50, 20), screen), QPoint(174, 400));   // kept on screen
+  // A line across the whole width: below it, or above when the bottom is full.
+  EXPECT_EQ(besideText(frame, QRect(50, 100, 900, 40), screen), QPoint(50, 164));
+  EXPECT_EQ(besideText(frame, QRect(50, 600, 900, 40), screen), QPoint(50, 176));
+}
+
+TEST_F(TextToolTest, InputMethodsTypeTheLayerNameAndTheCanvasIgnoresTheirKeys) {
+  LayerSettingsDialog names(w);
+  names.setValues(QStringLiteral("图层1"), 100);
+  QLineEdit* field = names.nameField();
+  field->selectAll();
+  QInputMethodEvent compose(QStringLiteral("tu ceng"), {});
+  QCoreApplication::sendEvent(field, &compose);
+  EXPECT_TRUE(field->text().isEmpty());   // the preedit is shown, not yet typed
+  QInputMethodEvent commit;
+  commit.setCommitString(QStringLiteral("背景"));
+  QCoreApplication::sendEvent(field, &commit);
+  EXPECT_EQ(names.name(), QStringLiteral("背景"));
+
+  // A space that picks a candidate must not pan the canvas.
+  session.app().painting.input.selectTool(kToolBrush);
+  QWidget* viewport = w->canvas()->viewport();
+  Point c = session.app().view.viewFromImage(20, 20);
+  QInputMethodEvent pinyin(QStringLiteral("hua"), {});
+  QCoreApplication::sendEvent(field, &pinyin);
+  QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+  QCoreApplication::sendEvent(viewport, &space);
+  QTest::mousePress(viewport, Qt::LeftButton, {}, QPoint(c.x, c.y));
+  EXPECT_NE(session.app().painting.input.state(), DragState::Pan);
+  QTest::mouseRelease(viewport, Qt::LeftButton, {}, QPoint(c.x, c.y));
+  QInputMethodEvent picked;
+  picked.setCommitString(QStringLiteral("画"));
+  QCoreApplication::sendEvent(field, &picked);
+  QKeyEvent space2(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+  QCoreApplication::sendEvent(viewport, &space2);
+  QTest::mousePress(viewport, Qt::LeftButton, {}, QPoint(c.x, c.y));
+  EXPECT_EQ(session.app().painting.input.state(), DragState::Pan);   // a plain space still pans
+  QTest::mouseRelease(viewport, Qt::LeftButton, {}, QPoint(c.x, c.y));
+  QKeyEvent up(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+  QCoreApplication::sendEvent(viewport, &up);
 }
 
 }  // namespace
