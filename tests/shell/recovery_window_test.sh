@@ -21,15 +21,18 @@ export DISPLAY=:$(cat "$work/display")
 openbox >/dev/null 2>&1 & pids="$pids $!"
 export TESSEL_HOME="$work/home" TESSEL_AUTOSAVE_SECONDS=2 TMPDIR="$work"
 mkdir -p "$TESSEL_HOME"
-printf '[Env]\nDefImgW=200\nDefImgH=150\nMainShowCmd=1\nMainLeft=0\nMainTop=0\nMainRight=900\nMainBottom=700\n' > "$TESSEL_HOME/config.ini"
+printf '[Window]\nMainShowCmd=1\nMainLeft=0\nMainTop=0\nMainRight=900\nMainBottom=700\n[Env]\nDefImgW=200\nDefImgH=150\n' > "$TESSEL_HOME/config.ini"
 
 window() {   # waits for a window whose title contains $1
   for i in $(seq 100); do
-    w=$(xdotool search --name "$1" 2>/dev/null | head -1)
+    w=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)
     [ -n "$w" ] && { echo "$w"; return 0; }
     sleep 0.1
   done
   return 1
+}
+key() {   # real key presses (Qt ignores sent events) into the active window $1
+  xdotool windowactivate --sync "$1" >/dev/null 2>&1; shift; xdotool key "$@"
 }
 stroke() {   # a drag across the window's middle at height $2
   xdotool mousemove --window "$1" 380 "$2" mousedown 1
@@ -40,9 +43,9 @@ stroke() {   # a drag across the window's middle at height $2
 "$tessel" & pid=$!; pids="$pids $pid"
 w=$(window "Tessel2") || fail "no main window"
 sleep 1
-xdotool windowactivate --sync "$w" 2>/dev/null
+xdotool windowactivate --sync "$w" >/dev/null 2>&1
 stroke "$w" 330
-xdotool key --window "$w" alt+shift+n
+key "$w" alt+shift+n
 sleep 0.3
 stroke "$w" 360
 for i in $(seq 100); do ls "$TESSEL_HOME"/recovery/*.txt >/dev/null 2>&1 && break; sleep 0.1; done
@@ -53,14 +56,16 @@ sleep 0.3
 
 "$tessel" & pid=$!; pids="$pids $pid"
 q=$(window "恢复文件") || fail "no recovery question"
-xdotool windowactivate --sync "$q" 2>/dev/null; xdotool key --window "$q" Return
+key "$q" Return
 w=$(window "Tessel2") || fail "no main window after recovery"
 sleep 0.5
-xdotool windowactivate --sync "$w" 2>/dev/null; xdotool key --window "$w" ctrl+s
-d=$(window "保存") || fail "no save dialog"
+key "$w" ctrl+s
+d=$(window "另存为") || fail "no save dialog"
 sleep 0.5
-xdotool type --window "$d" "$work/saved.tsd"; xdotool key --window "$d" Return
-for i in $(seq 100); do [ -s "$work/saved.tsd" ] && break; sleep 0.1; done
+xdotool windowactivate --sync "$d" >/dev/null 2>&1; xdotool type "$work/saved.tsd"; sleep 0.3; xdotool key Return
+for i in $(seq 100); do [ -s "$work/saved.tsd" ] && break; sleep 0.1
+  [ $i = 20 ] && xdotool key Return   # the name field's completer may take the first one
+done
 [ -s "$work/saved.tsd" ] || fail "not saved"
 sleep 0.5
 ls "$TESSEL_HOME"/recovery/*.tsd >/dev/null 2>&1 && fail "recovery file left after the save"
