@@ -96,7 +96,7 @@ void AutosaveSession::documentSaved() {
 }
 
 void AutosaveSession::documentReplaced() {
-  saver_.cancel();
+  saver_.dropCopy();   // the old picture's copy may be large
   store_.removeFiles();
   saver_.markWritten(app_.changes.count());
   due_ = Clock::now() + std::chrono::seconds(intervalSeconds_);
