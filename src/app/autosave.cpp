@@ -1,5 +1,7 @@
 #include "app/autosave.h"
 
+#include <sys/resource.h>
+
 #include <cstring>
 
 #include "formats/file.h"
@@ -19,6 +21,10 @@ void Autosaver::startThread(std::function<bool()> work) {
   wait();
   done_ = false;
   thread_ = std::thread([this, work = std::move(work)] {
+    // Below the user-interface thread, so input is served first on a busy
+    // machine; on Linux this is the calling thread's nice value and the
+    // native writer's helper thread inherits it.
+    setpriority(PRIO_PROCESS, 0, 10);
     ok_ = work();
     done_ = true;
   });

@@ -191,17 +191,6 @@ TEST(Recovery, DeadTempFoldersGoLiveOnesStay) {
   rmdir((base + "x").c_str());
 }
 
-TEST(Recovery, TheQuestionNamesTheFileAndTheTime) {
-  RecoveryEntry e;
-  e.documentPath = "/p/a.tsd";
-  e.written = 0;
-  std::string q = recoveryQuestion(e);
-  EXPECT_NE(q.find("/p/a.tsd"), std::string::npos);
-  EXPECT_NE(q.find(formatLocalTime(0)), std::string::npos);
-  e.documentPath.clear();
-  EXPECT_NE(recoveryQuestion(e).find("新建文件"), std::string::npos);
-}
-
 }  // namespace
 }  // namespace tessel
 
