@@ -12,7 +12,7 @@ work=$(mktemp -d)
 pids=""
 cleanup() { for p in $pids; do kill -9 "$p" 2>/dev/null; done; rm -rf "$work"; }
 trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+fail() { echo "FAIL: $* (display $DISPLAY)"; cat "$work/log" 2>/dev/null | grep -v XDG | tail -5; exit 1; }
 
 exec 3>"$work/display"
 Xvfb -displayfd 3 -screen 0 1280x900x24 >/dev/null 2>&1 & pids="$pids $!"
@@ -23,8 +23,8 @@ export TESSEL_HOME="$work/home" TESSEL_AUTOSAVE_SECONDS=2 TMPDIR="$work"
 mkdir -p "$TESSEL_HOME"
 printf '[Window]\nMainShowCmd=1\nMainLeft=0\nMainTop=0\nMainRight=900\nMainBottom=700\n[Env]\nDefImgW=200\nDefImgH=150\n' > "$TESSEL_HOME/config.ini"
 
-window() {   # waits for a window whose title contains $1
-  for i in $(seq 100); do
+window() {   # waits for a window whose title contains $1 (${2:-100} tenths of a second)
+  for i in $(seq ${2:-100}); do
     w=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)
     [ -n "$w" ] && { echo "$w"; return 0; }
     sleep 0.1
@@ -40,8 +40,8 @@ stroke() {   # a drag across the window's middle at height $2
   xdotool mouseup 1
 }
 
-"$tessel" & pid=$!; pids="$pids $pid"
-w=$(window "Tessel2") || fail "no main window"
+"$tessel" 2>>"$work/log" & pid=$!; pids="$pids $pid"
+w=$(window "Tessel2" 300) || fail "no main window"
 sleep 1
 xdotool windowactivate --sync "$w" >/dev/null 2>&1
 stroke "$w" 330
@@ -54,13 +54,18 @@ cp "$TESSEL_HOME"/recovery/*.tsd "$work/painted.tsd"
 kill -9 $pid
 sleep 0.3
 
-"$tessel" & pid=$!; pids="$pids $pid"
+"$tessel" 2>>"$work/log" & pid=$!; pids="$pids $pid"
 q=$(window "恢复文件") || fail "no recovery question"
 key "$q" Return
 w=$(window "Tessel2") || fail "no main window after recovery"
 sleep 0.5
-key "$w" ctrl+s
-d=$(window "另存为") || fail "no save dialog"
+d=""
+for try in 1 2 3; do   # a click on the status bar brings the keys back from a panel
+  xdotool mousemove --window "$w" 450 688 click 1
+  key "$w" ctrl+s
+  d=$(window "另存为" 20) && break
+done
+[ -n "$d" ] || fail "no save dialog"
 sleep 0.5
 xdotool windowactivate --sync "$d" >/dev/null 2>&1; xdotool type "$work/saved.tsd"; sleep 0.3; xdotool key Return
 for i in $(seq 100); do [ -s "$work/saved.tsd" ] && break; sleep 0.1
