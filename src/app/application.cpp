@@ -17,7 +17,8 @@ bool Application::createDefaultDocument() {
 
 void Application::createUndoHistory() {
   undo = std::make_unique<UndoHistory>(document, tempFolder, config.undoCnt);
-  document.setRecorder(undo.get());
+  changes.setTarget(undo.get());
+  document.setRecorder(&changes);
 }
 
 bool Application::undoStep(bool redo) {
@@ -25,6 +26,7 @@ bool Application::undoStep(bool redo) {
   SelectionUndoGuard keepSelection(*this);
   UndoRefresh refresh;
   if (!(redo ? undo->redo(refresh) : undo->undo(refresh))) return false;
+  changes.bump();
   switch (refresh.kind) {
     case UndoRefresh::Kind::Area: view.refreshRect(refresh.rect); break;
     case UndoRefresh::Kind::CanvasSize: view.centreImage(); view.refreshAll(); break;

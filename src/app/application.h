@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/autosave_session.h"
 #include "app/open_save.h"
 #include "draw/selection.h"
 #include "app/shell_settings.h"
@@ -84,6 +85,8 @@ class Application {
   std::unique_ptr<UndoHistory> undo;   // records go to the temporary folder
   HistoryFlags history{undo};
   std::unique_ptr<OpenSaveFlow> files;   // once a Shell is attached
+  ChangeCounter changes;       // between the document and the undo history
+  std::unique_ptr<AutosaveSession> autosave;   // once start-up has a settings folder
   Document document;
   Selection selection;         // the rectangle, the paste buffer, the floating image
   Image32 screen;

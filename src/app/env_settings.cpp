@@ -43,6 +43,8 @@ EnvSettings envSettingsOf(const Settings& s) {
   e.jpegQuality = s.jpegComp & 0xFF;
   e.jpegProgressive = (s.jpegComp & kJpegProgressiveBit) != 0;
   e.pngComp = s.pngComp;
+  e.autosaveMin = s.autosaveMin;
+  e.flattenAsk = s.flattenAsk != 0;
   e.canvBkCol = uint32_t(s.canvBkCol), e.checkCol1 = uint32_t(s.checkCol1), e.checkCol2 = uint32_t(s.checkCol2);
   clampEnvSettings(e);
   return e;
@@ -63,6 +65,7 @@ void clampEnvSettings(EnvSettings& e) {
   e.tabSide2 = EnvRange{0, kLastSideAction}.clamp(e.tabSide2);
   e.jpegQuality = kJpegQuality.clamp(e.jpegQuality);
   e.pngComp = kPngLevel.clamp(e.pngComp);
+  e.autosaveMin = kAutosave.clamp(e.autosaveMin);
   e.canvBkCol &= 0xFFFFFF, e.checkCol1 &= 0xFFFFFF, e.checkCol2 &= 0xFFFFFF;
 }
 
@@ -81,6 +84,8 @@ void storeEnv(const EnvSettings& e, Settings& s) {
   int32_t jpeg = (s.jpegComp & ~(0xFF | kJpegProgressiveBit)) | e.jpegQuality;
   s.jpegComp = e.jpegProgressive ? jpeg | kJpegProgressiveBit : jpeg;
   s.pngComp = e.pngComp;
+  s.autosaveMin = e.autosaveMin;
+  s.flattenAsk = e.flattenAsk ? 1 : 0;
   s.canvBkCol = int32_t(e.canvBkCol), s.checkCol1 = int32_t(e.checkCol1), s.checkCol2 = int32_t(e.checkCol2);
 }
 
@@ -103,6 +108,7 @@ void applyEnvSettings(Application& app, EnvSettings e) {
   input.brushCirSize = e.brushCirSize;
   input.tabSide[0] = e.tabSide1, input.tabSide[1] = e.tabSide2;
   if (app.undo) app.undo->setUndoCnt(e.undoCnt);
+  if (app.autosave) app.autosave->settingsChanged();
   app.view.refreshAll();
   if (Shell* s = app.shell()) s->setTitle(app.title());
 }

@@ -23,6 +23,8 @@ struct EnvSettings {
   int jpegQuality = 85;
   bool jpegProgressive = false;   // JPEGComp bit 15
   int pngComp = 6;
+  int autosaveMin = 5;        // 0 = off
+  bool flattenAsk = true;     // ask before a save drops layers
   uint32_t canvBkCol = 0xB4B4B4, checkCol1 = 0xD8D8D8, checkCol2 = 0xF8F8F8;
 };
 
@@ -38,6 +40,7 @@ constexpr EnvRange kUndo{2, 200};
 constexpr EnvRange kBrushCircle{2, 100};
 constexpr EnvRange kJpegQuality{1, 100};
 constexpr EnvRange kPngLevel{0, 9};
+constexpr EnvRange kAutosave{0, 120};
 }  // namespace env_range
 
 // A check box of the dialog: its label and the bit it sets.
@@ -67,6 +70,8 @@ inline constexpr const char* kTabSide2 = "笔侧开关 (上)";
 inline constexpr const char* kJpeg = "JPEG 质量";
 inline constexpr const char* kJpegProgressive = "渐进";
 inline constexpr const char* kPng = "PNG 压缩等级";
+inline constexpr const char* kAutosave = "自动保存间隔 (分钟，0为关闭)";
+inline constexpr const char* kFlattenAsk = "保存为不支持图层的格式时提示";
 inline constexpr const char* kCanvasColour = "画布背景色";
 inline constexpr const char* kCheckColour1 = "透明格子颜色 1";
 inline constexpr const char* kCheckColour2 = "透明格子颜色 2";

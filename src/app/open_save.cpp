@@ -1,6 +1,7 @@
 #include "app/open_save.h"
 
 #include <chrono>
+#include <memory>
 #include <thread>
 
 #include "app/load_messages.h"
@@ -16,6 +17,22 @@ namespace {
 
 void pause(int ms) {
   if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+// A read failed, or the file changed while it was read.
+constexpr int kReadIoError = -100;
+constexpr char kMsgReadError[] = "读取文件时出错（文件可能已被修改或损坏），当前图像未改变";
+constexpr char kMsgFlatten[] =
+    "所选格式只能保存一个图像：图层将被合并，图层的名称、混合模式、不透明度和隐藏状态不会被保存。\n"
+    "如需保留图层，请保存为TSD或PSD格式。";
+constexpr char kCaptionFlatten[] = "合并图层保存";
+constexpr char kFlattenAccept[] = "合并保存";
+constexpr char kFlattenDontAsk[] = "不再提示";
+constexpr char kMsgRecoveredOverwrite[] = "此图像是从恢复文件中恢复的。\n是否覆盖原文件？\n\n选择“否”可另存为其他文件。";
+
+bool isLayeredFormat(const std::string& path) {
+  const std::string e = fileExtension(path);
+  return equalsIgnoreCase(e, "tsd") || equalsIgnoreCase(e, "psd") || equalsIgnoreCase(e, "ora");
 }
 
 }  // namespace
@@ -41,7 +58,7 @@ std::string OpenSaveFlow::windowTitle() const {
 void OpenSaveFlow::updateTitle() { shell_.setTitle(windowTitle()); }
 
 bool OpenSaveFlow::confirmUnsavedChanges() {
-  if (!history_.modified()) return true;
+  if (!modified()) return true;
   switch (shell_.askYesNoCancel(kMsgUnsavedChanges, "")) {
     case Answer::Cancel: return false;
     case Answer::No: return true;
@@ -57,9 +74,29 @@ bool OpenSaveFlow::confirmExit() {
 // The document was replaced: it has no history and, unless it came from path, no file.
 void OpenSaveFlow::acceptNewDocument(const std::string& path) {
   path_ = path;
+  layersUnsaved_ = recovered_ = false;
   history_.clear();
+  if (onReplaced) onReplaced();
   updateTitle();
   shell_.documentReplaced();
+}
+
+int OpenSaveFlow::loadReplacing(const std::string& path, LoadOutcome& outcome) {
+  return shell_.runWithProgress([&](Progress& progress) {
+    const FileStamp before = fileStamp(path);
+    const int64_t readErrors = file_faults::readErrors();
+    auto loaded = std::make_unique<Document>();
+    int r = loadFile(formats_, path, *loaded, progress, outcome);
+    if (r != kReadOk && r != kReadDecompressFailed) return r;
+    // A read error, or a file that shrank or changed under the reader, gives
+    // a picture that is neither the old nor the new file: keep the open one.
+    if (file_faults::readErrors() != readErrors || !(fileStamp(path) == before)) return kReadIoError;
+    if (!document_.newImage(loaded->width(), loaded->height(), false)) return int(kReadOutOfMemory);
+    document_.layers() = std::move(loaded->layers());
+    document_.selectLayer(loaded->currentIndex());
+    if (r == kReadOk) pause(loadPauseMs_);
+    return r;
+  });
 }
 
 void OpenSaveFlow::rememberFile(const std::string& path) {
@@ -155,22 +192,29 @@ bool OpenSaveFlow::openDropped(const std::vector<std::string>& paths) {
 
 bool OpenSaveFlow::openFile(const std::string& path) {
   LoadOutcome outcome;
-  int code = shell_.runWithProgress([&](Progress& progress) {
-    int r = loadFile(formats_, path, document_, progress, outcome);
-    if (r == kReadOk) pause(loadPauseMs_);
-    return r;
-  });
-  if (code != kReadOk) shell_.showMessage(loadFailureMessage(code, path, outcome), "", MessageIcon::Warning);
-  if (code == kReadOutOfMemory) {
-    // The reader left a blank image behind; it must not be saved over the file.
-    acceptNewDocument("");
-    return false;
-  }
+  int code = loadReplacing(path, outcome);
+  if (code != kReadOk)
+    shell_.showMessage(code == kReadIoError ? std::string(kMsgReadError) : loadFailureMessage(code, path, outcome),
+                       "", MessageIcon::Warning);
   if (code != kReadOk && code != kReadDecompressFailed) return false;
   pngSaveAlpha_ = outcome.pngAlpha;
   settings_.openDir = folderOf(path);
   rememberFile(path);
   acceptNewDocument(path);
+  return true;
+}
+
+bool OpenSaveFlow::openRecovered(const std::string& file, const std::string& documentPath) {
+  LoadOutcome outcome;
+  int code = loadReplacing(file, outcome);
+  if (code != kReadOk && code != kReadDecompressFailed) {
+    shell_.showMessage(code == kReadIoError ? std::string(kMsgReadError) : loadResultMessage(code), "",
+                       MessageIcon::Warning);
+    return false;
+  }
+  acceptNewDocument(documentPath);
+  recovered_ = true;
+  updateTitle();
   return true;
 }
 
@@ -223,6 +267,9 @@ bool OpenSaveFlow::save(bool forceDialog, const std::string& folder, int formatI
     if (equalsIgnoreCase(fileExtension(path), "vrw")) {
       dialog = shell_.askYesNo(kMsgVrwFormat, kCaptionVrw, MessageIcon::Warning);
       inPlaceVrw = !dialog;
+    } else if (recovered_) {
+      // The original may hold work done after the recovery file was written.
+      dialog = !shell_.askYesNo(path + "\n\n" + kMsgRecoveredOverwrite, kCaptionOverwrite, MessageIcon::Warning);
     } else if ((settings_.optFlag & kOptConfirmOverwrite) &&
                !shell_.askYesNo(path + "\n\n" + kMsgOverwrite, kCaptionOverwrite, MessageIcon::Question)) {
       return false;
@@ -236,8 +283,10 @@ bool OpenSaveFlow::save(bool forceDialog, const std::string& folder, int formatI
     path = chosen;
     settings_.saveDir = folderOf(chosen);
   }
+  if (!confirmFlatten(path)) return false;
   ImageSaveOptions options = optionsFromSettings();
   if (!inPlaceVrw && !askFormatOptions(path, options)) return false;
+  const bool dropsLayers = dropsLayerData(path);
 
   int result = shell_.runWithProgress([&](Progress& progress) {
     if (!saveFile(formats_, path, document_, progress, options)) return 0;
@@ -250,9 +299,29 @@ bool OpenSaveFlow::save(bool forceDialog, const std::string& folder, int formatI
     return false;
   }
   path_ = path;
+  history_.markSaved();
+  // Layers written only flattened are still unsaved work.
+  layersUnsaved_ = dropsLayers || (layersUnsaved_ && !isLayeredFormat(path));
+  recovered_ = false;
+  if (onSaved) onSaved();
   updateTitle();
   rememberFile(path);
-  history_.markSaved();
+  return true;
+}
+
+bool OpenSaveFlow::dropsLayerData(const std::string& path) const {
+  const std::string e = fileExtension(path);
+  if (isLayeredFormat(path) || equalsIgnoreCase(e, "vrw")) return false;
+  if (document_.layerCount() > 1) return true;
+  const Layer* only = document_.layers().atIndex(0);
+  return only && (only->opacity != kFullOpacity || only->blendMode != 0 || only->maskMode != 0 || !only->visible());
+}
+
+bool OpenSaveFlow::confirmFlatten(const std::string& path) {
+  if (!settings_.flattenAsk || !dropsLayerData(path)) return true;
+  bool dontAsk = false;
+  if (!shell_.askWithCheckBox(kMsgFlatten, kCaptionFlatten, kFlattenAccept, kFlattenDontAsk, dontAsk)) return false;
+  if (dontAsk) settings_.flattenAsk = 0;
   return true;
 }
 

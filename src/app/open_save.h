@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,17 @@ class OpenSaveFlow {
                const FormatTable& formats = builtinFormats());
 
   const std::string& currentPath() const { return path_; }
+  // Changed since the last save, or its layers were last saved only
+  // flattened, or it came back from a recovery file and was not saved since.
+  bool modified() const { return history_.modified() || layersUnsaved_ || recovered_; }
+  bool layersUnsaved() const { return layersUnsaved_; }
+  bool recovered() const { return recovered_; }
+  // Opens a recovery file as a modified document that belongs to documentPath.
+  bool openRecovered(const std::string& file, const std::string& documentPath);
+  // Told after a successful save and whenever another document takes the
+  // open one's place (the autosave drops its recovery file then).
+  std::function<void()> onSaved;
+  std::function<void()> onReplaced;
   std::string windowTitle() const;
   void updateTitle();
   bool pngSaveAlpha() const { return pngSaveAlpha_; }
@@ -62,6 +74,12 @@ class OpenSaveFlow {
   ImageSaveOptions optionsFromSettings() const;
   bool askFormatOptions(const std::string& path, ImageSaveOptions& options);
   void acceptNewDocument(const std::string& path);
+  // Loads behind the progress dialog into a separate document that replaces
+  // the open one only when the load succeeded; returns the result code.
+  int loadReplacing(const std::string& path, LoadOutcome& outcome);
+  // Asks before a flattening format would drop layers; false to stop.
+  bool confirmFlatten(const std::string& path);
+  bool dropsLayerData(const std::string& path) const;
   void rememberFile(const std::string& path);
 
   Document& document_;
@@ -71,6 +89,8 @@ class OpenSaveFlow {
   const FormatTable& formats_;
   std::string path_;
   bool pngSaveAlpha_ = false;
+  bool layersUnsaved_ = false;
+  bool recovered_ = false;
   // The transparent colours last chosen in the option dialogs (this session only).
   int32_t pngTransparent_ = -1;
   int32_t gifTransparent_ = -1;

@@ -47,6 +47,13 @@ class Shell {
   // Yes/No/Cancel with the question icon and Cancel as the default button.
   virtual Answer askYesNoCancel(const std::string& text, const std::string& caption) = 0;
   virtual bool askYesNo(const std::string& text, const std::string& caption, MessageIcon icon) = 0;
+  // A warning with an accept and a cancel button and one check box below the
+  // text; checked comes in and goes out. True for accept.
+  virtual bool askWithCheckBox(const std::string& text, const std::string& caption, const std::string& accept,
+                               const std::string& checkLabel, bool& checked) {
+    (void)accept, (void)checkLabel, (void)checked;
+    return askYesNo(text, caption, MessageIcon::Warning);
+  }
 
   // The New dialog: width and height come in preset to the last size and go
   // out as chosen (each 1-4500; the dialog itself refuses larger values with

@@ -49,6 +49,8 @@ struct Settings {
   int32_t pngComp = 6, jpegComp = 85, scaleType = 2, rotateAngle = 65536;
   int32_t defErase = 0, brushCirSize = 10, taleTool = 7, tabSide1 = 0, tabSide2 = 0, eraseBkTool = 0;
   int32_t fixSaveOpt = 0;
+  // Minutes between autosaves (0 off); 1 = ask before a save drops layers.
+  int32_t autosaveMin = 5, flattenAsk = 1;
   int32_t canvBkCol = 0xB4B4B4, checkCol1 = 0xD8D8D8, checkCol2 = 0xF8F8F8;
   int32_t gridCol = 0x80FF, centerGridCol = 0xFF00FF, gradMapCol1 = 0xFFFFFF, gradMapCol2 = 0;
   std::string openDir, saveDir, imgVDir, fixSaveDir;

@@ -60,6 +60,7 @@ const IntKey<S> kEnvKeys[] = {
     {"EraseBkTool", &S::eraseBkTool},       {"FixSaveOpt", &S::fixSaveOpt}, {"CanvBkCol", &S::canvBkCol},
     {"CheckCol1", &S::checkCol1},           {"CheckCol2", &S::checkCol2},   {"GridCol", &S::gridCol},
     {"CenterGridCol", &S::centerGridCol},   {"GradMapCol1", &S::gradMapCol1}, {"GradMapCol2", &S::gradMapCol2},
+    {"AutosaveMin", &S::autosaveMin},       {"FlattenAsk", &S::flattenAsk},
 };
 
 const IntKey<S> kToolEnvKeys[] = {

@@ -13,13 +13,49 @@
 
 namespace tessel {
 
-File::File(File&& o) noexcept : fd_(o.fd_), writeBudget_(o.writeBudget_) { o.fd_ = -1; }
+namespace file_faults {
+namespace {
+std::atomic<int64_t> failWriteAt{-1}, failReadAt{-1}, writes{0}, reads{0}, readErrorCount{0};
+}  // namespace
+void failWriteCall(int64_t call) {
+  writes = 0;
+  failWriteAt = call;
+}
+void failReadCall(int64_t call) {
+  reads = 0;
+  failReadAt = call;
+}
+int64_t writeCalls() { return writes; }
+int64_t readCalls() { return reads; }
+int64_t readErrors() { return readErrorCount; }
+void countReadError() { ++readErrorCount; }
+void reset() {
+  failWriteAt = -1;
+  failReadAt = -1;
+  writes = 0;
+  reads = 0;
+}
+// True when this call is to fail.
+bool writeFails() {
+  int64_t n = writes++;
+  int64_t at = failWriteAt;
+  return at >= 0 && n >= at;
+}
+bool readFails() {
+  int64_t n = reads++;
+  int64_t at = failReadAt;
+  return at >= 0 && n >= at;
+}
+}  // namespace file_faults
+
+File::File(File&& o) noexcept : fd_(o.fd_), writeBudget_(o.writeBudget_), readError_(o.readError_) { o.fd_ = -1; }
 
 File& File::operator=(File&& o) noexcept {
   if (this != &o) {
     close();
     fd_ = o.fd_;
     writeBudget_ = o.writeBudget_;
+    readError_ = o.readError_;
     o.fd_ = -1;
   }
   return *this;
@@ -28,6 +64,7 @@ File& File::operator=(File&& o) noexcept {
 bool File::openRead(const std::string& path) {
   close();
   fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  readError_ = false;
   if (fd_ < 0) return false;
   struct stat st {};
   if (fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -51,11 +88,20 @@ void File::close() {
 
 size_t File::read(void* buffer, size_t count) {
   if (fd_ < 0) return 0;
+  if (file_faults::readFails()) {
+    readError_ = true;
+    file_faults::countReadError();
+    return 0;
+  }
   auto* p = static_cast<uint8_t*>(buffer);
   size_t done = 0;
   while (done < count) {
     ssize_t n = ::read(fd_, p + done, count - done);
     if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      readError_ = true;
+      file_faults::countReadError();
+    }
     if (n <= 0) break;
     done += size_t(n);
   }
@@ -64,11 +110,16 @@ size_t File::read(void* buffer, size_t count) {
 
 size_t File::readAt(int64_t offset, void* buffer, size_t count) const {
   if (fd_ < 0 || offset < 0) return 0;
+  if (file_faults::readFails()) {
+    file_faults::countReadError();
+    return 0;
+  }
   auto* p = static_cast<uint8_t*>(buffer);
   size_t done = 0;
   while (done < count) {
     ssize_t n = ::pread(fd_, p + done, count - done, off_t(offset + int64_t(done)));
     if (n < 0 && errno == EINTR) continue;
+    if (n < 0) file_faults::countReadError();
     if (n <= 0) break;
     done += size_t(n);
   }
@@ -77,6 +128,10 @@ size_t File::readAt(int64_t offset, void* buffer, size_t count) const {
 
 size_t File::write(const void* data, size_t count) {
   if (fd_ < 0) return 0;
+  if (file_faults::writeFails()) {
+    errno = ENOSPC;
+    return 0;
+  }
   if (writeBudget_ >= 0 && int64_t(count) > writeBudget_) count = size_t(writeBudget_);
   const auto* p = static_cast<const uint8_t*>(data);
   size_t done = 0;
@@ -182,9 +237,31 @@ bool saveReplacing(const std::string& path, const std::function<bool(File&)>& wr
   if (!file.create(temp)) return false;
   bool ok = write(file) && file.sync();
   file.close();
+  // A directory in the target's place would take the file inside it on some
+  // systems; here it is a failure that leaves the directory alone.
+  struct stat st {};
+  if (ok && stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) ok = false;
   if (ok) ok = std::rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) std::remove(temp.c_str());
+  if (!ok) {
+    std::remove(temp.c_str());
+    return false;
+  }
+  syncFolder(folder.empty() ? std::string(".") : folder);
+  return true;
+}
+
+bool syncFolder(const std::string& folder) {
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool ok = fsync(fd) == 0;
+  ::close(fd);
   return ok;
+}
+
+FileStamp fileStamp(const std::string& path) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0) return {};
+  return {int64_t(st.st_size), int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
 }
 
 bool fileExists(const std::string& path) {

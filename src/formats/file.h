@@ -56,18 +56,48 @@ class File {
 
   // Fault injection for tests: every write after `bytes` more bytes fails.
   void failWritesAfter(int64_t bytes) { writeBudget_ = bytes; }
+  // True after a read of this file failed with an error rather than at the end.
+  bool readFailed() const { return readError_; }
 
  private:
   int fd_ = -1;
   int64_t writeBudget_ = -1;
+  bool readError_ = false;
 };
+
+// Process-wide fault injection for tests, shared by every File: the write
+// call numbered `call` (counted from 0 after arming, across all files) and
+// every later one fail as a full disk would; a read call likewise fails as
+// an I/O error. -1 disarms. The counters let a test learn how many calls a
+// save makes.
+namespace file_faults {
+void failWriteCall(int64_t call);
+void failReadCall(int64_t call);
+int64_t writeCalls();
+int64_t readCalls();
+// Reads that failed with an error (injected or real) since the program
+// started; a reader's caller compares it before and after.
+int64_t readErrors();
+void reset();
+}  // namespace file_faults
 
 // Writes a file so that a failure never destroys an earlier file of that
 // name: write() fills a temporary file in the same folder, which is flushed
 // and renamed over path only after write() succeeded; otherwise it is removed.
+// After the rename the folder is flushed too, so the new name survives a
+// power cut.
 bool saveReplacing(const std::string& path, const std::function<bool(File&)>& write);
 
 bool fileExists(const std::string& path);
+// Flushes a folder's entries (after a rename into it).
+bool syncFolder(const std::string& folder);
+// Size and modification time, to tell whether a file changed under a reader.
+struct FileStamp {
+  int64_t size = -1;
+  int64_t mtimeNs = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+FileStamp fileStamp(const std::string& path);
 // Text after the last dot of the file name, or empty.
 std::string fileExtension(const std::string& path);
 // Folder part without the trailing separator (empty when there is none).

@@ -1,6 +1,10 @@
 #include "ui/main_window.h"
 
+#include <QApplication>
 #include <QGridLayout>
+#include <QLabel>
+#include <QStatusBar>
+#include <QTimer>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -56,6 +60,28 @@ MainWindow::MainWindow(Application& app) : app_(app) {
   connect(canvas_, &CanvasWidget::viewChanged, this, &MainWindow::refreshInfoBar);
   connect(canvas_, &CanvasWidget::cursorMoved, this, &MainWindow::refreshInfoBar);
   refreshInfoBar();
+  startAutosaveTimer();
+}
+
+void MainWindow::startAutosaveTimer() {
+  autosaveNote_ = new QLabel(this);
+  autosaveNote_->setObjectName(QStringLiteral("autosaveNote"));
+  statusBar()->addPermanentWidget(autosaveNote_);
+  autosaveTimer_ = new QTimer(this);
+  autosaveTimer_->setInterval(1000);
+  connect(autosaveTimer_, &QTimer::timeout, this, &MainWindow::autosaveTick);
+  autosaveTimer_->start();
+}
+
+void MainWindow::autosaveTick() {
+  AutosaveSession* autosave = app_.autosave.get();
+  // A modal dialog may have a worker or a preview on the document.
+  if (!autosave || QApplication::activeModalWidget()) return;
+  const bool busy = autosave->tick(AutosaveSession::Clock::now());
+  // Slices back to back while copying; the event loop serves input between them.
+  autosaveTimer_->setInterval(!busy ? 1000 : autosave->saver().waitingForThread() ? 50 : 0);
+  const QString note = QString::fromStdString(autosave->note());
+  if (autosaveNote_->text() != note) autosaveNote_->setText(note);
 }
 
 QAction* MainWindow::action(int id) const {
@@ -201,7 +227,7 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 // "[*]" is where the platform shows its unsaved-changes mark.
 void MainWindow::refreshTitle() {
   setWindowTitle(QString::fromStdString(app_.title()) + QStringLiteral("[*]"));
-  setWindowModified(app_.history.modified());
+  setWindowModified(app_.files ? app_.files->modified() : app_.history.modified());
 }
 
 void MainWindow::refreshInfoBar() { infoBar_->setText(app_.view.infoBar()); }

@@ -8,6 +8,8 @@
 #include "app/shell_settings.h"
 
 class QAction;
+class QLabel;
+class QTimer;
 class QToolBar;
 class QMenu;
 
@@ -89,6 +91,9 @@ class MainWindow : public QMainWindow {
   void hideOrRestorePanels();
   void toggleFullScreen();
   void syncChecks();
+  // Autosave slices and the status bar's note of the last run.
+  void startAutosaveTimer();
+  void autosaveTick();
 
   Application& app_;
   CanvasWidget* canvas_ = nullptr;
@@ -106,6 +111,8 @@ class MainWindow : public QMainWindow {
   ImageViewerPanel* viewer_ = nullptr;
   std::map<int, QAction*> actions_;
   QRect normalGeometry_;
+  QTimer* autosaveTimer_ = nullptr;
+  QLabel* autosaveNote_ = nullptr;
 };
 
 }  // namespace tessel

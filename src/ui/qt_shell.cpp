@@ -16,6 +16,7 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QUrl>
 #include <atomic>
@@ -172,6 +173,20 @@ Answer QtShell::askYesNoCancel(const std::string& text, const std::string& capti
 bool QtShell::askYesNo(const std::string& text, const std::string& caption, MessageIcon icon) {
   QMessageBox box(boxIcon(icon), captionOr(caption), q(text), QMessageBox::Yes | QMessageBox::No, window_);
   return box.exec() == QMessageBox::Yes;
+}
+
+bool QtShell::askWithCheckBox(const std::string& text, const std::string& caption, const std::string& accept,
+                              const std::string& checkLabel, bool& checked) {
+  QMessageBox box(QMessageBox::Warning, captionOr(caption), q(text), QMessageBox::NoButton, window_);
+  QPushButton* yes = box.addButton(q(accept), QMessageBox::AcceptRole);
+  box.addButton(QMessageBox::Cancel);
+  box.setDefaultButton(QMessageBox::Cancel);
+  auto* check = new QCheckBox(q(checkLabel), &box);
+  check->setChecked(checked);
+  box.setCheckBox(check);
+  box.exec();
+  checked = check->isChecked();
+  return box.clickedButton() == yes;
 }
 
 bool QtShell::askNewImageSize(int& width, int& height, const std::vector<uint32_t>& recentSizes) {

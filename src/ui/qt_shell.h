@@ -16,6 +16,8 @@ class QtShell : public Shell {
   void showMessage(const std::string& text, const std::string& caption, MessageIcon icon) override;
   Answer askYesNoCancel(const std::string& text, const std::string& caption) override;
   bool askYesNo(const std::string& text, const std::string& caption, MessageIcon icon) override;
+  bool askWithCheckBox(const std::string& text, const std::string& caption, const std::string& accept,
+                       const std::string& checkLabel, bool& checked) override;
   bool askNewImageSize(int& width, int& height, const std::vector<uint32_t>& recentSizes) override;
   bool chooseOpenFile(const std::string& initialFolder, std::string& path) override;
   bool chooseSaveFile(const std::string& initialFolder, const std::string& fileName, int& formatIndex,

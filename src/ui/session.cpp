@@ -9,7 +9,9 @@
 #include <QScreen>
 #include <algorithm>
 #include <cstdlib>
+#include <unistd.h>
 
+#include "app/recovery.h"
 #include "app/startup.h"
 #include "config/settings_file.h"
 #include "resources/strings.h"
@@ -37,9 +39,13 @@ bool Session::start(const QString& commandLine) {
   QDir::setCurrent(QString::fromStdString(settingsFolder_));
   app_->loadSettings(settingsFolder_);
   app_->attachShell(shell_);
+  app_->autosave = std::make_unique<AutosaveSession>(*app_);
+  app_->autosave->start(settingsFolder_);
 
   const std::string temp = systemTempPath();
   if (!lock_.acquire(temp + "/*Tessel*")) return false;
+  // Undo data of instances that ended without cleaning up.
+  removeDeadTempFolders(temp + "/~tessel", lock_.otherInstanceRunning());
   app_->tempFolder = chooseTempFolder(temp + "/~tessel", lock_.otherInstanceRunning(), pathExists);
 
   int maxW = 0, maxH = 0;
@@ -57,11 +63,13 @@ bool Session::start(const QString& commandLine) {
   if (!createWindows()) return false;
   app_->icons.destroy();   // the windows hold their own button images now
   placeAndShow();
+  app_->autosave->offerRecovery(shell_);
 
   const std::string path = pathFromFolder(commandLinePath(commandLine.toStdString()), startFolder);
   if (!path.empty()) app_->files->openFile(path);
 
   tempCreated_ = createFolder(app_->tempFolder);
+  if (tempCreated_) tempLock_ = lockTempFolder(app_->tempFolder);
   return true;
 }
 
@@ -116,6 +124,7 @@ void Session::waitUntilPlaced(bool maximised) {
 }
 
 void Session::shutdown() {
+  if (app_->autosave) app_->autosave->shutdown();
   if (window_) {
     QDir::setCurrent(QString::fromStdString(settingsFolder_));
     app_->saveSettings(settingsFolder_);
@@ -131,6 +140,8 @@ void Session::shutdown() {
     removeTempFolder(app_->tempFolder);
     tempCreated_ = false;
   }
+  if (tempLock_ >= 0) ::close(tempLock_);
+  tempLock_ = -1;
 }
 
 }  // namespace tessel

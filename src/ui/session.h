@@ -41,6 +41,7 @@ class Session {
   InstanceLock lock_;
   std::unique_ptr<MainWindow> window_;
   bool tempCreated_ = false;
+  int tempLock_ = -1;   // held while the temporary folder is ours
 };
 
 }  // namespace tessel

@@ -126,6 +126,10 @@ QWidget* EnvSettingsDialog::filesTab(const EnvSettings& env) {
   jpeg->addWidget(progressive_);
   form->addRow(u(env_text::kJpeg), jpeg);
   form->addRow(u(env_text::kPng), makeSpin(kPngLevel, env.pngComp, env_range::kPngLevel));
+  form->addRow(u(env_text::kAutosave), makeSpin(kAutosave, env.autosaveMin, env_range::kAutosave));
+  flattenAsk_ = new QCheckBox(u(env_text::kFlattenAsk), page);
+  flattenAsk_->setChecked(env.flattenAsk);
+  form->addRow(flattenAsk_);
   const char* labels[kColourCount] = {env_text::kCanvasColour, env_text::kCheckColour1, env_text::kCheckColour2};
   const uint32_t values[kColourCount] = {env.canvBkCol, env.checkCol1, env.checkCol2};
   for (int c = 0; c < kColourCount; ++c) {
@@ -166,6 +170,8 @@ EnvSettings EnvSettingsDialog::values() const {
   e.jpegQuality = spin(kJpegQuality)->value();
   e.jpegProgressive = progressive_->isChecked();
   e.pngComp = spin(kPngLevel)->value();
+  e.autosaveMin = spin(kAutosave)->value();
+  e.flattenAsk = flattenAsk_->isChecked();
   e.canvBkCol = colours_[kCanvas], e.checkCol1 = colours_[kCheck1], e.checkCol2 = colours_[kCheck2];
   return e;
 }

@@ -24,7 +24,7 @@ namespace tessel {
 
 class EnvSettingsDialog : public QDialog {
  public:
-  enum Spin { kDefW, kDefH, kScaleDown, kScaleUp, kUndo, kBrushCircle, kJpegQuality, kPngLevel, kSpinCount };
+  enum Spin { kDefW, kDefH, kScaleDown, kScaleUp, kUndo, kBrushCircle, kJpegQuality, kPngLevel, kAutosave, kSpinCount };
   enum Colour { kCanvas, kCheck1, kCheck2, kColourCount };
 
   explicit EnvSettingsDialog(const EnvSettings& env, QWidget* parent = nullptr);
@@ -55,6 +55,7 @@ class EnvSettingsDialog : public QDialog {
   QComboBox* taleTool_ = nullptr;
   std::array<QComboBox*, 2> side_{};
   QCheckBox* progressive_ = nullptr;
+  QCheckBox* flattenAsk_ = nullptr;
   std::array<QPushButton*, kColourCount> colourButtons_{};
   std::array<uint32_t, kColourCount> colours_{};
 };

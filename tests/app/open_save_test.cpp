@@ -210,7 +210,7 @@ TEST_F(OpenSaveTest, DamagedPixelDataShowsTheMessageAndStillOpens) {
   EXPECT_NE(doc.currentLayer(), nullptr);
 }
 
-TEST_F(OpenSaveTest, OutOfMemoryLeavesAnUntitledBlankDocument) {
+TEST_F(OpenSaveTest, OutOfMemoryLeavesTheOpenDocument) {
   std::string a = nativeFile("a.tsd", 1);
   ASSERT_TRUE(flow.openFile(a));
   testing::NativeFileLayout fileLayout;
@@ -220,9 +220,10 @@ TEST_F(OpenSaveTest, OutOfMemoryLeavesAnUntitledBlankDocument) {
   writeBytes(dir.file("many.tsd"), testing::buildNative(fileLayout));
   EXPECT_FALSE(flow.openFile(dir.file("many.tsd")));
   EXPECT_EQ(shell.messages.back(), std::string(kMsgMemoryError) + "\nmany.tsd");
-  EXPECT_EQ(doc.width(), 400);
-  // Saving now must not write the blank image over a.tsd.
-  EXPECT_EQ(flow.currentPath(), "");
+  // The reader's blank image never reaches the open document.
+  EXPECT_EQ(doc.width(), 8);
+  EXPECT_EQ(doc.currentLayer()->image.at(0, 0), 1u);
+  EXPECT_EQ(flow.currentPath(), a);
 }
 
 TEST_F(OpenSaveTest, SaveWithoutPathAsksForOneAndClearsModified) {

@@ -189,15 +189,17 @@ TEST(SettingsWriting, SectionsAndKeysInTheirOrderAndForms) {
   EXPECT_EQ(sections, (std::vector<std::string>{"[Tessel2]", "[Window]", "[Env]", "[ToolEnv]", "[Text]", "[Draw]",
                                                  "[NewSizeRecent]", "[BrushSave]", "[MaskColRecent]",
                                                  "[RecentFile]", "[RecentDir]"}));
-  // 11 headers, Version, 30 window keys, 45 + 4 Env, 12 ToolEnv, 8 Text, 12 Draw, 5 + 19 + 8 + 10 + 8.
-  EXPECT_EQ(lines.size(), 11u + 1 + 30 + 49 + 12 + 8 + 12 + 5 + 19 + 8 + 10 + 8);
+  // 11 headers, Version, 30 window keys, 47 + 4 Env, 12 ToolEnv, 8 Text, 12 Draw, 5 + 19 + 8 + 10 + 8.
+  EXPECT_EQ(lines.size(), 11u + 1 + 30 + 51 + 12 + 8 + 12 + 5 + 19 + 8 + 10 + 8);
   EXPECT_EQ(lines[1], "Version=0");
   EXPECT_EQ(lines[3], "MainLeft=-10000");
   EXPECT_EQ(lines[7], "MainShowCmd=3");
   EXPECT_EQ(lines[33], "[Env]");
   EXPECT_EQ(lines[34], "WinViewFlag=31");
   EXPECT_EQ(lines[72], "CanvBkCol=11842740");
-  EXPECT_EQ(lines[79], "OpenDir=");
+  EXPECT_EQ(lines[79], "AutosaveMin=5");
+  EXPECT_EQ(lines[80], "FlattenAsk=1");
+  EXPECT_EQ(lines[81], "OpenDir=");
   auto has = [&](const std::string& line) { return std::find(lines.begin(), lines.end(), line) != lines.end(); };
   EXPECT_TRUE(has("Water=70656"));
   EXPECT_TRUE(has("FontName=NSimSun"));
