@@ -6,15 +6,15 @@
 #include "document/document.h"
 #include "formats/psd_document.h"
 #include "fuzz_file.h"
+#include "fuzz_limits.h"
+#include "image/size_limits.h"
 
 namespace {
 
-uint32_t be32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
-
-// Up to 100 canvas-sized layers: keep the canvas small enough for the fuzzer's memory.
+// Up to 100 canvas-sized layers, whose count lies deep in the file: budget for all of them.
 bool withinMemoryBudget(const uint8_t* data, size_t size) {
   if (size < 22) return true;
-  return uint64_t(be32(data + 14)) * be32(data + 18) <= 512 * 512;
+  return fuzzWorthReading(fuzzBe32(data + 18), fuzzBe32(data + 14), 101, tessel::kMaxCanvasSize);
 }
 
 }  // namespace

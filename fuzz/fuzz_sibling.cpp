@@ -8,16 +8,15 @@
 #include "formats/native_document.h"
 #include "formats/sibling_document.h"
 #include "fuzz_file.h"
+#include "fuzz_limits.h"
+#include "image/size_limits.h"
 
 namespace {
 
-uint16_t le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-
 bool withinMemoryBudget(const uint8_t* data, size_t size) {
   if (size < 14) return true;
-  uint64_t area = uint64_t(le16(data + 8)) * le16(data + 10);
-  uint64_t layers = std::min<uint64_t>(le16(data + 12), 101);
-  return area * 4 * (layers + 4) <= (uint64_t(512) << 20);
+  const uint64_t layers = std::min<uint64_t>(fuzzLe16(data + 12), 101) + 4;
+  return fuzzWorthReading(fuzzLe16(data + 8), fuzzLe16(data + 10), layers, tessel::kMaxCanvasSize);
 }
 
 }  // namespace

@@ -1,0 +1,25 @@
+#pragma once
+#include <cstdint>
+
+// What one input may make a reader allocate inside the harnesses. A header
+// that asks for more, yet not so much that the reader refuses it before
+// allocating, is skipped: a large canvas takes the paths a small one takes,
+// only thousands of times slower. Headers beyond the reader's own limits
+// still go through, so the refusals stay covered.
+constexpr uint64_t kFuzzMaxPixels = 256 * 256;        // one picture or canvas
+constexpr uint64_t kFuzzMaxLayerPixels = 1u << 18;    // every layer of a document together
+constexpr uint64_t kFuzzMaxBytes = 4u << 20;          // one block sized by a header field
+
+inline uint16_t fuzzLe16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
+inline uint32_t fuzzLe32(const uint8_t* p) { return uint32_t(fuzzLe16(p)) | uint32_t(fuzzLe16(p + 2)) << 16; }
+inline uint32_t fuzzBe32(const uint8_t* p) {
+  return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+}
+
+// A canvas of w x h with `layers` layers is read when it is small or when
+// the reader refuses its size (either side above readerMax) by itself.
+inline bool fuzzWorthReading(uint64_t w, uint64_t h, uint64_t layers, uint64_t readerMax) {
+  if (w > readerMax || h > readerMax) return true;
+  const uint64_t area = w * h;
+  return area <= kFuzzMaxPixels && area * (layers ? layers : 1) <= kFuzzMaxLayerPixels;
+}
