@@ -3,14 +3,24 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
-// The readers take paths: each input goes through one file per process.
+// The readers take paths: each input goes through one file per process and
+// suffix, rewritten in place (creating and deleting a file per input costs
+// more than most reads) on a memory file system where there is one, and
+// removed at exit.
 inline std::string writeFuzzInput(const uint8_t* data, size_t size, const char* suffix) {
-  std::string path = "/tmp/tessel_fuzz_" + std::to_string(getpid()) + suffix;
+  static const std::string dir = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+  std::string path = dir + "/tessel_fuzz_" + std::to_string(getpid()) + suffix;
   if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
     if (size) std::fwrite(data, 1, size, f);
     std::fclose(f);
   }
+  static bool cleanup = (std::atexit([] {
+    for (const char* s : {".bmp", ".png", ".psd", ".tsd", ".vrw", ".tst", ".dat", ".tpl", ".aco", ".ora"})
+      std::remove((dir + "/tessel_fuzz_" + std::to_string(getpid()) + s).c_str());
+  }), true);
+  (void)cleanup;
   return path;
 }

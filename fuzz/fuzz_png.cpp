@@ -23,6 +23,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     volatile uint32_t sink = image.at(image.width() - 1, image.height() - 1);
     (void)sink;
   }
-  std::remove(path.c_str());
   return 0;
 }

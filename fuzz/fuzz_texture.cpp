@@ -27,6 +27,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (total != library.dataSize()) std::abort();
     library.removeTexture(0);
   }
-  std::remove(path.c_str());
   return 0;
 }
