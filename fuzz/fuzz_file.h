@@ -24,3 +24,15 @@ inline std::string writeFuzzInput(const uint8_t* data, size_t size, const char* 
   (void)cleanup;
   return path;
 }
+
+// The same file under another suffix, for readers that go by it: a symbolic
+// link made once, so each input is written once.
+inline std::string fuzzInputAlias(const std::string& path, const char* suffix) {
+  std::string alias = path.substr(0, path.rfind('.')) + suffix;
+  static std::string made;
+  if (made.find(alias + '\n') == std::string::npos) {
+    std::remove(alias.c_str());
+    if (symlink(path.c_str(), alias.c_str()) == 0) made += alias + '\n';
+  }
+  return alias;
+}
