@@ -8,16 +8,16 @@
 #include "fuzz_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  auto set = std::make_unique<tessel::PaletteSet>();
+  // One set for the run: loading sets every tab from the input (or clears
+  // them all), so no input sees what an earlier one left.
+  static auto set = std::make_unique<tessel::PaletteSet>();
   std::string dat = writeFuzzInput(data, size, ".dat");
   if (tessel::loadPaletteSet(dat, *set) && (set->tabCount > tessel::kPaletteTabs)) std::abort();
   for (const char* suffix : {".tpl", ".aco"}) {
-    std::string path = writeFuzzInput(data, size, suffix);
+    std::string path = fuzzInputAlias(dat, suffix);
     tessel::importPaletteFile(path, *set, 9);
     for (uint32_t c : set->colours[9])
       if (c > 0xFFFFFF) std::abort();
-    std::remove(path.c_str());
   }
-  std::remove(dat.c_str());
   return 0;
 }

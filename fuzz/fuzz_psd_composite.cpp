@@ -5,15 +5,11 @@
 
 #include "formats/psd_document.h"
 #include "fuzz_file.h"
-
-namespace {
-
-uint32_t be32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
-
-}  // namespace
+#include "fuzz_limits.h"
+#include "image/size_limits.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size >= 22 && uint64_t(be32(data + 14)) * be32(data + 18) > 4096 * 4096) return 0;
+  if (size >= 22 && !fuzzWorthReading(fuzzBe32(data + 18), fuzzBe32(data + 14), 1, tessel::kMaxPsdSide)) return 0;
   std::string path = writeFuzzInput(data, size, ".psd");
   tessel::Image32 image;
   if (tessel::readPsdComposite(path, image)) {
@@ -29,6 +25,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       for (int x = 0; x < thumb.width(); ++x)
         if (tessel::alphaOf(thumb.at(x, y)) != 255) std::abort();
   }
-  std::remove(path.c_str());
   return 0;
 }

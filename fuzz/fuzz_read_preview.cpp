@@ -14,6 +14,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     volatile uint32_t sink = preview.at(preview.width() - 1, preview.height() - 1);
     (void)sink;
   }
-  std::remove(path.c_str());
   return 0;
 }

@@ -12,6 +12,7 @@
 
 #include "document/document.h"
 #include "formats/native_document_lanes.h"
+#include "formats/reader_limits.h"
 #include "formats/zlib_stream.h"
 
 namespace tessel {
@@ -19,7 +20,6 @@ namespace tessel {
 namespace {
 
 constexpr int kLayerLevel = 6;
-constexpr int kFallbackSize = 400;
 
 struct NativeHeader {
   uint16_t width = 0, height = 0, layerCount = 0, nameCounter = 0, current = 0;
@@ -58,9 +58,9 @@ void takeLayerName(const uint8_t* field, char* name) {
   std::memset(name + end, 0, size_t(kLayerNameBytes - end));
 }
 
-// Leaves a blank 400 x 400 image; the document keeps a layer even when even that fails.
+// Leaves a blank square image (400 x 400); the document keeps a layer even when even that fails.
 void fallBackToBlank(Document& document) {
-  if (document.newImage(kFallbackSize, kFallbackSize, true)) return;
+  if (document.newImage(blankCanvasSide, blankCanvasSide, true)) return;
   if (document.layerCount() == 0) document.layers().add(document.width(), document.height(), true);
   document.selectLayer(0);
 }

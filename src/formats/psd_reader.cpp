@@ -11,6 +11,7 @@
 #include "formats/native_document.h"
 #include "formats/psd_document.h"
 #include "formats/psd_packbits.h"
+#include "formats/reader_limits.h"
 #include "formats/thumbnail_sink.h"
 #include "image/byte_order.h"
 #include "image/size_limits.h"
@@ -20,7 +21,6 @@ namespace tessel {
 namespace {
 
 constexpr int kMaxChannels = 5;
-constexpr int kFallbackSize = 400;
 
 struct PsdHeader {
   uint16_t channels = 0;
@@ -168,7 +168,7 @@ int readChannel(File& file, const ChannelInfo& c, const LayerRecord& r, Image32&
 
 void fallBackToBlank(Document& document) {
   if (document.layerCount() > 0) return;
-  if (!document.newImage(kFallbackSize, kFallbackSize, true) && document.layerCount() == 0)
+  if (!document.newImage(blankCanvasSide, blankCanvasSide, true) && document.layerCount() == 0)
     document.layers().add(document.width(), document.height(), true);
   document.selectLayer(0);
 }

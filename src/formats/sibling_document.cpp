@@ -8,6 +8,7 @@
 #include "document/document.h"
 #include "formats/file.h"
 #include "formats/native_document.h"
+#include "formats/reader_limits.h"
 #include "formats/zlib_stream.h"
 
 namespace tessel {
@@ -15,7 +16,6 @@ namespace tessel {
 namespace {
 
 constexpr int kLevel = 6;
-constexpr int kFallbackSize = 400;
 
 struct SiblingHeader {
   uint16_t width = 0, height = 0, layerCount = 0, nameCounter = 0, current = 0;
@@ -42,7 +42,7 @@ int readHeader(File& file, SiblingHeader& h) {
 }
 
 void fallBackToBlank(Document& document) {
-  if (document.newImage(kFallbackSize, kFallbackSize, true)) return;
+  if (document.newImage(blankCanvasSide, blankCanvasSide, true)) return;
   if (document.layerCount() == 0) document.layers().add(document.width(), document.height(), true);
   document.selectLayer(0);
 }

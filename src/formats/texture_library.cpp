@@ -96,7 +96,8 @@ bool TextureLibrary::load(const std::string& path, bool markModified) {
       !file.readU32LE(size) || !file.readU32LE(compressed) || size > kMaxLibraryBytes)
     return false;
   if (count != 0) {
-    if (!reserve(size)) return false;
+    // Textures take bytes: a library that lists some in none is damaged.
+    if (size == 0 || !reserve(size)) return false;
     std::memset(data_.get(), 0, size);
     size_ = size;
     bool ok = inflateFromFile(file, data_.get(), size, compressed) &&

@@ -268,6 +268,8 @@ TEST_F(SelectionTest, AngleRotationMatchesThePlainFormula) {
   }
   // The corners truncate towards zero: (9, 0) turns to 5 + trunc(2 + 4 cos 90) = 7.
   EXPECT_EQ(rotatedBoundingBox({0, 0, 10, 4}, 0), (Rect{0, 0, 10, 4}));
+  // 30 degrees about (5, 2): the corners land on x 2, 9, 7, 1 and y -2, 2, 4, 1.
+  EXPECT_EQ(rotatedBoundingBox({0, 0, 10, 4}, 30), (Rect{1, -2, 9, 7}));
 }
 
 TEST(ScaleModel, FieldsFollowTheEditedOneWithIntegerDivisions) {

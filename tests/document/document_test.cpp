@@ -272,6 +272,18 @@ TEST(DocumentMerge, MergeVisibleOverWhiteUsesBlendModesAndResetsAttributes) {
   EXPECT_EQ(merged->image.at(3, 3), 0xFF404040u);
 }
 
+// Half-covered red over half-covered black: 255 (a + b - ab) = 191.75 rounds up.
+TEST(DocumentMerge, BothMergesRoundTheUnitedAlpha) {
+  for (bool down : {true, false}) {
+    Document doc = makeDoc(2, 4, 4);
+    doc.layers().atIndex(1)->image.fill(0x80000000);
+    doc.layers().atIndex(0)->image.fill(0x80FF0000);
+    doc.selectLayer(0);
+    ASSERT_TRUE(down ? doc.mergeDown() : doc.mergeVisible(true));
+    EXPECT_EQ(doc.currentLayer()->image.at(2, 2), 0xC0AA0000u) << down;   // red 128 / 0.752
+  }
+}
+
 TEST(DocumentMerge, MergeVisibleWithOneVisibleLayerDoesNothing) {
   Document doc = makeDoc(3);
   doc.setVisibility(Visibility::OnlyCurrent);

@@ -77,7 +77,7 @@ TEST(Fill, CtrlFillErasesByTheOpacity) {
 // A soft vertical line 60, 120, 200, 120, 60 beside the region: the fringe
 // fill runs under the rising edge and stops before the peak.
 TEST(Fill, FringeFillPaintsUnderTheSoftEdge) {
-  for (int opacity : {255, 100}) {
+  for (int opacity : {255, 120, 100}) {
     FillRig rig;
     const uint8_t profile[] = {60, 120, 200, 120, 60};
     for (int i = 0; i < 5; ++i) rig.layer().fillRect(10 + i, 0, 1, 20, Pixel(profile[i]) << 24);
@@ -85,10 +85,56 @@ TEST(Fill, FringeFillPaintsUnderTheSoftEdge) {
     const Pixel v = 0x0000FFu | Pixel(opacity) << 24;
     EXPECT_EQ(rig.layer().at(9, 5), v);
     EXPECT_EQ(rig.layer().at(10, 5), v);
-    EXPECT_EQ(rig.layer().at(11, 5), opacity == 255 ? v : 120u << 24) << opacity;
+    EXPECT_EQ(rig.layer().at(11, 5), opacity == 255 ? v : 120u << 24) << opacity;   // 120 is not below 120
     EXPECT_EQ(rig.layer().at(12, 5), 200u << 24);
     EXPECT_EQ(rig.layer().at(15, 5), kTransparent);
   }
+}
+
+// a + b - ab rounded, colours of the first (top) reference layer only.
+TEST(Fill, ReferenceUnionRoundsEachAlphaPair) {
+  FillRig rig;
+  ASSERT_TRUE(rig.doc.newLayer(false));
+  Layer* top = rig.doc.currentLayer();
+  Layer* bottom = rig.doc.layers().atIndex(1);
+  top->flags |= kLayerFillReference;
+  bottom->flags |= kLayerFillReference;
+  const int pairs[][3] = {{128, 129, 192}, {1, 1, 2}, {0, 77, 77}, {77, 0, 77}, {255, 9, 255}, {0, 0, 0}};
+  for (int i = 0; i < 6; ++i) {
+    top->image.set(i, 0, Pixel(pairs[i][0]) << 24 | 0x123456u);
+    bottom->image.set(i, 0, Pixel(pairs[i][1]) << 24 | 0xABCDEFu);
+  }
+  Image32 ref;
+  ASSERT_TRUE(ref.create(40, 20));
+  buildFillReference(rig.doc, false, ref);
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(ref.at(i, 0), Pixel(pairs[i][2]) << 24 | 0x123456u) << i;
+  // The clicked pixel already holds the value: nothing to do.
+  EXPECT_TRUE(rig.fill(0, 0, 0x123456, 192).empty());
+  EXPECT_FALSE(rig.fill(0, 0, 0x123456, 193).empty());
+}
+
+// Ctrl + Shift erases the connected opaque region, however faint, on both paths.
+TEST(Fill, OpaqueRegionEraseTakesEveryNonZeroAlpha) {
+  for (bool plain : {false, true}) {
+    FillRig rig;
+    rig.layer().fillRect(0, 0, 10, 20, 0xC8102030u);
+    rig.layer().fillRect(10, 0, 3, 20, 0x01102030u);
+    rig.layer().fillRect(14, 0, 5, 20, 0xFF102030u);   // beyond a transparent column
+    FillRequest req{3, 3, 0, 255, 1, 0, {true, true, false}, plain};
+    fillAt(rig.doc, rig.engine.context(), rig.engine.random(), req);
+    EXPECT_EQ(rig.count(kTransparent), 40 * 20 - 5 * 20) << plain;
+    EXPECT_EQ(rig.count(0xFF102030u), 100) << plain;
+  }
+}
+
+// A plateau in the fringe is taken; the fall after it gives back its last pixel.
+TEST(Fill, FringeWalkKeepsPlateausAndGivesBackAtAFall) {
+  FillRig rig;
+  const uint8_t profile[] = {60, 60, 30};
+  for (int i = 0; i < 3; ++i) rig.layer().fillRect(10 + i, 0, 1, 20, Pixel(profile[i]) << 24);
+  rig.fill(2, 2, 0x0000FF, 255, 1, {false, true, false});
+  EXPECT_EQ(rig.layer().at(10, 5), 0xFF0000FFu);
+  EXPECT_EQ(rig.layer().at(11, 5), 60u << 24);
 }
 
 // Thousands of spans pending at once: the queue grows.

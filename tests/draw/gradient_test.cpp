@@ -31,6 +31,29 @@ TEST(Gradient, TablesFollowTheirFormulas) {
   EXPECT_EQ(t[0], 0xFF000000u);
 }
 
+// Entries where a fault in a table's divisor, hue range or knots shows.
+TEST(Gradient, TablesAtTheirTellingEntries) {
+  GradientTable t = gradientTable(kGradientRainbow, 0, 0, 255);
+  EXPECT_EQ(t[256], 0xFF00FFFBu);   // hue 179: sector 2, t = 255 - 255 * 6 / 360
+  EXPECT_EQ(t[511], 0xFFFF0005u);   // hue 359: sector 5, q = 255 - 255 * 354 / 360
+  t = gradientTable(kGradientOpaqueClear, 0x102030, 0, 255);
+  EXPECT_EQ(t[256], 0x80102030u);   // 255 - 127
+  t = gradientTable(kGradientEffect, 0x102030, 0, 255);
+  EXPECT_EQ(alphaOf(t[500]), 9);   // p = 4007: 19 - 19 * 100 / 189
+  t = gradientTable(kGradientWhiteBlack, 0, 0, 255);
+  EXPECT_EQ(t[256], 0xFF808080u);
+  EXPECT_EQ(t[511], 0xFF000000u);
+}
+
+TEST(Gradient, RadialIndexAndRainbowWraps) {
+  EXPECT_EQ(GradientIndexer(request({0, 0}, {3, 4}, 4)).at(3, 0), 306);   // 3 * 511 / 5
+  EXPECT_EQ(GradientIndexer(request({0, 0}, {3, 4}, 4)).at(30, 0), 511);
+  GradientRequest r = request({0, 0}, {10, 0});
+  r.grad = kGradientRainbow;
+  EXPECT_EQ(GradientIndexer(r).at(20, 0), 510);
+  EXPECT_EQ(GradientIndexer(request({0, 0}, {3, 4}, 4)).at(-3, 0), 306);
+}
+
 TEST(Gradient, ExponentFourGivesThirtyTwoBands) {
   const GradientTable t = gradientTable(kGradientWhiteBlack | 0x400, 0, 0, 255);
   EXPECT_EQ(std::set<Pixel>(t.begin(), t.end()).size(), 32u);

@@ -36,6 +36,7 @@ TEST(ColourFilters, BrightnessContrastRoundTripsThroughYCrCb) {
   EXPECT_EQ(one(filterBrightnessContrast, zero, 0xFF000000u), 0xFF000000u);
   // Pure red loses a step in the conversion (arithmetic shifts round down).
   EXPECT_EQ(one(filterBrightnessContrast, zero, 0x80FF0000u), 0x80FE0000u);
+  EXPECT_EQ(one(filterBrightnessContrast, zero, 0xFF00C000u), 0xFF00C000u);   // green's weight 150 of 256
   // Brightness is added to Y without a clamp there; the channels clamp.
   EXPECT_EQ(one(filterBrightnessContrast, sliders(10, 0), 0xFFFF0000u), 0xFFFF0A09u);
   // Contrast 100 doubles the distance from 127.5 before the conversion.

@@ -280,6 +280,7 @@ TEST(AlphaFilters, SetAlphaOperations) {
   EXPECT_EQ(apply(4).at(0, 0), 0x40102030u);
   EXPECT_EQ(apply(4).at(2, 0), kTransparent);
   EXPECT_EQ(apply(5).at(0, 0), 0x60102030u);   // 192 * 128 / 255
+  EXPECT_EQ(apply(5).at(2, 0), 0x20102030u);   // 32 * 255 / 255
   EXPECT_EQ(apply(6).at(0, 0), 0xFF102030u);   // reference luma 255
   EXPECT_EQ(apply(7).at(2, 0), 0xFF102030u);
   // The layer itself as reference with "copy its alpha" changes nothing.

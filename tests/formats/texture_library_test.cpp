@@ -105,6 +105,8 @@ TEST(TextureLibrary, BadLibrariesLeaveItEmpty) {
   f[12] = 0xFF, f[13] = 0xFF, f[14] = 0xFF, f[15] = 0x7F;   // U far beyond any library
   writeBytes(dir.file("a.tst"), f);
   EXPECT_FALSE(lib.load(dir.file("a.tst"), false));
+  writeBytes(dir.file("a.tst"), library(2, 1, {}));   // one texture in no bytes
+  EXPECT_FALSE(lib.load(dir.file("a.tst"), false));
   writeBytes(dir.file("a.tst"), library(2, 1, v2));
   ASSERT_TRUE(lib.load(dir.file("a.tst"), true));
   EXPECT_TRUE(lib.modified());
