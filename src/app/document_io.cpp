@@ -38,11 +38,20 @@ FormatRegistry::ImageDecoder imageDecoder(const char* extension) {
 // The options hold colours as 0x00RRGGBB; the writers take 0x00BBGGRR.
 int32_t writerColour(int32_t rgb) { return rgb < 0 ? -1 : int32_t(swapRedBlue(uint32_t(rgb))); }
 
+FormatRegistry::DocumentReader::Read withoutNotice(int (*read)(const std::string&, Document&, Progress*)) {
+  return [read](const std::string& path, Document& document, Progress* progress, std::string&) {
+    return read(path, document, progress);
+  };
+}
+
 }  // namespace
 
 const FormatRegistry& builtinFormats() {
   static const FormatRegistry formats{
-      {{"tsd", readDocument}, {"vrw", readSibling}, {"psd", readPsdLayers}},
+      {{"tsd", withoutNotice(readDocument)},
+       {"vrw", withoutNotice(readSibling)},
+       {"psd", [](const std::string& path, Document& document, Progress* progress,
+                  std::string& notice) { return readPsdLayers(path, document, progress, &notice); }}},
       {{"tsd", writeDocument}, {"vrw", writeSibling}, {"psd", writePsd}},
       {imageDecoder("bmp"), imageDecoder("png"), imageDecoder("jpg"), imageDecoder("jpeg"), imageDecoder("gif")},
       {{"png",
@@ -95,7 +104,7 @@ int loadFile(const FormatRegistry& formats, const std::string& path, Document& d
              LoadOutcome& outcome) {
   outcome = {};
   if (const auto* reader = findByExtension(formats.documentReaders, fileExtension(path)))
-    return reader->read(path, document, &progress);
+    return reader->read(path, document, &progress, outcome.notice);
   return loadImage(formats, path, document, progress, outcome);
 }
 
@@ -116,6 +125,10 @@ std::string sizeLimitMessage() {
   char text[128];
   std::snprintf(text, sizeof text, kMsgSizeLimitFormat, kMaxCanvasSize);
   return text;
+}
+
+std::string loadResultMessage(int code, const LoadOutcome& outcome) {
+  return outcome.notice.empty() ? loadResultMessage(code) : outcome.notice;
 }
 
 std::string loadResultMessage(int code) {

@@ -20,7 +20,10 @@ struct FormatRegistry {
   // Whole-document readers and writers (tsd, vrw, psd).
   struct DocumentReader {
     std::string extension;
-    std::function<int(const std::string&, Document&, Progress*)> read;   // a ReadResult code
+    // A ReadResult code; notice: what the user is told beside it (on failure
+    // instead of the code's message, on success once after opening).
+    using Read = std::function<int(const std::string&, Document&, Progress*, std::string& notice)>;
+    Read read;
   };
   struct DocumentWriter {
     std::string extension;
@@ -50,6 +53,7 @@ const FormatRegistry& builtinFormats();
 
 struct LoadOutcome {
   bool pngAlpha = false;
+  std::string notice;   // from the document reader; see DocumentReader
 };
 
 // What Open's worker does: the document reader chosen by extension, or else
@@ -64,6 +68,9 @@ bool saveFile(const FormatRegistry& formats, const std::string& path, Document& 
 
 // The message a load result shows; empty for success.
 std::string loadResultMessage(int code);
+// The same, with what the reader said: a refusal's reason replaces the
+// code's message; on success the notice of what was left out.
+std::string loadResultMessage(int code, const LoadOutcome& outcome);
 // "无法处理宽度或高度在4500px以上的图像".
 std::string sizeLimitMessage();
 

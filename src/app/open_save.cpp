@@ -159,7 +159,7 @@ bool OpenSaveFlow::openFile(const std::string& path) {
     if (r == kReadOk) pause(loadPauseMs_);
     return r;
   });
-  if (code != kReadOk) shell_.showMessage(loadResultMessage(code), "", MessageIcon::Warning);
+  if (code != kReadOk) shell_.showMessage(loadResultMessage(code, outcome), "", MessageIcon::Warning);
   if (code == kReadOutOfMemory) {
     // The reader left a blank image behind; it must not be saved over the file.
     acceptNewDocument("");
@@ -170,6 +170,9 @@ bool OpenSaveFlow::openFile(const std::string& path) {
   settings_.openDir = folderOf(path);
   rememberFile(path);
   acceptNewDocument(path);
+  // What the reader could not keep, told once the document is up.
+  if (code == kReadOk && !outcome.notice.empty())
+    shell_.showMessage(outcome.notice, "", MessageIcon::Information);
   return true;
 }
 
