@@ -44,9 +44,24 @@ bool readResources(File& file, PsdHeader& h) {
   return true;
 }
 
+// Photoshop stores the merged colour already laid over white; other writers
+// do not. Colour over white is never darker than 255 - alpha, so a single
+// darker pixel shows the colour still needs it.
+bool alreadyOverWhite(const uint8_t* p, size_t bytes) {
+  for (size_t i = 0; i < bytes; i += 4)
+    for (int k = 0; k < 3; ++k)
+      if (p[i + k] + p[i + 3] < 254) return false;
+  return true;
+}
+
 // Every colour byte over white by the alpha byte, then opaque.
 void overWhite(uint8_t* p, size_t bytes) {
+  const bool done = alreadyOverWhite(p, bytes);
   for (size_t i = 0; i < bytes; i += 4) {
+    if (done) {
+      p[i + 3] = 255;
+      continue;
+    }
     const int a = p[i + 3];
     for (int k = 0; k < 3; ++k) p[i + k] = uint8_t(255 + std::lround(a * (p[i + k] - 255) / 255.0));
     p[i + 3] = 255;

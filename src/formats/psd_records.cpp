@@ -110,6 +110,8 @@ void readAdditional(const char* key, const uint8_t* p, size_t n, PsdRecord& r) {
     r.vectorMask = true;
   } else if (keyIn(key, {"SoLd", "PlLd", "SoLE"})) {
     r.smartObject = true;
+  } else if (keyIn(key, {"artb", "artd", "abdd"})) {
+    r.artboard = true;
   }
 }
 
@@ -238,8 +240,8 @@ int readPsdRecords(File& file, const PsdLayerInfo& info, std::vector<PsdRecord>&
 
 void PsdLeftOut::count(const PsdRecord& r) {
   if (r.section == kPsdSectionDivider) return;
-  if (r.fill && r.vectorMask) ++shapes_;
-  else if (r.adjustment || r.fill) ++adjustments_;
+  if (r.adjustment) ++adjustments_;
+  else if (r.dropped()) ++(r.vectorMask ? shapes_ : adjustments_);
   if (r.effects) ++effects_;
   if (r.smartObject) ++smartObjects_;
 }

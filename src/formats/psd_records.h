@@ -35,10 +35,13 @@ struct PsdRecord {
   char sectionKey[4] = {};
   bool hasSectionKey = false;
   bool effects = false, adjustment = false, fill = false, vectorMask = false, smartObject = false;
+  bool artboard = false;   // its background colour is not kept
 
   bool passThrough() const;
-  // Adjustment, fill and shape layers carry no pixels this program keeps.
-  bool dropped() const { return adjustment || fill; }
+  bool empty() const { return right <= left || bottom <= top; }
+  // Adjustment layers, and fill and shape layers that hold no pixels, have
+  // nothing this program keeps.
+  bool dropped() const { return adjustment || (fill && empty()); }
 };
 
 // Where the layer records are: in the layer info, or for 16- and 32-bit

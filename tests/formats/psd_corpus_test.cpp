@@ -49,6 +49,7 @@ std::string differences(const std::string& path) {
       if (r.fill) found.insert(r.vectorMask ? "shape" : "fill layer");
       else if (r.vectorMask) found.insert("vector mask");
       if (r.smartObject) found.insert("smart object");
+      if (r.artboard) found.insert("artboard");
     }
   }
   std::string text;
