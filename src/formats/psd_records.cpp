@@ -60,8 +60,13 @@ void readUnicodeName(const uint8_t* p, size_t n, char out[kLayerNameBytes]) {
       const uint32_t low = readBE16(p + 6 + 2 * i);
       if (low >= 0xDC00 && low < 0xE000) c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00), ++i;
     }
-    if (c >= 0xD800 && c < 0xE000) c = '?';
-    appendUtf8(utf8, c);
+    // Code page 936 has nothing beyond the basic plane; elsewhere ask it
+    // character by character so that each one it lacks is one '?'.
+    std::string one;
+    appendUtf8(one, c >= 0xD800 && (c < 0xE000 || c >= 0x10000) ? '?' : c);
+    char converted[kLayerNameBytes];
+    layerNameFromUtf8(one, converted);
+    utf8 += (std::strchr(converted, '?') && c != '?') ? std::string("?") : one;
   }
   layerNameFromUtf8(utf8, out);
 }
