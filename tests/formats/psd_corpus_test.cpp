@@ -95,6 +95,21 @@ Row check(const fs::path& path) {
   return row;
 }
 
+TEST(PsdCorpus, BundledPhotoshopFilesMatchTheirComposite) {
+  // A flattened Background, 16- and 32-bit, indexed, fill opacity, hidden
+  // and nested groups, semi-transparent layers.
+  const fs::path folder = fs::path(TESSEL_REPO_ROOT) / "tests" / "data" / "psd";
+  int files = 0;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    if (entry.path().extension() != ".psd") continue;
+    ++files;
+    Row row = check(entry.path());
+    EXPECT_EQ(row.result, "opened") << row.file;
+    EXPECT_GE(row.share, 99.0) << row.file;
+  }
+  EXPECT_EQ(files, 8);
+}
+
 TEST(PsdCorpus, EveryFileOpensOrSaysWhyAndPlainFilesMatchTheirComposite) {
   const fs::path folder = corpusFolder();
   if (!fs::is_directory(folder)) GTEST_SKIP() << "no PSD corpus at " << folder;
