@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "formats/native_document.h"
@@ -107,12 +108,12 @@ bool readPsdMergedImage(File& file, const PsdHeader& h, const PsdColour& colour,
     need = uint64_t(psdRemaining(file));
   }
   if (int64_t(need) > psdRemaining(file)) return false;
+  if (!image.create(int(h.width), int(h.height))) return false;
   std::vector<uint8_t> data, stored;
   data.resize(size_t(need));
   if (!file.readAll(data.data(), data.size())) return false;
   if (!decodePsdRows(data.data(), data.size(), compression, w, rows, h.depth, 0, stored)) return false;
   data.clear();
-  if (!image.create(int(h.width), int(h.height))) return false;
   std::vector<uint8_t> planes(size_t(w) * size_t(rows));
   const uint64_t planeStored = psdRowBytes(w, h.depth) * h.height;
   const size_t plane = size_t(w) * h.height;
@@ -216,7 +217,7 @@ bool thumbnailFromRows(File& file, const PsdHeader& h, int side, Image32& thumb)
 
 }  // namespace
 
-bool readPsdComposite(const std::string& path, Image32& image) {
+bool readPsdComposite(const std::string& path, Image32& image) try {
   File file;
   PsdHeader h;
   PsdColour colour;
@@ -225,9 +226,11 @@ bool readPsdComposite(const std::string& path, Image32& image) {
   if (!readPsdMergedImage(file, h, colour, true, merged)) return false;
   image = std::move(merged);
   return true;
+} catch (const std::bad_alloc&) {
+  return false;
 }
 
-bool readPsdThumbnail(const std::string& path, int side, Image32& thumb) {
+bool readPsdThumbnail(const std::string& path, int side, Image32& thumb) try {
   File file;
   PsdHeader h;
   PsdColour colour;
@@ -244,6 +247,8 @@ bool readPsdThumbnail(const std::string& path, int side, Image32& thumb) {
   for (int y = 0; y < merged.height(); ++y)
     if (sink.wantsRow(y)) sink.addRow(y, merged.row(y));
   return sink.finish(thumb);
+} catch (const std::bad_alloc&) {
+  return false;
 }
 
 }  // namespace tessel

@@ -56,7 +56,8 @@ bool inflateSome(const uint8_t* data, size_t size, uint8_t* out, size_t outSize)
     if (inLeft == 0 || (r == Z_BUF_ERROR && z.avail_in == inPiece && z.avail_out == outPiece)) break;
   }
   inflateEnd(&z);
-  return ok;
+  // A stream that yields nothing at all is no stream.
+  return ok && (outLeft < outSize || outSize == 0);
 }
 
 float srgbFromLinear(float v) {
