@@ -53,12 +53,14 @@ int readChannel(File& file, const PsdChannel& c, const PsdRecord& r, const PsdHe
   PsdPlane& plane = slot >= 0 ? planes.colour[slot] : m ? planes.mask : planes.alpha;
   plane.width = m ? int64_t(m->right) - m->left : int64_t(r.right) - r.left;
   plane.height = m ? int64_t(m->bottom) - m->top : int64_t(r.bottom) - r.top;
-  if (plane.width <= 0 || plane.height <= 0 || plane.width > kMaxPsdSide || plane.height > kMaxPsdSide) {
+  // A plane far larger than the canvas is not read: it could only cost memory.
+  const int64_t limit = std::max<int64_t>(int64_t(4) * h.width * h.height, int64_t(1) << 20);
+  if (plane.width <= 0 || plane.height <= 0 || plane.width > kMaxPsdSide || plane.height > kMaxPsdSide ||
+      plane.width * plane.height > limit) {
     plane.width = plane.height = 0;
     return kReadOk;
   }
   const bool colour = slot >= 0 && h.mode != kPsdLab && h.mode != kPsdCmyk;
-  // Masks are 8-bit whatever the image depth... except that Photoshop stores them at the file's depth.
   PsdSampleFormat format{h.depth, colour};
   if (!decodePsdPlane(buffer.data(), buffer.size(), compression, format, 2, plane)) {
     return compression >= kPsdZip ? kReadPsdLayout : kReadFailed;
@@ -74,11 +76,12 @@ int readChannel(File& file, const PsdChannel& c, const PsdRecord& r, const PsdHe
 bool buildImage(const PsdRecord& r, const RecordPlanes& planes, const PsdColour& colour, int width, int height,
                 Image32& image) {
   if (!image.create(width, height)) return false;
-  image.fill(0);
+  image.fill(kTransparent);
   const int colours = colour.channels();
   const int64_t x0 = std::max<int64_t>(r.left, 0), x1 = std::min<int64_t>(r.right, width);
   const int64_t y0 = std::max<int64_t>(r.top, 0), y1 = std::min<int64_t>(r.bottom, height);
   const int64_t rw = int64_t(r.right) - r.left;
+  if (x1 <= x0 || y1 <= y0) return true;   // nothing on the canvas
   static const uint8_t kZero[1] = {0};
   std::vector<uint8_t> zeros(size_t(std::max<int64_t>(x1 - x0, 1)), 0);
   for (int64_t y = y0; y < y1; ++y) {

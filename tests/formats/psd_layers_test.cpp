@@ -269,6 +269,12 @@ TEST_F(PsdLayersTest, MalformedBlocksNeverCrashOrLeaveNoLayer) {
   ASSERT_EQ(read(s), kReadOk);
   EXPECT_EQ(doc.layerCount(), 1);
 
+  PsdLayerDesc offCanvas = rowLayer(1, 2, 3, {255, 255});
+  offCanvas.left = 5, offCanvas.right = 7;   // right of a 2-wide canvas
+  s.layers = {offCanvas};
+  ASSERT_EQ(read(s), kReadOk);
+  EXPECT_EQ(at(0, 0), kTransparent);
+
   PsdFileDesc many;
   many.layers.assign(101, rowLayer(1, 2, 3, {255, 255}));
   EXPECT_EQ(read(many), kReadFailed);   // the layers read so far stay
