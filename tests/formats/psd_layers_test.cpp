@@ -215,6 +215,9 @@ TEST_F(PsdLayersTest, LabOpensThroughItsProfile) {
   Image32 merged;
   ASSERT_TRUE(readPsdComposite(dir.file("f.psd"), merged));
   EXPECT_EQ(merged.at(0, 0), at(0, 0));
+  Image32 thumb;   // the thumbnail reads the same colour modes
+  ASSERT_TRUE(readPsdThumbnail(dir.file("f.psd"), 16, thumb));
+  EXPECT_EQ(thumb.at(0, 0), at(0, 0));
 }
 
 TEST_F(PsdLayersTest, WhatCannotBeKeptIsDroppedAndToldOnce) {
