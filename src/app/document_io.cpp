@@ -57,7 +57,7 @@ int loadFile(const FormatTable& formats, const std::string& path, Document& docu
     outcome.unknownExtension = true;
     return kReadFailed;
   }
-  if (format->readLayers) return format->readLayers(path, document, &progress);
+  if (format->readLayers) return format->readLayers(path, document, &progress, outcome.notice);
   return loadPicture(*format, path, document, progress, outcome);
 }
 
@@ -77,6 +77,10 @@ std::string sizeLimitMessage() {
   char text[128];
   std::snprintf(text, sizeof text, kMsgSizeLimitFormat, kMaxCanvasSize);
   return text;
+}
+
+std::string loadResultMessage(int code, const LoadOutcome& outcome) {
+  return outcome.notice.empty() ? loadResultMessage(code) : outcome.notice;
 }
 
 std::string loadResultMessage(int code) {

@@ -26,6 +26,7 @@ struct LoadOutcome {
   bool pngAlpha = false;
   ReadReason reason = ReadReason::kUnknown;   // why a flat image failed, when its reader knows
   bool unknownExtension = false;              // no reader for the file's extension
+  std::string notice;   // from the layered reader; see FileFormat::readLayers
 };
 
 // What Open's worker does: the layered reader of the extension's row, or else
@@ -40,6 +41,9 @@ bool saveFile(const FormatTable& formats, const std::string& path, Document& doc
 
 // The message a load result shows; empty for success.
 std::string loadResultMessage(int code);
+// The same, with what the reader said: a refusal's reason replaces the
+// code's message; on success the notice of what was left out.
+std::string loadResultMessage(int code, const LoadOutcome& outcome);
 // "无法处理宽度或高度在4500px以上的图像".
 std::string sizeLimitMessage();
 

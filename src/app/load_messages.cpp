@@ -44,7 +44,8 @@ std::string loadFailureMessage(int code, const std::string& path, const LoadOutc
   std::string reason = fileProblem(path);
   if (reason.empty()) reason = reasonText(outcome.reason);
   if (reason.empty() && outcome.unknownExtension) reason = kReasonUnknownExtension;
-  return withSecondLine(loadResultMessage(code), path, reason);
+  // A reader that named the failure itself is quoted instead of the code's text.
+  return withSecondLine(outcome.notice.empty() ? loadResultMessage(code) : outcome.notice, path, reason);
 }
 
 std::string imageFailureMessage(const char* text, const std::string& path, ReadReason reason) {

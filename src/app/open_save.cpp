@@ -201,6 +201,9 @@ bool OpenSaveFlow::openFile(const std::string& path) {
   settings_.openDir = folderOf(path);
   rememberFile(path);
   acceptNewDocument(path);
+  // What the reader could not keep, told once the document is up.
+  if (code == kReadOk && !outcome.notice.empty())
+    shell_.showMessage(outcome.notice, "", MessageIcon::Information);
   return true;
 }
 

@@ -33,8 +33,11 @@ bool load(const char* path, Document& document, LoadOutcome& outcome) {
   TerminalProgress progress(stderr);
   int code = runOnWorkerThread(
       [&](Progress& p) { return loadFile(builtinFormats(), path, document, p, outcome); }, progress);
-  if (code == kReadOk) return true;
-  std::fprintf(stderr, "%s\n", loadResultMessage(code).c_str());
+  if (code == kReadOk) {
+    if (!outcome.notice.empty()) std::fprintf(stderr, "%s\n", outcome.notice.c_str());
+    return true;
+  }
+  std::fprintf(stderr, "%s\n", loadResultMessage(code, outcome).c_str());
   return code == kReadDecompressFailed;   // accepted with its message
 }
 

@@ -82,20 +82,29 @@ FileFormat named(const char* extension, const char* label) {
   return f;
 }
 
+// A layered reader that has nothing to tell beside its result.
+auto withoutNotice(int (*read)(const std::string&, Document&, Progress*)) {
+  return [read](const std::string& path, Document& document, Progress* progress, std::string&) {
+    return read(path, document, progress);
+  };
+}
+
 FormatTable makeBuiltinFormats() {
   FormatTable table;
   auto& rows = table.rows;
   {
     FileFormat f = named("tsd", "Tessel 文档 (*.tsd)");
     f.read = [](const std::string& path, Image32& image, ImageReadInfo&) { return readPreview(path, image); };
-    f.readLayers = readDocument;
+    f.readLayers = withoutNotice(readDocument);
     f.write = writeDocument;
     rows.push_back(std::move(f));
   }
   {
     FileFormat f = named("psd", "Photoshop (*.psd)");
     f.read = [](const std::string& path, Image32& image, ImageReadInfo&) { return readPsdComposite(path, image); };
-    f.readLayers = readPsdLayers;
+    f.readLayers = [](const std::string& path, Document& document, Progress* progress, std::string& notice) {
+      return readPsdLayers(path, document, progress, &notice);
+    };
     f.write = writePsd;
     f.readThumbnail = readPsdThumbnail;
     rows.push_back(std::move(f));
@@ -147,14 +156,14 @@ FormatTable makeBuiltinFormats() {
     f.read = [](const std::string& path, Image32& image, ImageReadInfo&) {
       return readSiblingComposite(path, image);
     };
-    f.readLayers = readSibling;
+    f.readLayers = withoutNotice(readSibling);
     f.write = writeSibling;
     rows.push_back(std::move(f));
   }
   {
     FileFormat f = named("ora", "OpenRaster(*.ora)");
     f.read = readOraMerged;
-    f.readLayers = [](const std::string& path, Document& document, Progress* progress) {
+    f.readLayers = [](const std::string& path, Document& document, Progress* progress, std::string&) {
       return readOra(path, document, progress);
     };
     f.write = writeOra;

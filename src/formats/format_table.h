@@ -31,7 +31,9 @@ struct FileFormat {
   // The picture alone: Open of a flat format, a layer from a file, the viewer.
   std::function<bool(const std::string&, Image32&, ImageReadInfo&)> read;
   // The whole document; a ReadResult code. Open takes this before read.
-  std::function<int(const std::string&, Document&, Progress*)> readLayers;
+  // notice: what the user is told beside it (on failure instead of the
+  // code's message, on success once after opening); empty for nothing.
+  std::function<int(const std::string&, Document&, Progress*, std::string& notice)> readLayers;
   // The whole document; without it Save flattens and calls writeImage.
   std::function<bool(const std::string&, Document&, Progress*)> write;
   std::function<bool(const std::string&, const Image32&, const ImageSaveOptions&)> writeImage;

@@ -1,8 +1,6 @@
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <new>
 #include <vector>
 
@@ -10,160 +8,111 @@
 #include "formats/file.h"
 #include "formats/native_document.h"
 #include "formats/psd_document.h"
-#include "formats/psd_packbits.h"
+#include "formats/psd_file.h"
+#include "formats/psd_layer_stack.h"
+#include "formats/psd_planes.h"
+#include "formats/psd_records.h"
 #include "formats/reader_limits.h"
-#include "formats/thumbnail_sink.h"
-#include "image/byte_order.h"
 #include "image/size_limits.h"
 
 namespace tessel {
 
 namespace {
 
-constexpr int kMaxChannels = 5;
 
-struct PsdHeader {
-  uint16_t channels = 0;
-  uint32_t height = 0, width = 0;
+// Decoded channels of one record, each over its own rectangle.
+struct RecordPlanes {
+  PsdPlane colour[4];
+  bool hasColour[4] = {};
+  PsdPlane alpha, mask;
+  bool hasAlpha = false;
+  const PsdMask* maskInfo = nullptr;
 };
 
-struct ChannelInfo {
-  int16_t id = 0;
-  uint32_t length = 0;
-};
+int planeSlot(int id, int colours) { return id >= 0 && id < colours ? id : -1; }
 
-struct LayerRecord {
-  int32_t top = 0, left = 0, bottom = 0, right = 0;
-  std::vector<ChannelInfo> channels;
-  uint8_t blendMode = 0, opacity = 255, flags = 0;
-  char name[kLayerNameBytes] = {};
-};
-
-int64_t remaining(const File& file) { return file.size() - file.position(); }
-
-// Skips a section whose 32-bit length the file must hold.
-bool skipSection(File& file) {
-  uint32_t length = 0;
-  return file.readU32BE(length) && int64_t(length) <= remaining(file) && file.skip(length);
-}
-
-// Signature, version, depth and mode, then past the colour mode data and the
-// image resources.
-int readHeader(File& file, PsdHeader& h) {
-  char signature[4];
-  uint16_t version = 0, depth = 0, mode = 0;
-  if (!file.readAll(signature, 4) || std::memcmp(signature, "8BPS", 4) != 0) return kReadPsdLayout;
-  if (!file.readU16BE(version) || version != 1) return kReadPsdLayout;
-  if (!file.skip(6) || !file.readU16BE(h.channels) || !file.readU32BE(h.height) || !file.readU32BE(h.width) ||
-      !file.readU16BE(depth) || !file.readU16BE(mode))
-    return kReadPsdLayout;
-  if (depth != 8 || mode != 3) return kReadPsdNot8BitRgb;
-  if (!skipSection(file) || !skipSection(file)) return kReadPsdLayout;
-  return kReadOk;
-}
-
-// Cuts a name to 31 bytes, never inside a double-byte character.
-void cutName(const uint8_t* bytes, size_t length, char out[kLayerNameBytes]) {
-  std::memset(out, 0, kLayerNameBytes);
-  size_t end = 0;
-  while (end < length && bytes[end] != 0) {
-    size_t len = bytes[end] >= 0x81 ? 2 : 1;
-    if (end + len > length || end + len > size_t(kLayerNameBytes - 1)) break;
-    end += len;
-  }
-  std::memcpy(out, bytes, end);
-}
-
-// Layer mask data, blending ranges and the name inside the extra data.
-bool readExtraData(File& file, uint32_t extraLength, LayerRecord& r) {
-  int64_t end = file.position() + extraLength;
-  uint32_t length = 0;
-  if (!file.readU32BE(length) || int64_t(length) > end - file.position() || !file.skip(length)) return false;
-  if (!file.readU32BE(length) || int64_t(length) > end - file.position() || !file.skip(length)) return false;
-  uint8_t nameLength = 0;
-  if (file.position() < end && file.readU8(nameLength)) {
-    uint8_t bytes[128];
-    size_t n = std::min<size_t>(nameLength >= 128 ? 127 : nameLength, size_t(end - file.position()));
-    if (!file.readAll(bytes, n)) return false;
-    cutName(bytes, n, r.name);
-  }
-  return file.seek(end);
-}
-
-int readLayerRecord(File& file, int64_t infoEnd, LayerRecord& r) {
-  uint32_t t = 0, l = 0, b = 0, rt = 0, extraLength = 0;
-  uint16_t channelCount = 0;
-  if (!file.readU32BE(t) || !file.readU32BE(l) || !file.readU32BE(b) || !file.readU32BE(rt) ||
-      !file.readU16BE(channelCount))
-    return kReadPsdLayout;
-  r.top = int32_t(t), r.left = int32_t(l), r.bottom = int32_t(b), r.right = int32_t(rt);
-  if (channelCount > kMaxChannels) return kReadPsdLayout;
-  r.channels.resize(channelCount);
-  for (ChannelInfo& c : r.channels) {
-    uint16_t id = 0;
-    if (!file.readU16BE(id) || !file.readU32BE(c.length)) return kReadPsdLayout;
-    c.id = int16_t(id);
-  }
-  char signature[4], key[4];
-  uint8_t clipping = 0, filler = 0;
-  if (!file.readAll(signature, 4) || std::memcmp(signature, "8BIM", 4) != 0) return kReadPsdLayout;
-  if (!file.readAll(key, 4) || !file.readU8(r.opacity) || !file.readU8(clipping) || !file.readU8(r.flags) ||
-      !file.readU8(filler) || !file.readU32BE(extraLength))
-    return kReadPsdLayout;
-  r.blendMode = blendModeFromPsdKey(key);
-  if (int64_t(extraLength) > infoEnd - file.position()) return kReadPsdLayout;
-  if (extraLength != 0 && !readExtraData(file, extraLength, r)) return kReadPsdLayout;
-  return kReadOk;
-}
-
-// Growable byte buffer that reports allocation failure instead of throwing.
-class ByteBuffer {
- public:
-  uint8_t* reserve(size_t n) {
-    if (n > capacity_) {
-      data_.reset(new (std::nothrow) uint8_t[n]);
-      capacity_ = data_ ? n : 0;
-    }
-    return data_.get();
-  }
-
- private:
-  std::unique_ptr<uint8_t[]> data_;
-  size_t capacity_ = 0;
-};
-
-int byteIndexOfChannel(int id) {
-  switch (id) {
-    case 0: return 2;
-    case 1: return 1;
-    case 2: return 0;
-    case -1: return 3;
-    default: return -1;
-  }
-}
-
-// One channel of a layer into its byte of the image.
-int readChannel(File& file, const ChannelInfo& c, const LayerRecord& r, Image32& image, ByteBuffer& buffer) {
-  if (int64_t(c.length) > remaining(file)) return kReadPsdLayout;
-  int byteIndex = byteIndexOfChannel(c.id);
-  if (c.id == -2 || c.length < 2) return file.skip(c.length) ? kReadOk : kReadPsdLayout;
+// Reads one channel's data and decodes what this program uses of it.
+int readChannel(File& file, const PsdChannel& c, const PsdRecord& r, const PsdHeader& h, int colours,
+                RecordPlanes& planes, std::vector<uint8_t>& buffer) {
+  if (int64_t(c.length) > psdRemaining(file)) return kReadPsdLayout;
+  const bool isMask = (c.id == -2 && r.mask.present) || (c.id == -3 && r.realMask.present);
+  const int slot = planeSlot(c.id, colours);
+  if (c.length < 2 || (slot < 0 && c.id != -1 && !isMask)) return file.skip(c.length) ? kReadOk : kReadPsdLayout;
   uint16_t compression = 0;
   if (!file.readU16BE(compression)) return kReadPsdLayout;
-  if (compression > 1) return kReadPsdLayout;
-  size_t size = c.length - 2;
-  uint8_t* data = buffer.reserve(std::max<size_t>(size, 1));
-  if (!data) return kReadFailed;
-  if (!file.readAll(data, size)) return kReadPsdLayout;
-  if (byteIndex < 0) return kReadOk;   // a channel this program has no place for
-  int64_t width = int64_t(r.right) - r.left, height = int64_t(r.bottom) - r.top;
-  PlaneWriter plane(image, byteIndex, r.left, r.top, width, height);
-  if (compression == 1) {
-    size_t counts = height > 0 ? size_t(std::min<int64_t>(height * 2, int64_t(size))) : 0;
-    unpackBits(data + counts, size - counts, plane);
-  } else {
-    plane.put(data, size);
+  if (compression > kPsdZipPredicted) return kReadPsdLayout;
+  try {
+    buffer.resize(c.length - 2);
+  } catch (const std::bad_alloc&) {
+    return kReadFailed;
   }
+  if (!file.readAll(buffer.data(), buffer.size())) return kReadPsdLayout;
+  const PsdMask* m = c.id == -2 ? &r.mask : c.id == -3 ? &r.realMask : nullptr;
+  // A user mask gives way to the real mask when the file has both.
+  if (m && planes.maskInfo == &r.realMask) return kReadOk;
+  PsdPlane& plane = slot >= 0 ? planes.colour[slot] : m ? planes.mask : planes.alpha;
+  plane.width = m ? int64_t(m->right) - m->left : int64_t(r.right) - r.left;
+  plane.height = m ? int64_t(m->bottom) - m->top : int64_t(r.bottom) - r.top;
+  // A plane far larger than the canvas is not read: it could only cost memory.
+  const int64_t limit = std::max<int64_t>(int64_t(4) * h.width * h.height, int64_t(1) << 20);
+  if (plane.width <= 0 || plane.height <= 0 || plane.width > kMaxPsdSide || plane.height > kMaxPsdSide ||
+      plane.width * plane.height > limit) {
+    plane.width = plane.height = 0;
+    return kReadOk;
+  }
+  const bool colour = slot >= 0 && h.mode != kPsdLab && h.mode != kPsdCmyk;
+  PsdSampleFormat format{h.depth, colour};
+  if (!decodePsdPlane(buffer.data(), buffer.size(), compression, format, 2, plane)) {
+    return compression >= kPsdZip ? kReadPsdLayout : kReadFailed;
+  }
+  if (slot >= 0) planes.hasColour[slot] = true;
+  else if (m) planes.maskInfo = m;
+  else planes.hasAlpha = true;
   return kReadOk;
+}
+
+// The layer's pixels on a canvas-sized image: colour, alpha (opaque where the
+// record has no transparency channel) and the mask multiplied in.
+bool buildImage(const PsdRecord& r, const RecordPlanes& planes, const PsdColour& colour, int width, int height,
+                Image32& image) {
+  if (!image.create(width, height)) return false;
+  image.fill(kTransparent);
+  const int colours = colour.channels();
+  const int64_t x0 = std::max<int64_t>(r.left, 0), x1 = std::min<int64_t>(r.right, width);
+  const int64_t y0 = std::max<int64_t>(r.top, 0), y1 = std::min<int64_t>(r.bottom, height);
+  const int64_t rw = int64_t(r.right) - r.left;
+  if (x1 <= x0 || y1 <= y0) return true;   // nothing on the canvas
+  static const uint8_t kZero[1] = {0};
+  std::vector<uint8_t> zeros(size_t(std::max<int64_t>(x1 - x0, 1)), 0);
+  for (int64_t y = y0; y < y1; ++y) {
+    const uint8_t* p[4] = {kZero, kZero, kZero, kZero};
+    const int64_t at = (y - r.top) * rw + (x0 - r.left);
+    for (int c = 0; c < colours; ++c)
+      p[c] = planes.hasColour[c] && !planes.colour[c].samples.empty() ? planes.colour[c].samples.data() + at
+                                                                      : zeros.data();
+    Pixel* out = image.row(int(y)) + x0;
+    colour.convert(p, size_t(x1 - x0), out);
+    uint8_t* o = reinterpret_cast<uint8_t*>(out);
+    const bool alpha = planes.hasAlpha && !planes.alpha.samples.empty();
+    for (int64_t x = 0; x < x1 - x0; ++x) o[4 * x + 3] = alpha ? planes.alpha.samples[size_t(at + x)] : 255;
+  }
+  const PsdMask* m = planes.maskInfo;
+  if (m && !(m->flags & kPsdMaskDisabled)) {
+    const bool invert = (m->flags & kPsdMaskInverted) != 0;
+    const PsdPlane& mp = planes.mask;
+    for (int64_t y = y0; y < y1; ++y) {
+      uint8_t* o = reinterpret_cast<uint8_t*>(image.row(int(y)));
+      for (int64_t x = x0; x < x1; ++x) {
+        const int64_t mx = x - m->left, my = y - m->top;
+        int v = (mx >= 0 && my >= 0 && mx < mp.width && my < mp.height) ? mp.samples[size_t(my * mp.width + mx)]
+                                                                      : m->defaultColour;
+        if (invert) v = 255 - v;
+        o[4 * x + 3] = uint8_t((o[4 * x + 3] * v + 127) / 255);
+      }
+    }
+  }
+  image.normaliseTransparent();
+  return true;
 }
 
 void fallBackToBlank(Document& document) {
@@ -173,117 +122,112 @@ void fallBackToBlank(Document& document) {
   document.selectLayer(0);
 }
 
-int readLayerPixels(File& file, const LayerRecord& r, Document& document, ByteBuffer& buffer) {
-  Layer* layer = document.layers().add(document.width(), document.height(), false);
-  if (!layer) return kReadFailed;
-  layer->image.fill(0);
-  for (const ChannelInfo& c : r.channels) {
-    if (int result = readChannel(file, c, r, layer->image, buffer); result != kReadOk) {
-      document.layers().remove(layer);
-      return result;
+PsdLayerItem itemOf(const PsdRecord& r) {
+  PsdLayerItem item;
+  std::memcpy(item.name, r.name, kLayerNameBytes);
+  item.blendMode = blendModeFromPsdKey(r.key);
+  item.opacity = r.opacity / 255.0 * (r.fillOpacity / 255.0);
+  item.visible = (r.flags & 2) == 0;
+  return item;
+}
+
+// Pixels of every record in file order, handed to the stack.
+int readRecordPixels(File& file, const std::vector<PsdRecord>& records, const PsdHeader& h, const PsdColour& colour,
+                     PsdLayerStack& stack, Progress* progress) {
+  std::vector<uint8_t> buffer;
+  for (const PsdRecord& r : records) {
+    RecordPlanes planes;
+    for (const PsdChannel& c : r.channels)
+      if (int result = readChannel(file, c, r, h, colour.channels(), planes, buffer); result != kReadOk)
+        return result;
+    if (progress) progress->step();
+    PsdLayerItem item = itemOf(r);
+    if (r.section == kPsdSectionDivider) {
+      stack.openGroup();
+    } else if (r.section == kPsdSectionOpen || r.section == kPsdSectionClosed) {
+      if (!stack.closeGroup(std::move(item), r.passThrough(), r.clipping != 0, int(h.width), int(h.height)))
+        return kReadFailed;
+    } else if (!r.dropped()) {
+      if (!buildImage(r, planes, colour, int(h.width), int(h.height), item.image) ||
+          !stack.add(std::move(item), r.clipping != 0))
+        return kReadFailed;
     }
   }
-  std::memcpy(layer->name, r.name, kLayerNameBytes);
-  layer->blendMode = r.blendMode;
-  layer->opacity = layerOpacityFromPsd(r.opacity);
-  layer->maskMode = 0;
-  layer->flags = (r.flags & 2) ? 0 : kLayerVisible;
-  layer->image.normaliseTransparent();
   return kReadOk;
 }
 
-// The merged image from the file's position: compression, then the channels.
-bool readImageData(File& file, const PsdHeader& h, Image32& image) {
-  uint16_t compression = 0;
-  if (h.channels < 3 || !file.readU16BE(compression) || compression > 1) return false;
-  const int used = h.channels > 3 ? 4 : 3;
-  const int64_t plane = int64_t(h.width) * h.height;
-  std::vector<uint64_t> sizes(size_t(used), static_cast<uint64_t>(plane));
-  if (compression == 1) {
-    int64_t tableBytes = int64_t(h.channels) * h.height * 2;
-    if (tableBytes > remaining(file)) return false;
-    ByteBuffer table;
-    uint8_t* t = table.reserve(size_t(std::max<int64_t>(tableBytes, 1)));
-    if (!t || !file.readAll(t, size_t(tableBytes))) return false;
-    for (int c = 0; c < used; ++c) {
-      uint32_t sum = 0;
-      for (size_t y = 0, at = size_t(c) * h.height * 2; y < h.height; ++y, at += 2) 
-        sum += readBE16(t + at);
-      sizes[size_t(c)] = sum;
-    }
-    // The planes of further channels are not needed.
+int addToDocument(std::vector<PsdLayerItem>& items, Document& document) {
+  for (PsdLayerItem& item : items) {
+    Layer* layer = document.layers().add(document.width(), document.height(), false);
+    if (!layer) return kReadFailed;
+    layer->image = std::move(item.image);
+    std::memcpy(layer->name, item.name, kLayerNameBytes);
+    layer->blendMode = item.blendMode;
+    layer->opacity = layerOpacityFromFraction(item.opacity);
+    layer->maskMode = 0;
+    layer->flags = item.visible ? kLayerVisible : 0;
   }
-  for (int c = 0; c < used; ++c)
-    if (int64_t(sizes[size_t(c)]) > remaining(file)) return false;
-  if (!image.create(int(h.width), int(h.height))) return false;
-  image.fill(0xFF000000u);
-  ByteBuffer buffer;
-  static const int kByteOf[4] = {2, 1, 0, 3};
-  for (int c = 0; c < used; ++c) {
-    uint8_t* data = buffer.reserve(std::max<size_t>(sizes[size_t(c)], 1));
-    if (!data || !file.readAll(data, sizes[size_t(c)])) return false;
-    PlaneWriter writer(image, kByteOf[c], 0, 0, h.width, h.height);
-    if (compression == 1)
-      unpackBits(data, sizes[size_t(c)], writer);
-    else
-      writer.put(data, sizes[size_t(c)]);
-  }
-  if (used == 4) {
-    uint8_t* p = image.bits();
-    for (size_t i = 0, n = image.byteSize(); i < n; i += 4) {
-      const int a = p[i + 3];
-      for (int k = 0; k < 3; ++k) p[i + k] = uint8_t(255 + std::lround(a * (p[i + k] - 255) / 255.0));
-      p[i + 3] = 255;
-    }
-  }
-  return true;
+  return kReadOk;
 }
 
 // A file without layer records: one layer holding the merged image.
-int readCompositeAsLayer(File& file, const PsdHeader& h, int64_t imageData, Document& document) {
+int readCompositeAsLayer(File& file, const PsdHeader& h, const PsdColour& colour, int64_t imageData,
+                         Document& document) {
   Image32 merged;
-  if (!file.seek(imageData) || !readImageData(file, h, merged)) return kReadPsdLayout;
+  if (!file.seek(imageData) || !readPsdMergedImage(file, h, colour, true, merged)) return kReadPsdLayout;
   if (!document.newImage(int(h.width), int(h.height), true)) return kReadFailed;
   document.currentLayer()->image.copyFrom(merged);
   return kReadOk;
 }
 
-int readAllRecords(File& file, int count, int64_t infoEnd, std::vector<LayerRecord>& records) {
-  records.resize(size_t(count));
-  for (LayerRecord& r : records)
-    if (int result = readLayerRecord(file, infoEnd, r); result != kReadOk) return result;
+int readLayers(File& file, const PsdHeader& h, const PsdColour& colour, Document& document, Progress* progress,
+               PsdLeftOut& leftOut) {
+  uint32_t sectionLength = 0;
+  if (!file.readU32BE(sectionLength) || int64_t(sectionLength) > psdRemaining(file)) return kReadPsdLayout;
+  const int64_t imageData = file.position() + sectionLength;
+  PsdLayerInfo info;
+  if (!findPsdLayerInfo(file, imageData, h.depth, info) || info.count == 0)
+    return readCompositeAsLayer(file, h, colour, imageData, document);
+  std::vector<PsdRecord> records;
+  if (int result = readPsdRecords(file, info, records); result != kReadOk) return result;
+  if (!document.newImage(int(h.width), int(h.height), false)) return kReadFailed;
+  if (progress) progress->setRange(int(records.size()));
+  PsdLayerStack stack;
+  if (int result = readRecordPixels(file, records, h, colour, stack, progress); result != kReadOk) return result;
+  std::vector<PsdLayerItem>& items = stack.finish();
+  if (items.empty()) return readCompositeAsLayer(file, h, colour, imageData, document);
+  if (int result = addToDocument(items, document); result != kReadOk) return result;
+  for (const PsdRecord& r : records) leftOut.count(r);
+  document.layers().setNameCounter(document.layerCount());
+  document.selectLayer(0);
   return kReadOk;
 }
 
-int readLayers(File& file, const PsdHeader& h, Document& document, Progress* progress) {
-  uint32_t sectionLength = 0, infoLength = 0;
-  if (!file.readU32BE(sectionLength) || int64_t(sectionLength) > remaining(file)) return kReadPsdLayout;
-  const int64_t imageData = file.position() + sectionLength;
-  uint16_t rawCount = 0;
-  if (sectionLength < 6 || !file.readU32BE(infoLength) || infoLength < 2 || infoLength > sectionLength - 4 ||
-      !file.readU16BE(rawCount) || rawCount == 0)
-    return readCompositeAsLayer(file, h, imageData, document);
-  const int count = std::abs(int(int16_t(rawCount)));
-  const int64_t infoEnd = file.position() - 2 + infoLength;
-  if (!document.newImage(int(h.width), int(h.height), false)) return kReadFailed;
-  if (progress) progress->setRange(count);
-  std::vector<LayerRecord> records;
-  if (int result = readAllRecords(file, count, infoEnd, records); result != kReadOk) return result;
-  ByteBuffer buffer;
-  for (const LayerRecord& r : records) {
-    if (int result = readLayerPixels(file, r, document, buffer); result != kReadOk) return result;
-    if (progress) progress->step();
+int readPsd(const std::string& path, Document& document, Progress* progress, std::string* notice) {
+  File file;
+  if (!file.openRead(path)) return kReadFailed;
+  PsdHeader h;
+  if (int result = readPsdHeader(file, h); result != kReadOk) return result;
+  PsdColour colour;
+  std::string refusal;
+  if (!colour.init(h.mode, h.depth, h.modeData, h.iccProfile, refusal)) {
+    if (notice) *notice = refusal;
+    return kReadPsdNot8BitRgb;
   }
-  document.layers().setNameCounter(count);
-  document.selectLayer(0);
-  return kReadOk;
+  if (h.width > uint32_t(kMaxCanvasSize) || h.height > uint32_t(kMaxCanvasSize)) return kReadTooLarge;
+  if (h.width == 0 || h.height == 0) return kReadPsdLayout;
+  PsdLeftOut leftOut;
+  int result = readLayers(file, h, colour, document, progress, leftOut);
+  if (result != kReadOk) fallBackToBlank(document);
+  else if (notice) *notice = leftOut.message();
+  return result;
 }
 
 }  // namespace
 
 const char* psdKeyFromBlendMode(int mode) {
-  static const char* const kKeys[21] = {"norm", "mul ", "norm", "norm", "scrn", "over", "sLit",
-                                        "hLit", "div ", "idiv", "norm", "norm", "norm", "norm",
+  static const char* const kKeys[21] = {"norm", "mul ", "lddg", "fsub", "scrn", "over", "sLit",
+                                        "hLit", "div ", "idiv", "lbrn", "vLit", "lLit", "pLit",
                                         "diff", "lite", "dark", "hue ", "sat ", "colr", "lum "};
   return (mode >= 0 && mode <= 20) ? kKeys[mode] : "norm";
 }
@@ -292,9 +236,10 @@ uint8_t blendModeFromPsdKey(const char key[4]) {
   static const struct {
     char key[5];
     uint8_t mode;
-  } kTable[17] = {{"norm", 0},  {"dark", 16}, {"lite", 15}, {"mul ", 1},  {"scrn", 4}, {"over", 5},
-                  {"hLit", 7},  {"sLit", 6},  {"diff", 14}, {"div ", 8},  {"idiv", 9}, {"hue ", 17},
-                  {"sat ", 18}, {"colr", 19}, {"diss", 0},  {"smud", 0},  {"lum ", 20}};
+  } kTable[] = {{"norm", 0},  {"dark", 16}, {"lite", 15}, {"mul ", 1},  {"scrn", 4},  {"over", 5},
+                {"hLit", 7},  {"sLit", 6},  {"diff", 14}, {"div ", 8},  {"idiv", 9},  {"hue ", 17},
+                {"sat ", 18}, {"colr", 19}, {"diss", 0},  {"smud", 0},  {"lum ", 20}, {"lddg", 2},
+                {"fsub", 3},  {"lbrn", 10}, {"vLit", 11}, {"lLit", 12}, {"pLit", 13}};
   for (const auto& entry : kTable)
     if (std::memcmp(entry.key, key, 4) == 0) return entry.mode;
   return 0;
@@ -306,115 +251,13 @@ uint8_t psdOpacityFromLayer(uint8_t opacity) {
 
 uint8_t layerOpacityFromPsd(uint8_t opacity) { return uint8_t((opacity * 256 + 255) / 510); }
 
-int readPsdLayers(const std::string& path, Document& document, Progress* progress) {
-  File file;
-  if (!file.openRead(path)) return kReadFailed;
-  PsdHeader h;
-  if (int result = readHeader(file, h); result != kReadOk) return result;
-  if (h.width > uint32_t(kMaxCanvasSize) || h.height > uint32_t(kMaxCanvasSize)) return kReadTooLarge;
-  if (h.width == 0 || h.height == 0) return kReadPsdLayout;
-  int result = readLayers(file, h, document, progress);
-  if (result != kReadOk) fallBackToBlank(document);
-  return result;
-}
-
-bool readPsdComposite(const std::string& path, Image32& image) {
-  File file;
-  PsdHeader h;
-  if (!file.openRead(path) || readHeader(file, h) != kReadOk || h.width == 0 || h.height == 0 ||
-      h.width > uint32_t(kMaxPsdSide) || h.height > uint32_t(kMaxPsdSide) || !skipSection(file))
-    return false;
-  Image32 merged;
-  if (!readImageData(file, h, merged)) return false;
-  image = std::move(merged);
-  return true;
-}
-
-}  // namespace tessel
-
-namespace tessel {
-
-namespace {
-
-// Where each row of each used channel starts, and its length, from the row
-// byte counts of a packed merged image or the plane size of a raw one.
-bool rowPlaces(File& file, const PsdHeader& h, int used, std::vector<int64_t>& start, std::vector<uint32_t>& length,
-               bool& packed) {
-  uint16_t compression = 0;
-  if (h.channels < 3 || !file.readU16BE(compression) || compression > 1) return false;
-  const size_t rows = size_t(used) * h.height;
-  start.resize(rows);
-  length.resize(rows);
-  int64_t at = 0;
-  if (compression == 1) {
-    const int64_t tableBytes = int64_t(h.channels) * h.height * 2;
-    if (tableBytes > remaining(file)) return false;
-    std::vector<uint8_t> table(static_cast<size_t>(tableBytes));
-    if (!file.readAll(table.data(), table.size())) return false;
-    for (size_t i = 0; i < rows; ++i) {
-      length[i] = readBE16(table.data() + 2 * i);
-      start[i] = at;
-      at += length[i];
-    }
-  } else {
-    for (size_t i = 0; i < rows; ++i) {
-      length[i] = h.width;
-      start[i] = at;
-      at += h.width;
-    }
+int readPsdLayers(const std::string& path, Document& document, Progress* progress, std::string* notice) {
+  try {
+    return readPsd(path, document, progress, notice);
+  } catch (const std::bad_alloc&) {
+    fallBackToBlank(document);
+    return kReadFailed;
   }
-  if (at > remaining(file)) return false;
-  packed = compression == 1;
-  const int64_t base = file.position();
-  for (int64_t& s : start) s += base;
-  return true;
-}
-
-}  // namespace
-
-bool readPsdThumbnail(const std::string& path, int side, Image32& thumb) {
-  File file;
-  PsdHeader h;
-  if (!file.openRead(path) || readHeader(file, h) != kReadOk || h.width == 0 || h.height == 0 ||
-      h.width > uint32_t(kMaxPsdSide) || h.height > uint32_t(kMaxPsdSide) || !skipSection(file))
-    return false;
-  const int used = h.channels > 3 ? 4 : 3;
-  std::vector<int64_t> start;
-  std::vector<uint32_t> length;
-  ThumbnailSink sink;
-  Image32 row;
-  bool packed = false;
-  if (!rowPlaces(file, h, used, start, length, packed) || !sink.begin(int(h.width), int(h.height), side) ||
-      !row.create(int(h.width), 1))
-    return false;
-  std::vector<uint8_t> data;
-  static const int kByteOf[4] = {2, 1, 0, 3};
-  for (int y = 0; y < int(h.height); ++y) {
-    if (!sink.wantsRow(y)) continue;
-    row.fill(0xFF000000u);
-    for (int c = 0; c < used; ++c) {
-      const size_t i = size_t(c) * h.height + size_t(y);
-      data.resize(std::max<size_t>(length[i], 1));
-      if (!file.seek(start[i]) || !file.readAll(data.data(), length[i])) return false;
-      PlaneWriter writer(row, kByteOf[c], 0, 0, h.width, 1);
-      if (packed)
-        unpackBits(data.data(), length[i], writer);
-      else
-        writer.put(data.data(), length[i]);
-    }
-    Pixel* p = row.row(0);
-    if (used == 4) {
-      // Over white, as the merged image reads.
-      uint8_t* b = reinterpret_cast<uint8_t*>(p);
-      for (size_t k = 0; k < size_t(h.width) * 4; k += 4) {
-        const int a = b[k + 3];
-        for (int j = 0; j < 3; ++j) b[k + j] = uint8_t(255 + std::lround(a * (b[k + j] - 255) / 255.0));
-        b[k + 3] = 255;
-      }
-    }
-    sink.addRow(y, p);
-  }
-  return sink.finish(thumb);
 }
 
 }  // namespace tessel

@@ -1,4 +1,5 @@
 #include <cstring>
+#include <string>
 #include <memory>
 #include <new>
 #include <vector>
@@ -95,7 +96,33 @@ bool writeHeader(File& file, const Document& document) {
          file.writeAll(kResolution, sizeof kResolution);
 }
 
+// UTF-16 units of a UTF-8 text (bad sequences become '?').
+std::vector<uint16_t> utf16Of(const std::string& utf8) {
+  std::vector<uint16_t> out;
+  for (size_t i = 0; i < utf8.size();) {
+    const uint8_t b = uint8_t(utf8[i]);
+    const int extra = b < 0x80 ? 0 : b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : -1;
+    uint32_t c = extra == 0 ? b : extra == 1 ? (b & 0x1Fu) : extra == 2 ? (b & 0x0Fu) : (b & 0x07u);
+    bool ok = extra >= 0;
+    for (int k = 1; ok && k <= extra; ++k) {
+      const uint8_t n = i + size_t(k) < utf8.size() ? uint8_t(utf8[i + size_t(k)]) : 0;
+      ok = (n & 0xC0) == 0x80;
+      c = c << 6 | (n & 0x3Fu);
+    }
+    i += ok ? size_t(extra) + 1 : 1;
+    if (!ok) c = '?';
+    if (c >= 0x10000) {
+      out.push_back(uint16_t(0xD800 + ((c - 0x10000) >> 10)));
+      out.push_back(uint16_t(0xDC00 + ((c - 0x10000) & 0x3FF)));
+    } else {
+      out.push_back(uint16_t(c));
+    }
+  }
+  return out;
+}
+
 // One full-canvas record; lengthFields gets where the four channel lengths go.
+// The name goes as the Pascal string and again as Unicode ('luni').
 bool writeRecord(File& file, const Document& document, const Layer& layer, int64_t* lengthFields) {
   static const int16_t kIds[4] = {0, 1, 2, -1};
   if (!file.writeU32BE(0) || !file.writeU32BE(0) || !file.writeU32BE(uint32_t(document.height())) ||
@@ -110,10 +137,18 @@ bool writeRecord(File& file, const Document& document, const Layer& layer, int64
   uint8_t name[kLayerNameBytes + 4] = {};
   name[0] = uint8_t(nameLength);
   std::memcpy(name + 1, layer.name, nameLength);
-  return file.writeAll("8BIM", 4) && file.writeAll(psdKeyFromBlendMode(layer.blendMode), 4) &&
-         file.writeU8(psdOpacityFromLayer(layer.opacity)) && file.writeU8(0) &&
-         file.writeU8(layer.visible() ? 0 : 2) && file.writeU8(0) && file.writeU32BE(uint32_t(8 + padded)) &&
-         file.writeU32BE(0) && file.writeU32BE(0) && file.writeAll(name, padded);
+  char text[kLayerNameBytes] = {};
+  std::memcpy(text, layer.name, nameLength);
+  const std::vector<uint16_t> unicode = utf16Of(layerNameToUtf8(text));
+  const uint32_t luniLength = uint32_t(4 + 2 * unicode.size());
+  bool ok = file.writeAll("8BIM", 4) && file.writeAll(psdKeyFromBlendMode(layer.blendMode), 4) &&
+            file.writeU8(psdOpacityFromLayer(layer.opacity)) && file.writeU8(0) &&
+            file.writeU8(layer.visible() ? 0 : 2) && file.writeU8(0) &&
+            file.writeU32BE(uint32_t(8 + padded + 12 + luniLength)) && file.writeU32BE(0) && file.writeU32BE(0) &&
+            file.writeAll(name, padded) && file.writeAll("8BIMluni", 8) && file.writeU32BE(luniLength) &&
+            file.writeU32BE(uint32_t(unicode.size()));
+  for (size_t i = 0; ok && i < unicode.size(); ++i) ok = file.writeU16BE(unicode[i]);
+  return ok;
 }
 
 bool writeLayerSection(File& file, Document& document, Progress* progress, PlaneEncoder& encoder) {

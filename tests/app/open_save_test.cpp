@@ -4,6 +4,7 @@
 
 #include "app/fake_shell.h"
 #include "app/messages.h"
+#include "formats/psd_builder.h"
 #include "app/recent_lists.h"
 #include "document/document.h"
 #include "formats/native_builder.h"
@@ -392,6 +393,20 @@ TEST_F(OpenSaveTest, VrwDocumentAsksBeforeChangingFormat) {
   EXPECT_EQ(flow.currentPath(), dir.file("v.tsd"));
 }
 
+TEST_F(OpenSaveTest, WhatAPsdLosesIsToldOnceAfterItOpens) {
+  testing::PsdFileDesc desc;
+  testing::PsdLayerDesc layer;
+  layer.bottom = 2, layer.right = 2;
+  layer.additional = testing::psdBlock("lfx2", {0, 0, 0, 0});
+  desc.layers = {layer};
+  writeBytes(dir.file("fx.psd"), testing::buildPsd(desc));
+  const size_t before = shell.messages.size();
+  ASSERT_TRUE(flow.openFile(dir.file("fx.psd")));
+  ASSERT_EQ(shell.messages.size(), before + 1);
+  EXPECT_EQ(shell.messages.back(), "以下内容无法保留，已略去：\n图层效果 1 个");
+  EXPECT_EQ(flow.currentPath(), dir.file("fx.psd"));
+}
+
 TEST_F(OpenSaveTest, PsdOpensAndSavesThroughTheFlow) {
   ASSERT_TRUE(flow.openFile(nativeFile("a.tsd", 0xFF123456)));
   ASSERT_TRUE(doc.newLayer(false));
@@ -401,9 +416,11 @@ TEST_F(OpenSaveTest, PsdOpensAndSavesThroughTheFlow) {
   EXPECT_EQ(doc.layerCount(), 2);
   EXPECT_EQ(doc.layers().atIndex(1)->image.at(0, 0), 0xFF123456u);
   EXPECT_EQ(flow.currentPath(), dir.file("p.psd"));
-  writeBytes(dir.file("deep.psd"), {'8', 'B', 'P', 'S', 0, 1, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 1, 0, 0, 0, 1, 0, 16, 0, 3});
+  // A colour mode that cannot be opened is named; multichannel is mode 7.
+  writeBytes(dir.file("deep.psd"), {'8', 'B', 'P', 'S', 0, 1, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 1, 0, 0, 0, 1, 0, 8,
+                                    0, 7, 0, 0, 0, 0, 0, 0, 0, 0});
   EXPECT_FALSE(flow.openFile(dir.file("deep.psd")));
-  EXPECT_EQ(shell.messages.back(), std::string(kMsgPsdNot8BitRgb) + "\ndeep.psd");
+  EXPECT_EQ(shell.messages.back(), "PSD: 无法打开多通道模式\ndeep.psd");
   writeBytes(dir.file("big.psd"), {'8', 'B', 'P', 'S', 0, 2, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 1, 0, 0, 0, 1, 0, 8, 0, 3});
   EXPECT_FALSE(flow.openFile(dir.file("big.psd")));
   EXPECT_EQ(shell.messages.back(), std::string(kMsgPsdLayout) + "\nbig.psd");

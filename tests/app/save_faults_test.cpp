@@ -183,7 +183,7 @@ TEST_F(SaveFaults, ReadErrorsAndAShrinkingFileLeaveTheOpenDocument) {
   FormatTable shrinking = builtinFormats();
   FileFormat shr;
   shr.extension = "shr";
-  shr.readLayers = [](const std::string& p, Document& d, Progress*) {
+  shr.readLayers = [](const std::string& p, Document& d, Progress*, std::string&) {
     EXPECT_EQ(truncate(p.c_str(), 3), 0);
     return d.newImage(2, 2, true) ? int(kReadDecompressFailed) : -1;
   };

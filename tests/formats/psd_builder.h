@@ -37,7 +37,17 @@ struct PsdLayerDesc {
   uint8_t opacity = 255, flags = 0;
   std::string name = "L";
   bool extra = true;
+  uint8_t clipping = 0;
+  std::vector<uint8_t> maskData;     // layer mask data without its length
+  std::vector<uint8_t> additional;   // additional information blocks, see psdBlock
 };
+
+// One additional information block: "8BIM", key, length, data.
+inline std::vector<uint8_t> psdBlock(const std::string& key, const std::vector<uint8_t>& data) {
+  BeBytes b;
+  b.text("8BIM").text(key).u32(uint32_t(data.size())).raw(data);
+  return b.b;
+}
 
 struct PsdFileDesc {
   uint16_t version = 1, channels = 3, depth = 8, mode = 3;
@@ -46,12 +56,13 @@ struct PsdFileDesc {
   bool layerSection = true;
   // Merged image: compression word and the rest as given.
   std::vector<uint8_t> merged;
+  std::vector<uint8_t> modeData;   // colour mode data
 };
 
 inline std::vector<uint8_t> buildPsd(const PsdFileDesc& s) {
   BeBytes f;
   f.text("8BPS").u16(s.version).u32(0).u16(0).u16(s.channels).u32(s.height).u32(s.width).u16(s.depth).u16(s.mode);
-  f.u32(0).u32(0);   // colour mode data, image resources
+  f.u32(uint32_t(s.modeData.size())).raw(s.modeData).u32(0);   // colour mode data, image resources
   if (!s.layerSection || s.layers.empty()) {
     f.u32(0);
   } else {
@@ -61,14 +72,16 @@ inline std::vector<uint8_t> buildPsd(const PsdFileDesc& s) {
       f.u32(uint32_t(l.top)).u32(uint32_t(l.left)).u32(uint32_t(l.bottom)).u32(uint32_t(l.right));
       f.u16(uint16_t(l.channels.size()));
       for (const PsdChannelDesc& c : l.channels) f.u16(uint16_t(c.id)).u32(uint32_t(c.data.size() + 2));
-      f.text("8BIM").text(l.key).u8(l.opacity).u8(0).u8(l.flags).u8(0);
+      f.text("8BIM").text(l.key).u8(l.opacity).u8(l.clipping).u8(l.flags).u8(0);
       if (!l.extra) {
         f.u32(0);
         continue;
       }
       size_t padded = (l.name.size() + 4) & ~size_t(3);
-      f.u32(uint32_t(8 + padded)).u32(0).u32(0).u8(uint32_t(l.name.size())).text(l.name);
+      f.u32(uint32_t(8 + l.maskData.size() + padded + l.additional.size())).u32(uint32_t(l.maskData.size()));
+      f.raw(l.maskData).u32(0).u8(uint32_t(l.name.size())).text(l.name);
       for (size_t i = l.name.size() + 1; i < padded; ++i) f.u8(0);
+      f.raw(l.additional);
     }
     for (const PsdLayerDesc& l : s.layers)
       for (const PsdChannelDesc& c : l.channels) f.u16(c.compression).raw(c.data);

@@ -74,17 +74,12 @@ class PsdTest : public ::testing::Test {
   Document doc;
 };
 
-TEST(PsdKeys, ModesWithoutKeyAreSavedAsNormalAndReadBackAsNormal) {
-  for (int mode : {2, 3, 10, 11, 12, 13}) {
-    EXPECT_STREQ(psdKeyFromBlendMode(mode), "norm") << mode;
-  }
-  EXPECT_EQ(blendModeFromPsdKey("norm"), 0);
-  // Every other mode survives the trip through its key.
-  for (int mode : {0, 1, 4, 5, 6, 7, 8, 9, 14, 15, 16, 17, 18, 19, 20})
-    EXPECT_EQ(blendModeFromPsdKey(psdKeyFromBlendMode(mode)), mode) << mode;
-  EXPECT_EQ(blendModeFromPsdKey("diss"), 0);
-  EXPECT_EQ(blendModeFromPsdKey("smud"), 0);
-  EXPECT_EQ(blendModeFromPsdKey("pass"), 0);
+TEST(PsdKeys, EveryModeHasItsKeyAndUnknownKeysReadAsNormal) {
+  const char* const kSix[6] = {"lddg", "fsub", "lbrn", "vLit", "lLit", "pLit"};
+  const int kModes[6] = {2, 3, 10, 11, 12, 13};
+  for (int i = 0; i < 6; ++i) EXPECT_STREQ(psdKeyFromBlendMode(kModes[i]), kSix[i]);
+  for (int mode = 0; mode <= 20; ++mode) EXPECT_EQ(blendModeFromPsdKey(psdKeyFromBlendMode(mode)), mode) << mode;
+  for (const char* key : {"diss", "smud", "pass", "fdiv", "lgCl", "xxxx"}) EXPECT_EQ(blendModeFromPsdKey(key), 0);
   EXPECT_EQ(blendModeFromPsdKey("lum "), 20);
   EXPECT_EQ(blendModeFromPsdKey("dark"), 16);
 }
@@ -150,7 +145,7 @@ TEST_F(PsdTest, RoundTripKeepsLayersNamesPixelsAndFlags) {
   makeDocument(7, 5, 3);
   Layer* top = doc.layers().atIndex(0);
   top->setNameBytes("Top");
-  top->blendMode = 2;   // add: stored as "norm"
+  top->blendMode = 2;   // add: stored as "lddg"
   top->opacity = 64;
   doc.layers().atIndex(1)->flags = 0;   // hidden
   doc.layers().atIndex(1)->blendMode = 14;
@@ -171,7 +166,7 @@ TEST_F(PsdTest, RoundTripKeepsLayersNamesPixelsAndFlags) {
     EXPECT_STREQ(a.name, b.name);
     EXPECT_EQ(std::memcmp(a.image.bits(), b.image.bits(), a.image.byteSize()), 0) << i;
   }
-  EXPECT_EQ(back.layers().atIndex(0)->blendMode, 0);
+  EXPECT_EQ(back.layers().atIndex(0)->blendMode, 2);
   EXPECT_EQ(back.layers().atIndex(0)->opacity, 64);
   EXPECT_TRUE(back.layers().atIndex(0)->visible());
   EXPECT_FALSE(back.layers().atIndex(1)->visible());
@@ -204,10 +199,16 @@ TEST_F(PsdTest, WrittenLayoutHasPatchedLengthsAndTheMergedImageAfterTheSection) 
   EXPECT_EQ(std::string(f.begin() + long(sig), f.begin() + long(sig) + 8), "8BIMnorm");
   EXPECT_EQ(f[sig + 8], 255);    // opacity
   EXPECT_EQ(f[sig + 10], 2);     // hidden
-  EXPECT_EQ(be32(f, sig + 12), 12u);   // 8 + P with P = (2 + 4) & ~3
+  // 8 + P with P = (2 + 4) & ~3, then 'luni' with two UTF-16 units.
+  EXPECT_EQ(be32(f, sig + 12), 8u + 4 + 12 + 4 + 4);
+  EXPECT_EQ(std::string(f.begin() + long(sig + 28), f.begin() + long(sig + 36)), "8BIMluni");
+  EXPECT_EQ(be32(f, sig + 36), 8u);
+  EXPECT_EQ(be32(f, sig + 40), 2u);
+  EXPECT_EQ(be16(f, sig + 44), 'a');
+  EXPECT_EQ(be16(f, sig + 46), 'b');
   // Each channel length covers its compression word and row counts, and the
   // row counts add up to the packed rows.
-  size_t at = sig + 16 + 12;
+  size_t at = sig + 16 + 32;
   for (int c = 0; c < 4; ++c) {
     uint32_t length = be32(f, record + 18 + size_t(c) * 6 + 2);
     EXPECT_EQ(be16(f, at), 1);
@@ -241,10 +242,16 @@ TEST_F(PsdTest, HeaderFaultsGiveTheirCodesAndLeaveTheDocument) {
   doc.currentLayer()->setNameBytes("Open");
   PsdFileDesc s;
   s.layers = {solidLayer(2, 2, 1, 2, 3, 4)};
-  s.depth = 16;
-  EXPECT_EQ(readPsdLayers(writeMade(s), doc, nullptr), kReadPsdNot8BitRgb);
-  s.depth = 8, s.mode = 4;   // CMYK
-  EXPECT_EQ(readPsdLayers(writeMade(s), doc, nullptr), kReadPsdNot8BitRgb);
+  std::string notice;
+  s.depth = 5;
+  EXPECT_EQ(readPsdLayers(writeMade(s), doc, nullptr, &notice), kReadPsdNot8BitRgb);
+  EXPECT_EQ(notice, "PSD: 无法打开5位/通道的RGB颜色模式");
+  s.depth = 8, s.mode = 4;   // CMYK without a profile
+  EXPECT_EQ(readPsdLayers(writeMade(s), doc, nullptr, &notice), kReadPsdNot8BitRgb);
+  EXPECT_EQ(notice, "PSD: 无法打开CMYK颜色模式（文件没有可用的颜色配置文件）");
+  s.mode = 7;
+  EXPECT_EQ(readPsdLayers(writeMade(s), doc, nullptr, &notice), kReadPsdNot8BitRgb);
+  EXPECT_EQ(notice, "PSD: 无法打开多通道模式");
   s.mode = 3, s.version = 2;
   EXPECT_EQ(readPsdLayers(writeMade(s), doc, nullptr), kReadPsdLayout);
   s.version = 1, s.width = 4501;
@@ -262,15 +269,14 @@ TEST_F(PsdTest, HeaderFaultsGiveTheirCodesAndLeaveTheDocument) {
 TEST_F(PsdTest, LayoutFaultsGiveMinus2AndABlankDocument) {
   PsdFileDesc s;
   s.layers = {solidLayer(2, 2, 1, 2, 3, 4)};
-  s.layers[0].channels.push_back(rawChannel(-2, 4, 0));
-  s.layers[0].channels.push_back(rawChannel(3, 4, 0));   // six channels
+  s.layers[0].channels[1].compression = 4;   // no such compression
   EXPECT_EQ(readPsdLayers(writeMade(s), doc, nullptr), kReadPsdLayout);
   EXPECT_EQ(doc.width(), 400);
   ASSERT_EQ(doc.layerCount(), 1);
   EXPECT_NE(doc.currentLayer(), nullptr);
 
   s.layers = {solidLayer(2, 2, 1, 2, 3, 4)};
-  s.layers[0].channels[1].compression = 2;   // ZIP
+  s.layers[0].channels[1].compression = 2;   // ZIP, but not a zlib stream
   EXPECT_EQ(readPsdLayers(writeMade(s), doc, nullptr), kReadPsdLayout);
   EXPECT_EQ(doc.layerCount(), 1);
 
@@ -316,7 +322,7 @@ TEST_F(PsdTest, LayerRectanglePartlyOutsideIsClipped) {
   EXPECT_EQ(img.at(1, 2), kTransparent);
 }
 
-TEST_F(PsdTest, LayerWithoutAlphaChannelLoadsTransparentAndRleRowsEndingInMinus128Read) {
+TEST_F(PsdTest, LayerWithoutAlphaChannelIsOpaqueAndRleRowsEndingInMinus128Read) {
   PsdFileDesc s;
   s.width = 4, s.height = 1;
   PsdLayerDesc noAlpha = solidLayer(4, 1, 9, 9, 9, 0);
@@ -333,7 +339,7 @@ TEST_F(PsdTest, LayerWithoutAlphaChannelLoadsTransparentAndRleRowsEndingInMinus1
   ASSERT_EQ(doc.layerCount(), 2);
   EXPECT_STREQ(doc.layers().atIndex(0)->name, "second");
   for (int x = 0; x < 4; ++x) {
-    EXPECT_EQ(doc.layers().atIndex(1)->image.at(x, 0), kTransparent);
+    EXPECT_EQ(doc.layers().atIndex(1)->image.at(x, 0), 0xFF090909u);
     EXPECT_EQ(doc.layers().atIndex(0)->image.at(x, 0), 0xFF4D4D4Du);
   }
 }
@@ -372,7 +378,7 @@ TEST_F(PsdTest, CompositeReaderRefusesWhatItCannotRead) {
   Image32 image;
   EXPECT_FALSE(readPsdComposite(writeMade(s), image));
   s.channels = 3;
-  s.merged = {0, 2};
+  s.merged = {0, 4};
   EXPECT_FALSE(readPsdComposite(writeMade(s), image));
   s.merged = {0, 0, 1, 2};   // raw data cut short
   EXPECT_FALSE(readPsdComposite(writeMade(s), image));
