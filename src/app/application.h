@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/open_save.h"
+#include "app/scanner.h"
 #include "draw/selection.h"
 #include "app/shell_settings.h"
 #include "config/key_table.h"
@@ -83,6 +84,7 @@ class Application {
   std::unique_ptr<UndoHistory> undo;   // records go to the temporary folder
   HistoryFlags history{undo};
   std::unique_ptr<OpenSaveFlow> files;   // once a Shell is attached
+  std::unique_ptr<Scanner> scanner;      // handed in by the program; null: none
   Document document;
   Selection selection;         // the rectangle, the paste buffer, the floating image
   Image32 screen;

@@ -86,7 +86,8 @@ struct StringKey {
   std::string Settings::*field;
 };
 const StringKey kEnvFolders[] = {
-    {"OpenDir", &S::openDir}, {"SaveDir", &S::saveDir}, {"ImgVDir", &S::imgVDir}, {"FixSaveDir", &S::fixSaveDir}};
+    {"OpenDir", &S::openDir}, {"SaveDir", &S::saveDir}, {"ImgVDir", &S::imgVDir}, {"FixSaveDir", &S::fixSaveDir},
+    {"ScanDevice", &S::scanDevice}};
 
 template <class Owner, size_t N>
 void readInts(const IniReader& ini, const IntKey<Owner> (&keys)[N], Owner& owner) {
