@@ -86,8 +86,7 @@ struct StringKey {
   std::string Settings::*field;
 };
 const StringKey kEnvFolders[] = {
-    {"OpenDir", &S::openDir}, {"SaveDir", &S::saveDir}, {"ImgVDir", &S::imgVDir}, {"FixSaveDir", &S::fixSaveDir},
-    {"ScanDevice", &S::scanDevice}};
+    {"OpenDir", &S::openDir}, {"SaveDir", &S::saveDir}, {"ImgVDir", &S::imgVDir}, {"FixSaveDir", &S::fixSaveDir}};
 
 template <class Owner, size_t N>
 void readInts(const IniReader& ini, const IntKey<Owner> (&keys)[N], Owner& owner) {
@@ -163,6 +162,7 @@ void readSettings(IniReader& ini, Settings& s, WindowPlacement& placement) {
     readInts(ini, kEnvKeys, s);
     s.exViewFlag &= ~0x05;   // neither mirroring nor full screen survives a restart
     for (const auto& key : kEnvFolders) s.*key.field = ini.readString(key.name, s.*key.field);
+    s.scanDevice = ini.readString("ScanDevice", s.scanDevice);
   }
   if (ini.selectSection("ToolEnv")) readInts(ini, kToolEnvKeys, s);
   if (ini.selectSection("Text")) {
@@ -184,6 +184,8 @@ std::string settingsText(const Settings& s, const WindowPlacement& placement) {
   ini.section("Env");
   ini.ints(kEnvKeys, s);
   for (const auto& key : kEnvFolders) ini.text(key.name, s.*key.field);
+  // Only once a scanner was chosen: the file stays as it was for everyone else.
+  if (!s.scanDevice.empty()) ini.text("ScanDevice", s.scanDevice);
   ini.section("ToolEnv");
   ini.ints(kToolEnvKeys, s);
   ini.section("Text");

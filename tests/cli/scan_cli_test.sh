@@ -15,7 +15,7 @@ check "two devices" 2 "$("$cli" scanners | wc -l | tr -d ' ')"
 # The whole 30 mm bed at 50 dpi: 59 pixels a side, equal to scanimage's picture.
 "$cli" scan grey.png --device test:1 --resolution 50 --mode grey;   check "scan grey" 0 $?
 check "grey size" "59 59" "$(identify -format '%w %h' grey.png)"
-scanimage -d test:1 --mode Gray --depth 8 --resolution 50 -l 0 -t 0 -x 30 -y 30 > grey.pnm 2>/dev/null
+timeout 10 scanimage -d test:1 --mode Gray --depth 8 --resolution 50 -l 0 -t 0 -x 30 -y 30 > grey.pnm 2>/dev/null
 check "grey pixels" 0 "$(compare -metric AE grey.png grey.pnm null: 2>&1)"
 "$cli" scan colour.tsd --resolution 25;                             check "scan default device" 0 $?
 check "colour document" '"width":29,"height":29' "$("$cli" info colour.tsd | grep -o '"width":[0-9]*,"height":[0-9]*')"
