@@ -7,6 +7,7 @@
 
 #include "app/autosave_session.h"
 #include "app/open_save.h"
+#include "app/scanner.h"
 #include "draw/selection.h"
 #include "app/shell_settings.h"
 #include "config/key_table.h"
@@ -87,6 +88,7 @@ class Application {
   std::unique_ptr<OpenSaveFlow> files;   // once a Shell is attached
   ChangeCounter changes;       // between the document and the undo history
   std::unique_ptr<AutosaveSession> autosave;   // once start-up has a settings folder
+  std::unique_ptr<Scanner> scanner;      // handed in by the program; null: none
   Document document;
   Selection selection;         // the rectangle, the paste buffer, the floating image
   Image32 screen;

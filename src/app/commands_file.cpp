@@ -3,6 +3,7 @@
 #include "app/command_table.h"
 #include "app/commands.h"
 #include "app/env_settings.h"
+#include "app/scan_commands.h"
 #include "app/shell.h"
 
 namespace tessel {
@@ -45,6 +46,8 @@ void preferredSaveSettings(Application& app, Shell& shell, int) {
   app.config.fixSaveDir = folder;
   app.config.fixSaveOpt = (app.config.fixSaveOpt & ~0xF) | format;
 }
+void scanImage(Application& app, Shell& shell, int) { acquireScan(app, shell); }
+void chooseScanner(Application& app, Shell& shell, int) { selectScanner(app, shell); }
 // The window asks about unsaved changes as it closes.
 void exitProgram(Application&, Shell& shell, int) { shell.requestClose(); }
 
@@ -58,6 +61,8 @@ constexpr Command kRows[] = {
     {cmd::kRecentFileFirst, cmd::kRecentFileLast, hasFiles, openRecentFile},
     {cmd::kRecentFolderFirst, cmd::kRecentFolderLast, hasFiles, openFromRecentFolder},
     {cmd::kQuickSaveFirst, cmd::kQuickSaveLast, hasFiles, quickSave},
+    {cmd::kScanAcquire, cmd::kScanAcquire, scannerEnabled, scanImage},
+    {cmd::kScanSelectDevice, cmd::kScanSelectDevice, scannerEnabled, chooseScanner},
     {cmd::kExit, cmd::kExit, nullptr, exitProgram},
     {cmd::kEnvSettings, cmd::kEnvSettings, nullptr, envSettings},
     {cmd::kKeySettings, cmd::kKeySettings, nullptr, keySettings},

@@ -158,6 +158,22 @@ bool OpenSaveFlow::openFromClipboard() {
   return true;
 }
 
+bool OpenSaveFlow::openAcquiredImage(const Image32& image) {
+  if (image.width() > kMaxCanvasSize || image.height() > kMaxCanvasSize) {
+    shell_.showMessage(sizeLimitMessage(), "", MessageIcon::Warning);
+    return false;
+  }
+  if (!image.valid() || !document_.newImage(image.width(), image.height(), true)) {
+    shell_.showMessage(kMsgNewImageFailed, "", MessageIcon::Error);
+    return false;
+  }
+  Image32& layer = document_.currentLayer()->image;
+  layer.copyFrom(image);
+  layer.setAlphaRect(0, 0, layer.width(), layer.height(), 255);
+  acceptNewDocument("");
+  return true;
+}
+
 bool OpenSaveFlow::open() { return openFromRecentFolder(-1); }
 
 bool OpenSaveFlow::openFromRecentFolder(int n) {

@@ -10,6 +10,7 @@
 namespace tessel {
 
 class Document;
+class Image32;
 
 // What the open/save flow needs of the undo history.
 class EditHistory {
@@ -60,6 +61,9 @@ class OpenSaveFlow {
   bool openDropped(const std::vector<std::string>& paths);
   // Loads behind the progress dialog and reports the result; no question first.
   bool openFile(const std::string& path);
+  // A new untitled one-layer document holding image (a scan), opaque; the
+  // size limit and messages as Open's. No question first.
+  bool openAcquiredImage(const Image32& image);
 
   bool save();                              // cmd::kSave
   bool saveAs();                            // cmd::kSaveAs

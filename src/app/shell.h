@@ -19,6 +19,9 @@ struct ScaleModel;
 enum class DibResult;
 class KeyTable;
 struct EnvSettings;
+struct ScannerDevice;
+struct ScanCapabilities;
+struct ScanRequest;
 
 enum class Answer { Yes, No, Cancel };
 enum class MessageIcon { Information, Warning, Error, Question };
@@ -110,6 +113,15 @@ class Shell {
   // thread and returns its result once the dialog has closed; the main
   // window comes to the foreground afterwards.
   virtual int runWithProgress(const ProgressTask& task) = 0;
+  // The same dialog with a Cancel button, which the task sees through
+  // Progress::cancelled(); the dialog closes when the task returns.
+  virtual int runCancellable(const ProgressTask& task) { return runWithProgress(task); }
+
+  // The scanner list: index comes in as the remembered device (-1 none) and
+  // goes out as the chosen one. False when cancelled.
+  virtual bool chooseScanner(const std::vector<ScannerDevice>&, int& /*index*/) { return false; }
+  // Resolution, mode and area from what the device offers; false when cancelled.
+  virtual bool askScanSettings(ScanRequest&, const ScanCapabilities&) { return false; }
 
   // The grid settings dialog; false when cancelled.
   virtual bool askGridSettings(GridSettings& grid) = 0;

@@ -3,6 +3,7 @@
 
 #include "cli/commands.h"
 #include "cli/paint_commands.h"
+#include "cli/scan_command.h"
 #include "cli/text_command.h"
 #include "cli/thumbnail_command.h"
 #include "platform/image_decoders.h"
@@ -154,6 +155,18 @@ const char kUsage[] =
     "      command that changes nothing (tiling or cropping the whole canvas,\n"
     "      scaling to the same size, rotating by 0) writes OUT unchanged. Erase\n"
     "      under mask mode 2 or 3 is refused: status 1 and no file written.\n"
+    "  scanners\n"
+    "      Lists the scanners SANE finds, one a line: name, vendor, model and type,\n"
+    "      separated by tabs. The name is what --device takes.\n"
+    "  scan OUT [--device NAME] [--resolution DPI] [--mode colour|grey|lineart]\n"
+    "      Scans the whole bed through SANE, as the program's scanner import does,\n"
+    "      and saves the picture as a one-layer document OUT. The device defaults\n"
+    "      to $SANE_DEFAULT_DEVICE, else the first one listed; the resolution to\n"
+    "      300 dpi (the device's nearest lower one), the mode to colour. Line art\n"
+    "      is black and white, from the device's line-art mode or 1-bit grey. A\n"
+    "      picture above 4500 pixels is refused with the size message and the\n"
+    "      resolution that fits on stderr. SANE_CONFIG_DIR chooses SANE's\n"
+    "      configuration folder as for every SANE program.\n"
     "  --help\n"
     "      Shows this text.\n"
     "\n"
@@ -188,6 +201,8 @@ int main(int argc, char** argv) {
   if (std::strcmp(argv[1], "gradient") == 0) return tessel::runGradient(argc, argv);
   if (std::strcmp(argv[1], "layer") == 0) return tessel::runLayer(argc, argv);
   if (std::strcmp(argv[1], "selection") == 0) return tessel::runSelection(argc, argv);
+  if (std::strcmp(argv[1], "scanners") == 0) return tessel::runScanners(argc, argv);
+  if (std::strcmp(argv[1], "scan") == 0) return tessel::runScan(argc, argv);
   for (const char* t : {"flip-h", "flip-v", "rotate-cw", "rotate-ccw"})
     if (std::strcmp(argv[1], t) == 0) return tessel::runTransform(argc, argv);
   std::fprintf(stderr, "tessel-cli: unknown command '%s'\n", argv[1]);

@@ -54,6 +54,7 @@ struct Settings {
   int32_t canvBkCol = 0xB4B4B4, checkCol1 = 0xD8D8D8, checkCol2 = 0xF8F8F8;
   int32_t gridCol = 0x80FF, centerGridCol = 0xFF00FF, gradMapCol1 = 0xFFFFFF, gradMapCol2 = 0;
   std::string openDir, saveDir, imgVDir, fixSaveDir;
+  std::string scanDevice;   // the scanner chosen last ("ScanDevice")
 
   // [ToolEnv]: the tools' option words.
   int32_t pencil = 0, pen = 0xA004, pen2 = 0, brush = 0x3C00, erasePen = 0x1E64, eraseBrush = 0x3C00;

@@ -163,6 +163,7 @@ void readSettings(IniReader& ini, Settings& s, WindowPlacement& placement) {
     readInts(ini, kEnvKeys, s);
     s.exViewFlag &= ~0x05;   // neither mirroring nor full screen survives a restart
     for (const auto& key : kEnvFolders) s.*key.field = ini.readString(key.name, s.*key.field);
+    s.scanDevice = ini.readString("ScanDevice", s.scanDevice);
   }
   if (ini.selectSection("ToolEnv")) readInts(ini, kToolEnvKeys, s);
   if (ini.selectSection("Text")) {
@@ -184,6 +185,8 @@ std::string settingsText(const Settings& s, const WindowPlacement& placement) {
   ini.section("Env");
   ini.ints(kEnvKeys, s);
   for (const auto& key : kEnvFolders) ini.text(key.name, s.*key.field);
+  // Only once a scanner was chosen: the file stays as it was for everyone else.
+  if (!s.scanDevice.empty()) ini.text("ScanDevice", s.scanDevice);
   ini.section("ToolEnv");
   ini.ints(kToolEnvKeys, s);
   ini.section("Text");

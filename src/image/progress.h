@@ -11,6 +11,8 @@ class Progress {
   virtual void step() = 0;
   // Jumps to a position inside the range; bars that only count steps ignore it.
   virtual void setPosition(int /*position*/) {}
+  // Cancel was pressed; only work that offers a Cancel button asks.
+  virtual bool cancelled() const { return false; }
 };
 
 }  // namespace tessel

@@ -20,6 +20,7 @@
 #include "app/commands.h"
 #include "app/filter_commands.h"
 #include "app/panel_layout.h"
+#include "app/scan_commands.h"
 #include "app/startup.h"
 #include "resources/accelerators.h"
 #include "resources/menus.h"
@@ -113,6 +114,7 @@ void MainWindow::buildMenus() {
         QMenu* m = stack.empty() ? menuBar()->addMenu(label) : stack.back()->addMenu(label);
         // A row's enabled state may depend on the document: asked again each time.
         if (stack.empty()) connect(m, &QMenu::aboutToShow, this, &MainWindow::refreshEnabled);
+        m->setToolTipsVisible(true);
         stack.push_back(m);
         if (label == QStringLiteral("近期打开文件")) recentMenu_ = m;
         break;
@@ -384,6 +386,9 @@ void MainWindow::storePlacement() {
 
 void MainWindow::refreshEnabled() {
   for (auto& [id, a] : actions_) a->setEnabled(commandEnabled(id));
+  // The scanner items say whether SANE could be loaded, and so why they are greyed.
+  for (int id : {cmd::kScanAcquire, cmd::kScanSelectDevice})
+    if (QAction* a = action(id)) a->setToolTip(QString::fromStdString(scanCommandToolTip(app_, id)));
 }
 
 void MainWindow::syncChecks() {

@@ -38,6 +38,10 @@ class QtShell : public Shell {
   bool writeClipboardImage(const Image32& image, bool withAlpha) override;
   DibResult readClipboardImage32(Image32& image) override;
   int runWithProgress(const ProgressTask& task) override;
+  // These three live in scan_dialog.cpp.
+  int runCancellable(const ProgressTask& task) override;
+  bool chooseScanner(const std::vector<ScannerDevice>& devices, int& index) override;
+  bool askScanSettings(ScanRequest& request, const ScanCapabilities& caps) override;
   bool askGridSettings(GridSettings& grid) override;
   bool openProgramFile(const std::string& name) override;
   void requestClose() override;

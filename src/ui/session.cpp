@@ -14,6 +14,7 @@
 #include "app/recovery.h"
 #include "app/startup.h"
 #include "config/settings_file.h"
+#include "platform/scanner_sane.h"
 #include "resources/strings.h"
 #include "ui/canvas_widget.h"
 #include "ui/interface_setup.h"
@@ -61,6 +62,9 @@ bool Session::start(const QString& commandLine) {
   app_->painting.input.hooks.undo = [app = app_.get()] { app->undoStep(false); };
   if (!app_->unpackIcons()) return false;
   if (!createWindows()) return false;
+  // Handed over once the menus exist: the library is first opened when a
+  // menu is opened or a command has run, not during start-up.
+  app_->scanner = makeSaneScanner();
   app_->icons.destroy();   // the windows hold their own button images now
   placeAndShow();
   app_->autosave->offerRecovery(shell_);

@@ -234,6 +234,7 @@ TEST(SettingsWriting, EveryValueSurvivesAWriteAndARead) {
   s.recentDirs[2] = "/tmp";
   s.colMaskType = 1;   // written, never read back
   s.paletteNames[9] = "肤色 2";
+  s.scanDevice = "test:1";   // written only once a scanner was chosen
   std::string text = settingsText(s, p);
   EXPECT_NE(text.find("[PaletteName]\r\n0=\r\n"), std::string::npos);
   WindowPlacement p2;
@@ -245,6 +246,7 @@ TEST(SettingsWriting, EveryValueSurvivesAWriteAndARead) {
   EXPECT_EQ(back.saveDir, s.saveDir);
   EXPECT_EQ(p2.imgVBottom, -3);
   EXPECT_EQ(back.paletteNames[9], "肤色 2");
+  EXPECT_EQ(back.scanDevice, "test:1");
 }
 
 TEST(SettingsFiles, SaveThenLoadThroughTheFolder) {

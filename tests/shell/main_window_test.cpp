@@ -30,6 +30,7 @@ class MainWindowTest : public ShellTest {
 };
 
 TEST_F(MainWindowTest, StartsWithTitleMenusAndDefaultPanels) {
+  qputenv("TESSEL_SANE_LIBRARY", "libsane-absent.so.1");
   Session session;
   ASSERT_TRUE(session.start(QString()));
   MainWindow* w = session.window();
@@ -45,10 +46,13 @@ TEST_F(MainWindowTest, StartsWithTitleMenusAndDefaultPanels) {
   EXPECT_EQ(w->panel(kLayerPanel)->windowTitle(), QStringLiteral("图层"));
   EXPECT_EQ(session.app().document.width(), 300);
   EXPECT_FALSE(session.app().icons.valid());   // freed once the windows hold their images
-  // Later features are shown disabled and do nothing.
+  // Without the scanner library the scanner items stay greyed and say why.
+  w->refreshEnabled();
   ASSERT_NE(w->action(40006), nullptr);
   EXPECT_FALSE(w->action(40006)->isEnabled());
   EXPECT_FALSE(w->command(40006));
+  EXPECT_TRUE(w->action(40007)->toolTip().contains(QStringLiteral("libsane-absent.so.1")));
+  qunsetenv("TESSEL_SANE_LIBRARY");
   EXPECT_TRUE(w->action(40001)->isEnabled());
   EXPECT_TRUE(w->action(41051)->isEnabled());   // the filters run from the menu
   EXPECT_FALSE(w->command(12345));
