@@ -19,13 +19,13 @@ inline constexpr const char kTipScanSelect[] = "通过SANE选择扫描仪";
 
 // Both commands need the scanner library.
 bool scannerEnabled(const Application& app);
-// The menu tooltip of 40006 and 40007 (why they are greyed when they are);
+// The menu tooltip of the two scanner commands (why they are greyed when they are);
 // empty for other commands.
 std::string scanCommandToolTip(const Application& app, int id);
 
-// 40007: lists the scanners and remembers the choice in the settings.
+// cmd::kScanSelectDevice: lists the scanners and remembers the choice in the settings.
 bool selectScanner(Application& app, Shell& shell);
-// 40006: the scan dialog, the unsaved-changes question, the scan behind the
+// cmd::kScanAcquire: the scan dialog, the unsaved-changes question, the scan behind the
 // progress dialog, then a new one-layer document. False when nothing changed.
 bool acquireScan(Application& app, Shell& shell);
 
