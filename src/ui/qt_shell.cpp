@@ -33,6 +33,7 @@
 #include "ui/gif_options_dialog.h"
 #include "ui/levels_dialog.h"
 #include "ui/canvas_size_dialog.h"
+#include "ui/dialog_progress.h"
 #include "ui/gif_options_dialog.h"
 #include "ui/scale_dialog.h"
 #include "ui/selection_dialogs.h"
@@ -71,27 +72,6 @@ QStringList saveFormatLabels() {
   for (int i = 0; i < saveFormatCount(); ++i) labels << QString::fromUtf8(saveFormatLabel(i));
   return labels;
 }
-
-// Progress steps come from the worker thread; the dialog takes them on its own.
-class DialogProgress : public Progress {
- public:
-  explicit DialogProgress(QProgressDialog* dialog) : dialog_(dialog) {}
-  void setRange(int steps) override {
-    QMetaObject::invokeMethod(dialog_, [d = dialog_, steps] {
-      if (d) d->setRange(0, steps);
-    }, Qt::QueuedConnection);
-  }
-  void step() override {
-    int done = ++steps_;
-    QMetaObject::invokeMethod(dialog_, [d = dialog_, done] {
-      if (d) d->setValue(done);
-    }, Qt::QueuedConnection);
-  }
-
- private:
-  QPointer<QProgressDialog> dialog_;
-  std::atomic<int> steps_{0};
-};
 
 // Where a file dialog opens when no folder is remembered yet: the user's
 // pictures, else home; never the settings folder that is current.

@@ -19,6 +19,7 @@
 
 #include "app/messages.h"
 #include "image/size_limits.h"
+#include "ui/dialog_progress.h"
 #include "ui/main_window.h"
 #include "ui/qt_shell.h"
 
@@ -43,31 +44,6 @@ QDialogButtonBox* okCancel(QDialog* dialog) {
   QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
   return buttons;
 }
-
-// Posts to the dialog from the worker; Cancel is read back through an atomic.
-class CancellableProgress : public Progress {
- public:
-  explicit CancellableProgress(QProgressDialog* dialog) : dialog_(dialog) {}
-  void setRange(int steps) override {
-    QMetaObject::invokeMethod(dialog_, [d = dialog_, steps] {
-      if (d) d->setRange(0, steps);
-    }, Qt::QueuedConnection);
-  }
-  void step() override { setPosition(++steps_); }
-  void setPosition(int position) override {
-    steps_ = position;
-    QMetaObject::invokeMethod(dialog_, [d = dialog_, position] {
-      if (d && !d->wasCanceled()) d->setValue(position);
-    }, Qt::QueuedConnection);
-  }
-  bool cancelled() const override { return cancelled_.load(std::memory_order_relaxed); }
-  void cancel() { cancelled_ = true; }
-
- private:
-  QPointer<QProgressDialog> dialog_;
-  std::atomic<int> steps_{0};
-  std::atomic<bool> cancelled_{false};
-};
 
 }  // namespace
 
@@ -182,7 +158,7 @@ int QtShell::runCancellable(const ProgressTask& task) {
   dialog.setMinimumDuration(0);
   dialog.setAutoClose(false);
   dialog.setAutoReset(false);
-  CancellableProgress progress(&dialog);
+  DialogProgress progress(&dialog);
   QObject::connect(&dialog, &QProgressDialog::canceled, &dialog, [&progress] { progress.cancel(); });
   dialog.show();
   QEventLoop loop;
