@@ -255,8 +255,8 @@ void MainWindow::placeAndShowPanels() {
   for (int n = 0; n < kPanelCount; ++n) {
     PanelWindow* p = panels_[size_t(n)];
     QSize inner = p->sizeHint().expandedTo(p->minimumSizeHint()).expandedTo(p->minimumSize());
-    const Rect& spec = d.rects[size_t(n)];
-    if (spec.w > 0 && spec.h > 0) inner = inner.expandedTo(QSize(spec.w, spec.h));
+    const Rect& wanted = d.rects[size_t(n)];
+    if (wanted.w > 0 && wanted.h > 0) inner = inner.expandedTo(QSize(wanted.w, wanted.h));
     if (n == kLayerPanel) inner.setHeight(std::max(s.layerHeight, p->minimumHeight()));
     outer[size_t(n)] = {0, 0, inner.width() + frame.left() + frame.right(),
                         inner.height() + frame.top() + frame.bottom()};

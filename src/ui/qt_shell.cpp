@@ -266,6 +266,10 @@ int QtShell::runWithProgress(const ProgressTask& task) {
   dialog.setMinimumDuration(0);
   dialog.show();
   DialogProgress progress(&dialog);
+  return runOnWorker(dialog, progress, task);
+}
+
+int QtShell::runOnWorker(QProgressDialog& dialog, DialogProgress& progress, const ProgressTask& task) {
   QEventLoop loop;
   std::atomic<int> result{0};
   std::thread worker([&] {

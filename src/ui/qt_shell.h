@@ -1,9 +1,12 @@
 #pragma once
 #include "app/shell.h"
 
+class QProgressDialog;
+
 namespace tessel {
 
 class Application;
+class DialogProgress;
 class MainWindow;
 
 // The Shell the core talks to, answered with Qt dialogs and the main window.
@@ -61,6 +64,10 @@ class QtShell : public Shell {
   void bringToFront() override;
 
  private:
+  // Runs the task on a worker while the shown dialog takes its progress, then
+  // hands the focus back to the window.
+  int runOnWorker(QProgressDialog& dialog, DialogProgress& progress, const ProgressTask& task);
+
   Application& app_;
   MainWindow* window_ = nullptr;
 };

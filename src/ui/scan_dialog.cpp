@@ -161,17 +161,7 @@ int QtShell::runCancellable(const ProgressTask& task) {
   DialogProgress progress(&dialog);
   QObject::connect(&dialog, &QProgressDialog::canceled, &dialog, [&progress] { progress.cancel(); });
   dialog.show();
-  QEventLoop loop;
-  std::atomic<int> result{0};
-  std::thread worker([&] {
-    result = task(progress);
-    QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-  });
-  loop.exec();
-  worker.join();
-  dialog.close();
-  bringToFront();
-  return result;
+  return runOnWorker(dialog, progress, task);
 }
 
 bool QtShell::chooseScanner(const std::vector<ScannerDevice>& devices, int& index) {

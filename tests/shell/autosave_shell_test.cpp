@@ -162,7 +162,9 @@ TEST_F(AutosaveShellTest, ThreeLayersSavedAsPngStillAskOnCloseOneLayerDoesNot) {
     session.window()->close();
     QTest::qWait(50);
     EXPECT_EQ(closing.handled(), layers > 1 ? 1u : 0u);
-    if (layers > 1) EXPECT_EQ(closing.texts.value(0), QStringLiteral("图像已改变，是否需要保存？"));
+    if (layers > 1) {
+      EXPECT_EQ(closing.texts.value(0), QStringLiteral("图像已改变，是否需要保存？"));
+    }
     session.shutdown();
   }
 }
