@@ -11,8 +11,8 @@
 #include <memory>
 #include <vector>
 
-#include "draw/brush_engine.h"
-#include "draw/stroke_api.h"
+#include "draw/brush/brush_engine.h"
+#include "draw/brush/stroke_api.h"
 #include "image/image32.h"
 
 namespace tessel {

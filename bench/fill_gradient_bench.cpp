@@ -6,8 +6,8 @@
 
 #include "document/document.h"
 #include "document/layer.h"
-#include "draw/fill.h"
-#include "draw/gradient.h"
+#include "draw/fill/fill.h"
+#include "draw/fill/gradient.h"
 
 namespace tessel {
 namespace {

@@ -8,7 +8,7 @@
 
 #include <random>
 
-#include "app/filter_commands.h"
+#include "app/ops/filter_ops.h"
 #include "document/document.h"
 #include "filters/filter_table.h"
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "document/document.h"
-#include "draw/canvas_input_setup.h"
-#include "draw/selection.h"
+#include "draw/input/canvas_input_setup.h"
+#include "draw/selection/selection.h"
 #include "view/canvas_view.h"
 
 namespace tessel {

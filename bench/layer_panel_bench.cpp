@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "app/layer_panel_model.h"
+#include "app/models/layer_panel_model.h"
 #include "document/document.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/navigator_model.h"
+#include "app/models/navigator_model.h"
 #include "image/image32.h"
 
 namespace {
@@ -73,7 +73,7 @@ BENCHMARK(BM_NavigatorPictureMemcpy);
 #include <cstdio>
 #include <string>
 
-#include "app/image_viewer_model.h"
+#include "app/models/image_viewer_model.h"
 #include "formats/bmp_codec.h"
 #include "formats/png_codec.h"
 

@@ -3,8 +3,8 @@
 #include <benchmark/benchmark.h>
 
 #include "document/document.h"
-#include "draw/canvas_input_setup.h"
-#include "draw/selection.h"
+#include "draw/input/canvas_input_setup.h"
+#include "draw/selection/selection.h"
 #include "view/canvas_view.h"
 
 namespace tessel {

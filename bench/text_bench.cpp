@@ -6,8 +6,8 @@
 #include <string>
 
 #include "document/document.h"
-#include "draw/brush_engine.h"
-#include "draw/text_placement.h"
+#include "draw/brush/brush_engine.h"
+#include "draw/text/text_placement.h"
 #include "platform/freetype_glyphs.h"
 
 namespace tessel {

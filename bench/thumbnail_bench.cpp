@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/thumbnail_loader.h"
+#include "app/files/thumbnail_loader.h"
 #include "bench_document.h"
 #include "document/document.h"
 #include "formats/bmp_codec.h"

@@ -1,8 +1,8 @@
 #include "app/application.h"
 
-#include "app/selection_commands.h"
+#include "app/ops/selection_actions.h"
 #include "app/startup.h"
-#include "app/texture_model.h"
+#include "app/models/texture_model.h"
 #include "config/settings_file.h"
 
 namespace tessel {

@@ -5,16 +5,16 @@
 #include <string>
 #include <vector>
 
-#include "app/autosave_session.h"
-#include "app/open_save.h"
-#include "app/scanner.h"
-#include "draw/selection.h"
-#include "app/shell_settings.h"
+#include "app/files/autosave_session.h"
+#include "app/files/open_save.h"
+#include "app/ops/scanner.h"
+#include "draw/selection/selection.h"
+#include "app/models/shell_settings.h"
 #include "config/key_table.h"
 #include "config/settings.h"
 #include "document/document.h"
-#include "draw/canvas_input_setup.h"
-#include "draw/tool_traits.h"
+#include "draw/input/canvas_input_setup.h"
+#include "draw/tool/tool_traits.h"
 #include "formats/palette_files.h"
 #include "formats/texture_library.h"
 #include "image/image24.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/commands.h"
+#include "app/commands/commands.h"
 #include "document/document.h"
 #include "document/pixel_edit.h"
 

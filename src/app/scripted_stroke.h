@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "draw/guide.h"
-#include "draw/stroke_api.h"
+#include "draw/shape/guide.h"
+#include "draw/brush/stroke_api.h"
 
 namespace tessel {
 

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "app/shell_settings.h"
+#include "app/models/shell_settings.h"
 
 namespace tessel {
 

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <string>
 
-#include "app/document_info.h"
-#include "app/document_io.h"
-#include "app/messages.h"
+#include "app/files/document_info.h"
+#include "app/files/document_io.h"
+#include "app/files/messages.h"
 #include "app/progress_worker.h"
 #include "app/scripted_stroke.h"
 #include "cli/terminal_progress.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/document_io.h"
-#include "app/messages.h"
+#include "app/files/document_io.h"
+#include "app/files/messages.h"
 #include "app/progress_worker.h"
 #include "app/shell.h"
 #include "cli/commands.h"

@@ -4,9 +4,9 @@
 #include <optional>
 #include <string>
 
-#include "app/document_io.h"
-#include "app/layer_commands.h"
-#include "app/messages.h"
+#include "app/files/document_io.h"
+#include "app/ops/layer_ops.h"
+#include "app/files/messages.h"
 #include "cli/commands.h"
 #include "document/document.h"
 #include "formats/image_loader.h"

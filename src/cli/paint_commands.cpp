@@ -7,16 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "app/document_io.h"
-#include "app/messages.h"
+#include "app/files/document_io.h"
+#include "app/files/messages.h"
 #include "app/scripted_stroke.h"
 #include "app/shell.h"
 #include "cli/commands.h"
 #include "document/document.h"
 #include "document/pixel_edit.h"
-#include "draw/fill.h"
-#include "draw/gradient.h"
-#include "draw/shape_paint.h"
+#include "draw/fill/fill.h"
+#include "draw/fill/gradient.h"
+#include "draw/shape/shape_paint.h"
 
 namespace tessel {
 

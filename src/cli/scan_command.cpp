@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/document_io.h"
-#include "app/messages.h"
+#include "app/files/document_io.h"
+#include "app/files/messages.h"
 #include "app/progress_worker.h"
-#include "app/scan_commands.h"
+#include "app/ops/scan_ops.h"
 #include "cli/commands.h"
 #include "cli/terminal_progress.h"
 #include "document/document.h"

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "app/document_io.h"
-#include "app/messages.h"
-#include "app/selection_ops.h"
+#include "app/files/document_io.h"
+#include "app/files/messages.h"
+#include "app/ops/selection_pixels.h"
 #include "cli/commands.h"
-#include "draw/brush_engine.h"
+#include "draw/brush/brush_engine.h"
 
 namespace tessel {
 

@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "app/document_io.h"
-#include "app/messages.h"
+#include "app/files/document_io.h"
+#include "app/files/messages.h"
 #include "app/shell.h"
 #include "cli/commands.h"
 #include "document/document.h"
-#include "draw/brush_engine.h"
-#include "draw/text_placement.h"
+#include "draw/brush/brush_engine.h"
+#include "draw/text/text_placement.h"
 #include "platform/font_list.h"
 #include "platform/freetype_glyphs.h"
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/document_io.h"
-#include "app/messages.h"
+#include "app/files/document_io.h"
+#include "app/files/messages.h"
 #include "cli/commands.h"
 #include "document/document.h"
 #include "filters/resample.h"

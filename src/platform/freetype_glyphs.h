@@ -2,8 +2,8 @@
 #include <memory>
 #include <string>
 
-#include "draw/glyph_source.h"
-#include "draw/text_settings.h"
+#include "draw/text/glyph_source.h"
+#include "draw/text/text_settings.h"
 
 namespace tessel {
 

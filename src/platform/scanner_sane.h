@@ -2,7 +2,7 @@
 #include <memory>
 #include <string>
 
-#include "app/scanner.h"
+#include "app/ops/scanner.h"
 
 namespace tessel {
 

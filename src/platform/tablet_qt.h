@@ -1,7 +1,7 @@
 #pragma once
 #include <QPointF>
 
-#include "draw/tablet_packets.h"
+#include "draw/brush/tablet_packets.h"
 
 class QTabletEvent;
 

@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "app/application.h"
-#include "draw/input_state.h"
+#include "draw/input/input_state.h"
 
 namespace tessel {
 

@@ -8,7 +8,7 @@
 #include <QSlider>
 #include <QSpinBox>
 
-#include "draw/tool_settings.h"
+#include "draw/tool/tool_settings.h"
 #include "filters/colour_models.h"
 
 namespace tessel {

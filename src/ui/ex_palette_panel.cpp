@@ -3,8 +3,8 @@
 #include <QComboBox>
 #include <QVBoxLayout>
 
-#include "app/palette_model.h"
-#include "draw/tool_settings.h"
+#include "app/models/palette_model.h"
+#include "draw/tool/tool_settings.h"
 #include "ui/palette_panel.h"
 
 namespace tessel {

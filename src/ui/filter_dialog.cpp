@@ -14,7 +14,7 @@
 #include <QToolButton>
 #include <cstring>
 
-#include "app/filter_commands.h"
+#include "app/ops/filter_ops.h"
 #include "document/document.h"
 
 namespace tessel {

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "app/application.h"
-#include "app/image_viewer_model.h"
+#include "app/models/image_viewer_model.h"
 #include "ui/panel_image.h"
 
 namespace tessel {

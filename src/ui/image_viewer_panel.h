@@ -3,7 +3,7 @@
 #include <atomic>
 #include <memory>
 
-#include "app/thumbnail_loader.h"
+#include "app/files/thumbnail_loader.h"
 
 class QLabel;
 class QListWidget;

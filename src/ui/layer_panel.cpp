@@ -16,8 +16,8 @@
 #include <QWheelEvent>
 
 #include "app/application.h"
-#include "app/command_ids.h"
-#include "app/layer_commands.h"
+#include "app/commands/command_ids.h"
+#include "app/ops/layer_ops.h"
 #include "resources/menus.h"
 #include "resources/strings.h"
 

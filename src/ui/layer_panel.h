@@ -3,7 +3,7 @@
 #include <array>
 #include <memory>
 
-#include "app/layer_panel_model.h"
+#include "app/models/layer_panel_model.h"
 
 class QComboBox;
 class QCheckBox;

@@ -9,7 +9,7 @@
 #include <QSpinBox>
 #include <algorithm>
 
-#include "app/filter_commands.h"
+#include "app/ops/filter_ops.h"
 
 namespace tessel {
 

@@ -15,12 +15,12 @@
 #include <vector>
 
 #include "app/application.h"
-#include "app/command_table.h"
-#include "app/recent_lists.h"
-#include "app/commands.h"
-#include "app/filter_commands.h"
-#include "app/panel_layout.h"
-#include "app/scan_commands.h"
+#include "app/commands/command_table.h"
+#include "app/files/recent_lists.h"
+#include "app/commands/commands.h"
+#include "app/ops/filter_ops.h"
+#include "app/models/panel_layout.h"
+#include "app/ops/scan_ops.h"
 #include "app/startup.h"
 #include "resources/accelerators.h"
 #include "resources/menus.h"

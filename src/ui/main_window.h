@@ -5,7 +5,7 @@
 #include <array>
 #include <map>
 
-#include "app/shell_settings.h"
+#include "app/models/shell_settings.h"
 
 class QAction;
 class QLabel;

@@ -9,8 +9,8 @@
 #include <QUrl>
 
 #include "app/application.h"
-#include "app/command_table.h"
-#include "app/commands.h"
+#include "app/commands/command_table.h"
+#include "app/commands/commands.h"
 #include "app/key_dispatch.h"
 #include "app/startup.h"
 #include "resources/strings.h"

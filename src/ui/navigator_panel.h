@@ -1,7 +1,7 @@
 #pragma once
 #include <QWidget>
 
-#include "app/navigator_model.h"
+#include "app/models/navigator_model.h"
 
 namespace tessel {
 

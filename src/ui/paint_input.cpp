@@ -20,7 +20,7 @@
 
 #include "config/key_table.h"
 #include "app/application.h"
-#include "draw/canvas_input_setup.h"
+#include "draw/input/canvas_input_setup.h"
 #include "ui/colour_panel.h"
 #include "ui/main_window.h"
 #include "ui/panel_window.h"

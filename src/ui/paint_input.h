@@ -4,7 +4,7 @@
 #include <QObject>
 #include <functional>
 
-#include "draw/input_state.h"
+#include "draw/input/input_state.h"
 #include "platform/tablet_qt.h"
 
 class QWidget;

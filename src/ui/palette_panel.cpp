@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/messages.h"
+#include "app/files/messages.h"
 #include "ui/panel_image.h"
 
 namespace tessel {

@@ -2,7 +2,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "app/palette_model.h"
+#include "app/models/palette_model.h"
 
 class QTabBar;
 

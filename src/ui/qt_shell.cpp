@@ -23,8 +23,8 @@
 #include <thread>
 
 #include "app/application.h"
-#include "app/document_io.h"
-#include "app/messages.h"
+#include "app/files/document_io.h"
+#include "app/files/messages.h"
 #include "app/startup.h"
 #include "formats/file.h"
 #include "platform/clipboard_qt.h"

@@ -1,7 +1,7 @@
 #pragma once
 #include <QDialog>
 
-#include "app/scale_model.h"
+#include "app/models/scale_model.h"
 
 class QCheckBox;
 class QComboBox;

@@ -17,7 +17,7 @@
 #include <cmath>
 #include <thread>
 
-#include "app/messages.h"
+#include "app/files/messages.h"
 #include "image/size_limits.h"
 #include "ui/dialog_progress.h"
 #include "ui/main_window.h"

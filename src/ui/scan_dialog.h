@@ -2,7 +2,7 @@
 #include <QDialog>
 #include <vector>
 
-#include "app/scanner.h"
+#include "app/ops/scanner.h"
 
 class QComboBox;
 class QDoubleSpinBox;

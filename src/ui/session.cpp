@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <unistd.h>
 
-#include "app/recovery.h"
+#include "app/files/recovery.h"
 #include "app/startup.h"
 #include "config/settings_file.h"
 #include "platform/scanner_sane.h"

@@ -23,7 +23,7 @@
 
 #include <algorithm>
 
-#include "app/recent_lists.h"
+#include "app/files/recent_lists.h"
 #include "image/size_limits.h"
 #include "resources/strings.h"
 #include "ui/virtual_keys.h"

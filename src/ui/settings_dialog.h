@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/env_settings.h"
-#include "app/key_dialog_model.h"
+#include "app/models/env_settings.h"
+#include "app/models/key_dialog_model.h"
 #include "config/key_table.h"
 
 class QCheckBox;

@@ -17,7 +17,7 @@
 #include <algorithm>
 
 #include "app/application.h"
-#include "draw/canvas_input_setup.h"
+#include "draw/input/canvas_input_setup.h"
 #include "platform/font_list.h"
 #include "platform/freetype_glyphs.h"
 #include "ui/canvas_widget.h"

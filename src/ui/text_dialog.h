@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "draw/text_settings.h"
+#include "draw/text/text_settings.h"
 
 class QCheckBox;
 class QComboBox;

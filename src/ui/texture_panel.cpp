@@ -9,8 +9,8 @@
 #include <algorithm>
 
 #include "app/application.h"
-#include "app/messages.h"
-#include "app/texture_model.h"
+#include "app/files/messages.h"
+#include "app/models/texture_model.h"
 
 namespace tessel {
 

@@ -9,8 +9,8 @@
 #include <QSpinBox>
 #include <QStringList>
 
-#include "draw/canvas_input_setup.h"
-#include "draw/gradient.h"
+#include "draw/input/canvas_input_setup.h"
+#include "draw/fill/gradient.h"
 #include "ui/ui_texts.h"
 
 namespace tessel {

@@ -2,7 +2,7 @@
 #include <QWidget>
 #include <array>
 
-#include "draw/tool_traits.h"
+#include "draw/tool/tool_traits.h"
 
 namespace tessel {
 

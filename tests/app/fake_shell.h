@@ -7,12 +7,12 @@
 #include <tuple>
 #include <vector>
 
-#include "app/env_settings.h"
-#include "app/filter_commands.h"
+#include "app/models/env_settings.h"
+#include "app/ops/filter_ops.h"
 #include "config/key_table.h"
-#include "app/open_save.h"
+#include "app/files/open_save.h"
 #include "app/progress_worker.h"
-#include "app/scale_model.h"
+#include "app/models/scale_model.h"
 #include "app/shell.h"
 #include "formats/clipboard_dib.h"
 #include "image/image32.h"

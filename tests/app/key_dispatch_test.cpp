@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/commands.h"
+#include "app/commands/commands.h"
 #include "document/document.h"
 
 namespace tessel {

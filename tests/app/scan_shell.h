@@ -4,7 +4,7 @@
 #include <functional>
 #include <optional>
 
-#include "app/scanner.h"
+#include "app/ops/scanner.h"
 #include "fake_shell.h"
 
 namespace tessel::testing {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/document_io.h"
+#include "app/files/document_io.h"
 #include "formats/format_table.h"
 #include "platform/image_decoders.h"
 

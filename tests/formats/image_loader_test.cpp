@@ -3,7 +3,7 @@
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
-#include "app/document_io.h"
+#include "app/files/document_io.h"
 #include "document/document.h"
 #include "formats/codec_test_util.h"
 #include "formats/gif_writer.h"

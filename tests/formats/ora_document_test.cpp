@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/document_io.h"
+#include "app/files/document_io.h"
 #include "document/document.h"
 #include "formats/image_loader.h"
 #include "formats/native_document.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/document_io.h"
+#include "app/files/document_io.h"
 #include "document/document.h"
 #include "formats/native_document.h"
 #include "formats/psd_document.h"

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/document_io.h"
+#include "app/files/document_io.h"
 #include "document/document.h"
 #include "formats/native_document.h"
 #include "formats/psd_builder.h"

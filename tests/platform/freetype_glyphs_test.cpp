@@ -7,7 +7,7 @@
 #include <random>
 #include <set>
 
-#include "draw/text_render.h"
+#include "draw/text/text_render.h"
 #include "image/image32.h"
 #include "platform/font_list.h"
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "../app/app_fixture.h"
-#include "../app/scan_shell.h"
-#include "app/scan_commands.h"
+#include "app/app_fixture.h"
+#include "app/scan_shell.h"
+#include "app/ops/scan_ops.h"
 #include "image/image32.h"
 #include "platform/scanner_sane.h"
 

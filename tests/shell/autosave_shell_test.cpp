@@ -12,7 +12,7 @@
 #include <functional>
 
 #include "app/application.h"
-#include "app/recovery.h"
+#include "app/files/recovery.h"
 #include "formats/file.h"
 #include "formats/native_document.h"
 #include "formats/png_codec.h"

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "app/application.h"
-#include "app/document_io.h"
+#include "app/files/document_io.h"
 #include "formats/clipboard_dib.h"
 #include "platform/clipboard_qt.h"
 #include "ui/gif_options_dialog.h"

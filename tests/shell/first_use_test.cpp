@@ -18,7 +18,7 @@
 #include <functional>
 
 #include "app/application.h"
-#include "app/layer_rows.h"
+#include "app/models/layer_rows.h"
 #include "ui/canvas_widget.h"
 #include "ui/interface_setup.h"
 #include "ui/layer_panel.h"

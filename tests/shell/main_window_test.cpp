@@ -11,7 +11,7 @@
 #include <QToolBar>
 
 #include "app/application.h"
-#include "app/commands.h"
+#include "app/commands/commands.h"
 #include "formats/native_document.h"
 #include "ui/canvas_widget.h"
 #include "ui/info_bar.h"

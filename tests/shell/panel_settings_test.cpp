@@ -11,7 +11,7 @@
 #include <sstream>
 
 #include "app/application.h"
-#include "app/commands.h"
+#include "app/commands/commands.h"
 #include "formats/bmp_codec.h"
 #include "ui/image_viewer_panel.h"
 #include "ui/main_window.h"

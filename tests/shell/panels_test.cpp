@@ -11,9 +11,9 @@
 #include <QTest>
 
 #include "app/application.h"
-#include "app/commands.h"
-#include "app/command_table.h"
-#include "draw/tool_traits.h"
+#include "app/commands/commands.h"
+#include "app/commands/command_table.h"
+#include "draw/tool/tool_traits.h"
 #include "formats/bmp_codec.h"
 #include "ui/image_viewer_panel.h"
 #include "ui/canvas_widget.h"

@@ -23,7 +23,7 @@
 #include <functional>
 
 #include "app/application.h"
-#include "app/commands.h"
+#include "app/commands/commands.h"
 #include "ui/canvas_widget.h"
 #include "ui/main_window.h"
 #include "ui/panel_window.h"

@@ -9,7 +9,7 @@
 #include "ui/main_window.h"
 #include "ui/session.h"
 #include "ui/tool_options_panel.h"
-#include "draw/gradient.h"
+#include "draw/fill/gradient.h"
 #include "shell_fixture.h"
 
 namespace tessel {

@@ -8,7 +8,7 @@
 
 #include "app/application.h"
 #include "app/scripted_stroke.h"
-#include "draw/tool_traits.h"
+#include "draw/tool/tool_traits.h"
 #include "ui/canvas_widget.h"
 #include "ui/main_window.h"
 #include "ui/session.h"

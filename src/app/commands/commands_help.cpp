@@ -1,0 +1,23 @@
+// The Help menu: the help file. The about box is the window's own.
+#include "app/application.h"
+#include "app/commands/command_table.h"
+#include "app/commands/commands.h"
+#include "resources/strings.h"
+
+namespace tessel {
+namespace {
+
+void openHelp(Application&, Shell& shell, int) {
+  if (!shell.openProgramFile(text::kHelpFile))
+    shell.showMessage(text::kHelpMissing, std::string(), MessageIcon::Warning);
+}
+
+constexpr Command kRows[] = {
+    {cmd::kHelp, cmd::kHelp, nullptr, openHelp},
+};
+
+}  // namespace
+
+std::span<const Command> helpCommands() { return kRows; }
+
+}  // namespace tessel

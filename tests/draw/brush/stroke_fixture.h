@@ -1,0 +1,67 @@
+#pragma once
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "draw/brush/brush_engine.h"
+#include "draw/brush/stroke_api.h"
+#include "image/image32.h"
+
+namespace tessel {
+
+// A layer with its stroke buffer and backup, an engine with a fixed seed, and
+// a way to run one stroke through the public stroke API.
+struct StrokeBench {
+  Image32 layer, buffer, backup;
+  BrushEngine engine;
+  ToolSettings tools;
+  DrawSettings draw;
+  uint32_t maskMode = kMaskNone;
+  std::vector<Texture> textures;
+  Rect lastUndo;
+
+  explicit StrokeBench(int w = 64, int h = 64, uint32_t seed = 7) {
+    bool ok = layer.create(w, h) && buffer.create(w, h) && backup.create(w, h) && engine.init(seed);
+    EXPECT_TRUE(ok);
+    layer.fill(kTransparent);
+  }
+
+  StrokeTarget target() { return {&layer, &buffer, &backup}; }
+
+  // Press at the first sample, move through the middle ones, release at the last.
+  Rect run(int tool, const std::vector<StrokeSample>& samples, bool roundPoints = false) {
+    draw.toolNo = tool;
+    engine.refreshContext(layer, maskMode, draw, tools, &textures);
+    Stroke stroke(engine);
+    Rect changed, all;
+    EXPECT_TRUE(stroke.begin(target(), tool, tools, samples.front(), changed, roundPoints));
+    all = all.united(changed);
+    for (size_t i = 1; i + 1 < samples.size(); ++i) all = all.united(stroke.move(samples[i]));
+    Stroke::End e = stroke.end(samples.back());
+    lastUndo = e.undo;
+    last = stroke.lastSample();
+    return all.united(e.changed);
+  }
+
+  StrokePoint last;
+};
+
+inline std::vector<StrokeSample> line(double x0, double y0, double x1, double y1, int steps,
+                                      float p0 = 1.0f, float p1 = 1.0f) {
+  std::vector<StrokeSample> s;
+  for (int i = 0; i <= steps; ++i) {
+    double t = double(i) / steps;
+    s.push_back({x0 + (x1 - x0) * t, y0 + (y1 - y0) * t, float(p0 + (p1 - p0) * t)});
+  }
+  return s;
+}
+
+inline bool sameImage(const Image32& a, const Image32& b) {
+  if (a.width() != b.width() || a.height() != b.height()) return false;
+  for (int y = 0; y < a.height(); ++y)
+    for (int x = 0; x < a.width(); ++x)
+      if (a.at(x, y) != b.at(x, y)) return false;
+  return true;
+}
+
+}  // namespace tessel
