@@ -59,7 +59,7 @@ struct Workload {
       if (!document.newLayer(false)) return;
     std::mt19937 rng(12345);
     for (int i = 0; i < kLayers; ++i) {
-      Image32& image = document.layers().atIndex(i)->image;
+      Image32& image = document.layers().atIndex(i)->image();
       if (i == kLayers - 1)
         paintPhotograph(image, rng);
       else
@@ -109,7 +109,7 @@ void BM_SaveNextToDeflate(benchmark::State& state) {
     auto t0 = Clock::now();
     w.streams.clear();
     for (int i = kLayers - 1; i >= 0; --i) {
-      const Image32& image = w.document.layers().atIndex(i)->image;
+      const Image32& image = w.document.layers().atIndex(i)->image();
       w.streams.push_back(deflateLevel6(image.bits(), image.byteSize()));
     }
     baseline += secondsSince(t0);
@@ -143,7 +143,7 @@ void BM_LoadNextToInflate(benchmark::State& state) {
   if (w.streams.empty() && !writeDocument(w.path, w.document, nullptr)) return state.SkipWithError("save failed");
   if (w.streams.empty())
     for (int i = kLayers - 1; i >= 0; --i) {
-      const Image32& image = w.document.layers().atIndex(i)->image;
+      const Image32& image = w.document.layers().atIndex(i)->image();
       w.streams.push_back(deflateLevel6(image.bits(), image.byteSize()));
     }
   std::vector<uint8_t> pixels(size_t(kSide) * kSide * 4);

@@ -34,7 +34,7 @@ void maze(Image32& img) {
 
 void BM_Fill(benchmark::State& state) {
   Document& d = doc();
-  Image32& img = d.currentLayer()->image;
+  Image32& img = d.currentLayer()->image();
   PixelGate gate;
   std::mt19937 random(1);
   Pixel colour = 0x112233;
@@ -51,7 +51,7 @@ BENCHMARK(BM_Fill)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_Gradient(benchmark::State& state) {
   Document& d = doc();
-  Image32& img = d.currentLayer()->image;
+  Image32& img = d.currentLayer()->image();
   img.fill(0xFF808080u);
   PixelGate gate;
   std::mt19937 random(1);

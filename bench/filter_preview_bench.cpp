@@ -23,7 +23,7 @@ Document& previewDocument() {
   if (!ready) {
     if (!doc.newImage(kPreviewSide, kPreviewSide, true)) std::abort();
     std::mt19937 rng(3);
-    Image32& image = doc.currentLayer()->image;
+    Image32& image = doc.currentLayer()->image();
     for (int y = 0; y < kPreviewSide; ++y) {
       Pixel* row = image.row(y);
       for (int x = 0; x < kPreviewSide; ++x) row[x] = rng() | 0xFF000000u;

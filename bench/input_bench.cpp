@@ -37,7 +37,7 @@ struct Scene {
       if (!doc.newLayer(false)) return;
     // Mixed content: opaque bands, half-transparent stripes and empty areas.
     for (int i = 0; i < kLayers; ++i) {
-      Image32& img = doc.layers().atIndex(i)->image;
+      Image32& img = doc.layers().atIndex(i)->image();
       for (int y = 0; y < kCanvas; ++y) {
         Pixel* row = img.row(y);
         for (int x = 0; x < kCanvas; ++x) {

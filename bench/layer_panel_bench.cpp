@@ -27,7 +27,7 @@ struct PanelSetup {
     for (int i = 0; i < kLayers; ++i) {
       Layer* layer = doc.layers().atIndex(i);
       const int side = std::min(900, kCanvas - i * 40);   // fillRect is unchecked
-      layer->image.fillRect(i * 40, i * 40, side, side, 0xC0000000u | uint32_t(i) * 0x020305u);
+      layer->image().fillRect(i * 40, i * 40, side, side, 0xC0000000u | uint32_t(i) * 0x020305u);
     }
     model = std::make_unique<LayerPanelModel>(doc);
     model->setSize(200, kLayers * layer_row::kHeight);   // every row shown
@@ -56,7 +56,7 @@ void BM_RedrawRowAfterStroke(benchmark::State& state) {
   Layer* layer = s.doc.layers().atIndex(50);
   int n = 0;
   for (auto _ : state) {
-    layer->image.fillRect(100 + n % 1000, 100, 20, 20, 0xFF00FF00u);   // a dab
+    layer->image().fillRect(100 + n % 1000, 100, 20, 20, 0xFF00FF00u);   // a dab
     s.model->redrawLayer(50);
     benchmark::DoNotOptimize(s.model->buffer.bits());
     ++n;

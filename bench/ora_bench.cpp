@@ -33,7 +33,7 @@ struct OraWorkload {
       if (!document.newLayer(false)) return;
     std::mt19937 rng(2024);
     for (int i = 0; i < kLayers; ++i) {
-      Image32& image = document.layers().atIndex(i)->image;
+      Image32& image = document.layers().atIndex(i)->image();
       if (i == kLayers - 1) {
         // An opaque gradient with a little noise under the strokes.
         std::uniform_int_distribution<int> noise(-3, 3);

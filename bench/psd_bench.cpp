@@ -43,7 +43,7 @@ struct Workload {
       if (!document.newLayer(false)) return;
     std::mt19937 rng(2024);
     for (int i = 0; i < kLayers; ++i) {
-      Image32& image = document.layers().atIndex(i)->image;
+      Image32& image = document.layers().atIndex(i)->image();
       if (i == kLayers - 1)
         paintBackground(image, rng);
       else

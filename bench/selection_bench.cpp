@@ -24,7 +24,7 @@ struct SelectionScene {
 
   SelectionScene() {
     if (!doc.newImage(kCanvas, kCanvas, true) || !screen.create(kClientW, kClientH)) return;
-    Image32& img = doc.currentLayer()->image;
+    Image32& img = doc.currentLayer()->image();
     for (int y = 0; y < kCanvas; ++y)
       for (int x = 0; x < kCanvas; ++x) img.set(x, y, makePixel(255, x & 0xFF, y & 0xFF, (x ^ y) & 0xFF));
     view.setClientSize(kClientW, kClientH);

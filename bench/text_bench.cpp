@@ -39,7 +39,7 @@ void BM_TextPreview(benchmark::State& state) {
   BrushEngine engine;
   DrawSettings draw;
   ToolSettings tools;
-  engine.refreshContext(doc.currentLayer()->image, 0, draw, tools, nullptr);
+  engine.refreshContext(doc.currentLayer()->image(), 0, draw, tools, nullptr);
   TextPlacement text(doc, engine, draw, tools);
   text.fontMaker = [](const TextSettings& s) { return FreeTypeGlyphs::open(s, s.pixelSize(96)); };
   if (!text.place({200, 200})) return state.SkipWithError("no placement");

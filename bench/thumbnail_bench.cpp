@@ -62,7 +62,7 @@ struct Folder {
     dir = name;
     Document document;
     if (!document.newImage(kSide, kSide, true)) return;
-    Image32& image = document.currentLayer()->image;
+    Image32& image = document.currentLayer()->image();
     paintPicture(image);
     const char* kExts[] = {"jpg", "png", "bmp", "psd", "tsd"};
     const bool written = writeJpeg(image, dir + "/src.jpg", 90, true) && writePng(image, dir + "/src.png", 6, false, -1) &&

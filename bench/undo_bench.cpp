@@ -94,7 +94,7 @@ void BM_UndoRecordAndUndoWholeLayer(benchmark::State& state) {
     state.SkipWithError("no memory for the document");
     return;
   }
-  doc.currentLayer()->image.copyFrom(mixedLayer());
+  doc.currentLayer()->image().copyFrom(mixedLayer());
   UndoHistory history(doc, dir);
   UndoRefresh refresh;
   for (auto _ : state) {

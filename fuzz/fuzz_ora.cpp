@@ -18,8 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Whatever the file, the document keeps a current layer of canvas size,
   // and a refused file leaves the open one as it was.
   if (document.layerCount() < 1 || !document.currentLayer() ||
-      document.currentLayer()->image.width() != document.width() ||
-      document.currentLayer()->image.height() != document.height())
+      document.currentLayer()->image().width() != document.width() ||
+      document.currentLayer()->image().height() != document.height())
     std::abort();
   if (result != 0 && result != 4 && (document.width() != 3 || document.layerCount() != 1)) std::abort();
   tessel::Image32 image;

@@ -31,8 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tessel::readPsdLayers(path, document, nullptr);
   // Whatever the file, the document keeps a current layer of canvas size.
   if (document.layerCount() < 1 || !document.currentLayer() ||
-      document.currentLayer()->image.width() != document.width() ||
-      document.currentLayer()->image.height() != document.height())
+      document.currentLayer()->image().width() != document.width() ||
+      document.currentLayer()->image().height() != document.height())
     std::abort();
   return 0;
 }

@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   int result = tessel::readDocument(path, document, nullptr);
   // Whatever the file, the document keeps a current layer of canvas size.
   if (document.layerCount() < 1 || !document.currentLayer() ||
-      document.currentLayer()->image.width() != document.width())
+      document.currentLayer()->image().width() != document.width())
     std::abort();
   // The two summaries read the file twice more: checked on one input in four.
   if (fuzzSampled(data, size, 2)) checkSummaries(path, document, result);

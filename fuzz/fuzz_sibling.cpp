@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!document.newImage(3, 2, true)) return 0;
   tessel::readSibling(path, document, nullptr);
   if (document.layerCount() < 1 || !document.currentLayer() ||
-      document.currentLayer()->image.width() != document.width())
+      document.currentLayer()->image().width() != document.width())
     std::abort();
   tessel::Image32 image;
   if (tessel::readSiblingComposite(path, image) && (image.width() < 1 || image.width() > tessel::kMaxCanvasSize))

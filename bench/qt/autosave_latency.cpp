@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
     if (!app.document.newImage(side, side, true)) return 1;
     for (int i = 1; i < count; ++i) app.document.layers().add(side, side, true);
     for (int i = 0; i < count; ++i) {
-      tessel::Image32& img = app.document.layers().atIndex(i)->image;
+      tessel::Image32& img = app.document.layers().atIndex(i)->image();
       for (int y = 0; y < side; ++y) {
         tessel::Pixel* row = img.row(y);
         for (int x = 0; x < side; ++x)   // strokes of colour on transparency, as a drawing has
@@ -106,7 +106,7 @@ int main(int argc, char** argv) {
               (long long)autosave.saver().copiedRows());
   // One stroke's worth of change, then the next run copies only those rows.
   {
-    tessel::Image32& img = app.document.layers().atIndex(3)->image;
+    tessel::Image32& img = app.document.layers().atIndex(3)->image();
     for (int y = 1000; y < 1100; ++y) img.row(y)[500] = 0xFF123456u;
   }
   app.document.recorder().recordPixelRect({500, 1000, 1, 100});

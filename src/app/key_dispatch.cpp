@@ -48,12 +48,12 @@ int commandForBinding(const KeyBinding& binding) {
 
 bool shiftCurrentLayer(Document& document, int dx, int dy) {
   Layer* layer = document.currentLayer();
-  if (!layer || !layer->image.valid() || (dx == 0 && dy == 0)) return false;
+  if (!layer || !layer->image().valid() || (dx == 0 && dy == 0)) return false;
   if (dx < -1 || dx > 1 || dy < -1 || dy > 1) return false;
   // Without a backup there would be no undo step: the layer stays put.
   PixelEdit edit(document, document.canvasRect());
   if (!edit.ok()) return false;
-  Image32& img = layer->image;
+  Image32& img = layer->image();
   const int w = img.width(), h = img.height();
   if (dx != 0) {
     for (int y = 0; y < h; ++y) {

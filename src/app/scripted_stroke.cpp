@@ -127,7 +127,7 @@ bool runScriptedStroke(Document& document, const ScriptedStroke& s) {
   BrushEngine engine;
   bool ok = engine.init(s.seed);
   if (ok) {
-    engine.refreshContext(layer.image, layer.maskMode, draw, tools, nullptr);
+    engine.refreshContext(layer.image(), layer.maskMode, draw, tools, nullptr);
     const std::vector<StrokeSample> samples = guided(s);
     Stroke stroke(engine);
     Rect changed;

@@ -204,7 +204,7 @@ int runExportLayer(int argc, char** argv) {
   const Layer* layer = document.layers().atIndex(index);
   if (!layer) return usageError("no layer with that index");
   // The layer alone, as a 32-bit PNG with alpha at level 6.
-  return writePng(layer->image, argv[4], 6, true, -1) ? 0 : fail(kMsgSaveFailed);
+  return writePng(layer->image(), argv[4], 6, true, -1) ? 0 : fail(kMsgSaveFailed);
 }
 
 int runNew(int argc, char** argv) {

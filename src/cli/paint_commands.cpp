@@ -101,7 +101,7 @@ int paintWithTool(char** argv, const Options& o, int tool, const ToolSettings& t
     DrawSettings draw;
     draw.toolNo = tool;
     Layer& l = *doc.currentLayer();
-    engine.refreshContext(l.image, l.maskMode, draw, tools, nullptr);
+    engine.refreshContext(l.image(), l.maskMode, draw, tools, nullptr);
     run(doc, engine);
     return 0;
   });
@@ -222,7 +222,7 @@ int runShape(int argc, char** argv) {
     if (!engine.init(seed ? std::optional<uint32_t>(uint32_t(*seed)) : std::nullopt))
       return fail("tessel-cli: the shape could not be drawn");
     Layer& l = *doc.currentLayer();
-    engine.refreshContext(l.image, l.maskMode, draw, tools, nullptr);
+    engine.refreshContext(l.image(), l.maskMode, draw, tools, nullptr);
     ShapePainter painter(doc, engine, tools, tool);
     if (!painter.usable()) return fail("tessel-cli: the shape could not be drawn");
     if (row->kind == ShapeKind::Polyline || row->kind == ShapeKind::ConcentratedLines)

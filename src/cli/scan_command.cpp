@@ -109,7 +109,7 @@ int runScan(int argc, char** argv) {
   if (status != ScanStatus::Ok) return scanFailure(*scanner, status);
   Document document;
   if (!document.newImage(image.width(), image.height(), true)) return fail(kMsgNewImageFailed);
-  document.currentLayer()->image.copyFrom(image);
+  document.currentLayer()->image().copyFrom(image);
   if (!save(out, document, ImageSaveOptions{})) return fail(kMsgSaveFailed);
   return 0;
 }

@@ -101,7 +101,7 @@ bool apply(const SelectionRun& run, const int numbers[2], Document& doc, Selecti
     BrushEngine engine;
     DrawSettings draw;
     draw.drawCol1 = Pixel(run.foreground) & 0xFFFFFFu;
-    engine.refreshContext(layer->image, layer->maskMode, draw, ToolSettings{}, nullptr);
+    engine.refreshContext(layer->image(), layer->maskMode, draw, ToolSettings{}, nullptr);
     if (op == "fill") {
       fillSelection(doc, sel, engine, draw.drawingColour());
     } else {

@@ -136,7 +136,7 @@ int runText(int argc, char** argv) {
   DrawSettings draw;
   draw.drawCol1 = Pixel(job.colour) & 0xFFFFFFu;
   tools.setAlpha(kToolText, job.opacity);
-  engine.refreshContext(layer->image, layer->maskMode, draw, tools, nullptr);
+  engine.refreshContext(layer->image(), layer->maskMode, draw, tools, nullptr);
   TextPlacement placement(document, engine, draw, tools);
   std::string used;
   bool fontFound = false;

@@ -64,7 +64,7 @@ bool Document::newLayer(bool copy) {
   Layer* layer = addLayerAbove(source);
   if (!layer) return false;
   if (copy && source) {
-    layer->image.copyFrom(source->image);
+    layer->image().copyFrom(source->image());
     layer->copyAttributesFrom(*source);
   }
   selectLayer(currentIndex_);
@@ -85,7 +85,7 @@ bool Document::mergeDown() {
   Layer* lower = upper ? layers_.below(upper) : nullptr;
   if (!lower) return false;
   recorder_->recordLayersMerged({currentIndex_ + 1, 0});
-  compositeAlphaAware(lower->image, upper->image, upper->opacity, upper->blendMode, lower->opacity,
+  compositeAlphaAware(lower->image(), upper->image(), upper->opacity, upper->blendMode, lower->opacity,
                       lower->blendMode);
   lower->opacity = kFullOpacity;
   layers_.remove(upper);
@@ -129,12 +129,12 @@ bool Document::mergeVisible(bool keepTransparency) {
   for (Layer* layer = base; layer; layer = layers_.above(layer)) {
     if (!layer->visible()) continue;
     if (keepTransparency)
-      compositeOver(merged, layer->image, layer->opacity);
+      compositeOver(merged, layer->image(), layer->opacity);
     else
-      compositeOpaque(merged, layer->image, layer->blendMode, layer->opacity, blend_);
+      compositeOpaque(merged, layer->image(), layer->blendMode, layer->opacity, blend_);
     if (layer != base) absorbed.push_back(layer);
   }
-  base->image = std::move(merged);
+  base->image() = std::move(merged);
   for (Layer* layer : absorbed) layers_.remove(layer);
   base->blendMode = kBlendNormal;
   base->opacity = kFullOpacity;
@@ -151,7 +151,7 @@ bool Document::mergeIntoNewLayer() {
   if (!target) return false;
   for (int i = layers_.count() - 1; i >= 0; --i) {
     const Layer* layer = layers_.atIndex(i);
-    if (layer != target && layer->visible()) compositeOver(target->image, layer->image, layer->opacity);
+    if (layer != target && layer->visible()) compositeOver(target->image(), layer->image(), layer->opacity);
   }
   selectLayer(layers_.indexOf(target));
   recorder_->recordLayerAdded();
@@ -232,10 +232,10 @@ bool Document::flatten(Image32& target, Progress* progress, bool keepAlpha) {
     const Layer* layer = layers_.atIndex(i);
     if (layer->visible()) {
       if (keepAlpha)
-        compositeAlphaAware(target, layer->image, layer->opacity, layer->blendMode, kFullOpacity,
+        compositeAlphaAware(target, layer->image(), layer->opacity, layer->blendMode, kFullOpacity,
                             kBlendNormal);
       else
-        compositeOpaque(target, layer->image, layer->blendMode, layer->opacity, blend_);
+        compositeOpaque(target, layer->image(), layer->blendMode, layer->opacity, blend_);
     }
     if (progress) progress->step();
   }

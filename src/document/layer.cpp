@@ -19,6 +19,56 @@ void Layer::copyAttributesFrom(const Layer& other) {
   flags = other.flags;
 }
 
+Image32& Layer::image() {
+  unpark();
+  tilesCurrent_ = false;
+  tiles_.clear();
+  return flat_;
+}
+
+const Image32& Layer::image() const {
+  unpark();
+  return flat_;
+}
+
+bool Layer::unpark() const {
+  if (flat_.valid() || !tiles_.valid()) return flat_.valid();
+  return tiles_.materialize(flat_);
+}
+
+bool Layer::park() {
+  if (!flat_.valid()) return true;
+  if (!tilesCurrent_) {
+    TiledImage tiles;
+    if (!tiles.assign(flat_, &tiles_)) return false;
+    tiles_ = std::move(tiles);
+    tilesCurrent_ = true;
+  }
+  flat_.destroy();
+  return true;
+}
+
+bool Layer::resetTransparent(int width, int height) {
+  flat_.destroy();
+  tilesCurrent_ = tiles_.reset(width, height);
+  return tilesCurrent_;
+}
+
+bool Layer::copyPixelsFrom(const Layer& other) {
+  if (&other == this) return true;
+  if (other.tilesCurrent_) {
+    flat_.destroy();
+    tiles_ = other.tiles_;
+    tilesCurrent_ = true;
+    return true;
+  }
+  tiles_.clear();
+  tilesCurrent_ = false;
+  if (!flat_.create(other.flat_.width(), other.flat_.height())) return false;
+  flat_.copyFrom(other.flat_);
+  return true;
+}
+
 namespace {
 
 // Converts with iconv one character at a time where a sequence is bad, so a

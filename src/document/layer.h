@@ -3,6 +3,7 @@
 #include <string>
 
 #include "image/image32.h"
+#include "image/tiled_image.h"
 #include "image/pixel.h"
 
 namespace tessel {
@@ -13,8 +14,33 @@ constexpr uint8_t kLayerVisible = 0x01;
 constexpr uint8_t kLayerFillReference = 0x02;
 constexpr uint8_t kFullOpacity = 128;
 
+// A layer's pixels are flat while it is worked on and parked in tiles while it
+// is idle, so that idle layers cost only what is painted on them.
 struct Layer {
-  Image32 image;
+  // The flat pixels, made from the tiles first when the layer is parked. The
+  // mutable form drops the tiles: the flat pixels are then the only copy.
+  // An empty image when memory for it ran out.
+  Image32& image();
+  const Image32& image() const;
+  bool parked() const { return !flat_.valid() && tiles_.valid(); }
+  // Flat pixels to tiles (tiles still equal to the ones kept are shared); the
+  // flat buffer goes. False when memory ran out: the layer stays flat.
+  bool park();
+  // Tiles to flat pixels; false when memory ran out.
+  bool unpark() const;
+  // The tiles, when they hold the pixels (parked, or unparked for reading only).
+  const TiledImage* tiles() const { return tilesCurrent_ ? &tiles_ : nullptr; }
+  int width() const { return flat_.valid() ? flat_.width() : tiles_.width(); }
+  int height() const { return flat_.valid() ? flat_.height() : tiles_.height(); }
+  bool hasPixels() const { return flat_.valid() || tiles_.valid(); }
+  // A new layer's pixels: w x h transparent, parked (no flat buffer).
+  bool resetTransparent(int width, int height);
+  // The pixels of other, sharing its tiles when it has them.
+  bool copyPixelsFrom(const Layer& other);
+  Pixel pixel(int x, int y) const { return flat_.valid() ? flat_.at(x, y) : tiles_.pixel(x, y); }
+  // Memory the pixels hold now.
+  size_t pixelBytes() const { return flat_.byteSize() + (tilesCurrent_ ? tiles_.paintedBytes() : 0); }
+
   char name[kLayerNameBytes] = {};
   // The four attribute bytes, in the order documents and undo records keep them.
   uint8_t blendMode = 0;
@@ -27,6 +53,11 @@ struct Layer {
   // Stores up to 31 bytes of raw code page 936 text.
   void setNameBytes(const char* text);
   void copyAttributesFrom(const Layer& other);
+
+ private:
+  mutable Image32 flat_;
+  mutable TiledImage tiles_;
+  mutable bool tilesCurrent_ = false;   // tiles_ hold the pixels (flat_ may be a copy)
 };
 
 // Opacity shown as a percentage and back.

@@ -8,8 +8,8 @@ namespace tessel {
 Layer* LayerList::add(int width, int height, bool countName) {
   if (count() >= kMaxLayers) return nullptr;
   auto layer = std::unique_ptr<Layer>(new (std::nothrow) Layer);
-  if (!layer || !layer->image.create(width, height)) return nullptr;
-  layer->image.fill(kTransparent);
+  if (!layer || !layer->image().create(width, height)) return nullptr;
+  layer->image().fill(kTransparent);
   std::snprintf(layer->name, sizeof layer->name, "Layer%d", nameCounter_);
   if (countName) ++nameCounter_;
   layers_.insert(layers_.begin(), std::move(layer));

@@ -13,13 +13,13 @@ PixelEdit::PixelEdit(Document& doc, const Rect& area)
   left_ = area_.x;
   top_ = area_.y;
   ok_ = area_.empty() || own_.create(area_.w, area_.h);
-  if (ok_ && !area_.empty()) own_.blit(0, 0, area_.w, area_.h, layer_->image, area_.x, area_.y);
+  if (ok_ && !area_.empty()) own_.blit(0, 0, area_.w, area_.h, layer_->image(), area_.x, area_.y);
 }
 
 PixelEdit::PixelEdit(Document& doc, const Image32& layerBackup)
     : doc_(doc), layer_(doc.currentLayer()), backup_(&layerBackup) {
-  ok_ = layer_ && layerBackup.valid() && layerBackup.width() == layer_->image.width() &&
-        layerBackup.height() == layer_->image.height();
+  ok_ = layer_ && layerBackup.valid() && layerBackup.width() == layer_->image().width() &&
+        layerBackup.height() == layer_->image().height();
 }
 
 bool PixelEdit::backupHolds(const Rect& r) const {
@@ -37,7 +37,7 @@ void PixelEdit::extend(const Rect& r) {
       ok_ = false;
       return;
     }
-    wider.blit(0, 0, grown.w, grown.h, layer_->image, grown.x, grown.y);
+    wider.blit(0, 0, grown.w, grown.h, layer_->image(), grown.x, grown.y);
     if (own_.valid()) wider.blit(left_ - grown.x, top_ - grown.y, own_.width(), own_.height(), own_, 0, 0);
     own_ = std::move(wider);
     left_ = grown.x;
@@ -47,7 +47,7 @@ void PixelEdit::extend(const Rect& r) {
 }
 
 bool PixelEdit::areaChanged() const {
-  const Image32& now = layer_->image;
+  const Image32& now = layer_->image();
   const size_t bytes = size_t(area_.w) * sizeof(Pixel);
   for (int y = area_.y; y < area_.bottom(); ++y) {
     const Pixel* held = backup_->row(y - top_) + (area_.x - left_);
@@ -73,7 +73,7 @@ void PixelEdit::cancel() {
   if (!ok_ || ended_) return;
   ended_ = true;
   if (area_.empty() || doc_.currentLayer() != layer_) return;
-  layer_->image.blit(area_.x, area_.y, area_.w, area_.h, *backup_, area_.x - left_, area_.y - top_);
+  layer_->image().blit(area_.x, area_.y, area_.w, area_.h, *backup_, area_.x - left_, area_.y - top_);
 }
 
 bool commitFromBackup(Document& doc, const Image32& layerBackup, const Rect& area) {

@@ -16,9 +16,9 @@ namespace {
 const Image32* referenceImage(const FilterContext& context, int index, const Image32& src) {
   if (!context.layers || index == context.currentLayer) return &src;
   const Layer* layer = context.layers->atIndex(index);
-  if (!layer || !layer->image.valid()) return nullptr;
-  if (layer->image.width() != src.width() || layer->image.height() != src.height()) return nullptr;
-  return &layer->image;
+  if (!layer || !layer->image().valid()) return nullptr;
+  if (layer->image().width() != src.width() || layer->image().height() != src.height()) return nullptr;
+  return &layer->image();
 }
 
 // Source-over of s onto d; a source alpha of 0 leaves d.

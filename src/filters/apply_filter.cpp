@@ -21,13 +21,13 @@ bool applyFilter(Document& doc, const FilterEntry& entry, const FilterValues& va
   // The filter reads the layer as it was; the same copy is the undo backup.
   Image32 source;
   if (!source.create(doc.width(), doc.height())) return false;
-  source.copyFrom(layer->image);
+  source.copyFrom(layer->image());
   context.layers = &doc.layers();
   context.currentLayer = doc.currentIndex();
 
   PixelEdit edit(doc, source);
   edit.extend(area);
-  if (function(values, context, layer->image, source, area, progress)) {
+  if (function(values, context, layer->image(), source, area, progress)) {
     // OK always leaves its step, even when the filter changed nothing.
     edit.commit(PixelEdit::Unchanged::Record);
     return true;

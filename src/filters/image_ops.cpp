@@ -100,12 +100,12 @@ bool replaceAllLayers(Document& doc, int width, int height, bool recordBefore, P
   std::vector<Image32> made(static_cast<size_t>(count));
   if (progress) progress->setRange(count);
   for (int i = 0; i < count; ++i) {
-    if (!make(doc.layers().atIndex(i)->image, made[size_t(i)])) return false;
+    if (!make(doc.layers().atIndex(i)->image(), made[size_t(i)])) return false;
     if (progress) progress->step();
   }
   if (recordBefore) doc.recorder().recordAllLayers();
   if (!doc.resizeCanvasBuffers(width, height)) return false;
-  for (int i = 0; i < count; ++i) doc.layers().atIndex(i)->image.swap(made[size_t(i)]);
+  for (int i = 0; i < count; ++i) doc.layers().atIndex(i)->image().swap(made[size_t(i)]);
   return true;
 }
 
@@ -115,7 +115,7 @@ void flipDocument(Document& doc, bool vertical, Progress* progress) {
   const int count = doc.layerCount();
   if (progress) progress->setRange(count);
   for (int i = 0; i < count; ++i) {
-    Image32& image = doc.layers().atIndex(i)->image;
+    Image32& image = doc.layers().atIndex(i)->image();
     if (vertical)
       flipVertical(image);
     else

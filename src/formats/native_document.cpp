@@ -86,7 +86,7 @@ bool readLayerRecord(File& file, uint32_t recordHeader, Layer& layer) {
   applyRecordFields(record, layer);
   uint32_t compressed = 0;
   if (!file.skip(recordHeader - kNativeRecordHeader) || !file.readU32LE(compressed)) return false;
-  return inflateFromFile(file, layer.image.bits(), layer.image.byteSize(), compressed);
+  return inflateFromFile(file, layer.image().bits(), layer.image().byteSize(), compressed);
 }
 
 // Records first .. N-1, one at a time, into the document newImage made.
@@ -227,7 +227,7 @@ int LayerLoader::consume(LoadSlot& s) {
     fallBackToBlank(document_);
     return kReadOutOfMemory;
   }
-  layer->image = std::move(s.image);
+  layer->image() = std::move(s.image);
   if (s.recordRead) applyRecordFields(s.record, *layer);
   if (!s.sizeRead || !s.inflated) return finishRead(document_, h_, kReadDecompressFailed);
   ++consumed_;
@@ -284,7 +284,7 @@ void LayerSaver::publishNext() {
   s.compressed = 0;
   s.overflow = false;
   // A stream may come out slightly larger than its input.
-  size_t bound = compressBound(uLong(s.layer->image.byteSize()));
+  size_t bound = compressBound(uLong(s.layer->image().byteSize()));
   if (bound > s.capacity) {
     s.data.reset(new (std::nothrow) uint8_t[bound]);
     s.capacity = s.data ? bound : 0;
@@ -294,7 +294,7 @@ void LayerSaver::publishNext() {
 
 void LayerSaver::deflateJob(SaveSlot& s) {
   if (!s.data) return;
-  const Image32& image = s.layer->image;
+  const Image32& image = s.layer->image();
   s.compressed = deflateToSink(image.bits(), image.byteSize(), kLayerLevel, nullptr,
                                [&](const uint8_t* bytes, size_t n) {
                                  if (n > s.capacity - s.size) {
@@ -316,7 +316,7 @@ bool writeRecordHead(File& file, const Layer& layer) {
 bool streamLayer(File& file, const Layer& layer) {
   int64_t sizeField = file.position();
   if (sizeField < 0 || !file.writeU32LE(0)) return false;
-  uint32_t compressed = deflateToFile(file, layer.image.bits(), layer.image.byteSize(), kLayerLevel, nullptr);
+  uint32_t compressed = deflateToFile(file, layer.image().bits(), layer.image().byteSize(), kLayerLevel, nullptr);
   return compressed != 0 && file.seek(sizeField) && file.writeU32LE(compressed) && file.seekToEnd();
 }
 

@@ -725,8 +725,8 @@ int readOra(const std::string& path, Document& document, Progress* progress, int
       document.selectLayer(0);
       return kReadOutOfMemory;
     }
-    layer->image.fill(kTransparent);
-    layer->image.blit(it->x, it->y, it->image.width(), it->image.height(), it->image, 0, 0);
+    layer->image().fill(kTransparent);
+    layer->image().blit(it->x, it->y, it->image.width(), it->image.height(), it->image, 0, 0);
     layerNameFromUtf8(it->name, layer->name);
     layer->blendMode = uint8_t(it->mode);
     layer->opacity = uint8_t(std::clamp(it->opacity, 0, 128));
@@ -787,14 +787,14 @@ bool writeOra(const std::string& path, Document& document, Progress* progress) {
         continue;
       }
       const Layer* layer = document.layers().atIndex(job);
-      const Rect r = opaqueBounds(layer->image);
+      const Rect r = opaqueBounds(layer->image());
       Image32 cut;
       if (!cut.create(std::max(r.w, 1), std::max(r.h, 1))) {
         failed = true;
         break;
       }
       cut.fill(kTransparent);
-      if (r.w) cut.blit(0, 0, r.w, r.h, layer->image, r.x, r.y);
+      if (r.w) cut.blit(0, 0, r.w, r.h, layer->image(), r.x, r.y);
       char entry[32];
       std::snprintf(entry, sizeof entry, "data/layer%03d.png", job);
       bounds[size_t(job)] = r;

@@ -160,7 +160,7 @@ int addToDocument(std::vector<PsdLayerItem>& items, Document& document) {
   for (PsdLayerItem& item : items) {
     Layer* layer = document.layers().add(document.width(), document.height(), false);
     if (!layer) return kReadFailed;
-    layer->image = std::move(item.image);
+    layer->image() = std::move(item.image);
     std::memcpy(layer->name, item.name, kLayerNameBytes);
     layer->blendMode = item.blendMode;
     layer->opacity = layerOpacityFromFraction(item.opacity);
@@ -176,7 +176,7 @@ int readCompositeAsLayer(File& file, const PsdHeader& h, const PsdColour& colour
   Image32 merged;
   if (!file.seek(imageData) || !readPsdMergedImage(file, h, colour, true, merged)) return kReadPsdLayout;
   if (!document.newImage(int(h.width), int(h.height), true)) return kReadFailed;
-  document.currentLayer()->image.copyFrom(merged);
+  document.currentLayer()->image().copyFrom(merged);
   return kReadOk;
 }
 

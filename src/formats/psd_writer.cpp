@@ -161,7 +161,7 @@ bool writeLayerSection(File& file, Document& document, Progress* progress, Plane
     if (!writeRecord(file, document, *document.layers().atIndex(i), &lengthFields[size_t(n) * 4])) return false;
   static const int kBytes[4] = {2, 1, 0, 3};
   for (int i = count - 1, n = 0; i >= 0; --i, ++n) {
-    const Image32& image = document.layers().atIndex(i)->image;
+    const Image32& image = document.layers().atIndex(i)->image();
     for (int c = 0; c < 4; ++c) {
       uint64_t bytes = 0;
       if (!file.writeU16BE(1) || !encoder.write(file, image, &kBytes[c], 1, &bytes) ||

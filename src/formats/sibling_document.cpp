@@ -85,7 +85,7 @@ bool readRecord(File& file, Layer& layer, uint8_t* coverage, size_t coverageSize
   layer.maskMode = 0;
   std::memset(coverage, 0, coverageSize);
   bool ok = inflateFromFile(file, coverage, coverageSize, compressed);
-  coverageToLayer(coverage, colour, layer.image);
+  coverageToLayer(coverage, colour, layer.image());
   return ok;
 }
 
@@ -149,7 +149,7 @@ bool writeSiblingTo(File& file, Document& document, Progress* progress) {
         !file.writeU8(layer.flags & kLayerVisible) || !file.writeU32LE(0))
       return false;
     for (int y = 0; y < h; ++y) {
-      const Pixel* src = layer.image.row(y);
+      const Pixel* src = layer.image().row(y);
       uint8_t* dst = coverage.get() + size_t(y) * stride;
       for (int x = 0; x < w; ++x) dst[x] = alphaOf(src[x]);
     }

@@ -48,7 +48,7 @@ void assignHeader(Layer& layer, const LayerHeader& h) {
 void restoreCurrent(Document& doc, PayloadSource& in, const LayerHeader& h) {
   Layer* layer = doc.currentLayer();
   assignHeader(*layer, h);
-  in.getEncoded(layer->image, layer->image.bounds(), size_t(h.size));
+  in.getEncoded(layer->image(), layer->image().bounds(), size_t(h.size));
 }
 
 // A new empty layer directly above the layer at index; it takes that index.
@@ -121,10 +121,10 @@ void UndoHistory::apply(const UndoRecord& r, UndoRefresh& refresh) {
 
 void UndoHistory::applyPixelRect(const UndoRecord& r, PayloadSource& in, UndoRefresh& refresh) {
   Layer* layer = doc_.layers().atIndex(r.layerIndex);
-  if (!layer || layer->image.bounds().intersected(r.rect) != r.rect) return;
+  if (!layer || layer->image().bounds().intersected(r.rect) != r.rect) return;
   int32_t n = 0;
   if (!in.getInt32(n) || n < 0) return;
-  in.getEncoded(layer->image, r.rect, size_t(n));
+  in.getEncoded(layer->image(), r.rect, size_t(n));
   refresh = {UndoRefresh::Kind::Area, r.rect, r.layerIndex};
 }
 
@@ -143,12 +143,12 @@ void UndoHistory::applyAllLayers(const UndoRecord& r, PayloadSource& in, UndoRef
       image.fill(kTransparent);
     }
     if (!doc_.resizeCanvasBuffers(w, h)) return;
-    for (int i = 0; i < layers.count(); ++i) layers.atIndex(i)->image.swap(fresh[size_t(i)]);
+    for (int i = 0; i < layers.count(); ++i) layers.atIndex(i)->image().swap(fresh[size_t(i)]);
   }
   int count = std::min(layers.count(), int(r.layerIndex));
   for (int i = 0; i < count; ++i) {
     int32_t n = 0;
-    Image32& image = layers.atIndex(i)->image;
+    Image32& image = layers.atIndex(i)->image();
     if (!in.getInt32(n) || n < 0 || !in.getEncoded(image, image.bounds(), size_t(n))) break;
   }
   if (resize)
@@ -161,7 +161,7 @@ void UndoHistory::applyTransform(const UndoRecord& r, UndoRefresh& refresh) {
   LayerList& layers = doc_.layers();
   if (r.kind == UndoKind::FlipHorizontal || r.kind == UndoKind::FlipVertical) {
     for (int i = 0; i < layers.count(); ++i) {
-      Image32& image = layers.atIndex(i)->image;
+      Image32& image = layers.atIndex(i)->image();
       if (r.kind == UndoKind::FlipHorizontal)
         mirrorLeftRight(image);
       else
@@ -172,16 +172,16 @@ void UndoHistory::applyTransform(const UndoRecord& r, UndoRefresh& refresh) {
   }
   std::vector<Image32> turned(size_t(layers.count()));
   for (int i = 0; i < layers.count(); ++i) {
-    const Image32& image = layers.atIndex(i)->image;
+    const Image32& image = layers.atIndex(i)->image();
     bool ok = r.kind == UndoKind::RotateLeft ? rotatedCounterClockwise(image, turned[size_t(i)])
                                              : rotatedClockwise(image, turned[size_t(i)]);
     if (!ok) return;
   }
   if (!doc_.resizeCanvasBuffers(doc_.height(), doc_.width())) return;
-  for (int i = 0; i < layers.count(); ++i) layers.atIndex(i)->image.swap(turned[size_t(i)]);
+  for (int i = 0; i < layers.count(); ++i) layers.atIndex(i)->image().swap(turned[size_t(i)]);
   const Layer* current = doc_.currentLayer();
-  int w = current ? current->image.width() : doc_.width();
-  int h = current ? current->image.height() : doc_.height();
+  int w = current ? current->image().width() : doc_.width();
+  int h = current ? current->image().height() : doc_.height();
   refresh = {UndoRefresh::Kind::CanvasSize, {0, 0, w, h}, -1};
 }
 

@@ -61,7 +61,7 @@ void UndoHistory::captureAllLayers(UndoRecord& r) {
   size_t perLayer = (size_t(r.rect.w) * size_t(r.rect.h) + 1) * 4;
   storePayload(r, perLayer * size_t(layers.count()), [&](PayloadSink& out) {
     for (int i = 0; i < layers.count(); ++i) {
-      const Image32& image = layers.atIndex(i)->image;
+      const Image32& image = layers.atIndex(i)->image();
       size_t n = rleEncodedSize(image, image.bounds());
       out.putInt32(int32_t(n));
       out.putEncoded(image, image.bounds(), n);
@@ -81,7 +81,7 @@ void UndoHistory::captureLayerBlocks(UndoRecord& r, const std::vector<int>& laye
     const Layer* layer = doc_.layers().atIndex(index);
     if (!layer) return;
     sources.push_back(layer);
-    sizes.push_back(rleEncodedSize(layer->image, layer->image.bounds()));
+    sizes.push_back(rleEncodedSize(layer->image(), layer->image().bounds()));
     estimate += sizes.back() + kLayerBlockHeader;
   }
   storePayload(r, estimate, [&](PayloadSink& out) {
@@ -92,7 +92,7 @@ void UndoHistory::captureLayerBlocks(UndoRecord& r, const std::vector<int>& laye
       out.putInt32(int32_t(sizes[i]));
       out.putBytes(layer.name, kLayerNameBytes);
       out.putBytes(attributes, sizeof attributes);
-      out.putEncoded(layer.image, layer.image.bounds(), sizes[i]);
+      out.putEncoded(layer.image(), layer.image().bounds(), sizes[i]);
     }
     for (int16_t gap : gaps) out.putInt16(gap);
   });
@@ -135,7 +135,7 @@ void UndoHistory::buildOpposite(const UndoRecord& from, UndoRecord& to) {
   switch (from.kind) {
     case UndoKind::PixelRect:
       if (const Layer* layer = doc_.layers().atIndex(from.layerIndex)) {
-        if (layer->image.bounds().intersected(from.rect) == from.rect) capturePixels(to, layer->image);
+        if (layer->image().bounds().intersected(from.rect) == from.rect) capturePixels(to, layer->image());
       }
       break;
     case UndoKind::AllLayers:

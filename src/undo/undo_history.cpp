@@ -83,7 +83,7 @@ bool UndoHistory::redo(UndoRefresh& refresh) {
 // --- recording ---------------------------------------------------------------
 
 void UndoHistory::recordPixelRect(const Rect& rect) {
-  if (Layer* layer = doc_.currentLayer()) recordPixelRectOf(layer->image, rect);
+  if (Layer* layer = doc_.currentLayer()) recordPixelRectOf(layer->image(), rect);
 }
 
 void UndoHistory::recordPixelRectOf(const Image32& image, const Rect& rect) {

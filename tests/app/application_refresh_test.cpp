@@ -32,11 +32,11 @@ class ApplicationRefresh : public testing::AppFixture {
 
 TEST_F(ApplicationRefresh, StrokeUndoAndRedoRefreshTheLayerRowAndTheNavigator) {
   penStroke(60, 120, 80);
-  ASSERT_EQ(app->document.currentLayer()->image.at(90, 80), 0xFF000000u);
+  ASSERT_EQ(app->document.currentLayer()->image().at(90, 80), 0xFF000000u);
   EXPECT_EQ(shell.layerRows, (std::vector<int>{0}));
   EXPECT_EQ(shell.navigatorRefreshes, 1);
   ASSERT_TRUE(app->undoStep(false));
-  EXPECT_EQ(app->document.currentLayer()->image.at(90, 80), kTransparent);
+  EXPECT_EQ(app->document.currentLayer()->image().at(90, 80), kTransparent);
   EXPECT_EQ(shell.layerRows, (std::vector<int>{0, 0}));
   EXPECT_EQ(shell.navigatorRefreshes, 2);
   ASSERT_TRUE(app->undoStep(true));

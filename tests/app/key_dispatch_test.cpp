@@ -36,12 +36,12 @@ class ShiftTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(doc.newImage(4, 3, true));
     doc.setRecorder(&recorder);
-    Image32& img = doc.currentLayer()->image;
+    Image32& img = doc.currentLayer()->image();
     for (int y = 0; y < 3; ++y) {
       for (int x = 0; x < 4; ++x) img.set(x, y, 0xFF000000u | uint32_t(y * 16 + x));
     }
   }
-  Pixel at(int x, int y) { return doc.currentLayer()->image.at(x, y); }
+  Pixel at(int x, int y) { return doc.currentLayer()->image().at(x, y); }
   Document doc;
   CountingRecorder recorder;
 };

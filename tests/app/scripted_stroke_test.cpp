@@ -48,18 +48,18 @@ TEST(ScriptedStroke, PencilLinePaintsItsPixelsOnTheChosenLayer) {
   ASSERT_TRUE(parseStrokeSamples("2,2;5,2", s.samples));
   ASSERT_TRUE(runScriptedStroke(doc, s));
   EXPECT_EQ(doc.currentIndex(), 0);   // the current layer stays
-  const Image32& painted = doc.layers().atIndex(1)->image;
+  const Image32& painted = doc.layers().atIndex(1)->image();
   for (int x = 2; x <= 5; ++x) EXPECT_EQ(painted.at(x, 2), 0xFFFF0000u) << x;
   EXPECT_EQ(painted.at(1, 2), kTransparent);
   EXPECT_EQ(painted.at(6, 2), kTransparent);
   EXPECT_EQ(painted.at(3, 3), kTransparent);
-  EXPECT_EQ(doc.layers().atIndex(0)->image.at(3, 2), kTransparent);
+  EXPECT_EQ(doc.layers().atIndex(0)->image().at(3, 2), kTransparent);
 }
 
 TEST(ScriptedStroke, MaskModeIsSetBeforeTheStrokeAndGuardsOpaquePixels) {
   Document doc;
   ASSERT_TRUE(doc.newImage(10, 8, true));
-  Image32& image = doc.currentLayer()->image;
+  Image32& image = doc.currentLayer()->image();
   image.set(3, 2, 0xFF00FF00);
   ScriptedStroke s;
   s.tool = kToolPencil;

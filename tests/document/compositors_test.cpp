@@ -137,13 +137,13 @@ TEST(PointCompositor, TruncatesAndReadsWhiteOutside) {
   Layer* hidden = layers.add(4, 4, true);
   Layer* middle = layers.add(4, 4, true);
   Layer* top = layers.add(4, 4, true);
-  bottom->image.fill(0xFF102030);
-  hidden->image.fill(0xFF00FF00);
+  bottom->image().fill(0xFF102030);
+  hidden->image().fill(0xFF00FF00);
   hidden->flags = 0;
-  middle->image.fill(0xFF808080);
+  middle->image().fill(0xFF808080);
   middle->blendMode = kBlendMultiply;
   middle->opacity = 64;
-  top->image.fill(0x80402010);
+  top->image().fill(0x80402010);
   top->blendMode = kBlendAdd;
   // Multiply: blue 48 + (48 * 128 / 255 - 48) * 127 / 255 = 36.09; Add: 36 + 16 * 128 / 255 = 44.03.
   EXPECT_EQ(compositePoint(layers, 1, 2) & 0xFFFFFF, 0x2C282Cu);
@@ -152,11 +152,11 @@ TEST(PointCompositor, TruncatesAndReadsWhiteOutside) {
 
   LayerList single;
   Layer* black = single.add(2, 2, true);
-  black->image.fill(0xFF020202);
+  black->image().fill(0xFF020202);
   black->opacity = 64;   // 255 + (2 - 255) * 127 / 255 = 128.996, truncated
   EXPECT_EQ(compositePoint(single, 0, 0) & 0xFFFFFF, 0x808080u);
   black->opacity = 128;
-  black->image.fill(0xFF102030);
+  black->image().fill(0xFF102030);
   EXPECT_EQ(compositePoint(single, 0, 0) & 0xFFFFFF, 0x102030u);
 }
 
@@ -306,10 +306,10 @@ TEST(DisplayCompositor, VisibleLayersOverCheckerOrWhite) {
   Layer* bottom = layers.add(20, 20, true);
   Layer* hidden = layers.add(20, 20, true);
   Layer* top = layers.add(20, 20, true);
-  bottom->image.fillRect(0, 0, 10, 20, 0xFF0000FF);
-  hidden->image.fill(0xFF00FF00);
+  bottom->image().fillRect(0, 0, 10, 20, 0xFF0000FF);
+  hidden->image().fill(0xFF00FF00);
   hidden->flags = 0;
-  top->image.fillRect(0, 0, 20, 5, 0xFFFFFFFF);
+  top->image().fillRect(0, 0, 20, 5, 0xFFFFFFFF);
   top->blendMode = kBlendMultiply;
   BlendTable table;
   Image32 composite = filled(20, 20, 0);

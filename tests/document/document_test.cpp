@@ -61,14 +61,14 @@ TEST(DocumentLayers, NamesCountFromZeroAndCloneAdvancesTheCounter) {
   EXPECT_EQ(names(doc), std::vector<std::string>({"Layer0"}));
   ASSERT_TRUE(doc.newLayer(false));
   EXPECT_EQ(names(doc), std::vector<std::string>({"Layer1", "Layer0"}));
-  doc.currentLayer()->image.set(2, 3, 0xFF123456);
+  doc.currentLayer()->image().set(2, 3, 0xFF123456);
   doc.currentLayer()->blendMode = kBlendScreen;
   doc.currentLayer()->opacity = 77;
   ASSERT_TRUE(doc.newLayer(true));
   EXPECT_EQ(names(doc), std::vector<std::string>({"Layer1", "Layer1", "Layer0"}));
   EXPECT_EQ(doc.layers().nameCounter(), 3);
   EXPECT_EQ(doc.currentIndex(), 0);
-  EXPECT_EQ(doc.currentLayer()->image.at(2, 3), 0xFF123456u);
+  EXPECT_EQ(doc.currentLayer()->image().at(2, 3), 0xFF123456u);
   EXPECT_EQ(doc.currentLayer()->blendMode, kBlendScreen);
   EXPECT_EQ(doc.currentLayer()->opacity, 77);
   ASSERT_TRUE(doc.newLayer(false));
@@ -83,7 +83,7 @@ TEST(DocumentLayers, NewLayerGoesDirectlyAboveTheCurrentOneAndTakesItsIndex) {
   EXPECT_EQ(doc.currentIndex(), 2);
   EXPECT_STREQ(doc.currentLayer()->name, "Layer3");
   const Layer* fresh = doc.currentLayer();
-  EXPECT_EQ(fresh->image.at(0, 0), kTransparent);
+  EXPECT_EQ(fresh->image().at(0, 0), kTransparent);
   EXPECT_EQ(fresh->flags, kLayerVisible);
   EXPECT_EQ(fresh->opacity, 128);
 }
@@ -216,8 +216,8 @@ TEST(DocumentMerge, MergeDownOfTwoMultiplyLayersBlendsAsNormalAndStaysMultiply) 
   doc.setRecorder(&rec);
   Layer* lower = doc.layers().atIndex(1);
   Layer* upper = doc.layers().atIndex(0);
-  lower->image.fill(0xFF808080);
-  upper->image.fill(0xFF406080);
+  lower->image().fill(0xFF808080);
+  upper->image().fill(0xFF406080);
   lower->blendMode = upper->blendMode = kBlendMultiply;
   lower->opacity = 64;
   doc.selectLayer(0);
@@ -226,7 +226,7 @@ TEST(DocumentMerge, MergeDownOfTwoMultiplyLayersBlendsAsNormalAndStaysMultiply) 
   EXPECT_EQ(doc.currentLayer(), lower);
   EXPECT_EQ(lower->blendMode, kBlendMultiply);
   EXPECT_EQ(lower->opacity, 128);
-  EXPECT_EQ(lower->image.at(1, 1), 0xFF406080u);   // Normal: the opaque upper pixel wins
+  EXPECT_EQ(lower->image().at(1, 1), 0xFF406080u);   // Normal: the opaque upper pixel wins
   ASSERT_EQ(rec.calls.size(), 1u);
   EXPECT_EQ(rec.calls[0].what, "merged");
   EXPECT_EQ(rec.calls[0].count, 2);
@@ -240,8 +240,8 @@ TEST(DocumentMerge, MergeVisibleKeepsHiddenLayersInPlace) {
   doc.setRecorder(&rec);
   doc.toggleVisible(1);
   doc.toggleVisible(2);
-  doc.layers().atIndex(3)->image.fill(0xFF0000FF);
-  doc.layers().atIndex(0)->image.fill(0x80FF0000);
+  doc.layers().atIndex(3)->image().fill(0xFF0000FF);
+  doc.layers().atIndex(0)->image().fill(0x80FF0000);
   ASSERT_TRUE(doc.mergeVisible(true));
   EXPECT_EQ(names(doc), std::vector<std::string>({"Layer2", "Layer1", "Layer0"}));
   EXPECT_EQ(doc.currentIndex(), 2);
@@ -249,7 +249,7 @@ TEST(DocumentMerge, MergeVisibleKeepsHiddenLayersInPlace) {
   EXPECT_EQ(rec.calls[0].count, 4);
   EXPECT_EQ(rec.calls[0].args, std::vector<int32_t>({3, 2}));
   // Half-transparent red over opaque blue, keeping transparency.
-  Pixel p = doc.currentLayer()->image.at(0, 0);
+  Pixel p = doc.currentLayer()->image().at(0, 0);
   EXPECT_EQ(alphaOf(p), 255);
   EXPECT_EQ(redOf(p), 128);
   EXPECT_EQ(blueOf(p), 127);
@@ -257,11 +257,11 @@ TEST(DocumentMerge, MergeVisibleKeepsHiddenLayersInPlace) {
 
 TEST(DocumentMerge, MergeVisibleOverWhiteUsesBlendModesAndResetsAttributes) {
   Document doc = makeDoc(3, 4, 4);
-  doc.layers().atIndex(2)->image.fill(0x00FFFFFF);   // transparent bottom
+  doc.layers().atIndex(2)->image().fill(0x00FFFFFF);   // transparent bottom
   doc.layers().atIndex(2)->blendMode = kBlendScreen;
   doc.layers().atIndex(2)->opacity = 20;
-  doc.layers().atIndex(1)->image.fill(0xFF808080);
-  doc.layers().atIndex(0)->image.fill(0xFF808080);
+  doc.layers().atIndex(1)->image().fill(0xFF808080);
+  doc.layers().atIndex(0)->image().fill(0xFF808080);
   doc.layers().atIndex(0)->blendMode = kBlendMultiply;
   ASSERT_TRUE(doc.mergeVisible(false));
   EXPECT_EQ(doc.layerCount(), 1);
@@ -269,18 +269,18 @@ TEST(DocumentMerge, MergeVisibleOverWhiteUsesBlendModesAndResetsAttributes) {
   EXPECT_EQ(merged->blendMode, kBlendNormal);
   EXPECT_EQ(merged->opacity, 128);
   // 128 * 128 / 255 = 64 for Multiply of grey over grey.
-  EXPECT_EQ(merged->image.at(3, 3), 0xFF404040u);
+  EXPECT_EQ(merged->image().at(3, 3), 0xFF404040u);
 }
 
 // Half-covered red over half-covered black: 255 (a + b - ab) = 191.75 rounds up.
 TEST(DocumentMerge, BothMergesRoundTheUnitedAlpha) {
   for (bool down : {true, false}) {
     Document doc = makeDoc(2, 4, 4);
-    doc.layers().atIndex(1)->image.fill(0x80000000);
-    doc.layers().atIndex(0)->image.fill(0x80FF0000);
+    doc.layers().atIndex(1)->image().fill(0x80000000);
+    doc.layers().atIndex(0)->image().fill(0x80FF0000);
     doc.selectLayer(0);
     ASSERT_TRUE(down ? doc.mergeDown() : doc.mergeVisible(true));
-    EXPECT_EQ(doc.currentLayer()->image.at(2, 2), 0xC0AA0000u) << down;   // red 128 / 0.752
+    EXPECT_EQ(doc.currentLayer()->image().at(2, 2), 0xC0AA0000u) << down;   // red 128 / 0.752
   }
 }
 
@@ -300,13 +300,13 @@ TEST(DocumentMerge, MergeIntoNewLayerSitsAboveTheTopVisibleLayer) {
   FakeRecorder rec(doc);
   doc.setRecorder(&rec);
   doc.toggleVisible(0);
-  doc.layers().atIndex(1)->image.fill(0xFF00FF00);
+  doc.layers().atIndex(1)->image().fill(0xFF00FF00);
   doc.layers().atIndex(1)->blendMode = kBlendDifference;   // ignored
-  doc.layers().atIndex(0)->image.fill(0xFFFF0000);         // hidden: left out
+  doc.layers().atIndex(0)->image().fill(0xFFFF0000);         // hidden: left out
   ASSERT_TRUE(doc.mergeIntoNewLayer());
   EXPECT_EQ(names(doc), std::vector<std::string>({"Layer2", "Layer3", "Layer1", "Layer0"}));
   EXPECT_EQ(doc.currentIndex(), 1);
-  EXPECT_EQ(doc.currentLayer()->image.at(0, 0), 0xFF00FF00u);
+  EXPECT_EQ(doc.currentLayer()->image().at(0, 0), 0xFF00FF00u);
   ASSERT_EQ(rec.calls.size(), 1u);
   EXPECT_EQ(rec.calls[0].what, "added");
   EXPECT_EQ(rec.calls[0].current, 1);
@@ -323,19 +323,19 @@ TEST(DocumentFlatten, OneProgressStepPerLayerAndTheRightBase) {
   EXPECT_EQ(flat.at(4, 4), kOpaqueWhite);
   ASSERT_TRUE(doc.flatten(flat, nullptr, true));
   EXPECT_EQ(flat.at(4, 4), kTransparent);   // transparent layers over transparent black
-  doc.layers().atIndex(2)->image.fill(0xFF102030);
+  doc.layers().atIndex(2)->image().fill(0xFF102030);
   ASSERT_TRUE(doc.flatten(flat, nullptr, true));
   EXPECT_EQ(flat.at(0, 0), 0xFF102030u);
 }
 
 TEST(DocumentImage, NewImageRejectsBadSizesAndKeepsTheOldDocument) {
   Document doc = makeDoc(2, 30, 20);
-  doc.currentLayer()->image.set(1, 1, 0xFFABCDEF);
+  doc.currentLayer()->image().set(1, 1, 0xFFABCDEF);
   EXPECT_FALSE(doc.newImage(4501, 10, true));
   EXPECT_FALSE(doc.newImage(10, 0, true));
   EXPECT_EQ(doc.width(), 30);
   EXPECT_EQ(doc.layerCount(), 2);
-  EXPECT_EQ(doc.currentLayer()->image.at(1, 1), 0xFFABCDEFu);
+  EXPECT_EQ(doc.currentLayer()->image().at(1, 1), 0xFFABCDEFu);
   ASSERT_TRUE(doc.newImage(4500, 1, true));
   EXPECT_EQ(doc.width(), 4500);
   EXPECT_EQ(doc.layerCount(), 1);
@@ -352,7 +352,7 @@ TEST(DocumentImage, PickAndRecompositeUseTheVisibleLayers) {
   doc.recomposite(doc.canvasRect(), true, 0xD8D8D8, 0xF8F8F8);
   EXPECT_EQ(doc.composite.at(0, 0) & 0xFFFFFF, 0xD8D8D8u);
   EXPECT_EQ(doc.composite.at(8, 0) & 0xFFFFFF, 0xF8F8F8u);
-  doc.currentLayer()->image.fill(0xFF204060);
+  doc.currentLayer()->image().fill(0xFF204060);
   doc.recomposite({2, 2, 3, 3}, false, 0, 0);
   // d + ((s - d) * 255 >> 8): below d the shift floors onto s itself.
   EXPECT_EQ(doc.composite.at(3, 3) & 0xFFFFFF, 0x204060u);

@@ -69,11 +69,11 @@ TEST(AllFilters, OutsideTheRectangleNothingChanges) {
   Layer* target = layers.add(48, 40, true);   // on top: index 0
   ASSERT_TRUE(ref && target);
   Image32 refImg = randomImage(48, 40, 41, 3);
-  ref->image.copyFrom(refImg);
+  ref->image().copyFrom(refImg);
   Image32 img = randomImage(48, 40, 42);
   for (int y = 10; y < 25; ++y)   // a flat triangle gives the edge filters their steps
     for (int x = 12; x < 12 + (y - 10); ++x) img.set(x, y, 0xFF204080u);
-  target->image.copyFrom(img);
+  target->image().copyFrom(img);
   std::mt19937 rng(8);
   FilterContext c;
   c.layers = &layers;

@@ -17,15 +17,15 @@ TEST(ApplyFilter, InvertsOnlyTheRectangleCutToTheCanvasAndRecordsIt) {
   ASSERT_TRUE(doc.newImage(6, 5, true));
   RectRecorder recorder;
   doc.setRecorder(&recorder);
-  doc.currentLayer()->image.fill(0xFF102030);
+  doc.currentLayer()->image().fill(0xFF102030);
   const FilterEntry* invert = filterByName("invert");
   ASSERT_NE(invert, nullptr);
   ASSERT_TRUE(applyFilter(doc, *invert, FilterValues{}, FilterContext{}, {4, 3, 10, 10}, nullptr));
   ASSERT_EQ(recorder.rects.size(), 1u);
   EXPECT_EQ(recorder.rects[0], (Rect{4, 3, 2, 2}));
-  EXPECT_EQ(doc.currentLayer()->image.at(5, 4), 0xFFEFDFCFu);
-  EXPECT_EQ(doc.currentLayer()->image.at(3, 4), 0xFF102030u);
-  EXPECT_EQ(doc.currentLayer()->image.at(5, 2), 0xFF102030u);
+  EXPECT_EQ(doc.currentLayer()->image().at(5, 4), 0xFFEFDFCFu);
+  EXPECT_EQ(doc.currentLayer()->image().at(3, 4), 0xFF102030u);
+  EXPECT_EQ(doc.currentLayer()->image().at(5, 2), 0xFF102030u);
 }
 
 TEST(ApplyFilter, NothingHappensOffTheCanvas) {
@@ -42,7 +42,7 @@ TEST(ApplyFilter, NothingHappensOffTheCanvas) {
 TEST(ApplyFilter, AFailingFilterLeavesTheLayerAsItWas) {
   Document doc;
   ASSERT_TRUE(doc.newImage(4, 4, true));
-  doc.currentLayer()->image.fill(0x80406080);
+  doc.currentLayer()->image().fill(0x80406080);
   const FilterEntry* setAlpha = filterByName("set-alpha");
   ASSERT_NE(setAlpha, nullptr);
   FilterValues values;
@@ -50,7 +50,7 @@ TEST(ApplyFilter, AFailingFilterLeavesTheLayerAsItWas) {
   values.list[1] = 9;
   EXPECT_FALSE(applyFilter(doc, *setAlpha, values, FilterContext{}, doc.canvasRect(), nullptr));
   for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 4; ++x) EXPECT_EQ(doc.currentLayer()->image.at(x, y), 0x80406080u);
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(doc.currentLayer()->image().at(x, y), 0x80406080u);
 }
 
 TEST(ApplyFilter, EveryCommandHasAFunction) {

@@ -201,10 +201,10 @@ class DocumentOps : public ::testing::Test {
     ASSERT_TRUE(doc.newImage(8, 5, true));
     ASSERT_TRUE(doc.newLayer(false));
     ASSERT_TRUE(doc.newLayer(false));
-    for (int i = 0; i < 3; ++i) fillRandom(doc.layers().atIndex(i)->image, 40 + i);
+    for (int i = 0; i < 3; ++i) fillRandom(doc.layers().atIndex(i)->image(), 40 + i);
     doc.setRecorder(&recorder);
   }
-  Image32& layer(int i) { return doc.layers().atIndex(i)->image; }
+  Image32& layer(int i) { return doc.layers().atIndex(i)->image(); }
   Document doc;
   NotingRecorder recorder{doc};
   CountingProgress progress;

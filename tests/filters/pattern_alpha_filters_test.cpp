@@ -256,13 +256,13 @@ TEST(AlphaFilters, SetAlphaOperations) {
   Layer* top = layers.add(3, 1, true);
   Layer* ref = layers.add(3, 1, true);   // now on top: index 0
   ASSERT_TRUE(top && ref);
-  ref->image.set(0, 0, 0x80FFFFFFu);
-  ref->image.set(1, 0, kTransparent);
-  ref->image.set(2, 0, 0xFF000000u);
-  top->image.set(0, 0, 0xC0102030u);
-  top->image.set(1, 0, 0x40102030u);
-  top->image.set(2, 0, 0x20102030u);
-  Image32 src = copyOf(top->image);
+  ref->image().set(0, 0, 0x80FFFFFFu);
+  ref->image().set(1, 0, kTransparent);
+  ref->image().set(2, 0, 0xFF000000u);
+  top->image().set(0, 0, 0xC0102030u);
+  top->image().set(1, 0, 0x40102030u);
+  top->image().set(2, 0, 0x20102030u);
+  Image32 src = copyOf(top->image());
   FilterContext c;
   c.layers = &layers;
   c.currentLayer = 1;

@@ -61,7 +61,7 @@ TEST_F(NativeLanesTest, TwoLaneSaveWritesTheOneThreadBytes) {
     Document doc;
     ASSERT_TRUE(doc.newImage(300, 200, true));
     for (int i = 1; i < layers; ++i) ASSERT_TRUE(doc.newLayer(false));
-    for (int i = 0; i < layers; ++i) paintBlobs(doc.layers().atIndex(i)->image, uint32_t(i + 1));
+    for (int i = 0; i < layers; ++i) paintBlobs(doc.layers().atIndex(i)->image(), uint32_t(i + 1));
     doc.layers().atIndex(0)->setNameBytes("Top");
     StepCounter one, two;
     setNativeDocumentLanes(false);
@@ -80,7 +80,7 @@ TEST_F(NativeLanesTest, TwoLaneSaveThatFailsHalfwayReportsFailure) {
   Document doc;
   ASSERT_TRUE(doc.newImage(120, 90, true));
   for (int i = 1; i < 6; ++i) ASSERT_TRUE(doc.newLayer(false));
-  for (int i = 0; i < 6; ++i) paintBlobs(doc.layers().atIndex(i)->image, uint32_t(40 + i));
+  for (int i = 0; i < 6; ++i) paintBlobs(doc.layers().atIndex(i)->image(), uint32_t(40 + i));
   ASSERT_TRUE(writeDocument(dir.file("whole.tsd"), doc, nullptr));
   const int64_t whole = int64_t(readBytes(dir.file("whole.tsd")).size());
   for (int64_t budget = 0; budget < whole; budget += whole / 23 + 1) {
@@ -105,8 +105,8 @@ void expectSameDocument(const Document& a, const Document& b, const std::string&
     EXPECT_EQ(x.opacity, y.opacity) << what;
     EXPECT_EQ(x.flags, y.flags) << what;
     EXPECT_EQ(x.maskMode, y.maskMode) << what;
-    ASSERT_EQ(x.image.byteSize(), y.image.byteSize()) << what;
-    EXPECT_EQ(std::memcmp(x.image.bits(), y.image.bits(), x.image.byteSize()), 0) << what << " layer " << i;
+    ASSERT_EQ(x.image().byteSize(), y.image().byteSize()) << what;
+    EXPECT_EQ(std::memcmp(x.image().bits(), y.image().bits(), x.image().byteSize()), 0) << what << " layer " << i;
   }
 }
 

@@ -50,7 +50,7 @@ class NativeDocumentTest : public ::testing::Test {
   // The document every refused file must leave untouched.
   void prepareOpenDocument() {
     ASSERT_TRUE(doc.newImage(20, 10, true));
-    paint(doc.currentLayer()->image, 3);
+    paint(doc.currentLayer()->image(), 3);
     doc.currentLayer()->setNameBytes("Open");
   }
   void expectOpenDocumentUnchanged() {
@@ -65,7 +65,7 @@ class NativeDocumentTest : public ::testing::Test {
 
 TEST_F(NativeDocumentTest, OneLayer400RoundTripWithHeaderFieldsAndPreview) {
   ASSERT_TRUE(doc.newImage(400, 400, true));
-  paint(doc.currentLayer()->image, 1);
+  paint(doc.currentLayer()->image(), 1);
   doc.layers().setNameCounter(7);
   Layer& layer = *doc.currentLayer();
   layer.setNameBytes("\xCD\xBC\xB2\xE3 1");   // GBK text
@@ -112,14 +112,14 @@ TEST_F(NativeDocumentTest, OneLayer400RoundTripWithHeaderFieldsAndPreview) {
   EXPECT_EQ(l.opacity, 64);
   EXPECT_EQ(l.maskMode, 2);
   EXPECT_EQ(l.flags, kLayerVisible | kLayerFillReference);
-  EXPECT_TRUE(samePixels(l.image, layer.image));
+  EXPECT_TRUE(samePixels(l.image(), layer.image()));
 }
 
 TEST_F(NativeDocumentTest, LayerOrderAndCurrentIndexSurvive) {
   ASSERT_TRUE(doc.newImage(30, 20, true));
   ASSERT_TRUE(doc.newLayer(false));
   ASSERT_TRUE(doc.newLayer(false));
-  for (int i = 0; i < 3; ++i) paint(doc.layers().atIndex(i)->image, uint32_t(i * 50));
+  for (int i = 0; i < 3; ++i) paint(doc.layers().atIndex(i)->image(), uint32_t(i * 50));
   doc.selectLayer(2);
   doc.layers().atIndex(1)->flags = 0;
   ASSERT_TRUE(writeDocument(file("b.tsd"), doc, nullptr));
@@ -131,7 +131,7 @@ TEST_F(NativeDocumentTest, LayerOrderAndCurrentIndexSurvive) {
   EXPECT_EQ(back.layers().nameCounter(), 3);
   for (int i = 0; i < 3; ++i) {
     EXPECT_STREQ(back.layers().atIndex(i)->name, doc.layers().atIndex(i)->name);
-    EXPECT_TRUE(samePixels(back.layers().atIndex(i)->image, doc.layers().atIndex(i)->image)) << i;
+    EXPECT_TRUE(samePixels(back.layers().atIndex(i)->image(), doc.layers().atIndex(i)->image())) << i;
   }
   EXPECT_FALSE(back.layers().atIndex(1)->visible());
 }
@@ -172,7 +172,7 @@ TEST(NativePreview, AreaAverageRoundsEachBlock) {
 
 TEST_F(NativeDocumentTest, PreviewOfThinCanvasIsSavedAndReadBack) {
   ASSERT_TRUE(doc.newImage(1, 4500, true));
-  doc.currentLayer()->image.fill(0xFF102030);
+  doc.currentLayer()->image().fill(0xFF102030);
   ASSERT_TRUE(writeDocument(file("thin.tsd"), doc, nullptr));
   Image32 preview;
   ASSERT_TRUE(readPreview(file("thin.tsd"), preview));
@@ -181,7 +181,7 @@ TEST_F(NativeDocumentTest, PreviewOfThinCanvasIsSavedAndReadBack) {
   EXPECT_EQ(preview.at(0, 45) & 0xFFFFFF, 0x102030u);
 
   ASSERT_TRUE(doc.newImage(60, 40, true));
-  doc.currentLayer()->image.fill(kTransparent);   // flattened onto white
+  doc.currentLayer()->image().fill(kTransparent);   // flattened onto white
   ASSERT_TRUE(writeDocument(file("small.tsd"), doc, nullptr));
   ASSERT_TRUE(readPreview(file("small.tsd"), preview));
   EXPECT_EQ(preview.width(), 60);
@@ -232,10 +232,10 @@ TEST_F(NativeDocumentTest, BlendByteAbove20ReadsAsNormalAndExtraHeaderBytesAreSk
   EXPECT_EQ(top.blendMode, 20);
   EXPECT_EQ(top.opacity, 100);
   EXPECT_EQ(top.maskMode, 3);
-  EXPECT_EQ(top.image.at(3, 2), 0x80445566u);
+  EXPECT_EQ(top.image().at(3, 2), 0x80445566u);
   EXPECT_STREQ(bottom.name, "bottom");
   EXPECT_EQ(bottom.blendMode, 0);
-  EXPECT_EQ(bottom.image.at(0, 0), 0xFF112233u);
+  EXPECT_EQ(bottom.image().at(0, 0), 0xFF112233u);
 }
 
 TEST_F(NativeDocumentTest, RefusedHeadersLeaveTheOpenDocument) {
@@ -281,7 +281,7 @@ TEST_F(NativeDocumentTest, A101stRecordGivesOutOfMemoryAndABlank400Image) {
   EXPECT_EQ(doc.height(), 400);
   ASSERT_EQ(doc.layerCount(), 1);
   ASSERT_NE(doc.currentLayer(), nullptr);
-  EXPECT_EQ(doc.currentLayer()->image.at(200, 200), kTransparent);
+  EXPECT_EQ(doc.currentLayer()->image().at(200, 200), kTransparent);
 }
 
 TEST_F(NativeDocumentTest, CorruptThirdLayerKeepsTwoWholeLayersAndPartOfTheThird) {
@@ -304,9 +304,9 @@ TEST_F(NativeDocumentTest, CorruptThirdLayerKeepsTwoWholeLayersAndPartOfTheThird
   EXPECT_EQ(progress.steps, 2);
   ASSERT_EQ(doc.layerCount(), 3);
   ASSERT_NE(doc.currentLayer(), nullptr);
-  EXPECT_EQ(doc.layers().atIndex(2)->image.at(5, 5), 0xFF0000FFu);
-  EXPECT_EQ(doc.layers().atIndex(1)->image.at(39, 29), 0xFF0000FFu);
-  const Image32& partial = doc.layers().atIndex(0)->image;
+  EXPECT_EQ(doc.layers().atIndex(2)->image().at(5, 5), 0xFF0000FFu);
+  EXPECT_EQ(doc.layers().atIndex(1)->image().at(39, 29), 0xFF0000FFu);
+  const Image32& partial = doc.layers().atIndex(0)->image();
   // Memory starts with the bottom row: 250 pixels fill row 29, 28, ... in turn.
   EXPECT_EQ(partial.at(0, 29), 0xFF302010u);
   EXPECT_EQ(partial.at(9, 23), 0xFF302010u);    // pixel 249
@@ -327,9 +327,9 @@ TEST_F(NativeDocumentTest, NextRecordStartsWhereTheStreamEndedNotWhereItsSizeSai
   StepCounter progress;
   ASSERT_EQ(readDocument(writeSpec(fileLayout), doc, &progress), kReadOk);
   ASSERT_EQ(doc.layerCount(), 3);
-  EXPECT_EQ(doc.layers().atIndex(2)->image.at(0, 0), 0xFF000001u);
-  EXPECT_EQ(doc.layers().atIndex(1)->image.at(1, 1), 0xFF000002u);
-  EXPECT_EQ(doc.layers().atIndex(0)->image.at(3, 2), 0xFF000003u);
+  EXPECT_EQ(doc.layers().atIndex(2)->image().at(0, 0), 0xFF000001u);
+  EXPECT_EQ(doc.layers().atIndex(1)->image().at(1, 1), 0xFF000002u);
+  EXPECT_EQ(doc.layers().atIndex(0)->image().at(3, 2), 0xFF000003u);
   EXPECT_EQ(progress.steps, 3);
 }
 
@@ -344,7 +344,7 @@ TEST_F(NativeDocumentTest, UnderstatedSizeFailsThatLayer) {
   EXPECT_EQ(readDocument(writeSpec(fileLayout), doc, &progress), kReadDecompressFailed);
   EXPECT_EQ(doc.layerCount(), 2);
   EXPECT_EQ(progress.steps, 1);
-  EXPECT_EQ(doc.layers().atIndex(1)->image.at(0, 0), 0xFF000001u);
+  EXPECT_EQ(doc.layers().atIndex(1)->image().at(0, 0), 0xFF000001u);
   ASSERT_NE(doc.currentLayer(), nullptr);
 }
 
@@ -368,7 +368,7 @@ TEST_F(NativeDocumentTest, ManyLayersReadInOrder) {
     std::string expected = "n";
     expected += std::to_string(i);
     EXPECT_EQ(std::string(layer.name), expected);
-    EXPECT_EQ(layer.image.at(15, 15), 0xFF000000u | uint32_t(i) * 0x010203u) << i;
+    EXPECT_EQ(layer.image().at(15, 15), 0xFF000000u | uint32_t(i) * 0x010203u) << i;
   }
   EXPECT_EQ(doc.currentIndex(), 39);
 }
@@ -430,13 +430,13 @@ TEST_F(NativeDocumentTest, EveryTruncationEndsInADefinedResultWithACurrentLayer)
 
 TEST_F(NativeDocumentTest, KilledSaveLeavesTheEarlierFileIntact) {
   ASSERT_TRUE(doc.newImage(64, 48, true));
-  paint(doc.currentLayer()->image, 11);
+  paint(doc.currentLayer()->image(), 11);
   ASSERT_TRUE(writeDocument(file("keep.tsd"), doc, nullptr));
   std::vector<uint8_t> before = readBytes(file("keep.tsd"));
 
   Document other;
   ASSERT_TRUE(other.newImage(64, 48, true));
-  paint(other.currentLayer()->image, 99);
+  paint(other.currentLayer()->image(), 99);
   for (int64_t budget : {int64_t(0), int64_t(20), int64_t(5000), int64_t(before.size() - 10)}) {
     bool ok = saveReplacing(file("keep.tsd"), [&](File& f) {
       f.failWritesAfter(budget);
@@ -448,7 +448,7 @@ TEST_F(NativeDocumentTest, KilledSaveLeavesTheEarlierFileIntact) {
   }
   Document back;
   ASSERT_EQ(readDocument(file("keep.tsd"), back, nullptr), kReadOk);
-  EXPECT_TRUE(samePixels(back.currentLayer()->image, doc.currentLayer()->image));
+  EXPECT_TRUE(samePixels(back.currentLayer()->image(), doc.currentLayer()->image()));
 }
 
 TEST_F(NativeDocumentTest, SaveIntoAMissingFolderFails) {

@@ -57,7 +57,7 @@ void buildDocument(Document& doc, int count, int firstOpacity, std::mt19937& rng
     layer->flags = uint8_t((i % 3 ? kLayerVisible : 0) | (i % 5 == 0 ? kLayerFillReference : 0));
     // Empty, a corner, or the whole canvas: the PNGs are cut to these.
     const Rect area = i % 7 == 3 ? Rect{0, 0, 0, 0} : i % 2 ? Rect{2, 3, 4, 2} : Rect{0, 0, 9, 7};
-    randomPixels(layer->image, rng, area);
+    randomPixels(layer->image(), rng, area);
   }
   doc.layers().setNameCounter(count + 5);
   doc.selectLayer(count / 2);
@@ -77,7 +77,7 @@ void expectSameDocument(const Document& a, const Document& b) {
     EXPECT_EQ(x->opacity, y->opacity) << i;
     EXPECT_EQ(x->maskMode, y->maskMode) << i;
     EXPECT_EQ(x->flags, y->flags) << i;
-    EXPECT_EQ(std::memcmp(x->image.bits(), y->image.bits(), x->image.byteSize()), 0) << i;
+    EXPECT_EQ(std::memcmp(x->image().bits(), y->image().bits(), x->image().byteSize()), 0) << i;
   }
 }
 
@@ -124,9 +124,9 @@ TEST(OraWriter, MimetypeFirstAndStoredThenStackLayersMergedAndThumbnail) {
   Document doc;
   ASSERT_TRUE(doc.newImage(600, 10, true));   // Layer0 stays empty
   Layer* top = doc.layers().add(600, 10, true);
-  top->image.fill(kTransparent);
-  top->image.set(5, 4, 0x80112233u);
-  top->image.set(7, 6, 0xFF445566u);
+  top->image().fill(kTransparent);
+  top->image().set(5, 4, 0x80112233u);
+  top->image().set(7, 6, 0xFF445566u);
   top->opacity = 64;
   top->blendMode = 10;   // linear burn: no svg name
   doc.selectLayer(0);
@@ -224,9 +224,9 @@ TEST(OraReader, StacksPlacementNamesAndUnknownOps) {
   EXPECT_STREQ(top->name, name);
   EXPECT_EQ(top->blendMode, 0);
   EXPECT_EQ(top->opacity, 32);
-  EXPECT_EQ(top->image.at(0, 3), 0xFFFF0000u);   // x = -1 cut at the left edge
-  EXPECT_EQ(top->image.at(1, 3), kTransparent);
-  EXPECT_EQ(top->image.at(0, 2), kTransparent);
+  EXPECT_EQ(top->image().at(0, 3), 0xFFFF0000u);   // x = -1 cut at the left edge
+  EXPECT_EQ(top->image().at(1, 3), kTransparent);
+  EXPECT_EQ(top->image().at(0, 2), kTransparent);
   const Layer* hidden = doc.layers().atIndex(1);
   EXPECT_STREQ(hidden->name, "inner");
   EXPECT_FALSE(hidden->visible());
@@ -235,8 +235,8 @@ TEST(OraReader, StacksPlacementNamesAndUnknownOps) {
   const Layer* group = doc.layers().atIndex(2);   // red over grey, as one Multiply layer
   EXPECT_STREQ(group->name, "mul");
   EXPECT_EQ(group->blendMode, 1);
-  EXPECT_EQ(group->image.at(0, 0), 0xFFFF0000u);
-  EXPECT_EQ(group->image.at(3, 3), 0xFF808080u);
+  EXPECT_EQ(group->image().at(0, 0), 0xFFFF0000u);
+  EXPECT_EQ(group->image().at(3, 3), 0xFF808080u);
   layerNameFromUtf8("x & 一", name);
   EXPECT_STREQ(doc.layers().atIndex(3)->name, name);
   EXPECT_EQ(doc.currentIndex(), 3);
@@ -289,14 +289,14 @@ TEST(OraReader, BadFilesEndInAMessageAndLeaveTheOpenDocument) {
     writeZip(path, c.entries);
     Document doc;
     ASSERT_TRUE(doc.newImage(30, 20, true));
-    doc.currentLayer()->image.fill(0xFF123456u);
+    doc.currentLayer()->image().fill(0xFF123456u);
     NoProgress progress;
     LoadOutcome outcome;
     EXPECT_EQ(loadFile(builtinFormats(), path, doc, progress, outcome), c.code) << c.what;
     EXPECT_FALSE(loadResultMessage(c.code).empty());
     EXPECT_EQ(doc.width(), 30) << c.what;
     ASSERT_EQ(doc.layerCount(), 1) << c.what;
-    EXPECT_EQ(doc.currentLayer()->image.at(29, 19), 0xFF123456u) << c.what;
+    EXPECT_EQ(doc.currentLayer()->image().at(29, 19), 0xFF123456u) << c.what;
   }
   // Not a zip at all, a truncated one, and no file.
   Document doc, source;
@@ -317,7 +317,7 @@ TEST(OraTable, OpenSaveLoaderAndThumbnailTakeOra) {
   TempDir dir;
   Document doc, back;
   ASSERT_TRUE(doc.newImage(300, 100, true));
-  doc.currentLayer()->image.fill(0xFF204060u);
+  doc.currentLayer()->image().fill(0xFF204060u);
   NoProgress progress;
   ImageSaveOptions options;
   ASSERT_TRUE(saveFile(builtinFormats(), dir.file("t.ORA"), doc, progress, options));

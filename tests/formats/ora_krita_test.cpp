@@ -41,15 +41,15 @@ void modeDocument(Document& doc) {
   Layer* base = doc.layers().bottom();
   for (int y = 0; y < kHeight; ++y)
     for (int x = 0; x < doc.width(); ++x)
-      base->image.set(x, y, 0xFF000000u | uint32_t(y * 4) << 16 | uint32_t(255 - y * 4) << 8 | uint32_t(x % 256));
+      base->image().set(x, y, 0xFF000000u | uint32_t(y * 4) << 16 | uint32_t(255 - y * 4) << 8 | uint32_t(x % 256));
   for (int m = 0; m <= 20; ++m) {
     Layer* layer = doc.layers().add(doc.width(), doc.height(), true);
-    layer->image.fill(kTransparent);
+    layer->image().fill(kTransparent);
     layer->blendMode = uint8_t(m);
     for (int y = 0; y < kHeight; ++y)
       for (int x = 0; x < kColumn; ++x) {
         const uint32_t s = uint32_t(x * 21) & 0xFF, t = uint32_t(255 - y * 4);
-        layer->image.set(m * kColumn + x, y, 0xFF000000u | s << 16 | t << 8 | ((s + t) & 0xFF));
+        layer->image().set(m * kColumn + x, y, 0xFF000000u | s << 16 | t << 8 | ((s + t) & 0xFF));
       }
   }
 }
@@ -101,10 +101,10 @@ TEST(OraKrita, KritaRendersTesselFilesAndTesselOpensKritaFiles) {
 
   Document psd;
   ASSERT_TRUE(psd.newImage(40, 30, true));
-  psd.currentLayer()->image.fill(0xFF336699u);
+  psd.currentLayer()->image().fill(0xFF336699u);
   ASSERT_TRUE(psd.newLayer(false));
   Layer* top = psd.currentLayer();
-  top->image.fillRect(5, 5, 10, 10, 0xFFFF0000u);
+  top->image().fillRect(5, 5, 10, 10, 0xFFFF0000u);
   top->opacity = 64;
   top->blendMode = 1;
   psd.toggleVisible(0);
@@ -118,8 +118,8 @@ TEST(OraKrita, KritaRendersTesselFilesAndTesselOpensKritaFiles) {
   EXPECT_EQ(k->opacity, 64);
   EXPECT_EQ(k->blendMode, 1);
   EXPECT_FALSE(k->visible());
-  EXPECT_EQ(k->image.at(6, 6), 0xFFFF0000u);
-  EXPECT_EQ(fromKrita.layers().atIndex(1)->image.at(0, 0), 0xFF336699u);
+  EXPECT_EQ(k->image().at(6, 6), 0xFFFF0000u);
+  EXPECT_EQ(fromKrita.layers().atIndex(1)->image().at(0, 0), 0xFF336699u);
 }
 
 }  // namespace

@@ -64,7 +64,7 @@ class PsdTest : public ::testing::Test {
       ASSERT_NE(layer, nullptr);
       for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-          layer->image.set(x, y, (x + y + i) % 4 == 0 ? kTransparent
+          layer->image().set(x, y, (x + y + i) % 4 == 0 ? kTransparent
                                                       : makePixel(uint32_t(40 * i + y + 1) & 0xFF, uint32_t(x * 9),
                                                                   uint32_t(y * 5 + i), uint32_t(x * y) & 0xFF));
     }
@@ -164,7 +164,7 @@ TEST_F(PsdTest, RoundTripKeepsLayersNamesPixelsAndFlags) {
     const Layer& a = *doc.layers().atIndex(i);
     const Layer& b = *back.layers().atIndex(i);
     EXPECT_STREQ(a.name, b.name);
-    EXPECT_EQ(std::memcmp(a.image.bits(), b.image.bits(), a.image.byteSize()), 0) << i;
+    EXPECT_EQ(std::memcmp(a.image().bits(), b.image().bits(), a.image().byteSize()), 0) << i;
   }
   EXPECT_EQ(back.layers().atIndex(0)->blendMode, 2);
   EXPECT_EQ(back.layers().atIndex(0)->opacity, 64);
@@ -312,7 +312,7 @@ TEST_F(PsdTest, LayerRectanglePartlyOutsideIsClipped) {
   l.channels = {{0, 0, red}, rawChannel(-1, 12, 200)};
   s.layers = {l};
   ASSERT_EQ(readPsdLayers(writeMade(s), doc, nullptr), kReadOk);
-  const Image32& img = doc.currentLayer()->image;
+  const Image32& img = doc.currentLayer()->image();
   // Row 0 of the rectangle is above the canvas; its rows 1 and 2 are canvas rows 0 and 1.
   EXPECT_EQ(img.at(1, 0), makePixel(200, 50, 0, 0));
   EXPECT_EQ(img.at(2, 0), makePixel(200, 60, 0, 0));
@@ -339,8 +339,8 @@ TEST_F(PsdTest, LayerWithoutAlphaChannelIsOpaqueAndRleRowsEndingInMinus128Read) 
   ASSERT_EQ(doc.layerCount(), 2);
   EXPECT_STREQ(doc.layers().atIndex(0)->name, "second");
   for (int x = 0; x < 4; ++x) {
-    EXPECT_EQ(doc.layers().atIndex(1)->image.at(x, 0), 0xFF090909u);
-    EXPECT_EQ(doc.layers().atIndex(0)->image.at(x, 0), 0xFF4D4D4Du);
+    EXPECT_EQ(doc.layers().atIndex(1)->image().at(x, 0), 0xFF090909u);
+    EXPECT_EQ(doc.layers().atIndex(0)->image().at(x, 0), 0xFF4D4D4Du);
   }
 }
 
@@ -362,7 +362,7 @@ TEST_F(PsdTest, FileWithoutLayerRecordsOpensAsOneLayerHoldingItsMergedImage) {
   s.merged = {0, 0, 10, 200, 20, 100, 30, 0, 255, 128};
   ASSERT_EQ(readPsdLayers(writeMade(s), doc, nullptr), kReadOk);
   ASSERT_EQ(doc.layerCount(), 1);
-  const Image32& img = doc.currentLayer()->image;
+  const Image32& img = doc.currentLayer()->image();
   // 255 + round(a (c - 255) / 255): a = 255 keeps the colour, a = 128 halves toward white.
   EXPECT_EQ(img.at(0, 0), makePixel(255, 10, 20, 30));
   EXPECT_EQ(img.at(1, 0), makePixel(255, 255 - 28, 255 - 78, 255 - 128));

@@ -24,7 +24,7 @@ TEST(PsdGimp, ChineseNamesAndAllModesSurviveGimp) {
   for (int mode = 0; mode <= 20; ++mode) {
     Layer* layer = doc.layers().add(4, 4, true);
     ASSERT_NE(layer, nullptr);
-    layer->image.fill(makePixel(255, uint32_t(mode * 12), 80, 200));
+    layer->image().fill(makePixel(255, uint32_t(mode * 12), 80, 200));
     layerNameFromUtf8("混合模式" + std::to_string(mode) + "号图层", layer->name);
     layer->blendMode = uint8_t(mode);
   }

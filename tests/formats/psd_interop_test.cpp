@@ -61,7 +61,7 @@ TEST(PsdInterop, LayeredFileWrittenHereReadsInImageMagick) {
     Layer* layer = doc.layers().add(w, h, true);
     ASSERT_NE(layer, nullptr);
     for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) layer->image.set(x, y, patternPixel(x, y, i));
+      for (int x = 0; x < w; ++x) layer->image().set(x, y, patternPixel(x, y, i));
   }
   doc.selectLayer(0);
   const std::string psd = dir.file("tessel.psd");
@@ -77,7 +77,7 @@ TEST(PsdInterop, LayeredFileWrittenHereReadsInImageMagick) {
     ASSERT_TRUE(run("convert '" + psd + "[" + std::to_string(i + 1) + "]' -depth 8 rgba:" + raw));
     std::vector<uint8_t> bytes = readBytes(raw);
     ASSERT_EQ(bytes.size(), size_t(w) * h * 4);
-    const Image32& image = doc.layers().atIndex(layers - 1 - i)->image;
+    const Image32& image = doc.layers().atIndex(layers - 1 - i)->image();
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x) {
         const uint8_t* p = &bytes[(size_t(y) * w + size_t(x)) * 4];
@@ -105,7 +105,7 @@ void expectImageMagickLayersOpen(const std::string& compression, const std::stri
   ASSERT_EQ(doc.height(), h);
   ASSERT_EQ(doc.layerCount(), 3);
   for (int i = 0; i < 3; ++i) {
-    const Image32& image = doc.layers().atIndex(2 - i)->image;
+    const Image32& image = doc.layers().atIndex(2 - i)->image();
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x) {
         Pixel p = patternPixel(x, y, i);

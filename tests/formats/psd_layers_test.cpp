@@ -69,7 +69,7 @@ class PsdLayersTest : public ::testing::Test {
     writeBytes(dir.file("f.psd"), buildPsd(desc));
     return readPsdLayers(dir.file("f.psd"), doc, nullptr, notice);
   }
-  Pixel at(int layer, int x) const { return doc.layers().atIndex(layer)->image.at(x, 0); }
+  Pixel at(int layer, int x) const { return doc.layers().atIndex(layer)->image().at(x, 0); }
   TempDir dir;
   Document doc;
 };

@@ -64,7 +64,7 @@ TEST_F(SiblingTest, RoundTripKeepsAlphaInBlackWithNamesOpacityAndVisibility) {
     ASSERT_NE(layer, nullptr);
     for (int y = 0; y < 3; ++y)
       for (int x = 0; x < 5; ++x)
-        layer->image.set(x, y, (x + y) % 3 == 0 ? kTransparent : makePixel(uint32_t(x * 50 + y + i), 200, 100, 50));
+        layer->image().set(x, y, (x + y) % 3 == 0 ? kTransparent : makePixel(uint32_t(x * 50 + y + i), 200, 100, 50));
   }
   doc.layers().atIndex(0)->setNameBytes("Top");
   doc.layers().atIndex(0)->opacity = 77;
@@ -93,8 +93,8 @@ TEST_F(SiblingTest, RoundTripKeepsAlphaInBlackWithNamesOpacityAndVisibility) {
     EXPECT_EQ(b.maskMode, 0);
     for (int y = 0; y < 3; ++y)
       for (int x = 0; x < 5; ++x) {
-        uint8_t alpha = alphaOf(a.image.at(x, y));
-        EXPECT_EQ(b.image.at(x, y), alpha ? Pixel(alpha) << 24 : kTransparent) << x << "," << y;
+        uint8_t alpha = alphaOf(a.image().at(x, y));
+        EXPECT_EQ(b.image().at(x, y), alpha ? Pixel(alpha) << 24 : kTransparent) << x << "," << y;
       }
   }
   Image32 composite, flat;
@@ -107,7 +107,7 @@ TEST_F(SiblingTest, WidthFiveIsStoredWithEightCoverageBytesARow) {
   EXPECT_EQ(siblingRowBytes(5), 8);
   EXPECT_EQ(siblingRowBytes(8), 8);
   ASSERT_TRUE(doc.newImage(5, 2, true));
-  doc.currentLayer()->image.fill(0x80000000u);
+  doc.currentLayer()->image().fill(0x80000000u);
   ASSERT_TRUE(writeSibling(dir.file("w.vrw"), doc, nullptr));
   std::vector<uint8_t> f = readBytes(dir.file("w.vrw"));
   size_t record = 23 + le32(f, 19);
@@ -124,7 +124,7 @@ TEST_F(SiblingTest, LayerColourWithCoverageGivesThatColourWithThatAlpha) {
   std::vector<uint8_t> coverage = {128, 0, 255, 0, 1, 128, 0, 0};   // 3 x 2, rows padded to 4
   writeBytes(dir.file("c.vrw"), siblingFile(3, 2, coverage, 0x00FF0000));
   ASSERT_EQ(readSibling(dir.file("c.vrw"), doc, nullptr), kReadOk);
-  const Image32& img = doc.currentLayer()->image;
+  const Image32& img = doc.currentLayer()->image();
   EXPECT_EQ(img.at(0, 0), 0x80FF0000u);
   EXPECT_EQ(img.at(1, 0), kTransparent);
   EXPECT_EQ(img.at(2, 0), 0xFFFF0000u);

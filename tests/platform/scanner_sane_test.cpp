@@ -228,7 +228,7 @@ TEST_F(SaneCancelTest, CancelInTheMiddleLeavesTheDocumentAlone) {
   app->attachShell(shell2);
   if (present) {
     app->config.scanDevice = "test:0";
-    app->document.currentLayer()->image.set(1, 1, 0xFF445566);
+    app->document.currentLayer()->image().set(1, 1, 0xFF445566);
     shell2.settings = {[](ScanRequest& r) { r.resolution = 100; }};
     shell2.cancelAtPosition = 300;   // a third of the way
     EXPECT_FALSE(acquireScan(*app, shell2));
@@ -236,7 +236,7 @@ TEST_F(SaneCancelTest, CancelInTheMiddleLeavesTheDocumentAlone) {
     EXPECT_TRUE(shell2.messages.empty());
     EXPECT_EQ(app->document.width(), 40);
     EXPECT_EQ(app->document.layers().count(), 1);
-    EXPECT_EQ(app->document.currentLayer()->image.at(1, 1), 0xFF445566u);
+    EXPECT_EQ(app->document.currentLayer()->image().at(1, 1), 0xFF445566u);
     // The device is free again: the same scan, not cancelled, opens.
     shell2.settings = {[](ScanRequest& r) { r.resolution = 25; }};
     shell2.cancelAtPosition = -1;

@@ -79,7 +79,7 @@ void drag(Session& session, int y) {
 void expectSameLayers(const Document& a, const Document& b) {
   ASSERT_EQ(a.layerCount(), b.layerCount());
   for (int i = 0; i < a.layerCount(); ++i)
-    EXPECT_EQ(pixelsOf(a.layers().atIndex(i)->image), pixelsOf(b.layers().atIndex(i)->image)) << i;
+    EXPECT_EQ(pixelsOf(a.layers().atIndex(i)->image()), pixelsOf(b.layers().atIndex(i)->image())) << i;
 }
 
 class AutosaveShellTest : public ShellTest {};
@@ -100,7 +100,7 @@ TEST_F(AutosaveShellTest, PaintedLayersReachTheRecoveryFileWhichGoesAtTheEnd) {
   ASSERT_EQ(readDocument(file, back, nullptr), kReadOk);
   EXPECT_EQ(back.layerCount(), 2);
   expectSameLayers(app.document, back);
-  EXPECT_EQ(back.layers().atIndex(1)->image.at(80, 60), 0xFF3366CCu);
+  EXPECT_EQ(back.layers().atIndex(1)->image().at(80, 60), 0xFF3366CCu);
   auto* note = session.window()->findChild<QLabel*>(QStringLiteral("autosaveNote"));
   ASSERT_NE(note, nullptr);
   EXPECT_TRUE(note->text().startsWith(QStringLiteral("已自动保存")));
@@ -113,7 +113,7 @@ TEST_F(AutosaveShellTest, ALeftOverFileIsOfferedAndComesBackModified) {
   Document left;
   ASSERT_TRUE(left.newImage(40, 30, true));
   left.layers().add(40, 30, true);
-  left.layers().atIndex(0)->image.fill(0xFF00AA00u);
+  left.layers().atIndex(0)->image().fill(0xFF00AA00u);
   {
     RecoveryStore gone;   // ends without close(), as a killed program would
     ASSERT_TRUE(gone.open(folder));

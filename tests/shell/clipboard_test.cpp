@@ -147,7 +147,7 @@ TEST_F(ClipboardShellTest, OpenFromClipboardMakesAnOpaqueDocumentOfTheBitmap) {
   window->action(40003)->trigger();
   ASSERT_EQ(doc.width(), 3);
   ASSERT_EQ(doc.height(), 2);
-  const Image32& layer = doc.currentLayer()->image;
+  const Image32& layer = doc.currentLayer()->image();
   EXPECT_EQ(layer.at(0, 0), 0xFFFF0000u);
   EXPECT_EQ(layer.at(1, 0), 0xFF00FF00u);
   EXPECT_EQ(layer.at(1, 1), 0xFF123456u);   // colour kept, alpha dropped
@@ -161,8 +161,8 @@ TEST_F(ClipboardShellTest, OpenFromClipboardMakesAnOpaqueDocumentOfTheBitmap) {
   EXPECT_TRUE(window->command(40003));
   ASSERT_EQ(doc.width(), 4);
   ASSERT_EQ(doc.height(), 5);
-  EXPECT_EQ(doc.currentLayer()->image.at(0, 0), 0xFF0A0B0Cu);
-  EXPECT_EQ(doc.currentLayer()->image.at(3, 4), 0xFFC0FFEEu);
+  EXPECT_EQ(doc.currentLayer()->image().at(0, 0), 0xFF0A0B0Cu);
+  EXPECT_EQ(doc.currentLayer()->image().at(3, 4), 0xFFC0FFEEu);
   window->close();
   session.shutdown();
 }
@@ -245,8 +245,8 @@ TEST_F(ClipboardShellTest, GifOptionsThroughTheShellAndIntoTheFile) {
   // Blue (palette entry 1 after white) is the entry the file marks transparent.
   Document& doc = session.app().document;
   ASSERT_TRUE(doc.newImage(2, 1, true));
-  doc.currentLayer()->image.set(0, 0, 0xFFFFFFFF);
-  doc.currentLayer()->image.set(1, 0, 0xFF0000FF);
+  doc.currentLayer()->image().set(0, 0, 0xFFFFFFFF);
+  doc.currentLayer()->image().set(1, 0, 0xFF0000FF);
   struct : Progress {
     void setRange(int) override {}
     void step() override {}
@@ -307,8 +307,8 @@ TEST_F(ClipboardShellTest, PngOptionsThroughTheShellAndIntoTheFile) {
   // White then red in the palette: red is the entry the tRNS chunk clears.
   Document& doc = session.app().document;
   ASSERT_TRUE(doc.newImage(2, 1, true));
-  doc.currentLayer()->image.set(0, 0, 0xFFFFFFFF);
-  doc.currentLayer()->image.set(1, 0, 0xFFFF0000);
+  doc.currentLayer()->image().set(0, 0, 0xFFFFFFFF);
+  doc.currentLayer()->image().set(1, 0, 0xFFFF0000);
   struct : Progress {
     void setRange(int) override {}
     void step() override {}

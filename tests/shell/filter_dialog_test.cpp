@@ -31,7 +31,7 @@ class FilterDialogTest : public ShellTest {
     w = session.window();
     w->activateWindow();
     // A picture with structure, so that every filter changes something.
-    Image32& layer = session.app().document.currentLayer()->image;
+    Image32& layer = session.app().document.currentLayer()->image();
     for (int y = 0; y < layer.height(); ++y)
       for (int x = 0; x < layer.width(); ++x)
         layer.set(x, y, 0xFF000000u | Pixel((x * 7) & 0xFF) << 16 | Pixel((y * 5) & 0xFF) << 8 | Pixel((x ^ y) & 0xFF));
@@ -42,7 +42,7 @@ class FilterDialogTest : public ShellTest {
     ShellTest::TearDown();
   }
   std::vector<Pixel> pixels() const {
-    const Image32& img = const_cast<Session&>(session).app().document.currentLayer()->image;
+    const Image32& img = const_cast<Session&>(session).app().document.currentLayer()->image();
     std::vector<Pixel> out;
     for (int y = 0; y < img.height(); ++y)
       for (int x = 0; x < img.width(); ++x) out.push_back(img.at(x, y));

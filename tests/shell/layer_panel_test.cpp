@@ -50,8 +50,8 @@ Stack stackOf(const Document& doc) {
     s.names.push_back(l.name);
     s.attributes.push_back({l.blendMode, l.opacity, l.maskMode, l.flags});
     std::vector<Pixel> px;
-    for (int y = 0; y < l.image.height(); y += 7)
-      for (int x = 0; x < l.image.width(); x += 7) px.push_back(l.image.at(x, y));
+    for (int y = 0; y < l.image().height(); y += 7)
+      for (int x = 0; x < l.image().width(); x += 7) px.push_back(l.image().at(x, y));
     s.pixels.push_back(std::move(px));
   }
   s.current = doc.currentIndex();
@@ -105,7 +105,7 @@ TEST_F(LayerPanelTest, ShownAtStartAndToggled) {
 }
 
 TEST_F(LayerPanelTest, ToolBarAddCloneDeleteMergeEachUndone) {
-  doc().currentLayer()->image.fillRect(10, 10, 50, 50, 0xFF336699);
+  doc().currentLayer()->image().fillRect(10, 10, 50, 50, 0xFF336699);
   const Stack one = stackOf(doc());
   tool(0);   // new
   ASSERT_EQ(doc().layerCount(), 2);
@@ -114,12 +114,12 @@ TEST_F(LayerPanelTest, ToolBarAddCloneDeleteMergeEachUndone) {
   EXPECT_EQ(stackOf(doc()), one);
   tool(1);   // clone
   ASSERT_EQ(doc().layerCount(), 2);
-  EXPECT_EQ(doc().currentLayer()->image.at(20, 20), 0xFF336699u);
+  EXPECT_EQ(doc().currentLayer()->image().at(20, 20), 0xFF336699u);
   const Stack two = stackOf(doc());
   undo();
   EXPECT_EQ(stackOf(doc()), one);
   tool(1);
-  doc().currentLayer()->image.fillRect(30, 30, 50, 50, 0x80FF0000);
+  doc().currentLayer()->image().fillRect(30, 30, 50, 50, 0x80FF0000);
   const Stack painted = stackOf(doc());
   tool(2);   // delete
   EXPECT_EQ(doc().layerCount(), 1);
@@ -127,7 +127,7 @@ TEST_F(LayerPanelTest, ToolBarAddCloneDeleteMergeEachUndone) {
   EXPECT_EQ(stackOf(doc()), painted);
   tool(3);   // merge down
   EXPECT_EQ(doc().layerCount(), 1);
-  EXPECT_NE(doc().currentLayer()->image.at(40, 40), 0xFF336699u);
+  EXPECT_NE(doc().currentLayer()->image().at(40, 40), 0xFF336699u);
   undo();
   EXPECT_EQ(stackOf(doc()), painted);
   // The accelerators reach the same commands.
@@ -209,7 +209,7 @@ TEST_F(LayerPanelTest, BoxClickAndMaskButtons) {
 }
 
 TEST_F(LayerPanelTest, RowMenuAlphaOperationAndScrolling) {
-  doc().currentLayer()->image.fillRect(0, 0, 300, 300, 0xFF00FF00);
+  doc().currentLayer()->image().fillRect(0, 0, 300, 300, 0xFF00FF00);
   tool(0);   // an empty layer on top, the painted one below
   doc().selectLayer(1);
   panel->refresh(-1);
@@ -220,7 +220,7 @@ TEST_F(LayerPanelTest, RowMenuAlphaOperationAndScrolling) {
   ASSERT_NE(ops, nullptr);
   EXPECT_EQ(ops->actions()[0]->text(), QStringLiteral("按透明部分作透明"));
   ops->actions()[0]->trigger();   // transparent where the empty top layer is
-  EXPECT_EQ(doc().currentLayer()->image.at(10, 10), 0x00FFFFFFu);
+  EXPECT_EQ(doc().currentLayer()->image().at(10, 10), 0x00FFFFFFu);
   undo();
   EXPECT_EQ(stackOf(doc()), painted);
 

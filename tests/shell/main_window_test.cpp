@@ -216,7 +216,7 @@ TEST_F(MainWindowTest, CtrlArrowShiftsTheLayerAndMarksTheDocument) {
   Session session;
   ASSERT_TRUE(session.start(QString()));
   MainWindow* w = session.window();
-  Image32& layer = session.app().document.currentLayer()->image;
+  Image32& layer = session.app().document.currentLayer()->image();
   layer.set(0, 0, 0xFF112233);
   layer.set(1, 0, kTransparent);
   EXPECT_FALSE(session.app().history.modified());
@@ -227,9 +227,9 @@ TEST_F(MainWindowTest, CtrlArrowShiftsTheLayerAndMarksTheDocument) {
   QTest::keyClick(w, Qt::Key_Right);   // no Ctrl: nothing moves
   EXPECT_EQ(layer.at(1, 0), 0xFF112233u);
   QTest::keyClick(w, Qt::Key_Z, Qt::ControlModifier);   // undo
-  EXPECT_EQ(session.app().document.currentLayer()->image.at(0, 0), 0xFF112233u);
+  EXPECT_EQ(session.app().document.currentLayer()->image().at(0, 0), 0xFF112233u);
   EXPECT_TRUE(w->command(cmd::kRedo));
-  EXPECT_EQ(session.app().document.currentLayer()->image.at(1, 0), 0xFF112233u);
+  EXPECT_EQ(session.app().document.currentLayer()->image().at(1, 0), 0xFF112233u);
   session.app().history.clear();   // no unsaved-changes question on close
   w->close();
 }

@@ -61,7 +61,7 @@ TEST_F(PaintTest, PenDragPaintsAndCtrlZRestores) {
 
   app.painting.draw.drawCol1 = 0x102030;
   app.painting.draw.curColNo = 0;
-  const Image32& layer = app.document.currentLayer()->image;
+  const Image32& layer = app.document.currentLayer()->image();
   const std::vector<Pixel> before = pixelsOf(layer);
   QWidget* viewport = w->canvas()->viewport();
   // From image (40, 100) to (160, 100) in twelve moves.
@@ -101,7 +101,7 @@ TEST_F(PaintTest, AReleaseWithThePressesAddressAndTimeStillLetsTheKeyGo) {
     QApplication::sendEvent(w, &*key);
     key.reset();
   }
-  const Image32& layer = app.document.currentLayer()->image;
+  const Image32& layer = app.document.currentLayer()->image();
   QWidget* viewport = w->canvas()->viewport();
   Point a = app.view.viewFromImage(40, 100), b = app.view.viewFromImage(160, 100);
   QTest::mousePress(viewport, Qt::LeftButton, {}, QPoint(a.x, a.y));
@@ -120,7 +120,7 @@ TEST_F(PaintTest, SpaceDragOnTheCanvasPansWithoutPainting) {
   app.painting.input.selectTool(kToolPen);
   app.view.setZoom(800);
   int sx = app.view.scrollX();
-  const std::vector<Pixel> before = pixelsOf(app.document.currentLayer()->image);
+  const std::vector<Pixel> before = pixelsOf(app.document.currentLayer()->image());
   QWidget* viewport = w->canvas()->viewport();
   QTest::keyPress(w, Qt::Key_Space);
   QTest::mousePress(viewport, Qt::LeftButton, {}, QPoint(100, 100));
@@ -128,7 +128,7 @@ TEST_F(PaintTest, SpaceDragOnTheCanvasPansWithoutPainting) {
   QTest::mouseRelease(viewport, Qt::LeftButton, {}, QPoint(60, 100));
   QTest::keyRelease(w, Qt::Key_Space);
   EXPECT_EQ(app.view.scrollX(), sx + 40);
-  EXPECT_EQ(pixelsOf(app.document.currentLayer()->image), before);
+  EXPECT_EQ(pixelsOf(app.document.currentLayer()->image()), before);
   EXPECT_EQ(app.undo->undoCount(), 0);
   session.shutdown();
 }

@@ -154,7 +154,7 @@ TEST_F(PanelsTest, NavigatorShowsTheImageAndAClickScrollsTheView) {
   MainWindow* w = session.window();
   Application& app = session.app();
   ASSERT_TRUE(app.document.newImage(2000, 1000, true));
-  app.document.currentLayer()->image.fillRect(1000, 0, 1000, 1000, 0xFF0000FF);
+  app.document.currentLayer()->image().fillRect(1000, 0, 1000, 1000, 0xFF0000FF);
   app.view.centreImage();
   app.view.refreshAll();
   show(w, app, kNavigatorPanel);
@@ -204,7 +204,7 @@ TEST_F(PanelsTest, ViewerListsAFolderAndOpensADoubleClickedFile) {
   ASSERT_TRUE(viewer->openRow(0));
   EXPECT_EQ(app.document.width(), 64);
   EXPECT_EQ(app.document.height(), 48);
-  EXPECT_EQ(app.document.currentLayer()->image.at(5, 5), 0xFF00FF00u);
+  EXPECT_EQ(app.document.currentLayer()->image().at(5, 5), 0xFF00FF00u);
   session.shutdown();
 }
 

@@ -25,7 +25,7 @@ class SelectionShellTest : public ShellTest {
   void SetUp() override {
     ShellTest::SetUp();
     ASSERT_TRUE(session.start(QString()));
-    Image32& layer = session.app().document.currentLayer()->image;
+    Image32& layer = session.app().document.currentLayer()->image();
     for (int y = 0; y < layer.height(); ++y)
       for (int x = 0; x < layer.width(); ++x) layer.set(x, y, patternAt(x, y));
   }
@@ -35,7 +35,7 @@ class SelectionShellTest : public ShellTest {
     session.shutdown();
     ShellTest::TearDown();
   }
-  Image32& layer() { return session.app().document.currentLayer()->image; }
+  Image32& layer() { return session.app().document.currentLayer()->image(); }
   QPoint at(int x, int y) {
     const Point c = session.app().view.viewFromImage(x, y);
     return {c.x, c.y};

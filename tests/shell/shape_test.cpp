@@ -28,7 +28,7 @@ TEST_F(ShapeShell, RectangleAndPolylineOnTheCanvasThenUndone) {
   p.tools.setAlpha(kToolPencil, 255);
   p.draw.drawCol1 = 0x203040;
   p.draw.curColNo = 0;
-  const Image32& layer = app.document.currentLayer()->image;
+  const Image32& layer = app.document.currentLayer()->image();
   const std::vector<Pixel> before = pixelsOf(layer);
   QWidget* viewport = w->canvas()->viewport();
   auto at = [&](int x, int y) {
@@ -79,7 +79,7 @@ TEST_F(ShapeShell, GradientGeometryChosenInThePanelPaintsTheCanvas) {
   auto* geometry = options->findChild<QComboBox*>(QStringLiteral("gradientGeometry"));
   ASSERT_NE(geometry, nullptr);
   ASSERT_EQ(geometry->count(), 4);
-  const Image32& layer = app.document.currentLayer()->image;
+  const Image32& layer = app.document.currentLayer()->image();
   QWidget* viewport = w->canvas()->viewport();
   auto at = [&](int x, int y) {
     Point c = app.view.viewFromImage(x, y);
@@ -96,14 +96,14 @@ TEST_F(ShapeShell, GradientGeometryChosenInThePanelPaintsTheCanvas) {
 
     Document expected;
     ASSERT_TRUE(expected.newImage(layer.width(), layer.height(), true));
-    expected.currentLayer()->image.fill(kTransparent);
+    expected.currentLayer()->image().fill(kTransparent);
     GradientRequest req;
     req.start = {50, 40}, req.end = {90, 70}, req.drawType = types[g];
     req.grad = kGradientRainbow, req.opacity = p.tools.alphaOf(kToolGradient);
     PixelGate gate;
     std::mt19937 random(1);
     drawGradient(expected, gate, random, req);
-    EXPECT_EQ(pixelsOf(layer), pixelsOf(expected.currentLayer()->image)) << "geometry " << g;
+    EXPECT_EQ(pixelsOf(layer), pixelsOf(expected.currentLayer()->image())) << "geometry " << g;
     QTest::keyClick(w, Qt::Key_Z, Qt::ControlModifier);
   }
   EXPECT_EQ(app.undo->undoCount(), 0);

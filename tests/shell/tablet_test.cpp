@@ -74,10 +74,10 @@ TEST_F(TabletTest, PressureRampPaintsAsTheScriptedStroke) {
   stroke.colour = 0x3060C0;
   stroke.option = app.painting.tools.env.pen;
   ASSERT_TRUE(runScriptedStroke(reference, stroke));
-  const std::vector<Pixel> painted = pixelsOf(app.document.currentLayer()->image);
-  EXPECT_EQ(painted, pixelsOf(reference.currentLayer()->image));
+  const std::vector<Pixel> painted = pixelsOf(app.document.currentLayer()->image());
+  EXPECT_EQ(painted, pixelsOf(reference.currentLayer()->image()));
   // Thin at the start, 20 wide at the end: the pressure reached the stroke.
-  const Image32& layer = app.document.currentLayer()->image;
+  const Image32& layer = app.document.currentLayer()->image();
   EXPECT_EQ(layer.at(220, 140 + 5), 0xFF3060C0u);
   EXPECT_EQ(layer.at(40, 68 + 6), kTransparent);
 }
@@ -86,14 +86,14 @@ TEST_F(TabletTest, EraserEndErasesAndThePenComesBack) {
   Application& app = session.app();
   app.config.taleTool = kToolEraseHard;
   app.painting.input.selectTool(kToolPen);
-  app.document.currentLayer()->image.fill(0xFF00FF00);
+  app.document.currentLayer()->image().fill(0xFF00FF00);
   send(QEvent::TabletMove, eraser, 50, 50, 0.0, Qt::NoButton, Qt::NoButton);
   EXPECT_EQ(app.painting.draw.toolNo, kToolEraseHard);
   send(QEvent::TabletPress, eraser, 50, 50, 1.0, Qt::LeftButton, Qt::LeftButton);
   send(QEvent::TabletMove, eraser, 60, 50, 1.0, Qt::NoButton, Qt::LeftButton);
   send(QEvent::TabletRelease, eraser, 60, 50, 0.0, Qt::LeftButton, Qt::NoButton);
-  EXPECT_EQ(app.document.currentLayer()->image.at(55, 50), kTransparent);
-  EXPECT_EQ(app.document.currentLayer()->image.at(55, 80), 0xFF00FF00u);
+  EXPECT_EQ(app.document.currentLayer()->image().at(55, 50), kTransparent);
+  EXPECT_EQ(app.document.currentLayer()->image().at(55, 80), 0xFF00FF00u);
   send(QEvent::TabletMove, pen, 60, 50, 0.0, Qt::NoButton, Qt::NoButton);
   EXPECT_EQ(app.painting.draw.toolNo, kToolPen);
 }

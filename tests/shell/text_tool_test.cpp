@@ -41,7 +41,7 @@ class TextToolTest : public ShellTest {
     ShellTest::TearDown();
   }
   std::vector<Pixel> pixels() {
-    const Image32& img = session.app().document.currentLayer()->image;
+    const Image32& img = session.app().document.currentLayer()->image();
     std::vector<Pixel> out;
     for (int y = 0; y < img.height(); ++y)
       for (int x = 0; x < img.width(); ++x) out.push_back(img.at(x, y));

@@ -23,14 +23,14 @@ struct EditFixture {
     for (int i = 1; i < layers; ++i) EXPECT_TRUE(doc.newLayer(false));
     std::mt19937 rng(7);
     for (int i = 0; i < layers; ++i) {
-      Image32& image = doc.layers().atIndex(i)->image;
+      Image32& image = doc.layers().atIndex(i)->image();
       scribble(image, image.bounds(), rng, 25);
       image.normaliseTransparent();   // what undo gives back, so bytes compare
     }
     doc.setRecorder(&history);
   }
   ~EditFixture() { doc.setRecorder(nullptr); }
-  Image32& layer() { return doc.currentLayer()->image; }
+  Image32& layer() { return doc.currentLayer()->image(); }
   std::vector<Pixel> shot() {
     std::vector<Pixel> out;
     for (int y = 0; y < layer().height(); ++y) out.insert(out.end(), layer().row(y), layer().row(y) + layer().width());

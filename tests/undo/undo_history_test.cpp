@@ -28,9 +28,9 @@ struct Fixture {
   // A recorded stroke: the rectangle is recorded, then painted with colour.
   void paint(const Rect& r, Pixel colour) {
     doc.recorder().recordPixelRect(r);
-    doc.currentLayer()->image.fillRect(r.x, r.y, r.w, r.h, colour);
+    doc.currentLayer()->image().fillRect(r.x, r.y, r.w, r.h, colour);
   }
-  Pixel at(int layer, int x, int y) const { return doc.layers().atIndex(layer)->image.at(x, y); }
+  Pixel at(int layer, int x, int y) const { return doc.layers().atIndex(layer)->image().at(x, y); }
 };
 
 TEST(UndoHistory, PixelUndoRedoRestoresTheRectangleAndReportsIt) {
@@ -54,7 +54,7 @@ TEST(UndoHistory, PixelUndoRedoRestoresTheRectangleAndReportsIt) {
 
 TEST(UndoHistory, TransparentPixelsComeBackWhiteWhateverTheirColour) {
   Fixture f(8, 8);
-  f.doc.currentLayer()->image.fill(0x00123456u);
+  f.doc.currentLayer()->image().fill(0x00123456u);
   f.paint(f.doc.canvasRect(), 0xFF000000u);
   UndoRefresh refresh;
   ASSERT_TRUE(f.history.undo(refresh));
@@ -161,7 +161,7 @@ TEST(UndoHistory, ModifiedFlagFollowsRecordsSaveUndoAndClear) {
 TEST(UndoHistory, LargePayloadLivesInATempFileUntilDropped) {
   Fixture f(600, 600, 1, 2);
   std::mt19937 rng(7);
-  scribble(f.doc.currentLayer()->image, f.doc.canvasRect(), rng, 0);
+  scribble(f.doc.currentLayer()->image(), f.doc.canvasRect(), rng, 0);
   f.paint(f.doc.canvasRect(), 0xFF000000u);   // 1,440,004 bytes
   const UndoRecord* big = f.history.record(0);
   ASSERT_GE(big->tempFileNumber, 0);
@@ -210,7 +210,7 @@ TEST(UndoHistory, TruncatedTempFileStopsWithoutHarm) {
   Fixture f(20, 20);
   f.history.setFileThreshold(0);
   std::mt19937 rng(3);
-  scribble(f.doc.currentLayer()->image, f.doc.canvasRect(), rng, 10);
+  scribble(f.doc.currentLayer()->image(), f.doc.canvasRect(), rng, 10);
   auto before = shoot(f.doc);
   f.paint({0, 0, 20, 20}, 0xFF445566u);
   auto path = f.history.tempFilePath(f.history.record(0)->tempFileNumber);

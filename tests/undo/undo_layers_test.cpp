@@ -24,7 +24,7 @@ using undotest::TempDir;
 // Whole-image commands as the image menu will run them: change, then record.
 void flipAll(Document& doc, bool vertical) {
   for (int i = 0; i < doc.layerCount(); ++i) {
-    Image32& image = doc.layers().atIndex(i)->image;
+    Image32& image = doc.layers().atIndex(i)->image();
     vertical ? mirrorTopBottom(image) : mirrorLeftRight(image);
   }
   doc.recorder().recordFlip(vertical);
@@ -33,7 +33,7 @@ void flipAll(Document& doc, bool vertical) {
 void rotateAll(Document& doc, bool counterClockwise) {
   for (int i = 0; i < doc.layerCount(); ++i) {
     Image32 turned;
-    Image32& image = doc.layers().atIndex(i)->image;
+    Image32& image = doc.layers().atIndex(i)->image();
     ASSERT_TRUE(counterClockwise ? rotatedCounterClockwise(image, turned)
                                  : rotatedClockwise(image, turned));
     image = std::move(turned);
@@ -49,7 +49,7 @@ void cropAll(Document& doc) {
   for (int i = 0; i < doc.layerCount(); ++i) {
     Image32 part;
     ASSERT_TRUE(part.create(w, h));
-    Image32& image = doc.layers().atIndex(i)->image;
+    Image32& image = doc.layers().atIndex(i)->image();
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x) part.set(x, y, image.at(x + 1, y + 1));
     image = std::move(part);
@@ -59,7 +59,7 @@ void cropAll(Document& doc) {
 
 void stroke(Document& doc, const Rect& r, Pixel colour) {
   doc.recorder().recordPixelRect(r);
-  doc.currentLayer()->image.fillRect(r.x, r.y, r.w, r.h, colour);
+  doc.currentLayer()->image().fillRect(r.x, r.y, r.w, r.h, colour);
 }
 
 class UndoLayers : public ::testing::TestWithParam<bool> {
@@ -70,7 +70,7 @@ class UndoLayers : public ::testing::TestWithParam<bool> {
     std::mt19937 rng(99);
     for (int i = 0; i < doc.layerCount(); ++i) {
       Layer& l = *doc.layers().atIndex(i);
-      scribble(l.image, l.image.bounds(), rng, 30 + 10 * i);
+      scribble(l.image(), l.image().bounds(), rng, 30 + 10 * i);
       l.blendMode = uint8_t(i * 3);
       l.opacity = uint8_t(20 + i * 25);
       l.maskMode = uint8_t(i % 4);
@@ -114,7 +114,7 @@ TEST_P(UndoLayers, Stroke) { roundTrip([&] { stroke(doc, {3, 4, 9, 6}, 0xFF10203
 TEST_P(UndoLayers, WholeCurrentLayer) {
   roundTrip([&] {
     doc.recorder().recordCurrentLayer();
-    doc.currentLayer()->image.fill(kTransparent);
+    doc.currentLayer()->image().fill(kTransparent);
   });
 }
 
@@ -206,11 +206,11 @@ TEST_P(UndoLayers, AllLayersAcrossACanvasSizeChange) {
 
 TEST_P(UndoLayers, AllLayersWithoutSizeChangeAsksForAFullRefresh) {
   doc.recorder().recordAllLayers();
-  doc.layers().atIndex(4)->image.fill(0xFF000000u);
+  doc.layers().atIndex(4)->image().fill(0xFF000000u);
   UndoRefresh refresh;
   ASSERT_TRUE(history.undo(refresh));
   EXPECT_EQ(refresh.kind, UndoRefresh::Kind::Full);
-  EXPECT_NE(doc.layers().atIndex(4)->image.at(0, 0), 0xFF000000u);
+  EXPECT_NE(doc.layers().atIndex(4)->image().at(0, 0), 0xFF000000u);
 }
 
 TEST_P(UndoLayers, LongMixedSequenceUndoneAndRedoneStepByStep) {

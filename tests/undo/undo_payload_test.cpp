@@ -45,7 +45,7 @@ struct OnDisk {
 
 TEST(UndoPayload, PixelRectIsTheByteCountThenTheEncodedPixels) {
   OnDisk d(300, 300, 1);
-  d.doc.currentLayer()->image.set(299, 299, 0x7F010203u);
+  d.doc.currentLayer()->image().set(299, 299, 0x7F010203u);
   d.history.recordCurrentLayer();
   std::vector<uint8_t> b = d.payload(0);
   // 89,999 clear pixels: 352 full runs and one of 239, then the pixel.
@@ -64,7 +64,7 @@ TEST(UndoPayload, DeletedLayerBlockHoldsPositionNameAndAttributes) {
   l.opacity = 77;
   l.maskMode = 2;
   l.flags = 3;
-  l.image.fill(0xFF0000FFu);
+  l.image().fill(0xFF0000FFu);
   ASSERT_TRUE(d.doc.deleteLayer());
   std::vector<uint8_t> b = d.payload(0);
   ASSERT_EQ(b.size(), kLayerBlockHeader + 48);
@@ -106,7 +106,7 @@ TEST(UndoPayload, MergeVisibleBlocksCarryGapsAndTheUnmergeKeepsThemAtTheEnd) {
 
 TEST(UndoPayload, StrokeRecordedFromTheLayerBackupRestoresIt) {
   OnDisk d(30, 20, 2);
-  Image32& layer = d.doc.currentLayer()->image;
+  Image32& layer = d.doc.currentLayer()->image();
   layer.fillRect(0, 0, 30, 20, 0xFF808080u);
   d.doc.layerBackup.copyFrom(layer);
   // The stroke paints two dabs, then records the union from the backup.

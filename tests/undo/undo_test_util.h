@@ -77,9 +77,9 @@ inline Shot shoot(const Document& doc) {
   for (int i = 0; i < doc.layerCount(); ++i) {
     const Layer& l = *doc.layers().atIndex(i);
     LayerShot ls{l.name, l.blendMode, l.opacity, l.maskMode, l.flags,
-                 l.image.width(), l.image.height(), {}};
-    for (int y = 0; y < l.image.height(); ++y)
-      for (int x = 0; x < l.image.width(); ++x) ls.pixels.push_back(normalised(l.image.at(x, y)));
+                 l.image().width(), l.image().height(), {}};
+    for (int y = 0; y < l.image().height(); ++y)
+      for (int x = 0; x < l.image().width(); ++x) ls.pixels.push_back(normalised(l.image().at(x, y)));
     s.layers.push_back(std::move(ls));
   }
   return s;

@@ -118,8 +118,8 @@ Autosaver::Step Autosaver::step(const Document& live, uint64_t changes, bool dra
   const auto deadline = Clock::now() + budget;
   const size_t rowBytes = size_t(live.width()) * sizeof(Pixel);
   for (; layer_ < live.layerCount(); ++layer_, row_ = 0) {
-    const Image32& from = live.layers().atIndex(layer_)->image;
-    Image32& to = copy_.layers().atIndex(layer_)->image;
+    const Image32& from = live.layers().atIndex(layer_)->image();
+    Image32& to = copy_.layers().atIndex(layer_)->image();
     for (; row_ < live.height(); ++row_) {
       if ((row_ & 31) == 0 && Clock::now() >= deadline) return Step::Working;
       if (std::memcmp(to.row(row_), from.row(row_), rowBytes) != 0) {

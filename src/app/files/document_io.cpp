@@ -41,7 +41,7 @@ int loadPicture(const FileFormat& format, const std::string& path, Document& doc
   if (!ok || !image.valid()) return kReadFailed;
   if (image.width() > kMaxCanvasSize || image.height() > kMaxCanvasSize) return kReadTooLarge;
   if (!document.newImage(image.width(), image.height(), true)) return kReadOutOfMemory;
-  document.currentLayer()->image.copyFrom(image);
+  document.currentLayer()->image().copyFrom(image);
   outcome.pngAlpha = info.hadAlpha;
   progress.step();
   return kReadOk;

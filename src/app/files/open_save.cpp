@@ -151,7 +151,7 @@ bool OpenSaveFlow::openFromClipboard() {
     shell_.showMessage(kMsgNewImageFailed, "", MessageIcon::Error);
     return false;
   }
-  Image32& layer = document_.currentLayer()->image;
+  Image32& layer = document_.currentLayer()->image();
   layer.copyFrom(image);
   layer.setAlphaRect(0, 0, layer.width(), layer.height(), 255);   // clipboard bitmaps carry no alpha
   acceptNewDocument("");
@@ -167,7 +167,7 @@ bool OpenSaveFlow::openAcquiredImage(const Image32& image) {
     shell_.showMessage(kMsgNewImageFailed, "", MessageIcon::Error);
     return false;
   }
-  Image32& layer = document_.currentLayer()->image;
+  Image32& layer = document_.currentLayer()->image();
   layer.copyFrom(image);
   layer.setAlphaRect(0, 0, layer.width(), layer.height(), 255);
   acceptNewDocument("");

@@ -22,10 +22,10 @@ bool selectedPixels(Application& app, bool overWhite, Image32& out) {
     out.fill(kOpaqueWhite);
     Image32 part;
     if (!part.create(r.w, r.h)) return false;
-    part.blit(0, 0, r.w, r.h, layer->image, r.x, r.y);
+    part.blit(0, 0, r.w, r.h, layer->image(), r.x, r.y);
     compositeOver(out, part, 0, 0);
   } else {
-    out.blit(0, 0, r.w, r.h, layer->image, r.x, r.y);
+    out.blit(0, 0, r.w, r.h, layer->image(), r.x, r.y);
   }
   return true;
 }
@@ -104,13 +104,13 @@ void copyLayer(Application& app, Shell& shell, bool withAlpha) {
   const Layer* layer = app.document.currentLayer();
   if (!layer) return;
   if (withAlpha) {
-    shell.writeClipboardImage(layer->image, true);
+    shell.writeClipboardImage(layer->image(), true);
     return;
   }
   Image32 flat;
-  if (!flat.create(layer->image.width(), layer->image.height())) return;
+  if (!flat.create(layer->image().width(), layer->image().height())) return;
   flat.fill(kOpaqueWhite);
-  compositeOver(flat, layer->image, 0, 0);
+  compositeOver(flat, layer->image(), 0, 0);
   shell.writeClipboardImage(flat, false);
 }
 
@@ -127,7 +127,7 @@ void pasteAsNewLayer(Application& app, Shell& shell, bool withAlpha) {
   if (!withAlpha) full.setAlphaRect(0, 0, full.width(), full.height(), 255);
   commitSelection(app);
   if (!doc.newLayer(false)) return;
-  doc.currentLayer()->image.swap(full);
+  doc.currentLayer()->image().swap(full);
   app.view.refreshAll();
   shell.refreshLayerPanel(-1);
   shell.refreshNavigator();

@@ -55,7 +55,7 @@ bool askOwnValues(Application& app, Shell& shell, const FilterEntry& entry, Filt
     FilterPreviewSession session(app.document, onCanvas, filterContext(app), filterTarget(app));
     session.canvasChanged = [&](const Rect& r) { shell.refreshCanvas(r); };
     if (!session.begin()) return false;
-    bool ok = shell.runLevelsDialog(values, lumaHistogram(layer->image, filterTarget(app)), session);
+    bool ok = shell.runLevelsDialog(values, lumaHistogram(layer->image(), filterTarget(app)), session);
     session.restore();
     clampLevels(values);
     return ok;
@@ -89,7 +89,7 @@ bool FilterPreviewSession::begin() {
   if (!layer || !filterFunctionOf(entry_)) return false;
   if (mode_ == FilterPreview::None) return true;
   if (!copy_.create(doc_.width(), doc_.height())) return false;
-  copy_.copyFrom(layer->image);
+  copy_.copyFrom(layer->image());
   if (mode_ == FilterPreview::Box) setBoxSize(entry_.previewWidth, entry_.previewHeight);
   return true;
 }
@@ -117,14 +117,14 @@ void FilterPreviewSession::preview(const FilterValues& values) {
   Layer* layer = doc_.currentLayer();
   if (!layer || !copy_.valid() || mode_ == FilterPreview::None) return;
   if (mode_ == FilterPreview::Canvas) {
-    if (!runFilter(values, layer->image, copy_, target_))
-      layer->image.blit(target_.x, target_.y, target_.w, target_.h, copy_, target_.x, target_.y);
+    if (!runFilter(values, layer->image(), copy_, target_))
+      layer->image().blit(target_.x, target_.y, target_.w, target_.h, copy_, target_.x, target_.y);
     ++previews_;
     if (canvasChanged) canvasChanged(target_);
   } else {
     refreshCopy(filtered_);
     filtered_ = view_;
-    if (!runFilter(values, copy_, layer->image, view_)) refreshCopy(view_);
+    if (!runFilter(values, copy_, layer->image(), view_)) refreshCopy(view_);
     ++previews_;
   }
 }
@@ -136,7 +136,7 @@ void FilterPreviewSession::startPreview(const FilterValues& values) {
   if (!scratch_.valid() && !scratch_.create(doc_.width(), doc_.height())) return preview(values);
   bool canvas = mode_ == FilterPreview::Canvas;
   workerArea_ = canvas ? target_ : view_;
-  const Image32& source = canvas ? copy_ : layer->image;
+  const Image32& source = canvas ? copy_ : layer->image();
   // The scratch starts as the destination would: the original pixels.
   scratch_.blit(workerArea_.x, workerArea_.y, workerArea_.w, workerArea_.h, source, workerArea_.x, workerArea_.y);
   cancel_ = false;
@@ -162,7 +162,7 @@ void FilterPreviewSession::show(const Image32& result, const Rect& area) {
   if (!layer) return;
   ++previews_;
   if (mode_ == FilterPreview::Canvas) {
-    layer->image.blit(area.x, area.y, area.w, area.h, result, area.x, area.y);
+    layer->image().blit(area.x, area.y, area.w, area.h, result, area.x, area.y);
     if (canvasChanged) canvasChanged(area);
   } else {
     refreshCopy(filtered_);
@@ -179,7 +179,7 @@ void FilterPreviewSession::cancelPreview() {
 
 void FilterPreviewSession::refreshCopy(const Rect& area) {
   const Layer* layer = doc_.currentLayer();
-  if (layer && !area.empty()) copy_.blit(area.x, area.y, area.w, area.h, layer->image, area.x, area.y);
+  if (layer && !area.empty()) copy_.blit(area.x, area.y, area.w, area.h, layer->image(), area.x, area.y);
 }
 
 void FilterPreviewSession::setBoxSize(int width, int height) {
@@ -198,7 +198,7 @@ void FilterPreviewSession::restore() {
   cancelPreview();
   Layer* layer = doc_.currentLayer();
   if (mode_ != FilterPreview::Canvas || !layer || !copy_.valid()) return;
-  layer->image.blit(target_.x, target_.y, target_.w, target_.h, copy_, target_.x, target_.y);
+  layer->image().blit(target_.x, target_.y, target_.w, target_.h, copy_, target_.x, target_.y);
   if (canvasChanged) canvasChanged(target_);
 }
 

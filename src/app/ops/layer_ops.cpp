@@ -46,7 +46,7 @@ bool addLayerFromImage(Document& doc, const Image32& image, const std::string& f
   }
   Layer* layer = doc.currentLayer();
   const int w = std::min(image.width(), doc.width()), h = std::min(image.height(), doc.height());
-  layer->image.blit(0, 0, w, h, image, 0, 0);
+  layer->image().blit(0, 0, w, h, image, 0, 0);
   layerNameFromUtf8(lastPathPart(fileName), layer->name);
   // A layer added like "新建" is undone like it.
   doc.recorder().recordLayerAdded();
@@ -58,7 +58,7 @@ bool runAlphaOperation(Document& doc, int reference, AlphaOperation op, Pixel co
   if (!current || !doc.layers().atIndex(reference)) return false;
   Image32 source;
   if (!source.create(doc.width(), doc.height())) return false;
-  source.copyFrom(current->image);
+  source.copyFrom(current->image());
   // source is the layer as it was: the step is recorded from it.
   commitFromBackup(doc, source, doc.canvasRect());
   FilterValues values;
@@ -69,12 +69,12 @@ bool runAlphaOperation(Document& doc, int reference, AlphaOperation op, Pixel co
   if (op == AlphaOperation::Outline) {
     values.slider[0] = 1;   // brush size 1, the plain shape
     values.list[1] = reference;
-    return filterOutlineOutside(values, context, current->image, source, doc.canvasRect(), nullptr);
+    return filterOutlineOutside(values, context, current->image(), source, doc.canvasRect(), nullptr);
   }
   static constexpr int kSetAlphaOp[3] = {0, 2, 5};
   values.list[0] = reference;
   values.list[1] = kSetAlphaOp[int(op)];
-  return filterSetAlpha(values, context, current->image, source, doc.canvasRect(), nullptr);
+  return filterSetAlpha(values, context, current->image(), source, doc.canvasRect(), nullptr);
 }
 
 bool setLayerSettings(Document& doc, int index, const std::string& name, int percent) {
@@ -86,7 +86,7 @@ bool setLayerSettings(Document& doc, int index, const std::string& name, int per
 }
 
 bool exportLayerPng(const Layer& layer, const std::string& path) {
-  return writePng(layer.image, path, 6, true, -1);
+  return writePng(layer.image(), path, 6, true, -1);
 }
 
 void refreshAfterLayerChange(Application& app, Shell& shell) {

@@ -10,7 +10,7 @@ bool mergedPaste(const Application& app) { return app.settings.view.flags & view
 const BrushContext& refreshGate(Application& app) {
   PaintingTools& p = app.painting;
   if (const Layer* layer = app.document.currentLayer())
-    p.engine.refreshContext(layer->image, layer->maskMode, p.draw, p.tools, p.input.textures);
+    p.engine.refreshContext(layer->image(), layer->maskMode, p.draw, p.tools, p.input.textures);
   return p.engine.context();
 }
 

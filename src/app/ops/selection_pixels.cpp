@@ -15,7 +15,7 @@ constexpr double kRadiansPerDegree = 0.017453292519943295;
 
 Image32* currentImage(Document& doc, const Selection& sel) {
   Layer* layer = doc.currentLayer();
-  return layer && !sel.floating() ? &layer->image : nullptr;
+  return layer && !sel.floating() ? &layer->image() : nullptr;
 }
 
 bool copyOut(const Image32& image, const Rect& r, Image32& out) {
@@ -79,7 +79,7 @@ bool copySelection(Document& doc, Selection& sel) {
 Rect cutSelection(Document& doc, Selection& sel) {
   if (!copySelection(doc, sel)) return {};
   const Rect r = sel.get(doc);
-  return editArea(doc, r, [&] { doc.currentLayer()->image.fillRect(r.x, r.y, r.w, r.h, kTransparent); });
+  return editArea(doc, r, [&] { doc.currentLayer()->image().fillRect(r.x, r.y, r.w, r.h, kTransparent); });
 }
 
 Rect fillSelection(Document& doc, const Selection& sel, BrushEngine& engine, Pixel colour) {

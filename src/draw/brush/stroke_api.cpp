@@ -36,7 +36,7 @@ Rect pointRect(int x, int y) { return {x, y, 1, 1}; }
 
 StrokeTarget strokeTargetOf(Document& doc) {
   Layer* layer = doc.currentLayer();
-  return {layer ? &layer->image : nullptr, &doc.strokeBuffer, &doc.layerBackup};
+  return {layer ? &layer->image() : nullptr, &doc.strokeBuffer, &doc.layerBackup};
 }
 
 bool Stroke::begin(const StrokeTarget& target, int tool, const ToolSettings& tools,

@@ -30,7 +30,7 @@ StrokeTarget strokeTargetOf(Document& doc);
 // to recomposite; end also returns the union rectangle that undo records from
 // the layer backup (empty: nothing to record). Typical use:
 //
-//   engine.refreshContext(layer.image, layer.maskMode, draw, tools, &textures);
+//   engine.refreshContext(layer.image(), layer.maskMode, draw, tools, &textures);
 //   Stroke stroke(engine);
 //   Rect changed;
 //   if (stroke.begin(strokeTargetOf(doc), tool, tools, press, changed)) {

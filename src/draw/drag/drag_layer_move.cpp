@@ -10,8 +10,8 @@ namespace tessel {
 
 bool LayerMoveDrag::begin() {
   Layer* layer = ctx_.doc.currentLayer();
-  if (!layer || !work_.create(layer->image.width(), layer->image.height())) return false;
-  work_.copyFrom(layer->image);
+  if (!layer || !work_.create(layer->image().width(), layer->image().height())) return false;
+  work_.copyFrom(layer->image());
   return true;
 }
 
@@ -21,12 +21,12 @@ void LayerMoveDrag::move(const DragPoint& p, const InputState& in) {
   const bool changed = distance_.advance(p, in, view);
   if (!layer || !work_.valid() || !changed) return;
   const Point offset = distance_.offset();
-  layer->image.fill(kTransparent);
+  layer->image().fill(kTransparent);
   int w = work_.width(), h = work_.height();
   int sx = std::max(0, -offset.x), sy = std::max(0, -offset.y);
   int dx = std::max(0, offset.x), dy = std::max(0, offset.y);
   if (std::abs(offset.x) < w && std::abs(offset.y) < h)
-    layer->image.blit(dx, dy, w - std::abs(offset.x), h - std::abs(offset.y), work_, sx, sy);
+    layer->image().blit(dx, dy, w - std::abs(offset.x), h - std::abs(offset.y), work_, sx, sy);
   view.refreshAll();
 }
 

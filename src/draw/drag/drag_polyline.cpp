@@ -10,7 +10,7 @@ namespace tessel {
 // The layer is kept as it was, for the one undo step at the end.
 PolylinePointsDrag::PolylinePointsDrag(const DragContext& ctx, PolylineKind kind, const DragPoint& start)
     : ctx_(ctx), kind_(kind), anchor_(start.client()), points_{start.image()} {
-  if (Layer* layer = ctx_.doc.currentLayer()) ctx_.doc.layerBackup.copyFrom(layer->image);
+  if (Layer* layer = ctx_.doc.currentLayer()) ctx_.doc.layerBackup.copyFrom(layer->image());
   ctx_.feedback.show({XorShape::Kind::Line, anchor_.x, anchor_.y, anchor_.x, anchor_.y});
   ctx_.view.setDragSize(Point{1, 1});
 }

@@ -167,14 +167,14 @@ void buildFillReference(const Document& doc, bool currentOnly, Image32& out) {
       if (const Layer* l = doc.layers().atIndex(i); l && l->fillReference()) list.push_back(l);
   if (list.empty() && doc.currentLayer()) list.push_back(doc.currentLayer());
   if (list.empty()) return;
-  const Image32& first = list[0]->image;
+  const Image32& first = list[0]->image();
   if (first.width() != out.width() || first.height() != out.height()) return;
   inTwoHalves(out.height(), [&](int y0, int y1) {
     for (int y = y0; y < y1; ++y) {
       Pixel* o = out.row(y);
       std::copy(first.row(y), first.row(y) + out.width(), o);
       for (size_t k = 1; k < list.size(); ++k) {
-        const Image32& other = list[k]->image;
+        const Image32& other = list[k]->image();
         if (other.width() != out.width() || other.height() != out.height()) continue;
         const Pixel* b = other.row(y);
         for (int x = 0; x < out.width(); ++x) {
@@ -188,8 +188,8 @@ void buildFillReference(const Document& doc, bool currentOnly, Image32& out) {
 
 Rect fillAt(Document& doc, const PixelGate& gate, std::mt19937& random, const FillRequest& req) {
   Layer* layer = doc.currentLayer();
-  if (!layer || !layer->image.valid()) return {};
-  Image32& image = layer->image;
+  if (!layer || !layer->image().valid()) return {};
+  Image32& image = layer->image();
   Image32& ref = doc.layerBackup;
   if (!image.bounds().contains(req.x, req.y) || ref.width() != image.width() ||
       ref.height() != image.height() || doc.strokeBuffer.width() != image.width() ||

@@ -121,10 +121,10 @@ int GradientIndexer::at(int x, int y) const {
 Rect drawGradient(Document& doc, const PixelGate& gate, std::mt19937& random,
                   const GradientRequest& req) {
   Layer* layer = doc.currentLayer();
-  if (!layer || !layer->image.valid()) return {};
+  if (!layer || !layer->image().valid()) return {};
   const GradientIndexer indexer(req);
   if (!indexer.paints()) return {};
-  Image32& image = layer->image;
+  Image32& image = layer->image();
   const GradientTable table = gradientTable(req.grad, req.c1, req.c2, req.opacity);
   PixelGate g = gate;
   g.reference = &image;

@@ -96,7 +96,7 @@ bool CanvasInput::press(int button, int source, const InputState& in) {
   if (hooks.bringToFront) hooks.bringToFront();
   cur_ = sampleOf(in);
   if (Layer* layer = doc_.currentLayer())
-    engine_.refreshContext(layer->image, layer->maskMode, draw_, tools_, textures);
+    engine_.refreshContext(layer->image(), layer->maskMode, draw_, tools_, textures);
   button_ = button;
   source_ = source;
   buttonPress(button, in);
@@ -196,7 +196,7 @@ void CanvasInput::dropFloating() {
   if (!selection_.floating()) return;
   const Rect shown = selection_.rect();
   if (Layer* layer = doc_.currentLayer())
-    engine_.refreshContext(layer->image, layer->maskMode, draw_, tools_, textures);
+    engine_.refreshContext(layer->image(), layer->maskMode, draw_, tools_, textures);
   const Rect r = selection_.commit(doc_, engine_.context(), view_.mergedPaste());
   view_.refreshRect(r.empty() ? shown.intersected(doc_.canvasRect()) : r);
   outline_.sync();

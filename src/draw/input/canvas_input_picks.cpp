@@ -28,7 +28,7 @@ bool covered(const Document& doc, int x, int y) {
   const LayerList& layers = doc.layers();
   for (int i = 0; i < layers.count(); ++i) {
     const Layer* layer = layers.atIndex(i);
-    if (layer->visible() && layer->opacity > 0 && !transparent(layer->image.getPixel(x, y)))
+    if (layer->visible() && layer->opacity > 0 && !transparent(layer->image().getPixel(x, y)))
       return true;
   }
   return false;
@@ -70,7 +70,7 @@ void CanvasInput::eyedropper(const InputState& in) {
   if (in.ctrl) {
     Layer* layer = doc_.currentLayer();
     if (!layer) return;
-    picked = layer->image.getPixel(x, y);
+    picked = layer->image().getPixel(x, y);
   }
   if (in.alt) {
     if (transparent(picked)) return;
@@ -112,7 +112,7 @@ void CanvasInput::colourReplace(const InputState& in) {
   Layer* layer = doc_.currentLayer();
   int x = 0, y = 0;
   if (!layer || !imagePoint(x, y)) return;
-  Image32& img = layer->image;
+  Image32& img = layer->image();
   const Pixel v = img.getPixel(x, y);
   const Pixel c = draw_.drawingColour();
   if (in.shift && transparent(v)) return;

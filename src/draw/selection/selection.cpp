@@ -84,7 +84,7 @@ void Selection::reset() {
 Layer* Selection::floatingLayer(Document& doc) const {
   if (!floating() || !owner_ || doc.layers().indexOf(owner_) < 0) return nullptr;
   // A layer of the same size only: the backup is the layer as it was.
-  if (owner_->image.width() != backup_.width() || owner_->image.height() != backup_.height())
+  if (owner_->image().width() != backup_.width() || owner_->image().height() != backup_.height())
     return nullptr;
   return owner_;
 }
@@ -116,12 +116,12 @@ bool Selection::beginFloatingPaste(Document& doc, int cx, int cy, bool merged, R
   if (x + w > doc.width()) x = doc.width() - w;
   if (y + h > doc.height()) y = doc.height() - h;
   Image32 backup;
-  if (!backup.create(layer->image.width(), layer->image.height())) return false;
-  backup.copyFrom(layer->image);
+  if (!backup.create(layer->image().width(), layer->image().height())) return false;
+  backup.copyFrom(layer->image());
   backup_ = std::move(backup);
   rect_ = {x, y, w, h};
   start_ = {x, y};
-  drawPreview(layer->image, merged);
+  drawPreview(layer->image(), merged);
   state_ = SelectionState::Floating;
   cut_ = false;
   owner_ = layer;
@@ -133,10 +133,10 @@ bool Selection::lift(Document& doc, bool cutHole) {
   Layer* layer = doc.currentLayer();
   if (state_ != SelectionState::Selected || !layer) return false;
   Image32 backup, lifted;
-  if (!backup.create(layer->image.width(), layer->image.height()) || !lifted.create(rect_.w, rect_.h))
+  if (!backup.create(layer->image().width(), layer->image().height()) || !lifted.create(rect_.w, rect_.h))
     return false;
-  backup.copyFrom(layer->image);
-  lifted.blit(0, 0, rect_.w, rect_.h, layer->image, rect_.x, rect_.y);
+  backup.copyFrom(layer->image());
+  lifted.blit(0, 0, rect_.w, rect_.h, layer->image(), rect_.x, rect_.y);
   if (cutHole) backup.fillRect(rect_.x, rect_.y, rect_.w, rect_.h, kTransparent);
   backup_ = std::move(backup);
   buffer_ = std::move(lifted);
@@ -151,10 +151,10 @@ Rect Selection::moveFloatingTo(Document& doc, int x, int y, bool merged) {
   Layer* layer = floatingLayer(doc);
   if (!layer) return {};
   const Rect old = rect_;
-  layer->image.blit(old.x, old.y, old.w, old.h, backup_, old.x, old.y);
+  layer->image().blit(old.x, old.y, old.w, old.h, backup_, old.x, old.y);
   rect_.x = x;
   rect_.y = y;
-  drawPreview(layer->image, merged);
+  drawPreview(layer->image(), merged);
   return old.united(rect_).intersected(doc.canvasRect());
 }
 
@@ -200,8 +200,8 @@ Rect Selection::commit(Document& doc, const BrushContext& gate, bool merged) {
 
 Rect Selection::commitInto(Document& doc, Layer& layer, const BrushContext& gate, bool merged) {
   const Rect current = rect_;
-  layer.image.blit(current.x, current.y, current.w, current.h, backup_, current.x, current.y);
-  maskedPaste(layer.image, gate, merged);
+  layer.image().blit(current.x, current.y, current.w, current.h, backup_, current.x, current.y);
+  maskedPaste(layer.image(), gate, merged);
   Rect recorded = current.intersected(doc.canvasRect());
   if (cut_) {
     // Put the lifted pixels back so the record holds the layer before the move.

@@ -28,11 +28,11 @@ ShapePainter::ShapePainter(Document& doc, BrushEngine& engine, const ToolSetting
     : doc_(doc), engine_(engine), tools_(tools), tool_(tool) {
   const ToolTraits& row = toolTraits(tool);
   const Layer* layer = doc.currentLayer();
-  usable_ = row.painting() && layer && layer->image.valid() &&
-            doc.strokeBuffer.width() == layer->image.width() &&
-            doc.strokeBuffer.height() == layer->image.height() &&
-            doc.layerBackup.width() == layer->image.width() &&
-            doc.layerBackup.height() == layer->image.height();
+  usable_ = row.painting() && layer && layer->image().valid() &&
+            doc.strokeBuffer.width() == layer->image().width() &&
+            doc.strokeBuffer.height() == layer->image().height() &&
+            doc.layerBackup.width() == layer->image().width() &&
+            doc.layerBackup.height() == layer->image().height();
   subPixel_ = row.usesSubPixel();
   direct_ = row.shapeDirect;
 }
@@ -45,10 +45,10 @@ void ShapePainter::setUp(bool filled) {
   engine_.context().spacing = direct_ ? 0.2 : 0.15;
 }
 
-Image32& ShapePainter::target() { return direct_ ? doc_.currentLayer()->image : doc_.strokeBuffer; }
+Image32& ShapePainter::target() { return direct_ ? doc_.currentLayer()->image() : doc_.strokeBuffer; }
 
 void ShapePainter::prepare(const Rect& area, bool backupLayer) {
-  Image32& layer = doc_.currentLayer()->image;
+  Image32& layer = doc_.currentLayer()->image();
   if (direct_) {
     if (backupLayer) doc_.layerBackup.copyFrom(layer);
     engine_.context().reference = &doc_.layerBackup;
@@ -63,7 +63,7 @@ void ShapePainter::prepare(const Rect& area, bool backupLayer) {
 // over the layer itself, the undo step taken just before.
 Rect ShapePainter::finish(const Rect& area, bool record) {
   Layer& layer = *doc_.currentLayer();
-  Rect r = area.intersected(layer.image.bounds());
+  Rect r = area.intersected(layer.image().bounds());
   if (direct_) {
     if (record) {
       PixelEdit edit(doc_, doc_.layerBackup);
@@ -74,12 +74,12 @@ Rect ShapePainter::finish(const Rect& area, bool record) {
   }
   if (r.empty()) return r;
   if (!record) {
-    commitStroke(engine_.eraser, layer.image, doc_.strokeBuffer, layer.image, r,
+    commitStroke(engine_.eraser, layer.image(), doc_.strokeBuffer, layer.image(), r,
                  engine_.context().maskMode);
     return r;
   }
   PixelEdit edit(doc_, r);
-  commitStroke(engine_.eraser, layer.image, doc_.strokeBuffer, layer.image, r,
+  commitStroke(engine_.eraser, layer.image(), doc_.strokeBuffer, layer.image(), r,
                engine_.context().maskMode);
   edit.commit();   // a shape that changed nothing leaves no step
   return r;
@@ -142,7 +142,7 @@ Rect ShapePainter::draw(ShapeKind kind, const std::vector<PointF>& raw) {
   prepare(area, true);
   if (!subPixel_ && kind != ShapeKind::FilledRectangle && kind != ShapeKind::FilledEllipse &&
       toolTraits(tool_).route == StrokeRoute::Finger)
-    engine_.smudgePickUp(doc_.currentLayer()->image, pixelOf(a.x), pixelOf(a.y));
+    engine_.smudgePickUp(doc_.currentLayer()->image(), pixelOf(a.x), pixelOf(a.y));
   switch (kind) {
     case ShapeKind::Line: case ShapeKind::Polyline: case ShapeKind::ConcentratedLines:
       line(a, b, false);
@@ -158,7 +158,7 @@ Rect ShapePainter::draw(ShapeKind kind, const std::vector<PointF>& raw) {
 
 void ShapePainter::beginSegments() {
   if (!usable_) return;
-  doc_.layerBackup.copyFrom(doc_.currentLayer()->image);
+  doc_.layerBackup.copyFrom(doc_.currentLayer()->image());
 }
 
 Rect ShapePainter::segment(PointF from, PointF to, bool first) {
@@ -168,7 +168,7 @@ Rect ShapePainter::segment(PointF from, PointF to, bool first) {
   const Rect area = boundsOf({from, to});
   prepare(area, false);
   if (toolTraits(tool_).route == StrokeRoute::Finger)
-    engine_.smudgePickUp(doc_.currentLayer()->image, pixelOf(from.x), pixelOf(from.y));
+    engine_.smudgePickUp(doc_.currentLayer()->image(), pixelOf(from.x), pixelOf(from.y));
   line(from, to, !first);
   return finish(area, false);
 }

@@ -15,10 +15,10 @@ bool TextPlacement::place(Point anchor) {
   }
   Layer* layer = doc_.currentLayer();
   Image32& backup = doc_.layerBackup;
-  if (!layer || !layer->image.valid() || backup.width() != layer->image.width() ||
-      backup.height() != layer->image.height())
+  if (!layer || !layer->image().valid() || backup.width() != layer->image().width() ||
+      backup.height() != layer->image().height())
     return false;
-  backup.copyFrom(layer->image);
+  backup.copyFrom(layer->image());
   layer_ = layer;
   active_ = true;
   anchor_ = anchor;
@@ -60,13 +60,13 @@ Rect TextPlacement::finish(bool ok) {
 // The layer the backup was taken from is still there and of its size.
 bool TextPlacement::layerAlive() const {
   return layer_ && doc_.layers().indexOf(layer_) >= 0 &&
-         doc_.layerBackup.width() == layer_->image.width() &&
-         doc_.layerBackup.height() == layer_->image.height();
+         doc_.layerBackup.width() == layer_->image().width() &&
+         doc_.layerBackup.height() == layer_->image().height();
 }
 
 void TextPlacement::removePreview() {
   Rect r = preview_.intersected(doc_.canvasRect());
-  if (!r.empty()) layer_->image.blit(r.x, r.y, r.w, r.h, doc_.layerBackup, r.x, r.y);
+  if (!r.empty()) layer_->image().blit(r.x, r.y, r.w, r.h, doc_.layerBackup, r.x, r.y);
   if (refresh && !r.empty()) refresh(r);
   preview_ = {};
 }
@@ -87,7 +87,7 @@ Rect TextPlacement::render(bool final) {
   if (!font_ || text_.empty()) return {};
   PixelGate gate = engine_.context();
   if (final) {
-    gate.reference = &layer_->image;
+    gate.reference = &layer_->image();
     gate.maskMode = layer_->maskMode <= kMaskAlpha ? uint32_t(layer_->maskMode) : uint32_t(kMaskNone);
     gate.colourMaskMode = draw_.colMaskType <= kColourMaskOnly ? draw_.colMaskType : uint32_t(kColourMaskOff);
   } else {
@@ -96,7 +96,7 @@ Rect TextPlacement::render(bool final) {
     gate.colourMaskMode = kColourMaskOff;
   }
   Pixel value = draw_.drawingColour() | (Pixel(tools_.alphaOf(kToolText)) << 24);
-  return renderText(layer_->image, anchor_.x, anchor_.y, text_, value, *font_, settings_, gate);
+  return renderText(layer_->image(), anchor_.x, anchor_.y, text_, value, *font_, settings_, gate);
 }
 
 }  // namespace tessel

@@ -18,7 +18,7 @@ class CommandTable : public testing::AppFixture {
 };
 
 TEST_F(CommandTable, UndoAndRedoRowsStepTheHistory) {
-  Image32& layer = app->document.currentLayer()->image;
+  Image32& layer = app->document.currentLayer()->image();
   {
     PixelEdit edit(app->document, Rect{10, 10, 5, 5});
     layer.fillRect(10, 10, 5, 5, 0xFF203040u);

@@ -24,7 +24,7 @@ Document threeLayers(int w, int h) {
   EXPECT_TRUE(d.newImage(w, h, true));
   d.layers().add(w, h, true);
   d.layers().add(w, h, true);
-  for (int i = 0; i < 3; ++i) d.layers().atIndex(i)->image.fill(0xFF000000u | uint32_t(0x10 * (i + 1)));
+  for (int i = 0; i < 3; ++i) d.layers().atIndex(i)->image().fill(0xFF000000u | uint32_t(0x10 * (i + 1)));
   d.layers().atIndex(1)->opacity = 64;
   d.selectLayer(2);
   return d;
@@ -49,7 +49,7 @@ void expectSameLayers(const Document& a, const Document& b) {
     EXPECT_EQ(x.opacity, y.opacity);
     EXPECT_STREQ(x.name, y.name);
     for (int r = 0; r < a.height(); ++r)
-      ASSERT_EQ(0, std::memcmp(x.image.row(r), y.image.row(r), size_t(a.width()) * 4)) << i << " " << r;
+      ASSERT_EQ(0, std::memcmp(x.image().row(r), y.image().row(r), size_t(a.width()) * 4)) << i << " " << r;
   }
 }
 
@@ -65,8 +65,8 @@ TEST(Autosaver, WritesTheDocumentThenCopiesOnlyChangedRows) {
   expectSameLayers(doc, back);
 
   EXPECT_FALSE(saver.begin(1));   // nothing new since
-  doc.layers().atIndex(0)->image.set(3, 7, 0xFF123456u);
-  doc.layers().atIndex(2)->image.set(0, 29, 0xFF654321u);
+  doc.layers().atIndex(0)->image().set(3, 7, 0xFF123456u);
+  doc.layers().atIndex(2)->image().set(0, 29, 0xFF654321u);
   ASSERT_TRUE(saver.begin(2));
   ASSERT_EQ(finish(saver, doc, 2), Autosaver::Step::Written);
   EXPECT_EQ(saver.copiedRows(), 2);
@@ -86,7 +86,7 @@ TEST(Autosaver, ADragOrAChangeDuringAPassStartsItAgain) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   EXPECT_EQ(saver.step(doc, 5, true), Autosaver::Step::Working);   // mid-drag: nothing copied
   EXPECT_EQ(saver.copiedRows(), 0);
-  doc.layers().atIndex(1)->image.fill(0xFF00FF00u);   // a stroke changed pixels, then recorded
+  doc.layers().atIndex(1)->image().fill(0xFF00FF00u);   // a stroke changed pixels, then recorded
   ASSERT_EQ(finish(saver, doc, 6), Autosaver::Step::Written);
   Document back;
   ASSERT_EQ(readDocument(dir.file("r.tsd"), back, nullptr), kReadOk);
@@ -271,14 +271,14 @@ TEST_F(FlowTest, OneOpaqueLayerSavesFlatWithoutAQuestion) {
 TEST_F(FlowTest, ARecoveredDocumentIsModifiedAndSaveAsksBeforeTheOriginal) {
   Document left;
   ASSERT_TRUE(left.newImage(7, 5, true));
-  left.currentLayer()->image.fill(0xFF445566u);
+  left.currentLayer()->image().fill(0xFF445566u);
   ASSERT_TRUE(writeDocument(dir.file("r.tsd"), left, nullptr));
   testing::writeBytes(dir.file("orig.tsd"), {9, 9, 9});
   int replaced = 0;
   flow.onReplaced = [&] { ++replaced; };
   ASSERT_TRUE(flow.openRecovered(dir.file("r.tsd"), dir.file("orig.tsd")));
   EXPECT_EQ(replaced, 1);
-  EXPECT_EQ(doc.currentLayer()->image.at(3, 3), 0xFF445566u);
+  EXPECT_EQ(doc.currentLayer()->image().at(3, 3), 0xFF445566u);
   EXPECT_TRUE(flow.modified());
   EXPECT_EQ(flow.currentPath(), dir.file("orig.tsd"));
   // No: the Save dialog instead of the original.

@@ -32,7 +32,7 @@ class OpenSaveTest : public ::testing::Test {
   std::string nativeFile(const char* name, uint32_t colour, int width = 8, int height = 6) {
     Document d;
     EXPECT_TRUE(d.newImage(width, height, true));
-    d.currentLayer()->image.fill(colour);
+    d.currentLayer()->image().fill(colour);
     EXPECT_TRUE(writeDocument(dir.file(name), d, nullptr));
     return dir.file(name);
   }
@@ -121,7 +121,7 @@ TEST_F(OpenSaveTest, OpenSetsPathTitleFoldersAndRecentLists) {
   ASSERT_TRUE(flow.open());
   EXPECT_EQ(shell.openFolders.back(), "/start");
   EXPECT_EQ(doc.width(), 12);
-  EXPECT_EQ(doc.currentLayer()->image.at(3, 3), 0xFF112233u);
+  EXPECT_EQ(doc.currentLayer()->image().at(3, 3), 0xFF112233u);
   EXPECT_EQ(flow.currentPath(), path);
   EXPECT_EQ(shell.titles.back(), "Tessel2 - " + path);
   EXPECT_EQ(settings.openDir, dir.path());
@@ -223,7 +223,7 @@ TEST_F(OpenSaveTest, OutOfMemoryLeavesTheOpenDocument) {
   EXPECT_EQ(shell.messages.back(), std::string(kMsgMemoryError) + "\nmany.tsd");
   // The reader's blank image never reaches the open document.
   EXPECT_EQ(doc.width(), 8);
-  EXPECT_EQ(doc.currentLayer()->image.at(0, 0), 1u);
+  EXPECT_EQ(doc.currentLayer()->image().at(0, 0), 1u);
   EXPECT_EQ(flow.currentPath(), a);
 }
 
@@ -259,7 +259,7 @@ TEST_F(OpenSaveTest, OverwriteConfirmationNoLeavesTheFile) {
   std::string a = nativeFile("a.tsd", 0xFF445566);
   ASSERT_TRUE(flow.openFile(a));
   std::vector<uint8_t> before = readBytes(a);
-  doc.currentLayer()->image.fill(0xFF000000);
+  doc.currentLayer()->image().fill(0xFF000000);
   history.isModified = true;
   settings.optFlag = kOptConfirmOverwrite;
   shell.yesNo = {false};
@@ -301,7 +301,7 @@ TEST_F(OpenSaveTest, JpgWriterGetsQualityAndSubsamplingFromJpegComp) {
   settings.jpegComp = 0x8000 | 85;
   OpenSaveFlow withJpeg(doc, settings, shell, history, formats);
   withJpeg.setPauses(0, 0);
-  doc.currentLayer()->image.fill(kTransparent);   // flattened onto white
+  doc.currentLayer()->image().fill(kTransparent);   // flattened onto white
   shell.saveChoices = {{dir.file("x.jpeg"), 4}, {dir.file("x.JPG"), 4}};
   EXPECT_FALSE(withJpeg.saveAs());
   EXPECT_EQ(written, 0);
@@ -321,7 +321,7 @@ TEST_F(OpenSaveTest, PngOptionsDialogCancelStopsAndAlphaFlattensOntoTransparency
   };
   OpenSaveFlow withPng(doc, settings, shell, history, formats);
   withPng.setPauses(0, 0);
-  doc.currentLayer()->image.fill(kTransparent);
+  doc.currentLayer()->image().fill(kTransparent);
   shell.saveChoices = {{dir.file("a.png"), 3}, {dir.file("a.png"), 3}};
   shell.pngOptions = {false, true};
   EXPECT_FALSE(withPng.saveAs());
@@ -414,7 +414,7 @@ TEST_F(OpenSaveTest, PsdOpensAndSavesThroughTheFlow) {
   ASSERT_TRUE(flow.saveAs());
   ASSERT_TRUE(flow.openFile(dir.file("p.psd")));
   EXPECT_EQ(doc.layerCount(), 2);
-  EXPECT_EQ(doc.layers().atIndex(1)->image.at(0, 0), 0xFF123456u);
+  EXPECT_EQ(doc.layers().atIndex(1)->image().at(0, 0), 0xFF123456u);
   EXPECT_EQ(flow.currentPath(), dir.file("p.psd"));
   // A colour mode that cannot be opened is named; multichannel is mode 7.
   writeBytes(dir.file("deep.psd"), {'8', 'B', 'P', 'S', 0, 1, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 1, 0, 0, 0, 1, 0, 8,
@@ -478,7 +478,7 @@ TEST_F(OpenSaveTest, ClipboardBitmapBecomesAnOpaqueOneLayerDocument) {
   shell.clipboard.fill(0x00123456);
   EXPECT_TRUE(flow.openFromClipboard());
   EXPECT_EQ(doc.width(), 7);
-  EXPECT_EQ(doc.currentLayer()->image.at(6, 4), 0xFF123456u);
+  EXPECT_EQ(doc.currentLayer()->image().at(6, 4), 0xFF123456u);
   EXPECT_EQ(flow.currentPath(), "");
 }
 

@@ -34,7 +34,7 @@ void paintThree(Document& d, int w, int h, uint32_t seed) {
   std::mt19937 random(seed);
   for (int i = 0; i < 3; ++i)
     for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) d.layers().atIndex(i)->image.set(x, y, random() | 0xFF000000u);
+      for (int x = 0; x < w; ++x) d.layers().atIndex(i)->image().set(x, y, random() | 0xFF000000u);
 }
 
 // Every layer's bytes, to see that nothing touched the document.
@@ -42,7 +42,7 @@ std::vector<uint32_t> pixelsOf(const Document& d) {
   std::vector<uint32_t> all;
   for (int i = 0; i < d.layerCount(); ++i)
     for (int y = 0; y < d.height(); ++y) {
-      const Pixel* row = d.layers().atIndex(i)->image.row(y);
+      const Pixel* row = d.layers().atIndex(i)->image().row(y);
       all.insert(all.end(), row, row + d.width());
     }
   return all;
@@ -133,7 +133,7 @@ TEST_F(SaveFaults, TheFlowShowsItsMessageAndKeepsPathAndDocument) {
   shell.saveChoices = {{dir.file("a.tsd"), 0}};
   ASSERT_TRUE(flow.saveAs());
   const std::vector<uint8_t> old = readBytes(dir.file("a.tsd"));
-  doc.layers().atIndex(0)->image.set(1, 1, 0xFF000001u);
+  doc.layers().atIndex(0)->image().set(1, 1, 0xFF000001u);
   history.isModified = true;
   const std::vector<uint32_t> edited = pixelsOf(doc);
   file_faults::failWriteCall(3);

@@ -48,7 +48,7 @@ std::string topName(Document& doc, int index) { return doc.layers().atIndex(inde
 TEST(LayerRows, CurrentAndOtherRowPixels) {
   Document doc;
   makeStack(doc, 2);
-  doc.layers().atIndex(1)->image.fill(0xFFFF0000);   // opaque red, lower layer
+  doc.layers().atIndex(1)->image().fill(0xFFFF0000);   // opaque red, lower layer
   doc.toggleVisible(1);
   doc.toggleFillReference(0);
   doc.setOpacityPercent(50);

@@ -26,7 +26,7 @@ class FilterCommands : public testing::AppFixture {
     ASSERT_TRUE(app->document.newLayer(false));
     app->document.selectLayer(0);
     for (int i = 0; i < 2; ++i) {
-      Image32& image = app->document.layers().atIndex(i)->image;
+      Image32& image = app->document.layers().atIndex(i)->image();
       testing::fillRandom(image, 7 + i);
       // Layers hold transparent pixels the canonical way, as undo restores them.
       for (int y = 0; y < image.height(); ++y)
@@ -40,7 +40,7 @@ class FilterCommands : public testing::AppFixture {
     app->painting.draw.drawCol2 = 0xE0C0A0;
     app->view.refreshAll();
   }
-  Image32& layer() { return app->document.currentLayer()->image; }
+  Image32& layer() { return app->document.currentLayer()->image(); }
   Image32 snapshot() {
     Image32 copy;
     EXPECT_TRUE(copy.create(layer().width(), layer().height()));
@@ -54,7 +54,7 @@ class FilterCommands : public testing::AppFixture {
     EXPECT_TRUE(doc.newImage(app->document.width(), app->document.height(), true));
     EXPECT_TRUE(doc.newLayer(false));
     doc.selectLayer(0);
-    for (int i = 0; i < 2; ++i) doc.layers().atIndex(i)->image.copyFrom(app->document.layers().atIndex(i)->image);
+    for (int i = 0; i < 2; ++i) doc.layers().atIndex(i)->image().copyFrom(app->document.layers().atIndex(i)->image());
     std::vector<FilterParam> params;
     TemplateTarget target{doc.width(), doc.height(), doc.canvasRect(), doc.currentIndex(), doc.layerCount()};
     EXPECT_TRUE(filterParams(e, target, params));
@@ -70,7 +70,7 @@ class FilterCommands : public testing::AppFixture {
     applyFilter(doc, e, values, context, doc.canvasRect(), &progress);
     Image32 out;
     EXPECT_TRUE(out.create(doc.width(), doc.height()));
-    out.copyFrom(doc.currentLayer()->image);
+    out.copyFrom(doc.currentLayer()->image());
     return out;
   }
 

@@ -95,9 +95,9 @@ TEST_F(LayerCommands, NewFromFileIsPlacedCutNamedAndUndone) {
   EXPECT_EQ(shell.openFolders.back(), temp.string());
   const Layer& layer = *doc().currentLayer();
   EXPECT_EQ(layerNameToUtf8(layer.name), "绿色.png");
-  EXPECT_EQ(layer.image.at(0, 0), 0xFF123456u);
-  EXPECT_EQ(layer.image.at(39, 9), 0xFF00FF00u);   // cut at the right edge
-  EXPECT_EQ(layer.image.at(0, 10), 0x00FFFFFFu);   // below the picture
+  EXPECT_EQ(layer.image().at(0, 0), 0xFF123456u);
+  EXPECT_EQ(layer.image().at(39, 9), 0xFF00FF00u);   // cut at the right edge
+  EXPECT_EQ(layer.image().at(0, 10), 0x00FFFFFFu);   // below the picture
   ASSERT_TRUE(app->undoStep(false));               // the layer-added step
   EXPECT_EQ(doc().layerCount(), 1);
   // A file that is not a picture.
@@ -124,7 +124,7 @@ TEST_F(LayerCommands, SettingsExportAndAlphaOperations) {
   layerSettings(*app, shell);
   EXPECT_EQ(doc().currentLayer()->opacity, 64);
 
-  doc().currentLayer()->image.fill(0x80FF0000);
+  doc().currentLayer()->image().fill(0x80FF0000);
   app->config.saveDir = temp.string();
   shell.pngChoices.push_back(file("out.png"));
   ASSERT_TRUE(runLayerCommand(*app, shell, 42309));
@@ -140,13 +140,13 @@ TEST_F(LayerCommands, SettingsExportAndAlphaOperations) {
   // A reference layer on top with a transparent left half.
   ASSERT_TRUE(runLayerCommand(*app, shell, 42300));
   Layer& ref = *doc().currentLayer();
-  ref.image.fillRect(20, 0, 20, 30, 0xFF0000FF);
+  ref.image().fillRect(20, 0, 20, 30, 0xFF0000FF);
   doc().selectLayer(1);
   layerAlphaOperation(*app, shell, 0, AlphaOperation::Transparent);
-  EXPECT_EQ(doc().currentLayer()->image.at(5, 5), 0x00FFFFFFu);
-  EXPECT_EQ(doc().currentLayer()->image.at(25, 5), 0x80FF0000u);
+  EXPECT_EQ(doc().currentLayer()->image().at(5, 5), 0x00FFFFFFu);
+  EXPECT_EQ(doc().currentLayer()->image().at(25, 5), 0x80FF0000u);
   ASSERT_TRUE(app->undoStep(false));   // the whole-layer record
-  EXPECT_EQ(doc().currentLayer()->image.at(5, 5), 0x80FF0000u);
+  EXPECT_EQ(doc().currentLayer()->image().at(5, 5), 0x80FF0000u);
 }
 
 }  // namespace

@@ -58,7 +58,7 @@ class ScanCommandsTest : public AppFixture {
   // The open document, as a fingerprint: size, layer count and one pixel.
   std::tuple<int, int, int, Pixel> documentState() const {
     const Document& d = app->document;
-    return {d.width(), d.height(), d.layers().count(), d.currentLayer()->image.at(1, 1)};
+    return {d.width(), d.height(), d.layers().count(), d.currentLayer()->image().at(1, 1)};
   }
   ScanShell scan;
   FakeScanner* scanner = nullptr;
@@ -79,14 +79,14 @@ TEST_F(ScanCommandsTest, SelectListsTheScannersAndRemembersTheChoice) {
 
 TEST_F(ScanCommandsTest, AcquireAsksAboutUnsavedChangesThenOpensTheScanAsANewDocument) {
   app->config.scanDevice = "test:0";
-  app->document.currentLayer()->image.set(1, 1, 0xFF123456);
+  app->document.currentLayer()->image().set(1, 1, 0xFF123456);
   app->undo->recordCurrentLayer();   // anything that marks the document changed
   ASSERT_TRUE(app->history.modified());
   scan.settings = {[](ScanRequest& r) { r.resolution = 150; }, [](ScanRequest& r) { r.resolution = 150; }};
   scan.yesNoCancel = {Answer::Cancel};
   EXPECT_FALSE(acquireScan(*app, scan));
   EXPECT_TRUE(scanner->requests.empty());   // the question comes before the scan
-  EXPECT_EQ(app->document.currentLayer()->image.at(1, 1), 0xFF123456u);
+  EXPECT_EQ(app->document.currentLayer()->image().at(1, 1), 0xFF123456u);
 
   scan.yesNoCancel = {Answer::No};
   EXPECT_TRUE(acquireScan(*app, scan));
@@ -96,7 +96,7 @@ TEST_F(ScanCommandsTest, AcquireAsksAboutUnsavedChangesThenOpensTheScanAsANewDoc
   EXPECT_EQ(app->document.width(), 15);
   EXPECT_EQ(app->document.height(), 15);
   EXPECT_EQ(app->document.layers().count(), 1);
-  EXPECT_EQ(app->document.currentLayer()->image.at(3, 7), 0xFF000307u);
+  EXPECT_EQ(app->document.currentLayer()->image().at(3, 7), 0xFF000307u);
   EXPECT_FALSE(app->history.modified());
   EXPECT_EQ(app->files->currentPath(), "");
   EXPECT_EQ(scan.titles.back(), "Tessel2 - 新建文件");

@@ -23,7 +23,7 @@ class SelectionCommands : public testing::AppFixture {
     for (int y = 0; y < 20; ++y)
       for (int x = 0; x < 30; ++x) layer().set(x, y, patternAt(x, y));
   }
-  Image32& layer() { return app->document.currentLayer()->image; }
+  Image32& layer() { return app->document.currentLayer()->image(); }
   bool run(int id) { return runCommand(*app, shell, id); }
   bool pristine() {
     for (int y = 0; y < app->document.height(); ++y)

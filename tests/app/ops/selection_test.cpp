@@ -32,7 +32,7 @@ class SelectionTest : public ::testing::Test {
     std::error_code ignored;
     std::filesystem::remove_all(temp, ignored);
   }
-  Image32& layer() { return doc.currentLayer()->image; }
+  Image32& layer() { return doc.currentLayer()->image(); }
   bool unchangedSince(int fromX = 0) {
     for (int y = 0; y < doc.height(); ++y)
       for (int x = fromX; x < doc.width(); ++x)

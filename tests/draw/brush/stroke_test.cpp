@@ -266,7 +266,7 @@ TEST(StrokeTest, DrivenThroughTheDocument) {
   DrawSettings draw;
   draw.toolNo = kToolPen;
   Layer& layer = *doc.currentLayer();
-  engine.refreshContext(layer.image, layer.maskMode, draw, tools, nullptr);
+  engine.refreshContext(layer.image(), layer.maskMode, draw, tools, nullptr);
   Stroke stroke(engine);
   Rect changed;
   ASSERT_TRUE(stroke.begin(strokeTargetOf(doc), kToolPen, tools, {5, 5}, changed));
@@ -278,8 +278,8 @@ TEST(StrokeTest, DrivenThroughTheDocument) {
   EXPECT_EQ(recorder.source, &doc.layerBackup);
   EXPECT_EQ(recorder.rects[0], e.undo);
   EXPECT_EQ(doc.layerBackup.at(10, 8), kTransparent);   // the layer as it was
-  EXPECT_NE(alphaOf(layer.image.at(10, 8)), 0);
-  EXPECT_EQ(doc.currentLayer()->image.bounds().intersected(e.undo), e.undo);
+  EXPECT_NE(alphaOf(layer.image().at(10, 8)), 0);
+  EXPECT_EQ(doc.currentLayer()->image().bounds().intersected(e.undo), e.undo);
 }
 
 }  // namespace

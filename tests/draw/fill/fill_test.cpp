@@ -50,9 +50,9 @@ TEST(Fill, ReferenceLayersUniteTheirAlphas) {
   ASSERT_TRUE(rig.doc.newLayer(false));   // the new layer is on top and current
   Layer* top = rig.doc.currentLayer();
   Layer* bottom = rig.doc.layers().atIndex(1);
-  top->image.fill(kTransparent);
-  top->image.fillRect(10, 0, 1, 20, 0xFF000000u);      // a wall at x = 10
-  bottom->image.fillRect(0, 10, 40, 1, 0x80000000u);   // a wall at y = 10
+  top->image().fill(kTransparent);
+  top->image().fillRect(10, 0, 1, 20, 0xFF000000u);      // a wall at x = 10
+  bottom->image().fillRect(0, 10, 40, 1, 0x80000000u);   // a wall at y = 10
   top->flags |= kLayerFillReference;
   bottom->flags |= kLayerFillReference;
   rig.fill(2, 2, 0x00FF00);
@@ -101,8 +101,8 @@ TEST(Fill, ReferenceUnionRoundsEachAlphaPair) {
   bottom->flags |= kLayerFillReference;
   const int pairs[][3] = {{128, 129, 192}, {1, 1, 2}, {0, 77, 77}, {77, 0, 77}, {255, 9, 255}, {0, 0, 0}};
   for (int i = 0; i < 6; ++i) {
-    top->image.set(i, 0, Pixel(pairs[i][0]) << 24 | 0x123456u);
-    bottom->image.set(i, 0, Pixel(pairs[i][1]) << 24 | 0xABCDEFu);
+    top->image().set(i, 0, Pixel(pairs[i][0]) << 24 | 0x123456u);
+    bottom->image().set(i, 0, Pixel(pairs[i][1]) << 24 | 0xABCDEFu);
   }
   Image32 ref;
   ASSERT_TRUE(ref.create(40, 20));

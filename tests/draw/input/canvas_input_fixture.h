@@ -54,7 +54,7 @@ struct InputRig {
     std::filesystem::remove_all(temp, ignored);
   }
 
-  Image32& layer() { return doc.currentLayer()->image; }
+  Image32& layer() { return doc.currentLayer()->image(); }
 
   // The pointer over image point (x, y).
   void at(double x, double y) {

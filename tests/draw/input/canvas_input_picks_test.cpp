@@ -13,7 +13,7 @@ struct PickRig : InputRig {
   PickRig() {
     layer().fill(0xFF0000FFu);
     EXPECT_TRUE(doc.newLayer(false));
-    doc.layers().atIndex(0)->image.set(5, 5, 0xFFFF0000u);
+    doc.layers().atIndex(0)->image().set(5, 5, 0xFFFF0000u);
     doc.selectLayer(1);
     view.refreshAll();
     options.optFlag = 0;
@@ -66,7 +66,7 @@ TEST(CanvasInputEyedropper, CompositeLayerMaskAndSlotVariants) {
 
 TEST(CanvasInputEyedropper, TransparentPickAndOutside) {
   PickRig rig;
-  rig.doc.layers().atIndex(1)->image.fill(kTransparent);
+  rig.doc.layers().atIndex(1)->image().fill(kTransparent);
   rig.view.refreshAll();
   rig.draw.drawCol1 = 0x123456;
   rig.click(10, 10);
@@ -101,9 +101,9 @@ TEST(CanvasInputEyedropper, SelectionToolRightClickOpensTheMenu) {
 
 TEST(CanvasInputMix, HalfwayThirdsAndTheTenSecondWindow) {
   PickRig rig;
-  rig.doc.layers().atIndex(0)->image.set(1, 1, 0xFF0A0A0Au);
-  rig.doc.layers().atIndex(0)->image.set(2, 2, 0xFF030303u);
-  rig.doc.layers().atIndex(0)->image.set(3, 3, 0xFF0A1E03u);
+  rig.doc.layers().atIndex(0)->image().set(1, 1, 0xFF0A0A0Au);
+  rig.doc.layers().atIndex(0)->image().set(2, 2, 0xFF030303u);
+  rig.doc.layers().atIndex(0)->image().set(3, 3, 0xFF0A1E03u);
   rig.view.refreshAll();
   rig.in.backspace = true;
   rig.in.timeMs = 0;

@@ -177,11 +177,11 @@ TEST(SelectionDrags, DropGoesToTheLayerItFloatsOverEvenAfterALayerChange) {
   Layer* below = rig.doc.currentLayer();
   ASSERT_TRUE(rig.doc.newLayer(false));
   ASSERT_NE(rig.doc.currentLayer(), below);
-  const std::vector<Pixel> fresh = rig.pixels(rig.doc.currentLayer()->image);
+  const std::vector<Pixel> fresh = rig.pixels(rig.doc.currentLayer()->image());
   rig.input.dropFloating();
-  EXPECT_EQ(rig.pixels(rig.doc.currentLayer()->image), fresh);
-  EXPECT_EQ(below->image.at(20, 10), patternAt(10, 10));
-  EXPECT_EQ(below->image.at(10, 10), kTransparent);
+  EXPECT_EQ(rig.pixels(rig.doc.currentLayer()->image()), fresh);
+  EXPECT_EQ(below->image().at(20, 10), patternAt(10, 10));
+  EXPECT_EQ(below->image().at(10, 10), kTransparent);
   EXPECT_NE(rig.doc.currentLayer(), below);   // the current layer stays
 }
 

@@ -129,7 +129,7 @@ TEST(TextPlacement, ALayerChangedUnderTheDialogGetsItsPixelsBackAndNoText) {
   rig.text.nudge(1, 0);
   EXPECT_TRUE(rig.text.finish(true).empty());
   rig.input.cancel();
-  EXPECT_EQ(rig.changedCount(rig.before, first->image), 0);
+  EXPECT_EQ(rig.changedCount(rig.before, first->image()), 0);
   EXPECT_EQ(rig.layer().getPixel(6, 6), kTransparent);
 }
 

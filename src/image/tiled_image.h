@@ -1,0 +1,73 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "image/geometry.h"
+
+namespace tessel {
+
+class Image32;
+
+// A picture kept as 64 x 64 tiles. A tile whose pixels are all kTransparent
+// holds no memory, and copies share their tiles: a tile is never written once
+// made, so a change makes a new one. This is how idle layers are kept.
+class TiledImage {
+ public:
+  static constexpr int kTileSide = 64;
+  static constexpr int kTilePixels = kTileSide * kTileSide;
+  struct Tile {
+    Pixel px[kTilePixels];   // rows top-down, kTileSide pixels each
+  };
+  using TilePtr = std::shared_ptr<const Tile>;
+
+  // Every pixel transparent; false (and empty) for a size Image32 refuses.
+  bool reset(int width, int height);
+  void clear();
+  // Tiles of src. Tiles equal to those of `previous` (same size) are shared
+  // with it rather than copied. False when memory runs out; this is left as it was.
+  bool assign(const Image32& src, const TiledImage* previous = nullptr);
+  // out becomes a flat copy; false when out cannot be made.
+  bool materialize(Image32& out) const;
+
+  bool valid() const { return width_ > 0; }
+  int width() const { return width_; }
+  int height() const { return height_; }
+  int tilesAcross() const { return across_; }
+  int tilesDown() const { return down_; }
+  const Tile* tile(int tx, int ty) const { return tiles_[size_t(ty) * across_ + tx].get(); }
+  // Memory the painted tiles hold (shared tiles counted in every image that shares them).
+  size_t paintedBytes() const;
+  size_t paintedTiles() const;
+
+  Pixel pixel(int x, int y) const;   // unchecked position
+  // n pixels of row y from x into out (positions inside the image).
+  void readRow(int y, int x, int n, Pixel* out) const;
+  // True when row y holds only kTransparent pixels (tiles absent).
+  bool rowTransparent(int y) const;
+
+  // Calls fn(x, pixels, n) for each run of row y between x0 and x1 that lies in
+  // one tile, pixels null where the tile is absent (every pixel kTransparent).
+  template <class Fn>
+  void forEachRun(int y, int x0, int x1, Fn&& fn) const {
+    const int ty = y / kTileSide, yIn = y % kTileSide;
+    const TilePtr* rowTiles = tiles_.data() + size_t(ty) * across_;
+    for (int x = x0; x < x1;) {
+      const int tx = x / kTileSide, xIn = x % kTileSide;
+      const int n = std::min(x1 - x, kTileSide - xIn);
+      const Tile* t = rowTiles[tx].get();
+      fn(x, t ? t->px + yIn * kTileSide + xIn : nullptr, n);
+      x += n;
+    }
+  }
+
+ private:
+  std::vector<TilePtr> tiles_;   // row of tiles after row, top first
+  int width_ = 0, height_ = 0, across_ = 0, down_ = 0;
+};
+
+// kTileSide transparent pixels, for readers that want a row instead of a null.
+const Pixel* transparentTileRow();
+
+}  // namespace tessel
