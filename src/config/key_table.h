@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "config/settings.h"
+#include "config/tool_env.h"
 
 namespace tessel {
 
@@ -12,7 +12,7 @@ namespace tessel {
 class KeyTable {
  public:
   static constexpr int kGroupCount = 6;
-  static constexpr std::array<int, kGroupCount> kGroupSizes{kSettingsToolCount, 10, 7, 11, 10, 8};
+  static constexpr std::array<int, kGroupCount> kGroupSizes{kToolCount, 10, 7, 11, 10, 8};
   static constexpr int kEntryCount = 65;
   // Groups in the order the key dialog lists them.
   static constexpr std::array<int, kGroupCount> kDialogOrder{0, 1, 2, 5, 3, 4};

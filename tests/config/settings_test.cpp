@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "config/settings_file.h"
+#include "draw/tool/tool_settings.h"
 #include "formats/temp_dir.h"
 
 namespace tessel {
@@ -15,7 +16,7 @@ using testing::writeBytes;
 Settings readFrom(const std::string& text, WindowPlacement* placement = nullptr) {
   IniReader ini;
   ini.setText(text);
-  Settings s;
+  Settings s = defaultSettings();
   WindowPlacement p;
   readSettings(ini, s, placement ? *placement : p);
   return s;
@@ -90,18 +91,18 @@ TEST(IniReading, FirstMatchingLineWinsAndPrefixKeysDoNotMatch) {
 
 TEST(IniReading, BurnAndDodgeAreReadFromTheirOwnKeys) {
   Settings s = readFrom("[ToolEnv]\r\nDodge=111\r\nBurn=222\r\n");
-  EXPECT_EQ(s.dodge, 111);
-  EXPECT_EQ(s.burn, 222);
+  EXPECT_EQ(s.toolEnv.dodge, 111u);
+  EXPECT_EQ(s.toolEnv.burn, 222u);
   s = readFrom("[ToolEnv]\r\nBurn=5\r\n");
-  EXPECT_EQ(s.dodge, 0x3C3C);
-  EXPECT_EQ(s.burn, 5);
+  EXPECT_EQ(s.toolEnv.dodge, 0x3C3Cu);
+  EXPECT_EQ(s.toolEnv.burn, 5u);
 }
 
 TEST(IniReading, ListsStopAtAnEmptyPieceAndKeepTheirDefaults) {
   Settings s = readFrom("[Draw]\r\nBrushSize=5,6,\r\n");
   EXPECT_EQ(s.brushSize[0], 5);
   EXPECT_EQ(s.brushSize[1], 6);
-  Settings d;
+  Settings d = defaultSettings();
   for (size_t i = 2; i < d.brushSize.size(); ++i) EXPECT_EQ(s.brushSize[i], d.brushSize[i]) << i;
   s = readFrom("[Draw]\r\nBrushAlpha=1,,3\r\n");
   EXPECT_EQ(s.brushAlpha[0], 1);
@@ -177,7 +178,7 @@ TEST(IniReading, ADoubleByteLeadNeverEndsALine) {
 }
 
 TEST(SettingsWriting, SectionsAndKeysInTheirOrderAndForms) {
-  Settings s;
+  Settings s = defaultSettings();
   WindowPlacement p;
   s.maskColRecent[1] = 0xABCDEF;
   s.maskCol[0] = 0xFFFFFFFF;
