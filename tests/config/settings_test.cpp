@@ -215,6 +215,17 @@ TEST(SettingsWriting, SectionsAndKeysInTheirOrderAndForms) {
   EXPECT_EQ(lines.back(), "7=");
 }
 
+TEST(SettingsWriting, TheToolRowsGiveTheFilesDefaults) {
+  const std::string text = settingsText(defaultSettings(), WindowPlacement());
+  EXPECT_NE(text.find("[ToolEnv]\r\nPencil=0\r\nPen=40964\r\nPen2=0\r\nBrush=15360\r\nErasePen=7780\r\n"
+                      "EraseBrush=15360\r\nSplay=7680\r\nDodge=15420\r\nBurn=15420\r\nWater=70656\r\n"
+                      "Paint=1\r\nGrad=0\r\n[Text]\r\n"),
+            std::string::npos);
+  EXPECT_NE(text.find("\r\nBrushSize=1,1,8,30,30,30,10,1,30,30,20,20,30,30,1,1,1,1,1,\r\n"
+                      "BrushAlpha=255,255,255,255,255,100,255,255,255,64,64,64,64,64,255,255,255,255,255,\r\n"),
+            std::string::npos);
+}
+
 TEST(SettingsWriting, EveryValueSurvivesAWriteAndARead) {
   Settings s;
   WindowPlacement p;
