@@ -12,7 +12,7 @@ ToolSettings::ToolSettings() {
   for (int t = 0; t < kToolCount; ++t) {
     const ToolTraits& row = toolTraits(t);
     size[t] = row.size;
-    alpha[t] = row.opacity;
+    alpha[t] = row.alpha;
     if (row.envWord) env.*row.envWord = row.word;
   }
 }

@@ -9,7 +9,7 @@ namespace {
 using R = StrokeRoute;
 using L = OptionLayout;
 
-// Fields not given keep their defaults: size 1, opacity 255, no option word.
+// Fields not given keep their defaults: size 1, alpha 255, no option word.
 constexpr ToolTraits kRows[] = {
     // pencil
     {.kind = ToolKind::Paint, .route = R::PixelFreehand, .drawTypes = kAllDrawTypes,
@@ -28,7 +28,7 @@ constexpr ToolTraits kRows[] = {
      .layout = L::Percent, .word = 0x3C00, .tip = TipKind::LinearDisc, .tipPeak = 196},
     // watercolour
     {.kind = ToolKind::Paint, .route = R::Direct, .subPixelOp = kPixelOverKeepAlpha,
-     .spacing = 0.05, .drawTypes = kAllDrawTypes, .size = 30, .opacity = 100,
+     .spacing = 0.05, .drawTypes = kAllDrawTypes, .size = 30, .alpha = 100,
      .envWord = &ToolEnv::water, .layout = L::PercentWater, .word = 0x11400, .tip = TipKind::HardDisc},
     // airbrush
     {.kind = ToolKind::Paint, .stampOp = kPixelSpray, .subPixelOp = kPixelSpray,
@@ -41,24 +41,24 @@ constexpr ToolTraits kRows[] = {
     {.kind = ToolKind::Paint, .spacing = 0.1, .eraser = true, .drawTypes = kAllDrawTypes, .size = 30,
      .envWord = &ToolEnv::erasePen, .layout = L::Percent, .word = 0x1E64, .tip = TipKind::HardDisc},
     // brush eraser
-    {.kind = ToolKind::Paint, .eraser = true, .drawTypes = kAllDrawTypes, .size = 30, .opacity = 64,
+    {.kind = ToolKind::Paint, .eraser = true, .drawTypes = kAllDrawTypes, .size = 30, .alpha = 64,
      .envWord = &ToolEnv::eraseBrush, .layout = L::Percent, .word = 0x3C00, .tip = TipKind::LinearDisc,
      .tipPeak = 196},
     // blur: full size and opacity at every pressure
     {.kind = ToolKind::Paint, .route = R::Direct, .stampOp = kPixelBlur, .subPixelOp = kPixelBlur,
      .spacingFromOpacity = true, .shapeDirect = true, .drawTypes = kAllDrawTypes, .size = 20,
-     .opacity = 64, .layout = L::Percent, .word = 0x6464, .tip = TipKind::HardDisc},
+     .alpha = 64, .layout = L::Percent, .word = 0x6464, .tip = TipKind::HardDisc},
     // finger
     {.kind = ToolKind::Paint, .route = R::Finger, .stamp = StampKind::Smudge, .shapeDirect = true,
-     .drawTypes = kAllDrawTypes, .size = 20, .opacity = 64, .tip = TipKind::PixelCircle},
+     .drawTypes = kAllDrawTypes, .size = 20, .alpha = 64, .tip = TipKind::PixelCircle},
     // dodge
     {.kind = ToolKind::Paint, .route = R::Direct, .stampOp = kPixelDodge, .subPixelOp = kPixelDodge,
-     .spacing = 0.2, .shapeDirect = true, .drawTypes = kAllDrawTypes, .size = 30, .opacity = 64,
+     .spacing = 0.2, .shapeDirect = true, .drawTypes = kAllDrawTypes, .size = 30, .alpha = 64,
      .envWord = &ToolEnv::dodge, .layout = L::Percent, .word = 0x3C3C, .tip = TipKind::LinearDisc,
      .tipPeak = 128},
     // burn
     {.kind = ToolKind::Paint, .route = R::Direct, .stampOp = kPixelBurn, .subPixelOp = kPixelBurn,
-     .spacing = 0.2, .shapeDirect = true, .drawTypes = kAllDrawTypes, .size = 30, .opacity = 64,
+     .spacing = 0.2, .shapeDirect = true, .drawTypes = kAllDrawTypes, .size = 30, .alpha = 64,
      .envWord = &ToolEnv::burn, .layout = L::Percent, .word = 0x3C3C, .tip = TipKind::LinearDisc,
      .tipPeak = 128},
     // fill

@@ -90,9 +90,9 @@ struct ToolTraits {
   bool shapeDirect = false;               // shapes go straight into the layer
   uint16_t drawTypes = 0;                 // bit per draw type the tool takes
   uint16_t geometryTypes = 0;             // draw types kept as a geometry, set by no key
-  // Size and opacity at start.
+  // Size and opacity (alpha) at start.
   uint8_t size = 1;
-  uint8_t opacity = 255;
+  uint8_t alpha = 255;
   // Option word.
   ToolEnvWord envWord = nullptr;          // the [ToolEnv] word read and edited
   OptionLayout layout = OptionLayout::None;
