@@ -76,7 +76,7 @@ class Application {
  public:
   Application();
 
-  Settings config;             // everything config.ini holds
+  Settings config = defaultSettings();   // everything config.ini holds
   WindowPlacement placement;
   KeyTable keys;
   ShellSettings settings;      // the part the windows and the view work with

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "formats/file.h"
+#include "io/file.h"
 
 namespace tessel {
 

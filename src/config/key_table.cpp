@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "formats/file.h"
+#include "io/file.h"
 #include "image/byte_order.h"
 
 namespace tessel {

@@ -3,17 +3,22 @@
 #include <cstdint>
 #include <string>
 
-#include "config/settings.h"
+#include "config/tool_env.h"
 
 namespace tessel {
 
-// Keyboard assignments (key.dat): 65 entries, each assignment id << 8 | virtual
-// key, where the id is group * 32 + item and key 0 means none.
+// Keyboard assignments (key.dat): one entry per item of every group (65 in
+// all), each assignment id << 8 | virtual key, where the id is group * 32 +
+// item and key 0 means none.
 class KeyTable {
  public:
   static constexpr int kGroupCount = 6;
-  static constexpr std::array<int, kGroupCount> kGroupSizes{kSettingsToolCount, 10, 7, 11, 10, 8};
-  static constexpr int kEntryCount = 65;
+  static constexpr std::array<int, kGroupCount> kGroupSizes{kToolCount, 10, 7, 11, 10, 8};
+  static constexpr int kEntryCount = [] {
+    int n = 0;
+    for (int size : kGroupSizes) n += size;
+    return n;
+  }();
   // Groups in the order the key dialog lists them.
   static constexpr std::array<int, kGroupCount> kDialogOrder{0, 1, 2, 5, 3, 4};
 

@@ -3,9 +3,10 @@
 #include <cstdint>
 #include <string>
 
+#include "config/tool_env.h"
+
 namespace tessel {
 
-constexpr int kSettingsToolCount = 19;   // tools in the order of the tool names
 constexpr int kRecentFileCount = 10;
 constexpr int kRecentDirCount = 8;
 constexpr int kNewSizeRecentCount = 5;
@@ -36,7 +37,9 @@ struct WindowPlacement {
 
 // Every setting the program keeps between runs, with its default. The
 // application owns one and passes it down; values whose users are not built
-// yet are carried from reading to writing unchanged.
+// yet are carried from reading to writing unchanged. The tools' sizes,
+// opacities and option words start at zero here: their defaults are in the
+// tool rows (defaultSettings() fills them in).
 struct Settings {
   // [Env]
   int32_t winViewFlag = 31, exViewFlag = 144, viewBkFlag = 1, optFlag = 58;
@@ -57,8 +60,7 @@ struct Settings {
   std::string scanDevice;   // the scanner chosen last ("ScanDevice")
 
   // [ToolEnv]: the tools' option words.
-  int32_t pencil = 0, pen = 0xA004, pen2 = 0, brush = 0x3C00, erasePen = 0x1E64, eraseBrush = 0x3C00;
-  int32_t splay = 0x1E00, dodge = 0x3C3C, burn = 0x3C3C, water = 0x11400, paint = 1, grad = 0;
+  ToolEnv toolEnv;
 
   // [Text]
   int32_t textWinX = -1, textWinY = -1;
@@ -69,15 +71,14 @@ struct Settings {
   int32_t toolNo = 0, curColNo = 0, drawCol1 = 0, drawCol2 = 0xFFFFFF;
   int32_t colMaskType = 0;   // written only; off after every start
   int32_t colMaskCnt = 1, textureOn = 0, textureSel = 0;
-  std::array<uint8_t, kSettingsToolCount> drawType{};
-  std::array<uint8_t, kSettingsToolCount> brushSize{1, 1, 8, 30, 30, 30, 10, 1, 30, 30, 20, 20, 30, 30, 1, 1, 1, 1, 1};
-  std::array<uint8_t, kSettingsToolCount> brushAlpha{255, 255, 255, 255, 255, 100, 255, 255, 255, 64,
-                                              64,  64,  64,  64,  255, 255, 255, 255, 255};
+  std::array<uint8_t, kToolCount> drawType{};
+  std::array<uint8_t, kToolCount> brushSize{};
+  std::array<uint8_t, kToolCount> brushAlpha{};
   std::array<uint32_t, 5> maskCol{};
 
   // Numbered sections.
   std::array<uint32_t, kNewSizeRecentCount> newSizeRecent{};   // width << 16 | height
-  std::array<std::array<uint16_t, 7>, kSettingsToolCount> brushSave{};  // size * 256 + opacity
+  std::array<std::array<uint16_t, 7>, kToolCount> brushSave{};  // size * 256 + opacity
   std::array<uint32_t, 8> maskColRecent{};
   std::array<std::string, kRecentFileCount> recentFiles;
   std::array<std::string, kRecentDirCount> recentDirs;

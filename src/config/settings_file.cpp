@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "formats/file.h"
+#include "io/file.h"
 
 namespace tessel {
 
@@ -18,10 +18,10 @@ Settings::Settings() {
 
 namespace {
 
-template <class Owner>
+template <class Owner, class Value = int32_t>
 struct IntKey {
   const char* name;
-  int32_t Owner::*field;
+  Value Owner::*field;
   bool word = false;   // kept and written as 16 bits
 };
 
@@ -63,11 +63,12 @@ const IntKey<S> kEnvKeys[] = {
     {"AutosaveMin", &S::autosaveMin},       {"FlattenAsk", &S::flattenAsk},
 };
 
-const IntKey<S> kToolEnvKeys[] = {
-    {"Pencil", &S::pencil},         {"Pen", &S::pen},   {"Pen2", &S::pen2, true},     {"Brush", &S::brush},
-    {"ErasePen", &S::erasePen, true}, {"EraseBrush", &S::eraseBrush}, {"Splay", &S::splay, true},
-    {"Dodge", &S::dodge},           {"Burn", &S::burn, true}, {"Water", &S::water}, {"Paint", &S::paint},
-    {"Grad", &S::grad, true},
+using E = ToolEnv;
+const IntKey<E, uint32_t> kToolEnvKeys[] = {
+    {"Pencil", &E::pencil},         {"Pen", &E::pen},   {"Pen2", &E::pen2, true},     {"Brush", &E::brush},
+    {"ErasePen", &E::erasePen, true}, {"EraseBrush", &E::eraseBrush}, {"Splay", &E::splay, true},
+    {"Dodge", &E::dodge},           {"Burn", &E::burn, true}, {"Water", &E::water}, {"Paint", &E::paint},
+    {"Grad", &E::grad, true},
 };
 
 const IntKey<S> kTextKeys[] = {
@@ -89,11 +90,11 @@ struct StringKey {
 const StringKey kEnvFolders[] = {
     {"OpenDir", &S::openDir}, {"SaveDir", &S::saveDir}, {"ImgVDir", &S::imgVDir}, {"FixSaveDir", &S::fixSaveDir}};
 
-template <class Owner, size_t N>
-void readInts(const IniReader& ini, const IntKey<Owner> (&keys)[N], Owner& owner) {
+template <class Owner, class Value, size_t N>
+void readInts(const IniReader& ini, const IntKey<Owner, Value> (&keys)[N], Owner& owner) {
   for (const auto& key : keys) {
-    int32_t v = ini.readInt(key.name, owner.*key.field);
-    owner.*key.field = key.word ? int32_t(uint16_t(v)) : v;
+    int32_t v = ini.readInt(key.name, int32_t(owner.*key.field));
+    owner.*key.field = Value(key.word ? int32_t(uint16_t(v)) : v);
   }
 }
 
@@ -113,10 +114,10 @@ class IniText {
     for (T value : values) v += std::to_string(std::is_same_v<T, uint32_t> ? int64_t(int32_t(value)) : int64_t(value)) + ",";
     line(key + "=" + v);
   }
-  template <class Owner, size_t N>
-  void ints(const IntKey<Owner> (&keys)[N], const Owner& owner) {
+  template <class Owner, class Value, size_t N>
+  void ints(const IntKey<Owner, Value> (&keys)[N], const Owner& owner) {
     for (const auto& key : keys)
-      integer(key.name, key.word ? int32_t(uint16_t(owner.*key.field)) : owner.*key.field);
+      integer(key.name, key.word ? int32_t(uint16_t(owner.*key.field)) : int32_t(owner.*key.field));
   }
   std::string take() { return std::move(out_); }
 
@@ -129,9 +130,9 @@ void readDraw(IniReader& ini, Settings& s) {
   int32_t colMaskType = s.colMaskType;
   readInts(ini, kDrawKeys, s);
   s.colMaskType = colMaskType;   // the colour mask is off after every start
-  ini.readList("DrawType", s.drawType.data(), kSettingsToolCount, 1);
-  ini.readList("BrushSize", s.brushSize.data(), kSettingsToolCount, 1);
-  ini.readList("BrushAlpha", s.brushAlpha.data(), kSettingsToolCount, 1);
+  ini.readList("DrawType", s.drawType.data(), kToolCount, 1);
+  ini.readList("BrushSize", s.brushSize.data(), kToolCount, 1);
+  ini.readList("BrushAlpha", s.brushAlpha.data(), kToolCount, 1);
   ini.readList("MaskCol", s.maskCol.data(), int(s.maskCol.size()), 4);
 }
 
@@ -140,7 +141,7 @@ void readNumbered(IniReader& ini, Settings& s) {
     for (int n = 0; n < kNewSizeRecentCount; ++n)
       s.newSizeRecent[size_t(n)] = uint32_t(ini.readIntByNumber(n, int(s.newSizeRecent[size_t(n)])));
   if (ini.selectSection("BrushSave"))
-    for (int n = 0; n < kSettingsToolCount; ++n) ini.readList(std::to_string(n), s.brushSave[size_t(n)].data(), 7, 2);
+    for (int n = 0; n < kToolCount; ++n) ini.readList(std::to_string(n), s.brushSave[size_t(n)].data(), 7, 2);
   if (ini.selectSection("MaskColRecent"))
     for (int n = 0; n < int(s.maskColRecent.size()); ++n)
       s.maskColRecent[size_t(n)] = ini.readHexByNumber(n, s.maskColRecent[size_t(n)]);
@@ -165,7 +166,7 @@ void readSettings(IniReader& ini, Settings& s, WindowPlacement& placement) {
     for (const auto& key : kEnvFolders) s.*key.field = ini.readString(key.name, s.*key.field);
     s.scanDevice = ini.readString("ScanDevice", s.scanDevice);
   }
-  if (ini.selectSection("ToolEnv")) readInts(ini, kToolEnvKeys, s);
+  if (ini.selectSection("ToolEnv")) readInts(ini, kToolEnvKeys, s.toolEnv);
   if (ini.selectSection("Text")) {
     readInts(ini, kTextKeys, s);
     char font[32];
@@ -188,7 +189,7 @@ std::string settingsText(const Settings& s, const WindowPlacement& placement) {
   // Only once a scanner was chosen: the file stays as it was for everyone else.
   if (!s.scanDevice.empty()) ini.text("ScanDevice", s.scanDevice);
   ini.section("ToolEnv");
-  ini.ints(kToolEnvKeys, s);
+  ini.ints(kToolEnvKeys, s.toolEnv);
   ini.section("Text");
   ini.integer("WinX", s.textWinX);
   ini.integer("WinY", s.textWinY);

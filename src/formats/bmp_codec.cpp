@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "formats/file.h"
+#include "formats/image_loader.h"   // the palette of the writer
 #include "formats/thumbnail_sink.h"
 #include "image/byte_order.h"
 

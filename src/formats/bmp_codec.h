@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "formats/image_loader.h"
+#include "formats/image_read_info.h"
 #include "image/image32.h"
 
 namespace tessel {

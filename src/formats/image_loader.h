@@ -3,20 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "formats/image_read_info.h"
 #include "image/image32.h"
 #include "image/size_limits.h"
 
 namespace tessel {
-
-// Why a reader refused a file, where it can tell.
-enum class ReadReason { kUnknown, kNotThisFormat, kDamagedData };
-
-// What a flat-image reader reports besides its pixels.
-struct ImageReadInfo {
-  bool hadAlpha = false;   // a PNG with alpha or tRNS (the PNG save-with-alpha default)
-  bool tooLarge = false;   // the header named a side above kMaxReadSide
-  ReadReason reason = ReadReason::kUnknown;   // set on some failures
-};
 
 // The picture of a file through the format table's row for the text after the
 // last "." (without case): the image itself, the preview of a native file,

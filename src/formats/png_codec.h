@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "formats/image_loader.h"
+#include "formats/image_read_info.h"
 #include "image/image32.h"
 
 namespace tessel {

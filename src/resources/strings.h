@@ -25,7 +25,7 @@ inline constexpr const char* kGridPixel = "显示像素网格的缩放倍数";
 inline constexpr const char* kCentreCross = "显示图像中心线";
 
 // Tool names in tool-number order (the tool rows follow the same order).
-inline constexpr const char* kToolNames[19] = {
+inline constexpr const char* kToolNames[] = {
     "铅笔", "1px细线", "笔", "笔2", "画笔", "水彩", "喷枪", "橡皮擦(硬)", "橡皮擦(笔)", "橡皮擦(画笔)",
     "模糊", "手指", "减淡", "加深", "填充", "渐变", "文字", "移动", "选区",
 };

@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "config/settings_file.h"
+#include "draw/tool/tool_settings.h"
 #include "formats/temp_dir.h"
 
 namespace tessel {
@@ -15,7 +16,7 @@ using testing::writeBytes;
 Settings readFrom(const std::string& text, WindowPlacement* placement = nullptr) {
   IniReader ini;
   ini.setText(text);
-  Settings s;
+  Settings s = defaultSettings();
   WindowPlacement p;
   readSettings(ini, s, placement ? *placement : p);
   return s;
@@ -90,18 +91,18 @@ TEST(IniReading, FirstMatchingLineWinsAndPrefixKeysDoNotMatch) {
 
 TEST(IniReading, BurnAndDodgeAreReadFromTheirOwnKeys) {
   Settings s = readFrom("[ToolEnv]\r\nDodge=111\r\nBurn=222\r\n");
-  EXPECT_EQ(s.dodge, 111);
-  EXPECT_EQ(s.burn, 222);
+  EXPECT_EQ(s.toolEnv.dodge, 111u);
+  EXPECT_EQ(s.toolEnv.burn, 222u);
   s = readFrom("[ToolEnv]\r\nBurn=5\r\n");
-  EXPECT_EQ(s.dodge, 0x3C3C);
-  EXPECT_EQ(s.burn, 5);
+  EXPECT_EQ(s.toolEnv.dodge, 0x3C3Cu);
+  EXPECT_EQ(s.toolEnv.burn, 5u);
 }
 
 TEST(IniReading, ListsStopAtAnEmptyPieceAndKeepTheirDefaults) {
   Settings s = readFrom("[Draw]\r\nBrushSize=5,6,\r\n");
   EXPECT_EQ(s.brushSize[0], 5);
   EXPECT_EQ(s.brushSize[1], 6);
-  Settings d;
+  Settings d = defaultSettings();
   for (size_t i = 2; i < d.brushSize.size(); ++i) EXPECT_EQ(s.brushSize[i], d.brushSize[i]) << i;
   s = readFrom("[Draw]\r\nBrushAlpha=1,,3\r\n");
   EXPECT_EQ(s.brushAlpha[0], 1);
@@ -177,7 +178,7 @@ TEST(IniReading, ADoubleByteLeadNeverEndsALine) {
 }
 
 TEST(SettingsWriting, SectionsAndKeysInTheirOrderAndForms) {
-  Settings s;
+  Settings s = defaultSettings();
   WindowPlacement p;
   s.maskColRecent[1] = 0xABCDEF;
   s.maskCol[0] = 0xFFFFFFFF;
@@ -212,6 +213,17 @@ TEST(SettingsWriting, SectionsAndKeysInTheirOrderAndForms) {
   EXPECT_TRUE(has("1=abcdef"));
   EXPECT_TRUE(has("0=/x/y.tsd"));
   EXPECT_EQ(lines.back(), "7=");
+}
+
+TEST(SettingsWriting, TheToolRowsGiveTheFilesDefaults) {
+  const std::string text = settingsText(defaultSettings(), WindowPlacement());
+  EXPECT_NE(text.find("[ToolEnv]\r\nPencil=0\r\nPen=40964\r\nPen2=0\r\nBrush=15360\r\nErasePen=7780\r\n"
+                      "EraseBrush=15360\r\nSplay=7680\r\nDodge=15420\r\nBurn=15420\r\nWater=70656\r\n"
+                      "Paint=1\r\nGrad=0\r\n[Text]\r\n"),
+            std::string::npos);
+  EXPECT_NE(text.find("\r\nBrushSize=1,1,8,30,30,30,10,1,30,30,20,20,30,30,1,1,1,1,1,\r\n"
+                      "BrushAlpha=255,255,255,255,255,100,255,255,255,64,64,64,64,64,255,255,255,255,255,\r\n"),
+            std::string::npos);
 }
 
 TEST(SettingsWriting, EveryValueSurvivesAWriteAndARead) {

@@ -25,7 +25,7 @@ namespace {
 constexpr uint32_t kOptDialogBits = 0x7F;
 constexpr uint32_t kTabletDialogBits = 0x3;
 constexpr int32_t kJpegProgressiveBit = 0x8000;
-constexpr int kLastTool = kSettingsToolCount - 1;
+constexpr int kLastTool = kToolCount - 1;
 constexpr int kLastSideAction = 4;
 
 }  // namespace

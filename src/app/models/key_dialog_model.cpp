@@ -7,7 +7,7 @@
 
 namespace tessel {
 
-static_assert(std::size(text::kToolNames) == kSettingsToolCount);
+static_assert(std::size(text::kToolNames) == kToolCount);
 
 namespace {
 

@@ -1,30 +1,13 @@
 #pragma once
-// The tools' option words ([ToolEnv]) and their typed reading and writing.
+// The typed reading and writing of the tools' option words ([ToolEnv]).
 // Encoders write only the bits their layout owns; every other bit of the
 // word is kept, so a word read from a hand-edited config survives an edit.
 #include <algorithm>
 #include <cstdint>
 
+#include "config/tool_env.h"
+
 namespace tessel {
-
-// The [ToolEnv] option words with their defaults.
-struct ToolEnv {
-  uint32_t pencil = 0;         // low byte: tip shape 0-9; 0x8000 accumulate
-  uint32_t pen = 0xA004;       // low byte: smoothing; pressure, anti-alias, curve, soft tip bits
-  uint32_t pen2 = 0;           // high byte: size % at zero pressure; low byte: opacity %
-  uint32_t brush = 0x3C00;
-  uint32_t erasePen = 0x1E64;
-  uint32_t eraseBrush = 0x3C00;
-  uint32_t splay = 0x1E00;
-  uint32_t dodge = 0x3C3C;
-  uint32_t burn = 0x3C3C;
-  uint32_t water = 0x11400;    // as pen 2, plus bits 16-23: water amount 0-3 (A-D)
-  uint32_t paint = 1;          // fill tool
-  uint32_t grad = 0;           // gradient tool
-};
-
-// Which [ToolEnv] word a tool reads and edits; null for none.
-using ToolEnvWord = uint32_t ToolEnv::*;
 
 // How a tool's option word is laid out.
 enum class OptionLayout : uint8_t {

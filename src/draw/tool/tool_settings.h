@@ -15,13 +15,19 @@ inline bool usesSubPixel(int tool) { return toolTraits(tool).usesSubPixel(); }
 // Shapes of these tools go straight into the layer.
 inline bool shapeDrawsDirect(int tool) { return toolTraits(tool).shapeDirect; }
 
-// Per-tool size, opacity and draw type, indexed by ToolId.
+// Per-tool size, opacity and draw type, indexed by ToolId, and the option
+// words; at start each tool's row gives its size, opacity and word.
 struct ToolSettings {
-  uint8_t size[kToolCount] = {1, 1, 8, 30, 30, 30, 10, 1, 30, 30, 20, 20, 30, 30, 1, 1, 1, 1, 1};
-  uint8_t alpha[kToolCount] = {255, 255, 255, 255, 255, 100, 255, 255, 255, 64,
-                               64,  64,  64,  64,  255, 255, 255, 255, 255};
+  uint8_t size[kToolCount];
+  uint8_t alpha[kToolCount];
   uint8_t drawType[kToolCount] = {};
   ToolEnv env;
+
+  ToolSettings();
+  // The per-tool part of config.ini: load clamps what a hand-edited file
+  // holds and drops draw types the tool does not take; store writes it back.
+  void load(const Settings& s);
+  void store(Settings& s) const;
 
   // Setters clamp: size 1-100, opacity 1-255. Unknown tools are ignored.
   void setSize(int tool, int value);
@@ -32,6 +38,10 @@ struct ToolSettings {
   // percentages at zero pressure); 0 for tools without one.
   uint32_t optionWord(int tool) const;
 };
+
+// config.ini's values before the file is read: Settings' own defaults and the
+// tool rows' sizes, opacities and option words.
+Settings defaultSettings();
 
 // Drawing colours, textures and the colour mask ([Draw] section).
 struct DrawSettings {

@@ -3,13 +3,10 @@
 // Code asks the row instead of switching on tool numbers.
 #include <cstdint>
 
-#include "config/settings.h"
 #include "draw/tool/option_words.h"
 #include "draw/pixel/pixel_gate.h"
 
 namespace tessel {
-
-constexpr int kToolCount = kSettingsToolCount;
 
 // Tool numbers in the order of the tool-name strings.
 enum ToolId : int {
@@ -93,10 +90,13 @@ struct ToolTraits {
   bool shapeDirect = false;               // shapes go straight into the layer
   uint16_t drawTypes = 0;                 // bit per draw type the tool takes
   uint16_t geometryTypes = 0;             // draw types kept as a geometry, set by no key
+  // Size and opacity (alpha) at start.
+  uint8_t size = 1;
+  uint8_t alpha = 255;
   // Option word.
   ToolEnvWord envWord = nullptr;          // the [ToolEnv] word read and edited
   OptionLayout layout = OptionLayout::None;
-  uint16_t fixedWord = 0;                 // the word used when there is no [ToolEnv] one
+  uint32_t word = 0;                      // envWord's value at start; without one, the word always used
   TipKind tip = TipKind::None;
   uint8_t tipPeak = 0;
   ToolCursor cursor = ToolCursor::Crosshair;
@@ -126,10 +126,10 @@ struct ToolTraits {
     return spacingFromOpacity ? double(255 - opacity) / 255.0 + 0.01 : spacing;
   }
   // The tool's option word as the tools' settings hold it.
-  uint32_t wordIn(const ToolEnv& env) const { return envWord ? env.*envWord : fixedWord; }
+  uint32_t wordIn(const ToolEnv& env) const { return envWord ? env.*envWord : word; }
 };
 
-// The row of a tool; numbers outside 0-18 get a row that does nothing.
+// The row of a tool; numbers outside 0 to kToolCount - 1 get a row that does nothing.
 const ToolTraits& toolTraits(int tool);
 
 }  // namespace tessel

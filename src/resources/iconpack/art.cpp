@@ -1,4 +1,7 @@
 // The icons, drawn as small vector sketches at their pixel size.
+#include <iterator>
+
+#include "config/tool_env.h"
 #include "draw.h"
 
 namespace iconpack {
@@ -142,94 +145,110 @@ void bucket(Canvas& c) {
   c.disc(17, 19, 2, kBlue);
 }
 
-void retouchTool(Canvas& c, int id);
+void pencilTool(Canvas& c) { pencil(c, 4, 19, 13); }
 
-// Painting tools 0-9.
-void tool(Canvas& c, int id) {
-  if (id >= 10) {
-    retouchTool(c, id);
-    return;
-  }
-  switch (id) {
-    case 0: pencil(c, 4, 19, 13); break;
-    case 1: c.line(3, 20, 20, 3, kBlack); c.dot(3, 20, kRed), c.dot(20, 3, kRed); break;
-    case 2: nib(c, 4, 19); break;
-    case 3: nib(c, 4, 19); c.fill(16, 16, 2, 6, kRed), c.fill(19, 16, 2, 6, kRed); break;
-    case 4:   // brush
-      c.thick(10, 13, 19, 4, kBrown);
-      c.fill(7, 13, 4, 4, kGrey);
-      c.disc(6, 18, 3, kRed);
-      c.dot(3, 21, kRed);
-      break;
-    case 5:   // watercolour drop
-      c.disc(11, 15, 6, kSky);
-      for (int i = 0; i < 8; ++i) c.line(11 - (8 - i) / 2, 2 + i, 11 + (8 - i) / 2, 2 + i, kSky);
-      c.dot(9, 14, kWhite), c.dot(8, 15, kWhite);
-      break;
-    case 6:   // airbrush: nozzle and spray
-      c.box(12, 8, 9, 6, kGrey, kDark);
-      c.fill(16, 14, 3, 6, kDark);
-      for (int i = 0; i < 12; ++i) c.dot(2 + (i * 5) % 8, 6 + (i * 7) % 11, kBlue);
-      break;
-    case 7: eraserBlock(c); break;
-    case 8: eraserBlock(c); nib(c, 14, 22); break;
-    case 9: eraserBlock(c); c.disc(18, 19, 3, kGrey); break;
-    default: break;
+void lineTool(Canvas& c) {
+  c.line(3, 20, 20, 3, kBlack);
+  c.dot(3, 20, kRed), c.dot(20, 3, kRed);
+}
+
+void penTool(Canvas& c) { nib(c, 4, 19); }
+
+void pen2Tool(Canvas& c) {
+  nib(c, 4, 19);
+  c.fill(16, 16, 2, 6, kRed), c.fill(19, 16, 2, 6, kRed);
+}
+
+void brushTool(Canvas& c) {
+  c.thick(10, 13, 19, 4, kBrown);
+  c.fill(7, 13, 4, 4, kGrey);
+  c.disc(6, 18, 3, kRed);
+  c.dot(3, 21, kRed);
+}
+
+void watercolourTool(Canvas& c) {   // a drop
+  c.disc(11, 15, 6, kSky);
+  for (int i = 0; i < 8; ++i) c.line(11 - (8 - i) / 2, 2 + i, 11 + (8 - i) / 2, 2 + i, kSky);
+  c.dot(9, 14, kWhite), c.dot(8, 15, kWhite);
+}
+
+void airbrushTool(Canvas& c) {   // nozzle and spray
+  c.box(12, 8, 9, 6, kGrey, kDark);
+  c.fill(16, 14, 3, 6, kDark);
+  for (int i = 0; i < 12; ++i) c.dot(2 + (i * 5) % 8, 6 + (i * 7) % 11, kBlue);
+}
+
+void hardEraserTool(Canvas& c) { eraserBlock(c); }
+
+void penEraserTool(Canvas& c) {
+  eraserBlock(c);
+  nib(c, 14, 22);
+}
+
+void brushEraserTool(Canvas& c) {
+  eraserBlock(c);
+  c.disc(18, 19, 3, kGrey);
+}
+
+void blurTool(Canvas& c) {   // soft dot
+  c.disc(12, 12, 8, kLight);
+  c.disc(12, 12, 5, kGrey);
+  c.disc(12, 12, 2, kDark);
+}
+
+void fingerTool(Canvas& c) {
+  c.box(8, 3, 7, 16, kPink, kDark);
+  c.fill(9, 3, 5, 4, kWhite);
+  c.box(6, 16, 11, 7, kPink, kDark);
+}
+
+void dodgeTool(Canvas& c) {   // paddle
+  c.disc(14, 8, 5, kWhite);
+  c.ring(14, 8, 5, kDark);
+  c.thick(10, 13, 4, 20, kDark);
+}
+
+void burnTool(Canvas& c) {   // hand with a hole, shown dark
+  c.disc(14, 8, 5, kDark);
+  c.disc(14, 8, 1, kOrange);
+  c.thick(10, 13, 4, 20, kBrown);
+}
+
+void gradientTool(Canvas& c) {
+  for (int x = 0; x < 18; ++x) c.line(3 + x, 4, 3 + x, 19, uint32_t(x * 14) * 0x010101);
+  c.frame(3, 4, 18, 16, kDark);
+}
+
+void moveTool(Canvas& c) {   // four arrows
+  c.thick(11, 2, 11, 20, kBlack), c.thick(2, 11, 20, 11, kBlack);
+  c.line(8, 5, 11, 2, kBlack), c.line(15, 5, 12, 2, kBlack);
+  c.line(8, 18, 11, 21, kBlack), c.line(15, 18, 12, 21, kBlack);
+  c.line(5, 8, 2, 11, kBlack), c.line(5, 15, 2, 12, kBlack);
+  c.line(18, 8, 21, 11, kBlack), c.line(18, 15, 21, 12, kBlack);
+}
+
+void selectionTool(Canvas& c) {   // dashed rectangle
+  for (int i = 3; i <= 20; ++i) {
+    uint32_t col = (i / 2) % 2 ? kBlack : kWhite;
+    c.dot(i, 4, col), c.dot(i, 19, col), c.dot(3, i - 0, col), c.dot(20, i, col);
   }
 }
 
-// Retouching, fill, text, move and selection tools 10-18.
-void retouchTool(Canvas& c, int id) {
-  switch (id) {
-    case 10:   // blur: soft dot
-      c.disc(12, 12, 8, kLight);
-      c.disc(12, 12, 5, kGrey);
-      c.disc(12, 12, 2, kDark);
-      break;
-    case 11:   // finger
-      c.box(8, 3, 7, 16, kPink, kDark);
-      c.fill(9, 3, 5, 4, kWhite);
-      c.box(6, 16, 11, 7, kPink, kDark);
-      break;
-    case 12:   // dodge: paddle
-      c.disc(14, 8, 5, kWhite);
-      c.ring(14, 8, 5, kDark);
-      c.thick(10, 13, 4, 20, kDark);
-      break;
-    case 13:   // burn: hand with a hole, shown dark
-      c.disc(14, 8, 5, kDark);
-      c.disc(14, 8, 1, kOrange);
-      c.thick(10, 13, 4, 20, kBrown);
-      break;
-    case 14: bucket(c); break;
-    case 15:   // gradient
-      for (int x = 0; x < 18; ++x) c.line(3 + x, 4, 3 + x, 19, uint32_t(x * 14) * 0x010101);
-      c.frame(3, 4, 18, 16, kDark);
-      break;
-    case 16: textA(c); break;
-    case 17:   // move: four arrows
-      c.thick(11, 2, 11, 20, kBlack), c.thick(2, 11, 20, 11, kBlack);
-      c.line(8, 5, 11, 2, kBlack), c.line(15, 5, 12, 2, kBlack);
-      c.line(8, 18, 11, 21, kBlack), c.line(15, 18, 12, 21, kBlack);
-      c.line(5, 8, 2, 11, kBlack), c.line(5, 15, 2, 12, kBlack);
-      c.line(18, 8, 21, 11, kBlack), c.line(18, 15, 21, 12, kBlack);
-      break;
-    case 18:   // selection: dashed rectangle
-      for (int i = 3; i <= 20; ++i) {
-        uint32_t col = (i / 2) % 2 ? kBlack : kWhite;
-        c.dot(i, 4, col), c.dot(i, 19, col), c.dot(3, i - 0, col), c.dot(20, i, col);
-      }
-      break;
-    default: break;
-  }
-}
+// One picture per tool, in the order of the tool rows; the strip holds them
+// in that order, twelve to a row.
+constexpr void (*kToolArt[])(Canvas&) = {
+    pencilTool,    lineTool,      penTool,         pen2Tool,   brushTool,  watercolourTool, airbrushTool,
+    hardEraserTool, penEraserTool, brushEraserTool, blurTool,   fingerTool, dodgeTool,       burnTool,
+    bucket,        gradientTool,  textA,           moveTool,   selectionTool,
+};
+static_assert(std::size(kToolArt) == tessel::kToolCount, "one picture per tool row");
 
 }  // namespace
 
 void drawToolIcons(Canvas& c) {
-  for (int id = 0; id < 19; ++id) {
+  for (int id = 0; id < int(std::size(kToolArt)); ++id) {
     c.cell((id % 12) * 24, 16 + (id / 12) * 24, 24, 24);
-    tool(c, id);
+    kToolArt[id](c);
   }
 }
 

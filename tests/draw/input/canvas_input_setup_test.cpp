@@ -29,7 +29,7 @@ TEST(PaintingToolsSettings, LoadClampsAndStoreWritesBack) {
   s.tabSide1 = 7;
   s.tabSide2 = 2;
   s.defErase = 5;
-  s.pen = 0x1234;
+  s.toolEnv.pen = 0x1234;
   p.load(s);
   EXPECT_EQ(p.tools.sizeOf(2), 1);
   EXPECT_EQ(p.tools.alphaOf(4), 1);
@@ -56,7 +56,7 @@ TEST(PaintingToolsSettings, LoadClampsAndStoreWritesBack) {
   EXPECT_EQ(out.drawCol2, 0xABCDEF);
   EXPECT_EQ(out.drawType[5], 7);
   EXPECT_EQ(out.drawType[kToolGradient], 7);
-  EXPECT_EQ(out.pen, 0x1234);
+  EXPECT_EQ(out.toolEnv.pen, 0x1234u);
   EXPECT_EQ(out.toolNo, kToolCount - 1);
 }
 

@@ -1,4 +1,4 @@
-#include "formats/file.h"
+#include "io/file.h"
 
 #include <gtest/gtest.h>
 
