@@ -1,4 +1,5 @@
 #include "filters/filter_dialog_model.h"
+#include "resources/language.h"
 
 #include <algorithm>
 #include <climits>
@@ -77,7 +78,7 @@ bool FilterDialogModel::build(const FilterDialogSetup& setup, const DialogMetric
     DialogControl c;
     c.record = records[i];
     c.slot = layout.slot[i];
-    c.label = codePage936ToUtf8(c.record.label);
+    c.label = text::trPadded(codePage936ToUtf8(c.record.label));
     const FilterValues& d = layout.defaults;
     switch (c.slot.group) {
       case ValueGroup::Slider:
@@ -96,7 +97,7 @@ bool FilterDialogModel::build(const FilterDialogSetup& setup, const DialogMetric
         break;
     }
     if (c.record.kind == ControlKind::List) {
-      for (const std::string& item : c.record.items) c.items.push_back(codePage936ToUtf8(item));
+      for (const std::string& item : c.record.items) c.items.push_back(text::trPadded(codePage936ToUtf8(item)));
     } else if (c.record.kind == ControlKind::LayerChooser) {
       for (size_t l = 0; l < setup.layerNames.size(); ++l)
         c.items.push_back(layerChooserLine(int(l), setup.layerNames[l], int(l) == setup.target.currentLayer));
