@@ -111,6 +111,11 @@ bool FilterDialogModel::build(const FilterDialogSetup& setup, const DialogMetric
   return true;
 }
 
+namespace {
+// The check box's square and the gap before its label.
+constexpr int kCheckIndicator = 24;
+}  // namespace
+
 void FilterDialogModel::placeControls(const DialogMetrics& m) {
   bool box = setup_.preview == FilterPreview::Box;
   previewBox_ = box ? Rect{kBoxLeft, kBoxTop, setup_.previewWidth, setup_.previewHeight} : Rect{};
@@ -126,7 +131,8 @@ void FilterDialogModel::placeControls(const DialogMetrics& m) {
     int height = rowHeight;
     if (c.record.kind == ControlKind::Check) {
       height = m.y(10);
-      c.controlRect = {left, y, m.x(c.record.width), height};
+      // Wide enough for its label (English labels run longer than the template's width).
+      c.controlRect = {left, y, std::max(m.x(c.record.width), textWidth(m, c.label) + kCheckIndicator), height};
     } else {
       c.labelRect = {left, y, labelWidth_, rowHeight};
       if (c.isSlider()) {

@@ -565,7 +565,7 @@ constexpr Translation kTexts[] = {
     {"工具选项", "Tool Options"},
     {"图层", "Layers"},
     {"调色板", "Palette"},
-    {"扩展调色板", "Extended Palette"},
+    {"扩展调色板", "Swatches"},
     {"导航", "Navigator"},
     {"图像查看", "Image Viewer"},
     {"正常", "Normal"},

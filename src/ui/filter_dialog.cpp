@@ -247,7 +247,7 @@ void FilterParamsDialog::buildButtons() {
   int h = std::max(22, dialogMetrics(font()).y(14));
   previewCheck_ = new QCheckBox(trq("预览"), this);
   previewCheck_->setObjectName(QStringLiteral("1100"));
-  previewCheck_->setGeometry(10, top, 60, h);
+  previewCheck_->setGeometry(10, top, std::max(60, previewCheck_->sizeHint().width()), h);
   previewCheck_->setEnabled(model_.previewAvailable());
   previewCheck_->setChecked(model_.previewChecked);
   connect(previewCheck_, &QCheckBox::toggled, this, [this](bool on) {
