@@ -45,10 +45,10 @@ constexpr Translation kTexts[] = {
     {"保存", "Save"},
     {"撤销", "Undo"},
     {"重做", "Redo"},
-    {"显示网格", "Show grid"},
-    {"水平翻转画布", "Flip canvas horizontally"},
+    {"显示网格", "Show Grid"},
+    {"水平翻转画布", "Flip Canvas Horizontally"},
     // ui/navigator_panel.cpp
-    {"缩放", "Zoom"},
+    {"缩放", "Scale"},
     {"快速缩略 (不平滑)", "Fast thumbnail (not smoothed)"},
     // ui/palette_panel.cpp
     {"右键单击: 添加当前颜色、导入色板", "Right-click: add the current colour, import a palette"},
@@ -92,7 +92,7 @@ constexpr Translation kTexts[] = {
     {"宽(mm)", "Width (mm)"},
     {"高(mm)", "Height (mm)"},
     {"整个扫描区域", "Whole scan area"},
-    {"图像大小", "Image size"},
+    {"图像大小", "Image Size"},
     // ui/selection_dialogs.cpp
     {"任意旋转", "Rotate by Angle"},
     {"角度", "Angle"},

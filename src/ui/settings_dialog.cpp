@@ -218,7 +218,8 @@ KeyAssignDialog::KeyAssignDialog(const KeyTable& keys, QWidget* parent)
   for (QAbstractButton* b : buttons->buttons()) b->setFocusPolicy(Qt::NoFocus);
   layout->addWidget(buttons);
   setFocusPolicy(Qt::StrongFocus);
-  resize(360, 520);
+  // Room for the longest name, a key column and the scroll bar (English names run long).
+  resize(std::max(360, table_->columnWidth(0) + 200), 520);
   refreshKeys();
 }
 
