@@ -163,7 +163,7 @@ int runListFilters(int argc, char**) {
   Document doc;
   if (!doc.newImage(1000, 1000, true)) return fail(text::tr(kMsgNewImageFailed));
   auto list = [&](const FilterEntry& e) {
-    std::printf("%s  (%s)\n", e.cliName, e.menuName);
+    std::printf("%s  (%s)\n", e.cliName, text::tr(e.menuName));
     std::vector<FilterParam> params;
     if (!paramsFor(e, doc, doc.canvasRect(), params)) return;
     for (const FilterParam& p : params) {

@@ -11,6 +11,12 @@ check "cli --version" "tessel-cli 0.1" "$("$cli" --version)"
 "$cli" --help | grep -q '^  --version$' || { echo "FAIL: cli --help lacks --version"; failures=$((failures + 1)); }
 check "cli message in Chinese under C" "打开文件失败" \
   "$(env -u LANG -u LC_MESSAGES LC_ALL=C TESSEL_LANGUAGE= "$cli" layer from-file nothing.tsd out.tsd missing.png 2>&1 >/dev/null | head -n1 | cut -c1-18)"
+check "cli message in English under en_US" "Could not open the file" \
+  "$(env -u TESSEL_LANGUAGE LC_ALL=en_US.UTF-8 "$cli" layer from-file nothing.tsd out.tsd missing.png 2>&1 >/dev/null | head -n1)"
+check "TESSEL_LANGUAGE=zh wins over the locale" "打开文件失败" \
+  "$(LC_ALL=en_US.UTF-8 TESSEL_LANGUAGE=zh "$cli" layer from-file nothing.tsd out.tsd missing.png 2>&1 >/dev/null | head -n1 | cut -c1-18)"
+check "cli filter list in English" "gaussian-blur  (Gaussian Blur)" \
+  "$(TESSEL_LANGUAGE=en "$cli" filters | grep '^gaussian-blur ' | head -n1)"
 
 if [ -n "$gui" ]; then
   out="$(env -u DISPLAY -u WAYLAND_DISPLAY TESSEL_LANGUAGE=zh "$gui" --help)"; status=$?
