@@ -542,7 +542,7 @@ constexpr Translation kTexts[] = {
     {"缩小", "Zoom out"},
     {"缩放比率", "Zoom ratio"},
     {"隐藏/工具栏右端/左上/右上/左下/右下/", "Hidden/Toolbar right end/Top left/Top right/Bottom left/Bottom right/"},
-    {"找不到帮助文件 help.html", "Help file help.html not found"},
+    {"找不到帮助文件 help.html", "Help file help.en.html not found"},
     {"Tessel2\n光栅绘图软件\n版本 0.1", "Tessel2\nRaster paint program\nVersion 0.1"},
     {"网格宽度", "Grid width"},
     {"网格高度", "Grid height"},

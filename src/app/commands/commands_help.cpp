@@ -4,12 +4,13 @@
 #include "app/commands/commands.h"
 #include "resources/strings.h"
 #include "resources/language.h"
+#include "resources/manual.h"
 
 namespace tessel {
 namespace {
 
 void openHelp(Application&, Shell& shell, int) {
-  if (!shell.openProgramFile(text::kHelpFile))
+  if (!shell.openProgramFile(helpFileFor(text::language())))
     shell.showMessage(text::tr(text::kHelpMissing), std::string(), MessageIcon::Warning);
 }
 
