@@ -103,12 +103,19 @@ constexpr Pair kMaskUses[4] = {
     {"只改变颜色，alpha 保持不变", "changes the colour only and keeps the alpha"},
 };
 
+constexpr int kPaintingTools = 14;
+
 std::string toolsTable() {
   std::string out = "<table>\n<tr><th>" + std::string(pick({"编号", "No."})) + "</th><th>" +
-                    pick({"工具", "Tool"}) + "</th><th>" + pick({"用途", "What it does"}) + "</th></tr>\n";
-  for (int i = 0; i < 19; ++i)
+                    pick({"工具", "Tool"}) + "</th><th>" + pick({"用途", "What it does"}) + "</th><th>" +
+                    pick({"笔触（直径 12）", "A stroke (diameter 12)"}) + "</th></tr>\n";
+  for (int i = 0; i < 19; ++i) {
+    // The painting tools' pictures are drawn by scripts/manual_pictures at build time.
+    const std::string picture =
+        i < kPaintingTools ? "<img src=\"manual/tool-" + std::to_string(i) + ".png\" alt=\"\">" : std::string();
     out += "<tr><td>" + std::to_string(i) + "</td><td>" + t(text::kToolNames[i]) + "</td><td>" +
-           pick(kToolUses[i]) + "</td></tr>\n";
+           pick(kToolUses[i]) + "</td><td>" + picture + "</td></tr>\n";
+  }
   return out + "</table>\n";
 }
 
