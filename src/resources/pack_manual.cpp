@@ -5,7 +5,7 @@
 #include <sstream>
 #include <string>
 
-#include "resources/manual.h"
+#include "app/models/manual.h"
 
 namespace {
 

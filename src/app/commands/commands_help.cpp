@@ -4,7 +4,7 @@
 #include "app/commands/commands.h"
 #include "resources/strings.h"
 #include "resources/language.h"
-#include "resources/manual.h"
+#include "app/models/manual.h"
 
 namespace tessel {
 namespace {

@@ -1,4 +1,4 @@
-#include "resources/manual.h"
+#include "app/models/manual.h"
 
 #include <cstdio>
 #include <vector>
