@@ -69,6 +69,7 @@ void Application::layerPixelsChanged() {
 
 void Application::loadSettings(const std::string& folder) {
   tessel::loadSettings(folder, config, placement, keys);
+  language = text::readLanguageChoice(folder);
   shellSettingsFrom(config, placement, settings);
   painting.load(config);
   loadPaletteSet(folder + "/palette.dat", palettes);
@@ -84,7 +85,8 @@ void Application::syncBrushTextures() {
 bool Application::saveSettings(const std::string& folder) {
   storeShellSettings(settings, config, placement);
   painting.store(config);
-  const bool settingsSaved = tessel::saveSettings(folder, config, placement, keys);
+  const bool settingsSaved = tessel::saveSettings(folder, config, placement, keys) &&
+                             (language == text::readLanguageChoice(folder) || text::writeLanguageChoice(folder, language));
   const bool palettesSaved = savePaletteSet(folder + "/palette.dat", palettes);
   const bool texturesSaved = textures.save(folder + "/texture.tst", true);
   return settingsSaved && palettesSaved && texturesSaved;

@@ -21,6 +21,7 @@
 #include "image/image32.h"
 #include "undo/undo_history.h"
 #include "view/canvas_view.h"
+#include "resources/language.h"
 
 namespace tessel {
 
@@ -79,6 +80,7 @@ class Application {
   Settings config = defaultSettings();   // everything config.ini holds
   WindowPlacement placement;
   KeyTable keys;
+  text::LanguageChoice language = text::LanguageChoice::Automatic;   // beside config.ini
   ShellSettings settings;      // the part the windows and the view work with
   PaletteSet palettes;         // "palette.dat"
   TextureLibrary textures;     // "texture.tst"

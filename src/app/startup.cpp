@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "resources/strings.h"
+#include "resources/language.h"
 
 #if defined(__i386__) || defined(__x86_64__)
 #include <cpuid.h>
@@ -39,7 +40,7 @@ int startShowCommand(int stored) { return stored == 2 ? 1 : stored; }
 
 std::string windowTitle(const std::string& path, uint32_t optFlag) {
   std::string title = text::kTitlePrefix;
-  if (path.empty()) return title + text::kNewFile;
+  if (path.empty()) return title + text::tr(text::kNewFile);
   if (optFlag & 4) {
     size_t slash = path.find_last_of('/');
     return title + (slash == std::string::npos ? path : path.substr(slash + 1));

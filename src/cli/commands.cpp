@@ -15,6 +15,7 @@
 #include "document/document.h"
 #include "formats/native_document.h"
 #include "formats/png_codec.h"
+#include "resources/language.h"
 
 namespace tessel {
 
@@ -126,7 +127,7 @@ int runConvert(int argc, char** argv) {
   LoadOutcome outcome;
   if (!load(argv[2], document, outcome)) return 1;
   options.pngAlpha = options.pngAlpha || outcome.pngAlpha;
-  return save(argv[3], document, options) ? 0 : fail(kMsgSaveFailed);
+  return save(argv[3], document, options) ? 0 : fail(text::tr(kMsgSaveFailed));
 }
 
 namespace {
@@ -191,7 +192,7 @@ int runStroke(int argc, char** argv) {
   if (!runScriptedStroke(document, stroke)) return fail("tessel-cli: the stroke could not be drawn");
   ImageSaveOptions options;
   options.pngAlpha = outcome.pngAlpha;
-  return save(argv[3], document, options) ? 0 : fail(kMsgSaveFailed);
+  return save(argv[3], document, options) ? 0 : fail(text::tr(kMsgSaveFailed));
 }
 
 int runExportLayer(int argc, char** argv) {
@@ -204,7 +205,7 @@ int runExportLayer(int argc, char** argv) {
   const Layer* layer = document.layers().atIndex(index);
   if (!layer) return usageError("no layer with that index");
   // The layer alone, as a 32-bit PNG with alpha at level 6.
-  return writePng(layer->image(), argv[4], 6, true, -1) ? 0 : fail(kMsgSaveFailed);
+  return writePng(layer->image(), argv[4], 6, true, -1) ? 0 : fail(text::tr(kMsgSaveFailed));
 }
 
 int runNew(int argc, char** argv) {
@@ -212,10 +213,10 @@ int runNew(int argc, char** argv) {
   int width = 0, height = 0;
   if (!parseInt(argv[2], 1, 1 << 30, width) || !parseInt(argv[3], 1, 1 << 30, height))
     return usageError("W and H are positive numbers");
-  if (width > kMaxCanvasSize || height > kMaxCanvasSize) return fail(kMsgImageTooLarge);
+  if (width > kMaxCanvasSize || height > kMaxCanvasSize) return fail(text::tr(kMsgImageTooLarge));
   Document document;
-  if (!document.newImage(width, height, true)) return fail(kMsgNewImageFailed);
-  return save(argv[4], document, ImageSaveOptions{}) ? 0 : fail(kMsgSaveFailed);
+  if (!document.newImage(width, height, true)) return fail(text::tr(kMsgNewImageFailed));
+  return save(argv[4], document, ImageSaveOptions{}) ? 0 : fail(text::tr(kMsgSaveFailed));
 }
 
 }  // namespace tessel

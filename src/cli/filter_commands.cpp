@@ -17,6 +17,7 @@
 #include "filters/apply_filter.h"
 #include "filters/filter_table.h"
 #include "filters/image_ops.h"
+#include "resources/language.h"
 
 namespace tessel {
 
@@ -39,7 +40,7 @@ bool withProgress(const std::function<bool(Progress&)>& work) {
 int saveResult(const char* path, Document& document, const LoadOutcome& outcome) {
   ImageSaveOptions options;
   options.pngAlpha = outcome.pngAlpha;
-  return save(path, document, options) ? 0 : fail(kMsgSaveFailed);
+  return save(path, document, options) ? 0 : fail(text::tr(kMsgSaveFailed));
 }
 
 const char* kindName(FilterParam::Kind kind) {
@@ -160,9 +161,9 @@ int runFilter(int argc, char** argv) {
 int runListFilters(int argc, char**) {
   if (argc != 2) return usageError("filters takes no arguments");
   Document doc;
-  if (!doc.newImage(1000, 1000, true)) return fail(kMsgNewImageFailed);
+  if (!doc.newImage(1000, 1000, true)) return fail(text::tr(kMsgNewImageFailed));
   auto list = [&](const FilterEntry& e) {
-    std::printf("%s  (%s)\n", e.cliName, e.menuName);
+    std::printf("%s  (%s)\n", e.cliName, text::tr(e.menuName));
     std::vector<FilterParam> params;
     if (!paramsFor(e, doc, doc.canvasRect(), params)) return;
     for (const FilterParam& p : params) {

@@ -10,6 +10,7 @@
 #include "cli/commands.h"
 #include "document/document.h"
 #include "formats/image_loader.h"
+#include "resources/language.h"
 
 namespace tessel {
 
@@ -120,7 +121,7 @@ int runOp(Document& doc, const LayerArgs& a) {
   } else if (op == "from-file") {
     Image32 image;
     ImageReadInfo info;
-    if (!loadImage(arg, image, info)) return fail(kMsgOpenImageFailed);
+    if (!loadImage(arg, image, info)) return fail(text::tr(kMsgOpenImageFailed));
     addLayerFromImage(doc, image, arg);
   } else if (op == "alpha-op") {
     auto kind = alphaOperationNamed(arg);
@@ -152,7 +153,7 @@ int runLayer(int argc, char** argv) {
   if (int status = runOp(document, a)) return status;
   ImageSaveOptions options;
   options.pngAlpha = outcome.pngAlpha;
-  return save(argv[4], document, options) ? 0 : fail(kMsgSaveFailed);
+  return save(argv[4], document, options) ? 0 : fail(text::tr(kMsgSaveFailed));
 }
 
 }  // namespace tessel

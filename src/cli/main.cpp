@@ -7,6 +7,7 @@
 #include "cli/text_command.h"
 #include "cli/thumbnail_command.h"
 #include "platform/image_decoders.h"
+#include "resources/language.h"
 
 namespace {
 
@@ -169,15 +170,29 @@ const char kUsage[] =
     "      configuration folder as for every SANE program.\n"
     "  --help\n"
     "      Shows this text.\n"
+    "  --version\n"
+    "      Shows the version.\n"
     "\n"
     "Exit status: 0 on success; 1 on failure, with the program's own message on\n"
     "stderr (for example \"文件格式错误\"); 2 for a usage error. A file whose layer\n"
     "data fails to decompress prints \"压缩展开失败，数据已损坏\" and is still used\n"
-    "(status 0). A progress bar is drawn on stderr when it is a terminal.\n";
+    "(status 0). A progress bar is drawn on stderr when it is a terminal.\n"
+    "\n"
+    "Language: messages are in Simplified Chinese, or in English (\"File format\n"
+    "error\") when TESSEL_LANGUAGE is en, or when it is unset and the locale's\n"
+    "language is not Chinese: the first of LC_ALL, LC_MESSAGES and LANG that is\n"
+    "set decides; zh_*, C and POSIX (or none) give Chinese. TESSEL_LANGUAGE=zh\n"
+    "keeps Chinese under any locale.\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Messages follow TESSEL_LANGUAGE, else the locale, as the program's do.
+  tessel::text::chooseLanguageAtStart(std::string());
+  if (argc >= 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::printf("tessel-cli %s\n", TESSEL_VERSION);
+    return 0;
+  }
   if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
     std::fputs(kUsage, argc < 2 ? stderr : stdout);
     return argc < 2 ? 2 : 0;

@@ -17,6 +17,7 @@
 #include "draw/fill/fill.h"
 #include "draw/fill/gradient.h"
 #include "draw/shape/shape_paint.h"
+#include "resources/language.h"
 
 namespace tessel {
 
@@ -81,7 +82,7 @@ int paintDocument(char** argv, std::optional<int> layer, Paint&& paint) {
   document.selectLayer(current);
   ImageSaveOptions options;
   options.pngAlpha = outcome.pngAlpha;
-  return save(argv[3], document, options) ? 0 : fail(kMsgSaveFailed);
+  return save(argv[3], document, options) ? 0 : fail(text::tr(kMsgSaveFailed));
 }
 
 // The fill and gradient tools' tail: --layer, then tool runs with a fresh

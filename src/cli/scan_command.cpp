@@ -14,6 +14,7 @@
 #include "document/document.h"
 #include "image/image32.h"
 #include "platform/scanner_sane.h"
+#include "resources/language.h"
 
 namespace tessel {
 
@@ -22,11 +23,11 @@ namespace {
 int scanFailure(Scanner& scanner, ScanStatus status) {
   switch (status) {
     case ScanStatus::Unavailable: return fail(scanner.unavailableReason());
-    case ScanStatus::NoDevice: return fail(kMsgNoScanner);
-    case ScanStatus::Busy: return fail(kMsgScannerBusy);
-    case ScanStatus::NoMemory: return fail(kMsgMemoryError);
+    case ScanStatus::NoDevice: return fail(text::tr(kMsgNoScanner));
+    case ScanStatus::Busy: return fail(text::tr(kMsgScannerBusy));
+    case ScanStatus::NoMemory: return fail(text::tr(kMsgMemoryError));
     case ScanStatus::TooLarge: return fail(sizeLimitMessage());
-    default: return fail(kMsgScanFailed);
+    default: return fail(text::tr(kMsgScanFailed));
   }
 }
 
@@ -108,9 +109,9 @@ int runScan(int argc, char** argv) {
   }
   if (status != ScanStatus::Ok) return scanFailure(*scanner, status);
   Document document;
-  if (!document.newImage(image.width(), image.height(), true)) return fail(kMsgNewImageFailed);
+  if (!document.newImage(image.width(), image.height(), true)) return fail(text::tr(kMsgNewImageFailed));
   document.currentLayer()->image().copyFrom(image);
-  if (!save(out, document, ImageSaveOptions{})) return fail(kMsgSaveFailed);
+  if (!save(out, document, ImageSaveOptions{})) return fail(text::tr(kMsgSaveFailed));
   return 0;
 }
 

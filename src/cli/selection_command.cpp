@@ -9,6 +9,7 @@
 #include "app/ops/selection_pixels.h"
 #include "cli/commands.h"
 #include "draw/brush/brush_engine.h"
+#include "resources/language.h"
 
 namespace tessel {
 
@@ -138,7 +139,7 @@ int runSelection(int argc, char** argv) {
     return fail("tessel-cli: erase refused: the layer's mask mode (2 or 3) keeps its pixels");
   ImageSaveOptions options;
   options.pngAlpha = outcome.pngAlpha;
-  return save(run.out, doc, options) ? 0 : fail(kMsgSaveFailed);
+  return save(run.out, doc, options) ? 0 : fail(text::tr(kMsgSaveFailed));
 }
 
 }  // namespace tessel

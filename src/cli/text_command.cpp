@@ -14,6 +14,7 @@
 #include "draw/text/text_placement.h"
 #include "platform/font_list.h"
 #include "platform/freetype_glyphs.h"
+#include "resources/language.h"
 
 namespace tessel {
 
@@ -145,7 +146,7 @@ int runText(int argc, char** argv) {
     fontFound = glyphs != nullptr;
     return glyphs;
   };
-  if (!placement.place({job.x, job.y})) return fail(kMsgMemoryError);
+  if (!placement.place({job.x, job.y})) return fail(text::tr(kMsgMemoryError));
   placement.preview(job.settings, job.text, true);
   placement.finish(true);
   placement.fontMaker = nullptr;
@@ -156,7 +157,7 @@ int runText(int argc, char** argv) {
                  job.settings.face.c_str(), used.c_str());
   ImageSaveOptions options;
   options.pngAlpha = outcome.pngAlpha;
-  return save(argv[3], document, options) ? 0 : fail(kMsgSaveFailed);
+  return save(argv[3], document, options) ? 0 : fail(text::tr(kMsgSaveFailed));
 }
 
 int runFonts(int argc, char** /*argv*/) {

@@ -10,6 +10,7 @@
 #include "filters/resample.h"
 #include "formats/native_document.h"
 #include "formats/png_codec.h"
+#include "resources/language.h"
 
 namespace tessel {
 
@@ -51,7 +52,7 @@ bool thumbnailPicture(const char* path, Image32& picture, bool& withAlpha) {
   if (!load(path, document, outcome)) return false;
   withAlpha = outcome.pngAlpha;
   if (document.flatten(picture, nullptr, withAlpha)) return true;
-  std::fprintf(stderr, "%s\n", kMsgMemoryError);
+  std::fprintf(stderr, "%s\n", text::tr(kMsgMemoryError));
   return false;
 }
 
@@ -68,10 +69,10 @@ int runThumbnail(int argc, char** argv) {
   if (fit.width != picture.width() || fit.height != picture.height()) {
     Image32 scaled;
     if (!scaleImage(picture, scaled, fit.width, fit.height, ScaleMethod::Lanczos3))
-      return fail(kMsgMemoryError);
+      return fail(text::tr(kMsgMemoryError));
     picture.swap(scaled);
   }
-  return writePng(picture, argv[3], 6, withAlpha, -1) ? 0 : fail(kMsgSaveFailed);
+  return writePng(picture, argv[3], 6, withAlpha, -1) ? 0 : fail(text::tr(kMsgSaveFailed));
 }
 
 }  // namespace tessel

@@ -1,4 +1,5 @@
 #include "filters/filter_dialog_model.h"
+#include "resources/language.h"
 
 #include <algorithm>
 #include <climits>
@@ -77,7 +78,7 @@ bool FilterDialogModel::build(const FilterDialogSetup& setup, const DialogMetric
     DialogControl c;
     c.record = records[i];
     c.slot = layout.slot[i];
-    c.label = codePage936ToUtf8(c.record.label);
+    c.label = text::trPadded(codePage936ToUtf8(c.record.label));
     const FilterValues& d = layout.defaults;
     switch (c.slot.group) {
       case ValueGroup::Slider:
@@ -96,7 +97,7 @@ bool FilterDialogModel::build(const FilterDialogSetup& setup, const DialogMetric
         break;
     }
     if (c.record.kind == ControlKind::List) {
-      for (const std::string& item : c.record.items) c.items.push_back(codePage936ToUtf8(item));
+      for (const std::string& item : c.record.items) c.items.push_back(text::trPadded(codePage936ToUtf8(item)));
     } else if (c.record.kind == ControlKind::LayerChooser) {
       for (size_t l = 0; l < setup.layerNames.size(); ++l)
         c.items.push_back(layerChooserLine(int(l), setup.layerNames[l], int(l) == setup.target.currentLayer));
@@ -109,6 +110,11 @@ bool FilterDialogModel::build(const FilterDialogSetup& setup, const DialogMetric
   placeControls(metrics);
   return true;
 }
+
+namespace {
+// The check box's square and the gap before its label.
+constexpr int kCheckIndicator = 24;
+}  // namespace
 
 void FilterDialogModel::placeControls(const DialogMetrics& m) {
   bool box = setup_.preview == FilterPreview::Box;
@@ -125,7 +131,8 @@ void FilterDialogModel::placeControls(const DialogMetrics& m) {
     int height = rowHeight;
     if (c.record.kind == ControlKind::Check) {
       height = m.y(10);
-      c.controlRect = {left, y, m.x(c.record.width), height};
+      // Wide enough for its label (English labels run longer than the template's width).
+      c.controlRect = {left, y, std::max(m.x(c.record.width), textWidth(m, c.label) + kCheckIndicator), height};
     } else {
       c.labelRect = {left, y, labelWidth_, rowHeight};
       if (c.isSlider()) {

@@ -1,4 +1,5 @@
 #include "formats/psd_colour.h"
+#include "resources/language.h"
 
 #include <lcms2.h>
 
@@ -23,7 +24,7 @@ int channelsOf(int mode) {
 
 std::string refusalFor(const char* what) {
   char text[160];
-  std::snprintf(text, sizeof text, "PSD: 无法打开%s", what);
+  std::snprintf(text, sizeof text, text::tr("PSD: 无法打开%s"), what);
   return text;
 }
 
@@ -31,15 +32,15 @@ std::string refusalFor(const char* what) {
 
 const char* psdColourModeName(int mode) {
   switch (mode) {
-    case kPsdBitmap: return "位图";
-    case kPsdGreyscale: return "灰度";
-    case kPsdIndexed: return "索引颜色";
-    case kPsdRgb: return "RGB颜色";
-    case kPsdCmyk: return "CMYK颜色";
-    case kPsdMultichannel: return "多通道";
-    case kPsdDuotone: return "双色调";
-    case kPsdLab: return "Lab颜色";
-    default: return "未知颜色";
+    case kPsdBitmap: return text::tr("位图");
+    case kPsdGreyscale: return text::tr("灰度");
+    case kPsdIndexed: return text::tr("索引颜色");
+    case kPsdRgb: return text::tr("RGB颜色");
+    case kPsdCmyk: return text::tr("CMYK颜色");
+    case kPsdMultichannel: return text::tr("多通道");
+    case kPsdDuotone: return text::tr("双色调");
+    case kPsdLab: return text::tr("Lab颜色");
+    default: return text::tr("未知颜色");
   }
 }
 
@@ -52,7 +53,7 @@ bool PsdColour::init(int mode, int depth, const std::vector<uint8_t>& modeData,
   char what[128];
   const bool depthOk = mode == kPsdBitmap ? depth == 1 : (depth == 8 || depth == 16 || depth == 32);
   if (!depthOk) {
-    std::snprintf(what, sizeof what, "%d位/通道的%s模式", depth, psdColourModeName(mode));
+    std::snprintf(what, sizeof what, text::tr("%d位/通道的%s模式"), depth, psdColourModeName(mode));
     refusal = refusalFor(what);
     return false;
   }
@@ -69,7 +70,7 @@ bool PsdColour::init(int mode, int depth, const std::vector<uint8_t>& modeData,
     case kPsdCmyk:
     case kPsdLab: break;
     default:
-      std::snprintf(what, sizeof what, "%s模式", psdColourModeName(mode));
+      std::snprintf(what, sizeof what, text::tr("%s模式"), psdColourModeName(mode));
       refusal = refusalFor(what);
       return false;
   }
@@ -78,7 +79,7 @@ bool PsdColour::init(int mode, int depth, const std::vector<uint8_t>& modeData,
     if (!iccProfile.empty()) source = cmsOpenProfileFromMem(iccProfile.data(), cmsUInt32Number(iccProfile.size()));
     if (!source || cmsGetColorSpace(source) != cmsSigCmykData) {
       if (source) cmsCloseProfile(source);
-      std::snprintf(what, sizeof what, "%s模式（文件没有可用的颜色配置文件）", psdColourModeName(mode));
+      std::snprintf(what, sizeof what, text::tr("%s模式（文件没有可用的颜色配置文件）"), psdColourModeName(mode));
       refusal = refusalFor(what);
       return false;
     }
@@ -93,7 +94,7 @@ bool PsdColour::init(int mode, int depth, const std::vector<uint8_t>& modeData,
   if (source) cmsCloseProfile(source);
   if (srgb) cmsCloseProfile(srgb);
   if (!transform_) {
-    std::snprintf(what, sizeof what, "%s模式（颜色转换失败）", psdColourModeName(mode));
+    std::snprintf(what, sizeof what, text::tr("%s模式（颜色转换失败）"), psdColourModeName(mode));
     refusal = refusalFor(what);
     return false;
   }

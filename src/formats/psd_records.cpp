@@ -8,6 +8,7 @@
 
 #include "formats/native_document.h"
 #include "image/byte_order.h"
+#include "resources/language.h"
 
 namespace tessel {
 
@@ -253,7 +254,7 @@ void PsdLeftOut::count(const PsdRecord& r) {
 
 std::string PsdLeftOut::message() const {
   if (effects_ + adjustments_ + shapes_ + smartObjects_ == 0) return {};
-  std::string text = "以下内容无法保留，已略去：";
+  std::string text = text::tr("以下内容无法保留，已略去：");
   char line[64];
   const struct {
     const char* what;
@@ -261,7 +262,7 @@ std::string PsdLeftOut::message() const {
   } kinds[] = {{"图层效果", effects_}, {"调整图层", adjustments_}, {"矢量形状", shapes_}, {"智能对象源", smartObjects_}};
   for (const auto& k : kinds) {
     if (k.n == 0) continue;
-    std::snprintf(line, sizeof line, "\n%s %d 个", k.what, k.n);
+    std::snprintf(line, sizeof line, text::tr("\n%s %d 个"), text::tr(k.what), k.n);
     text += line;
   }
   return text;

@@ -15,6 +15,7 @@
 
 #include "image/image32.h"
 #include "image/size_limits.h"
+#include "resources/language.h"
 
 namespace tessel {
 
@@ -297,7 +298,7 @@ class SaneScanner : public Scanner {
     return load();
   }
   std::string unavailableReason() const override {
-    return "无法加载SANE库(" + library_ + ")，扫描仪命令不可用";
+    return text::tr("无法加载SANE库(") + library_ + text::tr(")，扫描仪命令不可用");
   }
 
   ScanStatus listDevices(std::vector<ScannerDevice>& devices) override {

@@ -1,4 +1,5 @@
 #include "ui/canvas_size_dialog.h"
+#include "ui/ui_texts.h"
 
 #include <QButtonGroup>
 #include <QDialogButtonBox>
@@ -16,7 +17,7 @@ namespace tessel {
 
 CanvasSizeDialog::CanvasSizeDialog(int width, int height, int anchor, int fill, QWidget* parent)
     : QDialog(parent) {
-  setWindowTitle(QStringLiteral("画布大小"));
+  setWindowTitle(trq("画布大小"));
   auto* layout = new QVBoxLayout(this);
   auto* form = new QFormLayout;
   width_ = new QSpinBox(this);
@@ -25,11 +26,11 @@ CanvasSizeDialog::CanvasSizeDialog(int width, int height, int anchor, int fill, 
   height_->setRange(1, kMaxCanvasSize);
   width_->setValue(width);
   height_->setValue(height);
-  form->addRow(QStringLiteral("宽"), width_);
-  form->addRow(QStringLiteral("高"), height_);
+  form->addRow(trq("宽"), width_);
+  form->addRow(trq("高"), height_);
   layout->addLayout(form);
 
-  auto* place = new QGroupBox(QStringLiteral("位置"), this);
+  auto* place = new QGroupBox(trq("位置"), this);
   auto* grid = new QGridLayout(place);
   anchors_ = new QButtonGroup(this);
   for (int k = 0; k < 9; ++k) {
@@ -43,10 +44,10 @@ CanvasSizeDialog::CanvasSizeDialog(int width, int height, int anchor, int fill, 
   if (QAbstractButton* b = anchors_->button(anchor >= 0 && anchor < 9 ? anchor : 4)) b->setChecked(true);
   layout->addWidget(place);
 
-  auto* colour = new QGroupBox(QStringLiteral("扩展画布颜色"), this);
+  auto* colour = new QGroupBox(trq("扩展画布颜色"), this);
   auto* colours = new QVBoxLayout(colour);
   fills_ = new QButtonGroup(this);
-  const QString names[3] = {QStringLiteral("透明"), QStringLiteral("白色"), QStringLiteral("前景色")};
+  const QString names[3] = {trq("透明"), trq("白色"), trq("前景色")};
   for (int i = 0; i < 3; ++i) {
     auto* radio = new QRadioButton(names[i], colour);
     fills_->addButton(radio, i);

@@ -1,4 +1,5 @@
 #include "ui/ex_palette_panel.h"
+#include "ui/ui_texts.h"
 
 #include <QComboBox>
 #include <QVBoxLayout>
@@ -23,7 +24,7 @@ ExPalettePanel::ExPalettePanel(DrawSettings& draw, int type, QWidget* parent)
   layout->setSpacing(2);
   types_ = new QComboBox(this);
   types_->setObjectName(QStringLiteral("exPaletteType"));
-  for (const char* name : kTypeNames) types_->addItem(QString::fromUtf8(name));
+  for (const char* name : kTypeNames) types_->addItem(trq(name));
   layout->addWidget(types_);
   view_ = new SwatchView(this);
   view_->setObjectName(QStringLiteral("exPaletteSwatches"));

@@ -1,4 +1,5 @@
 #include "ui/filter_dialog.h"
+#include "ui/ui_texts.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -244,9 +245,9 @@ void FilterParamsDialog::addSlider(size_t i, Row& row) {
 void FilterParamsDialog::buildButtons() {
   int top = model_.buttonsTop();
   int h = std::max(22, dialogMetrics(font()).y(14));
-  previewCheck_ = new QCheckBox(QStringLiteral("预览"), this);
+  previewCheck_ = new QCheckBox(trq("预览"), this);
   previewCheck_->setObjectName(QStringLiteral("1100"));
-  previewCheck_->setGeometry(10, top, 60, h);
+  previewCheck_->setGeometry(10, top, std::max(60, previewCheck_->sizeHint().width()), h);
   previewCheck_->setEnabled(model_.previewAvailable());
   previewCheck_->setChecked(model_.previewChecked);
   connect(previewCheck_, &QCheckBox::toggled, this, [this](bool on) {
@@ -261,7 +262,7 @@ void FilterParamsDialog::buildButtons() {
   });
   int right = model_.width() - 10;
   auto button = [&](const char* text, int slot) {
-    auto* b = new QPushButton(QString::fromUtf8(text), this);
+    auto* b = new QPushButton(trq(text), this);
     b->setGeometry(right - (3 - slot) * 68, top, 64, h);
     return b;
   };

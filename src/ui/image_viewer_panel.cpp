@@ -1,4 +1,5 @@
 #include "ui/image_viewer_panel.h"
+#include "ui/ui_texts.h"
 
 #include <QContextMenuEvent>
 #include <QFileDialog>
@@ -60,7 +61,7 @@ ImageViewerPanel::ImageViewerPanel(Application& app, QWidget* parent)
   auto* top = new QHBoxLayout;
   auto* choose = new QToolButton(this);
   choose->setText(QStringLiteral("..."));
-  choose->setToolTip(QString::fromUtf8(kChooseFolder));
+  choose->setToolTip(trq(kChooseFolder));
   path_ = new QLabel(this);
   path_->setMinimumWidth(10);
   top->addWidget(choose);
@@ -106,7 +107,7 @@ void ImageViewerPanel::resizeEvent(QResizeEvent* event) {
 }
 
 void ImageViewerPanel::chooseFolder() {
-  QString dir = QFileDialog::getExistingDirectory(this, QString::fromUtf8(kChooseFolder), folder_);
+  QString dir = QFileDialog::getExistingDirectory(this, trq(kChooseFolder), folder_);
   if (!dir.isEmpty()) showFolder(dir);
 }
 
@@ -173,14 +174,14 @@ void ImageViewerPanel::setNamesShown(bool shown) {
 
 void ImageViewerPanel::contextMenuEvent(QContextMenuEvent* event) {
   QMenu menu(this);
-  QMenu* sizes = menu.addMenu(QString::fromUtf8(kThumbSize));
+  QMenu* sizes = menu.addMenu(trq(kThumbSize));
   for (int scale : kScales) {
     QAction* a = sizes->addAction(QStringLiteral("%1%").arg(scale), this, [this, scale] { setScale(scale); });
     a->setCheckable(true);
     a->setChecked(app_.config.imgVScale == scale);
   }
   const bool shown = (app_.config.imgVFlag & kNamesHiddenFlag) == 0;
-  QAction* names = menu.addAction(QString::fromUtf8(kShowNames), this, [this, shown] { setNamesShown(!shown); });
+  QAction* names = menu.addAction(trq(kShowNames), this, [this, shown] { setNamesShown(!shown); });
   names->setCheckable(true);
   names->setChecked(shown);
   menu.exec(event->globalPos());

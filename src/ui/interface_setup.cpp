@@ -1,4 +1,5 @@
 #include "ui/interface_setup.h"
+#include "resources/language.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -24,6 +25,8 @@ std::string preferredPlatform(const char* qpaPlatform, const char* waylandDispla
 bool installQtTranslations() {
   static bool installed = false;
   if (installed) return true;
+  // English is Qt's own language: nothing to install.
+  if (text::language() == text::Language::English) return true;
   const QLocale chinese(QLocale::Chinese, QLocale::China);
   auto* translator = new QTranslator(qApp);
   if (!translator->load(chinese, QStringLiteral("qtbase"), QStringLiteral("_"),

@@ -1,4 +1,5 @@
 #include "ui/layer_panel.h"
+#include "ui/ui_texts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -261,12 +262,12 @@ void LayerPanel::buildTop() {
   // The panel's own menu.
   auto* bar = new QMenuBar(this);
   bar->setNativeMenuBar(false);
-  QMenu* menu = bar->addMenu(QString::fromUtf8(text::kLayerMenu));
+  QMenu* menu = bar->addMenu(trq(text::kLayerMenu));
   for (const MenuEntry& e : layerPanelMenu()) {
     if (e.kind == MenuKind::Separator) menu->addSeparator();
     if (e.kind != MenuKind::Item) continue;
     const int id = e.id;
-    menu->addAction(QString::fromUtf8(e.label), this, [this, id] { runCommand(id); });
+    menu->addAction(trq(e.label), this, [this, id] { runCommand(id); });
   }
   layout->addWidget(bar);
   // Tool bar.
@@ -278,7 +279,7 @@ void LayerPanel::buildTop() {
     b->setIconSize(QSize(12, 12));
     b->setFixedSize(18, 18);
     b->setAutoRaise(true);
-    b->setToolTip(QString::fromUtf8(text::kLayerToolTips[n]));
+    b->setToolTip(trq(text::kLayerToolTips[n]));
     const int id = kToolCommands[n];
     connect(b, &QToolButton::clicked, this, [this, id] { runCommand(id); });
     tools->addWidget(b);
@@ -288,7 +289,7 @@ void LayerPanel::buildTop() {
   layout->addLayout(tools);
   // The current layer's mode, opacity, fill reference and mask mode.
   blend_ = new QComboBox(this);
-  for (const char* name : text::kBlendModeNames) blend_->addItem(QString::fromUtf8(name));
+  for (const char* name : text::kBlendModeNames) blend_->addItem(trq(name));
   connect(blend_, &QComboBox::activated, this, [this](int mode) {
     app_.document.setBlendMode(mode);
     app_.view.refreshAll();
@@ -312,7 +313,7 @@ void LayerPanel::buildTop() {
   opacityRow->addWidget(percent_);
   layout->addLayout(opacityRow);
   auto* maskRow = new QHBoxLayout;
-  fillReference_ = new QCheckBox(QString::fromUtf8(text::kFillReference), this);
+  fillReference_ = new QCheckBox(trq(text::kFillReference), this);
   connect(fillReference_, &QCheckBox::clicked, this, [this] {
     app_.document.toggleFillReference(app_.document.currentIndex());
     redrawCurrentRow();
@@ -325,7 +326,7 @@ void LayerPanel::buildTop() {
     b->setIcon(maskIcon(n));
     b->setIconSize(QSize(15, 13));
     b->setFixedSize(19, 17);
-    b->setToolTip(QString::fromUtf8(text::kMaskModeNames[n]));
+    b->setToolTip(trq(text::kMaskModeNames[n]));
     connect(b, &QToolButton::clicked, this, [this, n] { setMaskMode(n); });
     maskRow->addWidget(b);
     if (n < 3) maskRow->addSpacing(-1);   // 18-pixel pitch
@@ -376,12 +377,12 @@ void LayerPanel::afterDrop(bool moved) {
 QMenu* LayerPanel::rowMenu(int index) {
   delete rowMenu_;
   rowMenu_ = new QMenu(this);
-  rowMenu_->addAction(QString::fromUtf8(text::kLayerSettingsTitle), this, [this, index] {
+  rowMenu_->addAction(trq(text::kLayerSettingsTitle), this, [this, index] {
     if (Shell* s = shell()) layerSettings(app_, *s, index);
   });
-  QMenu* ops = rowMenu_->addMenu(QString::fromUtf8(text::kAlphaOpsMenu));
+  QMenu* ops = rowMenu_->addMenu(trq(text::kAlphaOpsMenu));
   for (int op = 0; op < 4; ++op) {
-    ops->addAction(QString::fromUtf8(text::kAlphaOps[op]), this, [this, index, op] {
+    ops->addAction(trq(text::kAlphaOps[op]), this, [this, index, op] {
       if (Shell* s = shell()) layerAlphaOperation(app_, *s, index, AlphaOperation(op));
     });
   }

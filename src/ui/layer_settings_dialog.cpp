@@ -35,16 +35,16 @@ class NameBytesValidator : public QValidator {
 
 LayerSettingsDialog::LayerSettingsDialog(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("layerSettings"));
-  setWindowTitle(QString::fromUtf8(text::kLayerSettingsTitle));
+  setWindowTitle(trq(text::kLayerSettingsTitle));
   auto* form = new QFormLayout(this);
   name_ = new QLineEdit(this);
   name_->setValidator(new NameBytesValidator(name_));
-  form->addRow(QString::fromUtf8(text::kLayerName), name_);
+  form->addRow(trq(text::kLayerName), name_);
   limit_ = new QLabel(this);
   limit_->setObjectName(QStringLiteral("nameLimit"));
   form->addRow(QString(), limit_);
   auto count = [this] {
-    limit_->setText(QString::fromUtf8(ui_text::kNameLimit).arg(layerNameBytes(name_->text())));
+    limit_->setText(trq(ui_text::kNameLimit).arg(layerNameBytes(name_->text())));
   };
   connect(name_, &QLineEdit::textChanged, this, count);
   count();
@@ -56,7 +56,7 @@ LayerSettingsDialog::LayerSettingsDialog(QWidget* parent) : QDialog(parent) {
   spin_->setSuffix(QStringLiteral("%"));
   row->addWidget(slider_, 1);
   row->addWidget(spin_);
-  form->addRow(QString::fromUtf8(text::kLayerOpacity), row);
+  form->addRow(trq(text::kLayerOpacity), row);
   connect(slider_, &QSlider::valueChanged, spin_, &QSpinBox::setValue);
   connect(spin_, &QSpinBox::valueChanged, slider_, &QSlider::setValue);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);

@@ -1,4 +1,5 @@
 #include "ui/levels_dialog.h"
+#include "ui/ui_texts.h"
 
 #include <QColorDialog>
 #include <QDialogButtonBox>
@@ -59,7 +60,7 @@ void paintButton(QPushButton* b, Pixel colour) {
 LevelsDialog::LevelsDialog(const FilterValues& values, const std::array<uint32_t, 256>& histogram,
                            FilterPreviewSession& session, QWidget* parent)
     : QDialog(parent), session_(session) {
-  setWindowTitle(QStringLiteral("色阶"));
+  setWindowTitle(trq("色阶"));
   auto* form = new QFormLayout(this);
   for (int i = 0; i < 5; ++i) {
     spins_[size_t(i)] = new QSpinBox(this);
@@ -73,8 +74,8 @@ LevelsDialog::LevelsDialog(const FilterValues& values, const std::array<uint32_t
     for (int i : which) line->addWidget(spins_[size_t(i)]);
     return line;
   };
-  form->addRow(QStringLiteral("输入色阶"), row({0, 1, 2}));
-  form->addRow(QStringLiteral("输出色阶"), row({3, 4}));
+  form->addRow(trq("输入色阶"), row({0, 1, 2}));
+  form->addRow(trq("输出色阶"), row({3, 4}));
   for (QSpinBox* s : spins_) {
     connect(s, &QSpinBox::valueChanged, view, [view] { view->update(); });
     connect(s, &QSpinBox::valueChanged, this, [this] { preview(); });
@@ -85,8 +86,8 @@ LevelsDialog::LevelsDialog(const FilterValues& values, const std::array<uint32_t
     }, Qt::QueuedConnection);
   };
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
-  buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
+  buttons->button(QDialogButtonBox::Ok)->setText(trq("确定"));
+  buttons->button(QDialogButtonBox::Cancel)->setText(trq("取消"));
   form->addRow(buttons);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -115,7 +116,7 @@ void LevelsDialog::preview() {
 
 ReplaceColourDialog::ReplaceColourDialog(Pixel from, Pixel to, QWidget* parent)
     : QDialog(parent), colours_{from & 0xFFFFFFu, to & 0xFFFFFFu} {
-  setWindowTitle(QStringLiteral("替换前景色区颜色"));
+  setWindowTitle(trq("替换前景色区颜色"));
   auto* form = new QFormLayout(this);
   const char* labels[2] = {"替换的颜色", "替换为"};
   for (int i = 0; i < 2; ++i) {
@@ -128,11 +129,11 @@ ReplaceColourDialog::ReplaceColourDialog(Pixel from, Pixel to, QWidget* parent)
       colours_[i] = Pixel(chosen.red()) << 16 | Pixel(chosen.green()) << 8 | Pixel(chosen.blue());
       paintButton(b, colours_[i]);
     });
-    form->addRow(QString::fromUtf8(labels[i]), b);
+    form->addRow(trq(labels[i]), b);
   }
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
-  buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
+  buttons->button(QDialogButtonBox::Ok)->setText(trq("确定"));
+  buttons->button(QDialogButtonBox::Cancel)->setText(trq("取消"));
   form->addRow(buttons);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

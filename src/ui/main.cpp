@@ -11,6 +11,8 @@
 #include <string>
 #include <unistd.h>
 
+#include "app/startup.h"
+#include "resources/language.h"
 #include "ui/interface_setup.h"
 #include "platform/image_decoders.h"
 #include "ui/session.h"
@@ -34,10 +36,39 @@ double secondsSinceProcessStart() {
   return double(now.tv_sec) + double(now.tv_nsec) * 1e-9 - start;
 }
 
+const char kUsage[] =
+    "用法: tessel [文件]\n"
+    "\n"
+    "打开光栅绘图软件 Tessel；给出文件时在启动时打开它。\n"
+    "\n"
+    "选项:\n"
+    "  --help     显示此说明后退出\n"
+    "  --version  显示版本后退出\n"
+    "\n"
+    "界面语言: 环境设置的“界面语言 / Language”，或环境变量 TESSEL_LANGUAGE (zh, en)；\n"
+    "自动时按 LC_ALL、LC_MESSAGES、LANG 选择：中文及 C/POSIX 区域为中文，其他为英文。\n";
+
+// --help and --version print and end the program; true when one was given.
+bool answeredOption(int argc, char** argv) {
+  if (argc < 2) return false;
+  if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+    std::fputs(tessel::text::tr(kUsage), stdout);
+    return true;
+  }
+  if (std::strcmp(argv[1], "--version") == 0) {
+    std::printf("tessel %s\n", TESSEL_VERSION);
+    return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const auto mainEntered = std::chrono::steady_clock::now();
+  // The language is chosen before anything is shown, the help text included.
+  tessel::text::chooseLanguageAtStart(tessel::settingsFolderForThisProgram());
+  if (answeredOption(argc, argv)) return 0;
   // Under Wayland the panels could not be placed; XWayland lets them be.
   const std::string platform = tessel::preferredPlatform(std::getenv("QT_QPA_PLATFORM"),
                                                          std::getenv("WAYLAND_DISPLAY"), std::getenv("DISPLAY"));

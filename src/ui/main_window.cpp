@@ -1,4 +1,5 @@
 #include "ui/main_window.h"
+#include "ui/ui_texts.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -110,13 +111,13 @@ void MainWindow::buildMenus() {
   for (const MenuEntry& e : mainMenu()) {
     switch (e.kind) {
       case MenuKind::Popup: {
-        QString label = QString::fromUtf8(e.label);
+        QString label = trq(e.label);
         QMenu* m = stack.empty() ? menuBar()->addMenu(label) : stack.back()->addMenu(label);
         // A row's enabled state may depend on the document: asked again each time.
         if (stack.empty()) connect(m, &QMenu::aboutToShow, this, &MainWindow::refreshEnabled);
         m->setToolTipsVisible(true);
         stack.push_back(m);
-        if (label == QStringLiteral("近期打开文件")) recentMenu_ = m;
+        if (label == trq("近期打开文件")) recentMenu_ = m;
         break;
       }
       case MenuKind::End:
@@ -127,14 +128,14 @@ void MainWindow::buildMenus() {
         break;
       case MenuKind::Item:
         if (!stack.empty() && e.id != cmd::kRecentPlaceholder) {
-          stack.back()->addAction(makeAction(e.id, QString::fromUtf8(e.label)));
+          stack.back()->addAction(makeAction(e.id, trq(e.label)));
         }
         break;
     }
   }
   // Accelerators of commands that have no menu item (the layer panel's).
   for (const MenuEntry& e : layerPanelMenu()) {
-    if (e.kind == MenuKind::Item && acceleratorFor(e.id)) addAction(makeAction(e.id, QString::fromUtf8(e.label)));
+    if (e.kind == MenuKind::Item && acceleratorFor(e.id)) addAction(makeAction(e.id, trq(e.label)));
   }
 }
 
@@ -150,7 +151,7 @@ void MainWindow::buildToolBar() {
     toolBar_->addAction(a);
     return a;
   };
-  button(cmd::kNew, is::kNew, QStringLiteral("新建"));
+  button(cmd::kNew, is::kNew, trq("新建"));
   // Open and Save carry an arrow for the recent folders and the quick saves.
   auto withPopup = [&](QAction* a, bool saving) {
     QMenu*& menu = saving ? savePopup_ : openPopup_;
@@ -161,36 +162,36 @@ void MainWindow::buildToolBar() {
       b->setPopupMode(QToolButton::MenuButtonPopup);
     }
   };
-  withPopup(button(cmd::kOpen, is::kOpen, QStringLiteral("打开")), false);
-  withPopup(button(cmd::kSave, is::kSave, QStringLiteral("保存")), true);
+  withPopup(button(cmd::kOpen, is::kOpen, trq("打开")), false);
+  withPopup(button(cmd::kSave, is::kSave, trq("保存")), true);
   toolBar_->addSeparator();
-  button(cmd::kUndo, is::kUndo, QStringLiteral("撤销"));
-  button(cmd::kRedo, is::kRedo, QStringLiteral("重做"));
+  button(cmd::kUndo, is::kUndo, trq("撤销"));
+  button(cmd::kRedo, is::kRedo, trq("重做"));
   toolBar_->addSeparator();
   zoomMenu_ = new QMenu(this);
   for (size_t i = 0; i < zoomPresets().size(); ++i) {
     QString label = QString::asprintf(text::kZoomLabel, zoomPresets()[i]);
     zoomMenu_->addAction(makeAction(cmd::kZoomPresetFirst + int(i), label));
   }
-  QAction* zoom = button(cmd::kZoomPopup, is::kZoomPopup, QString::fromUtf8(text::kZoomPopup));
+  QAction* zoom = button(cmd::kZoomPopup, is::kZoomPopup, trq(text::kZoomPopup));
   if (auto* b = qobject_cast<QToolButton*>(toolBar_->widgetForAction(zoom))) {
     b->setMenu(zoomMenu_);
     b->setPopupMode(QToolButton::InstantPopup);
   }
-  button(cmd::kZoomIn, is::kZoomIn, QString::fromUtf8(text::kZoomIn));
-  button(cmd::kZoomOut, is::kZoomOut, QString::fromUtf8(text::kZoomOut));
+  button(cmd::kZoomIn, is::kZoomIn, trq(text::kZoomIn));
+  button(cmd::kZoomOut, is::kZoomOut, trq(text::kZoomOut));
   toolBar_->addSeparator();
   for (int n = 0; n < kPanelCount; ++n) {
-    button(cmd::kPanelFirst + n, is::kPanelTools + n, QString::fromUtf8(text::kPanelTitles[n]));
+    button(cmd::kPanelFirst + n, is::kPanelTools + n, trq(text::kPanelTitles[n]));
   }
   toolBar_->addSeparator();
-  button(cmd::kGrid, is::kGrid, QStringLiteral("显示网格"));
-  button(cmd::kMirror, is::kMirror, QStringLiteral("水平翻转画布"));
+  button(cmd::kGrid, is::kGrid, trq("显示网格"));
+  button(cmd::kMirror, is::kMirror, trq("水平翻转画布"));
 }
 
 void MainWindow::buildPanels() {
   for (int n = 0; n < kPanelCount; ++n) {
-    auto* p = new PanelWindow(n, QString::fromUtf8(text::kPanelTitles[n]), this);
+    auto* p = new PanelWindow(n, trq(text::kPanelTitles[n]), this);
     connect(p, &PanelWindow::closedByUser, this, [this](int panel) { togglePanel(panel); });
     panels_[size_t(n)] = p;
   }

@@ -15,6 +15,7 @@
 #include "app/startup.h"
 #include "resources/strings.h"
 #include "ui/main_window.h"
+#include "ui/ui_texts.h"
 #include "ui/panel_window.h"
 #include "ui/virtual_keys.h"
 
@@ -45,7 +46,7 @@ bool MainWindow::command(int id) {
     case cmd::kFullScreen: toggleFullScreen(); break;
     case cmd::kZoomPopup: zoomMenu_->popup(QCursor::pos()); break;
     case cmd::kAbout:
-      QMessageBox::about(this, QString::fromUtf8(text::kAboutTitle), QString::fromUtf8(text::kAboutText));
+      QMessageBox::about(this, trq(text::kAboutTitle), trq(text::kAboutText));
       break;
     default: return false;
   }

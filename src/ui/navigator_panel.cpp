@@ -1,4 +1,5 @@
 #include "ui/navigator_panel.h"
+#include "ui/ui_texts.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>
@@ -107,13 +108,13 @@ void NavigatorPanel::resizeEvent(QResizeEvent*) {
 
 void NavigatorPanel::contextMenuEvent(QContextMenuEvent* event) {
   QMenu menu(this);
-  QMenu* zooms = menu.addMenu(QString::fromUtf8(kZoom));
+  QMenu* zooms = menu.addMenu(trq(kZoom));
   for (int zoom : kZooms) {
     QAction* a = zooms->addAction(QStringLiteral("%1%").arg(zoom), this, [this, zoom] { setZoom(zoom); });
     a->setCheckable(true);
     a->setChecked(config_.prevScale == zoom);
   }
-  QAction* fast = menu.addAction(QString::fromUtf8(kSampledName), this, [this] { setSampled(!model_.sampled); });
+  QAction* fast = menu.addAction(trq(kSampledName), this, [this] { setSampled(!model_.sampled); });
   fast->setCheckable(true);
   fast->setChecked(model_.sampled);
   menu.exec(event->globalPos());

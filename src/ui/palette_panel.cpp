@@ -1,4 +1,5 @@
 #include "ui/palette_panel.h"
+#include "ui/ui_texts.h"
 
 #include <QContextMenuEvent>
 #include <QFileDialog>
@@ -33,7 +34,7 @@ const char* const kPaletteFilter = "色板文件 (*.tpl);;Adobe色板 (*.aco)";
 const char* const kExportFilter = "色板文件 (*.tpl)";
 const char* const kImageFilter = "图像文件 (*.bmp *.png *.jpg *.jpeg *.gif)";
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+QString u(const char* s) { return trq(s); }
 
 }  // namespace
 

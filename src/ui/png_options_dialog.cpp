@@ -1,4 +1,5 @@
 #include "ui/png_options_dialog.h"
+#include "ui/ui_texts.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -10,14 +11,14 @@ namespace tessel {
 PngOptionsDialog::PngOptionsDialog(const ImageSaveOptions& options, QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("PNG"));
   auto* form = new QFormLayout(this);
-  opaque_ = new QRadioButton(QStringLiteral("24位"), this);
-  alpha_ = new QRadioButton(QStringLiteral("32位(带Alpha)"), this);
+  opaque_ = new QRadioButton(trq("24位"), this);
+  alpha_ = new QRadioButton(trq("32位(带Alpha)"), this);
   form->addRow(opaque_);
   form->addRow(alpha_);
   level_ = new QSpinBox(this);
   level_->setRange(0, 9);
   level_->setValue(options.pngLevel < 0 ? 0 : options.pngLevel > 9 ? 9 : options.pngLevel);
-  form->addRow(QStringLiteral("压缩率"), level_);
+  form->addRow(trq("压缩率"), level_);
   picker_ = new TransparentColourPicker(options.pngTransparent, this);
   form->addRow(picker_);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);

@@ -69,7 +69,7 @@ QString captionOr(const std::string& caption) {
 
 QStringList saveFormatLabels() {
   QStringList labels;
-  for (int i = 0; i < saveFormatCount(); ++i) labels << QString::fromUtf8(saveFormatLabel(i));
+  for (int i = 0; i < saveFormatCount(); ++i) labels << trq(saveFormatLabel(i));
   return labels;
 }
 
@@ -179,7 +179,7 @@ bool QtShell::askNewImageSize(int& width, int& height, const std::vector<uint32_
 
 bool QtShell::chooseOpenFile(const std::string& initialFolder, std::string& path) {
   QString filter = q(openFileFilter());
-  QString chosen = QFileDialog::getOpenFileName(window_, QStringLiteral("打开"), startFolder(initialFolder), filter);
+  QString chosen = QFileDialog::getOpenFileName(window_, trq("打开"), startFolder(initialFolder), filter);
   if (chosen.isEmpty()) return false;
   path = chosen.toStdString();
   return true;
@@ -188,7 +188,7 @@ bool QtShell::chooseOpenFile(const std::string& initialFolder, std::string& path
 bool QtShell::chooseSaveFile(const std::string& initialFolder, const std::string& fileName, int& formatIndex,
                              std::string& path) {
   QStringList filters = saveFormatLabels();
-  QFileDialog dialog(window_, QStringLiteral("另存为"), startFolder(initialFolder));
+  QFileDialog dialog(window_, trq("另存为"), startFolder(initialFolder));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setNameFilters(filters);
   if (formatIndex >= 0 && formatIndex < saveFormatCount()) dialog.selectNameFilter(filters[formatIndex]);
@@ -261,7 +261,7 @@ DibResult QtShell::readClipboardImage32(Image32& image) { return clipboard::past
 
 int QtShell::runWithProgress(const ProgressTask& task) {
   QProgressDialog dialog(QString(), QString(), 0, 1, window_);
-  dialog.setWindowTitle(QString::fromUtf8(kProgressTitle));
+  dialog.setWindowTitle(trq(kProgressTitle));
   dialog.setWindowModality(Qt::ApplicationModal);
   dialog.setMinimumDuration(0);
   dialog.show();
@@ -294,19 +294,19 @@ int QtShell::runOnWorker(QProgressDialog& dialog, DialogProgress& progress, cons
 
 bool QtShell::askGridSettings(GridSettings& grid) {
   QDialog dialog(window_);
-  dialog.setWindowTitle(QString::fromUtf8(text::kGridTitle));
+  dialog.setWindowTitle(trq(text::kGridTitle));
   auto* form = new QFormLayout(&dialog);
   auto spin = [&](int value, int low, int high, const char* label) {
     auto* s = new QSpinBox(&dialog);
     s->setRange(low, high);
     s->setValue(value);
-    form->addRow(QString::fromUtf8(label), s);
+    form->addRow(trq(label), s);
     return s;
   };
   QSpinBox* w = spin(grid.width, 1, kMaxCanvasSize, text::kGridWidth);
   QSpinBox* h = spin(grid.height, 1, kMaxCanvasSize, text::kGridHeight);
   QSpinBox* per = spin(grid.pixelPer, 2, 20, text::kGridPixel);
-  auto* cross = new QCheckBox(QString::fromUtf8(text::kCentreCross), &dialog);
+  auto* cross = new QCheckBox(trq(text::kCentreCross), &dialog);
   cross->setChecked(grid.centreCross);
   form->addRow(cross);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
@@ -342,7 +342,7 @@ bool QtShell::openProgramFile(const std::string& name) {
   QString path = q(dataFolderForThisProgram()) + QLatin1Char('/') + q(name);
   if (!QFileInfo::exists(path)) return false;
   if (webBrowserAvailable() && QDesktopServices::openUrl(QUrl::fromLocalFile(path))) return true;
-  QMessageBox box(QMessageBox::Warning, captionOr(std::string()), QString::fromUtf8(ui_text::kHelpFailed).arg(path),
+  QMessageBox box(QMessageBox::Warning, captionOr(std::string()), trq(ui_text::kHelpFailed).arg(path),
                   QMessageBox::Ok, window_);
   box.exec();
   return true;   // answered here: the file is there, nothing can show it
@@ -390,14 +390,14 @@ bool QtShell::askLayerSettings(std::string& name, int& opacityPercent) {
 
 bool QtShell::chooseImageFile(const std::string& initialFolder, std::string& path) {
   QString chosen = QFileDialog::getOpenFileName(window_, QString(), q(initialFolder),
-                                                QString::fromUtf8(text::kImageFileFilter));
+                                                trq(text::kImageFileFilter));
   path = chosen.toStdString();
   return !chosen.isEmpty();
 }
 
 bool QtShell::choosePngFile(const std::string& initialFolder, const std::string& fileName, std::string& path) {
   QString start = q(initialFolder.empty() ? fileName : initialFolder + "/" + fileName);
-  QString chosen = QFileDialog::getSaveFileName(window_, QString(), start, QString::fromUtf8(text::kPngFileFilter));
+  QString chosen = QFileDialog::getSaveFileName(window_, QString(), start, trq(text::kPngFileFilter));
   if (chosen.isEmpty()) return false;
   if (!chosen.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) chosen += QStringLiteral(".png");
   path = chosen.toStdString();

@@ -1,4 +1,5 @@
 #include "ui/scale_dialog.h"
+#include "ui/ui_texts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -25,30 +26,30 @@ QSpinBox* spinBox(QWidget* parent, int high) {
 }  // namespace
 
 ScaleDialog::ScaleDialog(const ScaleModel& model, QWidget* parent) : QDialog(parent), model_(model) {
-  setWindowTitle(QStringLiteral("缩放"));
+  setWindowTitle(trq("缩放"));
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(new QLabel(QStringLiteral("当前大小  ") +
+  layout->addWidget(new QLabel(trq("当前大小  ") +
                                QString::asprintf("%d x %d", model.oldWidth, model.oldHeight)));
-  auto* pixels = new QGroupBox(QStringLiteral("重设大小"), this);
+  auto* pixels = new QGroupBox(trq("重设大小"), this);
   auto* pixelForm = new QFormLayout(pixels);
   width_ = spinBox(pixels, kMaxCanvasSize);
   height_ = spinBox(pixels, kMaxCanvasSize);
-  pixelForm->addRow(QStringLiteral("宽"), width_);
-  pixelForm->addRow(QStringLiteral("高"), height_);
+  pixelForm->addRow(trq("宽"), width_);
+  pixelForm->addRow(trq("高"), height_);
   layout->addWidget(pixels);
-  auto* percent = new QGroupBox(QStringLiteral("指定％"), this);
+  auto* percent = new QGroupBox(trq("指定％"), this);
   auto* percentForm = new QFormLayout(percent);
   widthPercent_ = spinBox(percent, 5000);
   heightPercent_ = spinBox(percent, 5000);
-  percentForm->addRow(QStringLiteral("宽"), widthPercent_);
-  percentForm->addRow(QStringLiteral("高"), heightPercent_);
+  percentForm->addRow(trq("宽"), widthPercent_);
+  percentForm->addRow(trq("高"), heightPercent_);
   layout->addWidget(percent);
-  keep_ = new QCheckBox(QStringLiteral("保持比例"), this);
+  keep_ = new QCheckBox(trq("保持比例"), this);
   layout->addWidget(keep_);
   auto* methodForm = new QFormLayout;
   method_ = new QComboBox(this);
-  method_->addItems({QStringLiteral("邻近像素  "), QStringLiteral("双线性"), QStringLiteral("Lanczos3")});
-  methodForm->addRow(QStringLiteral("重采样算法"), method_);
+  method_->addItems({trq("邻近像素  "), trq("双线性"), QStringLiteral("Lanczos3")});
+  methodForm->addRow(trq("重采样算法"), method_);
   layout->addLayout(methodForm);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   layout->addWidget(buttons);

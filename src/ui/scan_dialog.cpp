@@ -1,4 +1,5 @@
 #include "ui/scan_dialog.h"
+#include "ui/ui_texts.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -27,7 +28,7 @@ namespace tessel {
 
 namespace {
 
-QString u(const char* text) { return QString::fromUtf8(text); }
+QString u(const char* text) { return trq(text); }
 
 const char* modeLabel(ScanMode mode) {
   switch (mode) {

@@ -1,4 +1,5 @@
 #include "ui/selection_dialogs.h"
+#include "ui/ui_texts.h"
 
 #include <QCheckBox>
 #include <QDialog>
@@ -30,10 +31,10 @@ bool runWithButtons(QDialog& dialog, QFormLayout* form) {
 
 bool rotateAngleDialog(QWidget* parent, int& degrees, bool& smooth) {
   QDialog dialog(parent);
-  dialog.setWindowTitle(QStringLiteral("任意旋转"));
+  dialog.setWindowTitle(trq("任意旋转"));
   auto* form = new QFormLayout(&dialog);
-  QSpinBox* angle = addSpin(dialog, form, QStringLiteral("角度"), -360, 360, degrees);
-  auto* smoothing = new QCheckBox(QStringLiteral("平滑"), &dialog);
+  QSpinBox* angle = addSpin(dialog, form, trq("角度"), -360, 360, degrees);
+  auto* smoothing = new QCheckBox(trq("平滑"), &dialog);
   smoothing->setChecked(smooth);
   form->addRow(smoothing);
   if (!runWithButtons(dialog, form)) return false;
@@ -44,12 +45,12 @@ bool rotateAngleDialog(QWidget* parent, int& degrees, bool& smooth) {
 
 bool selectionRectDialog(QWidget* parent, int& left, int& top, int& right, int& bottom) {
   QDialog dialog(parent);
-  dialog.setWindowTitle(QStringLiteral("指定选区坐标"));
+  dialog.setWindowTitle(trq("指定选区坐标"));
   auto* form = new QFormLayout(&dialog);
-  QSpinBox* l = addSpin(dialog, form, QStringLiteral("左"), -9999, 9999, left);
-  QSpinBox* t = addSpin(dialog, form, QStringLiteral("上"), -9999, 9999, top);
-  QSpinBox* r = addSpin(dialog, form, QStringLiteral("右"), -9999, 9999, right);
-  QSpinBox* b = addSpin(dialog, form, QStringLiteral("下"), -9999, 9999, bottom);
+  QSpinBox* l = addSpin(dialog, form, trq("左"), -9999, 9999, left);
+  QSpinBox* t = addSpin(dialog, form, trq("上"), -9999, 9999, top);
+  QSpinBox* r = addSpin(dialog, form, trq("右"), -9999, 9999, right);
+  QSpinBox* b = addSpin(dialog, form, trq("下"), -9999, 9999, bottom);
   if (!runWithButtons(dialog, form)) return false;
   left = l->value();
   top = t->value();

@@ -1,4 +1,5 @@
 #include "ui/session.h"
+#include "ui/ui_texts.h"
 
 #include <QApplication>
 #include <QDir>
@@ -30,7 +31,7 @@ bool Session::start(const QString& commandLine) {
   installQtTranslations();
   if (auto* qt = qobject_cast<QApplication*>(QCoreApplication::instance())) installDialogFitting(*qt);
   if (!processorSupported()) {
-    QMessageBox box(QMessageBox::Warning, QString(), QString::fromUtf8(text::kNoMmx));
+    QMessageBox box(QMessageBox::Warning, QString(), trq(text::kNoMmx));
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
     box.exec();
     return false;

@@ -1,4 +1,7 @@
 #include "ui/settings_dialog.h"
+#include "ui/ui_texts.h"
+
+#include <algorithm>
 
 #include <QAction>
 #include <QCheckBox>
@@ -32,7 +35,7 @@ namespace tessel {
 
 namespace {
 
-QString u(const char* text) { return QString::fromUtf8(text); }
+QString u(const char* text) { return trq(text); }
 
 // A '/'-terminated list as combo box entries.
 void fillFromList(QComboBox* box, const char* list, int current) {
@@ -42,8 +45,8 @@ void fillFromList(QComboBox* box, const char* list, int current) {
 
 QDialogButtonBox* okCancel(QDialog* dialog) {
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
-  buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
-  buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
+  buttons->button(QDialogButtonBox::Ok)->setText(trq("确定"));
+  buttons->button(QDialogButtonBox::Cancel)->setText(trq("取消"));
   QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
   QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
   return buttons;
@@ -90,6 +93,11 @@ QWidget* EnvSettingsDialog::generalTab(const EnvSettings& env) {
   form->addRow(u(env_text::kUndo), makeSpin(kUndo, env.undoCnt, env_range::kUndo));
   form->addRow(u(env_text::kScaleDown), makeSpin(kScaleDown, env.scaleDAdd, env_range::kScaleDown));
   form->addRow(u(env_text::kScaleUp), makeSpin(kScaleUp, env.scaleUAdd, env_range::kScaleUp));
+  language_ = new QComboBox(page);
+  for (const char* choice : env_text::kLanguageChoices) language_->addItem(u(choice));
+  language_->setCurrentIndex(int(env.language));
+  language_->setToolTip(u(env_text::kLanguageNextStart));
+  form->addRow(u(env_text::kLanguage), language_);
   return page;
 }
 
@@ -104,7 +112,8 @@ QWidget* EnvSettingsDialog::paintingTab(const EnvSettings& env) {
     form->addRow(tablet_[bit]);
   }
   taleTool_ = new QComboBox(page);
-  fillFromList(taleTool_, text::slashList(text::kToolNames).c_str(), env.taleTool);
+  for (const char* name : text::kToolNames) taleTool_->addItem(u(name));
+  taleTool_->setCurrentIndex(env.taleTool);
   form->addRow(u(env_text::kTaleTool), taleTool_);
   const char* sideLabels[2] = {env_text::kTabSide1, env_text::kTabSide2};
   const int sides[2] = {env.tabSide1, env.tabSide2};
@@ -166,6 +175,7 @@ EnvSettings EnvSettingsDialog::values() const {
   e.undoCnt = spin(kUndo)->value();
   e.brushCirSize = spin(kBrushCircle)->value();
   e.taleTool = taleTool_->currentIndex();
+  e.language = text::LanguageChoice(std::clamp(language_->currentIndex(), 0, 2));
   e.tabSide1 = side_[0]->currentIndex(), e.tabSide2 = side_[1]->currentIndex();
   e.jpegQuality = spin(kJpegQuality)->value();
   e.jpegProgressive = progressive_->isChecked();
@@ -178,10 +188,10 @@ EnvSettings EnvSettingsDialog::values() const {
 
 KeyAssignDialog::KeyAssignDialog(const KeyTable& keys, QWidget* parent)
     : QDialog(parent), keys_(keys), rows_(keyDialogRows()) {
-  setWindowTitle(QStringLiteral("快捷键设置"));
+  setWindowTitle(trq("快捷键设置"));
   auto* layout = new QVBoxLayout(this);
   table_ = new QTableWidget(int(rows_.size()), 2, this);
-  table_->setHorizontalHeaderLabels({QStringLiteral("功能"), QStringLiteral("按键")});
+  table_->setHorizontalHeaderLabels({trq("功能"), trq("按键")});
   table_->verticalHeader()->hide();
   table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
   table_->horizontalHeader()->setStretchLastSection(true);
@@ -198,17 +208,18 @@ KeyAssignDialog::KeyAssignDialog(const KeyTable& keys, QWidget* parent)
     table_->item(r, 1)->setFlags(name->flags());
   }
   table_->resizeColumnToContents(0);
-  layout->addWidget(new QLabel(QStringLiteral("选择一项后按下要分配的键"), this));
+  layout->addWidget(new QLabel(trq("选择一项后按下要分配的键"), this));
   layout->addWidget(table_);
   note_ = new QLabel(this);
   layout->addWidget(note_);
   auto* buttons = okCancel(this);
-  QPushButton* clear = buttons->addButton(QStringLiteral("清除"), QDialogButtonBox::ResetRole);
+  QPushButton* clear = buttons->addButton(trq("清除"), QDialogButtonBox::ResetRole);
   connect(clear, &QPushButton::clicked, this, &KeyAssignDialog::clearSelected);
   for (QAbstractButton* b : buttons->buttons()) b->setFocusPolicy(Qt::NoFocus);
   layout->addWidget(buttons);
   setFocusPolicy(Qt::StrongFocus);
-  resize(360, 520);
+  // Room for the longest name, a key column and the scroll bar (English names run long).
+  resize(std::max(360, table_->columnWidth(0) + 200), 520);
   refreshKeys();
 }
 
@@ -274,13 +285,13 @@ class SideSpin : public QSpinBox {
 NewImageDialog::NewImageDialog(int width, int height, const std::vector<uint32_t>& recentSizes,
                                QWidget* parent)
     : QDialog(parent) {
-  setWindowTitle(QStringLiteral("新建"));
+  setWindowTitle(trq("新建"));
   auto* form = new QFormLayout(this);
   width_ = new SideSpin(this);
   height_ = new SideSpin(this);
   width_->setValue(width);
   height_->setValue(height);
-  recent_ = new QPushButton(QStringLiteral("最近"), this);
+  recent_ = new QPushButton(trq("最近"), this);
   auto* menu = new QMenu(recent_);
   for (uint32_t size : recentSizes) {
     if (!size) continue;
@@ -293,8 +304,8 @@ NewImageDialog::NewImageDialog(int width, int height, const std::vector<uint32_t
   recent_->setMenu(menu);
   auto* sizes = new QHBoxLayout;
   auto* fields = new QFormLayout;
-  fields->addRow(QStringLiteral("宽度"), width_);
-  fields->addRow(QStringLiteral("高度"), height_);
+  fields->addRow(trq("宽度"), width_);
+  fields->addRow(trq("高度"), height_);
   sizes->addLayout(fields);
   sizes->addWidget(recent_, 0, Qt::AlignTop);
   form->addRow(sizes);
@@ -311,7 +322,7 @@ int NewImageDialog::height() const { return height_->value(); }
 
 void NewImageDialog::accept() {
   if (width() > kMaxCanvasSize || height() > kMaxCanvasSize) {
-    QMessageBox::warning(this, windowTitle(), QStringLiteral("图像宽度或高度过大"));
+    QMessageBox::warning(this, windowTitle(), trq("图像宽度或高度过大"));
     return;
   }
   QDialog::accept();
@@ -320,23 +331,23 @@ void NewImageDialog::accept() {
 PreferredSaveDialog::PreferredSaveDialog(const QString& folder, int formatIndex, const QStringList& formats,
                                          QWidget* parent)
     : QDialog(parent) {
-  setWindowTitle(QStringLiteral("设置偏好路径与格式"));
+  setWindowTitle(trq("设置偏好路径与格式"));
   auto* form = new QFormLayout(this);
   auto* row = new QHBoxLayout;
   folder_ = new QLineEdit(folder, this);
   folder_->setMinimumWidth(260);
-  auto* browse = new QPushButton(QStringLiteral("浏览..."), this);
+  auto* browse = new QPushButton(trq("浏览..."), this);
   connect(browse, &QPushButton::clicked, this, [this] {
     QString chosen = QFileDialog::getExistingDirectory(this, windowTitle(), folder_->text());
     if (!chosen.isEmpty()) folder_->setText(chosen);
   });
   row->addWidget(folder_);
   row->addWidget(browse);
-  form->addRow(QStringLiteral("保存路径"), row);
+  form->addRow(trq("保存路径"), row);
   format_ = new QComboBox(this);
   format_->addItems(formats);
   format_->setCurrentIndex(formatIndex);
-  form->addRow(QStringLiteral("保存格式"), format_);
+  form->addRow(trq("保存格式"), format_);
   form->addRow(okCancel(this));
 }
 

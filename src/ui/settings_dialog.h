@@ -37,6 +37,7 @@ class EnvSettingsDialog : public QDialog {
   QComboBox* taleTool() const { return taleTool_; }
   QComboBox* tabSide(int n) const { return side_[size_t(n)]; }
   QCheckBox* progressive() const { return progressive_; }
+  QComboBox* language() const { return language_; }
   void setColour(Colour c, uint32_t rgb);
   uint32_t colour(Colour c) const { return colours_[size_t(c)]; }
 
@@ -56,6 +57,7 @@ class EnvSettingsDialog : public QDialog {
   std::array<QComboBox*, 2> side_{};
   QCheckBox* progressive_ = nullptr;
   QCheckBox* flattenAsk_ = nullptr;
+  QComboBox* language_ = nullptr;
   std::array<QPushButton*, kColourCount> colourButtons_{};
   std::array<uint32_t, kColourCount> colours_{};
 };

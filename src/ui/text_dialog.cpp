@@ -1,4 +1,5 @@
 #include "ui/text_dialog.h"
+#include "ui/ui_texts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -45,15 +46,15 @@ int screenDpi() {
 
 TextDialog::TextDialog(PaintingTools& painting, Settings& config, QWidget* parent)
     : QDialog(parent), p_(painting), config_(config) {
-  setWindowTitle(QStringLiteral("文字"));
+  setWindowTitle(trq("文字"));
   setModal(false);
   build();
   kept_.clear();
   p_.text.fontMaker = [this](const TextSettings& s) -> std::unique_ptr<GlyphSource> {
     std::string used;
     auto glyphs = FreeTypeGlyphs::open(s, s.pixelSize(screenDpi()), &used);
-    used_->setText(glyphs ? QStringLiteral("使用字体: ") + QString::fromStdString(used)
-                          : QStringLiteral("没有可用的字体"));
+    used_->setText(glyphs ? trq("使用字体: ") + QString::fromStdString(used)
+                          : trq("没有可用的字体"));
     return glyphs;
   };
 }
@@ -72,29 +73,29 @@ void TextDialog::build() {
   size_ = spinBox(1, 1000, this);
   charSpace_ = spinBox(-500, 1000, this);
   lineSpace_ = spinBox(-500, 1000, this);
-  form->addRow(QStringLiteral("字体"), face_);
+  form->addRow(trq("字体"), face_);
   used_ = new QLabel(this);
   form->addRow(QString(), used_);
-  form->addRow(QStringLiteral("大小"), size_);
-  form->addRow(QStringLiteral("字间距"), charSpace_);
-  form->addRow(QStringLiteral("行间距"), lineSpace_);
+  form->addRow(trq("大小"), size_);
+  form->addRow(trq("字间距"), charSpace_);
+  form->addRow(trq("行间距"), lineSpace_);
   layout->addLayout(form);
   auto* checks = new QHBoxLayout;
-  bold_ = new QCheckBox(QStringLiteral("粗体"), this);
-  italic_ = new QCheckBox(QStringLiteral("斜体"), this);
-  vertical_ = new QCheckBox(QStringLiteral("竖排"), this);
-  antiAlias_ = new QCheckBox(QStringLiteral("抗锯齿"), this);
-  preview_ = new QCheckBox(QStringLiteral("预览"), this);
+  bold_ = new QCheckBox(trq("粗体"), this);
+  italic_ = new QCheckBox(trq("斜体"), this);
+  vertical_ = new QCheckBox(trq("竖排"), this);
+  antiAlias_ = new QCheckBox(trq("抗锯齿"), this);
+  preview_ = new QCheckBox(trq("预览"), this);
   for (QCheckBox* c : {bold_, italic_, vertical_, antiAlias_, preview_}) checks->addWidget(c);
   layout->addLayout(checks);
   edit_ = new QPlainTextEdit(this);
   edit_->setFont(QFont(QStringLiteral("Tahoma"), 9));
   edit_->installEventFilter(this);
   layout->addWidget(edit_);
-  layout->addWidget(new QLabel(QStringLiteral("文本框内Alt+方向键 : 文字位置1px微移"), this));
+  layout->addWidget(new QLabel(trq("文本框内Alt+方向键 : 文字位置1px微移"), this));
   auto* buttons = new QDialogButtonBox(this);
-  buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);
-  buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
+  buttons->addButton(trq("确定"), QDialogButtonBox::AcceptRole);
+  buttons->addButton(trq("取消"), QDialogButtonBox::RejectRole);
   layout->addWidget(buttons);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

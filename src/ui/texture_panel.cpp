@@ -1,4 +1,5 @@
 #include "ui/texture_panel.h"
+#include "ui/ui_texts.h"
 
 #include <QContextMenuEvent>
 #include <QFileDialog>
@@ -26,7 +27,7 @@ const char* const kViewSize = "视图大小";
 const char* const kViewSizeNames[kTextureViewSizes] = {"小", "中", "大"};
 const char* const kEmptyHint = "右键单击: 添加纹理、打开纹理库";
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+QString u(const char* s) { return trq(s); }
 
 // Texture bytes are inverted luminance: 255 shows black.
 QIcon thumbnail(const TextureLibrary::Texture& t, int side) {

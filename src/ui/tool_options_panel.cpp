@@ -40,38 +40,38 @@ ToolOptionsPanel::ToolOptionsPanel(PaintingTools& painting, QWidget* parent)
   setObjectName(QStringLiteral("toolOptionsPanel"));
   auto* form = form_ = new QFormLayout(this);
   form->setContentsMargins(4, 4, 4, 4);
-  form->addRow(QStringLiteral("直径"), size_ = spin(QStringLiteral("size"), 1, 100));
-  form->addRow(QStringLiteral("浓度"), alpha_ = spin(QStringLiteral("opacity"), 1, 255));
+  form->addRow(trq("直径"), size_ = spin(QStringLiteral("size"), 1, 100));
+  form->addRow(trq("浓度"), alpha_ = spin(QStringLiteral("opacity"), 1, 255));
   drawType_ = new QComboBox(this);
   drawType_->setObjectName(QStringLiteral("drawType"));
-  drawType_->addItems(QString::fromUtf8(kDrawTypes).split(QLatin1Char('/')));
+  drawType_->addItems(trq(kDrawTypes).split(QLatin1Char('/')));
   connect(drawType_, &QComboBox::currentIndexChanged, this, &ToolOptionsPanel::edited);
-  form->addRow(QStringLiteral("绘制"), drawType_);
-  form->addRow(QStringLiteral("渐变"), geometry_ = combo(QStringLiteral("gradientGeometry"), kGeometries));
-  form->addRow(QStringLiteral("定规"), guide_ = combo(QStringLiteral("guideKind"), kGuides));
-  form->addRow(QStringLiteral("平滑"), smoothing_ = spin(QStringLiteral("smoothing"), 0, 255));
-  for (int i = 0; i < 5; ++i) form->addRow(penBits_[size_t(i)] = check(QString::fromUtf8(kPenBitNames[i])));
-  form->addRow(QStringLiteral("笔尖"), tipShape_ = spin(QStringLiteral("tipShape"), 0, 9));
-  form->addRow(accumulate_ = check(QStringLiteral("累积")));
-  form->addRow(QStringLiteral("最小直径%"), minSize_ = spin(QStringLiteral("minSize"), 0, 100));
-  form->addRow(QStringLiteral("最小浓度%"), minAlpha_ = spin(QStringLiteral("minOpacity"), 0, 100));
+  form->addRow(trq("绘制"), drawType_);
+  form->addRow(trq("渐变"), geometry_ = combo(QStringLiteral("gradientGeometry"), kGeometries));
+  form->addRow(trq("定规"), guide_ = combo(QStringLiteral("guideKind"), kGuides));
+  form->addRow(trq("平滑"), smoothing_ = spin(QStringLiteral("smoothing"), 0, 255));
+  for (int i = 0; i < 5; ++i) form->addRow(penBits_[size_t(i)] = check(trq(kPenBitNames[i])));
+  form->addRow(trq("笔尖"), tipShape_ = spin(QStringLiteral("tipShape"), 0, 9));
+  form->addRow(accumulate_ = check(trq("累积")));
+  form->addRow(trq("最小直径%"), minSize_ = spin(QStringLiteral("minSize"), 0, 100));
+  form->addRow(trq("最小浓度%"), minAlpha_ = spin(QStringLiteral("minOpacity"), 0, 100));
   water_ = new QComboBox(this);
   water_->setObjectName(QStringLiteral("waterAmount"));
   water_->addItems({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("D")});
   connect(water_, &QComboBox::currentIndexChanged, this, &ToolOptionsPanel::edited);
-  form->addRow(QStringLiteral("水量"), water_);
-  form->addRow(texture_ = check(QStringLiteral("纹理")));
-  form->addRow(QStringLiteral("纹理编号"), textureSel_ = spin(QStringLiteral("textureSel"), 0, 999));
+  form->addRow(trq("水量"), water_);
+  form->addRow(texture_ = check(trq("纹理")));
+  form->addRow(trq("纹理编号"), textureSel_ = spin(QStringLiteral("textureSel"), 0, 999));
   maskMode_ = new QComboBox(this);
-  maskMode_->addItems({QStringLiteral("无"), QStringLiteral("保护"), QStringLiteral("仅此颜色")});
+  maskMode_->addItems({trq("无"), trq("保护"), trq("仅此颜色")});
   connect(maskMode_, &QComboBox::currentIndexChanged, this, &ToolOptionsPanel::edited);
-  form->addRow(QStringLiteral("颜色蒙版"), maskMode_);
-  form->addRow(QStringLiteral("颜色数"), maskCount_ = spin(QStringLiteral("maskCount"), 1, 5));
+  form->addRow(trq("颜色蒙版"), maskMode_);
+  form->addRow(trq("颜色数"), maskCount_ = spin(QStringLiteral("maskCount"), 1, 5));
   auto* row = new QHBoxLayout;
   for (int i = 0; i < 5; ++i) {
     auto* b = new QPushButton(this);
     b->setFixedSize(18, 18);
-    b->setToolTip(QStringLiteral("点击: 设为当前绘图颜色"));
+    b->setToolTip(trq("点击: 设为当前绘图颜色"));
     connect(b, &QPushButton::clicked, this, [this, i] {
       p_.draw.maskCol[i] = p_.draw.drawingColour();
       refresh();
@@ -82,7 +82,7 @@ ToolOptionsPanel::ToolOptionsPanel(PaintingTools& painting, QWidget* parent)
   }
   form->addRow(row);
   maskColourRow_ = row;
-  none_ = new QLabel(QString::fromUtf8(ui_text::kNoToolOptions), this);
+  none_ = new QLabel(trq(ui_text::kNoToolOptions), this);
   none_->setObjectName(QStringLiteral("noOptions"));
   form->addRow(none_);
   refresh();
@@ -99,7 +99,7 @@ QSpinBox* ToolOptionsPanel::spin(const QString& name, int low, int high) {
 QComboBox* ToolOptionsPanel::combo(const QString& name, const char* items) {
   auto* c = new QComboBox(this);
   c->setObjectName(name);
-  c->addItems(QString::fromUtf8(items).split(QLatin1Char('/')));
+  c->addItems(trq(items).split(QLatin1Char('/')));
   connect(c, &QComboBox::currentIndexChanged, this, &ToolOptionsPanel::edited);
   return c;
 }

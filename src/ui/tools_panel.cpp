@@ -1,4 +1,5 @@
 #include "ui/tools_panel.h"
+#include "ui/ui_texts.h"
 
 #include <QGridLayout>
 #include <QToolButton>
@@ -19,7 +20,7 @@ ToolsPanel::ToolsPanel(const Image24& icons, const char* const* names, QWidget* 
     b->setObjectName(QStringLiteral("tool%1").arg(tool));
     b->setIcon(stripIcon(icons, icon_strip::toolIcon(tool)));
     b->setIconSize(QSize(icon_strip::kToolSize, icon_strip::kToolSize));
-    b->setToolTip(QString::fromUtf8(names[tool]));
+    b->setToolTip(trq(names[tool]));
     b->setAutoRaise(true);
     b->setCheckable(true);
     connect(b, &QToolButton::clicked, this, [this, tool] {

@@ -1,4 +1,5 @@
 #include "ui/transparent_colour_picker.h"
+#include "ui/ui_texts.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -17,7 +18,7 @@ constexpr QRgb kDefaultTransparent = 0xFFFFFF;
 TransparentColourPicker::TransparentColourPicker(int32_t transparent, QWidget* parent) : QWidget(parent) {
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(0, 0, 0, 0);
-  box_ = new QCheckBox(QStringLiteral("指定透明色"), this);
+  box_ = new QCheckBox(trq("指定透明色"), this);
   button_ = new QPushButton(this);
   row->addWidget(box_);
   row->addWidget(button_);
@@ -42,7 +43,7 @@ void TransparentColourPicker::setColour(const QColor& colour) {
 }
 
 void TransparentColourPicker::chooseColour() {
-  setColour(QColorDialog::getColor(colour_, this, QStringLiteral("透明色")));
+  setColour(QColorDialog::getColor(colour_, this, trq("透明色")));
 }
 
 }  // namespace tessel

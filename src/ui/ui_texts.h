@@ -1,4 +1,7 @@
 #pragma once
+#include <QString>
+
+#include "resources/language.h"
 // Texts the Qt windows add around the program's own: hints, reasons and
 // titles that the platform's dialogs need.
 
@@ -13,3 +16,8 @@ inline constexpr const char kHelpFailed[] = "找不到可以显示帮助的网�
 inline constexpr const char kNoToolOptions[] = "此工具没有可调的选项";
 
 }  // namespace tessel::ui_text
+
+namespace tessel {
+// A text of the tables as the chosen language shows it.
+inline QString trq(const char* chinese) { return QString::fromUtf8(text::tr(chinese)); }
+}  // namespace tessel

@@ -12,7 +12,7 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 check() { if [ "$2" != "$3" ]; then fail "$1: expected '$2', got '$3'"; fi; }
 
 cmake --install "$build" --prefix "$P" >/dev/null || { echo "FAIL: cmake --install"; exit 1; }
-for f in bin/tessel bin/tessel-cli share/tessel/help.html share/applications/tessel.desktop \
+for f in bin/tessel bin/tessel-cli share/tessel/help.html share/tessel/help.en.html share/tessel/manual/tool-4.png share/applications/tessel.desktop \
          share/mime/packages/tessel.xml share/thumbnailers/tessel.thumbnailer \
          share/man/man1/tessel.1 share/man/man1/tessel-cli.1 \
          share/icons/hicolor/{48x48,128x128,256x256}/apps/tessel.png; do

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
@@ -123,6 +124,81 @@ TEST_F(SettingsDialogShellTest, EverySettingRoundTripsThroughConfigIni) {
   EXPECT_EQ(again.app().document.width(), 640);   // the start-up size waits for the restart
   EXPECT_EQ(again.app().config.optFlag, 85);
   finish(again);
+}
+
+// The language choice lives in its own file: config.ini keeps its bytes.
+TEST_F(SettingsDialogShellTest, LanguageChoiceIsKeptBesideConfigIni) {
+  auto chooseLanguage = [&](Session& session, int expected, int choice) {
+    bool seen = false;
+    onModal([&](QWidget* w) {
+      auto* d = dynamic_cast<EnvSettingsDialog*>(w);
+      ASSERT_NE(d, nullptr);
+      seen = true;
+      ASSERT_EQ(d->language()->count(), 3);
+      EXPECT_EQ(d->language()->itemText(0), QStringLiteral("自动 / Automatic"));
+      EXPECT_EQ(d->language()->currentIndex(), expected);
+      d->language()->setCurrentIndex(choice);
+      clickOk(d);
+    });
+    ASSERT_TRUE(session.window()->command(cmd::kEnvSettings));
+    EXPECT_TRUE(seen);
+  };
+  QFile language(home.path() + "/language");
+  QByteArray untouched;
+  {
+    Session session;
+    ASSERT_TRUE(session.start(QString()));
+    finish(session);
+    untouched = configText();
+    EXPECT_FALSE(language.exists());   // never chosen: no file
+  }
+  {
+    Session session;
+    ASSERT_TRUE(session.start(QString()));
+    chooseLanguage(session, 0, 2);
+    EXPECT_EQ(text::language(), text::Language::Chinese);   // only from the next start
+    finish(session);
+  }
+  EXPECT_EQ(configText(), untouched);
+  ASSERT_TRUE(language.open(QIODevice::ReadOnly));
+  EXPECT_EQ(language.readAll(), QByteArray("en\n"));
+  language.close();
+  {
+    Session session;
+    ASSERT_TRUE(session.start(QString()));
+    chooseLanguage(session, 2, 0);
+    finish(session);
+  }
+  EXPECT_FALSE(language.exists());
+  EXPECT_EQ(configText(), untouched);
+}
+
+// With English chosen the windows are built with the English texts.
+TEST_F(SettingsDialogShellTest, EnglishInterfaceShowsTheEnglishTexts) {
+  struct Chosen {   // back to Chinese however the test ends
+    Chosen() { text::setLanguage(text::Language::English); }
+    ~Chosen() { text::setLanguage(text::Language::Chinese); }
+  } english;
+  {
+    Session session;
+    ASSERT_TRUE(session.start(QString()));
+    const QList<QAction*> menus = session.window()->menuBar()->actions();
+    ASSERT_GE(menus.size(), 6);
+    EXPECT_EQ(menus[0]->text(), QStringLiteral("File"));
+    EXPECT_EQ(menus[3]->text(), QStringLiteral("Filter"));
+    bool seen = false;
+    onModal([&](QWidget* w) {
+      auto* d = dynamic_cast<EnvSettingsDialog*>(w);
+      ASSERT_NE(d, nullptr);
+      seen = true;
+      EXPECT_EQ(d->windowTitle(), QStringLiteral("Environment Settings"));
+      EXPECT_EQ(d->optBox(0)->text(), QStringLiteral("Ask before overwriting"));
+      EXPECT_EQ(d->language()->itemText(0), QStringLiteral("Automatic"));
+    });
+    ASSERT_TRUE(session.window()->command(cmd::kEnvSettings));
+    EXPECT_TRUE(seen);
+    finish(session);
+  }
 }
 
 TEST_F(SettingsDialogShellTest, AssignedKeysRunTheirActionsAndSurviveARestart) {

@@ -32,6 +32,7 @@ void quickSave(Application& app, Shell&, int id) {
 // The settings dialogs edit copies; OK hands them over.
 void envSettings(Application& app, Shell& shell, int) {
   EnvSettings env = envSettingsOf(app.config);
+  env.language = app.language;
   if (shell.askEnvSettings(env)) applyEnvSettings(app, env);
 }
 void keySettings(Application& app, Shell& shell, int) {

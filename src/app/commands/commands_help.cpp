@@ -3,13 +3,15 @@
 #include "app/commands/command_table.h"
 #include "app/commands/commands.h"
 #include "resources/strings.h"
+#include "resources/language.h"
+#include "app/models/manual.h"
 
 namespace tessel {
 namespace {
 
 void openHelp(Application&, Shell& shell, int) {
-  if (!shell.openProgramFile(text::kHelpFile))
-    shell.showMessage(text::kHelpMissing, std::string(), MessageIcon::Warning);
+  if (!shell.openProgramFile(helpFileFor(text::language())))
+    shell.showMessage(text::tr(text::kHelpMissing), std::string(), MessageIcon::Warning);
 }
 
 constexpr Command kRows[] = {

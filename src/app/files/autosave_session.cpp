@@ -6,6 +6,7 @@
 #include "app/application.h"
 #include "app/shell.h"
 #include "formats/file.h"
+#include "resources/language.h"
 
 namespace tessel {
 
@@ -35,9 +36,9 @@ std::string clockTime(std::time_t t) {
 }  // namespace
 
 std::string recoveryQuestion(const RecoveryEntry& entry) {
-  const std::string name = entry.documentPath.empty() ? std::string("新建文件") : entry.documentPath;
-  return "上次运行未正常结束，发现一个自动保存的图像：\n\n文件：" + name + "\n自动保存时间：" +
-         formatLocalTime(entry.written) + "\n\n是否恢复？\n选择“否”将删除此恢复文件。";
+  const std::string name = entry.documentPath.empty() ? std::string(text::tr("新建文件")) : entry.documentPath;
+  return text::tr("上次运行未正常结束，发现一个自动保存的图像：\n\n文件：") + name + text::tr("\n自动保存时间：") +
+         formatLocalTime(entry.written) + text::tr("\n\n是否恢复？\n选择“否”将删除此恢复文件。");
 }
 
 bool AutosaveSession::start(const std::string& settingsFolder) {
@@ -75,12 +76,12 @@ bool AutosaveSession::tick(Clock::time_point now) {
     case Autosaver::Step::Written: {
       const std::time_t t = std::time(nullptr);
       store_.writeRecord(app_.files->currentPath(), app_.files->windowTitle(), int64_t(t));
-      note_ = kNoteWritten + clockTime(t);
+      note_ = text::tr(kNoteWritten) + clockTime(t);
       failed_ = false;
       return false;
     }
     case Autosaver::Step::Failed:
-      note_ = kNoteFailed + clockTime(std::time(nullptr));
+      note_ = text::tr(kNoteFailed) + clockTime(std::time(nullptr));
       failed_ = true;
       return false;
     case Autosaver::Step::Idle: return false;
@@ -110,13 +111,13 @@ void AutosaveSession::shutdown() {
 int AutosaveSession::offerRecovery(Shell& shell) {
   int recovered = 0;
   for (const RecoveryEntry& entry : findOrphans(store_.folder())) {
-    if (!shell.askYesNo(recoveryQuestion(entry), kRecoveryCaption, MessageIcon::Question)) {
+    if (!shell.askYesNo(recoveryQuestion(entry), text::tr(kRecoveryCaption), MessageIcon::Question)) {
       discardOrphan(entry);
       continue;
     }
     if (!app_.files || !app_.files->confirmUnsavedChanges()) continue;
     if (!app_.files->openRecovered(entry.file, entry.documentPath)) {
-      shell.showMessage(kMsgRecoveryFailed, kRecoveryCaption, MessageIcon::Warning);
+      shell.showMessage(text::tr(kMsgRecoveryFailed), text::tr(kRecoveryCaption), MessageIcon::Warning);
       continue;
     }
     // The file stays on disk as this instance's until the document is saved.

@@ -6,6 +6,7 @@
 #include "document/document.h"
 #include "formats/file.h"
 #include "formats/native_document.h"
+#include "resources/language.h"
 
 namespace tessel {
 
@@ -22,10 +23,10 @@ const char* saveFormatLabel(int index) {
 }
 
 std::string openFileFilter() {
-  std::string filter = "图像文件 (" + builtinFormats().openPatterns() + ")";
+  std::string filter = text::tr("图像文件 (") + builtinFormats().openPatterns() + ")";
   for (const FileFormat& row : builtinFormats().rows)
-    if (!row.openEntry.empty()) filter += ";;" + row.openEntry;
-  return filter + ";;所有文件 (*)";
+    if (!row.openEntry.empty()) filter += ";;" + std::string(text::tr(row.openEntry.c_str()));
+  return filter + text::tr(";;所有文件 (*)");
 }
 
 namespace {
@@ -75,7 +76,7 @@ bool saveFile(const FormatTable& formats, const std::string& path, Document& doc
 
 std::string sizeLimitMessage() {
   char text[128];
-  std::snprintf(text, sizeof text, kMsgSizeLimitFormat, kMaxCanvasSize);
+  std::snprintf(text, sizeof text, text::tr(kMsgSizeLimitFormat), kMaxCanvasSize);
   return text;
 }
 
@@ -87,13 +88,13 @@ std::string loadResultMessage(int code) {
   switch (code) {
     case kReadOk: return {};
     case kReadTooLarge: return sizeLimitMessage();
-    case kReadCannotOpen: return kMsgOpenFileFailed;
-    case kReadFormatError: return kMsgFormatError;
-    case kReadOutOfMemory: return kMsgMemoryError;
-    case kReadDecompressFailed: return kMsgDecompressFailed;
-    case kReadPsdLayout: return kMsgPsdLayout;
-    case kReadPsdNot8BitRgb: return kMsgPsdNot8BitRgb;
-    default: return kMsgOpenImageFailed;
+    case kReadCannotOpen: return text::tr(kMsgOpenFileFailed);
+    case kReadFormatError: return text::tr(kMsgFormatError);
+    case kReadOutOfMemory: return text::tr(kMsgMemoryError);
+    case kReadDecompressFailed: return text::tr(kMsgDecompressFailed);
+    case kReadPsdLayout: return text::tr(kMsgPsdLayout);
+    case kReadPsdNot8BitRgb: return text::tr(kMsgPsdNot8BitRgb);
+    default: return text::tr(kMsgOpenImageFailed);
   }
 }
 

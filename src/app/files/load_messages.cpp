@@ -7,6 +7,7 @@
 #include "app/files/messages.h"
 #include "formats/file.h"
 #include "formats/native_document.h"
+#include "resources/language.h"
 
 namespace tessel {
 
@@ -14,18 +15,18 @@ std::string fileProblem(const std::string& path) {
   namespace fs = std::filesystem;
   std::error_code error;
   const fs::file_status status = fs::status(path, error);
-  if (!fs::exists(status)) return kReasonMissing;
-  if (fs::is_directory(status)) return kReasonFolder;
-  if (!std::ifstream(path, std::ios::binary)) return kReasonUnreadable;
-  if (fs::file_size(path, error) == 0 && !error) return kReasonEmpty;
+  if (!fs::exists(status)) return text::tr(kReasonMissing);
+  if (fs::is_directory(status)) return text::tr(kReasonFolder);
+  if (!std::ifstream(path, std::ios::binary)) return text::tr(kReasonUnreadable);
+  if (fs::file_size(path, error) == 0 && !error) return text::tr(kReasonEmpty);
   return {};
 }
 
 std::string reasonText(ReadReason reason) {
   switch (reason) {
     case ReadReason::kUnknown: return {};
-    case ReadReason::kNotThisFormat: return kReasonNotThisFormat;
-    case ReadReason::kDamagedData: return kReasonDamagedData;
+    case ReadReason::kNotThisFormat: return text::tr(kReasonNotThisFormat);
+    case ReadReason::kDamagedData: return text::tr(kReasonDamagedData);
   }
   return {};
 }
@@ -34,7 +35,7 @@ namespace {
 
 std::string withSecondLine(const std::string& text, const std::string& path, const std::string& reason) {
   std::string out = text + "\n" + fileNameOf(path);
-  if (!reason.empty()) out += kReasonSeparator + reason;
+  if (!reason.empty()) out += text::tr(kReasonSeparator) + reason;
   return out;
 }
 
@@ -43,7 +44,7 @@ std::string withSecondLine(const std::string& text, const std::string& path, con
 std::string loadFailureMessage(int code, const std::string& path, const LoadOutcome& outcome) {
   std::string reason = fileProblem(path);
   if (reason.empty()) reason = reasonText(outcome.reason);
-  if (reason.empty() && outcome.unknownExtension) reason = kReasonUnknownExtension;
+  if (reason.empty() && outcome.unknownExtension) reason = text::tr(kReasonUnknownExtension);
   // A reader that named the failure itself is quoted instead of the code's text.
   return withSecondLine(outcome.notice.empty() ? loadResultMessage(code) : outcome.notice, path, reason);
 }

@@ -10,6 +10,7 @@
 #include "document/document.h"
 #include "formats/file.h"
 #include "formats/native_document.h"
+#include "resources/language.h"
 
 namespace tessel {
 
@@ -49,7 +50,7 @@ void OpenSaveFlow::setPauses(int afterLoadMs, int afterSaveMs) {
 std::string OpenSaveFlow::windowTitle() const {
   std::string title = kTitlePrefix;
   if (path_.empty())
-    title += kTitleNewFile;
+    title += text::tr(kTitleNewFile);
   else
     title += (settings_.optFlag & kOptTitleFileNameOnly) ? fileNameOf(path_) : path_;
   return title;
@@ -59,7 +60,7 @@ void OpenSaveFlow::updateTitle() { shell_.setTitle(windowTitle()); }
 
 bool OpenSaveFlow::confirmUnsavedChanges() {
   if (!modified()) return true;
-  switch (shell_.askYesNoCancel(kMsgUnsavedChanges, "")) {
+  switch (shell_.askYesNoCancel(text::tr(kMsgUnsavedChanges), "")) {
     case Answer::Cancel: return false;
     case Answer::No: return true;
     case Answer::Yes: return save(false, saveFolder(), kSaveTsd);
@@ -110,12 +111,12 @@ bool OpenSaveFlow::newImage() {
   std::vector<uint32_t> recent(settings_.newSizeRecent.begin(), settings_.newSizeRecent.end());
   if (!shell_.askNewImageSize(width, height, recent)) return false;
   if (width < 1 || height < 1 || width > kMaxCanvasSize || height > kMaxCanvasSize) {
-    shell_.showMessage(kMsgImageTooLarge, "", MessageIcon::Warning);
+    shell_.showMessage(text::tr(kMsgImageTooLarge), "", MessageIcon::Warning);
     return false;
   }
   if (!confirmUnsavedChanges()) return false;
   if (!document_.newImage(width, height, true)) {
-    shell_.showMessage(kMsgNewImageFailed, "", MessageIcon::Error);
+    shell_.showMessage(text::tr(kMsgNewImageFailed), "", MessageIcon::Error);
     return false;
   }
   settings_.lastImgW = width;
@@ -129,7 +130,7 @@ bool OpenSaveFlow::openFromClipboard() {
   if (!confirmUnsavedChanges()) return false;
   int width = 0, height = 0;
   if (!shell_.clipboardImageSize(width, height) || width < 1 || height < 1) {
-    shell_.showMessage(kMsgClipboardEmpty, "", MessageIcon::Warning);
+    shell_.showMessage(text::tr(kMsgClipboardEmpty), "", MessageIcon::Warning);
     return false;
   }
   if (width > kMaxCanvasSize || height > kMaxCanvasSize) {
@@ -140,15 +141,15 @@ bool OpenSaveFlow::openFromClipboard() {
   // emptied meanwhile leaves the open document alone.
   Image32 image;
   if (!image.create(width, height)) {
-    shell_.showMessage(kMsgNewImageFailed, "", MessageIcon::Error);
+    shell_.showMessage(text::tr(kMsgNewImageFailed), "", MessageIcon::Error);
     return false;
   }
   if (!shell_.readClipboardImage(image)) {
-    shell_.showMessage(kMsgClipboardEmpty, "", MessageIcon::Warning);
+    shell_.showMessage(text::tr(kMsgClipboardEmpty), "", MessageIcon::Warning);
     return false;
   }
   if (!document_.newImage(width, height, true)) {
-    shell_.showMessage(kMsgNewImageFailed, "", MessageIcon::Error);
+    shell_.showMessage(text::tr(kMsgNewImageFailed), "", MessageIcon::Error);
     return false;
   }
   Image32& layer = document_.currentLayer()->image();
@@ -164,7 +165,7 @@ bool OpenSaveFlow::openAcquiredImage(const Image32& image) {
     return false;
   }
   if (!image.valid() || !document_.newImage(image.width(), image.height(), true)) {
-    shell_.showMessage(kMsgNewImageFailed, "", MessageIcon::Error);
+    shell_.showMessage(text::tr(kMsgNewImageFailed), "", MessageIcon::Error);
     return false;
   }
   Image32& layer = document_.currentLayer()->image();
@@ -190,7 +191,7 @@ bool OpenSaveFlow::openRecentFile(int n) {
   if (n < 0 || n >= kRecentFileCount || settings_.recentFiles[size_t(n)].empty()) return false;
   std::string path = settings_.recentFiles[size_t(n)];
   if (!fileExists(path)) {
-    shell_.showMessage(kMsgFileMissing, "", MessageIcon::Warning);
+    shell_.showMessage(text::tr(kMsgFileMissing), "", MessageIcon::Warning);
     removeRecent(settings_.recentFiles, n);
     shell_.recentListsChanged();
     return false;
@@ -210,7 +211,7 @@ bool OpenSaveFlow::openFile(const std::string& path) {
   LoadOutcome outcome;
   int code = loadReplacing(path, outcome);
   if (code != kReadOk)
-    shell_.showMessage(code == kReadIoError ? std::string(kMsgReadError) : loadFailureMessage(code, path, outcome),
+    shell_.showMessage(code == kReadIoError ? std::string(text::tr(kMsgReadError)) : loadFailureMessage(code, path, outcome),
                        "", MessageIcon::Warning);
   if (code != kReadOk && code != kReadDecompressFailed) return false;
   pngSaveAlpha_ = outcome.pngAlpha;
@@ -227,7 +228,7 @@ bool OpenSaveFlow::openRecovered(const std::string& file, const std::string& doc
   LoadOutcome outcome;
   int code = loadReplacing(file, outcome);
   if (code != kReadOk && code != kReadDecompressFailed) {
-    shell_.showMessage(code == kReadIoError ? std::string(kMsgReadError) : loadResultMessage(code), "",
+    shell_.showMessage(code == kReadIoError ? std::string(text::tr(kMsgReadError)) : loadResultMessage(code), "",
                        MessageIcon::Warning);
     return false;
   }
@@ -284,13 +285,13 @@ bool OpenSaveFlow::save(bool forceDialog, const std::string& folder, int formatI
   bool inPlaceVrw = false;
   if (!dialog) {
     if (equalsIgnoreCase(fileExtension(path), "vrw")) {
-      dialog = shell_.askYesNo(kMsgVrwFormat, kCaptionVrw, MessageIcon::Warning);
+      dialog = shell_.askYesNo(text::tr(kMsgVrwFormat), text::tr(kCaptionVrw), MessageIcon::Warning);
       inPlaceVrw = !dialog;
     } else if (recovered_) {
       // The original may hold work done after the recovery file was written.
-      dialog = !shell_.askYesNo(path + "\n\n" + kMsgRecoveredOverwrite, kCaptionOverwrite, MessageIcon::Warning);
+      dialog = !shell_.askYesNo(path + "\n\n" + text::tr(kMsgRecoveredOverwrite), text::tr(kCaptionOverwrite), MessageIcon::Warning);
     } else if ((settings_.optFlag & kOptConfirmOverwrite) &&
-               !shell_.askYesNo(path + "\n\n" + kMsgOverwrite, kCaptionOverwrite, MessageIcon::Question)) {
+               !shell_.askYesNo(path + "\n\n" + text::tr(kMsgOverwrite), text::tr(kCaptionOverwrite), MessageIcon::Question)) {
       return false;
     }
   }
@@ -314,7 +315,7 @@ bool OpenSaveFlow::save(bool forceDialog, const std::string& folder, int formatI
     return 1;
   });
   if (result != 1) {
-    shell_.showMessage(kMsgSaveFailed, "", MessageIcon::Error);
+    shell_.showMessage(text::tr(kMsgSaveFailed), "", MessageIcon::Error);
     return false;
   }
   path_ = path;
@@ -339,7 +340,7 @@ bool OpenSaveFlow::dropsLayerData(const std::string& path) const {
 bool OpenSaveFlow::confirmFlatten(const std::string& path) {
   if (!settings_.flattenAsk || !dropsLayerData(path)) return true;
   bool dontAsk = false;
-  if (!shell_.askWithCheckBox(kMsgFlatten, kCaptionFlatten, kFlattenAccept, kFlattenDontAsk, dontAsk)) return false;
+  if (!shell_.askWithCheckBox(text::tr(kMsgFlatten), text::tr(kCaptionFlatten), text::tr(kFlattenAccept), text::tr(kFlattenDontAsk), dontAsk)) return false;
   if (dontAsk) settings_.flattenAsk = 0;
   return true;
 }

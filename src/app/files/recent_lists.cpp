@@ -4,6 +4,7 @@
 
 #include "app/files/messages.h"
 #include "formats/file.h"
+#include "resources/language.h"
 
 namespace tessel {
 
@@ -77,7 +78,7 @@ std::vector<PopupEntry> quickSaveMenu(const Settings& settings) {
   std::vector<PopupEntry> menu;
   for (int k = 0; k < 5; ++k) {
     char text[64];
-    std::snprintf(text, sizeof text, kQuickSaveFormat, kNames[k]);
+    std::snprintf(text, sizeof text, text::tr(kQuickSaveFormat), kNames[k]);
     menu.push_back({kCmdQuickSave + k, text});
   }
   menu.push_back({0, ""});

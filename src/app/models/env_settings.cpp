@@ -94,6 +94,7 @@ void storeEnv(const EnvSettings& e, Settings& s) {
 void applyEnvSettings(Application& app, EnvSettings e) {
   clampEnvSettings(e);
   storeEnv(e, app.config);
+  app.language = e.language;   // written with the settings, read at the next start
   // What the windows and the view read. The tablet's bit 0 is read at start-up only.
   ShellSettings& shell = app.settings;
   shell.optFlag = uint32_t(app.config.optFlag);

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "config/settings.h"
+#include "resources/language.h"
 
 namespace tessel {
 
@@ -26,6 +27,7 @@ struct EnvSettings {
   int autosaveMin = 5;        // 0 = off
   bool flattenAsk = true;     // ask before a save drops layers
   uint32_t canvBkCol = 0xB4B4B4, checkCol1 = 0xD8D8D8, checkCol2 = 0xF8F8F8;
+  text::LanguageChoice language = text::LanguageChoice::Automatic;   // from the next start
 };
 
 struct EnvRange {
@@ -75,6 +77,10 @@ inline constexpr const char* kFlattenAsk = "保存为不支持图层的格式时
 inline constexpr const char* kCanvasColour = "画布背景色";
 inline constexpr const char* kCheckColour1 = "透明格子颜色 1";
 inline constexpr const char* kCheckColour2 = "透明格子颜色 2";
+// The language, in both languages so that either reader finds it.
+inline constexpr const char* kLanguage = "界面语言 / Language";
+inline constexpr const char* kLanguageChoices[3] = {"自动 / Automatic", "简体中文", "English"};
+inline constexpr const char* kLanguageNextStart = "语言在下次启动时生效";
 inline constexpr const char* kSideActions = "按数位板的设置/吸管/移动画布位置/切换橡皮-上一个工具/撤销/";
 }  // namespace env_text
 

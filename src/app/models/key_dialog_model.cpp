@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "resources/strings.h"
+#include "resources/language.h"
 
 namespace tessel {
 
@@ -46,7 +47,7 @@ bool validEntry(int group, int item) {
 std::vector<KeyDialogRow> keyDialogRows() {
   std::vector<KeyDialogRow> rows;
   for (int group : KeyTable::kDialogOrder) {
-    rows.push_back({group, -1, kGroupHeadings[group]});
+    rows.push_back({group, -1, text::tr(kGroupHeadings[group])});
     for (int item = 0; item < KeyTable::kGroupSizes[size_t(group)]; ++item)
       rows.push_back({group, item, keyEntryName(group, item)});
   }
@@ -55,7 +56,7 @@ std::vector<KeyDialogRow> keyDialogRows() {
 
 std::string keyEntryName(int group, int item) {
   if (!validEntry(group, item)) return {};
-  return kGroupItems[group] ? nthField(kGroupItems[group], item) : std::string(text::kToolNames[item]);
+  return kGroupItems[group] ? nthField(text::tr(kGroupItems[group]), item) : std::string(text::tr(text::kToolNames[item]));
 }
 
 std::string virtualKeyName(uint8_t vk) {
@@ -120,7 +121,7 @@ KeyMove assignKey(KeyTable& keys, int group, int item, uint8_t virtualKey) {
 
 std::string keyMoveNote(const KeyMove& move) {
   if (!move.taken) return {};
-  return "已从「" + keyEntryName(move.group, move.item) + "」移除";
+  return text::tr("已从「") + keyEntryName(move.group, move.item) + text::tr("」移除");
 }
 
 }  // namespace tessel

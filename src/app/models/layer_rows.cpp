@@ -5,6 +5,7 @@
 
 #include "document/document.h"
 #include "image/image24.h"
+#include "resources/language.h"
 #include "resources/strings.h"
 
 namespace tessel {
@@ -59,7 +60,7 @@ void drawTexts(Image24& dst, int y, const Layer& layer, bool current, RowTextPai
   std::snprintf(percent, sizeof percent, "%d%%", percentFromOpacity(layer.opacity));
   text.drawText(dst, Rect{71, y + 20, 28, 13}, percent, kOpacityText, false);
   const int mode = std::min<int>(layer.blendMode, kBlendModeCount - 1);
-  text.drawText(dst, Rect{99, y + 21, right - 99, 12}, text::kBlendModeNames[mode], 0x000000, false);
+  text.drawText(dst, Rect{99, y + 21, right - 99, 12}, text::tr(text::kBlendModeNames[mode]), 0x000000, false);
 }
 
 }  // namespace

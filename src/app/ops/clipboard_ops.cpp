@@ -8,6 +8,7 @@
 #include "formats/clipboard_dib.h"
 #include "formats/image_loader.h"
 #include "formats/png_codec.h"
+#include "resources/language.h"
 
 namespace tessel {
 
@@ -38,7 +39,7 @@ bool readClipboard(Shell& shell, int maxWidth, int maxHeight, bool withAlpha, Im
     return false;
   if (!withAlpha) return shell.readClipboardImage(out);
   const DibResult result = shell.readClipboardImage32(out);
-  if (result == DibResult::Not32Bit) shell.showMessage(kMsgNot32BitDib, std::string(), MessageIcon::Warning);
+  if (result == DibResult::Not32Bit) shell.showMessage(text::tr(kMsgNot32BitDib), std::string(), MessageIcon::Warning);
   return result == DibResult::Ok;
 }
 
@@ -69,7 +70,7 @@ void exportAsPng(Application& app, Shell& shell) {
   std::string path;
   if (app.selection.floating() || !selectedPixels(app, false, pixels)) return;
   if (!shell.choosePngFile(app.config.saveDir, std::string(), path)) return;
-  if (!writePng(pixels, path, 6, true, -1)) shell.showMessage(kMsgSaveFailed, std::string(), MessageIcon::Error);
+  if (!writePng(pixels, path, 6, true, -1)) shell.showMessage(text::tr(kMsgSaveFailed), std::string(), MessageIcon::Error);
 }
 
 void importFromClipboard(Application& app, Shell& shell, bool withAlpha) {
@@ -88,7 +89,7 @@ void importFromFile(Application& app, Shell& shell) {
   Image32 picture;
   ImageReadInfo info;
   if (!loadImage(path, picture, info)) {
-    shell.showMessage(imageFailureMessage(kMsgOpenImageFailed, path, info.reason), std::string(),
+    shell.showMessage(imageFailureMessage(text::tr(kMsgOpenImageFailed), path, info.reason), std::string(),
                       MessageIcon::Warning);
     return;
   }

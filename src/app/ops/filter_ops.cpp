@@ -7,6 +7,7 @@
 #include "document/document.h"
 #include "filters/apply_filter.h"
 #include "filters/filter_cancel.h"
+#include "resources/language.h"
 
 namespace tessel {
 
@@ -19,7 +20,7 @@ FilterDialogSetup dialogSetup(const Application& app, const FilterEntry& entry) 
   const Document& doc = app.document;
   FilterDialogSetup s;
   s.templateId = entry.templateId;
-  s.title = entry.menuName;
+  s.title = text::tr(entry.menuName);
   s.preview = entry.preview;
   s.previewWidth = entry.previewWidth;
   s.previewHeight = entry.previewHeight;

@@ -11,6 +11,7 @@
 #include "filters/filter_functions.h"
 #include "formats/image_loader.h"
 #include "formats/png_codec.h"
+#include "resources/language.h"
 
 namespace tessel {
 
@@ -139,7 +140,7 @@ void layerNewFromFile(Application& app, Shell& shell) {
   Image32 image;
   ImageReadInfo info;
   if (!loadImage(path, image, info)) {
-    shell.showMessage(imageFailureMessage(kMsgOpenImageFailed, path, info.reason), std::string(),
+    shell.showMessage(imageFailureMessage(text::tr(kMsgOpenImageFailed), path, info.reason), std::string(),
                       MessageIcon::Warning);
     return;
   }
@@ -165,7 +166,7 @@ void layerExport(Application& app, Shell& shell) {
   if (!layer) return;
   std::string path;
   if (!shell.choosePngFile(app.config.saveDir, layerNameToUtf8(layer->name), path)) return;
-  if (!exportLayerPng(*layer, path)) shell.showMessage(kMsgSaveFailed, std::string(), MessageIcon::Warning);
+  if (!exportLayerPng(*layer, path)) shell.showMessage(text::tr(kMsgSaveFailed), std::string(), MessageIcon::Warning);
 }
 
 void layerAlphaOperation(Application& app, Shell& shell, int reference, AlphaOperation op) {

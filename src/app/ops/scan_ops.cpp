@@ -7,6 +7,7 @@
 #include "app/files/messages.h"
 #include "app/ops/scanner.h"
 #include "app/shell.h"
+#include "resources/language.h"
 
 namespace tessel {
 
@@ -16,11 +17,11 @@ namespace {
 void reportScanStatus(Shell& shell, Scanner& scanner, ScanStatus status) {
   switch (status) {
     case ScanStatus::Unavailable: shell.showMessage(scanner.unavailableReason(), "", MessageIcon::Error); break;
-    case ScanStatus::NoDevice: shell.showMessage(kMsgNoScanner, "", MessageIcon::Warning); break;
-    case ScanStatus::Busy: shell.showMessage(kMsgScannerBusy, "", MessageIcon::Warning); break;
-    case ScanStatus::NoMemory: shell.showMessage(kMsgMemoryError, "", MessageIcon::Error); break;
+    case ScanStatus::NoDevice: shell.showMessage(text::tr(kMsgNoScanner), "", MessageIcon::Warning); break;
+    case ScanStatus::Busy: shell.showMessage(text::tr(kMsgScannerBusy), "", MessageIcon::Warning); break;
+    case ScanStatus::NoMemory: shell.showMessage(text::tr(kMsgMemoryError), "", MessageIcon::Error); break;
     case ScanStatus::TooLarge: shell.showMessage(sizeLimitMessage(), "", MessageIcon::Warning); break;
-    case ScanStatus::Failed: shell.showMessage(kMsgScanFailed, "", MessageIcon::Error); break;
+    case ScanStatus::Failed: shell.showMessage(text::tr(kMsgScanFailed), "", MessageIcon::Error); break;
     case ScanStatus::Ok:
     case ScanStatus::Cancelled: break;
   }
@@ -50,7 +51,7 @@ ScanStatus scanWithinLimit(Shell& shell, Scanner& scanner, const ScanCapabilitie
       return ScanStatus::Cancelled;
     }
     char offer[96];
-    std::snprintf(offer, sizeof offer, kMsgScanAtResolution, fit);
+    std::snprintf(offer, sizeof offer, text::tr(kMsgScanAtResolution), fit);
     if (!shell.askYesNo(sizeLimitMessage() + "\n" + offer, "", MessageIcon::Warning)) return ScanStatus::Cancelled;
     request.resolution = fit;
   }
@@ -63,7 +64,7 @@ bool scannerEnabled(const Application& app) { return app.scanner && app.scanner-
 std::string scanCommandToolTip(const Application& app, int id) {
   if (id != cmd::kScanAcquire && id != cmd::kScanSelectDevice) return {};
   if (!scannerEnabled(app)) return app.scanner ? app.scanner->unavailableReason() : std::string();
-  return id == cmd::kScanAcquire ? kTipScanAcquire : kTipScanSelect;
+  return id == cmd::kScanAcquire ? text::tr(kTipScanAcquire) : text::tr(kTipScanSelect);
 }
 
 bool selectScanner(Application& app, Shell& shell) {
@@ -88,7 +89,7 @@ bool selectScanner(Application& app, Shell& shell) {
 
 bool acquireScan(Application& app, Shell& shell) {
   if (app.settings.view.flags & view_flag::kFullScreen) {
-    shell.showMessage(kMsgLeaveFullScreen, "", MessageIcon::Warning);
+    shell.showMessage(text::tr(kMsgLeaveFullScreen), "", MessageIcon::Warning);
     return false;
   }
   Scanner* scanner = loadedScanner(app, shell);
