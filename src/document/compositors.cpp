@@ -56,7 +56,11 @@ void compositeDisplay(Image32& composite, const LayerList& layers, const Rect& r
   size_t n = 0;
   for (int i = layers.count() - 1; i >= 0 && n < visible.size(); --i) {
     const Layer* layer = layers.atIndex(i);
-    if (layer->visible()) visible[n++] = {&layer->image(), layer->blendMode, layer->opacity};
+    if (!layer->visible()) continue;
+    if (const TiledImage* tiles = layer->tiles())
+      visible[n++] = {nullptr, layer->blendMode, layer->opacity, tiles};
+    else
+      visible[n++] = {&layer->image(), layer->blendMode, layer->opacity};
   }
   compositeDisplayLayers(composite, std::span(visible.data(), n), rect, checker, checkColour1, checkColour2,
                          table);
@@ -152,7 +156,7 @@ Pixel compositePoint(const LayerList& layers, int x, int y) {
   for (int i = layers.count() - 1; i >= 0; --i) {
     const Layer* layer = layers.atIndex(i);
     if (!layer->visible()) continue;
-    Pixel s = layer->image().getPixel(x, y);
+    Pixel s = layer->pixelOrWhite(x, y);
     int mode = knownMode(layer->blendMode);
     int kInt = display::coverage(layer->opacity, s);
     if (kInt == 0) continue;   // d + (B - d) * 0 is d in every mode

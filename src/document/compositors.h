@@ -4,6 +4,7 @@
 #include "document/blend_modes.h"
 #include "image/geometry.h"
 #include "image/image32.h"
+#include "image/tiled_image.h"
 
 namespace tessel {
 
@@ -20,11 +21,15 @@ void compositeDisplayLayerScalar(Image32& composite, const Image32& layer, int m
 void compositeDisplay(Image32& composite, const LayerList& layers, const Rect& rect, bool checker,
                       Pixel checkColour1, Pixel checkColour2, BlendTable& table);
 
-// One layer as the display compositor sees it.
+// The same from tiles: the same result as from the flat pixels.
+void compositeDisplayTiles(Image32& composite, const TiledImage& layer, int mode, int opacity, const Rect& rect,
+                           BlendTable& table);
+// One layer as the display compositor sees it: its tiles when it has them, else its flat pixels.
 struct DisplayLayer {
   const Image32* image = nullptr;
   int mode = kBlendNormal;
   int opacity = 128;
+  const TiledImage* tiles = nullptr;
 };
 // Background then the given layers (bottom first) inside rect. Works through the
 // rectangle in bands of rows so that the composite stays in cache while every

@@ -291,6 +291,34 @@ void compositeDisplayLayer(Image32& composite, const Image32& layer, int mode, i
 #endif
 }
 
+void compositeDisplayTiles(Image32& composite, const TiledImage& layer, int mode, int opacity, const Rect& rect,
+                           BlendTable& table) {
+  mode = knownMode(mode);
+  if (rect.empty() || opacity <= 0) return;
+#ifdef __SSE2__
+  RowFn fn = rowFunction(mode);
+  if (!fn) table.build(mode);
+  const uint8_t* t = table.data();
+  display::WideRow wide = display::wideRow(mode);
+  for (int y = rect.bottom() - 1; y >= rect.y; --y) {
+    Pixel* row = composite.row(y);
+    // Absent tiles are transparent: coverage 0 leaves the composite as it is.
+    layer.forEachRun(y, rect.x, rect.right(), [&](int x, const Pixel* s, int n) {
+      if (!s) return;
+      Pixel* d = row + x;
+      int done = wide ? wide(d, s, n, opacity, t) : 0;
+      if (fn)
+        fn(d + done, s + done, n - done, opacity);
+      else
+        rowTable(d + done, s + done, n - done, opacity, t);
+    });
+  }
+#else
+  Image32 flat;
+  if (layer.materialize(flat)) compositeDisplayLayerScalar(composite, flat, mode, opacity, rect, table);
+#endif
+}
+
 void compositeDisplayLayers(Image32& composite, std::span<const DisplayLayer> layers, const Rect& rect,
                             bool checker, Pixel checkColour1, Pixel checkColour2, BlendTable& table) {
   if (rect.empty()) return;
@@ -305,7 +333,12 @@ void compositeDisplayLayers(Image32& composite, std::span<const DisplayLayer> la
       composite.fillChecker(band.x, band.y, band.w, band.h, checkColour1, checkColour2);
     else
       composite.fillRect(band.x, band.y, band.w, band.h, kTransparent);
-    for (const DisplayLayer& l : layers) compositeDisplayLayer(composite, *l.image, l.mode, l.opacity, band, table);
+    for (const DisplayLayer& l : layers) {
+      if (l.tiles)
+        compositeDisplayTiles(composite, *l.tiles, l.mode, l.opacity, band, table);
+      else
+        compositeDisplayLayer(composite, *l.image, l.mode, l.opacity, band, table);
+    }
   }
 }
 

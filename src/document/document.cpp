@@ -50,6 +50,20 @@ void Document::selectLayer(int index) {
   if (index < 0 || index >= layers_.count()) return;
   currentIndex_ = index;
   current_ = layers_.atIndex(index);
+  parkIdleLayers();
+}
+
+void Document::parkIdleLayers() {
+  for (int i = 0; i < layers_.count(); ++i) {
+    Layer* layer = layers_.atIndex(i);
+    if (layer != current_) layer->park();   // on failure the layer simply stays flat
+  }
+}
+
+size_t Document::pixelBytes() const {
+  size_t bytes = composite.byteSize() + strokeBuffer.byteSize() + layerBackup.byteSize();
+  for (int i = 0; i < layers_.count(); ++i) bytes += layers_.atIndex(i)->pixelBytes();
+  return bytes;
 }
 
 Layer* Document::addLayerAbove(Layer* reference) {

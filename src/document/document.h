@@ -42,6 +42,10 @@ class Document {
   bool newImage(int width, int height, bool withLayer);
   bool resizeCanvasBuffers(int width, int height);
   void selectLayer(int index);
+  // Every layer but the current one keeps its pixels in tiles.
+  void parkIdleLayers();
+  // Memory the pixels of the document hold now.
+  size_t pixelBytes() const;
 
   // Layer operations record their undo step; a RecorderMute silences them.
   bool newLayer(bool copy);

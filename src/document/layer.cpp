@@ -20,9 +20,11 @@ void Layer::copyAttributesFrom(const Layer& other) {
 }
 
 Image32& Layer::image() {
-  unpark();
-  tilesCurrent_ = false;
-  tiles_.clear();
+  // Tiles are dropped only once the flat copy exists: a failed unpark loses nothing.
+  if (unpark() && tilesCurrent_) {
+    tilesCurrent_ = false;
+    tiles_.clear();
+  }
   return flat_;
 }
 

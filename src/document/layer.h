@@ -38,6 +38,10 @@ struct Layer {
   // The pixels of other, sharing its tiles when it has them.
   bool copyPixelsFrom(const Layer& other);
   Pixel pixel(int x, int y) const { return flat_.valid() ? flat_.at(x, y) : tiles_.pixel(x, y); }
+  // As Image32::getPixel: 0xFFFFFFFF outside.
+  Pixel pixelOrWhite(int x, int y) const {
+    return x >= 0 && y >= 0 && x < width() && y < height() ? pixel(x, y) : 0xFFFFFFFFu;
+  }
   // Memory the pixels hold now.
   size_t pixelBytes() const { return flat_.byteSize() + (tilesCurrent_ ? tiles_.paintedBytes() : 0); }
 

@@ -13,6 +13,7 @@
 #include "document/document.h"
 #include "formats/native_document_lanes.h"
 #include "formats/reader_limits.h"
+#include "formats/tile_deflate.h"
 #include "formats/zlib_stream.h"
 
 namespace tessel {
@@ -100,6 +101,7 @@ int readLayersFrom(File& file, Document& document, const NativeHeader& h, uint32
       return kReadOutOfMemory;
     }
     if (!readLayerRecord(file, recordHeader, *layer)) return finishRead(document, h, kReadDecompressFailed);
+    layer->park();
     if (progress) progress->step();
   }
   return finishRead(document, h, kReadOk);
@@ -229,6 +231,7 @@ int LayerLoader::consume(LoadSlot& s) {
   }
   layer->image() = std::move(s.image);
   if (s.recordRead) applyRecordFields(s.record, *layer);
+  layer->park();   // idle layers keep only their painted tiles
   if (!s.sizeRead || !s.inflated) return finishRead(document_, h_, kReadDecompressFailed);
   ++consumed_;
   if (s.span.consumed != s.compressed) {
@@ -284,7 +287,12 @@ void LayerSaver::publishNext() {
   s.compressed = 0;
   s.overflow = false;
   // A stream may come out slightly larger than its input.
-  size_t bound = compressBound(uLong(s.layer->image().byteSize()));
+  // Tiles compress in proportion to what is painted; a stream that outgrows
+  // the buffer is written straight to the file instead.
+  const TiledImage* tiles = s.layer->tiles();
+  const size_t flatBytes = size_t(s.layer->width()) * size_t(s.layer->height()) * 4;
+  size_t bound = tiles ? compressBound(uLong(tiles->paintedBytes())) + flatBytes / 512 + 4096
+                       : compressBound(uLong(flatBytes));
   if (bound > s.capacity) {
     s.data.reset(new (std::nothrow) uint8_t[bound]);
     s.capacity = s.data ? bound : 0;
@@ -294,17 +302,22 @@ void LayerSaver::publishNext() {
 
 void LayerSaver::deflateJob(SaveSlot& s) {
   if (!s.data) return;
+  const auto sink = [&](const uint8_t* bytes, size_t n) {
+    if (n > s.capacity - s.size) {
+      s.overflow = true;
+      return false;
+    }
+    std::memcpy(s.data.get() + s.size, bytes, n);
+    s.size += n;
+    return true;
+  };
+  if (const TiledImage* tiles = s.layer->tiles()) {
+    uint64_t n = deflateTiles(*tiles, kLayerLevel, sink);
+    s.compressed = n <= UINT32_MAX ? uint32_t(n) : 0;
+    return;
+  }
   const Image32& image = s.layer->image();
-  s.compressed = deflateToSink(image.bits(), image.byteSize(), kLayerLevel, nullptr,
-                               [&](const uint8_t* bytes, size_t n) {
-                                 if (n > s.capacity - s.size) {
-                                   s.overflow = true;
-                                   return false;
-                                 }
-                                 std::memcpy(s.data.get() + s.size, bytes, n);
-                                 s.size += n;
-                                 return true;
-                               });
+  s.compressed = deflateToSink(image.bits(), image.byteSize(), kLayerLevel, nullptr, sink);
 }
 
 bool writeRecordHead(File& file, const Layer& layer) {
@@ -316,7 +329,13 @@ bool writeRecordHead(File& file, const Layer& layer) {
 bool streamLayer(File& file, const Layer& layer) {
   int64_t sizeField = file.position();
   if (sizeField < 0 || !file.writeU32LE(0)) return false;
-  uint32_t compressed = deflateToFile(file, layer.image().bits(), layer.image().byteSize(), kLayerLevel, nullptr);
+  uint32_t compressed = 0;
+  if (const TiledImage* tiles = layer.tiles()) {
+    uint64_t n = deflateTiles(*tiles, kLayerLevel, [&](const uint8_t* b, size_t k) { return file.writeAll(b, k); });
+    compressed = n <= UINT32_MAX ? uint32_t(n) : 0;
+  } else {
+    compressed = deflateToFile(file, layer.image().bits(), layer.image().byteSize(), kLayerLevel, nullptr);
+  }
   return compressed != 0 && file.seek(sizeField) && file.writeU32LE(compressed) && file.seekToEnd();
 }
 

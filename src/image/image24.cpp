@@ -4,9 +4,12 @@
 #include <cassert>
 #include <cstring>
 #include <new>
+#include <utility>
+#include <vector>
 
 #include "image/byte_order.h"
 #include "image/image32.h"
+#include "image/tiled_image.h"
 #include "image/zlib_inflate.h"
 
 namespace tessel {
@@ -236,9 +239,9 @@ void Image24::blit(int dx, int dy, const Image24& src, int sx, int sy, int w, in
 // ---------------------------------------------------------------------------
 // Pictures
 
-void Image24::drawImage32Scaled(int dx, int dy, int w, int h, const Image32& src) {
-  if (w <= 0 || h <= 0 || !src.valid() || !mem_) return;
-  const int sw = src.width(), sh = src.height();
+template <class RowsAt>
+void Image24::drawScaled(int dx, int dy, int w, int h, int sw, int sh, RowsAt rowsAt) {
+  if (w <= 0 || h <= 0 || sw <= 0 || sh <= 0 || !mem_) return;
   const int64_t step = (int64_t(sw) << 16) / w;   // 16.16, both axes
 
   // Destination pixels outside this buffer and rows whose source position lies
@@ -254,7 +257,7 @@ void Image24::drawImage32Scaled(int dx, int dy, int w, int h, const Image32& src
     if (iy >= sh) break;
     const int fy = int(py >> 8) & 255, uy = 255 - fy;
     const bool hasBelow = iy + 1 < sh;
-    const Pixel* s0 = src.row(iy);
+    const auto [s0, s1] = rowsAt(iy, hasBelow);
     uint8_t* d = row(dy + rowI) + (ptrdiff_t(dx) + colBegin) * 3;
     for (int col = colBegin; col < colEnd; ++col, d += 3) {
       const int64_t px = col * step;
@@ -263,8 +266,8 @@ void Image24::drawImage32Scaled(int dx, int dy, int w, int h, const Image32& src
       const bool hasRight = ix + 1 < sw;
       const Pixel p00 = s0[ix];
       const Pixel p10 = hasRight ? s0[ix + 1] : p00;
-      const Pixel p01 = hasBelow ? s0[ix - sw] : p00;
-      const Pixel p11 = hasRight && hasBelow ? s0[ix + 1 - sw] : p00;
+      const Pixel p01 = hasBelow ? s1[ix] : p00;
+      const Pixel p11 = hasRight && hasBelow ? s1[ix + 1] : p00;
       const auto mix = [&](int shift) -> int {
         const int c00 = (p00 >> shift) & 255, c10 = (p10 >> shift) & 255;
         const int c01 = (p01 >> shift) & 255, c11 = (p11 >> shift) & 255;
@@ -279,6 +282,24 @@ void Image24::drawImage32Scaled(int dx, int dy, int w, int h, const Image32& src
       }
     }
   }
+}
+
+void Image24::drawImage32Scaled(int dx, int dy, int w, int h, const Image32& src) {
+  if (!src.valid()) return;
+  drawScaled(dx, dy, w, h, src.width(), src.height(), [&](int y, bool below) {
+    return std::pair<const Pixel*, const Pixel*>(src.row(y), below ? src.row(y + 1) : nullptr);
+  });
+}
+
+void Image24::drawTilesScaled(int dx, int dy, int w, int h, const TiledImage& src) {
+  if (!src.valid()) return;
+  // Only the two rows each destination row samples are read out of the tiles.
+  std::vector<Pixel> rows(size_t(src.width()) * 2);
+  drawScaled(dx, dy, w, h, src.width(), src.height(), [&](int y, bool below) {
+    src.readRow(y, 0, src.width(), rows.data());
+    if (below) src.readRow(y + 1, 0, src.width(), rows.data() + src.width());
+    return std::pair<const Pixel*, const Pixel*>(rows.data(), rows.data() + src.width());
+  });
 }
 
 void Image24::drawBitmap1(int dx, int dy, uint32_t colour, const uint8_t* bits, int w, int h) {

@@ -16,6 +16,8 @@ constexpr uint32_t kInvertColour = 0x80000000u;
 // 24-bit buffer for panel pictures and packed resource images. Rows lie
 // bottom-up in memory, each padded to a multiple of 4 bytes; bytes B, G, R.
 // Colours are 0x00RRGGBB.
+class TiledImage;
+
 class Image24 {
  public:
   Image24() = default;
@@ -71,6 +73,7 @@ class Image24 {
   // Clipped to this buffer; rows whose source position lies below src (h too
   // large for src's aspect ratio) are left as they are.
   void drawImage32Scaled(int dx, int dy, int w, int h, const Image32& src);
+  void drawTilesScaled(int dx, int dy, int w, int h, const TiledImage& src);   // the same from tiles
   // 1-bit image, top row first, rows padded to whole bytes, most significant
   // bit first; set bits go through setPixel (clipped, kInvertColour inverts).
   void drawBitmap1(int dx, int dy, uint32_t colour, const uint8_t* bits, int w, int h);
@@ -84,6 +87,8 @@ class Image24 {
   int fillTexture(int x, int y, int w, int h, const uint8_t* texture, bool tint);
 
  private:
+  template <class RowsAt>
+  void drawScaled(int dx, int dy, int w, int h, int sw, int sh, RowsAt rowsAt);
   std::unique_ptr<uint8_t[]> mem_;
   uint8_t* top_ = nullptr;
   int width_ = 0;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "document/document.h"
 #include "formats/native_builder.h"
@@ -484,6 +485,31 @@ TEST_F(NativeDocumentTest, PreviewReaderRefusesWhatItCannotTrust) {
   writeBytes(file("cut.tsd"), cut);
   EXPECT_FALSE(readPreview(file("cut.tsd"), untouched));
   EXPECT_FALSE(readPreview(file("missing.tsd"), untouched));
+}
+
+// Idle layers of a large canvas cost their painted tiles only, and a saved
+// document whose layers are mostly transparent reads back pixel for pixel.
+TEST_F(NativeDocumentTest, IdleLayersKeepOnlyPaintedTilesAndRoundTrip) {
+  ASSERT_TRUE(doc.newImage(1000, 800, true));
+  for (int i = 0; i < 3; ++i) {
+    if (i) ASSERT_TRUE(doc.newLayer(false));
+    doc.currentLayer()->image().fillRect(100 * i, 50, 100, 60, 0xFF102030u + uint32_t(i));
+  }
+  doc.selectLayer(1);
+  EXPECT_TRUE(doc.layers().atIndex(0)->parked());
+  EXPECT_TRUE(doc.layers().atIndex(2)->parked());
+  ASSERT_TRUE(writeDocument(file("sparse.tsd"), doc, nullptr));
+  Document back;
+  ASSERT_EQ(readDocument(file("sparse.tsd"), back, nullptr), kReadOk);
+  const size_t flatLayer = size_t(1000) * 800 * 4;
+  for (int i = 0; i < 3; ++i) {
+    const Layer* layer = back.layers().atIndex(i);
+    EXPECT_TRUE(layer->parked()) << i;
+    EXPECT_LT(layer->pixelBytes(), flatLayer / 20) << i;
+    EXPECT_TRUE(samePixels(layer->image(), doc.layers().atIndex(i)->image())) << i;
+  }
+  // Writing through the tiles gives a far smaller file than the canvas.
+  EXPECT_LT(std::filesystem::file_size(file("sparse.tsd")), 40000u);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "app/commands/command_table.h"
 
+#include "app/application.h"
+
 namespace tessel {
 
 const Command* findCommand(int id) {
@@ -33,6 +35,8 @@ bool runCommand(Application& app, Shell& shell, int id) {
   const Command* c = findCommand(id);
   if (!c || (c->enabled && !c->enabled(app))) return false;
   c->run(app, shell, id);
+  // Layers a command worked on besides the current one go back to tiles.
+  app.document.parkIdleLayers();
   return true;
 }
 

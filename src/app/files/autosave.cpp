@@ -108,8 +108,11 @@ Autosaver::Step Autosaver::step(const Document& live, uint64_t changes, bool dra
         if (!copy_.newImage(width, height, false)) return false;
       }
       while (copy_.layerCount() > count) copy_.layers().remove(copy_.layers().top());
-      while (copy_.layerCount() < count)
-        if (!copy_.layers().add(width, height, false)) return false;
+      // New copies start as transparent tiles; the snapshot fills them.
+      while (copy_.layerCount() < count) {
+        Layer* layer = copy_.layers().add(1, 1, false);
+        if (!layer || !layer->resetTransparent(width, height)) return false;
+      }
       copy_.selectLayer(0);
       return true;
     });
@@ -118,8 +121,16 @@ Autosaver::Step Autosaver::step(const Document& live, uint64_t changes, bool dra
   const auto deadline = Clock::now() + budget;
   const size_t rowBytes = size_t(live.width()) * sizeof(Pixel);
   for (; layer_ < live.layerCount(); ++layer_, row_ = 0) {
-    const Image32& from = live.layers().atIndex(layer_)->image();
-    Image32& to = copy_.layers().atIndex(layer_)->image();
+    const Layer* source = live.layers().atIndex(layer_);
+    Layer* target = copy_.layers().atIndex(layer_);
+    if (source->tiles()) {
+      // An idle layer's tiles are shared, not copied: nothing changes them in place.
+      if (!target->copyPixelsFrom(*source)) return failSync();
+      continue;
+    }
+    const Image32& from = source->image();
+    Image32& to = target->image();
+    if (!to.valid()) return failSync();
     for (; row_ < live.height(); ++row_) {
       if ((row_ & 31) == 0 && Clock::now() >= deadline) return Step::Working;
       if (std::memcmp(to.row(row_), from.row(row_), rowBytes) != 0) {

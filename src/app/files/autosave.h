@@ -91,6 +91,10 @@ class Autosaver {
   bool threadDone();
   bool shapeMatches(const Document& live) const;
   void copyAttributes(const Document& live);
+  Step failSync() {   // memory ran out while copying: the run ends, the document is untouched
+    phase_ = Phase::Idle;
+    return Step::Failed;
+  }
 
   std::string path_;
   Document copy_;

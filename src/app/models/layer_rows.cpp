@@ -25,7 +25,10 @@ void drawThumbnail(Image24& dst, int y, const Document& doc, const Layer& layer)
   t.y += y;
   dst.frameRectUnchecked(t.x - 1, t.y - 1, t.w + 2, t.h + 2, kFrame);
   dst.fillChecker(t.x, t.y, t.w, t.h, kChecker0, kChecker1);
-  dst.drawImage32Scaled(t.x, t.y, t.w, t.h, layer.image());
+  if (const TiledImage* tiles = layer.tiles())
+    dst.drawTilesScaled(t.x, t.y, t.w, t.h, *tiles);
+  else
+    dst.drawImage32Scaled(t.x, t.y, t.w, t.h, layer.image());
 }
 
 void drawBoxes(Image24& dst, int y, const Layer& layer) {
