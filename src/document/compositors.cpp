@@ -66,13 +66,10 @@ void compositeDisplay(Image32& composite, const LayerList& layers, const Rect& r
                          table);
 }
 
-void compositeOpaque(Image32& dst, const Image32& src, int mode, int opacity, BlendTable& table) {
-  mode = knownMode(mode);
-  if (!isHclMode(mode) && mode != kBlendAdd && mode != kBlendSubtract) table.build(mode);
-  const uint8_t* t = table.data();
-  const Pixel* s = firstPixel(src);
-  Pixel* d = firstPixel(dst);
-  for (size_t i = 0, n = pixelCount(dst); i < n; ++i) {
+namespace {
+
+void opaqueRun(Pixel* d, const Pixel* s, size_t n, int mode, int opacity, const uint8_t* t) {
+  for (size_t i = 0; i < n; ++i) {
     int k = display::coverage(opacity, s[i]);
     if (k == 0) continue;   // every formula below leaves d unchanged
     Pixel sp = s[i], dp = d[i];
@@ -95,13 +92,8 @@ void compositeOpaque(Image32& dst, const Image32& src, int mode, int opacity, Bl
   }
 }
 
-void compositeAlphaAware(Image32& dst, const Image32& src, int opacityUpper, int modeUpper,
-                         int opacityLower, int modeLower) {
-  int mode = knownMode(modeUpper);
-  if (mode == knownMode(modeLower)) mode = kBlendNormal;
-  const Pixel* s = firstPixel(src);
-  Pixel* d = firstPixel(dst);
-  for (size_t i = 0, n = pixelCount(dst); i < n; ++i) {
+void alphaAwareRun(Pixel* d, const Pixel* s, size_t n, int opacityUpper, int opacityLower, int mode) {
+  for (size_t i = 0; i < n; ++i) {
     Pixel sp = s[i], dp = d[i];
     double aU = fraction(display::coverage(opacityUpper, sp));
     double aL = fraction(display::coverage(opacityLower, dp));
@@ -129,10 +121,8 @@ void compositeAlphaAware(Image32& dst, const Image32& src, int opacityUpper, int
   }
 }
 
-void compositeOver(Image32& dst, const Image32& src, int opacity) {
-  const Pixel* s = firstPixel(src);
-  Pixel* d = firstPixel(dst);
-  for (size_t i = 0, n = pixelCount(dst); i < n; ++i) {
+void overRun(Pixel* d, const Pixel* s, size_t n, int opacity) {
+  for (size_t i = 0; i < n; ++i) {
     Pixel sp = s[i], dp = d[i];
     double aL = fraction(alphaOf(dp));
     double aU = fraction(display::coverage(opacity, sp));
@@ -149,6 +139,93 @@ void compositeOver(Image32& dst, const Image32& src, int opacity) {
     }
     d[i] = out;
   }
+}
+
+int opaqueTable(int mode, BlendTable& table) {
+  mode = knownMode(mode);
+  if (!isHclMode(mode) && mode != kBlendAdd && mode != kBlendSubtract) table.build(mode);
+  return mode;
+}
+
+int alphaAwareMode(int modeUpper, int modeLower) {
+  int mode = knownMode(modeUpper);
+  return mode == knownMode(modeLower) ? kBlendNormal : mode;
+}
+
+// Runs of an idle layer's rows straight from its tiles; absent tiles are
+// transparent pixels, which the run functions get as such unless skipping them
+// changes nothing.
+template <class Run>
+void tileRuns(Image32& dst, const TiledImage& tiles, bool skipClear, Run run) {
+  for (int y = 0; y < dst.height(); ++y) {
+    Pixel* row = dst.row(y);
+    tiles.forEachRun(y, 0, dst.width(), [&](int x, const Pixel* s, int n) {
+      if (s)
+        run(row + x, s, size_t(n));
+      else if (!skipClear)
+        run(row + x, transparentTileRow(), size_t(n));
+    });
+  }
+}
+
+bool sameSize(const Image32& dst, const Layer& src) { return dst.width() == src.width() && dst.height() == src.height(); }
+
+}  // namespace
+
+void compositeOpaque(Image32& dst, const Image32& src, int mode, int opacity, BlendTable& table) {
+  mode = opaqueTable(mode, table);
+  opaqueRun(firstPixel(dst), firstPixel(src), pixelCount(dst), mode, opacity, table.data());
+}
+
+void compositeAlphaAware(Image32& dst, const Image32& src, int opacityUpper, int modeUpper,
+                         int opacityLower, int modeLower) {
+  alphaAwareRun(firstPixel(dst), firstPixel(src), pixelCount(dst), opacityUpper, opacityLower,
+                alphaAwareMode(modeUpper, modeLower));
+}
+
+void compositeOver(Image32& dst, const Image32& src, int opacity) {
+  overRun(firstPixel(dst), firstPixel(src), pixelCount(dst), opacity);
+}
+
+bool compositeOpaque(Image32& dst, const Layer& src, int mode, int opacity, BlendTable& table) {
+  if (!sameSize(dst, src)) return false;
+  const TiledImage* tiles = src.tiles();
+  if (!tiles) {
+    const Image32& flat = src.image();
+    if (flat.valid()) compositeOpaque(dst, flat, mode, opacity, table);
+    return flat.valid();
+  }
+  mode = opaqueTable(mode, table);
+  // A transparent source pixel has coverage 0, which leaves the destination alone.
+  tileRuns(dst, *tiles, true, [&](Pixel* d, const Pixel* s, size_t n) { opaqueRun(d, s, n, mode, opacity, table.data()); });
+  return true;
+}
+
+bool compositeAlphaAware(Image32& dst, const Layer& src, int opacityUpper, int modeUpper, int opacityLower,
+                         int modeLower) {
+  if (!sameSize(dst, src)) return false;
+  const TiledImage* tiles = src.tiles();
+  if (!tiles) {
+    const Image32& flat = src.image();
+    if (flat.valid()) compositeAlphaAware(dst, flat, opacityUpper, modeUpper, opacityLower, modeLower);
+    return flat.valid();
+  }
+  const int mode = alphaAwareMode(modeUpper, modeLower);
+  tileRuns(dst, *tiles, false,
+           [&](Pixel* d, const Pixel* s, size_t n) { alphaAwareRun(d, s, n, opacityUpper, opacityLower, mode); });
+  return true;
+}
+
+bool compositeOver(Image32& dst, const Layer& src, int opacity) {
+  if (!sameSize(dst, src)) return false;
+  const TiledImage* tiles = src.tiles();
+  if (!tiles) {
+    const Image32& flat = src.image();
+    if (flat.valid()) compositeOver(dst, flat, opacity);
+    return flat.valid();
+  }
+  tileRuns(dst, *tiles, false, [&](Pixel* d, const Pixel* s, size_t n) { overRun(d, s, n, opacity); });
+  return true;
 }
 
 Pixel compositePoint(const LayerList& layers, int x, int y) {

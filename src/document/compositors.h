@@ -9,6 +9,7 @@
 namespace tessel {
 
 class LayerList;
+struct Layer;
 
 // Display: one layer onto the composite inside rect (both images the same size,
 // rect inside both), integer arithmetic with shifts by 8 for the packed modes.
@@ -44,6 +45,12 @@ void compositeAlphaAware(Image32& dst, const Image32& src, int opacityUpper, int
                          int opacityLower, int modeLower);
 // Plain over, opacity only.
 void compositeOver(Image32& dst, const Image32& src, int opacity);
+// The same three with a layer as the source, read from its tiles when it is
+// idle. False when the sizes differ or the layer's pixels could not be read.
+bool compositeOpaque(Image32& dst, const Layer& src, int mode, int opacity, BlendTable& table);
+bool compositeAlphaAware(Image32& dst, const Layer& src, int opacityUpper, int modeUpper, int opacityLower,
+                         int modeLower);
+bool compositeOver(Image32& dst, const Layer& src, int opacity);
 // Combined colour of all visible layers at one pixel (alpha byte not meaningful).
 Pixel compositePoint(const LayerList& layers, int x, int y);
 

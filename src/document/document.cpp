@@ -78,7 +78,10 @@ bool Document::newLayer(bool copy) {
   Layer* layer = addLayerAbove(source);
   if (!layer) return false;
   if (copy && source) {
-    layer->image().copyFrom(source->image());
+    if (!layer->copyPixelsFrom(*source)) {
+      layers_.remove(layer);
+      return false;
+    }
     layer->copyAttributesFrom(*source);
   }
   selectLayer(currentIndex_);
@@ -143,9 +146,9 @@ bool Document::mergeVisible(bool keepTransparency) {
   for (Layer* layer = base; layer; layer = layers_.above(layer)) {
     if (!layer->visible()) continue;
     if (keepTransparency)
-      compositeOver(merged, layer->image(), layer->opacity);
+      compositeOver(merged, *layer, layer->opacity);
     else
-      compositeOpaque(merged, layer->image(), layer->blendMode, layer->opacity, blend_);
+      compositeOpaque(merged, *layer, layer->blendMode, layer->opacity, blend_);
     if (layer != base) absorbed.push_back(layer);
   }
   base->image() = std::move(merged);
@@ -165,7 +168,8 @@ bool Document::mergeIntoNewLayer() {
   if (!target) return false;
   for (int i = layers_.count() - 1; i >= 0; --i) {
     const Layer* layer = layers_.atIndex(i);
-    if (layer != target && layer->visible()) compositeOver(target->image(), layer->image(), layer->opacity);
+    if (layer != target && layer->visible())
+      compositeOver(target->image(), *layer, layer->opacity);
   }
   selectLayer(layers_.indexOf(target));
   recorder_->recordLayerAdded();
@@ -246,10 +250,9 @@ bool Document::flatten(Image32& target, Progress* progress, bool keepAlpha) {
     const Layer* layer = layers_.atIndex(i);
     if (layer->visible()) {
       if (keepAlpha)
-        compositeAlphaAware(target, layer->image(), layer->opacity, layer->blendMode, kFullOpacity,
-                            kBlendNormal);
+        compositeAlphaAware(target, *layer, layer->opacity, layer->blendMode, kFullOpacity, kBlendNormal);
       else
-        compositeOpaque(target, layer->image(), layer->blendMode, layer->opacity, blend_);
+        compositeOpaque(target, *layer, layer->blendMode, layer->opacity, blend_);
     }
     if (progress) progress->step();
   }

@@ -50,6 +50,15 @@ bool Layer::park() {
   return true;
 }
 
+bool Layer::parkFrom(const Image32& pixels) {
+  TiledImage tiles;
+  if (!tiles.assign(pixels)) return false;
+  flat_.destroy();
+  tiles_ = std::move(tiles);
+  tilesCurrent_ = true;
+  return true;
+}
+
 bool Layer::resetTransparent(int width, int height) {
   flat_.destroy();
   tilesCurrent_ = tiles_.reset(width, height);

@@ -26,8 +26,15 @@ struct Layer {
   // Flat pixels to tiles (tiles still equal to the ones kept are shared); the
   // flat buffer goes. False when memory ran out: the layer stays flat.
   bool park();
+  // Parks the layer with tiles of pixels (the layer's flat buffer goes);
+  // false when memory ran out, the layer then unchanged.
+  bool parkFrom(const Image32& pixels);
   // Tiles to flat pixels; false when memory ran out.
   bool unpark() const;
+  // Frees the flat copy of a layer whose tiles hold its pixels.
+  void releaseFlatCopy() const {
+    if (tilesCurrent_) flat_.destroy();
+  }
   // The tiles, when they hold the pixels (parked, or unparked for reading only).
   const TiledImage* tiles() const { return tilesCurrent_ ? &tiles_ : nullptr; }
   int width() const { return flat_.valid() ? flat_.width() : tiles_.width(); }

@@ -184,8 +184,7 @@ int LayerLoader::run() {
 void LayerLoader::readNext() {
   LoadSlot& s = slot(read_);
   s.recordRead = s.sizeRead = s.inflated = false;
-  s.span = {};
-  s.image.destroy();
+  s.span = {};   // the slot's image is kept: the next layer inflates into the same memory
   if (file_.readAll(s.record, sizeof s.record)) {
     s.recordRead = true;
     if (file_.skip(recordHeader_ - kNativeRecordHeader) && file_.readU32LE(s.compressed)) {
@@ -199,9 +198,10 @@ void LayerLoader::readNext() {
 }
 
 // Runs on either lane: touches only its slot and reads the file by position.
-// The new image's pages are first written here, so both lanes share that cost.
+// The image's pages are first written here, so both lanes share that cost.
 void LayerLoader::inflateJob(LoadSlot& s) {
-  if (!s.image.create(h_.width, h_.height)) return;
+  const bool reusable = s.image.valid() && s.image.width() == h_.width && s.image.height() == h_.height;
+  if (!reusable && !s.image.create(h_.width, h_.height)) return;
   if (s.sizeRead)
     s.inflated = inflateFromFileAt(file_, s.dataStart, s.compressed, s.image.bits(), s.image.byteSize(), s.span);
   // What the stream did not fill stays transparent, as in a freshly added layer.
@@ -229,7 +229,8 @@ int LayerLoader::consume(LoadSlot& s) {
     fallBackToBlank(document_);
     return kReadOutOfMemory;
   }
-  layer->image() = std::move(s.image);
+  // The layer keeps tiles of what was painted; the slot's memory serves the next layer.
+  if (!layer->parkFrom(s.image)) layer->image() = std::move(s.image);
   if (s.recordRead) applyRecordFields(s.record, *layer);
   layer->park();   // idle layers keep only their painted tiles
   if (!s.sizeRead || !s.inflated) return finishRead(document_, h_, kReadDecompressFailed);
