@@ -733,6 +733,7 @@ int readOra(const std::string& path, Document& document, Progress* progress, int
     layer->maskMode = uint8_t(it->mask);
     layer->flags = uint8_t((it->visible ? kLayerVisible : 0) | (it->fillReference ? kLayerFillReference : 0));
     it->image.destroy();
+    layer->park();   // idle layers keep only their painted tiles
   }
   const int count = document.layerCount();
   int current = 0;
@@ -787,14 +788,16 @@ bool writeOra(const std::string& path, Document& document, Progress* progress) {
         continue;
       }
       const Layer* layer = document.layers().atIndex(job);
-      const Rect r = opaqueBounds(layer->image());
+      const Image32& pixels = layer->image();   // an idle layer is made flat for this job only
+      const Rect r = opaqueBounds(pixels);
       Image32 cut;
-      if (!cut.create(std::max(r.w, 1), std::max(r.h, 1))) {
+      if (!pixels.valid() || !cut.create(std::max(r.w, 1), std::max(r.h, 1))) {
         failed = true;
         break;
       }
       cut.fill(kTransparent);
-      if (r.w) cut.blit(0, 0, r.w, r.h, layer->image(), r.x, r.y);
+      if (r.w) cut.blit(0, 0, r.w, r.h, pixels, r.x, r.y);
+      layer->releaseFlatCopy();
       char entry[32];
       std::snprintf(entry, sizeof entry, "data/layer%03d.png", job);
       bounds[size_t(job)] = r;

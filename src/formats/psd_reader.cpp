@@ -161,6 +161,7 @@ int addToDocument(std::vector<PsdLayerItem>& items, Document& document) {
     Layer* layer = document.layers().add(document.width(), document.height(), false);
     if (!layer) return kReadFailed;
     layer->image() = std::move(item.image);
+    layer->park();   // idle layers keep only their painted tiles
     std::memcpy(layer->name, item.name, kLayerNameBytes);
     layer->blendMode = item.blendMode;
     layer->opacity = layerOpacityFromFraction(item.opacity);

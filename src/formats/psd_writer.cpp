@@ -161,13 +161,16 @@ bool writeLayerSection(File& file, Document& document, Progress* progress, Plane
     if (!writeRecord(file, document, *document.layers().atIndex(i), &lengthFields[size_t(n) * 4])) return false;
   static const int kBytes[4] = {2, 1, 0, 3};
   for (int i = count - 1, n = 0; i >= 0; --i, ++n) {
-    const Image32& image = document.layers().atIndex(i)->image();
+    const Layer& layer = *document.layers().atIndex(i);
+    const Image32& image = layer.image();   // an idle layer is made flat for its channels only
+    if (!image.valid()) return false;
     for (int c = 0; c < 4; ++c) {
       uint64_t bytes = 0;
       if (!file.writeU16BE(1) || !encoder.write(file, image, &kBytes[c], 1, &bytes) ||
           !writeU32At(file, lengthFields[size_t(n) * 4 + size_t(c)], uint32_t(bytes + 2)))
         return false;
     }
+    layer.releaseFlatCopy();
     if (progress) progress->step();
   }
   uint64_t infoLength = uint64_t(file.position() - sectionField - 8);
