@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "app/application.h"
-#include "formats/file.h"
+#include "io/file.h"
 #include "ui/canvas_widget.h"
 #include "ui/main_window.h"
 #include "ui/session.h"

@@ -6,12 +6,13 @@
 #include <new>
 
 #include "formats/bmp_codec.h"
-#include "formats/file.h"
+#include "io/file.h"
 #include "formats/gif_writer.h"
 #include "formats/jpeg_writer.h"
 #include "formats/native_document.h"
 #include "formats/ora_document.h"
 #include "formats/picture_decoders.h"
+#include "formats/palette_index.h"
 #include "formats/png_codec.h"
 #include "formats/psd_document.h"
 #include "formats/sibling_document.h"

@@ -4,9 +4,9 @@
 #include <memory>
 #include <new>
 
-#include "formats/file.h"
+#include "io/file.h"
 #include "formats/gif_quantiser.h"
-#include "formats/image_loader.h"
+#include "formats/palette_index.h"
 
 namespace tessel {
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <new>
 
-#include "formats/file.h"
+#include "io/file.h"
 
 namespace tessel {
 

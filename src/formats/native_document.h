@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "formats/file.h"
+#include "io/file.h"
 #include "image/image32.h"
 #include "image/progress.h"
 

@@ -21,7 +21,7 @@
 
 #include "document/compositors.h"
 #include "document/document.h"
-#include "formats/file.h"
+#include "io/file.h"
 #include "formats/native_document.h"
 #include "formats/png_codec.h"
 #include "formats/thumbnail_sink.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "formats/file.h"
+#include "io/file.h"
 #include "formats/image_loader.h"
 
 namespace tessel {

@@ -7,8 +7,9 @@
 #include <new>
 #include <vector>
 
-#include "formats/file.h"
-#include "formats/image_loader.h"   // the palette of the writer
+#include "io/file.h"
+#include "formats/palette_index.h"
+#include "image/size_limits.h"
 #include "formats/thumbnail_sink.h"
 #include "image/byte_order.h"
 

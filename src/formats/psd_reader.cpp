@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "document/document.h"
-#include "formats/file.h"
+#include "io/file.h"
 #include "formats/native_document.h"
 #include "formats/psd_document.h"
 #include "formats/psd_file.h"

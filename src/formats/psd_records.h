@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "document/layer.h"
-#include "formats/file.h"
+#include "io/file.h"
 
 namespace tessel {
 

@@ -6,7 +6,7 @@
 #include <new>
 
 #include "document/document.h"
-#include "formats/file.h"
+#include "io/file.h"
 #include "formats/native_document.h"
 #include "formats/reader_limits.h"
 #include "formats/zlib_stream.h"

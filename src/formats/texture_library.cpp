@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "formats/file.h"
+#include "io/file.h"
 #include "formats/image_loader.h"
 #include "formats/zlib_stream.h"
 #include "image/byte_order.h"

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "formats/file.h"
+#include "io/file.h"
 #include "image/progress.h"
 
 namespace tessel {

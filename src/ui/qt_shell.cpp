@@ -26,7 +26,7 @@
 #include "app/files/document_io.h"
 #include "app/files/messages.h"
 #include "app/startup.h"
-#include "formats/file.h"
+#include "io/file.h"
 #include "platform/clipboard_qt.h"
 #include "resources/strings.h"
 #include "ui/filter_dialog.h"

@@ -1,4 +1,5 @@
 #include "formats/image_loader.h"
+#include "formats/palette_index.h"
 
 #include <gif_lib.h>
 #include <gtest/gtest.h>

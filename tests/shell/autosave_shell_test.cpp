@@ -13,7 +13,7 @@
 
 #include "app/application.h"
 #include "app/files/recovery.h"
-#include "formats/file.h"
+#include "io/file.h"
 #include "formats/native_document.h"
 #include "formats/png_codec.h"
 #include "ui/canvas_widget.h"

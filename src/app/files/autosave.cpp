@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "formats/file.h"
+#include "io/file.h"
 #include "formats/native_document.h"
 
 namespace tessel {

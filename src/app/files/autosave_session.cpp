@@ -5,7 +5,7 @@
 
 #include "app/application.h"
 #include "app/shell.h"
-#include "formats/file.h"
+#include "io/file.h"
 #include "resources/language.h"
 
 namespace tessel {

@@ -4,7 +4,7 @@
 
 #include "app/files/messages.h"
 #include "document/document.h"
-#include "formats/file.h"
+#include "io/file.h"
 #include "formats/native_document.h"
 #include "resources/language.h"
 

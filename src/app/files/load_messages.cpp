@@ -5,7 +5,7 @@
 #include <system_error>
 
 #include "app/files/messages.h"
-#include "formats/file.h"
+#include "io/file.h"
 #include "formats/native_document.h"
 #include "resources/language.h"
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "app/files/messages.h"
-#include "formats/file.h"
+#include "io/file.h"
 #include "resources/language.h"
 
 namespace tessel {

@@ -12,7 +12,7 @@
 #include <fstream>
 
 #include "app/startup.h"
-#include "formats/file.h"
+#include "io/file.h"
 
 namespace tessel {
 

@@ -12,7 +12,7 @@
 #include "app/files/messages.h"
 #include "app/files/open_save.h"
 #include "document/document.h"
-#include "formats/file.h"
+#include "io/file.h"
 #include "formats/native_document.h"
 #include "formats/temp_dir.h"
 
