@@ -127,6 +127,42 @@ void BM_CompositeHclModes(benchmark::State& s) { runComposite(s, kHcl, true); }
 void BM_PlainCompositeNormal(benchmark::State& s) { runComposite(s, kNormal, false); }
 void BM_PlainCompositeTableModes(benchmark::State& s) { runComposite(s, kTable, false); }
 
+// Idle layers are composited from their tiles: the same ten fully painted
+// layers as tiles against the flat pixels, both in each iteration; x_flat is
+// the best tiled time over the best flat time.
+void runCompositeTiles(benchmark::State& state, const int (&modes)[kLayers]) {
+  Canvas& c = canvas();
+  static std::vector<TiledImage> tiles = [&] {
+    std::vector<TiledImage> t(kLayers);
+    for (int i = 0; i < kLayers; ++i) t[size_t(i)].assign(c.layers[size_t(i)]);
+    return t;
+  }();
+  std::vector<DisplayLayer> flat, tiled;
+  for (int i = 0; i < kLayers; ++i) {
+    const int opacity = i % 3 == 2 ? 96 : 128;
+    flat.push_back({&c.layers[size_t(i)], modes[i], opacity});
+    tiled.push_back({nullptr, modes[i], opacity, &tiles[size_t(i)]});
+  }
+  const Rect all{0, 0, kSize, kSize};
+  double bestFlat = 1e9, bestTiled = 1e9;
+  for (auto _ : state) {
+    double t0 = threadSeconds();
+    compositeDisplayLayers(c.composite, flat, all, true, 0xFFFFFFFF, 0xFFCCCCCC, c.table);
+    benchmark::ClobberMemory();
+    double t1 = threadSeconds();
+    compositeDisplayLayers(c.composite, tiled, all, true, 0xFFFFFFFF, 0xFFCCCCCC, c.table);
+    benchmark::ClobberMemory();
+    bestFlat = std::min(bestFlat, t1 - t0);
+    bestTiled = std::min(bestTiled, threadSeconds() - t1);
+  }
+  state.counters["x_flat"] = bestTiled / bestFlat;
+}
+
+void BM_CompositeTilesNormal(benchmark::State& s) { runCompositeTiles(s, kNormal); }
+void BM_CompositeTilesTableModes(benchmark::State& s) { runCompositeTiles(s, kTable); }
+BENCHMARK(BM_CompositeTilesNormal)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CompositeTilesTableModes)->Unit(benchmark::kMillisecond);
+
 // The argument caps the loop width: 2 as wide as the processor allows (AVX-512
 // or AVX2), 1 eight pixels (AVX2), 0 four pixels (SSE2).
 BENCHMARK(BM_MemcpyTenLayers)->Unit(benchmark::kMillisecond);

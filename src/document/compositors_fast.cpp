@@ -300,18 +300,36 @@ void compositeDisplayTiles(Image32& composite, const TiledImage& layer, int mode
   if (!fn) table.build(mode);
   const uint8_t* t = table.data();
   display::WideRow wide = display::wideRow(mode);
-  for (int y = rect.bottom() - 1; y >= rect.y; --y) {
-    Pixel* row = composite.row(y);
-    // Absent tiles are transparent: coverage 0 leaves the composite as it is.
-    layer.forEachRun(y, rect.x, rect.right(), [&](int x, const Pixel* s, int n) {
-      if (!s) return;
-      Pixel* d = row + x;
-      int done = wide ? wide(d, s, n, opacity, t) : 0;
-      if (fn)
-        fn(d + done, s + done, n - done, opacity);
-      else
-        rowTable(d + done, s + done, n - done, opacity, t);
-    });
+  // A column of tiles at a time, rows top down: each tile is read front to
+  // back while the band of the composite stays in cache. Absent tiles are
+  // transparent, and coverage 0 leaves the composite as it is.
+  constexpr int kSide = TiledImage::kTileSide;
+  for (int tx = rect.x / kSide; tx * kSide < rect.right(); ++tx) {
+    const int x0 = std::max(rect.x, tx * kSide), n = std::min(rect.right(), tx * kSide + kSide) - x0;
+    for (int y = rect.y; y < rect.bottom();) {
+      const int ty = y / kSide, yEnd = std::min(rect.bottom(), ty * kSide + kSide);
+      const TiledImage::Tile* tile = layer.tile(tx, ty);
+      if (!tile) {
+        y = yEnd;
+        continue;
+      }
+      // The same rows of the next tile across are fetched meanwhile: tiles lie
+      // apart in memory, where the processor would not guess them.
+      const TiledImage::Tile* next = tx + 1 < layer.tilesAcross() ? layer.tile(tx + 1, ty) : nullptr;
+      for (; y < yEnd; ++y) {
+        Pixel* d = composite.row(y) + x0;
+        const Pixel* s = tile->px + (y - ty * kSide) * kSide + (x0 - tx * kSide);
+        if (next) {
+          const char* p = reinterpret_cast<const char*>(next->px + (y - ty * kSide) * kSide);
+          for (int k = 0; k < kSide * 4; k += 64) _mm_prefetch(p + k, _MM_HINT_T0);
+        }
+        int done = wide ? wide(d, s, n, opacity, t) : 0;
+        if (fn)
+          fn(d + done, s + done, n - done, opacity);
+        else
+          rowTable(d + done, s + done, n - done, opacity, t);
+      }
+    }
   }
 #else
   Image32 flat;
@@ -327,8 +345,15 @@ void compositeDisplayLayers(Image32& composite, std::span<const DisplayLayer> la
   // the blend tables of layers in different modes are not fetched too often.
   constexpr int kBandPixels = 128 * 1024;
   int bandRows = std::max(1, kBandPixels / rect.w);
-  for (int top = rect.y; top < rect.bottom(); top += bandRows) {
-    Rect band{rect.x, top, rect.w, std::min(bandRows, rect.bottom() - top)};
+  // With tiled layers, bands follow the tiles' rows so that a tile is read in
+  // whole runs of rows.
+  const bool tiled = std::any_of(layers.begin(), layers.end(), [](const DisplayLayer& l) { return l.tiles; });
+  constexpr int kTileRows = TiledImage::kTileSide;
+  if (tiled) bandRows = std::max(kTileRows, bandRows / kTileRows * kTileRows);
+  for (int top = rect.y; top < rect.bottom();) {
+    int rows = tiled ? (top / kTileRows + bandRows / kTileRows) * kTileRows - top : bandRows;
+    Rect band{rect.x, top, rect.w, std::min(rows, rect.bottom() - top)};
+    top += band.h;
     if (checker)
       composite.fillChecker(band.x, band.y, band.w, band.h, checkColour1, checkColour2);
     else
