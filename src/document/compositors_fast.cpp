@@ -301,28 +301,21 @@ void compositeDisplayTiles(Image32& composite, const TiledImage& layer, int mode
   const uint8_t* t = table.data();
   display::WideRow wide = display::wideRow(mode);
   // A column of tiles at a time, rows top down: each tile is read front to
-  // back while the band of the composite stays in cache. Absent tiles are
+  // back while the piece of the composite stays in cache. Absent tiles are
   // transparent, and coverage 0 leaves the composite as it is.
-  constexpr int kSide = TiledImage::kTileSide;
-  for (int tx = rect.x / kSide; tx * kSide < rect.right(); ++tx) {
-    const int x0 = std::max(rect.x, tx * kSide), n = std::min(rect.right(), tx * kSide + kSide) - x0;
+  constexpr int kW = TiledImage::kTileWidth, kH = TiledImage::kTileHeight;
+  for (int tx = rect.x / kW; tx * kW < rect.right(); ++tx) {
+    const int x0 = std::max(rect.x, tx * kW), n = std::min(rect.right(), tx * kW + kW) - x0;
     for (int y = rect.y; y < rect.bottom();) {
-      const int ty = y / kSide, yEnd = std::min(rect.bottom(), ty * kSide + kSide);
+      const int ty = y / kH, yEnd = std::min(rect.bottom(), ty * kH + kH);
       const TiledImage::Tile* tile = layer.tile(tx, ty);
       if (!tile) {
         y = yEnd;
         continue;
       }
-      // The same rows of the next tile across are fetched meanwhile: tiles lie
-      // apart in memory, where the processor would not guess them.
-      const TiledImage::Tile* next = tx + 1 < layer.tilesAcross() ? layer.tile(tx + 1, ty) : nullptr;
       for (; y < yEnd; ++y) {
         Pixel* d = composite.row(y) + x0;
-        const Pixel* s = tile->px + (y - ty * kSide) * kSide + (x0 - tx * kSide);
-        if (next) {
-          const char* p = reinterpret_cast<const char*>(next->px + (y - ty * kSide) * kSide);
-          for (int k = 0; k < kSide * 4; k += 64) _mm_prefetch(p + k, _MM_HINT_T0);
-        }
+        const Pixel* s = tile->px + (y - ty * kH) * kW + (x0 - tx * kW);
         int done = wide ? wide(d, s, n, opacity, t) : 0;
         if (fn)
           fn(d + done, s + done, n - done, opacity);
@@ -348,22 +341,32 @@ void compositeDisplayLayers(Image32& composite, std::span<const DisplayLayer> la
   // With tiled layers, bands follow the tiles' rows so that a tile is read in
   // whole runs of rows.
   const bool tiled = std::any_of(layers.begin(), layers.end(), [](const DisplayLayer& l) { return l.tiles; });
-  constexpr int kTileRows = TiledImage::kTileSide;
+  constexpr int kTileRows = TiledImage::kTileHeight, kTileColumns = TiledImage::kTileWidth;
   if (tiled) bandRows = std::max(kTileRows, bandRows / kTileRows * kTileRows);
+  // Bands of whole tile rows are too tall to stay in cache across a wide
+  // canvas, so they are cut into pieces of whole tile columns (256 KB: the
+  // tiles streaming past need the rest of the cache).
+  const int pieceWidth =
+      tiled ? std::max(kTileColumns, kBandPixels / 2 / bandRows / kTileColumns * kTileColumns) : rect.w;
   for (int top = rect.y; top < rect.bottom();) {
     int rows = tiled ? (top / kTileRows + bandRows / kTileRows) * kTileRows - top : bandRows;
-    Rect band{rect.x, top, rect.w, std::min(rows, rect.bottom() - top)};
-    top += band.h;
-    if (checker)
-      composite.fillChecker(band.x, band.y, band.w, band.h, checkColour1, checkColour2);
-    else
-      composite.fillRect(band.x, band.y, band.w, band.h, kTransparent);
-    for (const DisplayLayer& l : layers) {
-      if (l.tiles)
-        compositeDisplayTiles(composite, *l.tiles, l.mode, l.opacity, band, table);
+    const int h = std::min(rows, rect.bottom() - top);
+    for (int left = rect.x; left < rect.right();) {
+      const int w = tiled ? std::min(rect.right(), (left / pieceWidth + 1) * pieceWidth) - left : rect.w;
+      const Rect band{left, top, w, h};
+      left += w;
+      if (checker)
+        composite.fillChecker(band.x, band.y, band.w, band.h, checkColour1, checkColour2);
       else
-        compositeDisplayLayer(composite, *l.image, l.mode, l.opacity, band, table);
+        composite.fillRect(band.x, band.y, band.w, band.h, kTransparent);
+      for (const DisplayLayer& l : layers) {
+        if (l.tiles)
+          compositeDisplayTiles(composite, *l.tiles, l.mode, l.opacity, band, table);
+        else
+          compositeDisplayLayer(composite, *l.image, l.mode, l.opacity, band, table);
+      }
     }
+    top += h;
   }
 }
 

@@ -10,15 +10,18 @@ namespace tessel {
 
 class Image32;
 
-// A picture kept as 64 x 64 tiles. A tile whose pixels are all kTransparent
+// A picture kept as tiles of 256 x 64 pixels. A tile whose pixels are all kTransparent
 // holds no memory, and copies share their tiles: a tile is never written once
 // made, so a change makes a new one. This is how idle layers are kept.
 class TiledImage {
  public:
-  static constexpr int kTileSide = 64;
-  static constexpr int kTilePixels = kTileSide * kTileSide;
+  // Runs of 256 pixels keep the row loops' start-up cost small; 64 rows keep
+  // a sparse layer's tiles few.
+  static constexpr int kTileWidth = 256;
+  static constexpr int kTileHeight = 64;
+  static constexpr int kTilePixels = kTileWidth * kTileHeight;
   struct Tile {
-    Pixel px[kTilePixels];   // rows top-down, kTileSide pixels each
+    Pixel px[kTilePixels];   // rows top-down, kTileWidth pixels each
   };
   using TilePtr = std::shared_ptr<const Tile>;
 
@@ -51,13 +54,13 @@ class TiledImage {
   // one tile, pixels null where the tile is absent (every pixel kTransparent).
   template <class Fn>
   void forEachRun(int y, int x0, int x1, Fn&& fn) const {
-    const int ty = y / kTileSide, yIn = y % kTileSide;
+    const int ty = y / kTileHeight, yIn = y % kTileHeight;
     const TilePtr* rowTiles = tiles_.data() + size_t(ty) * across_;
     for (int x = x0; x < x1;) {
-      const int tx = x / kTileSide, xIn = x % kTileSide;
-      const int n = std::min(x1 - x, kTileSide - xIn);
+      const int tx = x / kTileWidth, xIn = x % kTileWidth;
+      const int n = std::min(x1 - x, kTileWidth - xIn);
       const Tile* t = rowTiles[tx].get();
-      fn(x, t ? t->px + yIn * kTileSide + xIn : nullptr, n);
+      fn(x, t ? t->px + yIn * kTileWidth + xIn : nullptr, n);
       x += n;
     }
   }
@@ -67,7 +70,7 @@ class TiledImage {
   int width_ = 0, height_ = 0, across_ = 0, down_ = 0;
 };
 
-// kTileSide transparent pixels, for readers that want a row instead of a null.
+// kTileWidth transparent pixels, for readers that want a row instead of a null.
 const Pixel* transparentTileRow();
 
 }  // namespace tessel

@@ -505,7 +505,7 @@ TEST_F(NativeDocumentTest, IdleLayersKeepOnlyPaintedTilesAndRoundTrip) {
   for (int i = 0; i < 3; ++i) {
     const Layer* layer = back.layers().atIndex(i);
     EXPECT_TRUE(layer->parked()) << i;
-    EXPECT_LT(layer->pixelBytes(), flatLayer / 20) << i;
+    EXPECT_LT(layer->pixelBytes(), flatLayer / 10) << i;
     EXPECT_TRUE(samePixels(layer->image(), doc.layers().atIndex(i)->image())) << i;
   }
   // Writing through the tiles gives a far smaller file than the canvas.

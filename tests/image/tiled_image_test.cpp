@@ -14,16 +14,16 @@
 namespace tessel {
 namespace {
 
-// 150 x 130 (edge tiles cut on both axes): transparent except a painted
+// 600 x 130 (edge tiles cut on both axes): transparent except a painted
 // patch and a few scattered pixels, among them alpha-0 pixels of other colours.
 Image32 sparsePicture(unsigned seed) {
   Image32 image;
-  image.create(150, 130);
+  image.create(600, 130);
   image.fill(kTransparent);
   std::mt19937 rng(seed);
   for (int y = 70; y < 100; ++y)
-    for (int x = 20; x < 90; ++x) image.set(x, y, rng());
-  image.set(149, 129, 0x00123456);
+    for (int x = 200; x < 300; ++x) image.set(x, y, rng());
+  image.set(599, 129, 0x00123456);
   image.set(0, 0, 0x80FF0000);
   return image;
 }
@@ -50,18 +50,18 @@ TEST(TiledImage, KeepsOnlyPaintedTilesAndGivesTheSamePixelsBack) {
   Image32 back;
   ASSERT_TRUE(tiles.materialize(back));
   EXPECT_TRUE(samePixels(flat, back));
-  EXPECT_EQ(tiles.pixel(149, 129), 0x00123456u);
-  EXPECT_EQ(tiles.pixel(100, 5), kTransparent);
+  EXPECT_EQ(tiles.pixel(599, 129), 0x00123456u);
+  EXPECT_EQ(tiles.pixel(400, 5), kTransparent);
   Pixel row[40];
-  tiles.readRow(75, 50, 40, row);
-  for (int i = 0; i < 40; ++i) EXPECT_EQ(row[i], flat.at(50 + i, 75));
+  tiles.readRow(75, 240, 40, row);
+  for (int i = 0; i < 40; ++i) EXPECT_EQ(row[i], flat.at(240 + i, 75));
 }
 
 TEST(TiledImage, UnchangedTilesAreSharedWithThePreviousTiles) {
   Image32 flat = sparsePicture(2);
   TiledImage first;
   ASSERT_TRUE(first.assign(flat));
-  flat.set(30, 80, flat.at(30, 80) ^ 1);   // tile (0,1) changes
+  flat.set(210, 80, flat.at(210, 80) ^ 1);   // tile (0,1) changes
   TiledImage second;
   ASSERT_TRUE(second.assign(flat, &first));
   EXPECT_EQ(second.tile(0, 0), first.tile(0, 0));
@@ -75,15 +75,15 @@ TEST(TiledImage, CompositesExactlyAsTheFlatPixelsInEveryMode) {
   Image32 flat = sparsePicture(3), base, viaFlat, viaTiles;
   TiledImage tiles;
   ASSERT_TRUE(tiles.assign(flat));
-  base.create(150, 130);
+  base.create(600, 130);
   std::mt19937 rng(9);
   for (int y = 0; y < 130; ++y)
-    for (int x = 0; x < 150; ++x) base.set(x, y, rng() | 0xFF000000u);
+    for (int x = 0; x < 600; ++x) base.set(x, y, rng() | 0xFF000000u);
   BlendTable table;
-  const Rect r{5, 3, 140, 120};
+  const Rect r{5, 3, 590, 120};
   for (int mode = 0; mode < kBlendModeCount; ++mode) {
     for (int opacity : {128, 77}) {
-      viaFlat.create(150, 130), viaTiles.create(150, 130);
+      viaFlat.create(600, 130), viaTiles.create(600, 130);
       viaFlat.copyFrom(base), viaTiles.copyFrom(base);
       compositeDisplayLayer(viaFlat, flat, mode, opacity, r, table);
       compositeDisplayTiles(viaTiles, tiles, mode, opacity, r, table);
@@ -118,7 +118,7 @@ TEST(TileDeflate, InflatesToTheFlatBytesAndMatchesPlainDeflateWithoutLongRuns) {
   Image32 flat = sparsePicture(5);
   TiledImage tiles;
   ASSERT_TRUE(tiles.assign(flat));
-  // Rows of 150 pixels: no transparent run reaches the ready-made blocks here
+  // Rows of 600 pixels: no transparent run reaches the ready-made blocks here
   // except the rows above and below the patch, which join into long runs.
   std::vector<uint8_t> stream = deflated(tiles);
   std::vector<uint8_t> back(flat.byteSize());
