@@ -203,7 +203,7 @@ void LayerLoader::inflateJob(LoadSlot& s) {
   const bool reusable = s.image.valid() && s.image.width() == h_.width && s.image.height() == h_.height;
   if (!reusable && !s.image.create(h_.width, h_.height)) return;
   if (s.sizeRead)
-    s.inflated = inflateFromFileAt(file_, s.dataStart, s.compressed, s.image.bits(), s.image.byteSize(), s.span);
+    s.inflated = inflateLayerAt(file_, s.dataStart, s.compressed, s.image.bits(), s.image.byteSize(), s.span);
   // What the stream did not fill stays transparent, as in a freshly added layer.
   fillTransparentFrom(s.image, s.span.produced);
 }

@@ -178,4 +178,132 @@ uint64_t deflateTiles(const TiledImage& image, int level,
   return d.finish() ? d.size() : 0;
 }
 
+namespace {
+
+// Compressed bytes read by position into a buffer that always keeps enough
+// ahead to compare against a whole ready-made block.
+class LookaheadInput {
+ public:
+  LookaheadInput(const File& file, int64_t offset, uint32_t size) : file_(file), offset_(offset), remaining_(size) {}
+  // At least want bytes ahead, or all that are left.
+  void fill(size_t want) {
+    if (end_ - pos_ >= want || remaining_ == 0) return;
+    std::memmove(buf_.data(), buf_.data() + pos_, end_ - pos_);
+    end_ -= pos_, pos_ = 0;
+    while (end_ < buf_.size() && remaining_ > 0) {
+      size_t got = file_.readAt(offset_, buf_.data() + end_, std::min<size_t>(buf_.size() - end_, remaining_));
+      if (got == 0) {
+        remaining_ = 0;
+        break;
+      }
+      offset_ += int64_t(got), remaining_ -= uint32_t(got), end_ += got, fed_ += got;
+    }
+  }
+  const uint8_t* data() const { return buf_.data() + pos_; }
+  size_t available() const { return end_ - pos_; }
+  void take(size_t n) { pos_ += n; }
+  void takeUpTo(const uint8_t* p) { pos_ = size_t(p - buf_.data()); }
+  size_t consumed() const { return fed_ - available(); }
+
+ private:
+  const File& file_;
+  int64_t offset_;
+  uint32_t remaining_;
+  std::vector<uint8_t> buf_ = std::vector<uint8_t>(kLargeChunk);
+  size_t pos_ = 0, end_ = 0, fed_ = 0;
+};
+
+constexpr size_t kLookahead = 4096;   // more than a ready-made block's bytes
+constexpr size_t kWindow = 32768;
+
+void writeTransparent(uint8_t* p, size_t n) {
+  for (size_t i = 0; i < n; i += kLargeChunk) std::memcpy(p + i, transparentBytes(), std::min(kLargeChunk, n - i));
+}
+
+}  // namespace
+
+bool inflateLayerAt(const File& file, int64_t offset, uint32_t compressedSize, uint8_t* destination,
+                    size_t destinationSize, InflateResult& result) {
+  result = {};
+  LookaheadInput in(file, offset, compressedSize);
+  in.fill(kLookahead);
+  auto done = [&](bool ok) {
+    result.consumed = in.consumed();
+    result.unused = in.available();
+    return ok;
+  };
+  // The two-byte header: deflate, a window zlib can take, no preset dictionary.
+  if (in.available() < 2) return done(false);
+  const uint8_t cmf = in.data()[0], flg = in.data()[1];
+  if ((cmf & 0x0F) != 8 || (cmf >> 4) > 7 || ((cmf << 8) | flg) % 31 != 0 || (flg & 0x20)) return done(false);
+  in.take(2);
+
+  z_stream z{};
+  if (inflateInit2(&z, -15) != Z_OK) return done(false);
+  struct End {
+    z_stream& z;
+    ~End() { inflateEnd(&z); }
+  } end{z};
+  for (const Chunk& c : chunks())
+    if (c.bytes.empty() || c.bytes.size() > kLookahead) return done(false);
+  const size_t sizes[2] = {kLargeChunk, kSmallChunk};
+
+  uLong adler = 1;
+  size_t produced = 0;
+  bool boundary = true, ended = false;
+  for (;;) {
+    in.fill(kLookahead);
+    if (boundary) {
+      bool matched = false;
+      for (int i = 0; i < 2 && !matched; ++i) {
+        const Chunk& c = chunks()[size_t(i)];
+        if (in.available() < c.bytes.size() || destinationSize - produced < sizes[i] ||
+            std::memcmp(in.data(), c.bytes.data(), c.bytes.size()) != 0)
+          continue;
+        writeTransparent(destination + produced, sizes[i]);
+        adler = adler32_combine(adler, c.adler, z_off_t(sizes[i]));
+        produced += sizes[i];
+        in.take(c.bytes.size());
+        // Later blocks may refer back into these pixels: they become the window.
+        const size_t w = std::min(produced, kWindow);
+        matched = inflateReset(&z) == Z_OK && inflateSetDictionary(&z, destination + produced - w, uInt(w)) == Z_OK;
+        if (!matched) return done(false);
+      }
+      if (matched) continue;
+    }
+    if (in.available() == 0) break;   // input ran out before the stream ended
+    uint8_t probe = 0;
+    const bool probing = produced == destinationSize;   // only the stream's end may still come
+    const size_t room = probing ? 1 : std::min<size_t>(destinationSize - produced, size_t(1) << 30);
+    z.next_in = const_cast<uint8_t*>(in.data());
+    z.avail_in = uInt(in.available());
+    z.next_out = probing ? &probe : destination + produced;
+    z.avail_out = uInt(room);
+    const int r = inflate(&z, Z_BLOCK);
+    const size_t out = room - z.avail_out;
+    const bool progress = out > 0 || z.next_in != in.data();
+    in.takeUpTo(z.next_in);
+    if (probing && out) return done(false);   // more than the destination holds
+    if (!probing) {
+      adler = adler32(adler, destination + produced, uInt(out));
+      produced += out;
+    }
+    result.produced = produced;
+    if (r == Z_STREAM_END) {
+      ended = true;
+      break;
+    }
+    if ((r != Z_OK && r != Z_BUF_ERROR) || !progress) break;
+    boundary = (z.data_type & 128) && !(z.data_type & 64) && (z.data_type & 7) == 0;
+  }
+  result.produced = produced;
+  if (!ended) return done(false);
+  in.fill(4);
+  if (in.available() < 4) return done(false);
+  const uint8_t* t = in.data();
+  const uLong stored = uLong(t[0]) << 24 | uLong(t[1]) << 16 | uLong(t[2]) << 8 | uLong(t[3]);
+  in.take(4);
+  return done(stored == adler);
+}
+
 }  // namespace tessel

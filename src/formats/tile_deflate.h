@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <functional>
 
+#include "formats/zlib_stream.h"
 #include "image/tiled_image.h"
+#include "io/file.h"
 
 namespace tessel {
 
@@ -15,5 +17,11 @@ namespace tessel {
 // returns false to stop; the result is the stream's size, 0 on failure.
 uint64_t deflateTiles(const TiledImage& image, int level,
                       const std::function<bool(const uint8_t*, size_t)>& sink);
+
+// inflateFromFileAt for any zlib stream, faster on the streams deflateTiles
+// writes: where a ready-made transparent block starts on a block boundary it
+// is recognised by its bytes and its pixels are written without inflating it.
+bool inflateLayerAt(const File& file, int64_t offset, uint32_t compressedSize, uint8_t* destination,
+                    size_t destinationSize, InflateResult& result);
 
 }  // namespace tessel

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -29,16 +30,20 @@ void adviseHugePages(void* memory, size_t bytes) {
 // ---------------------------------------------------------------------------
 // Lifetime
 
+void Image32::FreeMemory::operator()(Pixel* p) const { std::free(p); }
+
 bool Image32::create(int width, int height) {
   destroy();
   if (width <= 0 || height <= 0) return false;
   const uint64_t pixels = uint64_t(width) * uint64_t(height);
   if (pixels > uint64_t(kMaxImagePixels)) return false;
 
-  std::unique_ptr<Pixel[]> mem(new (std::nothrow) Pixel[size_t(pixels)]);
+  // calloc: a large block comes straight from the system already zero, so its
+  // pages cost nothing until they are first written (a stroke buffer that no
+  // stroke has used yet takes no memory).
+  std::unique_ptr<Pixel[], FreeMemory> mem(static_cast<Pixel*>(std::calloc(size_t(pixels), sizeof(Pixel))));
   if (!mem) return false;
   adviseHugePages(mem.get(), size_t(pixels) * sizeof(Pixel));
-  std::memset(mem.get(), 0, size_t(pixels) * sizeof(Pixel));
   mem_ = std::move(mem);
   width_ = width;
   height_ = height;

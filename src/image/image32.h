@@ -91,7 +91,10 @@ class Image32 {
   bool sampleBilinear(int fx, int fy, Pixel& out, int edgeMode) const;
 
  private:
-  std::unique_ptr<Pixel[]> mem_;
+  struct FreeMemory {
+    void operator()(Pixel* p) const;
+  };
+  std::unique_ptr<Pixel[], FreeMemory> mem_;
   Pixel* top_ = nullptr;
   int width_ = 0;
   int height_ = 0;

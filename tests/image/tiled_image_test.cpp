@@ -8,6 +8,7 @@
 #include "document/compositors.h"
 #include "formats/tile_deflate.h"
 #include "formats/zlib_stream.h"
+#include "../formats/temp_dir.h"
 #include "image/image24.h"
 #include "image/image32.h"
 
@@ -148,6 +149,61 @@ TEST(TileDeflate, ALargeTransparentPictureCostsLittleAndStaysAZlibStream) {
   std::vector<uint8_t> back(size_t(1000) * 700 * 4);
   ASSERT_TRUE(inflateMemory(stream.data(), stream.size(), back.data(), back.size()));
   for (size_t i = 0; i < back.size(); i += 4) ASSERT_EQ(0, std::memcmp(back.data() + i, &kTransparent, 4));
+}
+
+// Streams read back through the reader that recognises the ready-made
+// blocks: its own streams, plain deflate's, and damaged ones.
+TEST(TileDeflate, TheLayerInflaterReadsItsOwnAndPlainStreamsAndRefusesDamage) {
+  Image32 flat;
+  flat.create(1000, 300);
+  flat.fill(kTransparent);
+  std::mt19937 rng(6);
+  for (int y = 120; y < 160; ++y)
+    for (int x = 300; x < 700; ++x) flat.set(x, y, rng() | 0xFF000000u);
+  TiledImage tiles;
+  ASSERT_TRUE(tiles.assign(flat));
+  std::vector<uint8_t> own = deflated(tiles), plain;
+  deflateToSink(flat.bits(), flat.byteSize(), 6, nullptr, [&](const uint8_t* b, size_t k) {
+    plain.insert(plain.end(), b, b + k);
+    return true;
+  });
+  testing::TempDir dir;
+  auto read = [&](const std::vector<uint8_t>& stream, size_t size, std::vector<uint8_t>& out, InflateResult& r) {
+    std::FILE* f = std::fopen(dir.file("s").c_str(), "wb");
+    std::fwrite("head", 1, 4, f);   // streams start inside a file
+    std::fwrite(stream.data(), 1, stream.size(), f);
+    std::fwrite("tail", 1, 4, f);
+    std::fclose(f);
+    File file;
+    EXPECT_TRUE(file.openRead(dir.file("s")));
+    out.assign(size, 0xAB);
+    return inflateLayerAt(file, 4, uint32_t(stream.size() + 4), out.data(), size, r);
+  };
+  for (const std::vector<uint8_t>* stream : {&own, &plain}) {
+    std::vector<uint8_t> out;
+    InflateResult r;
+    ASSERT_TRUE(read(*stream, flat.byteSize(), out, r));
+    EXPECT_EQ(0, std::memcmp(out.data(), flat.bits(), out.size()));
+    EXPECT_EQ(r.consumed, stream->size());
+    EXPECT_EQ(r.produced, flat.byteSize());
+  }
+  std::vector<uint8_t> out;
+  InflateResult r;
+  std::vector<uint8_t> bad = own;
+  bad.back() ^= 1;   // the Adler-32 trailer
+  EXPECT_FALSE(read(bad, flat.byteSize(), out, r));
+  bad = own;
+  bad.resize(bad.size() / 2);
+  EXPECT_FALSE(read(bad, flat.byteSize(), out, r));
+  EXPECT_GT(r.produced, 0u);
+  EXPECT_EQ(out.back(), 0xAB);   // what the stream did not reach is left alone
+  EXPECT_FALSE(read(own, flat.byteSize() - 4, out, r));   // more than the destination
+  bad = own;
+  bad[1] ^= 1;   // header check
+  EXPECT_FALSE(read(bad, flat.byteSize(), out, r));
+  // A short stream fills the start and succeeds.
+  EXPECT_TRUE(read(own, flat.byteSize() + 8, out, r));
+  EXPECT_EQ(r.produced, flat.byteSize());
 }
 
 }  // namespace
