@@ -50,9 +50,9 @@ bool Layer::park() {
   return true;
 }
 
-bool Layer::parkFrom(const Image32& pixels) {
+bool Layer::parkFrom(const Image32& pixels, std::span<const ByteRange> transparent) {
   TiledImage tiles;
-  if (!tiles.assign(pixels)) return false;
+  if (!tiles.assign(pixels, transparent)) return false;
   flat_.destroy();
   tiles_ = std::move(tiles);
   tilesCurrent_ = true;

@@ -27,8 +27,9 @@ struct Layer {
   // flat buffer goes. False when memory ran out: the layer stays flat.
   bool park();
   // Parks the layer with tiles of pixels (the layer's flat buffer goes);
-  // false when memory ran out, the layer then unchanged.
-  bool parkFrom(const Image32& pixels);
+  // false when memory ran out, the layer then unchanged. The bytes of pixels
+  // in `transparent` are taken as transparent without being read.
+  bool parkFrom(const Image32& pixels, std::span<const ByteRange> transparent = {});
   // Tiles to flat pixels; false when memory ran out.
   bool unpark() const;
   // Frees the flat copy of a layer whose tiles hold its pixels.

@@ -127,6 +127,7 @@ struct LoadSlot {
   Image32 image;   // empty when it could not be made
   bool inflated = false;
   InflateResult span;
+  std::vector<ByteRange> transparent;   // ready-made blocks, left unwritten in image
 };
 
 // Reads the record headers ahead on the calling thread while both lanes
@@ -185,6 +186,7 @@ void LayerLoader::readNext() {
   LoadSlot& s = slot(read_);
   s.recordRead = s.sizeRead = s.inflated = false;
   s.span = {};   // the slot's image is kept: the next layer inflates into the same memory
+  s.transparent.clear();
   if (file_.readAll(s.record, sizeof s.record)) {
     s.recordRead = true;
     if (file_.skip(recordHeader_ - kNativeRecordHeader) && file_.readU32LE(s.compressed)) {
@@ -203,7 +205,8 @@ void LayerLoader::inflateJob(LoadSlot& s) {
   const bool reusable = s.image.valid() && s.image.width() == h_.width && s.image.height() == h_.height;
   if (!reusable && !s.image.create(h_.width, h_.height)) return;
   if (s.sizeRead)
-    s.inflated = inflateLayerAt(file_, s.dataStart, s.compressed, s.image.bits(), s.image.byteSize(), s.span);
+    s.inflated =
+        inflateLayerAt(file_, s.dataStart, s.compressed, s.image.bits(), s.image.byteSize(), s.span, &s.transparent);
   // What the stream did not fill stays transparent, as in a freshly added layer.
   fillTransparentFrom(s.image, s.span.produced);
 }
@@ -230,7 +233,11 @@ int LayerLoader::consume(LoadSlot& s) {
     return kReadOutOfMemory;
   }
   // The layer keeps tiles of what was painted; the slot's memory serves the next layer.
-  if (!layer->parkFrom(s.image)) layer->image() = std::move(s.image);
+  if (!layer->parkFrom(s.image, s.transparent)) {
+    for (const ByteRange& r : s.transparent)
+      for (size_t i = r.begin; i < r.end; i += 4) std::memcpy(s.image.bits() + i, &kTransparent, 4);
+    layer->image() = std::move(s.image);
+  }
   if (s.recordRead) applyRecordFields(s.record, *layer);
   layer->park();   // idle layers keep only their painted tiles
   if (!s.sizeRead || !s.inflated) return finishRead(document_, h_, kReadDecompressFailed);

@@ -223,8 +223,9 @@ void writeTransparent(uint8_t* p, size_t n) {
 }  // namespace
 
 bool inflateLayerAt(const File& file, int64_t offset, uint32_t compressedSize, uint8_t* destination,
-                    size_t destinationSize, InflateResult& result) {
+                    size_t destinationSize, InflateResult& result, std::vector<ByteRange>* transparent) {
   result = {};
+  if (transparent) transparent->clear();
   LookaheadInput in(file, offset, compressedSize);
   in.fill(kLookahead);
   auto done = [&](bool ok) {
@@ -260,13 +261,34 @@ bool inflateLayerAt(const File& file, int64_t offset, uint32_t compressedSize, u
         if (in.available() < c.bytes.size() || destinationSize - produced < sizes[i] ||
             std::memcmp(in.data(), c.bytes.data(), c.bytes.size()) != 0)
           continue;
-        writeTransparent(destination + produced, sizes[i]);
+        const bool listed = transparent && produced % 4 == 0;
+        if (listed) {
+          if (!transparent->empty() && transparent->back().end == produced)
+            transparent->back().end += sizes[i];
+          else
+            transparent->push_back({produced, produced + sizes[i]});
+        } else {
+          writeTransparent(destination + produced, sizes[i]);
+        }
         adler = adler32_combine(adler, c.adler, z_off_t(sizes[i]));
         produced += sizes[i];
         in.take(c.bytes.size());
-        // Later blocks may refer back into these pixels: they become the window.
+        // Later blocks may refer back into these pixels: they become the window
+        // (every pixel of a ready-made block is the same, so its last bytes serve).
         const size_t w = std::min(produced, kWindow);
-        matched = inflateReset(&z) == Z_OK && inflateSetDictionary(&z, destination + produced - w, uInt(w)) == Z_OK;
+        const uint8_t* window = destination + produced - w;
+        if (transparent && !transparent->empty() && transparent->back().end == produced) {
+          if (transparent->back().begin <= produced - w) {
+            window = transparentBytes();   // all of it listed, and it starts on a pixel
+          } else {
+            // Partly listed: the listed bytes in the window are written after all.
+            for (auto r = transparent->rbegin(); r != transparent->rend() && r->end > produced - w; ++r) {
+              const size_t from = std::max(r->begin, produced - w);
+              writeTransparent(destination + from, r->end - from);
+            }
+          }
+        }
+        matched = inflateReset(&z) == Z_OK && inflateSetDictionary(&z, window, uInt(w)) == Z_OK;
         if (!matched) return done(false);
       }
       if (matched) continue;

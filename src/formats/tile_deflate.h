@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "formats/zlib_stream.h"
 #include "image/tiled_image.h"
@@ -21,7 +22,9 @@ uint64_t deflateTiles(const TiledImage& image, int level,
 // inflateFromFileAt for any zlib stream, faster on the streams deflateTiles
 // writes: where a ready-made transparent block starts on a block boundary it
 // is recognised by its bytes and its pixels are written without inflating it.
+// With `transparent`, those that start on a pixel are not written at all but
+// listed there (sorted, adjacent ones joined) for TiledImage::assign.
 bool inflateLayerAt(const File& file, int64_t offset, uint32_t compressedSize, uint8_t* destination,
-                    size_t destinationSize, InflateResult& result);
+                    size_t destinationSize, InflateResult& result, std::vector<ByteRange>* transparent = nullptr);
 
 }  // namespace tessel

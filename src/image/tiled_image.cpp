@@ -140,7 +140,54 @@ void TiledImage::clear() {
   width_ = height_ = across_ = down_ = 0;
 }
 
-bool TiledImage::assign(const Image32& src, const TiledImage* previous) {
+namespace {
+
+// Where a row piece of the source lies against the ranges known to be transparent.
+enum class Cover { None, Full, Part };
+
+class KnownTransparent {
+ public:
+  KnownTransparent(const Image32& src, std::span<const ByteRange> ranges) : src_(src), ranges_(ranges) {}
+
+  // The pixels of row y from x0 (n of them, at most kW): the source's own,
+  // the transparent row, or tmp with the known parts made transparent.
+  const Pixel* row(int y, int x0, int n, Pixel* tmp, Cover& cover) const {
+    const Pixel* own = src_.row(y) + x0;
+    cover = Cover::None;
+    if (ranges_.empty()) return own;
+    const size_t begin = size_t(reinterpret_cast<const uint8_t*>(own) - src_.bits()), end = begin + size_t(n) * 4;
+    // The first range that ends after the piece begins.
+    auto it = std::upper_bound(ranges_.begin(), ranges_.end(), begin,
+                               [](size_t v, const ByteRange& r) { return v < r.end; });
+    if (it == ranges_.end() || it->begin >= end) return own;
+    if (it->begin <= begin && it->end >= end) {
+      cover = Cover::Full;
+      return kClearRow.px;
+    }
+    cover = Cover::Part;
+    std::memcpy(tmp, own, size_t(n) * 4);
+    for (; it != ranges_.end() && it->begin < end; ++it) {
+      const size_t from = std::max(it->begin, begin), to = std::min(it->end, end);
+      std::memcpy(reinterpret_cast<uint8_t*>(tmp) + (from - begin),
+                  reinterpret_cast<const uint8_t*>(kClearRow.px) + (from - begin) % 4, to - from);
+    }
+    return tmp;
+  }
+
+ private:
+  const Image32& src_;
+  std::span<const ByteRange> ranges_;
+};
+
+}  // namespace
+
+bool TiledImage::assign(const Image32& src, const TiledImage* previous) { return assign(src, previous, {}); }
+
+bool TiledImage::assign(const Image32& src, std::span<const ByteRange> transparent) {
+  return assign(src, nullptr, transparent);
+}
+
+bool TiledImage::assign(const Image32& src, const TiledImage* previous, std::span<const ByteRange> transparent) {
   if (!src.valid()) {
     clear();
     return true;
@@ -148,18 +195,24 @@ bool TiledImage::assign(const Image32& src, const TiledImage* previous) {
   TiledImage out;
   if (!out.reset(src.width(), src.height())) return false;
   const bool share = previous && previous->width_ == src.width() && previous->height_ == src.height();
+  const KnownTransparent known(src, transparent);
+  Pixel tmp[kW];
   for (int ty = 0; ty < out.down_; ++ty) {
     const int y0 = ty * kH, h = std::min(kH, out.height_ - y0);
     for (int tx = 0; tx < out.across_; ++tx) {
       const int x0 = tx * kW, w = std::min(kW, out.width_ - x0);
       bool clear = true;
-      for (int r = 0; r < h && clear; ++r) clear = transparentRun(src.row(y0 + r) + x0, w);
+      Cover cover;
+      for (int r = 0; r < h && clear; ++r) {
+        const Pixel* p = known.row(y0 + r, x0, w, tmp, cover);
+        clear = cover == Cover::Full || transparentRun(p, w);
+      }
       if (clear) continue;
       const Tile* old = share ? previous->tile(tx, ty) : nullptr;
       if (old) {
         bool same = true;
         for (int r = 0; r < h && same; ++r)
-          same = std::memcmp(old->px + r * kW, src.row(y0 + r) + x0, size_t(w) * sizeof(Pixel)) == 0;
+          same = std::memcmp(old->px + r * kW, known.row(y0 + r, x0, w, tmp, cover), size_t(w) * sizeof(Pixel)) == 0;
         if (same) {
           out.tiles_[size_t(ty) * out.across_ + tx] = previous->tiles_[size_t(ty) * out.across_ + tx];
           continue;
@@ -169,7 +222,8 @@ bool TiledImage::assign(const Image32& src, const TiledImage* previous) {
       if (!t) return false;
       // Pixels outside the picture in an edge tile stay transparent.
       if (w < kW || h < kH) std::fill(t->px, t->px + kTilePixels, kTransparent);
-      for (int r = 0; r < h; ++r) std::memcpy(t->px + r * kW, src.row(y0 + r) + x0, size_t(w) * sizeof(Pixel));
+      for (int r = 0; r < h; ++r)
+        std::memcpy(t->px + r * kW, known.row(y0 + r, x0, w, tmp, cover), size_t(w) * sizeof(Pixel));
       out.tiles_[size_t(ty) * out.across_ + tx] = std::move(t);
     }
   }

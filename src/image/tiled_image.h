@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "image/geometry.h"
@@ -9,6 +10,11 @@
 namespace tessel {
 
 class Image32;
+
+// Bytes [begin, end) of a flat image's memory.
+struct ByteRange {
+  size_t begin = 0, end = 0;
+};
 
 // A picture kept as tiles of 256 x 64 pixels. A tile whose pixels are all kTransparent
 // holds no memory, and copies share their tiles: a tile is never written once
@@ -31,6 +37,9 @@ class TiledImage {
   // Tiles of src. Tiles equal to those of `previous` (same size) are shared
   // with it rather than copied. False when memory runs out; this is left as it was.
   bool assign(const Image32& src, const TiledImage* previous = nullptr);
+  // The same where the sorted, disjoint ranges of src's memory are known to
+  // be transparent: their bytes are not read, so they need not be written.
+  bool assign(const Image32& src, std::span<const ByteRange> transparent);
   // out becomes a flat copy; false when out cannot be made.
   bool materialize(Image32& out) const;
 
@@ -66,6 +75,8 @@ class TiledImage {
   }
 
  private:
+  bool assign(const Image32& src, const TiledImage* previous, std::span<const ByteRange> transparent);
+
   std::vector<TilePtr> tiles_;   // row of tiles after row, top first
   int width_ = 0, height_ = 0, across_ = 0, down_ = 0;
 };

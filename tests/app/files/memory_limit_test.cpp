@@ -1,0 +1,146 @@
+// The program within a fixed address space: a large sparse document still
+// opens, paints and saves, and one that cannot fit ends in the memory message
+// with the open document kept. Each case runs in a child process whose
+// address space is capped (not under the sanitizers, which reserve terabytes).
+#include <sys/resource.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "app/fake_shell.h"
+#include "app/files/messages.h"
+#include "app/files/open_save.h"
+#include "app/scripted_stroke.h"
+#include "document/document.h"
+#include "formats/native_builder.h"
+#include "formats/native_document.h"
+#include "formats/temp_dir.h"
+#include "formats/tile_deflate.h"
+#include "image/tiled_image.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define TESSEL_UNDER_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(memory_sanitizer) || __has_feature(thread_sanitizer)
+#define TESSEL_UNDER_SANITIZER 1
+#endif
+#endif
+
+namespace tessel {
+namespace {
+
+using testing::FakeHistory;
+using testing::FakeShell;
+using testing::TempDir;
+
+constexpr int kSide = 4500;
+
+Pixel patchPixel(int x, int y) { return 0xFF000000u | uint32_t(x / 4) << 8 | uint32_t(y / 4 % 256); }
+
+void limitAddressSpace(size_t bytes) {
+  rlimit r{bytes, bytes};
+  if (setrlimit(RLIMIT_AS, &r) != 0) std::_Exit(90);
+}
+
+// A kSide x kSide layer stream; paint(flat) draws on a transparent canvas.
+template <class Paint>
+std::vector<uint8_t> layerStream(Paint paint) {
+  Image32 flat;
+  EXPECT_TRUE(flat.create(kSide, kSide));
+  flat.fill(kTransparent);
+  paint(flat);
+  TiledImage tiles;
+  EXPECT_TRUE(tiles.assign(flat));
+  std::vector<uint8_t> out;
+  deflateTiles(tiles, 6, [&](const uint8_t* b, size_t n) {
+    out.insert(out.end(), b, b + n);
+    return true;
+  });
+  return out;
+}
+
+class MemoryLimitTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+#ifdef TESSEL_UNDER_SANITIZER
+    GTEST_SKIP() << "address-space limits do not apply under the sanitizers";
+#endif
+    GTEST_FLAG_SET(death_test_style, "fast");
+    ASSERT_TRUE(doc.newImage(30, 20, true));
+    doc.currentLayer()->image().fill(0xFF112233);
+    settings.optFlag = 0;
+    flow.setPauses(0, 0);
+  }
+  // count layers of kSide x kSide, each holding stream.
+  std::string writeLayers(const char* name, int count, const std::vector<uint8_t>& stream) {
+    testing::NativeFileLayout layout;
+    layout.width = layout.height = kSide;
+    layout.layers.resize(size_t(count));
+    for (testing::NativeLayerSpec& l : layout.layers) l.stream = stream;
+    testing::writeBytes(dir.file(name), testing::buildNative(layout));
+    return dir.file(name);
+  }
+
+  // In the child: each step's failure exits with its own status.
+  void openPaintAndSave(const std::string& big, const std::string& out) {
+    limitAddressSpace(size_t(1500) << 20);
+    if (!flow.openFile(big) || doc.layerCount() != 100) std::_Exit(1);
+    ScriptedStroke stroke;
+    stroke.tool = kToolPen;
+    stroke.size = 30;
+    stroke.colour = 0x3366CC;
+    stroke.layer = 50;
+    stroke.samples = {{100, 100, 1.f}, {4400, 4300, 1.f}, {200, 4000, 1.f}};
+    if (!runScriptedStroke(doc, stroke)) std::_Exit(2);
+    std::_Exit(writeDocument(out, doc, nullptr) ? 0 : 3);
+  }
+  void openBeyondTheLimit(const std::string& full, const std::string& small) {
+    limitAddressSpace(size_t(600) << 20);
+    if (flow.openFile(full)) std::_Exit(1);
+    if (shell.messages.empty() || shell.messages.back() != std::string(kMsgMemoryError) + "\nfull.tsd")
+      std::_Exit(2);
+    if (doc.width() != 30 || doc.layerCount() != 1 || flow.currentPath() != small) std::_Exit(3);
+    if (doc.currentLayer()->image().at(5, 5) != 0xFF112233u) std::_Exit(4);
+    // The open document still works: a stroke on it succeeds.
+    ScriptedStroke stroke;
+    stroke.tool = kToolPen;
+    stroke.samples = {{1, 1, 1.f}, {25, 15, 1.f}};
+    std::_Exit(runScriptedStroke(doc, stroke) ? 0 : 5);
+  }
+
+  TempDir dir;
+  Document doc;
+  Settings settings;
+  FakeShell shell;
+  FakeHistory history;
+  OpenSaveFlow flow{doc, settings, shell, history};
+};
+
+TEST_F(MemoryLimitTest, AHundredSparseLayersOpenPaintAndSaveIn1500MB) {
+  // A 500 x 500 patch on each layer: 100 flat layers would need 8 GB.
+  const std::string big = writeLayers("big.tsd", 100, layerStream([](Image32& flat) {
+    for (int y = 2000; y < 2500; ++y)
+      for (int x = 1000; x < 1500; ++x) flat.set(x, y, patchPixel(x, y));
+  }));
+  const std::string out = dir.file("out.tsd");
+  EXPECT_EXIT(openPaintAndSave(big, out), ::testing::ExitedWithCode(0), "");
+  Document back;
+  ASSERT_EQ(readDocument(out, back, nullptr), kReadOk);
+  ASSERT_EQ(back.layerCount(), 100);
+  EXPECT_EQ(back.layers().atIndex(50)->pixel(100, 100), 0xFF3366CCu);   // where the stroke began
+  EXPECT_EQ(back.layers().atIndex(51)->pixel(100, 100), kTransparent);
+  EXPECT_EQ(back.layers().atIndex(49)->pixel(1200, 2100), patchPixel(1200, 2100));
+}
+
+TEST_F(MemoryLimitTest, ADocumentBeyond600MBEndsInTheMemoryMessageAndKeepsTheOpenOne) {
+  // Ten opaque layers: 810 MB of pixels however they are kept.
+  const std::string full = writeLayers("full.tsd", 10, layerStream([](Image32& flat) { flat.fill(0xFF808080); }));
+  const std::string small = dir.file("small.tsd");
+  ASSERT_TRUE(writeDocument(small, doc, nullptr));
+  ASSERT_TRUE(flow.openFile(small));
+  EXPECT_EXIT(openBeyondTheLimit(full, small), ::testing::ExitedWithCode(0), "");
+}
+
+}  // namespace
+}  // namespace tessel
