@@ -146,7 +146,10 @@ void FilterPreviewBox::mouseReleaseEvent(QMouseEvent* e) {
 FilterParamsDialog::FilterParamsDialog(FilterDialogModel& model, FilterPreviewSession& session, QWidget* parent)
     : QDialog(parent), model_(model), session_(session) {
   setWindowTitle(q(model.setup().title));
+  // SimSun where it is installed; else a CJK sans face (with Latin letters),
+  // else the desktop's, never the serif that fontconfig falls back to.
   QFont font(QStringLiteral("SimSun"), 9);
+  font.setFamilies({QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC"), QApplication::font().family()});
   setFont(font);
   model_.relayout(dialogMetrics(font));
   rows_.resize(model_.controls().size());
