@@ -50,8 +50,8 @@ constexpr Pair kToolUses[19] = {
     {"逐像素描画，不做抗锯齿", "draws pixel by pixel, without antialiasing"},
     {"一像素宽的细线", "draws lines one pixel wide"},
     {"平滑的笔触，笔压改变直径和浓度", "draws smooth strokes; pressure changes the diameter and density"},
-    {"第二支笔，设置与笔分开保存", "a second pen with its own settings"},
-    {"柔和的画笔，可使用纹理", "a soft brush that can use a texture"},
+    {"第二支笔，设置与笔分开保存", "paints as the pen does, with settings of its own"},
+    {"柔和的画笔，可使用纹理", "paints with a soft brush that can use a texture"},
     {"拾取画布颜色并与绘图颜色混合", "picks up the canvas colour and mixes it with the drawing colour"},
     {"喷涂，按住不动时持续累积", "sprays paint; keeps building up while held still"},
     {"把像素擦成透明（硬边）", "erases to transparency with a hard edge"},
@@ -97,7 +97,7 @@ constexpr Pair kBlendFormulas[21] = {
 };
 
 constexpr Pair kMaskUses[4] = {
-    {"绘画可以改变所有像素", "painting may change every pixel"},
+    {"绘画可以改变所有像素", "painting may change any pixel"},
     {"保护透明部分：只在不透明（alpha &gt; 0）的像素上绘画", "protects the transparent areas: paints only where alpha &gt; 0"},
     {"保护不透明部分：只在完全透明的像素上绘画", "protects the opaque areas: paints only on fully transparent pixels"},
     {"只改变颜色，alpha 保持不变", "changes the colour only and keeps the alpha"},
