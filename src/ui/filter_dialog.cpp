@@ -146,7 +146,10 @@ void FilterPreviewBox::mouseReleaseEvent(QMouseEvent* e) {
 FilterParamsDialog::FilterParamsDialog(FilterDialogModel& model, FilterPreviewSession& session, QWidget* parent)
     : QDialog(parent), model_(model), session_(session) {
   setWindowTitle(q(model.setup().title));
+  // SimSun where it is installed; else a CJK sans face (with Latin letters),
+  // else the desktop's, never the serif that fontconfig falls back to.
   QFont font(QStringLiteral("SimSun"), 9);
+  font.setFamilies({QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC"), QApplication::font().family()});
   setFont(font);
   model_.relayout(dialogMetrics(font));
   rows_.resize(model_.controls().size());
@@ -156,8 +159,9 @@ FilterParamsDialog::FilterParamsDialog(FilterDialogModel& model, FilterPreviewSe
     connect(box_, &FilterPreviewBox::dragEnded, this, [this] { preview(); });
   }
   for (size_t i = 0; i < rows_.size(); ++i) buildControl(i);
+  fitLists();
   buildButtons();
-  setFixedSize(model_.width(), model_.height());
+  setFixedSize(model_.width() + extraWidth_, model_.height());
   // The worker says it is done; the result is shown on this thread.
   session_.previewDone = [this] {
     QMetaObject::invokeMethod(this, [this] { previewFinished(); }, Qt::QueuedConnection);
@@ -198,6 +202,16 @@ void FilterParamsDialog::buildControl(size_t i) {
     connect(row.list, &QComboBox::currentIndexChanged, this, [this, i](int item) {
       if (model_.setItem(i, item)) preview();
     });
+  }
+}
+
+// A list as wide as its longest item (English items are longer than the
+// template's room); the dialog grows to the right when one passes its edge.
+void FilterParamsDialog::fitLists() {
+  for (const Row& row : rows_) {
+    if (!row.list || row.list->sizeHint().width() <= row.list->width()) continue;
+    row.list->resize(row.list->sizeHint().width(), row.list->height());
+    extraWidth_ = std::max(extraWidth_, row.list->geometry().right() + 1 + 10 - model_.width());
   }
 }
 
@@ -260,7 +274,7 @@ void FilterParamsDialog::buildButtons() {
       waiting_ = false;
     }
   });
-  int right = model_.width() - 10;
+  int right = model_.width() + extraWidth_ - 10;
   auto button = [&](const char* text, int slot) {
     auto* b = new QPushButton(trq(text), this);
     b->setGeometry(right - (3 - slot) * 68, top, 64, h);

@@ -88,6 +88,7 @@ class FilterParamsDialog : public QDialog {
   void buildControl(size_t i);
   void addSlider(size_t i, Row& row);
   void buildButtons();
+  void fitLists();
   void syncSlider(size_t i);
   void preview();
   void previewFinished();
@@ -98,6 +99,7 @@ class FilterParamsDialog : public QDialog {
   QCheckBox* previewCheck_ = nullptr;
   QPushButton* reset_ = nullptr;
   FilterPreviewBox* box_ = nullptr;
+  int extraWidth_ = 0;   // room the lists took beyond the template's width
   bool waiting_ = false;   // a preview runs; the busy cursor shows
 };
 

@@ -52,11 +52,14 @@ class QtRowText : public RowTextPainter {
     img.fill(Qt::transparent);
     {
       QPainter p(&img);
+      QString text = QString::fromUtf8(s.c_str());
+      // A text that would touch the next one (the opacity "100%" before the
+      // blend mode) takes the small font.
+      if (!small && QFontMetrics(normal_).horizontalAdvance(text) > box.w - 3) small = true;
       p.setFont(small ? small_ : normal_);
       p.setPen(QColor::fromRgb(QRgb(colour)));
       // One line always: a name too long even for the small font ends in "…"
       // rather than wrapping over the opacity row. Short texts are only clipped.
-      QString text = QString::fromUtf8(s.c_str());
       if (small) text = QFontMetrics(p.font()).elidedText(text, Qt::ElideRight, box.w);
       p.drawText(QRect(0, 0, box.w, box.h), Qt::TextSingleLine | Qt::AlignLeft | Qt::AlignVCenter, text);
     }

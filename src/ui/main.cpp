@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QFileInfo>
 #include <QIcon>
 #include <QTimer>
 #include <chrono>
@@ -14,6 +15,8 @@
 #include "app/startup.h"
 #include "resources/language.h"
 #include "ui/interface_setup.h"
+#include "ui/main_window.h"
+#include "ui/picture_grab.h"
 #include "platform/image_decoders.h"
 #include "ui/session.h"
 
@@ -96,6 +99,15 @@ int main(int argc, char** argv) {
     };
   }
   if (!session.start(commandLine)) return 0;
+  // scripts/manual_pictures: pictures of the panels and dialogs for the manual.
+  if (const char* folder = std::getenv("TESSEL_MANUAL_PICTURES")) {
+    const bool english = tessel::text::language() == tessel::text::Language::English;
+    const bool ok = tessel::grabManualPictures(
+        *session.window(), QString::fromLocal8Bit(folder), english ? QStringLiteral("en") : QStringLiteral("zh"),
+        commandLine.isEmpty() ? QString() : QFileInfo(commandLine).absolutePath());
+    session.shutdown();
+    return ok ? 0 : 1;
+  }
   if (painted) {   // already painted during start-up: nothing more to measure
     session.shutdown();
     return 0;

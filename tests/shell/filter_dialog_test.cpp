@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -15,6 +16,7 @@
 #include <map>
 
 #include "app/application.h"
+#include "resources/language.h"
 #include "ui/filter_dialog.h"
 #include "ui/main_window.h"
 #include "ui/session.h"
@@ -124,6 +126,26 @@ TEST_F(FilterDialogTest, CanvasPreviewFollowsTheSliderAndCancelRestores) {
   EXPECT_GT(field.toInt(), 100);   // about half of 0 … 299
   EXPECT_EQ(pixels(), before);
   EXPECT_EQ(session.app().undo->undoCount(), 0);
+}
+
+// The English operations of "Combine with Another Layer" are longer than the
+// template's list: the list shows them whole and the dialog grows to hold it.
+TEST_F(FilterDialogTest, EnglishListsFitTheirItems) {
+  struct Chosen {   // back to Chinese however the test ends
+    Chosen() { text::setLanguage(text::Language::English); }
+    ~Chosen() { text::setLanguage(text::Language::Chinese); }
+  } english;
+  int lists = 0;
+  whenDialog([&](FilterParamsDialog* d) {
+    EXPECT_EQ(d->windowTitle(), QStringLiteral("Combine with Another Layer"));
+    for (QComboBox* list : d->findChildren<QComboBox*>()) {
+      ++lists;
+      EXPECT_GE(list->width(), list->sizeHint().width()) << list->currentText().toStdString();
+      EXPECT_LE(list->geometry().right(), d->width() - 10);
+    }
+  });
+  w->action(41012)->trigger();
+  EXPECT_EQ(lists, 2);
 }
 
 TEST_F(FilterDialogTest, OkAppliesAndOneCtrlZRestores) {

@@ -47,13 +47,13 @@ const char* pick(const Pair& p) { return text::language() == text::Language::Chi
 
 // What each tool does, in tool-number order.
 constexpr Pair kToolUses[19] = {
-    {"逐像素描画，不做抗锯齿", "pixel by pixel, without antialiasing"},
-    {"一像素宽的细线", "one-pixel-wide lines"},
-    {"平滑的笔触，笔压改变直径和浓度", "smooth strokes; pressure changes diameter and density"},
-    {"第二支笔，设置与笔分开保存", "a second pen with settings of its own"},
-    {"柔和的画笔，可使用纹理", "a soft brush that can use a texture"},
+    {"逐像素描画，不做抗锯齿", "draws pixel by pixel, without antialiasing"},
+    {"一像素宽的细线", "draws lines one pixel wide"},
+    {"平滑的笔触，笔压改变直径和浓度", "draws smooth strokes; pressure changes the diameter and density"},
+    {"第二支笔，设置与笔分开保存", "paints as the pen does, with settings of its own"},
+    {"柔和的画笔，可使用纹理", "paints with a soft brush that can use a texture"},
     {"拾取画布颜色并与绘图颜色混合", "picks up the canvas colour and mixes it with the drawing colour"},
-    {"喷涂，按住不动时持续累积", "sprays; keeps building up while held still"},
+    {"喷涂，按住不动时持续累积", "sprays paint; keeps building up while held still"},
     {"把像素擦成透明（硬边）", "erases to transparency with a hard edge"},
     {"以笔的笔触擦除", "erases with a pen stroke"},
     {"以画笔的笔触擦除", "erases with a brush stroke"},
@@ -62,11 +62,11 @@ constexpr Pair kToolUses[19] = {
     {"使笔触下的像素变亮", "lightens the pixels under the stroke"},
     {"使笔触下的像素变暗", "darkens the pixels under the stroke"},
     {"填充相连的同色区域；Ctrl 擦除，Shift 按边缘模式，Alt 反转判定层选择",
-     "fills the connected area of one colour; Ctrl erases, Shift uses the fringe mode, Alt inverts the reference choice"},
-    {"拖曳画出渐变：线性、放射、矩形或角度", "drag a gradient: linear, radial, box or angular"},
-    {"单击画布打开文字对话框", "click the canvas to open the text dialog"},
-    {"拖曳移动当前图层；Ctrl+方向键移动一个像素", "drag the current layer; Ctrl+arrow keys move it by one pixel"},
-    {"拖曳选择矩形区域", "drag a rectangular selection"},
+     "fills a connected area of one colour; Ctrl erases, Shift fills the fringe, Alt inverts which layers count as references"},
+    {"拖曳画出渐变：线性、放射、矩形或角度", "draws a gradient along a drag: linear, radial, box or angular"},
+    {"单击画布打开文字对话框", "opens the text dialog where the canvas is clicked"},
+    {"拖曳移动当前图层；Ctrl+方向键移动一个像素", "moves the current layer by dragging; Ctrl+arrow keys move it by one pixel"},
+    {"拖曳选择矩形区域", "selects a rectangle by dragging"},
 };
 
 // What each blend mode computes per channel: d the pixels below, s the layer (0-255).
@@ -97,9 +97,9 @@ constexpr Pair kBlendFormulas[21] = {
 };
 
 constexpr Pair kMaskUses[4] = {
-    {"绘画可以改变所有像素", "painting may change every pixel"},
-    {"保护透明部分：只在不透明（alpha &gt; 0）的像素上绘画", "protects the transparent part: paints only where pixels are opaque (alpha &gt; 0)"},
-    {"保护不透明部分：只在完全透明的像素上绘画", "protects the opaque part: paints only where pixels are fully transparent"},
+    {"绘画可以改变所有像素", "painting may change any pixel"},
+    {"保护透明部分：只在不透明（alpha &gt; 0）的像素上绘画", "protects the transparent areas: paints only where alpha &gt; 0"},
+    {"保护不透明部分：只在完全透明的像素上绘画", "protects the opaque areas: paints only on fully transparent pixels"},
     {"只改变颜色，alpha 保持不变", "changes the colour only and keeps the alpha"},
 };
 
@@ -245,7 +245,7 @@ std::string filterList() {
 
 std::string keyTable() {
   KeyTable defaults;
-  std::string out = "<table>\n<tr><th>" + std::string(pick({"功能", "Function"})) + "</th><th>" +
+  std::string out = "<table>\n<tr><th>" + std::string(pick({"功能", "Action"})) + "</th><th>" +
                     pick({"默认按键", "Default key"}) + "</th></tr>\n";
   for (const KeyDialogRow& row : keyDialogRows()) {
     if (row.item < 0) {

@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 
 #include "app/models/key_dialog_model.h"
 #include "filters/filter_table.h"
+#include "draw/tool/tool_traits.h"
 #include "resources/accelerators.h"
 #include "resources/menus.h"
 #include "resources/strings.h"
@@ -73,6 +77,36 @@ TEST(Manual, EnglishPageNamesEverything) {
   ASSERT_NE(blur, std::string::npos);
   EXPECT_NE(html.find("<td>Strength</td><td><code>", blur), std::string::npos);
   EXPECT_EQ(html.find("高斯模糊"), std::string::npos);
+}
+
+// Every picture a page shows exists: the painting tools' strokes the build draws, and the
+// panels and dialogs in the page's own language kept beside the pages, each
+// of which the page shows.
+void expectPicturesExist(const std::string& html, const std::string& prefix) {
+  const std::string folder = std::string(TESSEL_REPO_ROOT) + "/src/resources/manual/pictures/";
+  std::set<std::string> shown;
+  for (size_t at = html.find("src=\"manual/"); at != std::string::npos; at = html.find("src=\"manual/", at + 1)) {
+    const size_t start = at + std::strlen("src=\"manual/");
+    const std::string name = html.substr(start, html.find('"', start) - start);
+    if (name.rfind("tool-", 0) == 0) {
+      const int tool = std::stoi(name.substr(5));
+      EXPECT_TRUE(tool >= 0 && tool <= kToolBurn) << name;
+      continue;
+    }
+    EXPECT_EQ(name.rfind(prefix, 0), 0u) << "a picture in the other language: " << name;
+    EXPECT_TRUE(std::filesystem::is_regular_file(folder + name)) << "missing picture: " << name;
+    shown.insert(name);
+  }
+  size_t kept = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    if (entry.path().filename().string().rfind(prefix, 0) == 0) ++kept;
+  EXPECT_EQ(shown.size(), kept) << "pictures kept but not shown";
+  EXPECT_GE(kept, 9u);
+}
+
+TEST(Manual, PicturesExistInTheirLanguage) {
+  expectPicturesExist(fillManual(page("help.zh.html.in"), text::Language::Chinese), "zh-");
+  expectPicturesExist(fillManual(page("help.en.html.in"), text::Language::English), "en-");
 }
 
 TEST(Manual, HelpFileFollowsTheLanguage) {
