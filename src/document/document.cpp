@@ -46,11 +46,24 @@ bool Document::resizeCanvasBuffers(int width, int height) {
   return true;
 }
 
-void Document::selectLayer(int index) {
-  if (index < 0 || index >= layers_.count()) return;
+bool Document::selectLayer(int index) {
+  if (index < 0 || index >= layers_.count()) return false;
+  Layer* next = layers_.atIndex(index);
+  if (!next->unpark()) {
+    // Short of memory: the idle layers give up their flat pixels first.
+    Layer* keep = current_;
+    current_ = next;
+    parkIdleLayers();
+    current_ = keep;
+    if (!next->unpark()) {
+      if (current_) current_->unpark();
+      return false;
+    }
+  }
   currentIndex_ = index;
-  current_ = layers_.atIndex(index);
+  current_ = next;
   parkIdleLayers();
+  return true;
 }
 
 void Document::parkIdleLayers() {

@@ -41,7 +41,10 @@ class Document {
   // the document stays as it was.
   bool newImage(int width, int height, bool withLayer);
   bool resizeCanvasBuffers(int width, int height);
-  void selectLayer(int index);
+  // Makes layer index current, flat; the others keep only their tiles. False,
+  // the current layer unchanged, when there is no such layer or no memory
+  // for its flat pixels.
+  bool selectLayer(int index);
   // Every layer but the current one keeps its pixels in tiles.
   void parkIdleLayers();
   // Memory the pixels of the document hold now.
