@@ -628,9 +628,8 @@ class LayerPixels {
         for (int tx = 0; tx < tiles_->tilesAcross(); ++tx)
           if (const TiledImage::Tile* t = tiles_->tile(tx, ty))
             scan(box, tx * kSide, ty * kSide, std::min(kSide, width() - tx * kSide),
-                 std::min(kSide, height() - ty * kSide),
-                 [&](int y) { return t->px + (y - ty * kSide) * kSide - tx * kSide; });
-      }
+                 std::min(kSide, height() - ty * kSide), [&](int y) { return t->px + (y - ty * kSide) * kSide; });
+    }
     if (box.right < 0) return {0, 0, 0, 0};
     return {box.left, box.top, box.right - box.left + 1, box.bottom - box.top + 1};
   }
@@ -671,18 +670,19 @@ class LayerPixels {
   struct Box {
     int left = INT32_MAX, right = -1, top = INT32_MAX, bottom = -1;
   };
+  // The w x h area at (x0, y0); rowAt(y) gives the pixel at x0 of row y.
   template <class RowAt>
   static void scan(Box& box, int x0, int y0, int w, int h, RowAt rowAt) {
     for (int y = y0; y < y0 + h; ++y) {
       const Pixel* row = rowAt(y);
       int first = -1, last = -1;
-      for (int x = x0; x < x0 + w; ++x)
-        if (row[x] >> 24) {
-          if (first < 0) first = x;
-          last = x;
+      for (int i = 0; i < w; ++i)
+        if (row[i] >> 24) {
+          if (first < 0) first = i;
+          last = i;
         }
       if (first < 0) continue;
-      box.left = std::min(box.left, first), box.right = std::max(box.right, last);
+      box.left = std::min(box.left, x0 + first), box.right = std::max(box.right, x0 + last);
       box.top = std::min(box.top, y), box.bottom = std::max(box.bottom, y);
     }
   }

@@ -166,6 +166,7 @@ TEST(OraWriter, MimetypeFirstAndStoredThenStackLayersMergedAndThumbnail) {
 // The merged image is made a block at a time, passing over blocks where a
 // layer has no coverage: it must still be exactly what flattening gives,
 // for every mode, opacity, hidden layers, idle (tiled) layers and edge blocks.
+// Idle layers are written from their tiles and must read back the same.
 TEST(OraWriter, MergedImageIsTheFlatteningWithAlpha) {
   TempDir dir;
   Document doc;
@@ -182,7 +183,9 @@ TEST(OraWriter, MergedImageIsTheFlatteningWithAlpha) {
     const int x = int(rng() % 140), y = int(rng() % 60);
     const Rect area{x, y, std::min(150 - x, 1 + int(rng() % 70)), std::min(70 - y, 1 + int(rng() % 40))};
     randomPixels(layer->image(), rng, area);
-    if (i % 2) ASSERT_TRUE(layer->park());
+    if (i % 2) {
+      ASSERT_TRUE(layer->park());
+    }
   }
   const std::string path = dir.file("m.ora");
   ASSERT_TRUE(writeOra(path, doc, nullptr));
@@ -194,6 +197,10 @@ TEST(OraWriter, MergedImageIsTheFlatteningWithAlpha) {
   ASSERT_EQ(merged.width(), 150);
   for (int y = 0; y < 70; ++y)
     for (int x = 0; x < 150; ++x) ASSERT_EQ(merged.at(x, y), flat.at(x, y)) << x << "," << y;
+  // The idle layers were cut and written from their tiles.
+  Document back;
+  ASSERT_EQ(readOra(path, back, nullptr), kReadOk);
+  expectSameDocument(doc, back);
 }
 
 // Replaces (or with an empty file name removes) one entry of a zip.
