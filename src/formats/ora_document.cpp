@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cctype>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -943,9 +944,11 @@ bool writeOra(const std::string& path, Document& document, Progress* progress) {
   // the bottom, where a background usually lies.
   const int bands = flattener.bands();
   const int jobs = bands + 1 + count;
-  std::atomic<int> next{0}, bandsDone{0};
+  std::atomic<int> next{0};
+  int bandsDone = 0;
+  std::condition_variable bandsReady;
   std::atomic<bool> failed{false};
-  std::mutex stepping;
+  std::mutex guard;   // the bands done and the progress steps
   auto writeFile = [](const std::string& file, const PngMemoryWriter& png) {
     std::FILE* f = std::fopen(file.c_str(), "wb");
     if (!f) return false;
@@ -957,11 +960,15 @@ bool writeOra(const std::string& path, Document& document, Progress* progress) {
     for (int job; !failed && (job = next++) < jobs;) {
       if (job < bands) {
         if (!flattener.band(job)) failed = true;
-        ++bandsDone;
+        std::lock_guard<std::mutex> lock(guard);
+        if (++bandsDone == bands) bandsReady.notify_all();
         continue;
       }
       if (job == bands) {
-        while (bandsDone < bands) std::this_thread::yield();
+        {
+          std::unique_lock<std::mutex> lock(guard);
+          bandsReady.wait(lock, [&] { return bandsDone == bands; });
+        }
         Image32 thumb;
         if (failed || !png.encode(merged, merged.bounds()) || !writeFile(mergedFile, png) ||
             !ThumbnailSink::shrink(merged, kThumbnailSide, thumb) || !png.encode(thumb, thumb.bounds()) ||
@@ -990,7 +997,7 @@ bool writeOra(const std::string& path, Document& document, Progress* progress) {
       }
       if (!ok || !writeFile(temp.file(entries[size_t(index)].substr(5)), png)) failed = true;
       if (progress) {
-        std::lock_guard<std::mutex> lock(stepping);
+        std::lock_guard<std::mutex> lock(guard);
         progress->step();
       }
     }
