@@ -1,6 +1,8 @@
 #include "cli/thumbnail_command.h"
 
 #include <algorithm>
+#include <cctype>
+#include <string>
 #include <cstdio>
 
 #include "app/files/document_io.h"
@@ -9,6 +11,9 @@
 #include "document/document.h"
 #include "filters/resample.h"
 #include "formats/native_document.h"
+#include "formats/ora_document.h"
+#include "document/compositors.h"
+#include "io/file.h"
 #include "formats/png_codec.h"
 #include "resources/language.h"
 
@@ -37,10 +42,29 @@ ThumbnailSize fitThumbnail(int width, int height, int size) {
 }
 
 // The picture a file manager shows: the stored preview when the file is a
-// native document (whatever its name), else the file opened as Open does
-// and flattened as saving it to PNG would.
-bool thumbnailPicture(const char* path, Image32& picture, bool& withAlpha) {
+// native document (whatever its name), the stored thumbnail or merged image
+// of an OpenRaster file, else the file opened as Open does and flattened as
+// saving it to PNG would.
+bool thumbnailPicture(const char* path, int size, Image32& picture, bool& withAlpha) {
   withAlpha = false;
+  int width = 0, height = 0;
+  std::string extension = fileExtension(path);
+  for (char& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
+  if (extension == "ora" && readOraPicture(path, size, picture, width, height)) {
+    // Opaque on white, as the flattened layers are, and fitted from the
+    // canvas's size rather than the stored picture's.
+    Image32 white;
+    if (!white.create(picture.width(), picture.height())) return false;
+    white.fill(kOpaqueWhite);
+    compositeOver(white, picture, kFullOpacity);
+    picture.swap(white);
+    const ThumbnailSize fit = fitThumbnail(width, height, size);
+    if (fit.width == picture.width() && fit.height == picture.height()) return true;
+    Image32 scaled;
+    if (!scaleImage(picture, scaled, fit.width, fit.height, ScaleMethod::Lanczos3)) return false;
+    picture.swap(scaled);
+    return true;
+  }
   if (readPreview(path, picture)) {
     // The fourth byte of preview pixels is unused; the preview is opaque.
     for (int y = 0; y < picture.height(); ++y)
@@ -64,7 +88,7 @@ int runThumbnail(int argc, char** argv) {
   if (!parseInt(argv[4], 1, kMaxCanvasSize, size)) return usageError("SIZE is a number of pixels, 1-4500");
   Image32 picture;
   bool withAlpha = false;
-  if (!thumbnailPicture(argv[2], picture, withAlpha)) return 1;
+  if (!thumbnailPicture(argv[2], size, picture, withAlpha)) return 1;
   const ThumbnailSize fit = fitThumbnail(picture.width(), picture.height(), size);
   if (fit.width != picture.width() || fit.height != picture.height()) {
     Image32 scaled;

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cctype>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -24,6 +25,7 @@
 #include "io/file.h"
 #include "formats/native_document.h"
 #include "formats/png_codec.h"
+#include "formats/png_memory_writer.h"
 #include "formats/thumbnail_sink.h"
 
 namespace tessel {
@@ -33,6 +35,7 @@ namespace {
 constexpr const char* kMimeType = "image/openraster";
 constexpr const char* kTesselNamespace = "urn:x-tessel:openraster";
 constexpr int kThumbnailSide = 256;
+constexpr int kPngLevel = 6;   // the PNGs inside, as libdeflate counts levels
 constexpr int kMaxDepth = 64;            // stacks inside stacks
 constexpr size_t kMaxNodes = 20000;      // elements in stack.xml
 constexpr int64_t kMaxStackXml = 4 << 20;
@@ -604,24 +607,157 @@ bool readPicture(const std::string& path, const char* entry, Image32& image) {
 
 // ---------------------------------------------------------------- writing
 
-// The rectangle of pixels with alpha; empty when there is none.
-Rect opaqueBounds(const Image32& image) {
-  int left = image.width(), right = -1, top = image.height(), bottom = -1;
-  for (int y = 0; y < image.height(); ++y) {
-    const Pixel* row = image.row(y);
-    int first = -1, last = -1;
-    for (int x = 0; x < image.width(); ++x)
-      if (row[x] >> 24) {
-        if (first < 0) first = x;
-        last = x;
-      }
-    if (first < 0) continue;
-    left = std::min(left, first), right = std::max(right, last);
-    top = std::min(top, y), bottom = y;
+// A layer's pixels as the writer reads them: from its tiles when it is idle
+// (no flat copy is made), else from its flat buffer.
+class LayerPixels {
+ public:
+  explicit LayerPixels(const Layer& layer) : tiles_(layer.tiles()) {
+    if (!tiles_) flat_ = &layer.image();
   }
-  if (right < 0) return {0, 0, 0, 0};
-  return {left, top, right - left + 1, bottom - top + 1};
-}
+  bool valid() const { return tiles_ || flat_->valid(); }
+  int width() const { return tiles_ ? tiles_->width() : flat_->width(); }
+  int height() const { return tiles_ ? tiles_->height() : flat_->height(); }
+
+  // The rectangle of pixels with alpha; empty when there is none.
+  Rect paintedBounds() const {
+    Box box;
+    if (!tiles_) {
+      scan(box, 0, 0, width(), height(), [&](int y) { return flat_->row(y); });
+    } else {
+      constexpr int kSide = TiledImage::kTileSide;
+      for (int ty = 0; ty < tiles_->tilesDown(); ++ty)
+        for (int tx = 0; tx < tiles_->tilesAcross(); ++tx)
+          if (const TiledImage::Tile* t = tiles_->tile(tx, ty))
+            scan(box, tx * kSide, ty * kSide, std::min(kSide, width() - tx * kSide),
+                 std::min(kSide, height() - ty * kSide), [&](int y) { return t->px + (y - ty * kSide) * kSide; });
+    }
+    if (box.right < 0) return {0, 0, 0, 0};
+    return {box.left, box.top, box.right - box.left + 1, box.bottom - box.top + 1};
+  }
+
+  // n pixels of row y from x; scratch holds them when they are not flat.
+  const Pixel* row(int y, int x, int n, Pixel* scratch) const {
+    if (!tiles_) return flat_->row(y) + x;
+    tiles_->readRow(y, x, n, scratch);
+    return scratch;
+  }
+
+  // The w x h block at (x, y) into block (of that size); false, with the
+  // block untouched, when every pixel of it has no coverage at opacity.
+  bool blockCovered(int x, int y, int w, int h, int opacity, Image32& block) const {
+    bool covered = false;
+    for (int r = 0; r < h && !covered; ++r) {
+      const Pixel* p = sourceRow(x, y + r);
+      if (!p) continue;
+      for (int i = 0; i < w; ++i)
+        if ((opacity * int(alphaOf(p[i]))) >> 7) {
+          covered = true;
+          break;
+        }
+    }
+    if (covered) copyBlock(x, y, w, h, block);
+    return covered;
+  }
+  void copyBlock(int x, int y, int w, int h, Image32& block) const {
+    for (int r = 0; r < h; ++r) {
+      const Pixel* p = sourceRow(x, y + r);
+      Pixel* out = block.row(r);
+      if (p) std::memcpy(out, p, size_t(w) * sizeof(Pixel));
+      else std::fill(out, out + w, kTransparent);
+    }
+  }
+
+ private:
+  struct Box {
+    int left = INT32_MAX, right = -1, top = INT32_MAX, bottom = -1;
+  };
+  // The w x h area at (x0, y0); rowAt(y) gives the pixel at x0 of row y.
+  template <class RowAt>
+  static void scan(Box& box, int x0, int y0, int w, int h, RowAt rowAt) {
+    for (int y = y0; y < y0 + h; ++y) {
+      const Pixel* row = rowAt(y);
+      int first = -1, last = -1;
+      for (int i = 0; i < w; ++i)
+        if (row[i] >> 24) {
+          if (first < 0) first = i;
+          last = i;
+        }
+      if (first < 0) continue;
+      box.left = std::min(box.left, x0 + first), box.right = std::max(box.right, x0 + last);
+      box.top = std::min(box.top, y), box.bottom = std::max(box.bottom, y);
+    }
+  }
+  // Pixels from (x, y) to the end of their block (blocks lie on the tile
+  // grid); null where a tile is absent, all kTransparent.
+  const Pixel* sourceRow(int x, int y) const {
+    if (!tiles_) return flat_->row(y) + x;
+    constexpr int kSide = TiledImage::kTileSide;
+    const TiledImage::Tile* t = tiles_->tile(x / kSide, y / kSide);
+    return t ? t->px + (y % kSide) * kSide + x % kSide : nullptr;
+  }
+
+  const TiledImage* tiles_;
+  const Image32* flat_ = nullptr;
+};
+
+// The flattening with alpha that Document::flatten makes, one band of
+// blocks on the tile grid at a time, so that bands share out between
+// threads. A layer with no coverage in a block is passed over there: the
+// alpha-aware arithmetic leaves such pixels as they are once a layer has been
+// laid down (except in Add and Subtract, which always run).
+class BandFlattener {
+ public:
+  static constexpr int kBlock = TiledImage::kTileSide;
+
+  bool begin(const Document& document, Image32& target) {
+    target_ = &target;
+    for (int i = document.layerCount() - 1; i >= 0; --i) {
+      const Layer* layer = document.layers().atIndex(i);
+      if (!layer->visible()) continue;
+      sources_.push_back({layer, LayerPixels(*layer)});
+      if (!sources_.back().pixels.valid()) return false;
+    }
+    return target.create(document.width(), document.height());
+  }
+  int bands() const { return (target_->height() + kBlock - 1) / kBlock; }
+
+  bool band(int index) const {
+    Image32 dst, src;
+    const int y = index * kBlock, h = std::min(kBlock, target_->height() - y);
+    for (int x = 0; x < target_->width(); x += kBlock) {
+      const int w = std::min(kBlock, target_->width() - x);
+      if (dst.width() != w || dst.height() != h) {
+        if (!dst.create(w, h) || !src.create(w, h)) return false;
+      }
+      dst.fill(0);
+      bool touched = false;
+      for (const Source& s : sources_) {
+        const Layer& layer = *s.layer;
+        const bool always = layer.blendMode == kBlendAdd || layer.blendMode == kBlendSubtract;
+        if (always) {
+          s.pixels.copyBlock(x, y, w, h, src);
+        } else if (!s.pixels.blockCovered(x, y, w, h, layer.opacity, src)) {
+          // What the first layer would do here: every pixel becomes transparent.
+          if (!touched) dst.fill(kTransparent);
+          touched = true;
+          continue;
+        }
+        compositeAlphaAware(dst, src, layer.opacity, layer.blendMode, kFullOpacity, kBlendNormal);
+        touched = true;
+      }
+      for (int r = 0; r < h; ++r) std::memcpy(target_->row(y + r) + x, dst.row(r), size_t(w) * sizeof(Pixel));
+    }
+    return true;
+  }
+
+ private:
+  struct Source {
+    const Layer* layer;
+    LayerPixels pixels;
+  };
+  Image32* target_ = nullptr;
+  std::vector<Source> sources_;
+};
 
 std::string formatOpacity(int opacity) {
   char text[32];
@@ -752,11 +888,31 @@ bool readOraMerged(const std::string& path, Image32& image, ImageReadInfo&) {
   return readPicture(path, "mergedimage.png", image);
 }
 
+bool readOraPicture(const std::string& path, int side, Image32& picture, int& width, int& height) {
+  ZipReader zip;
+  XmlNode root;
+  if (zip.open(path) != kReadOk || readStackXml(zip, root) != kReadOk || canvasSize(root, width, height) != kReadOk)
+    return false;
+  TempFolder temp;
+  if (!temp.valid()) return false;
+  // A thumbnail is good when it has the canvas's shape (within a pixel of
+  // rounding) and no fewer pixels than the picture wanted.
+  if (readPngEntry(zip, temp, "Thumbnails/thumbnail.png", width, height, picture) == kReadOk) {
+    const int64_t w = picture.width(), h = picture.height();
+    const bool shaped = w <= width && h <= height && std::abs(w * height - h * width) <= std::max(width, height);
+    if (shaped && std::max(w, h) >= std::min(side, std::max(width, height))) return true;
+  }
+  if (readPngEntry(zip, temp, "mergedimage.png", width, height, picture) == kReadOk && picture.width() == width &&
+      picture.height() == height)
+    return true;
+  Document document;
+  return readOra(path, document, nullptr) == kReadOk && document.flatten(picture, nullptr, true);
+}
+
 bool readOraThumbnail(const std::string& path, int side, Image32& thumb) {
   Image32 picture;
-  if (!readPicture(path, "Thumbnails/thumbnail.png", picture) && !readPicture(path, "mergedimage.png", picture))
-    return false;
-  return ThumbnailSink::shrink(picture, side, thumb);
+  int width = 0, height = 0;
+  return readOraPicture(path, side, picture, width, height) && ThumbnailSink::shrink(picture, side, thumb);
 }
 
 bool writeOra(const std::string& path, Document& document, Progress* progress) {
@@ -771,40 +927,77 @@ bool writeOra(const std::string& path, Document& document, Progress* progress) {
                 document.width(), document.height(), kTesselNamespace, document.currentIndex(),
                 document.layers().nameCounter());
   xml += head;
-  // The layer PNGs and the merged image are encoded on several threads.
   std::vector<Rect> bounds(static_cast<size_t>(count));
   std::vector<std::string> entries(static_cast<size_t>(count));
-  Image32 merged;
+  for (int i = 0; i < count; ++i) {
+    char entry[32];
+    std::snprintf(entry, sizeof entry, "data/layer%03d.png", i);
+    entries[size_t(i)] = entry;
+  }
   const std::string mergedFile = temp.file("mergedimage.png"), thumbFile = temp.file("thumbnail.png");
+  Image32 merged;
+  BandFlattener flattener;
+  if (!flattener.begin(document, merged)) return false;
+
+  // One queue of jobs on every core: the bands of the merged image, then its
+  // PNG and the thumbnail (once the bands are done), then the layers from
+  // the bottom, where a background usually lies.
+  const int bands = flattener.bands();
+  const int jobs = bands + 1 + count;
   std::atomic<int> next{0};
+  int bandsDone = 0;
+  std::condition_variable bandsReady;
   std::atomic<bool> failed{false};
-  std::mutex stepping;
+  std::mutex guard;   // the bands done and the progress steps
+  auto writeFile = [](const std::string& file, const PngMemoryWriter& png) {
+    std::FILE* f = std::fopen(file.c_str(), "wb");
+    if (!f) return false;
+    const bool written = std::fwrite(png.data(), 1, png.size(), f) == png.size();
+    return std::fclose(f) == 0 && written;
+  };
   auto work = [&] {
-    // Job 0, flattening and the merged image, is the largest: it goes first.
-    for (int job; !failed && (job = next++) <= count;) {
-      if (job-- == 0) {
-        // The flattening runs beside the layer PNGs; the document is only read.
-        if (!document.flatten(merged, nullptr, true) || !writePng(merged, mergedFile, 6, true, -1)) failed = true;
+    PngMemoryWriter png(kPngLevel);
+    for (int job; !failed && (job = next++) < jobs;) {
+      if (job < bands) {
+        if (!flattener.band(job)) failed = true;
+        std::lock_guard<std::mutex> lock(guard);
+        if (++bandsDone == bands) bandsReady.notify_all();
         continue;
       }
-      const Layer* layer = document.layers().atIndex(job);
-      const Image32& pixels = layer->image();   // an idle layer is made flat for this job only
-      const Rect r = opaqueBounds(pixels);
-      Image32 cut;
-      if (!pixels.valid() || !cut.create(std::max(r.w, 1), std::max(r.h, 1))) {
+      if (job == bands) {
+        {
+          std::unique_lock<std::mutex> lock(guard);
+          bandsReady.wait(lock, [&] { return bandsDone == bands; });
+        }
+        Image32 thumb;
+        if (failed || !png.encode(merged, merged.bounds()) || !writeFile(mergedFile, png) ||
+            !ThumbnailSink::shrink(merged, kThumbnailSide, thumb) || !png.encode(thumb, thumb.bounds()) ||
+            !writeFile(thumbFile, png))
+          failed = true;
+        merged.destroy();
+        continue;
+      }
+      const int index = count - 1 - (job - bands - 1);
+      const LayerPixels pixels(*document.layers().atIndex(index));
+      if (!pixels.valid()) {
         failed = true;
         break;
       }
-      cut.fill(kTransparent);
-      if (r.w) cut.blit(0, 0, r.w, r.h, pixels, r.x, r.y);
-      layer->releaseFlatCopy();
-      char entry[32];
-      std::snprintf(entry, sizeof entry, "data/layer%03d.png", job);
-      bounds[size_t(job)] = r;
-      entries[size_t(job)] = entry;
-      if (!writePng(cut, temp.file(entry + 5), 6, true, -1)) failed = true;
+      Rect r = pixels.paintedBounds();
+      bounds[size_t(index)] = r;
+      std::vector<Pixel> scratch;
+      bool ok;
+      if (r.empty()) {
+        // A layer with nothing on it: one transparent pixel.
+        const Pixel clear = kTransparent;
+        ok = png.encode(1, 1, [&](int) { return &clear; });
+      } else {
+        scratch.resize(size_t(r.w));
+        ok = png.encode(r.w, r.h, [&](int y) { return pixels.row(r.y + y, r.x, r.w, scratch.data()); });
+      }
+      if (!ok || !writeFile(temp.file(entries[size_t(index)].substr(5)), png)) failed = true;
       if (progress) {
-        std::lock_guard<std::mutex> lock(stepping);
+        std::lock_guard<std::mutex> lock(guard);
         progress->step();
       }
     }
@@ -835,10 +1028,6 @@ bool writeOra(const std::string& path, Document& document, Progress* progress) {
     xml += "/>\n";
   }
   xml += " </stack>\n</image>\n";
-
-  Image32 thumb;
-  if (!ThumbnailSink::shrink(merged, kThumbnailSide, thumb) || !writePng(thumb, thumbFile, 6, true, -1))
-    return false;
 
   static std::atomic<unsigned> serial{0};
   const std::string folder = folderOf(path);

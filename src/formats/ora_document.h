@@ -23,7 +23,12 @@ int readOra(const std::string& path, Document& document, Progress* progress);
 int readOra(const std::string& path, Document& document, Progress* progress, int maxSide);
 // mergedimage.png as a picture.
 bool readOraMerged(const std::string& path, Image32& image, ImageReadInfo& info);
-// Thumbnails/thumbnail.png (mergedimage.png when there is none) fitted into side x side.
+// The least the file must give to show it in side x side, unshrunk: its
+// stored thumbnail when that is whole, has the canvas's shape and is large
+// enough, else mergedimage.png, else the layers read and flattened. Also
+// the canvas size.
+bool readOraPicture(const std::string& path, int side, Image32& picture, int& width, int& height);
+// That picture fitted into side x side.
 bool readOraThumbnail(const std::string& path, int side, Image32& thumb);
 // Every layer from the top, cut to its non-transparent bounds, with what
 // OpenRaster cannot say in tessel: attributes. An earlier file of that

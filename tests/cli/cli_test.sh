@@ -23,6 +23,10 @@ check "cropped" 20x10 "$(size h.tsd)"
 "$cli" thumbnail b.tsd thumb.png 20;                           check "thumbnail" 0 $?
 check "thumbnail fits" 20x15 "$(size thumb.png)"
 "$cli" thumbnail b.tsd thumb.png 0 2>/dev/null;                 check "thumbnail size 0" 2 $?
+"$cli" convert b.tsd b.ora && "$cli" thumbnail b.ora thumb.png 20; check "ora thumbnail" 0 $?
+check "ora thumbnail fits" 20x15 "$(size thumb.png)"
+"$cli" thumbnail b.ora big.png 300;                          check "ora thumbnail at 300" 0 $?
+check "ora thumbnail never enlarged" 40x30 "$(size big.png)"
 "$cli" convert b.tsd b.psd && "$cli" convert b.psd b2.tsd;      check "psd round trip" 0 $?
 "$cli" convert b.tsd q0.jpg --jpeg-quality 0;                   check "jpeg quality 0" 0 $?
 "$cli" convert b.tsd q255.jpg --jpeg-quality 255;               check "jpeg quality 255" 0 $?

@@ -163,6 +163,109 @@ TEST(OraWriter, MimetypeFirstAndStoredThenStackLayersMergedAndThumbnail) {
   EXPECT_LE(be32(entries[5].second, 20), 256u);
 }
 
+// The merged image is made a block at a time, passing over blocks where a
+// layer has no coverage: it must still be exactly what flattening gives,
+// for every mode, opacity, hidden layers, idle (tiled) layers and edge blocks.
+// Idle layers are written from their tiles and must read back the same.
+TEST(OraWriter, MergedImageIsTheFlatteningWithAlpha) {
+  TempDir dir;
+  Document doc;
+  ASSERT_TRUE(doc.newImage(150, 70, true));
+  std::mt19937 rng(11);
+  doc.currentLayer()->blendMode = 1;   // multiply at the bottom, over nothing in most blocks
+  randomPixels(doc.currentLayer()->image(), rng, Rect{0, 0, 40, 30});
+  for (int i = 0; i < 24; ++i) {
+    Layer* layer = doc.layers().add(150, 70, true);
+    ASSERT_NE(layer, nullptr);
+    layer->blendMode = uint8_t(i % 21);
+    layer->opacity = uint8_t(i == 5 ? 0 : (i * 37) % 129);
+    if (i % 6 == 4) layer->flags = 0;
+    const int x = int(rng() % 140), y = int(rng() % 60);
+    const Rect area{x, y, std::min(150 - x, 1 + int(rng() % 70)), std::min(70 - y, 1 + int(rng() % 40))};
+    randomPixels(layer->image(), rng, area);
+    if (i % 2) {
+      ASSERT_TRUE(layer->park());
+    }
+  }
+  const std::string path = dir.file("m.ora");
+  ASSERT_TRUE(writeOra(path, doc, nullptr));
+  Image32 merged, flat;
+  ImageReadInfo info;
+  ASSERT_TRUE(readOraMerged(path, merged, info));
+  ASSERT_TRUE(doc.flatten(flat, nullptr, true));
+  flat.normaliseTransparent();
+  ASSERT_EQ(merged.width(), 150);
+  for (int y = 0; y < 70; ++y)
+    for (int x = 0; x < 150; ++x) ASSERT_EQ(merged.at(x, y), flat.at(x, y)) << x << "," << y;
+  // The idle layers were cut and written from their tiles.
+  Document back;
+  ASSERT_EQ(readOra(path, back, nullptr), kReadOk);
+  expectSameDocument(doc, back);
+}
+
+// Replaces (or with an empty file name removes) one entry of a zip.
+void replaceEntry(const std::string& zipPath, const char* name, const std::string& file) {
+  zip_t* z = zip_open(zipPath.c_str(), 0, nullptr);
+  ASSERT_NE(z, nullptr);
+  if (file.empty()) {
+    zip_delete(z, zip_uint64_t(zip_name_locate(z, name, 0)));
+  } else {
+    zip_source_t* source = zip_source_file(z, file.c_str(), 0, -1);
+    ASSERT_GE(zip_file_add(z, name, source, ZIP_FL_OVERWRITE), 0);
+  }
+  ASSERT_EQ(zip_close(z), 0);
+}
+
+std::string solidPng(const TempDir& dir, const char* name, int w, int h, Pixel colour) {
+  Image32 image;
+  image.create(w, h);
+  image.fill(colour);
+  const std::string file = dir.file(name);
+  writePng(image, file, 6, true, -1);
+  return file;
+}
+
+// The viewer's and the command line's picture: the stored thumbnail while it
+// is good and large enough, then the merged image, then the layers.
+TEST(OraThumbnail, StoredThumbnailThenMergedImageThenLayers) {
+  TempDir dir;
+  Document doc;
+  ASSERT_TRUE(doc.newImage(600, 400, true));
+  doc.currentLayer()->image().fill(0xFFFF0000u);
+  const std::string path = dir.file("t.ora");
+  ASSERT_TRUE(writeOra(path, doc, nullptr));
+  replaceEntry(path, "Thumbnails/thumbnail.png", solidPng(dir, "green.png", 256, 170, 0xFF00FF00u));
+  replaceEntry(path, "mergedimage.png", solidPng(dir, "blue.png", 600, 400, 0xFF0000FFu));
+
+  Image32 thumb, picture;
+  int w = 0, h = 0;
+  ASSERT_TRUE(loadThumbnailImage(path, 90, thumb));   // the image viewer's way in
+  EXPECT_EQ(thumb.width(), 90);
+  EXPECT_NEAR(thumb.height(), 60, 1);   // the stored thumbnail's rounding
+  EXPECT_EQ(thumb.at(45, 30), 0xFF00FF00u);
+  ASSERT_TRUE(readOraPicture(path, 256, picture, w, h));
+  EXPECT_EQ(picture.at(0, 0), 0xFF00FF00u);
+  EXPECT_EQ(w, 600);
+  EXPECT_EQ(h, 400);
+  // Too small for the side asked: the merged image.
+  ASSERT_TRUE(readOraPicture(path, 300, picture, w, h));
+  EXPECT_EQ(picture.width(), 600);
+  EXPECT_EQ(picture.at(0, 0), 0xFF0000FFu);
+  // A thumbnail of another shape, then a damaged one, are passed over.
+  replaceEntry(path, "Thumbnails/thumbnail.png", solidPng(dir, "square.png", 100, 100, 0xFF00FF00u));
+  ASSERT_TRUE(readOraPicture(path, 64, picture, w, h));
+  EXPECT_EQ(picture.at(0, 0), 0xFF0000FFu);
+  testing::writeBytes(dir.file("bad.png"), {0x89, 'P', 'N', 'G', 1, 2, 3});
+  replaceEntry(path, "Thumbnails/thumbnail.png", dir.file("bad.png"));
+  ASSERT_TRUE(readOraThumbnail(path, 64, thumb));
+  EXPECT_EQ(thumb.at(0, 0), 0xFF0000FFu);
+  // Neither thumbnail nor a usable merged image: the layers themselves.
+  replaceEntry(path, "Thumbnails/thumbnail.png", "");
+  replaceEntry(path, "mergedimage.png", solidPng(dir, "wrong.png", 60, 40, 0xFF0000FFu));
+  ASSERT_TRUE(readOraThumbnail(path, 64, thumb));
+  EXPECT_EQ(thumb.at(10, 10), 0xFFFF0000u);
+}
+
 TEST(OraModes, EveryModeHasOneNameAndForeignNamesMap) {
   for (int m = 0; m <= 20; ++m) EXPECT_EQ(blendModeFromOraOp(oraOpFromBlendMode(m)), m) << m;
   EXPECT_STREQ(oraOpFromBlendMode(1), "svg:multiply");
