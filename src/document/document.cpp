@@ -46,24 +46,11 @@ bool Document::resizeCanvasBuffers(int width, int height) {
   return true;
 }
 
-bool Document::selectLayer(int index) {
-  if (index < 0 || index >= layers_.count()) return false;
-  Layer* next = layers_.atIndex(index);
-  if (!next->unpark()) {
-    // Short of memory: the idle layers give up their flat pixels first.
-    Layer* keep = current_;
-    current_ = next;
-    parkIdleLayers();
-    current_ = keep;
-    if (!next->unpark()) {
-      if (current_) current_->unpark();
-      return false;
-    }
-  }
+void Document::selectLayer(int index) {
+  if (index < 0 || index >= layers_.count()) return;
   currentIndex_ = index;
-  current_ = next;
+  current_ = layers_.atIndex(index);
   parkIdleLayers();
-  return true;
 }
 
 void Document::parkIdleLayers() {

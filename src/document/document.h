@@ -41,10 +41,9 @@ class Document {
   // the document stays as it was.
   bool newImage(int width, int height, bool withLayer);
   bool resizeCanvasBuffers(int width, int height);
-  // Makes layer index current, flat; the others keep only their tiles. False,
-  // the current layer unchanged, when there is no such layer or no memory
-  // for its flat pixels.
-  bool selectLayer(int index);
+  // The current layer is made flat when its pixels are first asked for; the
+  // others keep only their tiles.
+  void selectLayer(int index);
   // Every layer but the current one keeps its pixels in tiles.
   void parkIdleLayers();
   // Memory the pixels of the document hold now.

@@ -624,12 +624,12 @@ class LayerPixels {
     if (!tiles_) {
       scan(box, 0, 0, width(), height(), [&](int y) { return flat_->row(y); });
     } else {
-      constexpr int kSide = TiledImage::kTileSide;
+      constexpr int kW = TiledImage::kTileWidth, kH = TiledImage::kTileHeight;
       for (int ty = 0; ty < tiles_->tilesDown(); ++ty)
         for (int tx = 0; tx < tiles_->tilesAcross(); ++tx)
           if (const TiledImage::Tile* t = tiles_->tile(tx, ty))
-            scan(box, tx * kSide, ty * kSide, std::min(kSide, width() - tx * kSide),
-                 std::min(kSide, height() - ty * kSide), [&](int y) { return t->px + (y - ty * kSide) * kSide; });
+            scan(box, tx * kW, ty * kH, std::min(kW, width() - tx * kW), std::min(kH, height() - ty * kH),
+                 [&](int y) { return t->px + (y - ty * kH) * kW; });
     }
     if (box.right < 0) return {0, 0, 0, 0};
     return {box.left, box.top, box.right - box.left + 1, box.bottom - box.top + 1};
@@ -691,9 +691,9 @@ class LayerPixels {
   // grid); null where a tile is absent, all kTransparent.
   const Pixel* sourceRow(int x, int y) const {
     if (!tiles_) return flat_->row(y) + x;
-    constexpr int kSide = TiledImage::kTileSide;
-    const TiledImage::Tile* t = tiles_->tile(x / kSide, y / kSide);
-    return t ? t->px + (y % kSide) * kSide + x % kSide : nullptr;
+    constexpr int kW = TiledImage::kTileWidth, kH = TiledImage::kTileHeight;
+    const TiledImage::Tile* t = tiles_->tile(x / kW, y / kH);
+    return t ? t->px + (y % kH) * kW + x % kW : nullptr;
   }
 
   const TiledImage* tiles_;
@@ -707,7 +707,7 @@ class LayerPixels {
 // laid down (except in Add and Subtract, which always run).
 class BandFlattener {
  public:
-  static constexpr int kBlock = TiledImage::kTileSide;
+  static constexpr int kBlockW = TiledImage::kTileWidth, kBlockH = TiledImage::kTileHeight;
 
   bool begin(const Document& document, Image32& target) {
     target_ = &target;
@@ -719,13 +719,13 @@ class BandFlattener {
     }
     return target.create(document.width(), document.height());
   }
-  int bands() const { return (target_->height() + kBlock - 1) / kBlock; }
+  int bands() const { return (target_->height() + kBlockH - 1) / kBlockH; }
 
   bool band(int index) const {
     Image32 dst, src;
-    const int y = index * kBlock, h = std::min(kBlock, target_->height() - y);
-    for (int x = 0; x < target_->width(); x += kBlock) {
-      const int w = std::min(kBlock, target_->width() - x);
+    const int y = index * kBlockH, h = std::min(kBlockH, target_->height() - y);
+    for (int x = 0; x < target_->width(); x += kBlockW) {
+      const int w = std::min(kBlockW, target_->width() - x);
       if (dst.width() != w || dst.height() != h) {
         if (!dst.create(w, h) || !src.create(w, h)) return false;
       }
@@ -949,11 +949,10 @@ bool writeOra(const std::string& path, Document& document, Progress* progress) {
   std::condition_variable bandsReady;
   std::atomic<bool> failed{false};
   std::mutex guard;   // the bands done and the progress steps
+  // Through the file object, as every writer's bytes go, so a full disk shows.
   auto writeFile = [](const std::string& file, const PngMemoryWriter& png) {
-    std::FILE* f = std::fopen(file.c_str(), "wb");
-    if (!f) return false;
-    const bool written = std::fwrite(png.data(), 1, png.size(), f) == png.size();
-    return std::fclose(f) == 0 && written;
+    File f;
+    return f.create(file) && f.writeAll(png.data(), png.size());
   };
   auto work = [&] {
     PngMemoryWriter png(kPngLevel);
