@@ -7,14 +7,16 @@
 #include "document/document.h"
 #include "formats/image_loader.h"
 #include "formats/ora_document.h"
+#include "fuzz_document.h"
 #include "fuzz_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string path = writeFuzzInput(data, size, ".ora");
-  tessel::Document document;
-  if (!document.newImage(3, 2, true)) return 0;
-  // Up to 100 layers of the canvas: sides of 512 keep the fuzzer's memory small.
-  const int result = tessel::readOra(path, document, nullptr, 512);
+  tessel::Document* doc = fuzzDocument();
+  if (!doc) return 0;
+  tessel::Document& document = *doc;
+  // Up to 100 layers of the canvas: sides of 128 keep the fuzzer's memory small.
+  const int result = tessel::readOra(path, document, nullptr, 128);
   // Whatever the file, the document keeps a current layer of canvas size,
   // and a refused file leaves the open one as it was.
   if (document.layerCount() < 1 || !document.currentLayer() ||
@@ -28,6 +30,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     tessel::readOraMerged(path, image, info);
     tessel::readOraThumbnail(path, 64, image);
   }
-  std::remove(path.c_str());
+  fuzzDocumentDone(document);
   return 0;
 }
