@@ -6,6 +6,7 @@
 #include "document/document.h"
 #include "formats/psd_document.h"
 #include "formats/reader_limits.h"
+#include "fuzz_document.h"
 #include "fuzz_file.h"
 #include "fuzz_limits.h"
 #include "image/size_limits.h"
@@ -25,14 +26,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string path = writeFuzzInput(data, size, ".psd");
   // A failed read leaves a blank image: a small one, as it is left millions of times.
   tessel::blankCanvasSide = 8;
-  // One document for the whole run keeps its blend tables; each input starts from a fresh image.
-  static tessel::Document document;
-  if (!document.newImage(3, 2, true)) return 0;
+  tessel::Document* doc = fuzzDocument();
+  if (!doc) return 0;
+  tessel::Document& document = *doc;
   tessel::readPsdLayers(path, document, nullptr);
   // Whatever the file, the document keeps a current layer of canvas size.
   if (document.layerCount() < 1 || !document.currentLayer() ||
       document.currentLayer()->image().width() != document.width() ||
       document.currentLayer()->image().height() != document.height())
     std::abort();
+  fuzzDocumentDone(document);
   return 0;
 }

@@ -8,6 +8,7 @@
 #include "document/document.h"
 #include "formats/native_document.h"
 #include "formats/reader_limits.h"
+#include "fuzz_document.h"
 #include "fuzz_file.h"
 #include "fuzz_limits.h"
 #include "image/size_limits.h"
@@ -49,22 +50,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string path = writeFuzzInput(data, size, ".tsd");
   // A failed read leaves a blank image: a small one, as it is left millions of times.
   tessel::blankCanvasSide = 8;
-  // One document for the whole run keeps its blend tables; each input starts from a fresh image.
-  static tessel::Document document;
-  if (!document.newImage(3, 2, true)) return 0;
-  // One read per input; the last byte picks the two-thread or the one-thread
-  // reader (that both leave the same document is a unit test's business).
-  tessel::setNativeDocumentLanes(size == 0 || (data[size - 1] & 1) == 0);
+  tessel::Document* doc = fuzzDocument();
+  if (!doc) return 0;
+  tessel::Document& document = *doc;
+  // One read per input; the last byte picks the two-thread reader for one
+  // input in eight, as its thread and slot images cost several one-thread
+  // reads (that both readers leave the same document is a unit test's business).
+  tessel::setNativeDocumentLanes(size == 0 || (data[size - 1] & 7) == 0);
   int result = tessel::readDocument(path, document, nullptr);
   // Whatever the file, the document keeps a current layer of canvas size.
   if (document.layerCount() < 1 || !document.currentLayer() ||
       document.currentLayer()->image().width() != document.width())
     std::abort();
-  // The two summaries read the file twice more: checked on one input in four.
-  if (fuzzSampled(data, size, 2)) checkSummaries(path, document, result);
+  // The two summaries read the file twice more: checked on one input in sixteen.
+  if (fuzzSampled(data, size, 4)) checkSummaries(path, document, result);
   if (result == tessel::kReadOk || result == tessel::kReadDecompressFailed) {
     tessel::Image32 flat;
     document.flatten(flat, nullptr, false);
   }
+  fuzzDocumentDone(document);
   return 0;
 }

@@ -8,6 +8,7 @@
 #include "formats/native_document.h"
 #include "formats/sibling_document.h"
 #include "formats/reader_limits.h"
+#include "fuzz_document.h"
 #include "fuzz_file.h"
 #include "fuzz_limits.h"
 #include "image/size_limits.h"
@@ -27,9 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string path = writeFuzzInput(data, size, ".vrw");
   // A failed read leaves a blank image: a small one, as it is left millions of times.
   tessel::blankCanvasSide = 8;
-  // One document for the whole run keeps its blend tables; each input starts from a fresh image.
-  static tessel::Document document;
-  if (!document.newImage(3, 2, true)) return 0;
+  tessel::Document* doc = fuzzDocument();
+  if (!doc) return 0;
+  tessel::Document& document = *doc;
   tessel::readSibling(path, document, nullptr);
   if (document.layerCount() < 1 || !document.currentLayer() ||
       document.currentLayer()->image().width() != document.width())
@@ -37,5 +38,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tessel::Image32 image;
   if (tessel::readSiblingComposite(path, image) && (image.width() < 1 || image.width() > tessel::kMaxCanvasSize))
     std::abort();
+  fuzzDocumentDone(document);
   return 0;
 }

@@ -65,7 +65,8 @@ bool PsdColour::init(int mode, int depth, const std::vector<uint8_t>& modeData,
     case kPsdDuotone:
     case kPsdRgb: return true;
     case kPsdIndexed:
-      std::memcpy(palette_, modeData.data(), std::min<size_t>(modeData.size(), sizeof palette_));
+      // A missing colour table leaves every index black.
+      if (!modeData.empty()) std::memcpy(palette_, modeData.data(), std::min(modeData.size(), sizeof palette_));
       return true;
     case kPsdCmyk:
     case kPsdLab: break;

@@ -1,4 +1,6 @@
 // Edge cases of the block, displacement, pattern, frame and alpha filters.
+#include <algorithm>
+
 #include "document/layer_list.h"
 #include "filter_test_util.h"
 
@@ -157,6 +159,11 @@ TEST(NeighbourhoodFilters, UnsharpMaskOfAnEdge) {
   EXPECT_LT(redOf(out.at(3, 0)), 0x40);   // darker before the edge
   EXPECT_GT(redOf(out.at(4, 0)), 0xC0);   // lighter after it
   EXPECT_EQ(alphaOf(out.at(3, 0)), 255);
+  // Amount 100 adds the whole difference from the blurred picture: 2c - blurred.
+  Image32 blurred = run(filterGaussianBlur, sliders(1), img, img.bounds());
+  for (int x = 1; x < 8; ++x)
+    EXPECT_EQ(int(redOf(out.at(x, 0))), std::clamp(2 * int(redOf(img.at(x, 0))) - int(redOf(blurred.at(x, 0))), 0, 255))
+        << x;
 }
 
 TEST(PatternFilters, GridColoursTheFirstCell) {

@@ -182,6 +182,10 @@ TEST_F(PsdLayersTest, GreyIndexedBitmapAndFloatFilesBecomeRgb) {
   ASSERT_EQ(read(indexed), kReadOk);
   EXPECT_EQ(at(0, 0), 0xFF090807u);
   EXPECT_EQ(at(0, 1), 0xFF000000u);
+  PsdFileDesc noTable = indexed;   // every index black
+  noTable.modeData.clear();
+  ASSERT_EQ(read(noTable), kReadOk);
+  EXPECT_EQ(at(0, 0), 0xFF000000u);
 
   PsdFileDesc bitmap = indexed;
   bitmap.mode = 0, bitmap.depth = 1, bitmap.width = 10;

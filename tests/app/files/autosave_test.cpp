@@ -94,7 +94,7 @@ TEST(Autosaver, ADragOrAChangeDuringAPassStartsItAgain) {
   EXPECT_EQ(saver.writtenCount(), 6u);
 }
 
-TEST(Autosaver, FollowsLayersAddedAndASizeChange) {
+TEST(Autosaver, FollowsLayersAddedOrDeletedAndASizeChange) {
   TempDir dir;
   Document doc = threeLayers(10, 10);
   Autosaver saver;
@@ -108,6 +108,13 @@ TEST(Autosaver, FollowsLayersAddedAndASizeChange) {
   Document back;
   ASSERT_EQ(readDocument(dir.file("r.tsd"), back, nullptr), kReadOk);
   EXPECT_EQ(back.width(), 12);
+  expectSameLayers(bigger, back);
+  // The fourth layer deleted: the copy drops it too.
+  bigger.layers().remove(bigger.layers().top());
+  bigger.selectLayer(2);
+  ASSERT_TRUE(saver.begin(3));
+  ASSERT_EQ(finish(saver, bigger, 3), Autosaver::Step::Written);
+  ASSERT_EQ(readDocument(dir.file("r.tsd"), back, nullptr), kReadOk);
   expectSameLayers(bigger, back);
 }
 

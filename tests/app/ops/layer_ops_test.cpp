@@ -123,6 +123,9 @@ TEST_F(LayerCommands, SettingsExportAndAlphaOperations) {
   shell.layerSettings.push_back({std::string(), 0});   // cancelled
   layerSettings(*app, shell);
   EXPECT_EQ(doc().currentLayer()->opacity, 64);
+  ASSERT_TRUE(setLayerSettings(doc(), doc().currentIndex(), "线稿", 150));   // clamped to 100 %
+  EXPECT_EQ(doc().currentLayer()->opacity, kFullOpacity);
+  ASSERT_TRUE(setLayerSettings(doc(), doc().currentIndex(), "线稿", 50));
 
   doc().currentLayer()->image().fill(0x80FF0000);
   app->config.saveDir = temp.string();
@@ -147,6 +150,11 @@ TEST_F(LayerCommands, SettingsExportAndAlphaOperations) {
   EXPECT_EQ(doc().currentLayer()->image().at(25, 5), 0x80FF0000u);
   ASSERT_TRUE(app->undoStep(false));   // the whole-layer record
   EXPECT_EQ(doc().currentLayer()->image().at(5, 5), 0x80FF0000u);
+  // Multiplied by a reference of half alpha: 128 * 128 / 255.
+  ref.image().fillRect(20, 0, 20, 30, 0x800000FF);
+  layerAlphaOperation(*app, shell, 0, AlphaOperation::MultiplyAlpha);
+  EXPECT_EQ(doc().currentLayer()->image().at(25, 5), 0x40FF0000u);
+  EXPECT_EQ(doc().currentLayer()->image().at(5, 5), 0x00FFFFFFu);
 }
 
 }  // namespace
