@@ -12,7 +12,8 @@ PixelEdit::PixelEdit(Document& doc, const Rect& area)
   area_ = area.intersected(doc.canvasRect());
   left_ = area_.x;
   top_ = area_.y;
-  ok_ = area_.empty() || own_.create(area_.w, area_.h);
+  // A layer whose flat pixels could not be had (memory) is not edited.
+  ok_ = layer_->image().valid() && (area_.empty() || own_.create(area_.w, area_.h));
   if (ok_ && !area_.empty()) own_.blit(0, 0, area_.w, area_.h, layer_->image(), area_.x, area_.y);
 }
 
