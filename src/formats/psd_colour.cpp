@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
+#include <new>
 
 namespace tessel {
 
@@ -44,9 +46,51 @@ const char* psdColourModeName(int mode) {
   }
 }
 
-PsdColour::~PsdColour() {
-  if (transform_) cmsDeleteTransform(cmsHTRANSFORM(transform_));
+namespace {
+
+// Making a transform costs far more than converting a small picture, and files
+// mostly share a profile (Lab always does): the last one is kept for the next read.
+// profileUnusable tells a CMYK profile that is missing or not CMYK from a failed transform.
+std::shared_ptr<void> makeTransform(int mode, const std::vector<uint8_t>& iccProfile, bool& profileUnusable) {
+  profileUnusable = false;
+  static std::mutex mutex;
+  static int lastMode = -1;
+  static std::vector<uint8_t> lastProfile;
+  static std::shared_ptr<void> last;
+  const std::lock_guard<std::mutex> lock(mutex);
+  if (last && mode == lastMode && (mode == kPsdLab || iccProfile == lastProfile)) return last;
+  cmsHPROFILE source = nullptr;
+  if (mode != kPsdCmyk)
+    source = cmsCreateLab4Profile(nullptr);
+  else if (!iccProfile.empty())
+    source = cmsOpenProfileFromMem(iccProfile.data(), cmsUInt32Number(iccProfile.size()));
+  if (mode == kPsdCmyk && (!source || cmsGetColorSpace(source) != cmsSigCmykData)) {
+    if (source) cmsCloseProfile(source);
+    profileUnusable = true;
+    return nullptr;
+  }
+  cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+  // Photoshop stores CMYK as 255 - ink; the _REV flavour reads it so.
+  const cmsUInt32Number in = mode == kPsdCmyk ? TYPE_CMYK_8_REV : TYPE_Lab_8;
+  cmsHTRANSFORM made = nullptr;
+  if (source && srgb) made = cmsCreateTransform(source, in, srgb, TYPE_BGR_8, INTENT_PERCEPTUAL, cmsFLAGS_NOCACHE);
+  if (source) cmsCloseProfile(source);
+  if (srgb) cmsCloseProfile(srgb);
+  if (!made) return nullptr;
+  try {
+    std::shared_ptr<void> t(made, [](void* p) { cmsDeleteTransform(cmsHTRANSFORM(p)); });
+    lastProfile = mode == kPsdCmyk ? iccProfile : std::vector<uint8_t>();
+    lastMode = mode;
+    last = t;
+    return t;
+  } catch (const std::bad_alloc&) {
+    lastMode = -1;
+    last.reset();
+    return nullptr;
+  }
 }
+
+}  // namespace
 
 bool PsdColour::init(int mode, int depth, const std::vector<uint8_t>& modeData,
                      const std::vector<uint8_t>& iccProfile, std::string& refusal) {
@@ -75,25 +119,13 @@ bool PsdColour::init(int mode, int depth, const std::vector<uint8_t>& modeData,
       refusal = refusalFor(what);
       return false;
   }
-  cmsHPROFILE source = nullptr;
-  if (mode == kPsdCmyk) {
-    if (!iccProfile.empty()) source = cmsOpenProfileFromMem(iccProfile.data(), cmsUInt32Number(iccProfile.size()));
-    if (!source || cmsGetColorSpace(source) != cmsSigCmykData) {
-      if (source) cmsCloseProfile(source);
-      std::snprintf(what, sizeof what, text::tr("%s模式（文件没有可用的颜色配置文件）"), psdColourModeName(mode));
-      refusal = refusalFor(what);
-      return false;
-    }
-  } else {
-    source = cmsCreateLab4Profile(nullptr);
+  bool profileUnusable = false;
+  transform_ = makeTransform(mode, iccProfile, profileUnusable);
+  if (profileUnusable) {
+    std::snprintf(what, sizeof what, text::tr("%s模式（文件没有可用的颜色配置文件）"), psdColourModeName(mode));
+    refusal = refusalFor(what);
+    return false;
   }
-  cmsHPROFILE srgb = cmsCreate_sRGBProfile();
-  // Photoshop stores CMYK as 255 - ink; the _REV flavour reads it so.
-  const cmsUInt32Number in = mode == kPsdCmyk ? TYPE_CMYK_8_REV : TYPE_Lab_8;
-  if (source && srgb)
-    transform_ = cmsCreateTransform(source, in, srgb, TYPE_BGR_8, INTENT_PERCEPTUAL, cmsFLAGS_NOCACHE);
-  if (source) cmsCloseProfile(source);
-  if (srgb) cmsCloseProfile(srgb);
   if (!transform_) {
     std::snprintf(what, sizeof what, text::tr("%s模式（颜色转换失败）"), psdColourModeName(mode));
     refusal = refusalFor(what);
@@ -121,7 +153,7 @@ void PsdColour::convert(const uint8_t* const* planes, size_t n, Pixel* out) cons
         const size_t m = std::min(kConvertChunk, n - start);
         for (size_t i = 0; i < m; ++i)
           for (int c = 0; c < channels_; ++c) in[i * size_t(channels_) + size_t(c)] = planes[c][start + i];
-        cmsDoTransform(cmsHTRANSFORM(transform_), in, rgb, cmsUInt32Number(m));
+        cmsDoTransform(cmsHTRANSFORM(transform_.get()), in, rgb, cmsUInt32Number(m));
         for (size_t i = 0; i < m; ++i) std::memcpy(o + 4 * (start + i), rgb + 3 * i, 3);
       }
       return;

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,7 @@ class PsdColour {
   PsdColour() = default;
   PsdColour(const PsdColour&) = delete;
   PsdColour& operator=(const PsdColour&) = delete;
-  ~PsdColour();
+  ~PsdColour() = default;
 
   // False when the mode and depth cannot be opened; refusal then names why.
   bool init(int mode, int depth, const std::vector<uint8_t>& modeData, const std::vector<uint8_t>& iccProfile,
@@ -43,7 +44,7 @@ class PsdColour {
   int mode_ = kPsdRgb;
   int channels_ = 3;
   uint8_t palette_[768] = {};
-  void* transform_ = nullptr;   // cmsHTRANSFORM
+  std::shared_ptr<void> transform_;   // cmsHTRANSFORM, shared with later reads of the same profile
 };
 
 // The user's name of a colour mode, for the refusal message.

@@ -180,18 +180,26 @@ uint64_t deflateTiles(const TiledImage& image, int level,
 
 namespace {
 
+constexpr size_t kLookaheadBytes = 4096;   // more than a ready-made block's bytes
+
 // Compressed bytes read by position into a buffer that always keeps enough
 // ahead to compare against a whole ready-made block.
 class LookaheadInput {
  public:
-  LookaheadInput(const File& file, int64_t offset, uint32_t size) : file_(file), offset_(offset), remaining_(size) {}
+  // The buffer need not be larger than the stream, nor be cleared.
+  LookaheadInput(const File& file, int64_t offset, uint32_t size)
+      : file_(file),
+        offset_(offset),
+        remaining_(size),
+        capacity_(std::clamp<size_t>(size, kLookaheadBytes, kLargeChunk)),
+        buf_(std::make_unique_for_overwrite<uint8_t[]>(capacity_)) {}
   // At least want bytes ahead, or all that are left.
   void fill(size_t want) {
     if (end_ - pos_ >= want || remaining_ == 0) return;
-    std::memmove(buf_.data(), buf_.data() + pos_, end_ - pos_);
+    std::memmove(buf_.get(), buf_.get() + pos_, end_ - pos_);
     end_ -= pos_, pos_ = 0;
-    while (end_ < buf_.size() && remaining_ > 0) {
-      size_t got = file_.readAt(offset_, buf_.data() + end_, std::min<size_t>(buf_.size() - end_, remaining_));
+    while (end_ < capacity_ && remaining_ > 0) {
+      size_t got = file_.readAt(offset_, buf_.get() + end_, std::min<size_t>(capacity_ - end_, remaining_));
       if (got == 0) {
         remaining_ = 0;
         break;
@@ -199,21 +207,21 @@ class LookaheadInput {
       offset_ += int64_t(got), remaining_ -= uint32_t(got), end_ += got, fed_ += got;
     }
   }
-  const uint8_t* data() const { return buf_.data() + pos_; }
+  const uint8_t* data() const { return buf_.get() + pos_; }
   size_t available() const { return end_ - pos_; }
   void take(size_t n) { pos_ += n; }
-  void takeUpTo(const uint8_t* p) { pos_ = size_t(p - buf_.data()); }
+  void takeUpTo(const uint8_t* p) { pos_ = size_t(p - buf_.get()); }
   size_t consumed() const { return fed_ - available(); }
 
  private:
   const File& file_;
   int64_t offset_;
   uint32_t remaining_;
-  std::vector<uint8_t> buf_ = std::vector<uint8_t>(kLargeChunk);
+  size_t capacity_;
+  std::unique_ptr<uint8_t[]> buf_;
   size_t pos_ = 0, end_ = 0, fed_ = 0;
 };
 
-constexpr size_t kLookahead = 4096;   // more than a ready-made block's bytes
 constexpr size_t kWindow = 32768;
 
 void writeTransparent(uint8_t* p, size_t n) {
@@ -227,7 +235,7 @@ bool inflateLayerAt(const File& file, int64_t offset, uint32_t compressedSize, u
   result = {};
   if (transparent) transparent->clear();
   LookaheadInput in(file, offset, compressedSize);
-  in.fill(kLookahead);
+  in.fill(kLookaheadBytes);
   auto done = [&](bool ok) {
     result.consumed = in.consumed();
     result.unused = in.available();
@@ -246,14 +254,14 @@ bool inflateLayerAt(const File& file, int64_t offset, uint32_t compressedSize, u
     ~End() { inflateEnd(&z); }
   } end{z};
   for (const Chunk& c : chunks())
-    if (c.bytes.empty() || c.bytes.size() > kLookahead) return done(false);
+    if (c.bytes.empty() || c.bytes.size() > kLookaheadBytes) return done(false);
   const size_t sizes[2] = {kLargeChunk, kSmallChunk};
 
   uLong adler = 1;
   size_t produced = 0;
   bool boundary = true, ended = false;
   for (;;) {
-    in.fill(kLookahead);
+    in.fill(kLookaheadBytes);
     if (boundary) {
       bool matched = false;
       for (int i = 0; i < 2 && !matched; ++i) {

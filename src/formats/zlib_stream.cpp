@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <memory>
 
 namespace tessel {
 
@@ -158,10 +159,12 @@ bool inflateFromFile(File& file, uint8_t* destination, size_t destinationSize, u
 }
 
 bool inflateFromFileDiscarding(File& file, size_t destinationSize, uint32_t compressedSize) {
-  std::vector<uint8_t> window(kZlibChunk * 8);
+  // Written before it is read: no need to clear it.
+  constexpr size_t kWindowBytes = kZlibChunk * 8;
+  auto window = std::make_unique_for_overwrite<uint8_t[]>(kWindowBytes);
   InflateResult result;
   if (!inflateFrom([&](uint8_t* buffer, size_t n) { return file.read(buffer, n); }, compressedSize,
-                   window.data(), destinationSize, result, window.size()))
+                   window.get(), destinationSize, result, kWindowBytes))
     return false;
   return result.unused == 0 || file.seekBy(-int64_t(result.unused));
 }

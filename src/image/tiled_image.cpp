@@ -31,7 +31,7 @@ bool transparentRun(const Pixel* p, int n) {
 // Tiles live in 2 MB blocks backed by huge pages, as flat images are: read
 // from scattered small pages, a layer's tiles cost a TLB miss every 4 KB,
 // which made compositing them a tenth slower than flat pixels. A block goes
-// back to the system when its last tile is dropped.
+// back to the system when its last tile is dropped, but for one.
 class TilePool {
  public:
   static constexpr size_t kBlock = size_t(2) << 20;
@@ -57,6 +57,7 @@ class TilePool {
       }
     }
     Block* b = withRoom_.back();
+    if (b == idle_) idle_ = nullptr;
     const int slot = std::countr_zero(b->free);
     b->free &= b->free - 1;
     if (b->free == 0) withRoom_.pop_back();
@@ -71,7 +72,13 @@ class TilePool {
     Block& b = it->second;
     if (b.free == 0) withRoom_.push_back(&b);
     b.free |= uint64_t(1) << ((at - reinterpret_cast<uintptr_t>(b.base)) / sizeof(TiledImage::Tile));
-    if (b.free == kAllFree) {
+    // One empty block is kept, so that a tile made and dropped over and over
+    // (a small picture read again and again) does not map a block each time.
+    if (b.free == kAllFree && idle_ != &b) {
+      if (!idle_) {
+        idle_ = &b;
+        return;
+      }
       withRoom_.erase(std::find(withRoom_.begin(), withRoom_.end(), &b));
       munmap(b.base, kBlock);
       blocks_.erase(it);
@@ -99,6 +106,7 @@ class TilePool {
   std::mutex mutex_;
   std::unordered_map<uintptr_t, Block> blocks_;
   std::vector<Block*> withRoom_;
+  Block* idle_ = nullptr;   // the one empty block kept
 };
 
 TilePool& tilePool() {
@@ -221,9 +229,11 @@ bool TiledImage::assign(const Image32& src, const TiledImage* previous, std::spa
       std::shared_ptr<Tile> t = newTile();
       if (!t) return false;
       // Pixels outside the picture in an edge tile stay transparent.
-      if (w < kW || h < kH) std::fill(t->px, t->px + kTilePixels, kTransparent);
-      for (int r = 0; r < h; ++r)
-        std::memcpy(t->px + r * kW, known.row(y0 + r, x0, w, tmp, cover), size_t(w) * sizeof(Pixel));
+      for (int r = 0; r < kH; ++r) {
+        const int copied = r < h ? w : 0;
+        if (copied) std::memcpy(t->px + r * kW, known.row(y0 + r, x0, w, tmp, cover), size_t(w) * sizeof(Pixel));
+        if (copied < kW) std::memcpy(t->px + r * kW + copied, kClearRow.px, size_t(kW - copied) * sizeof(Pixel));
+      }
       out.tiles_[size_t(ty) * out.across_ + tx] = std::move(t);
     }
   }

@@ -131,7 +131,9 @@ TEST(PsdCorpus, EveryFileOpensOrSaysWhyAndPlainFilesMatchTheirComposite) {
       EXPECT_NE(row.result, "打开图像失败") << row.file;
       continue;
     }
-    if (row.why.empty()) EXPECT_GE(row.share, 99.0) << row.file;
+    if (row.why.empty()) {
+      EXPECT_GE(row.share, 99.0) << row.file;
+    }
   }
 }
 
