@@ -27,8 +27,10 @@ inline uint32_t fuzzBe32(const uint8_t* p) {
 
 // A canvas of w x h with `layers` layers is read when it is small or when
 // the reader refuses its size (either side above readerMax) by itself.
-inline bool fuzzWorthReading(uint64_t w, uint64_t h, uint64_t layers, uint64_t readerMax) {
+// A harness whose reader works over every pixel several times may pass smaller caps.
+inline bool fuzzWorthReading(uint64_t w, uint64_t h, uint64_t layers, uint64_t readerMax,
+                             uint64_t maxPixels = kFuzzMaxPixels, uint64_t maxLayerPixels = kFuzzMaxLayerPixels) {
   if (w > readerMax || h > readerMax) return true;
   const uint64_t area = w * h;
-  return area <= kFuzzMaxPixels && area * (layers ? layers : 1) <= kFuzzMaxLayerPixels;
+  return area <= maxPixels && area * (layers ? layers : 1) <= maxLayerPixels;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <new>
+#include <vector>
 
 #include "document/blend_modes.h"
 #include "document/compositors.h"
@@ -16,23 +17,43 @@ uint8_t layerOpacityFromFraction(double opacity) {
 
 namespace {
 
-// Alpha times the base's alpha, rounded.
-void cutToBase(Image32& image, const Image32& base) {
-  uint8_t* p = image.bits();
-  const uint8_t* b = base.bits();
-  for (size_t i = 3, n = image.byteSize(); i < n; i += 4) p[i] = uint8_t((p[i] * b[i] + 127) / 255);
+// Alpha times the base's alpha, rounded, over the painted rectangle; base's
+// rows are read from its tiles.
+bool cutToBase(Image32& image, const Rect& painted, const Layer& base) {
+  std::vector<Pixel> row;
+  try {
+    row.resize(size_t(std::max(painted.w, 0)));
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  const TiledImage* tiles = base.tiles();
+  if (!tiles && !base.image().valid()) return false;
+  for (int y = painted.y; y < painted.bottom(); ++y) {
+    const Pixel* b = row.data();
+    if (tiles)
+      tiles->readRow(y, painted.x, painted.w, row.data());
+    else
+      b = base.image().row(y) + painted.x;
+    Pixel* p = image.row(y) + painted.x;
+    for (int x = 0; x < painted.w; ++x) {
+      const uint32_t a = (((p[x] >> 24) * (b[x] >> 24) + 127) / 255);
+      p[x] = a ? (p[x] & 0x00FFFFFFu) | a << 24 : kTransparent;
+    }
+  }
+  return true;
 }
 
 }  // namespace
 
-bool PsdLayerStack::add(PsdLayerItem&& item, bool clipped) {
+bool PsdLayerStack::add(PsdLayerItem&& item, bool clipped, Image32& image, const Rect& painted,
+                        std::span<const ByteRange> transparent) {
   Level& level = groups_.back();
   if (clipped && level.base >= 0) {
     const PsdLayerItem& base = level.items[size_t(level.base)];
-    cutToBase(item.image, base.image);
-    item.image.normaliseTransparent();
+    if (!cutToBase(image, painted, base.pixels)) return false;
     if (!base.visible) item.visible = false;
   }
+  if (!item.pixels.parkFrom(image, transparent)) return false;
   try {
     level.items.push_back(std::move(item));
   } catch (const std::bad_alloc&) {
@@ -60,13 +81,14 @@ bool PsdLayerStack::closeGroup(PsdLayerItem&& group, bool passThrough, bool clip
     parent.base = -1;
     return true;
   }
-  if (!group.image.create(width, height)) return false;
+  Image32 image;
+  if (!image.create(width, height)) return false;
   for (const PsdLayerItem& child : children.items)
-    if (child.visible)
-      compositeAlphaAware(group.image, child.image, layerOpacityFromFraction(child.opacity), child.blendMode,
-                          kFullOpacity, kBlendNormal);
-  group.image.normaliseTransparent();
-  return add(std::move(group), clipped);
+    if (child.visible && !compositeAlphaAware(image, child.pixels, layerOpacityFromFraction(child.opacity),
+                                              child.blendMode, kFullOpacity, kBlendNormal))
+      return false;
+  image.normaliseTransparent();
+  return add(std::move(group), clipped, image, {0, 0, width, height});
 }
 
 std::vector<PsdLayerItem>& PsdLayerStack::finish() {

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "document/layer.h"
@@ -7,10 +8,11 @@
 
 namespace tessel {
 
-// A layer on its way into the document: canvas-sized pixels and attributes,
-// opacity as a fraction so that group and fill opacities can multiply in.
+// A layer on its way into the document: canvas-sized pixels, kept in tiles
+// so that a file of many sparse layers never holds them all flat, and
+// attributes, opacity as a fraction so that group and fill opacities can multiply in.
 struct PsdLayerItem {
-  Image32 image;
+  Layer pixels;
   char name[kLayerNameBytes] = {};
   uint8_t blendMode = 0;
   double opacity = 1.0;
@@ -24,8 +26,11 @@ struct PsdLayerItem {
 class PsdLayerStack {
  public:
   PsdLayerStack() : groups_(1) {}
-  // False when memory runs out.
-  bool add(PsdLayerItem&& item, bool clipped);
+  // The item takes image as its pixels, cut to the base first when clipped.
+  // Only `painted` of image may hold colour; the bytes of image in
+  // `transparent` (all outside `painted`) are not read. False when memory runs out.
+  bool add(PsdLayerItem&& item, bool clipped, Image32& image, const Rect& painted,
+           std::span<const ByteRange> transparent = {});
   // A section divider: the records up to the group's own record are its children.
   void openGroup() { groups_.emplace_back(); }
   // The group's own record (its image is ignored). An unopened group is empty.

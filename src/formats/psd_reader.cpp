@@ -71,17 +71,51 @@ int readChannel(File& file, const PsdChannel& c, const PsdRecord& r, const PsdHe
   return kReadOk;
 }
 
+// The byte ranges of image outside rect, sorted, adjacent ones joined.
+bool rangesOutside(const Image32& image, int64_t x0, int64_t y0, int64_t x1, int64_t y1,
+                   std::vector<ByteRange>& ranges) {
+  ranges.clear();
+  const size_t stride = size_t(image.width()) * sizeof(Pixel);
+  try {
+    std::vector<ByteRange> rows;
+    rows.reserve(size_t(image.height()) * 2);
+    for (int y = 0; y < image.height(); ++y) {
+      const size_t at = size_t(reinterpret_cast<const uint8_t*>(image.row(y)) - image.bits());
+      if (y < y0 || y >= y1 || x1 <= x0) {
+        rows.push_back({at, at + stride});
+        continue;
+      }
+      if (x0 > 0) rows.push_back({at, at + size_t(x0) * sizeof(Pixel)});
+      if (size_t(x1) * sizeof(Pixel) < stride) rows.push_back({at + size_t(x1) * sizeof(Pixel), at + stride});
+    }
+    std::sort(rows.begin(), rows.end(), [](const ByteRange& a, const ByteRange& b) { return a.begin < b.begin; });
+    for (const ByteRange& r : rows) {
+      if (!ranges.empty() && ranges.back().end == r.begin)
+        ranges.back().end = r.end;
+      else
+        ranges.push_back(r);
+    }
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
+
 // The layer's pixels on a canvas-sized image: colour, alpha (opaque where the
-// record has no transparency channel) and the mask multiplied in.
+// record has no transparency channel) and the mask multiplied in. Only the
+// record's rectangle is written; the rest of image is listed in `outside` as
+// transparent, so that its memory is never touched.
 bool buildImage(const PsdRecord& r, const RecordPlanes& planes, const PsdColour& colour, int width, int height,
-                Image32& image) {
-  if (!image.create(width, height)) return false;
-  image.fill(kTransparent);
+                Image32& image, Rect& painted, std::vector<ByteRange>& outside) {
+  if ((image.width() != width || image.height() != height) && !image.create(width, height)) return false;
   const int colours = colour.channels();
-  const int64_t x0 = std::max<int64_t>(r.left, 0), x1 = std::min<int64_t>(r.right, width);
-  const int64_t y0 = std::max<int64_t>(r.top, 0), y1 = std::min<int64_t>(r.bottom, height);
+  int64_t x0 = std::max<int64_t>(r.left, 0), x1 = std::min<int64_t>(r.right, width);
+  int64_t y0 = std::max<int64_t>(r.top, 0), y1 = std::min<int64_t>(r.bottom, height);
   const int64_t rw = int64_t(r.right) - r.left;
-  if (x1 <= x0 || y1 <= y0) return true;   // nothing on the canvas
+  if (x1 <= x0 || y1 <= y0) x0 = x1 = y0 = y1 = 0;   // nothing on the canvas
+  painted = {int(x0), int(y0), int(x1 - x0), int(y1 - y0)};
+  if (!rangesOutside(image, x0, y0, x1, y1, outside)) return false;
+  if (x1 <= x0) return true;
   static const uint8_t kZero[1] = {0};
   std::vector<uint8_t> zeros(size_t(std::max<int64_t>(x1 - x0, 1)), 0);
   for (int64_t y = y0; y < y1; ++y) {
@@ -111,7 +145,11 @@ bool buildImage(const PsdRecord& r, const RecordPlanes& planes, const PsdColour&
       }
     }
   }
-  image.normaliseTransparent();
+  for (int64_t y = y0; y < y1; ++y) {
+    Pixel* p = image.row(int(y));
+    for (int64_t x = x0; x < x1; ++x)
+      if ((p[x] >> 24) == 0) p[x] = kTransparent;
+  }
   return true;
 }
 
@@ -135,6 +173,10 @@ PsdLayerItem itemOf(const PsdRecord& r) {
 int readRecordPixels(File& file, const std::vector<PsdRecord>& records, const PsdHeader& h, const PsdColour& colour,
                      PsdLayerStack& stack, Progress* progress) {
   std::vector<uint8_t> buffer;
+  // One canvas for every record: only the records' rectangles are ever written.
+  Image32 canvas;
+  Rect painted;
+  std::vector<ByteRange> outside;
   for (const PsdRecord& r : records) {
     RecordPlanes planes;
     for (const PsdChannel& c : r.channels)
@@ -148,8 +190,8 @@ int readRecordPixels(File& file, const std::vector<PsdRecord>& records, const Ps
       if (!stack.closeGroup(std::move(item), r.passThrough(), r.clipping != 0, int(h.width), int(h.height)))
         return kReadFailed;
     } else if (!r.dropped()) {
-      if (!buildImage(r, planes, colour, int(h.width), int(h.height), item.image) ||
-          !stack.add(std::move(item), r.clipping != 0))
+      if (!buildImage(r, planes, colour, int(h.width), int(h.height), canvas, painted, outside) ||
+          !stack.add(std::move(item), r.clipping != 0, canvas, painted, outside))
         return kReadFailed;
     }
   }
@@ -160,8 +202,7 @@ int addToDocument(std::vector<PsdLayerItem>& items, Document& document) {
   for (PsdLayerItem& item : items) {
     Layer* layer = document.layers().add(document.width(), document.height(), false);
     if (!layer) return kReadFailed;
-    layer->image() = std::move(item.image);
-    layer->park();   // idle layers keep only their painted tiles
+    if (!layer->copyPixelsFrom(item.pixels)) return kReadFailed;   // shares the tiles
     std::memcpy(layer->name, item.name, kLayerNameBytes);
     layer->blendMode = item.blendMode;
     layer->opacity = layerOpacityFromFraction(item.opacity);
@@ -177,7 +218,8 @@ int readCompositeAsLayer(File& file, const PsdHeader& h, const PsdColour& colour
   Image32 merged;
   if (!file.seek(imageData) || !readPsdMergedImage(file, h, colour, true, merged)) return kReadPsdLayout;
   if (!document.newImage(int(h.width), int(h.height), true)) return kReadFailed;
-  document.currentLayer()->image().copyFrom(merged);
+  if (!document.currentLayer()->parkFrom(merged)) document.currentLayer()->image().copyFrom(merged);
+  document.selectLayer(0);
   return kReadOk;
 }
 

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <zlib.h>
+
 #include <cstdlib>
 
 #include "app/fake_shell.h"
@@ -15,6 +17,8 @@
 #include "document/document.h"
 #include "formats/native_builder.h"
 #include "formats/native_document.h"
+#include "formats/psd_builder.h"
+#include "formats/psd_document.h"
 #include "formats/temp_dir.h"
 #include "formats/tile_deflate.h"
 #include "image/tiled_image.h"
@@ -131,6 +135,47 @@ TEST_F(MemoryLimitTest, AHundredSparseLayersOpenPaintAndSaveIn1500MB) {
   EXPECT_EQ(back.layers().atIndex(50)->pixel(100, 100), 0xFF3366CCu);   // where the stroke began
   EXPECT_EQ(back.layers().atIndex(51)->pixel(100, 100), kTransparent);
   EXPECT_EQ(back.layers().atIndex(49)->pixel(1200, 2100), patchPixel(1200, 2100));
+}
+
+TEST_F(MemoryLimitTest, AHundredSparsePsdLayersOpenIn1500MB) {
+  // Each layer a 500 x 500 record of one colour, every tenth clipped to the one below.
+  auto zipped = [](uint8_t v) {
+    std::vector<uint8_t> plane(500 * 500, v), out(compressBound(plane.size()));
+    uLongf n = out.size();
+    EXPECT_EQ(compress(out.data(), &n, plane.data(), plane.size()), Z_OK);
+    out.resize(n);
+    return testing::PsdChannelDesc{0, 2, out};
+  };
+  testing::PsdFileDesc file;
+  file.width = file.height = kSide;
+  for (int i = 0; i < 100; ++i) {
+    testing::PsdLayerDesc l;
+    l.left = 40 * i, l.top = 30 * i, l.right = l.left + 500, l.bottom = l.top + 500;
+    for (int16_t c = -1; c < 3; ++c) {
+      l.channels.push_back(zipped(c < 0 ? 255 : uint8_t(i + c)));
+      l.channels.back().id = c;
+    }
+    l.clipping = i % 10 == 9;
+    file.layers.push_back(l);
+  }
+  const std::string psd = dir.file("big.psd");
+  testing::writeBytes(psd, testing::buildPsd(file));
+  // 100 flat layers would need 8 GB.
+  EXPECT_EXIT(
+      {
+        limitAddressSpace(size_t(1500) << 20);
+        Document d;
+        if (readPsdLayers(psd, d, nullptr) != kReadOk || d.layerCount() != 100) std::_Exit(1);
+        // Layers come top first: index 99 is the file's first record.
+        const Layer& first = *d.layers().atIndex(99);
+        if (first.pixel(10, 10) != makePixel(255, 0, 1, 2) || first.pixel(500, 10) != kTransparent) std::_Exit(2);
+        // Record 9 lies clipped on record 8, which covers all of it but an L-shaped strip.
+        const Layer& clipped = *d.layers().atIndex(90);
+        if (clipped.pixel(400, 300) != makePixel(255, 9, 10, 11) || clipped.pixel(840, 750) != kTransparent)
+          std::_Exit(3);
+        std::_Exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(MemoryLimitTest, ADocumentBeyond600MBEndsInTheMemoryMessageAndKeepsTheOpenOne) {
