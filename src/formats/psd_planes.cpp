@@ -123,7 +123,8 @@ bool decodePsdRows(const uint8_t* data, size_t size, uint16_t compression, int64
     return false;
   }
   if (compression == kPsdRaw) {
-    std::memcpy(rows.data(), data, std::min<uint64_t>(size, total));
+    // A channel may hold no sample at all: nothing to copy then.
+    if (const size_t n = size_t(std::min<uint64_t>(size, total))) std::memcpy(rows.data(), data, n);
   } else if (compression == kPsdRle) {
     const uint64_t counts = std::min<uint64_t>(uint64_t(h) * uint64_t(std::max(rowCountBytes, 0)), size);
     unpackAll(data + counts, size - counts, rows.data(), total);

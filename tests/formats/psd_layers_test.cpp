@@ -276,6 +276,12 @@ TEST_F(PsdLayersTest, MalformedBlocksNeverCrashOrLeaveNoLayer) {
   ASSERT_EQ(read(s), kReadOk);
   EXPECT_EQ(doc.layerCount(), 1);
 
+  PsdLayerDesc empty = rowLayer(1, 2, 3, {255, 255});
+  empty.channels[1].data.clear();   // raw, with no sample at all: green reads as 0
+  s.layers = {empty};
+  ASSERT_EQ(read(s), kReadOk);
+  EXPECT_EQ(at(0, 1), 0xFF010003u);
+
   PsdLayerDesc offCanvas = rowLayer(1, 2, 3, {255, 255});
   offCanvas.left = 5, offCanvas.right = 7;   // right of a 2-wide canvas
   s.layers = {offCanvas};
