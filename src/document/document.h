@@ -4,6 +4,7 @@
 #include "document/blend_modes.h"
 #include "document/layer_list.h"
 #include "document/undo_recorder.h"
+#include "image/band_copy.h"
 #include "image/image32.h"
 #include "image/progress.h"
 #include "image/size_limits.h"
@@ -31,6 +32,7 @@ class Document {
   Image32 composite;     // visible layers over the background
   Image32 strokeBuffer;  // a stroke in progress
   Image32 layerBackup;   // the current layer as the operation in progress found it
+  BandCopy backupBands;  // what of layerBackup a stroke has taken so far
   int zoom = 100;
 
   // Null means nothing is recorded.

@@ -7,6 +7,7 @@
 #include <new>
 
 #include <sys/mman.h>
+#include <unistd.h>
 
 namespace tessel {
 
@@ -124,6 +125,16 @@ void Image32::copyFrom(const Image32& other) {
   assert(other.width_ == width_ && other.height_ == height_);
   if (&other == this || !mem_ || other.width_ != width_ || other.height_ != height_) return;
   std::memcpy(mem_.get(), other.mem_.get(), byteSize());
+}
+
+void Image32::releaseRows(int y0, int y1) {
+  y0 = std::max(y0, 0), y1 = std::min(y1, height_);
+  if (!mem_ || y1 <= y0) return;
+  const uintptr_t page = uintptr_t(sysconf(_SC_PAGESIZE));
+  const auto first = reinterpret_cast<uintptr_t>(row(y1 - 1));
+  const uintptr_t begin = (first + page - 1) & ~(page - 1);
+  const uintptr_t end = (first + size_t(y1 - y0) * size_t(width_) * 4) & ~(page - 1);
+  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED);
 }
 
 void Image32::blit(int dx, int dy, int w, int h, const Image32& src, int sx, int sy) {

@@ -69,6 +69,9 @@ class Image32 {
   void fillRect(int x, int y, int w, int h, Pixel value);                     // unchecked
   void fillChecker(int x, int y, int w, int h, Pixel colour0, Pixel colour1);  // unchecked
   void copyFrom(const Image32& other);   // same size; does nothing otherwise
+  // Gives the memory pages wholly inside rows y0..y1-1 back to the system; the
+  // pixels of those rows are unspecified afterwards (zero where a page went).
+  void releaseRows(int y0, int y1);
   // Clipped copy of src's w x h rectangle at (sx, sy) to (dx, dy) (five clipping
   // steps). src may be this buffer, the areas may overlap.
   void blit(int dx, int dy, int w, int h, const Image32& src, int sx, int sy);

@@ -6,6 +6,7 @@
 
 #include "document/document.h"
 #include "document/layer.h"
+#include "image/band_copy.h"
 #include "image/image32.h"
 
 namespace tessel {
@@ -36,7 +37,7 @@ Rect pointRect(int x, int y) { return {x, y, 1, 1}; }
 
 StrokeTarget strokeTargetOf(Document& doc) {
   Layer* layer = doc.currentLayer();
-  return {layer ? &layer->image() : nullptr, &doc.strokeBuffer, &doc.layerBackup};
+  return {layer ? &layer->image() : nullptr, &doc.strokeBuffer, &doc.layerBackup, &doc.backupBands};
 }
 
 bool Stroke::begin(const StrokeTarget& target, int tool, const ToolSettings& tools,
@@ -67,8 +68,7 @@ bool Stroke::begin(const StrokeTarget& target, int tool, const ToolSettings& too
     last_ = p;
     if (route_ == StrokeRoute::Buffered) target.strokeBuffer->fill(kTransparent);
     if (ctx.watercolour) engine_.watercolourStart(*target.layer, p.x, p.y, ctx.colour, 0.6);
-    target.layerBackup->copyFrom(*target.layer);
-    ctx.reference = target.layerBackup;
+    takeBackup();
     return true;
   }
   changed = beginPixel(toPixel(accept(start, true)));
@@ -115,8 +115,7 @@ Rect Stroke::beginPixel(IntPoint p) {
   lastPriorAlpha_ = 255;
   union_ = pointRect(p.x, p.y);
   if (route_ != StrokeRoute::Finger) target_.strokeBuffer->fill(kTransparent);
-  target_.layerBackup->copyFrom(layer);
-  engine_.context().reference = target_.layerBackup;
+  takeBackup();
   if (route_ == StrokeRoute::Finger) {
     engine_.smudgePickUp(layer, p.x, p.y);
     return {};
@@ -159,12 +158,29 @@ Rect Stroke::movePixel(IntPoint p) {
   return r;
 }
 
+// Whole when the engine writes the layer itself or reads the backup under its
+// dabs; else band by band, each just before a commit first changes it.
+void Stroke::takeBackup() {
+  BrushContext& ctx = engine_.context();
+  ctx.reference = target_.layerBackup;
+  BandCopy* bands = target_.backupBands;
+  if (!bands || !bands->start(*target_.layer, *target_.layerBackup)) {
+    target_.layerBackup->copyFrom(*target_.layer);
+    return;
+  }
+  if (route_ == StrokeRoute::Direct || route_ == StrokeRoute::Finger || gateReadsReference(ctx)) {
+    bands->prepareAll();
+    bands->finish();
+  }
+}
+
 Image32& Stroke::paintTarget() const {
   return route_ == StrokeRoute::Buffered ? *target_.strokeBuffer : *target_.layer;
 }
 
 void Stroke::commit(const Rect& r) {
   if (r.empty() || route_ == StrokeRoute::Direct || route_ == StrokeRoute::Finger) return;
+  if (target_.backupBands) target_.backupBands->prepare(r);
   commitStroke(engine_.eraser, *target_.layer, *target_.strokeBuffer, *target_.layerBackup, r,
                engine_.context().maskMode, engine_.fastPath());
 }
@@ -215,6 +231,11 @@ Stroke::End Stroke::end(const StrokeSample& sample) {
       u = {u.x - lead, u.y - lead, u.w + lead + trail, u.h + lead + trail};
     }
     result.undo = u.intersected(target_.layer->bounds());
+  }
+  // Undo reads the backup under the union.
+  if (BandCopy* bands = target_.backupBands) {
+    bands->prepare(result.undo);
+    bands->finish();
   }
   active_ = false;
   return result;

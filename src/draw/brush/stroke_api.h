@@ -8,6 +8,7 @@ namespace tessel {
 
 class Document;
 class Image32;
+class BandCopy;
 
 // One input sample: image coordinates and pressure 0..1 (1 for a mouse).
 struct StrokeSample {
@@ -21,6 +22,8 @@ struct StrokeTarget {
   Image32* layer = nullptr;
   Image32* strokeBuffer = nullptr;
   Image32* layerBackup = nullptr;
+  // When set, the backup is taken band by band as commits reach them.
+  BandCopy* backupBands = nullptr;
 };
 // The current layer and the document's stroke and backup buffers.
 StrokeTarget strokeTargetOf(Document& doc);
@@ -77,6 +80,7 @@ class Stroke {
   void commit(const Rect& r);
 
   BrushEngine& engine_;
+  void takeBackup();
   StrokeTarget target_;
   StrokeRoute route_ = StrokeRoute::Buffered;
   int tool_ = 0;

@@ -62,13 +62,17 @@ struct PixelGate {
   Pixel* admit(Image32& image, int x, int y, int& alpha) const;
 };
 
+// True when admit() reads pixels of the reference image.
+inline bool gateReadsReference(const PixelGate& g) {
+  return g.reference && (g.maskMode == kMaskTransparent || g.maskMode == kMaskOpaque ||
+                         g.colourMaskMode == kColourMaskProtect || g.colourMaskMode == kColourMaskOnly);
+}
+
 // True when admit() takes every pixel inside the image with its alpha as
 // given, so row loops may skip it.
 inline bool gateAdmitsAll(const PixelGate& g) {
   if (g.texture && g.texture->usable()) return false;
-  if (!g.reference) return true;
-  return g.maskMode != kMaskTransparent && g.maskMode != kMaskOpaque &&
-         g.colourMaskMode != kColourMaskProtect && g.colourMaskMode != kColourMaskOnly;
+  return !gateReadsReference(g);
 }
 
 // Applies operation op (a PixelOpIndex) at (x, y) with value's colour and

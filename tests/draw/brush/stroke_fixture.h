@@ -5,6 +5,7 @@
 
 #include "draw/brush/brush_engine.h"
 #include "draw/brush/stroke_api.h"
+#include "image/band_copy.h"
 #include "image/image32.h"
 
 namespace tessel {
@@ -13,6 +14,7 @@ namespace tessel {
 // a way to run one stroke through the public stroke API.
 struct StrokeBench {
   Image32 layer, buffer, backup;
+  BandCopy bands;
   BrushEngine engine;
   ToolSettings tools;
   DrawSettings draw;
@@ -26,19 +28,29 @@ struct StrokeBench {
     layer.fill(kTransparent);
   }
 
-  StrokeTarget target() { return {&layer, &buffer, &backup}; }
+  StrokeTarget target() { return {&layer, &buffer, &backup, &bands}; }
 
   // Press at the first sample, move through the middle ones, release at the last.
   Rect run(int tool, const std::vector<StrokeSample>& samples, bool roundPoints = false) {
     draw.toolNo = tool;
     engine.refreshContext(layer, maskMode, draw, tools, &textures);
     Stroke stroke(engine);
+    Image32 before;
+    EXPECT_TRUE(before.create(layer.width(), layer.height()));
+    before.copyFrom(layer);
     Rect changed, all;
     EXPECT_TRUE(stroke.begin(target(), tool, tools, samples.front(), changed, roundPoints));
     all = all.united(changed);
     for (size_t i = 1; i + 1 < samples.size(); ++i) all = all.united(stroke.move(samples[i]));
     Stroke::End e = stroke.end(samples.back());
     lastUndo = e.undo;
+    // However the backup was taken, it holds the layer as the stroke found it where undo reads.
+    for (int y = e.undo.y; y < e.undo.y + e.undo.h; ++y)
+      for (int x = e.undo.x; x < e.undo.x + e.undo.w; ++x)
+        if (backup.at(x, y) != before.at(x, y)) {
+          ADD_FAILURE() << "backup differs at " << x << ", " << y;
+          return all;
+        }
     last = stroke.lastSample();
     return all.united(e.changed);
   }

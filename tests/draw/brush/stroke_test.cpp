@@ -282,5 +282,43 @@ TEST(StrokeTest, DrivenThroughTheDocument) {
   EXPECT_EQ(doc.currentLayer()->image().bounds().intersected(e.undo), e.undo);
 }
 
+// On a big layer a stroke copies only the bands of rows it changes; a mask mode
+// that reads the backup under every dab takes it whole.
+TEST(StrokeTest, BackupTakesOnlyTheBandsAStrokeChanges) {
+  Document doc;
+  ASSERT_TRUE(doc.newImage(600, 1000, true));
+  BrushEngine engine;
+  ASSERT_TRUE(engine.init());
+  ToolSettings tools;
+  DrawSettings draw;
+  draw.toolNo = kToolPen;
+  tools.setSize(kToolPen, 8);
+  Image32& image = doc.currentLayer()->image();
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) image.set(x, y, makePixel(200, uint32_t(x + y) & 0xFF, 9, uint32_t(y) & 0xFF));
+  Image32 before;
+  ASSERT_TRUE(before.create(600, 1000));
+  auto strokeAcross = [&](double y, uint32_t maskMode) {
+    before.copyFrom(image);
+    engine.refreshContext(image, maskMode, draw, tools, nullptr);
+    Stroke stroke(engine);
+    Rect changed;
+    EXPECT_TRUE(stroke.begin(strokeTargetOf(doc), kToolPen, tools, {20, y}, changed));
+    stroke.move({300, y + 1});
+    Stroke::End e = stroke.end({580, y});
+    EXPECT_FALSE(e.undo.empty());
+    for (int yy = e.undo.y; yy < e.undo.y + e.undo.h; ++yy)
+      for (int x = e.undo.x; x < e.undo.x + e.undo.w; ++x)
+        if (doc.layerBackup.at(x, yy) != before.at(x, yy)) return ADD_FAILURE() << x << ", " << yy;
+  };
+  strokeAcross(130.0, kMaskNone);   // rows near 130: the band of rows 128..191, and 64..127
+  EXPECT_EQ(doc.backupBands.bandsCopied(), 2);
+  strokeAcross(800.0, kMaskNone);   // the earlier bands are given back, the new one taken
+  EXPECT_EQ(doc.backupBands.bandsCopied(), 1);
+  strokeAcross(500.0, kMaskTransparent);
+  EXPECT_EQ(doc.backupBands.bandsCopied(), 16);
+  for (int y = 0; y < 1000; y += 37) EXPECT_EQ(doc.layerBackup.at(7, y), before.at(7, y)) << y;
+}
+
 }  // namespace
 }  // namespace tessel
