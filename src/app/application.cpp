@@ -1,9 +1,12 @@
 #include "app/application.h"
 
+#include "app/files/messages.h"
 #include "app/ops/selection_actions.h"
+#include "app/shell.h"
 #include "app/startup.h"
 #include "app/models/texture_model.h"
 #include "config/settings_file.h"
+#include "resources/language.h"
 
 namespace tessel {
 
@@ -59,6 +62,9 @@ void Application::attachShell(Shell& shell) {
   shell_ = &shell;
   files = std::make_unique<OpenSaveFlow>(document, config, shell, history);
   painting.input.hooks.layerChanged = [this] { layerPixelsChanged(); };
+  painting.input.hooks.outOfMemory = [this] {
+    shell_->showMessage(text::tr(kMsgMemoryError), "", MessageIcon::Error);
+  };
 }
 
 void Application::layerPixelsChanged() {

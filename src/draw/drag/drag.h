@@ -53,6 +53,7 @@ struct InputHooks {
   std::function<void()> layerChanged;           // thumbnails, navigator, title
   std::function<void()> fill;                   // after a fill press
   std::function<bool(Point)> placeText;         // the text tool's press: begin or move the anchor
+  std::function<void()> outOfMemory;           // a tool could not have the layer's pixels
 };
 
 // One pointer sample of a drag.

@@ -152,7 +152,9 @@ void CanvasInput::toolPress(const InputState& in) {
     if (toolTraits(tool).kind != ToolKind::Selection) fillPress(in);
     return;
   }
-  switch (toolTraits(tool).kind) {
+  const ToolKind kind = toolTraits(tool).kind;
+  if (kind != ToolKind::Selection && kind != ToolKind::None && !layerPixelsAtHand()) return;
+  switch (kind) {
     case ToolKind::Fill: return fillPress(in);
     case ToolKind::Gradient:
       return begin(std::make_unique<TwoPointDrag>(context_, TwoPointShape::Gradient, cur_));
@@ -170,6 +172,15 @@ void CanvasInput::toolPress(const InputState& in) {
     case ToolKind::Paint: paintingPress(in); return;
     case ToolKind::None: return;
   }
+}
+
+// A parked layer is made flat for the tool; when memory for that runs out the
+// press does nothing and says so, rather than nothing at all.
+bool CanvasInput::layerPixelsAtHand() {
+  Layer* layer = doc_.currentLayer();
+  if (!layer || !layer->hasPixels() || layer->image().valid()) return true;
+  if (context_.hooks.outOfMemory) context_.hooks.outOfMemory();
+  return false;
 }
 
 // A handle resizes, a press inside moves (lifting the pixels first), a

@@ -83,6 +83,7 @@ class CanvasInput {
   bool buttonPress(int button, const InputState& in);
   bool sideButton(int action, const InputState& in);
   void toolPress(const InputState& in);
+  bool layerPixelsAtHand();
   bool paintingPress(const InputState& in);
   void fillPress(const InputState& in);
   bool freehandPress(const InputState& in);

@@ -9,12 +9,14 @@
 #include <zlib.h>
 
 #include <cstdlib>
+#include <fstream>
 
 #include "app/fake_shell.h"
 #include "app/files/messages.h"
 #include "app/files/open_save.h"
 #include "app/scripted_stroke.h"
 #include "document/document.h"
+#include "draw/input/canvas_input_fixture.h"
 #include "formats/native_builder.h"
 #include "formats/native_document.h"
 #include "formats/psd_builder.h"
@@ -62,6 +64,38 @@ std::vector<uint8_t> layerStream(Paint paint) {
     return true;
   });
   return out;
+}
+
+// Address space in use now, from the kernel's account.
+size_t addressSpaceInUse() {
+  std::ifstream status("/proc/self/status");
+  std::string key;
+  size_t kb = 0;
+  while (status >> key)
+    if (key == "VmSize:" && status >> kb) return kb << 10;
+  return 0;
+}
+
+// Pressing a tool on a parked layer that cannot be made flat for want of
+// memory says so and leaves the layer as it was.
+void pressOnALayerThatCannotBeMadeFlat() {
+  InputRig rig(kSide, kSide);
+  for (int y = 100; y < 200; ++y)
+    for (int x = 100; x < 200; ++x) rig.layer().set(x, y, patchPixel(x, y));
+  if (!rig.doc.newLayer(false)) std::_Exit(1);
+  rig.doc.selectLayer(1);   // the painted layer again, parked until a tool needs it flat
+  if (!rig.doc.currentLayer()->parked()) std::_Exit(2);
+  int messages = 0;
+  rig.input.hooks.outOfMemory = [&] { ++messages; };
+  rig.input.selectTool(kToolPen);
+  limitAddressSpace(addressSpaceInUse() + (size_t(40) << 20));
+  rig.press(150, 150);
+  rig.moveTo(300, 300);
+  rig.release();
+  if (messages != 1 || rig.input.dragging()) std::_Exit(3);
+  const Layer& layer = *rig.doc.currentLayer();
+  if (layer.pixel(150, 150) != patchPixel(150, 150) || layer.pixel(300, 300) != kTransparent) std::_Exit(4);
+  std::_Exit(0);
 }
 
 class MemoryLimitTest : public ::testing::Test {
@@ -185,6 +219,10 @@ TEST_F(MemoryLimitTest, ADocumentBeyond600MBEndsInTheMemoryMessageAndKeepsTheOpe
   ASSERT_TRUE(writeDocument(small, doc, nullptr));
   ASSERT_TRUE(flow.openFile(small));
   EXPECT_EXIT(openBeyondTheLimit(full, small), ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(MemoryLimitTest, APressOnALayerThatCannotBeMadeFlatSaysSo) {
+  EXPECT_EXIT(pressOnALayerThatCannotBeMadeFlat(), ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
