@@ -2,12 +2,14 @@
 #include <string>
 #include <memory>
 #include <new>
+#include <span>
 #include <vector>
 
 #include "document/document.h"
 #include "io/file.h"
 #include "formats/psd_document.h"
 #include "formats/psd_packbits.h"
+#include "image/tiled_image.h"
 
 namespace tessel {
 
@@ -42,19 +44,47 @@ bool writeU32At(File& file, int64_t at, uint32_t v) {
   return file.seek(at) && file.writeU32BE(v) && file.seekToEnd();
 }
 
+// Where a picture's rows come from: a flat image, or an idle layer's tiles,
+// read a row at a time so that the layer is never made flat for its channels.
+class RowSource {
+ public:
+  explicit RowSource(const Image32& flat) : flat_(&flat), width_(flat.width()), height_(flat.height()) {}
+  explicit RowSource(const TiledImage& tiles) : tiles_(&tiles), width_(tiles.width()), height_(tiles.height()) {}
+  int width() const { return width_; }
+  int height() const { return height_; }
+  // Row y, or null when every pixel of it is kTransparent; scratch holds width pixels.
+  const Pixel* row(int y, Pixel* scratch) const {
+    if (flat_) return flat_->row(y);
+    if (tiles_->rowTransparent(y)) return nullptr;
+    tiles_->readRow(y, 0, width_, scratch);
+    return scratch;
+  }
+
+ private:
+  const Image32* flat_ = nullptr;
+  const TiledImage* tiles_ = nullptr;
+  int width_, height_;
+};
+
 // Packs one plane (byte byteIndex of every pixel) row by row after a table
 // of row counts that is filled in once the rows are known. Adds the packed
-// size (table included) to bytes.
+// size (table included) to bytes. A transparent row packs the same every
+// time: it is packed once per plane value and copied after that.
 class PlaneEncoder {
+  static constexpr Pixel kClear = kTransparent;
+
  public:
   bool init(int width) {
+    width_ = width;
     row_.reset(new (std::nothrow) uint8_t[size_t(width)]);
+    pixels_.reset(new (std::nothrow) Pixel[size_t(width)]);
     packed_.reset(new (std::nothrow) uint8_t[packBitsBound(size_t(width))]);
-    return row_ && packed_;
+    return row_ && pixels_ && packed_;
   }
   // The row counts of all planes come first, then their rows.
-  bool write(File& file, const Image32& image, const int* byteIndices, int planes, uint64_t* bytes) {
+  bool write(File& file, const RowSource& image, const int* byteIndices, int planes, uint64_t* bytes) {
     const int w = image.width(), h = image.height();
+    if (w != width_) return false;
     std::vector<uint16_t> counts(size_t(h) * size_t(planes));
     int64_t table = file.position();
     if (table < 0) return false;
@@ -64,12 +94,12 @@ class PlaneEncoder {
     for (int p = 0; p < planes; ++p) {
       uint64_t total = uint64_t(h) * 2;
       for (int y = 0; y < h; ++y) {
-        const uint8_t* src = reinterpret_cast<const uint8_t*>(image.row(y)) + byteIndices[p];
-        for (int x = 0; x < w; ++x) row_[size_t(x)] = src[size_t(x) * 4];
-        size_t n = packBitsRow(row_.get(), size_t(w), packed_.get());
-        counts[size_t(p) * size_t(h) + size_t(y)] = uint16_t(n);
-        total += n;
-        if (!out.write(packed_.get(), n)) return false;
+        const Pixel* pixels = image.row(y, pixels_.get());
+        const std::span<const uint8_t> packed =
+            pixels ? packRow(pixels, byteIndices[p]) : clearRow(reinterpret_cast<const uint8_t*>(&kClear)[byteIndices[p]]);
+        counts[size_t(p) * size_t(h) + size_t(y)] = uint16_t(packed.size());
+        total += packed.size();
+        if (!out.write(packed.data(), packed.size())) return false;
       }
       if (bytes) bytes[p] = total;
     }
@@ -82,7 +112,24 @@ class PlaneEncoder {
   }
 
  private:
+  std::span<const uint8_t> packRow(const Pixel* pixels, int byteIndex) {
+    const uint8_t* src = reinterpret_cast<const uint8_t*>(pixels) + byteIndex;
+    for (int x = 0; x < width_; ++x) row_[size_t(x)] = src[size_t(x) * 4];
+    return {packed_.get(), packBitsRow(row_.get(), size_t(width_), packed_.get())};
+  }
+  std::span<const uint8_t> clearRow(uint8_t value) {
+    std::vector<uint8_t>& packed = clear_[value];
+    if (packed.empty()) {
+      std::memset(row_.get(), value, size_t(width_));
+      packed.assign(packed_.get(), packed_.get() + packBitsRow(row_.get(), size_t(width_), packed_.get()));
+    }
+    return packed;
+  }
+
+  int width_ = 0;
   std::unique_ptr<uint8_t[]> row_, packed_;
+  std::unique_ptr<Pixel[]> pixels_;
+  std::vector<uint8_t> clear_[256];
 };
 
 bool writeHeader(File& file, const Document& document) {
@@ -162,15 +209,15 @@ bool writeLayerSection(File& file, Document& document, Progress* progress, Plane
   static const int kBytes[4] = {2, 1, 0, 3};
   for (int i = count - 1, n = 0; i >= 0; --i, ++n) {
     const Layer& layer = *document.layers().atIndex(i);
-    const Image32& image = layer.image();   // an idle layer is made flat for its channels only
-    if (!image.valid()) return false;
+    const TiledImage* tiles = layer.tiles();
+    if (!tiles && !layer.image().valid()) return false;
+    const RowSource rows = tiles ? RowSource(*tiles) : RowSource(layer.image());
     for (int c = 0; c < 4; ++c) {
       uint64_t bytes = 0;
-      if (!file.writeU16BE(1) || !encoder.write(file, image, &kBytes[c], 1, &bytes) ||
+      if (!file.writeU16BE(1) || !encoder.write(file, rows, &kBytes[c], 1, &bytes) ||
           !writeU32At(file, lengthFields[size_t(n) * 4 + size_t(c)], uint32_t(bytes + 2)))
         return false;
     }
-    layer.releaseFlatCopy();
     if (progress) progress->step();
   }
   uint64_t infoLength = uint64_t(file.position() - sectionField - 8);
@@ -190,7 +237,7 @@ bool writePsdTo(File& file, Document& document, Progress* progress) {
     return false;
   if (!writeHeader(file, document) || !writeLayerSection(file, document, progress, encoder)) return false;
   static const int kRgb[3] = {2, 1, 0};
-  if (!file.writeU16BE(1) || !encoder.write(file, flat, kRgb, 3, nullptr)) return false;
+  if (!file.writeU16BE(1) || !encoder.write(file, RowSource(flat), kRgb, 3, nullptr)) return false;
   if (progress) progress->step();
   return true;
 }

@@ -221,6 +221,36 @@ TEST_F(PsdTest, WrittenLayoutHasPatchedLengthsAndTheMergedImageAfterTheSection) 
   EXPECT_EQ(be16(f, section + 4 + sectionLength), 1);
 }
 
+// Idle layers are written from their tiles, a transparent row packed once: the
+// bytes are those their flat pixels give.
+TEST_F(PsdTest, IdleLayersWriteFromTheirTilesWhatTheirFlatPixelsWould) {
+  ASSERT_TRUE(doc.newImage(700, 300, false));
+  for (int i = 0; i < 3; ++i) {
+    Layer* layer = doc.layers().add(700, 300, true);
+    ASSERT_NE(layer, nullptr);
+    Image32& image = layer->image();
+    image.fill(kTransparent);
+    // A patch across tile edges on rows 60..139, and one pixel alone on row 250.
+    for (int y = 60; y < 140; ++y)
+      for (int x = 200 + 40 * i; x < 530; ++x) image.set(x, y, makePixel(1 + uint32_t(x + i) % 255, 7, uint32_t(y), 99));
+    image.set(699, 250, 0xFF000000u | uint32_t(i));
+  }
+  doc.selectLayer(1);
+  ASSERT_TRUE(doc.layers().atIndex(0)->parked());
+  ASSERT_TRUE(writePsd(dir.file("tiles.psd"), doc, nullptr));
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(doc.layers().atIndex(i)->image().valid());   // all flat now
+  ASSERT_FALSE(doc.layers().atIndex(0)->parked());
+  ASSERT_TRUE(writePsd(dir.file("flat.psd"), doc, nullptr));
+  EXPECT_EQ(readBytes(dir.file("tiles.psd")), readBytes(dir.file("flat.psd")));
+  Document back;
+  ASSERT_EQ(readPsdLayers(dir.file("tiles.psd"), back, nullptr), kReadOk);
+  ASSERT_EQ(back.layerCount(), 3);
+  for (int i = 0; i < 3; ++i) {
+    const Image32& a = doc.layers().atIndex(i)->image();
+    EXPECT_EQ(std::memcmp(a.bits(), back.layers().atIndex(i)->image().bits(), a.byteSize()), 0) << i;
+  }
+}
+
 TEST_F(PsdTest, MergedImageIsTheDocumentFlattenedOnWhite) {
   makeDocument(6, 4, 2);
   ASSERT_TRUE(writePsd(dir.file("m.psd"), doc, nullptr));
