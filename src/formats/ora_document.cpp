@@ -854,22 +854,29 @@ int readOra(const std::string& path, Document& document, Progress* progress, int
   // newImage keeps the old image when it fails; out of memory (which Open
   // answers with a blank document) only once the old one has gone.
   if (!document.newImage(w, h, false)) return kReadFailed;
+  // Each layer is placed on one shared canvas where only its rectangle is
+  // written; the rest is declared transparent to the tiles, never touched.
+  Image32 canvas;
+  std::vector<ByteRange> outside;
   for (auto it = layers.rbegin(); it != layers.rend(); ++it) {
-    Layer* layer = document.layers().add(w, h, false);
-    if (!layer) {
+    Layer* layer = canvas.valid() || canvas.create(w, h) ? document.layers().add(1, 1, false) : nullptr;
+    const Rect placed = Rect{it->x, it->y, it->image.width(), it->image.height()}.intersected({0, 0, w, h});
+    if (layer && !placed.empty()) {
+      canvas.fillRect(placed.x, placed.y, placed.w, placed.h, kTransparent);
+      canvas.blit(it->x, it->y, it->image.width(), it->image.height(), it->image, 0, 0);
+    }
+    if (!layer || !rangesOutside(canvas, placed, outside) || !layer->parkFrom(canvas, outside)) {
+      if (layer) document.layers().remove(layer);
       if (document.layerCount() == 0) document.newImage(w, h, true);
       document.selectLayer(0);
       return kReadOutOfMemory;
     }
-    layer->image().fill(kTransparent);
-    layer->image().blit(it->x, it->y, it->image.width(), it->image.height(), it->image, 0, 0);
     layerNameFromUtf8(it->name, layer->name);
     layer->blendMode = uint8_t(it->mode);
     layer->opacity = uint8_t(std::clamp(it->opacity, 0, 128));
     layer->maskMode = uint8_t(it->mask);
     layer->flags = uint8_t((it->visible ? kLayerVisible : 0) | (it->fillReference ? kLayerFillReference : 0));
     it->image.destroy();
-    layer->park();   // idle layers keep only their painted tiles
   }
   const int count = document.layerCount();
   int current = 0;

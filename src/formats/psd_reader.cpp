@@ -71,36 +71,6 @@ int readChannel(File& file, const PsdChannel& c, const PsdRecord& r, const PsdHe
   return kReadOk;
 }
 
-// The byte ranges of image outside rect, sorted, adjacent ones joined.
-bool rangesOutside(const Image32& image, int64_t x0, int64_t y0, int64_t x1, int64_t y1,
-                   std::vector<ByteRange>& ranges) {
-  ranges.clear();
-  const size_t stride = size_t(image.width()) * sizeof(Pixel);
-  try {
-    std::vector<ByteRange> rows;
-    rows.reserve(size_t(image.height()) * 2);
-    for (int y = 0; y < image.height(); ++y) {
-      const size_t at = size_t(reinterpret_cast<const uint8_t*>(image.row(y)) - image.bits());
-      if (y < y0 || y >= y1 || x1 <= x0) {
-        rows.push_back({at, at + stride});
-        continue;
-      }
-      if (x0 > 0) rows.push_back({at, at + size_t(x0) * sizeof(Pixel)});
-      if (size_t(x1) * sizeof(Pixel) < stride) rows.push_back({at + size_t(x1) * sizeof(Pixel), at + stride});
-    }
-    std::sort(rows.begin(), rows.end(), [](const ByteRange& a, const ByteRange& b) { return a.begin < b.begin; });
-    for (const ByteRange& r : rows) {
-      if (!ranges.empty() && ranges.back().end == r.begin)
-        ranges.back().end = r.end;
-      else
-        ranges.push_back(r);
-    }
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-  return true;
-}
-
 // The layer's pixels on a canvas-sized image: colour, alpha (opaque where the
 // record has no transparency channel) and the mask multiplied in. Only the
 // record's rectangle is written; the rest of image is listed in `outside` as
@@ -114,7 +84,7 @@ bool buildImage(const PsdRecord& r, const RecordPlanes& planes, const PsdColour&
   const int64_t rw = int64_t(r.right) - r.left;
   if (x1 <= x0 || y1 <= y0) x0 = x1 = y0 = y1 = 0;   // nothing on the canvas
   painted = {int(x0), int(y0), int(x1 - x0), int(y1 - y0)};
-  if (!rangesOutside(image, x0, y0, x1, y1, outside)) return false;
+  if (!rangesOutside(image, painted, outside)) return false;
   if (x1 <= x0) return true;
   static const uint8_t kZero[1] = {0};
   std::vector<uint8_t> zeros(size_t(std::max<int64_t>(x1 - x0, 1)), 0);
@@ -200,7 +170,8 @@ int readRecordPixels(File& file, const std::vector<PsdRecord>& records, const Ps
 
 int addToDocument(std::vector<PsdLayerItem>& items, Document& document) {
   for (PsdLayerItem& item : items) {
-    Layer* layer = document.layers().add(document.width(), document.height(), false);
+    // A 1 x 1 layer takes the item's pixels: no canvas is made only to be dropped.
+    Layer* layer = document.layers().add(1, 1, false);
     if (!layer) return kReadFailed;
     if (!layer->copyPixelsFrom(item.pixels)) return kReadFailed;   // shares the tiles
     std::memcpy(layer->name, item.name, kLayerNameBytes);

@@ -272,4 +272,34 @@ bool TiledImage::rowTransparent(int y) const {
   return std::all_of(rowTiles, rowTiles + across_, [](const TilePtr& t) { return t == nullptr; });
 }
 
+bool rangesOutside(const Image32& image, const Rect& keep, std::vector<ByteRange>& ranges) {
+  ranges.clear();
+  const Rect k = keep.intersected(image.bounds());
+  const int64_t x0 = k.x, y0 = k.y, x1 = k.x + k.w, y1 = k.y + k.h;
+  const size_t stride = size_t(image.width()) * sizeof(Pixel);
+  try {
+    std::vector<ByteRange> rows;
+    rows.reserve(size_t(image.height()) * 2);
+    for (int y = 0; y < image.height(); ++y) {
+      const size_t at = size_t(reinterpret_cast<const uint8_t*>(image.row(y)) - image.bits());
+      if (y < y0 || y >= y1 || x1 <= x0) {
+        rows.push_back({at, at + stride});
+        continue;
+      }
+      if (x0 > 0) rows.push_back({at, at + size_t(x0) * sizeof(Pixel)});
+      if (size_t(x1) * sizeof(Pixel) < stride) rows.push_back({at + size_t(x1) * sizeof(Pixel), at + stride});
+    }
+    std::sort(rows.begin(), rows.end(), [](const ByteRange& a, const ByteRange& b) { return a.begin < b.begin; });
+    for (const ByteRange& r : rows) {
+      if (!ranges.empty() && ranges.back().end == r.begin)
+        ranges.back().end = r.end;
+      else
+        ranges.push_back(r);
+    }
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
+
 }  // namespace tessel

@@ -84,4 +84,9 @@ class TiledImage {
 // kTileWidth transparent pixels, for readers that want a row instead of a null.
 const Pixel* transparentTileRow();
 
+// The byte ranges of image outside keep, sorted, adjacent ones joined: what a
+// reader that wrote only keep hands to assign as transparent. False when
+// memory for the list runs out.
+bool rangesOutside(const Image32& image, const Rect& keep, std::vector<ByteRange>& ranges);
+
 }  // namespace tessel
