@@ -114,6 +114,7 @@ int readSibling(const std::string& path, Document& document, Progress* progress)
       document.selectLayer(0);
       return kReadDecompressFailed;
     }
+    layer->park();   // one layer flat at a time; on failure it simply stays flat
     if (progress) progress->step();
   }
   document.layers().setNameCounter(h.nameCounter);
