@@ -78,9 +78,9 @@ class Stroke {
   End endSubPixel(const StrokeSample& s);
   Image32& paintTarget() const;
   void commit(const Rect& r);
+  void takeBackup();
 
   BrushEngine& engine_;
-  void takeBackup();
   StrokeTarget target_;
   StrokeRoute route_ = StrokeRoute::Buffered;
   int tool_ = 0;
