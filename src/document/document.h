@@ -33,6 +33,7 @@ class Document {
   Image32 strokeBuffer;  // a stroke in progress
   Image32 layerBackup;   // the current layer as the operation in progress found it
   BandCopy backupBands;  // what of layerBackup a stroke has taken so far
+  BandCopy strokeBands;  // what of strokeBuffer a stroke has cleared so far
   int zoom = 100;
 
   // Null means nothing is recorded.

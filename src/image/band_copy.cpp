@@ -6,7 +6,7 @@
 namespace tessel {
 
 bool BandCopy::start(const Image32& source, Image32& copy) {
-  source_ = nullptr;
+  active_ = false;
   if (!source.valid() || !copy.valid() || source.width() != copy.width() ||
       source.height() != copy.height())
     return false;
@@ -22,23 +22,39 @@ bool BandCopy::start(const Image32& source, Image32& copy) {
     }
   }
   source_ = &source;
+  return begin(copy);
+}
+
+bool BandCopy::startFill(Image32& image, Pixel value) {
+  active_ = false;
+  if (!image.valid()) return false;
+  image.releaseRows(0, image.height());
+  source_ = nullptr;
+  value_ = value;
+  return begin(image);
+}
+
+bool BandCopy::begin(Image32& copy) {
   copy_ = &copy;
   copyTop_ = copy.top();
   width_ = copy.width();
   height_ = copy.height();
   ready_.assign(size_t((height_ + kBandRows - 1) / kBandRows), 0);
+  active_ = true;
   return true;
 }
 
 void BandCopy::prepare(const Rect& rect) {
-  if (!source_) return;
+  if (!active_) return;
   const Rect r = rect.intersected({0, 0, width_, height_});
   if (r.empty()) return;
   for (int b = r.y / kBandRows, last = (r.y + r.h - 1) / kBandRows; b <= last; ++b) {
     if (ready_[size_t(b)]) continue;
     const int y0 = b * kBandRows, y1 = std::min(y0 + kBandRows, height_);
     // Rows lie bottom-up: the band is one block starting at its last row.
-    std::memcpy(copy_->row(y1 - 1), source_->row(y1 - 1), size_t(y1 - y0) * size_t(width_) * 4);
+    const size_t pixels = size_t(y1 - y0) * size_t(width_);
+    if (source_) std::memcpy(copy_->row(y1 - 1), source_->row(y1 - 1), pixels * 4);
+    else std::fill_n(copy_->row(y1 - 1), pixels, value_);
     ready_[size_t(b)] = 1;
   }
 }

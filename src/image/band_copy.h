@@ -7,11 +7,12 @@
 
 namespace tessel {
 
-// A copy of an image taken in bands of rows when they are first needed. A
-// stroke changes a few rows of a big layer: only those are copied, and the
-// copy holds memory in proportion to them. The rule for the caller: the
-// source changes only in rows already prepared, so a band copied late still
-// holds what the source held at start.
+// A copy of an image, or a fill with one value, made in bands of rows when
+// they are first needed. A stroke changes a few rows of a big layer: only
+// those are copied or cleared, and the image holds memory in proportion to
+// them. The rule for the caller: the source changes only in rows already
+// prepared, so a band copied late still holds what the source held at start;
+// and nothing reads or writes a band of a fill before preparing it.
 class BandCopy {
  public:
   static constexpr int kBandRows = 64;
@@ -20,16 +21,29 @@ class BandCopy {
   // of the bands the last copy took go back to the system. False, with
   // nothing started, when the sizes differ.
   bool start(const Image32& source, Image32& copy);
-  // Copies the bands rect touches that are not yet copied.
+  // The same for a fill of image with value. Every page of the image goes back
+  // to the system first, whoever wrote it.
+  bool startFill(Image32& image, Pixel value);
+  // Copies (or fills) the bands rect touches that are not yet done.
   void prepare(const Rect& rect);
   void prepareAll() { prepare({0, 0, width_, int(ready_.size()) * kBandRows}); }
   // The copy is complete or no longer needed: later prepares do nothing.
-  void finish() { source_ = nullptr; }
-  bool active() const { return source_ != nullptr; }
+  void finish() { active_ = false; }
+  bool active() const { return active_; }
+  // The image being copied into or filled, while active.
+  const Image32* target() const { return active_ ? copy_ : nullptr; }
   int bandsCopied() const;
+  // Whether the last copy or fill reached row y.
+  bool rowDone(int y) const {
+    return y >= 0 && y < height_ && ready_[size_t(y / kBandRows)] != 0;
+  }
 
  private:
-  const Image32* source_ = nullptr;
+  bool begin(Image32& copy);
+
+  const Image32* source_ = nullptr;   // null for a fill
+  Pixel value_ = 0;
+  bool active_ = false;
   Image32* copy_ = nullptr;
   const Pixel* copyTop_ = nullptr;   // the buffer the flags below describe
   int width_ = 0, height_ = 0;

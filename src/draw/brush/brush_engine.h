@@ -11,6 +11,7 @@
 #include "draw/brush/dab_random.h"
 #include "draw/brush/point_ring.h"
 #include "draw/tool/tool_settings.h"
+#include "image/band_copy.h"
 #include "image/geometry.h"
 
 namespace tessel {
@@ -93,6 +94,9 @@ class BrushEngine {
   // per-pixel path stays for comparison. Both write the same bytes.
   void setFastPath(bool on) { fast_ = on; }
   bool fastPath() const { return fast_; }
+  // While set, every dab first prepares the bands it reaches of the fill's
+  // image, so a stroke buffer is cleared only where the stroke goes.
+  void setLazyFill(BandCopy* fill) { lazyFill_ = fill; }
   // Stamps and dabs placed since the last reset (for measurements).
   int dabCount() const { return dabs_; }
   void resetDabCount() { dabs_ = 0; }
@@ -111,8 +115,12 @@ class BrushEngine {
                     int a, bool large);
   bool stampSmudgeRows(Image32& image, int x, int y);
   Rect grownRect(double minX, double minY, double maxX, double maxY, const Image32& image) const;
+  void reach(const Image32& image, const Rect& r) const {
+    if (lazyFill_ && lazyFill_->target() == &image) lazyFill_->prepare(r);
+  }
 
   BrushContext context_;
+  BandCopy* lazyFill_ = nullptr;
   BrushShape shape_;
   std::vector<ShapeRun> runs_;   // set bytes of the pixel tip
   int shapeTool_ = -1;

@@ -30,6 +30,7 @@ void BrushEngine::stampMask(Image32& image, int left, int top, int diameter, int
   int py0 = std::max(top >> subShift, 0), py1 = std::min((top + diameter - 1) >> subShift, image.height() - 1);
   if (px1 < px0 || py1 < py0 || px1 - px0 >= kMaxDabPixels || py1 - py0 >= kMaxDabPixels) return;
   ++dabs_;
+  reach(image, {px0, py0, px1 - px0 + 1, py1 - py0 + 1});
   if (fast_ && stampCovered(image, left, top, diameter, subShift, colour, a, large)) return;
   int64_t m = dabScale(diameter);
   AxisCell cols[kMaxDabPixels], rows[kMaxDabPixels];
@@ -146,6 +147,11 @@ Pixel BrushEngine::sampleCanvasColour(const Image32& image, int x8, int y8, int 
   // The box of the sampled rows and columns, cut to the disc that is taken.
   int y0 = std::max((y8 - d8 / 2) >> 3, cy - r + 1), y1 = std::min((y8 + d8 - 1) >> 3, cy + r - 1);
   int x0 = std::max((x8 - d8 / 2) >> 3, cx - r + 1), x1 = std::min((x8 + d8 - 1) >> 3, cx + r - 1);
+  if (y0 <= y1 && x0 <= x1) {
+    const int top = std::clamp(y0, 0, image.height() - 1), left = std::clamp(x0, 0, image.width() - 1);
+    reach(image, {left, top, std::clamp(x1, 0, image.width() - 1) - left + 1,
+                  std::clamp(y1, 0, image.height() - 1) - top + 1});
+  }
   bool skipClear = context_.maskMode == kMaskTransparent || context_.maskMode == kMaskAlpha;
   int64_t sum[3] = {}, sumA = 0, n = 0;
   for (int y = y0; y <= y1; ++y) {

@@ -37,7 +37,8 @@ Rect pointRect(int x, int y) { return {x, y, 1, 1}; }
 
 StrokeTarget strokeTargetOf(Document& doc) {
   Layer* layer = doc.currentLayer();
-  return {layer ? &layer->image() : nullptr, &doc.strokeBuffer, &doc.layerBackup, &doc.backupBands};
+  return {layer ? &layer->image() : nullptr, &doc.strokeBuffer, &doc.layerBackup, &doc.backupBands,
+          &doc.strokeBands};
 }
 
 bool Stroke::begin(const StrokeTarget& target, int tool, const ToolSettings& tools,
@@ -66,7 +67,7 @@ bool Stroke::begin(const StrokeTarget& target, int tool, const ToolSettings& too
     history_.reset(p);
     carry_ = 0.0;
     last_ = p;
-    if (route_ == StrokeRoute::Buffered) target.strokeBuffer->fill(kTransparent);
+    if (route_ == StrokeRoute::Buffered) clearBuffer();
     if (ctx.watercolour) engine_.watercolourStart(*target.layer, p.x, p.y, ctx.colour, 0.6);
     takeBackup();
     return true;
@@ -114,7 +115,7 @@ Rect Stroke::beginPixel(IntPoint p) {
   haveBeforeLast_ = false;
   lastPriorAlpha_ = 255;
   union_ = pointRect(p.x, p.y);
-  if (route_ != StrokeRoute::Finger) target_.strokeBuffer->fill(kTransparent);
+  if (route_ != StrokeRoute::Finger) clearBuffer();
   takeBackup();
   if (route_ == StrokeRoute::Finger) {
     engine_.smudgePickUp(layer, p.x, p.y);
@@ -141,6 +142,7 @@ void Stroke::removeCorner(IntPoint p) {
     beforeLast_ = prev_;
     haveBeforeLast_ = true;
   }
+  if (target_.bufferBands) target_.bufferBands->prepare(pointRect(p.x, p.y));
   lastPriorAlpha_ = alphaOf(target_.strokeBuffer->getPixel(p.x, p.y));
 }
 
@@ -174,6 +176,13 @@ void Stroke::takeBackup() {
   }
 }
 
+// A canvas-sized clear at every press would cost more than most strokes.
+void Stroke::clearBuffer() {
+  BandCopy* bands = target_.bufferBands;
+  if (bands && bands->startFill(*target_.strokeBuffer, kTransparent)) engine_.setLazyFill(bands);
+  else target_.strokeBuffer->fill(kTransparent);
+}
+
 Image32& Stroke::paintTarget() const {
   return route_ == StrokeRoute::Buffered ? *target_.strokeBuffer : *target_.layer;
 }
@@ -181,6 +190,7 @@ Image32& Stroke::paintTarget() const {
 void Stroke::commit(const Rect& r) {
   if (r.empty() || route_ == StrokeRoute::Direct || route_ == StrokeRoute::Finger) return;
   if (target_.backupBands) target_.backupBands->prepare(r);
+  if (target_.bufferBands) target_.bufferBands->prepare(r);
   commitStroke(engine_.eraser, *target_.layer, *target_.strokeBuffer, *target_.layerBackup, r,
                engine_.context().maskMode, engine_.fastPath());
 }
@@ -237,6 +247,8 @@ Stroke::End Stroke::end(const StrokeSample& sample) {
     bands->prepare(result.undo);
     bands->finish();
   }
+  if (BandCopy* bands = target_.bufferBands) bands->finish();
+  engine_.setLazyFill(nullptr);
   active_ = false;
   return result;
 }

@@ -24,6 +24,8 @@ struct StrokeTarget {
   Image32* layerBackup = nullptr;
   // When set, the backup is taken band by band as commits reach them.
   BandCopy* backupBands = nullptr;
+  // When set, the stroke buffer is cleared band by band as dabs reach it.
+  BandCopy* bufferBands = nullptr;
 };
 // The current layer and the document's stroke and backup buffers.
 StrokeTarget strokeTargetOf(Document& doc);
@@ -49,6 +51,9 @@ class Stroke {
   };
 
   explicit Stroke(BrushEngine& engine) : engine_(engine) {}
+  ~Stroke() { engine_.setLazyFill(nullptr); }
+  Stroke(const Stroke&) = delete;
+  Stroke& operator=(const Stroke&) = delete;
 
   // False, with nothing started, for a tool that does not paint, unusable
   // images or a sample that is not a number. roundPoints: a guide is active,
@@ -79,6 +84,7 @@ class Stroke {
   Image32& paintTarget() const;
   void commit(const Rect& r);
   void takeBackup();
+  void clearBuffer();
 
   BrushEngine& engine_;
   StrokeTarget target_;

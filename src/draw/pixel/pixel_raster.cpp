@@ -29,6 +29,8 @@ void BrushEngine::buildRuns() {
 
 void BrushEngine::stampAt(Image32& image, int x, int y, Pixel colour, StampKind kind, int op) {
   ++dabs_;
+  const int n = kind == StampKind::Point ? 0 : std::max(shape_.side, smudgeSide_) + 1;
+  reach(image, {x - n, y - n, 2 * n + 1, 2 * n + 1});
   if (kind == StampKind::Point) applyPixelOp(op, image, x, y, colour);
   else if (kind == StampKind::Smudge) stampSmudge(image, x, y);
   else stampShape(image, x, y, colour, op);

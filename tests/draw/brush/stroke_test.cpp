@@ -313,10 +313,13 @@ TEST(StrokeTest, BackupTakesOnlyTheBandsAStrokeChanges) {
   };
   strokeAcross(130.0, kMaskNone);   // rows near 130: the band of rows 128..191, and 64..127
   EXPECT_EQ(doc.backupBands.bandsCopied(), 2);
+  EXPECT_EQ(doc.strokeBands.bandsCopied(), 2);   // the stroke buffer is cleared alike
   strokeAcross(800.0, kMaskNone);   // the earlier bands are given back, the new one taken
   EXPECT_EQ(doc.backupBands.bandsCopied(), 1);
+  EXPECT_EQ(doc.strokeBands.bandsCopied(), 1);
   strokeAcross(500.0, kMaskTransparent);
   EXPECT_EQ(doc.backupBands.bandsCopied(), 16);
+  EXPECT_EQ(doc.strokeBands.bandsCopied(), 1);
   for (int y = 0; y < 1000; y += 37) EXPECT_EQ(doc.layerBackup.at(7, y), before.at(7, y)) << y;
 }
 
