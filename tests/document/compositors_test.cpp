@@ -121,6 +121,24 @@ TEST(AlphaAwareCompositor, HandValues) {
   EXPECT_EQ(alphaAware(0x80336699, 0x00000000, 128, kBlendNormal, 128, kBlendNormal), 0x80336699u);
 }
 
+// A transparent upper pixel leaves the lower one at its coverage, and an
+// opaque Normal one replaces it, for every lower alpha and both opacities.
+TEST(AlphaAwareCompositor, TransparentAndOpaqueUpperPixelsForEveryLowerAlpha) {
+  const Pixel colours[] = {0x000000, 0xFFFFFF, 0x01FE80, 0x7F3A5C};
+  for (int opL : {128, 77})
+    for (int alpha = 0; alpha < 256; ++alpha)
+      for (Pixel c : colours) {
+        const Pixel d = c | Pixel(alpha) << 24;
+        const int kL = (opL * alpha) >> 7;
+        const Pixel kept = kL == 0 ? kTransparent : c | Pixel(kL) << 24;
+        for (int mode : {kBlendNormal, kBlendMultiply, kBlendScreen, kBlendHue, kBlendLuminosity})
+          ASSERT_EQ(alphaAware(0x00123456, d, 128, mode, opL, kBlendNormal), kept) << alpha << " " << mode;
+        ASSERT_EQ(alphaAware(0xFF123456, d, 0, kBlendScreen, opL, kBlendNormal), kept) << alpha;
+        ASSERT_EQ(alphaAware(0xFF123456, d, 128, kBlendNormal, opL, kBlendNormal), 0xFF123456u) << alpha;
+        ASSERT_EQ(alphaAware(0xFF000000 | c, d, 128, kBlendScreen, opL, kBlendScreen), 0xFF000000 | c);
+      }
+}
+
 TEST(OverCompositor, HandValues) {
   Image32 dst = filled(2, 1, 0x80000000), src = filled(2, 1, 0x80FFFFFF);
   src.set(1, 0, 0x00FFFFFF);
