@@ -976,8 +976,10 @@ bool writeOra(const std::string& path, Document& document, Progress* progress) {
           bandsReady.wait(lock, [&] { return bandsDone == bands; });
         }
         Image32 thumb;
-        if (failed || !png.encode(merged, merged.bounds()) || !writeFile(mergedFile, png) ||
-            !ThumbnailSink::shrink(merged, kThumbnailSide, thumb) || !png.encode(thumb, thumb.bounds()) ||
+        // The merged image and thumbnail are previews: RGB where opaque, a
+        // quarter less to compress. Layers stay RGBA.
+        if (failed || !png.encode(merged, merged.bounds(), true) || !writeFile(mergedFile, png) ||
+            !ThumbnailSink::shrink(merged, kThumbnailSide, thumb) || !png.encode(thumb, thumb.bounds(), true) ||
             !writeFile(thumbFile, png))
           failed = true;
         merged.destroy();

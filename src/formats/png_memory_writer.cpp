@@ -32,15 +32,24 @@ unsigned magnitudeSum(const uint8_t* b, size_t n) {
   return sum;
 }
 
-// One row: pixels to RGBA bytes in cur, then filtered into out (filter byte
-// first) against prev, the row above in RGBA bytes. up and sub are scratch.
-void filterRow(const Pixel* pixels, int width, uint8_t* cur, const uint8_t* prev, uint8_t* up, uint8_t* sub,
-               uint8_t* out) {
-  const size_t n = size_t(width) * 4;
-  for (int x = 0; x < width; ++x) {
-    const uint32_t v = pixels[x];   // bytes B, G, R, A in memory
-    const uint32_t rgba = (v & 0xFF00FF00u) | (v >> 16 & 0xFFu) | (v & 0xFFu) << 16;
-    std::memcpy(cur + 4 * size_t(x), &rgba, 4);
+// One row: pixels to RGBA (or RGB) bytes in cur, then filtered into out
+// (filter byte first) against prev, the row above in the same bytes. up and
+// sub are scratch.
+void filterRow(const Pixel* pixels, int width, size_t bpp, uint8_t* cur, const uint8_t* prev, uint8_t* up,
+               uint8_t* sub, uint8_t* out) {
+  const size_t n = size_t(width) * bpp;
+  if (bpp == 4) {
+    for (int x = 0; x < width; ++x) {
+      const uint32_t v = pixels[x];   // bytes B, G, R, A in memory
+      const uint32_t rgba = (v & 0xFF00FF00u) | (v >> 16 & 0xFFu) | (v & 0xFFu) << 16;
+      std::memcpy(cur + 4 * size_t(x), &rgba, 4);
+    }
+  } else {
+    for (int x = 0; x < width; ++x) {
+      const uint32_t v = pixels[x];
+      uint8_t* c = cur + 3 * size_t(x);
+      c[0] = uint8_t(v >> 16), c[1] = uint8_t(v >> 8), c[2] = uint8_t(v);
+    }
   }
   if (std::memcmp(cur, prev, n) == 0) {   // a row like the one above: Up leaves zeros
     out[0] = 2;
@@ -48,8 +57,8 @@ void filterRow(const Pixel* pixels, int width, uint8_t* cur, const uint8_t* prev
     return;
   }
   for (size_t i = 0; i < n; ++i) up[i] = uint8_t(cur[i] - prev[i]);
-  std::memcpy(sub, cur, 4);
-  for (size_t i = 4; i < n; ++i) sub[i] = uint8_t(cur[i] - cur[i - 4]);
+  std::memcpy(sub, cur, bpp);
+  for (size_t i = bpp; i < n; ++i) sub[i] = uint8_t(cur[i] - cur[i - bpp]);
   const unsigned none = magnitudeSum(cur, n), upSum = magnitudeSum(up, n), subSum = magnitudeSum(sub, n);
   const uint8_t* chosen = cur;
   out[0] = 0;
@@ -76,10 +85,11 @@ bool PngMemoryWriter::reserve(std::unique_ptr<uint8_t[]>& buffer, size_t& capaci
   return buffer != nullptr;
 }
 
-bool PngMemoryWriter::encode(int width, int height, const std::function<const Pixel*(int)>& rowAt) {
+bool PngMemoryWriter::encode(int width, int height, const std::function<const Pixel*(int)>& rowAt, bool rgb) {
   size_ = 0;
   if (!compressor_ || width < 1 || height < 1) return false;
-  const size_t n = size_t(width) * 4;
+  const size_t bpp = rgb ? 3 : 4;
+  const size_t n = size_t(width) * bpp;
   const size_t rawSize = (n + 1) * size_t(height);
   const size_t bound = libdeflate_zlib_compress_bound(compressor_, rawSize);
   if (!reserve(raw_, rawCapacity_, rawSize) || !reserve(out_, outCapacity_, kHead + bound + kTail) ||
@@ -93,7 +103,7 @@ bool PngMemoryWriter::encode(int width, int height, const std::function<const Pi
   for (int y = 0; y < height; ++y) {
     const Pixel* pixels = rowAt(y);
     if (!pixels) return false;
-    filterRow(pixels, width, cur, prev, up, sub, raw_.get() + (n + 1) * size_t(y));
+    filterRow(pixels, width, bpp, cur, prev, up, sub, raw_.get() + (n + 1) * size_t(y));
     std::swap(cur, prev);
   }
 
@@ -102,7 +112,8 @@ bool PngMemoryWriter::encode(int width, int height, const std::function<const Pi
   uint8_t* ihdr = p + 16;
   putBE32(ihdr, uint32_t(width));
   putBE32(ihdr + 4, uint32_t(height));
-  const uint8_t rest[5] = {8, 6, 0, 0, 0};   // 8 bits, RGBA, deflate, adaptive filters, not interlaced
+  // 8 bits, RGBA or RGB, deflate, adaptive filters, not interlaced
+  const uint8_t rest[5] = {8, uint8_t(rgb ? 2 : 6), 0, 0, 0};
   std::memcpy(ihdr + 8, rest, 5);
   uint8_t* idat = finishChunk(p + 8, "IHDR", 13);
   const size_t packed = libdeflate_zlib_compress(compressor_, raw_.get(), rawSize, idat + 8, bound);
@@ -112,9 +123,16 @@ bool PngMemoryWriter::encode(int width, int height, const std::function<const Pi
   return true;
 }
 
-bool PngMemoryWriter::encode(const Image32& image, const Rect& r) {
+bool PngMemoryWriter::encode(const Image32& image, const Rect& r, bool rgbWhenOpaque) {
   if (!image.valid() || r.empty() || r.intersected(image.bounds()) != r) return false;
-  return encode(r.w, r.h, [&](int y) { return image.row(r.y + y) + r.x; });
+  bool rgb = rgbWhenOpaque;
+  for (int y = 0; rgb && y < r.h; ++y) {
+    const Pixel* row = image.row(r.y + y) + r.x;
+    Pixel all = 0xFF000000u;
+    for (int x = 0; x < r.w; ++x) all &= row[x];
+    rgb = all == 0xFF000000u;
+  }
+  return encode(r.w, r.h, [&](int y) { return image.row(r.y + y) + r.x; }, rgb);
 }
 
 }  // namespace tessel

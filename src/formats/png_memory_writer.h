@@ -11,7 +11,7 @@ struct libdeflate_compressor;
 
 namespace tessel {
 
-// RGBA PNG files made in memory for containers such as OpenRaster, where many
+// RGBA (or opaque RGB) PNG files made in memory for containers such as OpenRaster, where many
 // large pictures are written at once and speed counts: each row takes the
 // filter (None, Sub or Up) whose bytes have the smallest sum, and libdeflate
 // compresses the whole zlib stream in one call. The files are valid PNGs that
@@ -25,10 +25,12 @@ class PngMemoryWriter {
   PngMemoryWriter& operator=(const PngMemoryWriter&) = delete;
 
   // rowAt(y) returns the width pixels of row y; it is called once per row,
-  // in order. The file's bytes stay in data() until the next call.
-  bool encode(int width, int height, const std::function<const Pixel*(int)>& rowAt);
-  // The area r of image (inside it).
-  bool encode(const Image32& image, const Rect& r);
+  // in order. The file's bytes stay in data() until the next call. rgb
+  // leaves alpha out (the pixels are taken as opaque).
+  bool encode(int width, int height, const std::function<const Pixel*(int)>& rowAt, bool rgb = false);
+  // The area r of image (inside it); as RGB when asked and every pixel there
+  // is opaque, a quarter fewer bytes to compress.
+  bool encode(const Image32& image, const Rect& r, bool rgbWhenOpaque = false);
 
   const uint8_t* data() const { return out_.get(); }
   size_t size() const { return size_; }

@@ -60,6 +60,24 @@ TEST(PngMemoryWriter, EveryFilterReadsBackExactlyThroughLibpng) {
   EXPECT_EQ(libpngPixels(png, w, h), rgbaOf(big, big.bounds()));
 }
 
+// Asked for RGB, an opaque area is written without alpha (colour type 2 at
+// byte 25) and reads back the same; one pixel short of opaque keeps RGBA.
+TEST(PngMemoryWriter, OpaqueAreaAsRgbReadsBackExactly) {
+  Image32 image;
+  ASSERT_TRUE(image.create(41, 23));
+  std::mt19937 rng(9);
+  for (int y = 0; y < 23; ++y)
+    for (int x = 0; x < 41; ++x) image.set(x, y, y < 8 ? Pixel(rng()) | 0xFF000000u : makePixel(255, x * 5, y, 77));
+  image.set(40, 22, 0xFE102030u);
+  PngMemoryWriter png(6);
+  for (const Rect r : {Rect{0, 0, 41, 22}, Rect{5, 3, 30, 19}, Rect{0, 0, 41, 23}}) {
+    ASSERT_TRUE(png.encode(image, r, true));
+    EXPECT_EQ(png.data()[25], r.bottom() == 23 ? 6 : 2);
+    int w = 0, h = 0;
+    EXPECT_EQ(libpngPixels(png, w, h), rgbaOf(image, r));
+  }
+}
+
 TEST(PngMemoryWriter, RefusesWhatItCannotWrite) {
   Image32 image;
   ASSERT_TRUE(image.create(4, 4));
