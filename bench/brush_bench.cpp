@@ -152,7 +152,7 @@ void BM_StrokePressToRelease(benchmark::State& state) {
 }
 
 BENCHMARK(BM_StrokePressToRelease)
-    ->ArgsProduct({{kToolPen, kToolBrush}, {30, 100}, {0, 1}})
+    ->ArgsProduct({{kToolPen, kToolBrush, kToolFinger, kToolDodge}, {30, 100}, {0, 1}})
     ->Unit(benchmark::kMillisecond)
     ->MinTime(0.5);
 

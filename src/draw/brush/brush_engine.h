@@ -94,9 +94,11 @@ class BrushEngine {
   // per-pixel path stays for comparison. Both write the same bytes.
   void setFastPath(bool on) { fast_ = on; }
   bool fastPath() const { return fast_; }
-  // While set, every dab first prepares the bands it reaches of the fill's
-  // image, so a stroke buffer is cleared only where the stroke goes.
-  void setLazyFill(BandCopy* fill) { lazyFill_ = fill; }
+  // While set, every dab first prepares the bands it reaches: of the fill's
+  // image when it draws there, so a stroke buffer is cleared only where the
+  // stroke goes; and of the copy wherever it draws, so a layer's backup is
+  // taken band by band before the stroke first writes or tests a band.
+  void setLazyBands(BandCopy* fill, BandCopy* copy) { lazyFill_ = fill, lazyCopy_ = copy; }
   // Stamps and dabs placed since the last reset (for measurements).
   int dabCount() const { return dabs_; }
   void resetDabCount() { dabs_ = 0; }
@@ -117,10 +119,12 @@ class BrushEngine {
   Rect grownRect(double minX, double minY, double maxX, double maxY, const Image32& image) const;
   void reach(const Image32& image, const Rect& r) const {
     if (lazyFill_ && lazyFill_->target() == &image) lazyFill_->prepare(r);
+    if (lazyCopy_) lazyCopy_->prepare(r);
   }
 
   BrushContext context_;
   BandCopy* lazyFill_ = nullptr;
+  BandCopy* lazyCopy_ = nullptr;
   BrushShape shape_;
   std::vector<ShapeRun> runs_;   // set bytes of the pixel tip
   int shapeTool_ = -1;

@@ -49,6 +49,8 @@ bool Stroke::begin(const StrokeTarget& target, int tool, const ToolSettings& too
       !sameSize(target.layer, target.layerBackup))
     return false;
   target_ = target;
+  // Trackers left active by a stroke that never ended start afresh.
+  if (target.bufferBands) target.bufferBands->finish();
   tool_ = tool;
   route_ = toolTraits(tool).route;
   roundPoints_ = roundPoints;
@@ -160,27 +162,25 @@ Rect Stroke::movePixel(IntPoint p) {
   return r;
 }
 
-// Whole when the engine writes the layer itself or reads the backup under its
-// dabs; else band by band, each just before a commit first changes it.
+// Band by band: each just before a dab first draws in it or a commit first
+// changes it. Whole only without a band tracker.
 void Stroke::takeBackup() {
-  BrushContext& ctx = engine_.context();
-  ctx.reference = target_.layerBackup;
+  engine_.context().reference = target_.layerBackup;
   BandCopy* bands = target_.backupBands;
-  if (!bands || !bands->start(*target_.layer, *target_.layerBackup)) {
-    target_.layerBackup->copyFrom(*target_.layer);
-    return;
-  }
-  if (route_ == StrokeRoute::Direct || route_ == StrokeRoute::Finger || gateReadsReference(ctx)) {
-    bands->prepareAll();
-    bands->finish();
-  }
+  if (!bands || !bands->start(*target_.layer, *target_.layerBackup)) target_.layerBackup->copyFrom(*target_.layer);
+  attachBands();
 }
 
 // A canvas-sized clear at every press would cost more than most strokes.
 void Stroke::clearBuffer() {
   BandCopy* bands = target_.bufferBands;
-  if (bands && bands->startFill(*target_.strokeBuffer, kTransparent)) engine_.setLazyFill(bands);
-  else target_.strokeBuffer->fill(kTransparent);
+  if (!bands || !bands->startFill(*target_.strokeBuffer, kTransparent)) target_.strokeBuffer->fill(kTransparent);
+}
+
+void Stroke::attachBands() {
+  BandCopy* fill = target_.bufferBands && target_.bufferBands->active() ? target_.bufferBands : nullptr;
+  BandCopy* copy = target_.backupBands && target_.backupBands->active() ? target_.backupBands : nullptr;
+  engine_.setLazyBands(fill, copy);
 }
 
 Image32& Stroke::paintTarget() const {
@@ -248,7 +248,7 @@ Stroke::End Stroke::end(const StrokeSample& sample) {
     bands->finish();
   }
   if (BandCopy* bands = target_.bufferBands) bands->finish();
-  engine_.setLazyFill(nullptr);
+  engine_.setLazyBands(nullptr, nullptr);
   active_ = false;
   return result;
 }

@@ -51,7 +51,7 @@ class Stroke {
   };
 
   explicit Stroke(BrushEngine& engine) : engine_(engine) {}
-  ~Stroke() { engine_.setLazyFill(nullptr); }
+  ~Stroke() { engine_.setLazyBands(nullptr, nullptr); }
   Stroke(const Stroke&) = delete;
   Stroke& operator=(const Stroke&) = delete;
 
@@ -85,6 +85,7 @@ class Stroke {
   void commit(const Rect& r);
   void takeBackup();
   void clearBuffer();
+  void attachBands();
 
   BrushEngine& engine_;
   StrokeTarget target_;

@@ -111,8 +111,10 @@ Outcome runCase(const RandomCase& c, bool fast, uint32_t seed) {
   out.layer.copyFrom(b.layer);
   out.buffer.copyFrom(b.buffer);
   // Bands the stroke never reached are not cleared: nothing reads them.
-  for (int y = 0; y < c.h; ++y)
+  for (int y = 0; y < c.h; ++y) {
     if (!b.clears.rowDone(y)) std::fill_n(out.buffer.row(y), c.w, kTransparent);
+    if (!b.bands.rowDone(y)) std::fill_n(out.backup.row(y), c.w, kTransparent);
+  }
   out.backup.copyFrom(b.backup);
   return out;
 }

@@ -282,8 +282,9 @@ TEST(StrokeTest, DrivenThroughTheDocument) {
   EXPECT_EQ(doc.currentLayer()->image().bounds().intersected(e.undo), e.undo);
 }
 
-// On a big layer a stroke copies only the bands of rows it changes; a mask mode
-// that reads the backup under every dab takes it whole.
+// On a big layer a stroke copies only the bands of rows it reaches, whether it
+// draws in the stroke buffer, tests a mask against the backup under its dabs,
+// or writes the layer itself (dodge, finger).
 TEST(StrokeTest, BackupTakesOnlyTheBandsAStrokeChanges) {
   Document doc;
   ASSERT_TRUE(doc.newImage(600, 1000, true));
@@ -298,12 +299,14 @@ TEST(StrokeTest, BackupTakesOnlyTheBandsAStrokeChanges) {
     for (int x = 0; x < image.width(); ++x) image.set(x, y, makePixel(200, uint32_t(x + y) & 0xFF, 9, uint32_t(y) & 0xFF));
   Image32 before;
   ASSERT_TRUE(before.create(600, 1000));
-  auto strokeAcross = [&](double y, uint32_t maskMode) {
+  auto strokeAcross = [&](double y, uint32_t maskMode, int tool = kToolPen) {
     before.copyFrom(image);
+    draw.toolNo = tool;
+    tools.setSize(tool, 8);
     engine.refreshContext(image, maskMode, draw, tools, nullptr);
     Stroke stroke(engine);
     Rect changed;
-    EXPECT_TRUE(stroke.begin(strokeTargetOf(doc), kToolPen, tools, {20, y}, changed));
+    EXPECT_TRUE(stroke.begin(strokeTargetOf(doc), tool, tools, {20, y}, changed));
     stroke.move({300, y + 1});
     Stroke::End e = stroke.end({580, y});
     EXPECT_FALSE(e.undo.empty());
@@ -317,10 +320,13 @@ TEST(StrokeTest, BackupTakesOnlyTheBandsAStrokeChanges) {
   strokeAcross(800.0, kMaskNone);   // the earlier bands are given back, the new one taken
   EXPECT_EQ(doc.backupBands.bandsCopied(), 1);
   EXPECT_EQ(doc.strokeBands.bandsCopied(), 1);
-  strokeAcross(500.0, kMaskTransparent);
-  EXPECT_EQ(doc.backupBands.bandsCopied(), 16);
+  strokeAcross(500.0, kMaskTransparent);   // the mask reads the backup under each dab
+  EXPECT_EQ(doc.backupBands.bandsCopied(), 1);
   EXPECT_EQ(doc.strokeBands.bandsCopied(), 1);
-  for (int y = 0; y < 1000; y += 37) EXPECT_EQ(doc.layerBackup.at(7, y), before.at(7, y)) << y;
+  strokeAcross(670.0, kMaskNone, kToolDodge);   // rows 665..675: band 10
+  EXPECT_EQ(doc.backupBands.bandsCopied(), 1);
+  strokeAcross(60.0, kMaskNone, kToolFinger);   // rows 55..65: bands 0 and 1
+  EXPECT_EQ(doc.backupBands.bandsCopied(), 2);
 }
 
 }  // namespace
