@@ -243,13 +243,10 @@ int runTransform(int argc, char** argv) {
   LoadOutcome outcome;
   if (!load(argv[2], doc, outcome)) return 1;
   bool ok = withProgress([&](Progress& p) {
-    if (what == "flip-h" || what == "flip-v") {
-      flipDocument(doc, what == "flip-v", &p);
-      return true;
-    }
+    if (what == "flip-h" || what == "flip-v") return flipDocument(doc, what == "flip-v", &p);
     return rotateDocument(doc, what == "rotate-ccw", &p);
   });
-  if (!ok) return fail("tessel-cli: the image could not be rotated");
+  if (!ok) return fail("tessel-cli: out of memory; the image could not be " + std::string(what.rfind("flip", 0) == 0 ? "flipped" : "rotated"));
   return saveResult(argv[3], doc, outcome);
 }
 

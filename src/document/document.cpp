@@ -60,6 +60,27 @@ void Document::parkIdleLayers() {
   }
 }
 
+bool Document::remakeLayers(const std::function<bool(const Image32&, Image32&)>& make,
+                            std::vector<TiledImage>& made, Progress* progress) const {
+  made.assign(size_t(layers_.count()), TiledImage());
+  if (progress) progress->setRange(layers_.count());
+  for (int i = 0; i < layers_.count(); ++i) {
+    const Layer& layer = *layers_.atIndex(i);
+    const Image32& in = layer.image();
+    Image32 out;
+    const bool ok = in.valid() && make(in, out) && made[size_t(i)].assign(out);
+    layer.releaseFlatCopy();
+    if (!ok) return false;
+    if (progress) progress->step();
+  }
+  return true;
+}
+
+void Document::adoptLayers(std::vector<TiledImage>& made) {
+  for (int i = 0; i < layers_.count() && size_t(i) < made.size(); ++i)
+    layers_.atIndex(i)->adoptTiles(std::move(made[size_t(i)]));
+}
+
 size_t Document::pixelBytes() const {
   size_t bytes = composite.byteSize() + strokeBuffer.byteSize() + layerBackup.byteSize();
   for (int i = 0; i < layers_.count(); ++i) bytes += layers_.atIndex(i)->pixelBytes();

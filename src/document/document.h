@@ -1,5 +1,7 @@
 #pragma once
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "document/blend_modes.h"
 #include "document/layer_list.h"
@@ -8,6 +10,7 @@
 #include "image/image32.h"
 #include "image/progress.h"
 #include "image/size_limits.h"
+#include "image/tiled_image.h"
 
 namespace tessel {
 
@@ -51,6 +54,14 @@ class Document {
   void parkIdleLayers();
   // Memory the pixels of the document hold now.
   size_t pixelBytes() const;
+  // Every layer's new pixels from make(old pixels, new image), each put into
+  // tiles as soon as made, an idle layer read through a passing flat copy:
+  // whole-document changes need memory for the painted tiles and two flat
+  // images, not for every layer twice. False when make or memory fails; the
+  // document is then unchanged. adoptLayers swaps them in, layers parked.
+  bool remakeLayers(const std::function<bool(const Image32&, Image32&)>& make, std::vector<TiledImage>& made,
+                    Progress* progress = nullptr) const;
+  void adoptLayers(std::vector<TiledImage>& made);
 
   // Layer operations record their undo step; a RecorderMute silences them.
   bool newLayer(bool copy);

@@ -59,6 +59,12 @@ bool Layer::parkFrom(const Image32& pixels, std::span<const ByteRange> transpare
   return true;
 }
 
+void Layer::adoptTiles(TiledImage&& tiles) {
+  flat_.destroy();
+  tiles_ = std::move(tiles);
+  tilesCurrent_ = tiles_.valid();
+}
+
 bool Layer::resetTransparent(int width, int height) {
   flat_.destroy();
   tilesCurrent_ = tiles_.reset(width, height);

@@ -30,6 +30,8 @@ struct Layer {
   // false when memory ran out, the layer then unchanged. The bytes of pixels
   // in `transparent` are taken as transparent without being read.
   bool parkFrom(const Image32& pixels, std::span<const ByteRange> transparent = {});
+  // Takes tiles (valid ones) as the layer's pixels, parked; the flat buffer goes.
+  void adoptTiles(TiledImage&& tiles);
   // Tiles to flat pixels; false when memory ran out.
   bool unpark() const;
   // Frees the flat copy of a layer whose tiles hold its pixels.

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "document/document.h"
+#include "document/layer.h"
+#include "image/tiled_image.h"
 #include "filters/row_threads.h"
 #include "image/progress.h"
 
@@ -96,33 +98,30 @@ namespace {
 template <typename Make>
 bool replaceAllLayers(Document& doc, int width, int height, bool recordBefore, Progress* progress,
                       const Make& make) {
-  const int count = doc.layerCount();
-  std::vector<Image32> made(static_cast<size_t>(count));
-  if (progress) progress->setRange(count);
-  for (int i = 0; i < count; ++i) {
-    if (!make(doc.layers().atIndex(i)->image(), made[size_t(i)])) return false;
-    if (progress) progress->step();
-  }
+  std::vector<TiledImage> made;
+  if (!doc.remakeLayers(make, made, progress)) return false;
   if (recordBefore) doc.recorder().recordAllLayers();
   if (!doc.resizeCanvasBuffers(width, height)) return false;
-  for (int i = 0; i < count; ++i) doc.layers().atIndex(i)->image().swap(made[size_t(i)]);
+  doc.adoptLayers(made);
   return true;
 }
 
 }  // namespace
 
-void flipDocument(Document& doc, bool vertical, Progress* progress) {
-  const int count = doc.layerCount();
-  if (progress) progress->setRange(count);
-  for (int i = 0; i < count; ++i) {
-    Image32& image = doc.layers().atIndex(i)->image();
-    if (vertical)
-      flipVertical(image);
-    else
-      flipHorizontal(image);
-    if (progress) progress->step();
-  }
-  doc.recorder().recordFlip(vertical);
+bool flipDocument(Document& doc, bool vertical, Progress* progress) {
+  const bool flipped = replaceAllLayers(doc, doc.width(), doc.height(), false, progress,
+                                        [&](const Image32& in, Image32& out) {
+                                          if (!out.create(in.width(), in.height())) return false;
+                                          const int w = in.width(), h = in.height();
+                                          for (int y = 0; y < h; ++y) {
+                                            const Pixel* row = in.row(vertical ? h - 1 - y : y);
+                                            if (vertical) std::copy_n(row, w, out.row(y));
+                                            else std::reverse_copy(row, row + w, out.row(y));
+                                          }
+                                          return true;
+                                        });
+  if (flipped) doc.recorder().recordFlip(vertical);
+  return flipped;
 }
 
 bool rotateDocument(Document& doc, bool counterClockwise, Progress* progress) {

@@ -33,7 +33,7 @@ Pixel canvasFillPixel(CanvasFill fill, Pixel foreground);   // foreground as 0x0
 // what it needs and resize the document's canvas buffers. Each steps progress
 // once per layer. Every new layer image is made before any layer changes, so a
 // failed allocation leaves the document as it was and returns false.
-void flipDocument(Document& doc, bool vertical, Progress* progress);
+bool flipDocument(Document& doc, bool vertical, Progress* progress);
 bool rotateDocument(Document& doc, bool counterClockwise, Progress* progress);
 bool changeCanvasSize(Document& doc, int width, int height, CanvasAnchor anchor, CanvasFill fill,
                       Pixel foreground, Progress* progress);

@@ -1,6 +1,8 @@
 // Replaying a record onto the document. Layer operations run through the
 // document's own functions with recording switched off.
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "document/document.h"
 #include "undo/undo_history.h"
@@ -128,29 +130,34 @@ void UndoHistory::applyPixelRect(const UndoRecord& r, PayloadSource& in, UndoRef
   refresh = {UndoRefresh::Kind::Area, r.rect, r.layerIndex};
 }
 
-// A size change takes new images for every layer first, so a failure leaves
-// the document whole rather than half resized.
+// Every layer is read into tiles first, so a failure before the end leaves
+// the document whole rather than half resized. One flat image at a time.
 void UndoHistory::applyAllLayers(const UndoRecord& r, PayloadSource& in, UndoRefresh& refresh) {
   LayerList& layers = doc_.layers();
   int w = r.rect.w, h = r.rect.h;
   bool resize = w != doc_.width() || h != doc_.height();
-  if (resize) {
-    if (w < 1 || h < 1 || w > kMaxCanvasSize || h > kMaxCanvasSize) return;
-    if (layers.count() != r.layerIndex) return;
-    std::vector<Image32> fresh(size_t(layers.count()));
-    for (Image32& image : fresh) {
-      if (!image.create(w, h)) return;
-      image.fill(kTransparent);
-    }
-    if (!doc_.resizeCanvasBuffers(w, h)) return;
-    for (int i = 0; i < layers.count(); ++i) layers.atIndex(i)->image().swap(fresh[size_t(i)]);
-  }
-  int count = std::min(layers.count(), int(r.layerIndex));
-  for (int i = 0; i < count; ++i) {
+  if (resize && (w < 1 || h < 1 || w > kMaxCanvasSize || h > kMaxCanvasSize || layers.count() != r.layerIndex))
+    return;
+  const int count = std::min(layers.count(), int(r.layerIndex));
+  std::vector<TiledImage> read(size_t(layers.count()));
+  Image32 scratch;
+  if (!scratch.create(w, h)) return;
+  int done = 0;
+  for (; done < count; ++done) {
     int32_t n = 0;
-    Image32& image = layers.atIndex(i)->image();
-    if (!in.getInt32(n) || n < 0 || !in.getEncoded(image, image.bounds(), size_t(n))) break;
+    if (!in.getInt32(n) || n < 0 || !in.getEncoded(scratch, scratch.bounds(), size_t(n)) ||
+        !read[size_t(done)].assign(scratch))
+      break;
   }
+  scratch.destroy();
+  if (resize) {
+    // Layers a damaged payload did not reach come back transparent.
+    for (int i = done; i < layers.count(); ++i)
+      if (!read[size_t(i)].reset(w, h)) return;
+    if (!doc_.resizeCanvasBuffers(w, h)) return;
+  }
+  if (!resize) read.resize(size_t(done));
+  doc_.adoptLayers(read);
   if (resize)
     refresh = {UndoRefresh::Kind::CanvasSize, {0, 0, w, h}, -1};
   else
@@ -158,31 +165,31 @@ void UndoHistory::applyAllLayers(const UndoRecord& r, PayloadSource& in, UndoRef
 }
 
 void UndoHistory::applyTransform(const UndoRecord& r, UndoRefresh& refresh) {
-  LayerList& layers = doc_.layers();
-  if (r.kind == UndoKind::FlipHorizontal || r.kind == UndoKind::FlipVertical) {
-    for (int i = 0; i < layers.count(); ++i) {
-      Image32& image = layers.atIndex(i)->image();
-      if (r.kind == UndoKind::FlipHorizontal)
-        mirrorLeftRight(image);
-      else
-        mirrorTopBottom(image);
-    }
+  const bool flip = r.kind == UndoKind::FlipHorizontal || r.kind == UndoKind::FlipVertical;
+  std::vector<TiledImage> made;
+  const bool ok = doc_.remakeLayers(
+      [&](const Image32& image, Image32& out) {
+        switch (r.kind) {
+          case UndoKind::RotateLeft: return rotatedCounterClockwise(image, out);
+          case UndoKind::RotateRight: return rotatedClockwise(image, out);
+          default:
+            if (!out.create(image.width(), image.height())) return false;
+            out.copyFrom(image);
+            if (r.kind == UndoKind::FlipHorizontal) mirrorLeftRight(out);
+            else mirrorTopBottom(out);
+            return true;
+        }
+      },
+      made);
+  if (!ok) return;
+  if (flip) {
+    doc_.adoptLayers(made);
     refresh.kind = UndoRefresh::Kind::Full;
     return;
   }
-  std::vector<Image32> turned(size_t(layers.count()));
-  for (int i = 0; i < layers.count(); ++i) {
-    const Image32& image = layers.atIndex(i)->image();
-    bool ok = r.kind == UndoKind::RotateLeft ? rotatedCounterClockwise(image, turned[size_t(i)])
-                                             : rotatedClockwise(image, turned[size_t(i)]);
-    if (!ok) return;
-  }
   if (!doc_.resizeCanvasBuffers(doc_.height(), doc_.width())) return;
-  for (int i = 0; i < layers.count(); ++i) layers.atIndex(i)->image().swap(turned[size_t(i)]);
-  const Layer* current = doc_.currentLayer();
-  int w = current ? current->image().width() : doc_.width();
-  int h = current ? current->image().height() : doc_.height();
-  refresh = {UndoRefresh::Kind::CanvasSize, {0, 0, w, h}, -1};
+  doc_.adoptLayers(made);
+  refresh = {UndoRefresh::Kind::CanvasSize, {0, 0, doc_.width(), doc_.height()}, -1};
 }
 
 // The header is read before the layer is made, so a lost payload adds nothing.

@@ -2,12 +2,43 @@
 // record, written into the neighbouring slot before the record is applied.
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "document/document.h"
+#include "document/layer.h"
+#include "image/tiled_image.h"
 #include "undo/undo_history.h"
 #include "undo/undo_rle.h"
 
 namespace tessel {
+
+namespace {
+
+// A whole layer's rows for the encoder: an idle layer's straight from its
+// tiles through one row of scratch, so no flat copy of it is made.
+class LayerRows {
+ public:
+  explicit LayerRows(const Layer& layer) : tiles_(layer.tiles()) {
+    if (tiles_) row_.resize(size_t(tiles_->width()));
+    else flat_ = &layer.image();
+  }
+  bool valid() const { return tiles_ || flat_->valid(); }
+  Rect bounds() const { return tiles_ ? Rect{0, 0, tiles_->width(), tiles_->height()} : flat_->bounds(); }
+  RleRows rows() {
+    if (!tiles_) return [this](int y) { return static_cast<const Pixel*>(flat_->row(y)); };
+    return [this](int y) {
+      tiles_->readRow(y, 0, tiles_->width(), row_.data());
+      return static_cast<const Pixel*>(row_.data());
+    };
+  }
+
+ private:
+  const TiledImage* tiles_;
+  const Image32* flat_ = nullptr;
+  std::vector<Pixel> row_;
+};
+
+}  // namespace
 
 void UndoHistory::storePayload(UndoRecord& r, size_t estimate,
                                const std::function<void(PayloadSink&)>& write) {
@@ -61,10 +92,12 @@ void UndoHistory::captureAllLayers(UndoRecord& r) {
   size_t perLayer = (size_t(r.rect.w) * size_t(r.rect.h) + 1) * 4;
   storePayload(r, perLayer * size_t(layers.count()), [&](PayloadSink& out) {
     for (int i = 0; i < layers.count(); ++i) {
-      const Image32& image = layers.atIndex(i)->image();
-      size_t n = rleEncodedSize(image, image.bounds());
+      LayerRows pixels(*layers.atIndex(i));
+      const Rect all = pixels.bounds();
+      const RleRows rows = pixels.rows();
+      size_t n = rleEncodedSize(rows, all);
       out.putInt32(int32_t(n));
-      out.putEncoded(image, image.bounds(), n);
+      out.putEncoded(rows, all, n);
     }
   });
 }
@@ -80,19 +113,21 @@ void UndoHistory::captureLayerBlocks(UndoRecord& r, const std::vector<int>& laye
   for (int index : layers) {
     const Layer* layer = doc_.layers().atIndex(index);
     if (!layer) return;
+    LayerRows pixels(*layer);
     sources.push_back(layer);
-    sizes.push_back(rleEncodedSize(layer->image(), layer->image().bounds()));
+    sizes.push_back(rleEncodedSize(pixels.rows(), pixels.bounds()));
     estimate += sizes.back() + kLayerBlockHeader;
   }
   storePayload(r, estimate, [&](PayloadSink& out) {
     for (size_t i = 0; i < sources.size(); ++i) {
       const Layer& layer = *sources[i];
+      LayerRows pixels(layer);
       uint8_t attributes[4] = {layer.blendMode, layer.opacity, layer.maskMode, layer.flags};
       out.putInt16(fields[i]);
       out.putInt32(int32_t(sizes[i]));
       out.putBytes(layer.name, kLayerNameBytes);
       out.putBytes(attributes, sizeof attributes);
-      out.putEncoded(layer.image(), layer.image().bounds(), sizes[i]);
+      out.putEncoded(pixels.rows(), pixels.bounds(), sizes[i]);
     }
     for (int16_t gap : gaps) out.putInt16(gap);
   });

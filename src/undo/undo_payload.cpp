@@ -73,13 +73,17 @@ void PayloadSink::putInt32(int32_t v) {
 }
 
 void PayloadSink::putEncoded(const Image32& image, const Rect& rect, size_t n) {
+  putEncoded([&](int y) { return image.row(y) + rect.x; }, rect, n);
+}
+
+void PayloadSink::putEncoded(const RleRows& rows, const Rect& rect, size_t n) {
   if (!ok_) return;
   if (!file_) {
     if (n > capacity_ - written_) {
       ok_ = false;
       return;
     }
-    written_ += rleEncode(image, rect, block_ + written_, capacity_ - written_);
+    written_ += rleEncode(rows, rect, block_ + written_, capacity_ - written_);
     return;
   }
   std::unique_ptr<uint8_t[]> scratch(new (std::nothrow) uint8_t[n ? n : 1]);
@@ -87,7 +91,7 @@ void PayloadSink::putEncoded(const Image32& image, const Rect& rect, size_t n) {
     ok_ = false;
     return;
   }
-  size_t len = rleEncode(image, rect, scratch.get(), n);
+  size_t len = rleEncode(rows, rect, scratch.get(), n);
   putBytes(scratch.get(), len);
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "image/geometry.h"
+#include "undo/undo_rle.h"
 
 namespace tessel {
 
@@ -53,6 +54,7 @@ class PayloadSink {
   void putBytes(const void* data, size_t n);
   // The encoded pixels of rect, whose exact size n the caller computed.
   void putEncoded(const Image32& image, const Rect& rect, size_t n);
+  void putEncoded(const RleRows& rows, const Rect& rect, size_t n);
   // False once a block overflowed or the encoding scratch buffer was missing.
   // File write errors are not tracked.
   bool ok() const { return ok_; }

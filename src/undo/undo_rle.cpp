@@ -132,12 +132,11 @@ struct EncodeWalk {
   }
 };
 
-}  // namespace
-
-size_t rleEncodedSize(const Image32& image, const Rect& rect) {
+template <class Rows>
+size_t encodedSize(const Rows& rows, const Rect& rect) {
   SizeWalk walk;
   for (int y = rect.y; y < rect.bottom(); ++y) {
-    const Pixel* p = image.row(y) + rect.x;
+    const Pixel* p = rows(y);
     int i = 0;
     for (; i + kChunk <= rect.w; i += kChunk) walk.chunk(p + i);
     for (; i < rect.w; ++i) walk.pixel(p[i]);
@@ -145,17 +144,34 @@ size_t rleEncodedSize(const Image32& image, const Rect& rect) {
   return 4 * walk.visible + 2 * walk.pairs;
 }
 
-size_t rleEncode(const Image32& image, const Rect& rect, uint8_t* out, size_t capacity) {
+template <class Rows>
+size_t encode(const Rows& rows, const Rect& rect, uint8_t* out, size_t capacity) {
   EncodeWalk walk{out};
   uint8_t* end = out + capacity;
   for (int y = rect.y; y < rect.bottom(); ++y) {
-    const Pixel* p = image.row(y) + rect.x;
+    const Pixel* p = rows(y);
     int i = 0;
     for (; i + kChunk <= rect.w; i += kChunk) walk.chunk(p + i, size_t(end - walk.o) >= kChunkSlack);
     for (; i < rect.w; ++i) walk.pixel(p[i]);
   }
   walk.flush();
   return size_t(walk.o - out);
+}
+
+}  // namespace
+
+size_t rleEncodedSize(const Image32& image, const Rect& rect) {
+  return encodedSize([&](int y) { return image.row(y) + rect.x; }, rect);
+}
+
+size_t rleEncodedSize(const RleRows& rows, const Rect& rect) { return encodedSize(rows, rect); }
+
+size_t rleEncode(const Image32& image, const Rect& rect, uint8_t* out, size_t capacity) {
+  return encode([&](int y) { return image.row(y) + rect.x; }, rect, out, capacity);
+}
+
+size_t rleEncode(const RleRows& rows, const Rect& rect, uint8_t* out, size_t capacity) {
+  return encode(rows, rect, out, capacity);
 }
 
 namespace {

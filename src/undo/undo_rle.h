@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 #include "image/geometry.h"
 
@@ -20,6 +21,12 @@ size_t rleEncodedSize(const Image32& image, const Rect& rect);
 // Writes the encoding into out, whose capacity must be at least
 // rleEncodedSize; nothing is written past capacity. Returns the bytes written.
 size_t rleEncode(const Image32& image, const Rect& rect, uint8_t* out, size_t capacity);
+
+// The same over rows given one at a time: rows(y) returns the rect.w pixels
+// of row y from rect.x, for y from rect.y down the rectangle in order.
+using RleRows = std::function<const Pixel*(int y)>;
+size_t rleEncodedSize(const RleRows& rows, const Rect& rect);
+size_t rleEncode(const RleRows& rows, const Rect& rect, uint8_t* out, size_t capacity);
 
 // Decodes size bytes into rect of image; every transparent pixel becomes
 // 0x00FFFFFF. False when the data is short, malformed or longer than the

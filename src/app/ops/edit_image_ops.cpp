@@ -4,9 +4,12 @@
 #include <thread>
 
 #include "app/application.h"
+#include "app/files/messages.h"
 #include "app/models/scale_model.h"
 #include "app/ops/selection_actions.h"
+#include "app/shell.h"
 #include "filters/image_ops.h"
+#include "resources/language.h"
 
 namespace tessel {
 
@@ -29,15 +32,19 @@ void documentChanged(Application& app, Shell& shell, bool sizeChanged) {
 
 }  // namespace
 
+// A whole-document change that failed changed nothing; memory is what it lacked.
+void memoryRanOut(Shell& shell) { shell.showMessage(text::tr(kMsgMemoryError), "", MessageIcon::Error); }
+
 void flipImageCommand(Application& app, Shell& shell, bool vertical) {
   endSelection(app);
-  flipDocument(app.document, vertical, nullptr);
-  documentChanged(app, shell, false);
+  if (flipDocument(app.document, vertical, nullptr)) documentChanged(app, shell, false);
+  else memoryRanOut(shell);
 }
 
 void rotateImageCommand(Application& app, Shell& shell, bool counterClockwise) {
   endSelection(app);
   if (rotateDocument(app.document, counterClockwise, nullptr)) documentChanged(app, shell, true);
+  else memoryRanOut(shell);
 }
 
 void imageSizeCommand(Application& app, Shell& shell) {
@@ -54,6 +61,7 @@ void imageSizeCommand(Application& app, Shell& shell) {
     return 1;
   });
   if (ok) documentChanged(app, shell, true);
+  else memoryRanOut(shell);
 }
 
 void canvasSizeCommand(Application& app, Shell& shell) {
@@ -66,6 +74,8 @@ void canvasSizeCommand(Application& app, Shell& shell) {
   if (changeCanvasSize(doc, width, height, CanvasAnchor::fromIndex(anchor), CanvasFill(fill), foreground,
                        nullptr))
     documentChanged(app, shell, true);
+  else
+    memoryRanOut(shell);
 }
 
 }  // namespace tessel

@@ -23,7 +23,9 @@
 #include "formats/psd_document.h"
 #include "formats/temp_dir.h"
 #include "formats/tile_deflate.h"
+#include "filters/image_ops.h"
 #include "image/tiled_image.h"
+#include "undo/undo_history.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define TESSEL_UNDER_SANITIZER 1
@@ -131,6 +133,13 @@ class MemoryLimitTest : public ::testing::Test {
     stroke.layer = 50;
     stroke.samples = {{100, 100, 1.f}, {4400, 4300, 1.f}, {200, 4000, 1.f}};
     if (!runScriptedStroke(doc, stroke)) std::_Exit(2);
+    // Whole-document changes go layer by layer through tiles, their undo
+    // record too: a canvas size change to 4400 wide (left edge kept), then a
+    // quarter turn clockwise.
+    UndoHistory undo(doc, dir.path());
+    doc.setRecorder(&undo);
+    if (!changeCanvasSize(doc, 4400, kSide, CanvasAnchor{0, 0}, CanvasFill::Transparent, 0, nullptr)) std::_Exit(4);
+    if (!rotateDocument(doc, false, nullptr)) std::_Exit(5);
     std::_Exit(writeDocument(out, doc, nullptr) ? 0 : 3);
   }
   void openBeyondTheLimit(const std::string& full, const std::string& small) {
@@ -155,7 +164,7 @@ class MemoryLimitTest : public ::testing::Test {
   OpenSaveFlow flow{doc, settings, shell, history};
 };
 
-TEST_F(MemoryLimitTest, AHundredSparseLayersOpenPaintAndSaveIn1500MB) {
+TEST_F(MemoryLimitTest, AHundredSparseLayersOpenPaintResizeTurnAndSaveIn1500MB) {
   // A 500 x 500 patch on each layer: 100 flat layers would need 8 GB.
   const std::string big = writeLayers("big.tsd", 100, layerStream([](Image32& flat) {
     for (int y = 2000; y < 2500; ++y)
@@ -166,9 +175,12 @@ TEST_F(MemoryLimitTest, AHundredSparseLayersOpenPaintAndSaveIn1500MB) {
   Document back;
   ASSERT_EQ(readDocument(out, back, nullptr), kReadOk);
   ASSERT_EQ(back.layerCount(), 100);
-  EXPECT_EQ(back.layers().atIndex(50)->pixel(100, 100), 0xFF3366CCu);   // where the stroke began
-  EXPECT_EQ(back.layers().atIndex(51)->pixel(100, 100), kTransparent);
-  EXPECT_EQ(back.layers().atIndex(49)->pixel(1200, 2100), patchPixel(1200, 2100));
+  ASSERT_EQ(back.width(), kSide);
+  ASSERT_EQ(back.height(), 4400);
+  // Turned clockwise, (x, y) went to (4499 - y, x).
+  EXPECT_EQ(back.layers().atIndex(50)->pixel(4399, 100), 0xFF3366CCu);   // where the stroke began
+  EXPECT_EQ(back.layers().atIndex(51)->pixel(4399, 100), kTransparent);
+  EXPECT_EQ(back.layers().atIndex(49)->pixel(2399, 1200), patchPixel(1200, 2100));
 }
 
 TEST_F(MemoryLimitTest, AHundredSparsePsdLayersOpenIn1500MB) {
