@@ -394,11 +394,10 @@ int extractPngEntry(ZipReader& zip, const std::string& name, const std::string& 
   return kReadOk;
 }
 
+// readPng already gives every pixel with alpha 0 as transparent white.
 int decodePng(const std::string& file, Image32& image) {
   ImageReadInfo info;
-  if (!readPng(file, image, info)) return kReadFormatError;
-  image.normaliseTransparent();
-  return kReadOk;
+  return readPng(file, image, info) ? kReadOk : kReadFormatError;
 }
 
 int readPngEntry(ZipReader& zip, const TempFolder& temp, const std::string& name, int canvasW, int canvasH,
@@ -412,6 +411,7 @@ int readPngEntry(ZipReader& zip, const TempFolder& temp, const std::string& name
 
 struct Staged {
   Image32 image;
+  TiledImage tiles;   // on the canvas, once placed
   int x = 0, y = 0;   // where the image's top-left corner lies on the canvas
   std::string name;   // UTF-8
   std::string pending;   // the extracted PNG not yet decoded
@@ -466,16 +466,37 @@ bool safeEntryName(const std::string& src) {
   return true;
 }
 
-// The extracted PNGs of staged layers, decoded on several threads.
-int decodeAll(std::vector<Staged>& layers) {
+// The extracted PNGs of staged layers, decoded on several threads. With a
+// canvas size, each layer is read straight onto a canvas of that size (one
+// per thread, only the picture's rectangle written) and kept as tiles, the
+// rest declared transparent: no layer is held flat.
+int decodeAll(std::vector<Staged>& layers, int canvasW = 0, int canvasH = 0) {
   std::atomic<size_t> next{0};
   std::atomic<int> result{kReadOk};
   auto work = [&] {
+    Image32 canvas;
+    std::vector<ByteRange> outside;
     for (size_t k; result == kReadOk && (k = next++) < layers.size();) {
       Staged& s = layers[k];
-      if (s.pending.empty()) continue;
-      if (int r = decodePng(s.pending, s.image); r != kReadOk) result = r;
-      std::remove(s.pending.c_str());
+      int r = kReadOk;
+      if (canvasW > 0) {
+        Rect placed;
+        if (!canvas.valid() && !canvas.create(canvasW, canvasH)) {
+          r = kReadOutOfMemory;
+        } else if (!s.pending.empty()) {
+          if (!readPngPlaced(s.pending, canvas, s.x, s.y, placed)) r = kReadFormatError;
+        } else {
+          placed = Rect{s.x, s.y, s.image.width(), s.image.height()}.intersected(canvas.bounds());
+          if (!placed.empty()) canvas.blit(s.x, s.y, s.image.width(), s.image.height(), s.image, 0, 0);
+        }
+        if (r == kReadOk && (!rangesOutside(canvas, placed, outside) || !s.tiles.assign(canvas, outside)))
+          r = kReadOutOfMemory;
+        s.image.destroy();
+      } else if (!s.pending.empty()) {
+        r = decodePng(s.pending, s.image);
+      }
+      if (r != kReadOk) result = r;
+      if (!s.pending.empty()) std::remove(s.pending.c_str());
       s.pending.clear();
     }
   };
@@ -847,36 +868,26 @@ int readOra(const std::string& path, Document& document, Progress* progress, int
   std::vector<Staged> layers;
   StackReader reader(zip, temp, w, h, maxSide, progress);
   if (int r = reader.readStack(*stack, 0, 0, false, 128, 0, layers); r != kReadOk) return r;
-  if (int r = decodeAll(layers); r != kReadOk) return r;
   if (layers.empty()) return kReadFormatError;
+  if (int r = decodeAll(layers, w, h); r != kReadOk) return r;
 
   // Everything is read: only now does the open document give way.
   // newImage keeps the old image when it fails; out of memory (which Open
   // answers with a blank document) only once the old one has gone.
   if (!document.newImage(w, h, false)) return kReadFailed;
-  // Each layer is placed on one shared canvas where only its rectangle is
-  // written; the rest is declared transparent to the tiles, never touched.
-  Image32 canvas;
-  std::vector<ByteRange> outside;
   for (auto it = layers.rbegin(); it != layers.rend(); ++it) {
-    Layer* layer = canvas.valid() || canvas.create(w, h) ? document.layers().add(1, 1, false) : nullptr;
-    const Rect placed = Rect{it->x, it->y, it->image.width(), it->image.height()}.intersected({0, 0, w, h});
-    if (layer && !placed.empty()) {
-      canvas.fillRect(placed.x, placed.y, placed.w, placed.h, kTransparent);
-      canvas.blit(it->x, it->y, it->image.width(), it->image.height(), it->image, 0, 0);
-    }
-    if (!layer || !rangesOutside(canvas, placed, outside) || !layer->parkFrom(canvas, outside)) {
-      if (layer) document.layers().remove(layer);
+    Layer* layer = document.layers().add(1, 1, false);
+    if (!layer) {
       if (document.layerCount() == 0) document.newImage(w, h, true);
       document.selectLayer(0);
       return kReadOutOfMemory;
     }
+    layer->adoptTiles(std::move(it->tiles));
     layerNameFromUtf8(it->name, layer->name);
     layer->blendMode = uint8_t(it->mode);
     layer->opacity = uint8_t(std::clamp(it->opacity, 0, 128));
     layer->maskMode = uint8_t(it->mask);
     layer->flags = uint8_t((it->visible ? kLayerVisible : 0) | (it->fillReference ? kLayerFillReference : 0));
-    it->image.destroy();
   }
   const int count = document.layerCount();
   int current = 0;

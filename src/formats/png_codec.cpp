@@ -453,6 +453,40 @@ struct WholeImage final : RowTarget {
   void fail() override { image.destroy(); }
 };
 
+// Rows into a larger image at an offset, cut to it; an interlaced picture is
+// complete only after the last pass, so it is read whole and copied then.
+struct PlacedRows final : RowTarget {
+  Image32& image;
+  const int x, y;
+  Rect placed;
+  Image32 whole;
+  std::vector<Pixel> row;
+  PlacedRows(Image32& i, int px, int py) : image(i), x(px), y(py) {}
+  bool begin(int width, int height, bool interlaced) override {
+    placed = Rect{x, y, width, height}.intersected(image.bounds());
+    if (interlaced) return whole.create(width, height);
+    row.resize(size_t(width));
+    return true;
+  }
+  bool inside(int r) const { return y + r >= placed.y && y + r < placed.bottom(); }
+  Pixel* rowFor(int r) override {
+    if (whole.valid()) return whole.row(r);
+    return inside(r) ? row.data() : nullptr;
+  }
+  void rowDone(int r) override {
+    if (!whole.valid() && inside(r)) copyRow(row.data(), r);
+  }
+  void finish() {
+    if (whole.valid())
+      for (int r = placed.y - y; r < placed.bottom() - y; ++r) copyRow(whole.row(r), r);
+  }
+  void copyRow(const Pixel* from, int r) {
+    const Pixel* s = from + (placed.x - x);
+    Pixel* d = image.row(y + r) + placed.x;
+    for (int i = 0; i < placed.w; ++i) d[i] = alphaOf(s[i]) == 0 ? kTransparent : s[i];
+  }
+};
+
 // Non-interlaced rows stream through the sink; an interlaced picture is
 // complete only after the last pass, so it is read whole and shrunk.
 struct ThumbnailRows final : RowTarget {
@@ -488,6 +522,17 @@ bool readPng(const std::string& path, Image32& image, ImageReadInfo& info) {
     image.normaliseTransparent();
     info.hadAlpha = true;
   }
+  return true;
+}
+
+bool readPngPlaced(const std::string& path, Image32& image, int x, int y, Rect& placed) {
+  PngState png;
+  ImageReadInfo info;
+  PlacedRows target(image, x, y);
+  placed = {};
+  if (!image.valid() || !readPngRows(path, info, png, target)) return false;
+  target.finish();
+  placed = target.placed;
   return true;
 }
 

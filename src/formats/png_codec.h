@@ -18,6 +18,13 @@ constexpr uint32_t kPngIendCrc = 0xAE426082u;
 // that ends early leaves the rest zero.
 bool readPng(const std::string& path, Image32& image, ImageReadInfo& info);
 
+// The same picture written into image with its top-left corner at (x, y):
+// only the part inside image is written, each pixel with alpha 0 as
+// kTransparent, and placed gets that part. Nothing is allocated for the
+// picture itself unless it is interlaced. False where readPng fails (image
+// then partly written).
+bool readPngPlaced(const std::string& path, Image32& image, int x, int y, Rect& placed);
+
 // The same file shrunk as ThumbnailSink does while the rows stream past,
 // without holding the image. False where readPng fails.
 bool readPngThumbnail(const std::string& path, int side, Image32& thumb);

@@ -52,8 +52,27 @@ bool libpngRead(const std::string& path, Image32& image) {
   return ok;
 }
 
+// Read at (-2, 3) onto a poisoned canvas 3 wider and 2 taller: the picture
+// cut at the canvas's left and bottom edges, nothing written outside it.
+void expectPlacedAsWhole(const std::string& path, const Image32& whole, const std::string& name) {
+  const Pixel poison = 0x12345678u;
+  Image32 canvas;
+  ASSERT_TRUE(canvas.create(whole.width() + 3, whole.height() + 2));
+  canvas.fill(poison);
+  Rect placed;
+  ASSERT_TRUE(readPngPlaced(path, canvas, -2, 3, placed)) << name;
+  const Rect expected = Rect{-2, 3, whole.width(), whole.height()}.intersected(canvas.bounds());
+  ASSERT_EQ(placed, expected) << name;
+  int differ = 0;
+  for (int y = 0; y < canvas.height(); ++y)
+    for (int x = 0; x < canvas.width(); ++x)
+      differ += canvas.at(x, y) != (placed.contains(x, y) ? whole.at(x + 2, y - 3) : poison);
+  EXPECT_EQ(differ, 0) << name;
+}
+
 // Every file of the folder: valid ones decode exactly as libpng decodes them
-// (also in the thumbnail mode), broken ones (names starting with x) fail.
+// (also in the thumbnail mode and placed on a larger image), broken ones
+// (names starting with x) fail.
 void compareFolder(const fs::path& folder, int& valid, int& broken) {
   valid = broken = 0;
   for (const auto& entry : fs::directory_iterator(folder)) {
@@ -66,6 +85,10 @@ void compareFolder(const fs::path& folder, int& valid, int& broken) {
       ++broken;
       EXPECT_FALSE(read) << name;
       EXPECT_FALSE(readPngThumbnail(path, 16, thumb)) << name;
+      Image32 canvas;
+      Rect placed;
+      EXPECT_TRUE(canvas.create(40, 40));
+      EXPECT_FALSE(readPngPlaced(path, canvas, 0, 0, placed)) << name;
       continue;
     }
     ++valid;
@@ -77,6 +100,7 @@ void compareFolder(const fs::path& folder, int& valid, int& broken) {
     for (int y = 0; y < ours.height(); ++y)
       for (int x = 0; x < ours.width(); ++x) differ += ours.at(x, y) != theirs.at(x, y);
     EXPECT_EQ(differ, 0) << name;
+    expectPlacedAsWhole(path, ours, name);
     ASSERT_TRUE(readPngThumbnail(path, 16, thumb)) << name;
     ASSERT_TRUE(ThumbnailSink::shrink(ours, 16, shrunk));
     ASSERT_EQ(thumb.byteSize(), shrunk.byteSize()) << name;
