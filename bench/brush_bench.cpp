@@ -69,23 +69,26 @@ const std::vector<StrokeSample>& path() {
   return samples;
 }
 
-void BM_Stroke(benchmark::State& state) {
-  int tool = int(state.range(0)), size = int(state.range(1));
-  Canvas& c = canvas();
-  if (!c.ok) {
-    state.SkipWithError("no memory for the canvas");
-    return;
-  }
+// The tool (arg 0) at its size (arg 1) with a seeded engine.
+struct StrokeSetup {
+  int tool;
   BrushEngine engine;
-  if (!engine.init(11u)) {
-    state.SkipWithError("engine init failed");
-    return;
-  }
   ToolSettings tools;
-  tools.setSize(tool, size);
   DrawSettings draw;
-  draw.toolNo = tool;
-  draw.drawCol1 = 0x2050C0;
+  bool ok;
+  explicit StrokeSetup(const benchmark::State& state) : tool(int(state.range(0))) {
+    tools.setSize(tool, int(state.range(1)));
+    draw.toolNo = tool;
+    draw.drawCol1 = 0x2050C0;
+    ok = canvas().ok && engine.init(11u);
+  }
+};
+
+void BM_Stroke(benchmark::State& state) {
+  Canvas& c = canvas();
+  StrokeSetup setup(state);
+  if (!setup.ok) return state.SkipWithError("no memory for the canvas");
+  auto& [tool, engine, tools, draw, ok] = setup;
   const auto& samples = path();
   double moveSeconds = 0, cpuSeconds = 0;
   int64_t moves = 0, dabs = 0;
@@ -123,19 +126,11 @@ BENCHMARK(BM_Stroke)->Apply(strokeArgs)->UseManualTime()->Unit(benchmark::kMilli
 // backup copied whole at the press, 1 for both done in bands as the stroke
 // reaches them (what the document does), pages given back between strokes.
 void BM_StrokePressToRelease(benchmark::State& state) {
-  int tool = int(state.range(0)), size = int(state.range(1));
-  bool banded = state.range(2) != 0;
+  const bool banded = state.range(2) != 0;
   Canvas& c = canvas();
-  BrushEngine engine;
-  if (!c.ok || !engine.init(11u)) {
-    state.SkipWithError("no memory for the canvas");
-    return;
-  }
-  ToolSettings tools;
-  tools.setSize(tool, size);
-  DrawSettings draw;
-  draw.toolNo = tool;
-  draw.drawCol1 = 0x2050C0;
+  StrokeSetup setup(state);
+  if (!setup.ok) return state.SkipWithError("no memory for the canvas");
+  auto& [tool, engine, tools, draw, ok] = setup;
   const auto& samples = path();
   BandCopy backupBands, clears;
   for (auto _ : state) {
