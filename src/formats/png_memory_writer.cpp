@@ -2,7 +2,7 @@
 
 #include <libdeflate.h>
 
-#include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -24,19 +24,14 @@ uint8_t* finishChunk(uint8_t* p, const char* type, uint32_t length) {
   return p + 12 + length;
 }
 
-// The bytes as signed values, summed without sign: the usual measure of how
-// well a filtered row will compress.
-unsigned magnitudeSum(const uint8_t* b, size_t n) {
-  unsigned sum = 0;
-  for (size_t i = 0; i < n; ++i) sum += unsigned(std::abs(int(int8_t(b[i]))));
-  return sum;
-}
+// A byte as a signed value, without sign: the usual measure of how well a
+// filtered row will compress, summed over the row.
+inline unsigned magnitude(uint8_t b) { return std::min<uint8_t>(b, uint8_t(-b)); }
 
 // One row: pixels to RGBA (or RGB) bytes in cur, then filtered into out
-// (filter byte first) against prev, the row above in the same bytes. up and
-// sub are scratch.
-void filterRow(const Pixel* pixels, int width, size_t bpp, uint8_t* cur, const uint8_t* prev, uint8_t* up,
-               uint8_t* sub, uint8_t* out) {
+// (filter byte first) against prev, the row above in the same bytes. The
+// three sums are taken in one pass and only the chosen filter is written.
+void filterRow(const Pixel* pixels, int width, size_t bpp, uint8_t* cur, const uint8_t* prev, uint8_t* out) {
   const size_t n = size_t(width) * bpp;
   if (bpp == 4) {
     for (int x = 0; x < width; ++x) {
@@ -56,15 +51,27 @@ void filterRow(const Pixel* pixels, int width, size_t bpp, uint8_t* cur, const u
     std::memset(out + 1, 0, n);
     return;
   }
-  for (size_t i = 0; i < n; ++i) up[i] = uint8_t(cur[i] - prev[i]);
-  std::memcpy(sub, cur, bpp);
-  for (size_t i = bpp; i < n; ++i) sub[i] = uint8_t(cur[i] - cur[i - bpp]);
-  const unsigned none = magnitudeSum(cur, n), upSum = magnitudeSum(up, n), subSum = magnitudeSum(sub, n);
-  const uint8_t* chosen = cur;
-  out[0] = 0;
-  if (upSum <= subSum && upSum <= none) chosen = up, out[0] = 2;
-  else if (subSum <= none) chosen = sub, out[0] = 1;
-  std::memcpy(out + 1, chosen, n);
+  unsigned none = 0, up = 0, sub = 0;
+  for (size_t i = 0; i < bpp; ++i) {
+    none += magnitude(cur[i]), up += magnitude(uint8_t(cur[i] - prev[i])), sub += magnitude(cur[i]);
+  }
+  for (size_t i = bpp; i < n; ++i) {
+    none += magnitude(cur[i]);
+    up += magnitude(uint8_t(cur[i] - prev[i]));
+    sub += magnitude(uint8_t(cur[i] - cur[i - bpp]));
+  }
+  uint8_t* o = out + 1;
+  if (up <= sub && up <= none) {
+    out[0] = 2;
+    for (size_t i = 0; i < n; ++i) o[i] = uint8_t(cur[i] - prev[i]);
+  } else if (sub <= none) {
+    out[0] = 1;
+    std::memcpy(o, cur, bpp);
+    for (size_t i = bpp; i < n; ++i) o[i] = uint8_t(cur[i] - cur[i - bpp]);
+  } else {
+    out[0] = 0;
+    std::memcpy(o, cur, n);
+  }
 }
 
 constexpr size_t kHead = 8 + 25 + 8, kTail = 4 + 12;   // signature, IHDR, IDAT's head; CRC, IEND
@@ -93,17 +100,15 @@ bool PngMemoryWriter::encode(int width, int height, const std::function<const Pi
   const size_t rawSize = (n + 1) * size_t(height);
   const size_t bound = libdeflate_zlib_compress_bound(compressor_, rawSize);
   if (!reserve(raw_, rawCapacity_, rawSize) || !reserve(out_, outCapacity_, kHead + bound + kTail) ||
-      !reserve(rows_, rowsCapacity_, 4 * n))
+      !reserve(rows_, rowsCapacity_, 2 * n))
     return false;
   uint8_t* cur = rows_.get();
   uint8_t* prev = cur + n;
-  uint8_t* up = prev + n;
-  uint8_t* sub = up + n;
   std::memset(prev, 0, n);   // the row above the first is zero
   for (int y = 0; y < height; ++y) {
     const Pixel* pixels = rowAt(y);
     if (!pixels) return false;
-    filterRow(pixels, width, bpp, cur, prev, up, sub, raw_.get() + (n + 1) * size_t(y));
+    filterRow(pixels, width, bpp, cur, prev, raw_.get() + (n + 1) * size_t(y));
     std::swap(cur, prev);
   }
 

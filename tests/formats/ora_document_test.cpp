@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <zip.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
@@ -161,6 +162,38 @@ TEST(OraWriter, MimetypeFirstAndStoredThenStackLayersMergedAndThumbnail) {
   EXPECT_EQ(be32(entries[4].second, 16), 600u);
   EXPECT_EQ(be32(entries[5].second, 16), 256u);
   EXPECT_LE(be32(entries[5].second, 20), 256u);
+}
+
+// The bounds are searched sixteen pixels at a time from the left and pixel by
+// pixel from the right, in flat layers and across tiles: a few pixels of any
+// alpha anywhere.
+TEST(OraWriter, LayersAreCutToTheBoundsOfTheirPaintedPixels) {
+  TempDir dir;
+  std::mt19937 rng(11);
+  for (int trial = 0; trial < 24; ++trial) {
+    Document doc;
+    ASSERT_TRUE(doc.newImage(600, 70, true));
+    Layer* top = doc.layers().add(600, 70, true);
+    top->image().fill(kTransparent);
+    top->image().set(int(rng() % 600), int(rng() % 70), 0x00123456u);   // no alpha: not painted
+    int left = 600, right = -1, up = 70, down = -1;
+    for (int n = 1 + int(rng() % 3); n > 0; --n) {
+      const int x = int(rng() % 600), y = int(rng() % 70);
+      top->image().set(x, y, (1 + rng() % 255) << 24 | 0x445566u);
+      left = std::min(left, x), right = std::max(right, x), up = std::min(up, y), down = std::max(down, y);
+    }
+    if (trial % 2) {
+      ASSERT_TRUE(top->park());
+    }
+    const std::string path = dir.file("b.ora");
+    ASSERT_TRUE(writeOra(path, doc, nullptr));
+    const auto entries = zipEntries(path);
+    ASSERT_GE(entries.size(), 3u);
+    const std::string at = "src=\"data/layer000.png\" x=\"" + std::to_string(left) + "\" y=\"" + std::to_string(up) + "\"";
+    EXPECT_NE(entries[1].second.find(at), std::string::npos) << trial;
+    EXPECT_EQ(be32(entries[2].second, 16), uint32_t(right - left + 1)) << trial;
+    EXPECT_EQ(be32(entries[2].second, 20), uint32_t(down - up + 1)) << trial;
+  }
 }
 
 // The merged image is made a block at a time, passing over blocks where a
