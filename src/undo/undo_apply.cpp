@@ -124,9 +124,14 @@ void UndoHistory::apply(const UndoRecord& r, UndoRefresh& refresh) {
 void UndoHistory::applyPixelRect(const UndoRecord& r, PayloadSource& in, UndoRefresh& refresh) {
   Layer* layer = doc_.layers().atIndex(r.layerIndex);
   if (!layer || layer->image().bounds().intersected(r.rect) != r.rect) return;
-  int32_t n = 0;
-  if (!in.getInt32(n) || n < 0) return;
-  in.getEncoded(layer->image(), r.rect, size_t(n));
+  std::vector<Rect> parts = r.cells;
+  if (parts.empty()) parts.push_back(r.rect);
+  for (const Rect& part : parts) {
+    int32_t n = 0;
+    if (part.intersected(r.rect) != part || !in.getInt32(n) || n < 0 ||
+        !in.getEncoded(layer->image(), part, size_t(n)))
+      break;
+  }
   refresh = {UndoRefresh::Kind::Area, r.rect, r.layerIndex};
 }
 

@@ -40,6 +40,31 @@ class LayerRows {
 
 }  // namespace
 
+std::vector<Rect> changedCells(const Image32& before, int left, int top, const Image32& after, const Rect& rect) {
+  constexpr int kW = TiledImage::kTileWidth, kH = TiledImage::kTileHeight;
+  std::vector<Rect> cells;
+  int all = 0;
+  for (int y = rect.y / kH * kH; y < rect.bottom(); y += kH)
+    for (int x = rect.x / kW * kW; x < rect.right(); x += kW) {
+      const Rect cell = Rect{x, y, kW, kH}.intersected(rect);
+      ++all;
+      const size_t bytes = size_t(cell.w) * sizeof(Pixel);
+      bool keep = false;
+      for (int row = cell.y; row < cell.bottom() && !keep; ++row) {
+        const Pixel* p = after.row(row) + cell.x;
+        keep = std::memcmp(before.row(row - top) + (cell.x - left), p, bytes) != 0;
+        // Restoring makes every transparent pixel white: a cell where that
+        // would change something is kept, so the step comes back bit for bit.
+        unsigned odd = 0;
+        for (int i = 0; i < cell.w; ++i) odd |= unsigned(p[i] < 0x01000000u && p[i] != kTransparent);
+        keep = keep || odd;
+      }
+      if (keep) cells.push_back(cell);
+    }
+  if (cells.empty() || int(cells.size()) == all) cells.clear();
+  return cells;
+}
+
 void UndoHistory::storePayload(UndoRecord& r, size_t estimate,
                                const std::function<void(PayloadSink&)>& write) {
   dropPayload(r);
@@ -78,12 +103,22 @@ bool UndoHistory::storeInMemory(UndoRecord& r, size_t estimate,
   return true;
 }
 
+// The rect, or each of its cells: the encoded size, then the encoding.
 void UndoHistory::capturePixels(UndoRecord& r, const Image32& source, int left, int top) {
-  const Rect from{r.rect.x - left, r.rect.y - top, r.rect.w, r.rect.h};
-  size_t n = rleEncodedSize(source, from);
-  storePayload(r, n + 4, [&](PayloadSink& out) {
-    out.putInt32(int32_t(n));
-    out.putEncoded(source, from, n);
+  std::vector<Rect> parts = r.cells;
+  if (parts.empty()) parts.push_back(r.rect);
+  std::vector<size_t> sizes;
+  size_t estimate = 0;
+  for (Rect& part : parts) {
+    part.x -= left, part.y -= top;
+    sizes.push_back(rleEncodedSize(source, part));
+    estimate += sizes.back() + 4;
+  }
+  storePayload(r, estimate, [&](PayloadSink& out) {
+    for (size_t i = 0; i < parts.size(); ++i) {
+      out.putInt32(int32_t(sizes[i]));
+      out.putEncoded(source, parts[i], sizes[i]);
+    }
   });
 }
 
@@ -165,10 +200,12 @@ void UndoHistory::buildOpposite(const UndoRecord& from, UndoRecord& to) {
   to.layerIndex = from.layerIndex;
   to.rect = from.rect;
   to.positions.clear();
+  to.cells.clear();
   std::vector<int16_t> gaps;
   if (from.positions.size() > 1) gaps.assign(from.positions.begin() + 1, from.positions.end());
   switch (from.kind) {
     case UndoKind::PixelRect:
+      to.cells = from.cells;
       if (const Layer* layer = doc_.layers().atIndex(from.layerIndex)) {
         if (layer->image().bounds().intersected(from.rect) == from.rect) capturePixels(to, layer->image());
       }

@@ -100,6 +100,10 @@ void UndoHistory::recordPixelRectFrom(const Image32& pixels, int left, int top, 
   rec->kind = UndoKind::PixelRect;
   rec->layerIndex = int16_t(doc_.currentIndex());
   rec->rect = r;
+  // A backup apart from the layer holds the pixels before the step and the
+  // layer those after it: parts that did not change need not be kept.
+  const Layer* layer = doc_.currentLayer();
+  if (!layer->tiles() && &pixels != &layer->image()) rec->cells = changedCells(pixels, left, top, layer->image(), r);
   capturePixels(*rec, pixels, left, top);
 }
 

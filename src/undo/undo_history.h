@@ -47,9 +47,17 @@ struct UndoRecord {
   size_t memorySize = 0;
   // Merges: the surviving layer's position, then the gaps, as the blocks hold them.
   std::vector<int16_t> positions;
+  // PixelRect: the parts of rect held, cut on the tile grid, when a step left
+  // some of them as they were; empty: all of rect.
+  std::vector<Rect> cells;
 
   bool hasPayload() const { return memory != nullptr || tempFileNumber >= 0; }
 };
+
+// The cells of the tile grid, cut to rect, where before (its top-left pixel at
+// (left, top) of the canvas) and after differ; empty when all of them or
+// none do, so that the whole rect is kept.
+std::vector<Rect> changedCells(const Image32& before, int left, int top, const Image32& after, const Rect& rect);
 
 // What the caller redraws after an undo or redo.
 struct UndoRefresh {

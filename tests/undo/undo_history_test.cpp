@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <random>
 
@@ -50,6 +51,47 @@ TEST(UndoHistory, PixelUndoRedoRestoresTheRectangleAndReportsIt) {
   EXPECT_EQ(f.history.redoCount(), 0);
   EXPECT_FALSE(f.history.redo(refresh));
   EXPECT_EQ(refresh.kind, UndoRefresh::Kind::None);
+}
+
+// A step that changed two far corners of a wide rectangle keeps the two tiles
+// holding them (and one holding a transparent pixel that restoring turns
+// white), whether on disk or in memory, and undoes and redoes every pixel.
+TEST(UndoHistory, AStepKeepsOnlyTheTilesItChanged) {
+  for (const size_t threshold : {size_t(0), kUndoFileThreshold}) {
+    Fixture f(1000, 300);
+    f.history.setFileThreshold(threshold);
+    Image32& layer = f.doc.currentLayer()->image();
+    std::mt19937 rng(5);
+    for (int y = 0; y < 300; ++y)
+      for (int x = 0; x < 1000; ++x) layer.set(x, y, Pixel(rng()) | 0xFF000000u);
+    layer.set(600, 150, 0x00123456u);
+    Image32 before, after;
+    ASSERT_TRUE(before.create(1000, 300) && after.create(1000, 300));
+    before.blit(0, 0, 1000, 300, layer, 0, 0);
+    layer.set(300, 10, 0xFF0000FFu);
+    layer.set(990, 290, 0xFF00FF00u);
+    after.blit(0, 0, 1000, 300, layer, 0, 0);
+    const Rect rect{100, 5, 900, 290};
+    f.history.recordPixelRectOf(before, rect);
+
+    const UndoRecord* r = f.history.record(0);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->cells, (std::vector<Rect>{{256, 5, 256, 59}, {512, 128, 256, 64}, {768, 256, 232, 39}}));
+    // Three tiles of four bytes a pixel, where the rectangle would take 1 MB.
+    if (threshold) EXPECT_LT(r->memorySize, size_t(3 * 256 * 64 * 4 + 100));
+    else EXPECT_GE(r->tempFileNumber, 0);
+
+    before.set(600, 150, kTransparent);
+    after.set(600, 150, kTransparent);
+    UndoRefresh refresh;
+    ASSERT_TRUE(f.history.undo(refresh));
+    EXPECT_EQ(refresh.rect, rect);
+    EXPECT_EQ(std::memcmp(layer.bits(), before.bits(), before.byteSize()), 0);
+    ASSERT_TRUE(f.history.redo(refresh));
+    EXPECT_EQ(std::memcmp(layer.bits(), after.bits(), after.byteSize()), 0);
+    ASSERT_TRUE(f.history.undo(refresh));
+    EXPECT_EQ(std::memcmp(layer.bits(), before.bits(), before.byteSize()), 0);
+  }
 }
 
 TEST(UndoHistory, TransparentPixelsComeBackWhiteWhateverTheirColour) {
