@@ -137,6 +137,15 @@ void Image32::releaseRows(int y0, int y1) {
   if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED);
 }
 
+void Image32::preferSmallPages(bool small) {
+  if (!mem_) return;
+  const uintptr_t page = uintptr_t(sysconf(_SC_PAGESIZE));
+  const auto first = reinterpret_cast<uintptr_t>(mem_.get());
+  const uintptr_t begin = (first + page - 1) & ~(page - 1);
+  const uintptr_t end = (first + size_t(width_) * size_t(height_) * 4) & ~(page - 1);
+  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, small ? MADV_NOHUGEPAGE : MADV_HUGEPAGE);
+}
+
 void Image32::blit(int dx, int dy, int w, int h, const Image32& src, int sx, int sy) {
   // The five clipping steps, in 64-bit so that no sum overflows.
   int64_t W = w, H = h;

@@ -72,6 +72,10 @@ class Image32 {
   // Gives the memory pages wholly inside rows y0..y1-1 back to the system; the
   // pixels of those rows are unspecified afterwards (zero where a page went).
   void releaseRows(int y0, int y1);
+  // Backs the buffer with small pages (or again with large ones) from the next
+  // touch on: a buffer filled piece by piece keeps its memory to the pieces,
+  // where a 2 MB page is committed whole at its first touch.
+  void preferSmallPages(bool small);
   // Clipped copy of src's w x h rectangle at (sx, sy) to (dx, dy) (five clipping
   // steps). src may be this buffer, the areas may overlap.
   void blit(int dx, int dy, int w, int h, const Image32& src, int sx, int sy);

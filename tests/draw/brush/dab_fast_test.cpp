@@ -110,11 +110,12 @@ Outcome runCase(const RandomCase& c, bool fast, uint32_t seed) {
               out.backup.create(c.w, c.h));
   out.layer.copyFrom(b.layer);
   out.buffer.copyFrom(b.buffer);
-  // Bands the stroke never reached are not cleared: nothing reads them.
-  for (int y = 0; y < c.h; ++y) {
-    if (!b.clears.rowDone(y)) std::fill_n(out.buffer.row(y), c.w, kTransparent);
-    if (!b.bands.rowDone(y)) std::fill_n(out.backup.row(y), c.w, kTransparent);
-  }
+  // Parts the stroke never reached are not cleared: nothing reads them.
+  for (int y = 0; y < c.h; ++y)
+    for (int x = 0; x < c.w; ++x) {
+      if (!b.clears.done(x, y)) out.buffer.row(y)[x] = kTransparent;
+      if (!b.bands.done(x, y)) out.backup.row(y)[x] = kTransparent;
+    }
   out.backup.copyFrom(b.backup);
   return out;
 }

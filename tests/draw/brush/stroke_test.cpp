@@ -284,7 +284,8 @@ TEST(StrokeTest, DrivenThroughTheDocument) {
 
 // On a big layer a stroke copies only the bands of rows it reaches, whether it
 // draws in the stroke buffer, tests a mask against the backup under its dabs,
-// or writes the layer itself (dodge, finger).
+// or writes the layer itself (dodge, finger); it clears the stroke buffer
+// only in the pieces of those bands along its path.
 TEST(StrokeTest, BackupTakesOnlyTheBandsAStrokeChanges) {
   Document doc;
   ASSERT_TRUE(doc.newImage(600, 1000, true));
@@ -327,6 +328,18 @@ TEST(StrokeTest, BackupTakesOnlyTheBandsAStrokeChanges) {
   EXPECT_EQ(doc.backupBands.bandsCopied(), 1);
   strokeAcross(60.0, kMaskNone, kToolFinger);   // rows 55..65: bands 0 and 1
   EXPECT_EQ(doc.backupBands.bandsCopied(), 2);
+
+  // Down the middle: every band, and of the stroke buffer only the piece of
+  // columns 256..511 in each.
+  draw.toolNo = kToolPen;
+  engine.refreshContext(image, kMaskNone, draw, tools, nullptr);
+  Stroke down(engine);
+  Rect changed;
+  ASSERT_TRUE(down.begin(strokeTargetOf(doc), kToolPen, tools, {300, 10}, changed));
+  down.move({302, 500});
+  down.end({300, 990});
+  EXPECT_EQ(doc.strokeBands.bandsCopied(), 16);
+  EXPECT_EQ(doc.strokeBands.piecesDone(), 16);
 }
 
 }  // namespace
