@@ -13,14 +13,10 @@ bool BandCopy::start(const Image32& source, Image32& copy) {
   // Give back what the last copy took, when it was this same buffer.
   if (copy_ == &copy && copyTop_ == copy.top() && width_ == copy.width() && height_ == copy.height()) {
     const int bands = int(ready_.size()) / across_;
-    auto taken = [&](int b) {
-      const auto first = ready_.begin() + ptrdiff_t(b) * across_;
-      return std::find(first, first + across_, uint8_t(1)) != first + across_;
-    };
     for (int b = 0; b < bands;) {
-      if (!taken(b)) { ++b; continue; }
+      if (!bandTaken(b)) { ++b; continue; }
       int e = b;
-      while (e < bands && taken(e)) ++e;
+      while (e < bands && bandTaken(e)) ++e;
       copy.releaseRows(b * kBandRows, std::min(e * kBandRows, height_));
       b = e;
     }
@@ -86,11 +82,14 @@ void BandCopy::prepare(const Rect& rect) {
   }
 }
 
+bool BandCopy::bandTaken(int band) const {
+  const auto first = ready_.begin() + ptrdiff_t(band) * across_;
+  return std::find(first, first + across_, uint8_t(1)) != first + across_;
+}
+
 int BandCopy::bandsCopied() const {
   int n = 0;
-  for (size_t b = 0; b < ready_.size(); b += size_t(across_))
-    n += std::find(ready_.begin() + ptrdiff_t(b), ready_.begin() + ptrdiff_t(b) + across_, uint8_t(1)) !=
-         ready_.begin() + ptrdiff_t(b) + across_;
+  for (int b = 0, bands = int(ready_.size()) / across_; b < bands; ++b) n += bandTaken(b);
   return n;
 }
 

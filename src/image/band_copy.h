@@ -46,6 +46,7 @@ class BandCopy {
 
  private:
   bool begin(Image32& copy, int pieceW);
+  bool bandTaken(int band) const;   // any piece of it done
 
   const Image32* source_ = nullptr;   // null for a fill
   Pixel value_ = 0;
